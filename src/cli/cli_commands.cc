@@ -1,0 +1,252 @@
+#include "cli/cli_commands.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "cli/terminal_sinks.h"
+#include "pipeline/source_games.h"
+#include "pipeline/track_converter.h"
+#include "pipeline/track_name_table.h"
+#include "platform/file_system.h"
+#include "platform/resource_store.h"
+#include "platform/settings.h"
+#include "platform/text_encoding.h"
+#include "resources/embedded_files.h"
+#include "testing/installation_builder.h"
+#include "track/track_archive.h"
+
+namespace velmora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Every option of every subcommand; each subcommand fills the ones it declares.
+struct CommandLine {
+  std::string game;
+  std::string source;
+  std::string gpl;
+  std::string track;
+  std::string settings;
+  std::string resources;
+  std::string dir;
+  bool keep_skid_marks = false;
+  bool sixteen_bit_sky = false;
+  bool convert_track_file = false;
+};
+
+void Complain(const std::string& text) { std::fprintf(stderr, "velmora: %s\n", text.c_str()); }
+
+std::vector<std::string> GameNames() {
+  std::vector<std::string> names;
+  for (const SourceGameInfo& game : AllGames()) names.emplace_back(game.cli_name);
+  return names;
+}
+
+void AddGameAndSource(CLI::App& app, CommandLine& line) {
+  app.add_option("--game", line.game, "source game")
+      ->required()
+      ->check(CLI::IsMember(GameNames(), CLI::ignore_case));
+  app.add_option("--source", line.source, "the source game's installation folder")->required();
+}
+
+void AddListOptions(CLI::App& app, CommandLine& line) { AddGameAndSource(app, line); }
+
+void AddConvertOptions(CLI::App& app, CommandLine& line) {
+  AddGameAndSource(app, line);
+  app.add_option("--gpl", line.gpl, "GPL's installation folder")->required();
+  app.add_option("--track", line.track, "the track's folder name or display name")->required();
+  app.add_flag("--keep-skid-marks", line.keep_skid_marks, "keep the source track's skid marks");
+  app.add_flag("--sixteen-bit-sky", line.sixteen_bit_sky,
+               "16-bit sky and horizon textures (N2, N3, NL)");
+  app.add_flag("--convert-track-file", line.convert_track_file,
+               "convert the source game's own track file (N2N4TrkConvert=1 for this run)");
+  app.add_option("--settings", line.settings, "settings file (default: the user's Velmora.INI)");
+  app.add_option("--resources", line.resources,
+                 "folder whose files override or add resources (geometry templates)");
+}
+
+void AddDemoOptions(CLI::App& app, CommandLine& line) {
+  app.add_option("dir", line.dir, "folder for the sample installations (default: velmora-demo)");
+  app.add_option("--resources", line.resources,
+                 "folder whose files override or add resources (geometry templates)");
+}
+
+const SourceGameInfo& GameOf(const CommandLine& line) {
+  return GameInfo(GameByCliName(line.game).value_or(SourceGame::kCart));
+}
+
+int RunList(const CommandLine& line) {
+  const SourceGameInfo& game = GameOf(line);
+  std::vector<InstalledTrack> tracks = FindInstalledTracks(game, line.source);
+  for (const InstalledTrack& track : tracks) {
+    std::printf("%s\t%s\n", Windows1252ToUtf8(track.folder).c_str(),
+                Windows1252ToUtf8(track.displayName).c_str());
+  }
+  if (tracks.empty()) {
+    Complain(std::string(game.hint_text) + " no track found under " + line.source);
+    return kExitStopped;
+  }
+  return kExitFinished;
+}
+
+// Runs one conversion with messages and progress on the terminal; true when it finished.
+bool Convert(const SourceGameInfo& game, const CommandLine& line, Settings& settings,
+             const fs::path& resources_folder, const std::string& folder) {
+  ResourceStore resources(EmbeddedFiles(), resources_folder);
+  TerminalProgress progress(stderr);
+  TerminalMessages messages(stderr, &progress);
+  Services services{messages, settings, resources};
+  bool finished = false;
+  {
+    TrackConverter converter(services);
+    finished = game.uses_cart_pipeline
+                   ? converter.ConvertCart(line.source, line.gpl, folder, line.keep_skid_marks,
+                                           &progress)
+                   : converter.ConvertNSeries(line.source, line.gpl, folder,
+                                              line.keep_skid_marks, line.sixteen_bit_sky,
+                                              &progress);
+  }
+  progress.Finish();
+  std::printf("Conversion Finished\n");
+  std::fflush(stdout);
+  return finished;
+}
+
+std::optional<fs::path> ResourcesFolder(const CommandLine& line, const Settings& settings) {
+  if (line.resources.empty()) return fs::path(settings.ResourcesFolder());
+  if (!FolderExists(line.resources)) {
+    Complain("the resources folder " + line.resources + " does not exist");
+    return std::nullopt;
+  }
+  return fs::path(line.resources);
+}
+
+int RunConvert(const CommandLine& line) {
+  const SourceGameInfo& game = GameOf(line);
+  Settings settings(line.settings.empty() ? Settings::DefaultFile() : fs::path(line.settings),
+                    Settings::HomeFolder());
+  if (line.convert_track_file) {
+    settings.Override(kOptionsSection, kTrackFileConversionKey, "1");
+  }
+  std::optional<fs::path> resources_folder = ResourcesFolder(line, settings);
+  if (!resources_folder) return kExitUsage;
+
+  const std::string folder = FolderOfDisplayName(Utf8ToWindows1252(line.track));
+  const fs::path archive = fs::path(line.source) / "tracks" / folder / (folder + ".dat");
+  if (!FileExists(archive)) {
+    Complain("no track \"" + line.track + "\" under " + line.source + " (looked for " +
+             Windows1252ToUtf8(archive.string()) + ")");
+    return kExitUsage;
+  }
+  return Convert(game, line, settings, *resources_folder, folder) ? kExitFinished : kExitStopped;
+}
+
+// Lists what a run left in the GPL track folder and what its track archive holds.
+void DescribeResult(const fs::path& track_folder) {
+  std::printf("\nThe GPL track folder %s holds:\n", track_folder.string().c_str());
+  std::error_code ec;
+  std::vector<fs::path> files;
+  for (fs::directory_iterator it(track_folder, ec); !ec && it != fs::directory_iterator();
+       it.increment(ec)) {
+    files.push_back(it->path());
+  }
+  std::sort(files.begin(), files.end());
+  for (const fs::path& file : files) {
+    std::printf("  %s\n", file.filename().string().c_str());
+    if (file.extension() != ".dat") continue;
+    RecordingMessageSink quiet;
+    TrackArchive archive(quiet);
+    if (!archive.Open(file)) continue;
+    for (const ArchiveEntry& entry : archive.entries()) {
+      std::printf("    %-12s %8u bytes\n", entry.name.c_str(), entry.length);
+    }
+  }
+}
+
+int RunDemo(const CommandLine& line) {
+  const fs::path dir = line.dir.empty() ? fs::path("velmora-demo") : fs::path(line.dir);
+  const fs::path marker = dir / ".velmora-demo";
+  std::error_code ec;
+  const bool ours = fs::exists(marker, ec);
+  for (const char* part : {"source", "gpl"}) {
+    if (!fs::exists(dir / part, ec)) continue;
+    if (!ours) {
+      Complain((dir / part).string() + " exists and was not written by the demo; choose another "
+               "folder");
+      return kExitUsage;
+    }
+    fs::remove_all(dir / part, ec);
+  }
+  fs::create_directories(dir, ec);
+  if (ec || !WriteFileText(marker, "Sample installations written by velmora demo.\n")) {
+    Complain("cannot write into " + dir.string());
+    return kExitUsage;
+  }
+
+  testing::DemoInstallations demo = testing::WriteDemoInstallations(dir);
+  std::printf("Sample CART/ICR2 installation: %s (track \"%s\")\n", demo.source.string().c_str(),
+              demo.track.c_str());
+  std::printf("Sample GPL installation:       %s\n\n", demo.gpl.string().c_str());
+  std::fflush(stdout);
+
+  Settings settings(dir / "Velmora.INI", Settings::HomeFolder());
+  settings.Override(kOptionsSection, kTrackFileConversionKey, "1");
+  std::optional<fs::path> resources_folder = ResourcesFolder(line, settings);
+  if (!resources_folder) return kExitUsage;
+  CommandLine convert = line;
+  convert.game = "cart";
+  convert.source = demo.source.string();
+  convert.gpl = demo.gpl.string();
+  const bool finished = Convert(GameInfo(SourceGame::kCart), convert, settings,
+                                *resources_folder, demo.track);
+  DescribeResult(ResolveExisting(demo.gpl / "Tracks" / demo.track)
+                     .value_or(demo.gpl / "Tracks" / demo.track));
+  if (!finished) {
+    std::printf("\nThe sample conversion stopped early, at the step the messages above name.\n");
+  }
+  return kExitFinished;
+}
+
+struct Command {
+  const char* name;
+  const char* help;
+  void (*add_options)(CLI::App&, CommandLine&);
+  int (*run)(const CommandLine&);
+};
+
+constexpr Command kCommands[] = {
+    {"list", "list the tracks installed in a source game's folder", AddListOptions, RunList},
+    {"convert", "convert one track into GPL's installation", AddConvertOptions, RunConvert},
+    {"demo", "write sample installations and convert their track", AddDemoOptions, RunDemo},
+};
+
+}  // namespace
+
+int RunCommandLine(int argc, char** argv) {
+  CLI::App app{"velmora: converts a race track of CART/ICR2, N2, N3 or NL into a GPL track"};
+  app.require_subcommand(1);
+  CommandLine line;
+  std::vector<std::pair<CLI::App*, const Command*>> subcommands;
+  for (const Command& command : kCommands) {
+    CLI::App* sub = app.add_subcommand(command.name, command.help);
+    command.add_options(*sub, line);
+    subcommands.emplace_back(sub, &command);
+  }
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    return app.exit(error) == 0 ? kExitFinished : kExitUsage;
+  }
+  for (const auto& [sub, command] : subcommands) {
+    if (sub->parsed()) return command->run(line);
+  }
+  return kExitUsage;
+}
+
+}  // namespace velmora

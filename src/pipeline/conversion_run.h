@@ -1,0 +1,99 @@
+#ifndef VELMORA_PIPELINE_CONVERSION_RUN_H_
+#define VELMORA_PIPELINE_CONVERSION_RUN_H_
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "track/track_archive.h"
+
+namespace velmora {
+
+class ProgressSink;
+class TrackConverter;
+class ConversionWorkspace;
+
+// The arguments of one pipeline call.
+struct RunRequest {
+  std::filesystem::path srcDir;
+  std::filesystem::path gplDir;
+  std::string sourceTrack;
+  bool keepSkidMarks = false;
+  bool sixteenBitSky = false;  // N2, N3 and NL only
+  ProgressSink* progress = nullptr;
+};
+
+// One run of a pipeline: the per-run state and the steps both pipelines are made of. The
+// CART/ICR2 and the N-series pipelines share every step and differ in their order, the GPL
+// track name, the carried files' order, the palette mode, the file kinds converted, the patch
+// passes and where the bar steps; RunCart and RunNSeries spell each order out.
+//
+// Members are declared in the reverse of their release order at the end of a run: the mexico
+// archive goes first, the source archive last.
+class ConversionRun {
+ public:
+  ConversionRun(TrackConverter& converter, RunRequest request);
+  ~ConversionRun();
+  ConversionRun(const ConversionRun&) = delete;
+  ConversionRun& operator=(const ConversionRun&) = delete;
+
+  bool RunCart();
+  bool RunNSeries();
+
+  // The GPL track name an N-series source track converts into: "watglen" becomes "Glen";
+  // "searspt" becomes "Searsnew" and "atlanta" "atlan70" when the source track folder holds a
+  // race.lp of the size those games ship for the newer layout.
+  static std::string NSeriesGplTrack(const std::filesystem::path& srcDir,
+                                     std::string_view sourceTrack);
+
+ private:
+  // Steps shared by both pipelines.
+  void StartOutput(std::string gplTrack);
+  void UnpackSource();
+  void SetProgressRange();
+  bool PlaceTemplate(bool cart);
+  bool ExtractCarriedFiles(std::span<const std::string_view> order);
+  void ConvertTexturePass(std::string_view extension, bool sixteenBit);
+  void ConvertObjectPass();
+  void ConvertSpritePass(std::string_view extension);
+  void CopyStandardFiles(std::span<const std::string_view> order);
+  // The patch pass whose result is reported: no patch found is told to the user.
+  void ApplyPatchesReported();
+  void PackStandardFiles();
+  void WriteTrackIniIfMissing();
+  void Step();
+  std::filesystem::path GplTrackFile(std::string_view name) const;
+
+  // Stages whose conversions plug in here; each does nothing until its converter exists.
+  void LoadPalette(const std::filesystem::path& path, int mode);
+  void ConvertSourceTrackFile();
+  bool PrepareGeometry();
+  void ConvertRacingLines();
+  int ApplyPatches();
+  bool ConvertTexture(const std::filesystem::path& source, const std::filesystem::path& output,
+                      bool sixteenBit);
+  bool ConvertObject(const std::filesystem::path& source, const std::filesystem::path& output);
+  bool ConvertSprite(const std::filesystem::path& source, const std::filesystem::path& output);
+  void WriteTrackIni(const std::filesystem::path& description,
+                     const std::filesystem::path& workingIni,
+                     const std::filesystem::path& destination);
+  void AddSeasons();
+
+  TrackConverter& converter_;
+  ConversionWorkspace& workspace_;
+  RunRequest request_;
+  // The option "N2N4TrkConvert", read once per run.
+  int trackFileConversion_ = 0;
+  std::string gplTrack_;
+  std::filesystem::path srcTrackFolder_;
+  std::filesystem::path tmpFolder_;
+
+  TrackArchive sourceArchive_;
+  std::optional<TrackArchive> mexicoArchive_;
+};
+
+}  // namespace velmora
+
+#endif  // VELMORA_PIPELINE_CONVERSION_RUN_H_

@@ -1,0 +1,81 @@
+#include "pipeline/conversion_workspace.h"
+
+#include "platform/ascii.h"
+#include "platform/file_system.h"
+#include "platform/message_sink.h"
+#include "platform/resource_store.h"
+#include "track/track_archive_writer.h"
+
+namespace velmora {
+
+namespace fs = std::filesystem;
+
+std::optional<std::span<const std::uint8_t>> FindEmbeddedFile(const ResourceStore& resources,
+                                                              MessageSink& messages,
+                                                              std::string_view name) {
+  std::optional<std::span<const std::uint8_t>> bytes = resources.Find(name);
+  if (!bytes) messages.Show("Failed to find resource " + std::string(name));
+  return bytes;
+}
+
+ConversionWorkspace::~ConversionWorkspace() {
+  for (const fs::path& path : packList_) RemoveFile(path);
+}
+
+bool ConversionWorkspace::ExtractResource(std::string_view name, std::string_view file_name,
+                                          bool pack) {
+  std::optional<std::span<const std::uint8_t>> bytes =
+      FindEmbeddedFile(resources_, messages_, name);
+  if (!bytes || bytes->empty()) return false;
+  const fs::path path = outputFolder_ / file_name;
+  RemoveFile(path);
+  if (!WriteFileBytes(path, *bytes)) {
+    messages_.Show("Failed To Open " + path.string() + " For Writing");
+    return false;
+  }
+  if (pack) AddToPack(path);
+  return true;
+}
+
+void ConversionWorkspace::AddToPack(const fs::path& path) {
+  const std::string wanted = path.string();
+  for (const fs::path& listed : packList_) {
+    if (EqualsIgnoreCase(listed.string(), wanted)) return;
+  }
+  packList_.push_back(path);
+}
+
+bool ConversionWorkspace::WritePack() {
+  std::vector<ArchiveMemberPlan> plan;
+  plan.reserve(packList_.size());
+  for (const fs::path& path : packList_) {
+    std::optional<std::uintmax_t> size = FileSize(path);
+    if (!size) {
+      messages_.Show("Failed to open " + path.string());
+      return false;
+    }
+    plan.push_back({path.filename().string(), *size});
+  }
+
+  const fs::path archive_path = outputFolder_ / (trackName_ + ".dat");
+  std::string error;
+  std::optional<TrackArchiveWriter> writer = TrackArchiveWriter::Create(plan, &error);
+  if (!writer) {
+    messages_.Show("Cannot write the track archive " + archive_path.string() + ": " + error);
+    return false;
+  }
+  for (std::size_t i = 0; i < packList_.size(); ++i) {
+    if (!ReadFileInto(packList_[i], writer->MemberData(i))) {
+      messages_.Show("Failed to open " + packList_[i].string());
+      return false;
+    }
+  }
+  std::vector<std::uint8_t> bytes = writer->Take();
+  if (!WriteFileBytes(archive_path, bytes)) {
+    messages_.Show("Failed To Open " + archive_path.string() + " For Writing");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace velmora

@@ -1,0 +1,75 @@
+#ifndef VELMORA_PLATFORM_BYTE_READER_H_
+#define VELMORA_PLATFORM_BYTE_READER_H_
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <span>
+
+namespace velmora {
+
+// Bounds-checked little-endian reads over bytes it does not own. Running out of data is sticky:
+// the read returns zero (or an empty span), ok() turns false and stays false, and the reader
+// never looks outside its span. Parsers read a record, then check ok() once.
+class ByteReader {
+ public:
+  explicit ByteReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+
+  bool ok() const { return ok_; }
+  std::size_t position() const { return position_; }
+  std::size_t size() const { return bytes_.size(); }
+  std::size_t remaining() const { return bytes_.size() - position_; }
+  // Whether `count` more bytes are there to read.
+  bool Has(std::size_t count) const { return ok_ && count <= remaining(); }
+
+  std::uint8_t U8() { return static_cast<std::uint8_t>(Little(1)); }
+  std::uint16_t U16() { return static_cast<std::uint16_t>(Little(2)); }
+  std::uint32_t U32() { return static_cast<std::uint32_t>(Little(4)); }
+  std::int32_t I32() { return static_cast<std::int32_t>(U32()); }
+  float F32() { return std::bit_cast<float>(U32()); }
+
+  // The next `count` bytes, or an empty span when fewer are left.
+  std::span<const std::uint8_t> Bytes(std::size_t count) {
+    if (!Has(count)) return Fail();
+    std::span<const std::uint8_t> out = bytes_.subspan(position_, count);
+    position_ += count;
+    return out;
+  }
+  // A reader limited to the next `count` bytes (one chunk); this reader moves past them.
+  ByteReader Sub(std::size_t count) {
+    ByteReader sub(Bytes(count));
+    sub.ok_ = ok_;
+    return sub;
+  }
+  void Skip(std::size_t count) { Bytes(count); }
+  // Moves to an absolute position; a position past the end fails the reader.
+  void Seek(std::size_t position) {
+    if (!ok_ || position > bytes_.size()) {
+      Fail();
+      return;
+    }
+    position_ = position;
+  }
+
+ private:
+  std::span<const std::uint8_t> Fail() {
+    ok_ = false;
+    position_ = bytes_.size();
+    return {};
+  }
+  std::uint64_t Little(std::size_t width) {
+    std::span<const std::uint8_t> raw = Bytes(width);
+    std::uint64_t value = 0;
+    for (std::size_t i = raw.size(); i > 0; --i) value = (value << 8) | raw[i - 1];
+    return value;
+  }
+
+  std::span<const std::uint8_t> bytes_;
+  std::size_t position_ = 0;
+  bool ok_ = true;
+};
+
+}  // namespace velmora
+
+#endif  // VELMORA_PLATFORM_BYTE_READER_H_

@@ -1,0 +1,189 @@
+#include "platform/file_system.h"
+
+#include <algorithm>
+#include <fstream>
+
+#include "platform/ascii.h"
+
+namespace velmora {
+namespace {
+
+bool Exists(const fs::path& path) {
+  std::error_code ec;
+  return fs::exists(path, ec);
+}
+
+// The entry of `folder` named `name` without regard to case; the smallest name when several
+// spellings exist, so the choice does not depend on directory order.
+std::optional<fs::path> FindEntryIgnoringCase(const fs::path& folder, const fs::path& name) {
+  std::error_code ec;
+  fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec);
+  if (ec) return std::nullopt;
+  const std::string wanted = name.string();
+  std::optional<std::string> best;
+  for (; it != fs::directory_iterator(); it.increment(ec)) {
+    if (ec) break;
+    std::string candidate = it->path().filename().string();
+    if (EqualsIgnoreCase(candidate, wanted) && (!best || candidate < *best)) best = candidate;
+  }
+  if (!best) return std::nullopt;
+  return folder / *best;
+}
+
+}  // namespace
+
+std::optional<fs::path> ResolveExisting(const fs::path& path) {
+  if (path.empty()) return std::nullopt;
+  if (Exists(path)) return path;
+  fs::path current = path.root_path();
+  for (const fs::path& part : path.relative_path()) {
+    fs::path exact = current / part;
+    if (part == "." || part == ".." || Exists(exact)) {
+      current = std::move(exact);
+      continue;
+    }
+    std::optional<fs::path> found = FindEntryIgnoringCase(current, part);
+    if (!found) return std::nullopt;
+    current = std::move(*found);
+  }
+  return current;
+}
+
+fs::path ResolveForWrite(const fs::path& path) {
+  if (std::optional<fs::path> existing = ResolveExisting(path)) return *existing;
+  fs::path parent = path.parent_path();
+  if (parent.empty()) return path;
+  std::optional<fs::path> folder = ResolveExisting(parent);
+  return (folder ? *folder : parent) / path.filename();
+}
+
+bool FileExists(const fs::path& path) {
+  std::optional<fs::path> found = ResolveExisting(path);
+  std::error_code ec;
+  return found && fs::is_regular_file(*found, ec);
+}
+
+bool FolderExists(const fs::path& path) {
+  std::optional<fs::path> found = ResolveExisting(path);
+  std::error_code ec;
+  return found && fs::is_directory(*found, ec);
+}
+
+std::optional<std::uintmax_t> FileSize(const fs::path& path) {
+  std::optional<fs::path> found = ResolveExisting(path);
+  if (!found) return std::nullopt;
+  std::error_code ec;
+  if (!fs::is_regular_file(*found, ec)) return std::nullopt;
+  std::uintmax_t size = fs::file_size(*found, ec);
+  if (ec) return std::nullopt;
+  return size;
+}
+
+std::optional<std::vector<std::uint8_t>> ReadFileBytes(const fs::path& path,
+                                                       std::uintmax_t max_size) {
+  std::optional<std::uintmax_t> size = FileSize(path);
+  if (!size || *size > max_size) return std::nullopt;
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(*size));
+  if (!ReadFileInto(path, bytes)) return std::nullopt;
+  return bytes;
+}
+
+std::optional<std::vector<std::uint8_t>> ReadFilePrefix(const fs::path& path, std::size_t count) {
+  std::optional<fs::path> found = ResolveExisting(path);
+  if (!found) return std::nullopt;
+  std::ifstream in(*found, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::vector<std::uint8_t> bytes(count);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(count));
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  return bytes;
+}
+
+bool ReadFileInto(const fs::path& path, std::span<std::uint8_t> out) {
+  std::optional<fs::path> found = ResolveExisting(path);
+  if (!found) return false;
+  std::ifstream in(*found, std::ios::binary);
+  if (!in) return false;
+  in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
+  if (static_cast<std::size_t>(in.gcount()) != out.size()) return false;
+  // The file must end where the buffer ends.
+  return in.peek() == std::ifstream::traits_type::eof();
+}
+
+bool WriteFileBytes(const fs::path& path, std::span<const std::uint8_t> bytes) {
+  return WriteFileBytesExact(ResolveForWrite(path), bytes);
+}
+
+bool WriteFileBytesExact(const fs::path& path, std::span<const std::uint8_t> bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  return static_cast<bool>(out);
+}
+
+bool WriteFileText(const fs::path& path, std::string_view text) {
+  return WriteFileBytes(path, std::span<const std::uint8_t>(
+                                  reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+bool RemoveFile(const fs::path& path) {
+  std::optional<fs::path> found = ResolveExisting(path);
+  if (!found) return false;
+  std::error_code ec;
+  if (fs::is_directory(*found, ec)) return false;
+  return fs::remove(*found, ec) && !ec;
+}
+
+bool CopyFileReplacing(const fs::path& from, const fs::path& to) {
+  std::optional<fs::path> source = ResolveExisting(from);
+  if (!source) return false;
+  std::error_code ec;
+  fs::copy_file(*source, ResolveForWrite(to), fs::copy_options::overwrite_existing, ec);
+  return !ec;
+}
+
+bool CreateFolder(const fs::path& path) {
+  if (ResolveExisting(path)) return false;
+  fs::path target = ResolveForWrite(path);
+  std::error_code ec;
+  if (!FolderExists(target.parent_path().empty() ? fs::path(".") : target.parent_path())) {
+    return false;
+  }
+  return fs::create_directory(target, ec) && !ec;
+}
+
+std::vector<fs::path> ListFiles(const fs::path& folder, std::string_view extension) {
+  std::vector<fs::path> files;
+  std::optional<fs::path> found = ResolveExisting(folder);
+  if (!found) return files;
+  std::error_code ec;
+  fs::directory_iterator it(*found, ec);
+  if (ec) return files;
+  for (; it != fs::directory_iterator(); it.increment(ec)) {
+    if (ec) break;
+    std::error_code type_ec;
+    if (!it->is_regular_file(type_ec)) continue;
+    if (EqualsIgnoreCase(it->path().extension().string(), extension)) files.push_back(it->path());
+  }
+  std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
+    return AsciiLower(a.filename().string()) < AsciiLower(b.filename().string());
+  });
+  return files;
+}
+
+std::size_t CountEntries(const fs::path& folder) {
+  std::optional<fs::path> found = ResolveExisting(folder);
+  if (!found) return 0;
+  std::error_code ec;
+  fs::directory_iterator it(*found, ec);
+  if (ec) return 0;
+  std::size_t count = 0;
+  for (; it != fs::directory_iterator(); it.increment(ec)) {
+    if (ec) break;
+    ++count;
+  }
+  return count;
+}
+
+}  // namespace velmora

@@ -1,0 +1,73 @@
+#ifndef VELMORA_PLATFORM_SETTINGS_H_
+#define VELMORA_PLATFORM_SETTINGS_H_
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "platform/profile_file.h"
+
+namespace velmora {
+
+// Sections and keys of the settings file.
+inline constexpr std::string_view kDirectoriesSection = "Directories";
+inline constexpr std::string_view kOptionsSection = "Options";
+inline constexpr std::string_view kGplPathKey = "GPL Path";
+inline constexpr std::string_view kIcr2PathKey = "ICR2 Path";
+inline constexpr std::string_view kN2PathKey = "N2 Path";
+inline constexpr std::string_view kN3PathKey = "N3 Path";
+inline constexpr std::string_view kNlPathKey = "NL Path";
+inline constexpr std::string_view kPatchesKey = "Patches";
+// Folder whose files override or add embedded resources (the geometry templates live there).
+inline constexpr std::string_view kResourcesKey = "Resources";
+inline constexpr std::string_view kHqSkyKey = "HQsky";
+// Set only by hand: 1 converts the source game's own track file; any value but 0 lets a
+// conversion go on without a geometry template.
+inline constexpr std::string_view kTrackFileConversionKey = "N2N4TrkConvert";
+
+// The values kept between runs, over one ini file (Velmora.INI). Folder keys default to the
+// user's home folder, "Patches" and "Resources" to empty, the options to 0. A value can be
+// overridden for this process only (the command line's --convert-track-file does that);
+// overrides are read back but never stored.
+class Settings {
+ public:
+  Settings(std::filesystem::path file, std::string default_folder);
+
+  // $XDG_CONFIG_HOME/velmora/Velmora.INI, else ~/.config/velmora/Velmora.INI.
+  static std::filesystem::path DefaultFile();
+  // The user's home folder, the starting point of every folder setting.
+  static std::string HomeFolder();
+
+  const std::filesystem::path& file() const { return profile_.path(); }
+  const std::string& default_folder() const { return default_folder_; }
+
+  std::string ReadText(std::string_view section, std::string_view key,
+                       std::string_view default_value) const;
+  int ReadInt(std::string_view section, std::string_view key, int default_value) const;
+  // Values that cannot be stored are lost silently; the folder of the file is made on demand.
+  void WriteText(std::string_view section, std::string_view key, std::string_view value);
+  void WriteInt(std::string_view section, std::string_view key, int value);
+  void Override(std::string_view section, std::string_view key, std::string value);
+
+  // A folder of section "Directories" ("GPL Path", "ICR2 Path", ...), default the home folder.
+  std::string Folder(std::string_view key) const;
+  void SetFolder(std::string_view key, std::string_view folder);
+  int HqSky() const;
+  void SetHqSky(int value);
+  int TrackFileConversion() const;
+  std::string PatchesFolder() const;
+  std::string ResourcesFolder() const;
+
+ private:
+  const std::string* FindOverride(std::string_view section, std::string_view key) const;
+
+  ProfileFile profile_;
+  std::string default_folder_;
+  std::map<std::pair<std::string, std::string>, std::string> overrides_;  // lowercased names
+};
+
+}  // namespace velmora
+
+#endif  // VELMORA_PLATFORM_SETTINGS_H_

@@ -1,0 +1,67 @@
+#include "track/track_archive_writer.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "track/track_archive_format.h"
+
+namespace velmora {
+namespace {
+
+void PutU16(std::uint8_t* at, std::uint16_t value) {
+  at[0] = static_cast<std::uint8_t>(value);
+  at[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void PutU32(std::uint8_t* at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+}  // namespace
+
+std::optional<TrackArchiveWriter> TrackArchiveWriter::Create(
+    std::span<const ArchiveMemberPlan> plan, std::string* error) {
+  if (plan.size() > kArchiveMaxMembers) {
+    *error = "a track archive holds at most 65535 files, not " + std::to_string(plan.size());
+    return std::nullopt;
+  }
+  const std::uint64_t directory_end = kArchiveCountSize + kArchiveRecordSize * plan.size();
+  std::uint64_t total = directory_end;
+  for (const ArchiveMemberPlan& member : plan) {
+    if (member.name.empty() || member.name.size() > kArchiveMaxNameLength) {
+      *error = "the member name \"" + member.name + "\" does not fit the 12 characters of an "
+               "archive name";
+      return std::nullopt;
+    }
+    total += member.length;
+    if (total > std::numeric_limits<std::uint32_t>::max()) {
+      *error = "the files add up to more than an archive's 32-bit offsets can address";
+      return std::nullopt;
+    }
+  }
+
+  TrackArchiveWriter writer;
+  writer.bytes_.assign(static_cast<std::size_t>(total), 0);
+  std::uint8_t* out = writer.bytes_.data();
+  PutU16(out, static_cast<std::uint16_t>(plan.size()));
+  auto position = static_cast<std::uint32_t>(directory_end);
+  for (std::size_t i = 0; i < plan.size(); ++i) {
+    const auto length = static_cast<std::uint32_t>(plan[i].length);
+    std::uint8_t* record = out + kArchiveCountSize + kArchiveRecordSize * i;
+    PutU16(record, kArchiveRecordTag);
+    PutU32(record + kArchiveRecordLengthAt, length);
+    PutU32(record + kArchiveRecordLength2At, length);
+    std::copy(plan[i].name.begin(), plan[i].name.end(), record + kArchiveRecordNameAt);
+    PutU32(record + kArchiveRecordOffsetAt, position);
+    writer.offsets_.push_back(position);
+    writer.lengths_.push_back(length);
+    position += length;
+  }
+  return writer;
+}
+
+std::span<std::uint8_t> TrackArchiveWriter::MemberData(std::size_t index) {
+  return std::span<std::uint8_t>(bytes_).subspan(offsets_.at(index), lengths_.at(index));
+}
+
+}  // namespace velmora

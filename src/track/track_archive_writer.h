@@ -1,0 +1,43 @@
+#ifndef VELMORA_TRACK_TRACK_ARCHIVE_WRITER_H_
+#define VELMORA_TRACK_TRACK_ARCHIVE_WRITER_H_
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+// A member to be packed: its stored name and its length in bytes.
+struct ArchiveMemberPlan {
+  std::string name;
+  std::uint64_t length = 0;
+};
+
+// Lays out a whole track archive in one buffer: count, directory, then the members' data back
+// to back in plan order. The caller fills each member's bytes in place (MemberData), so a file
+// is read straight into the archive without a second copy.
+class TrackArchiveWriter {
+ public:
+  // Nothing, with the reason in `error`, when the plan cannot be stored: more than 65535
+  // members, a name that is empty or longer than 12 characters, or more data than 32-bit
+  // offsets address.
+  static std::optional<TrackArchiveWriter> Create(std::span<const ArchiveMemberPlan> plan,
+                                                  std::string* error);
+
+  // Where member `index`'s bytes go; exactly its planned length.
+  std::span<std::uint8_t> MemberData(std::size_t index);
+  std::vector<std::uint8_t> Take() { return std::move(bytes_); }
+
+ private:
+  TrackArchiveWriter() = default;
+
+  std::vector<std::uint8_t> bytes_;
+  std::vector<std::uint32_t> offsets_;
+  std::vector<std::uint32_t> lengths_;
+};
+
+}  // namespace velmora
+
+#endif  // VELMORA_TRACK_TRACK_ARCHIVE_WRITER_H_
