@@ -29,9 +29,6 @@ struct RunRequest {
 // CART/ICR2 and the N-series pipelines share every step and differ in their order, the GPL
 // track name, the carried files' order, the palette mode, the file kinds converted, the patch
 // passes and where the bar steps; RunCart and RunNSeries spell each order out.
-//
-// Members are declared in the reverse of their release order at the end of a run: the mexico
-// archive goes first, the source archive last.
 class ConversionRun {
  public:
   ConversionRun(TrackConverter& converter, RunRequest request);
@@ -66,7 +63,8 @@ class ConversionRun {
   void Step();
   std::filesystem::path GplTrackFile(std::string_view name) const;
 
-  // Stages whose conversions plug in here; each does nothing until its converter exists.
+  // The conversion stages, one source file per kind of stage (image_stages.cc,
+  // geometry_stages.cc, object_stages.cc, finishing_stages.cc).
   void LoadPalette(const std::filesystem::path& path, int mode);
   void ConvertSourceTrackFile();
   bool PrepareGeometry();
@@ -90,7 +88,12 @@ class ConversionRun {
   std::filesystem::path srcTrackFolder_;
   std::filesystem::path tmpFolder_;
 
+  // Released in the reverse of this order when the run ends: mexico archive, patch set,
+  // racing lines, T2, T1, source archive.
   TrackArchive sourceArchive_;
+  // Track stage state (T1, T2, racing lines) goes here.
+  // Image stage state (the palette) goes here.
+  // Patch stage state goes here.
   std::optional<TrackArchive> mexicoArchive_;
 };
 
