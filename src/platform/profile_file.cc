@@ -126,7 +126,9 @@ bool ProfileFile::WriteText(std::string_view section, std::string_view key,
   KeyLocation where = Locate(profile, section, key);
   std::string entry = std::string(key) + "=" + std::string(value);
   if (where.key_line) {
-    profile.lines[*where.key_line] = entry;
+    // The key keeps the spelling the file gives it.
+    std::string& line = profile.lines[*where.key_line];
+    line = std::string(*KeyOf(line)) + "=" + std::string(value);
   } else if (where.section_line) {
     profile.lines.insert(profile.lines.begin() + static_cast<std::ptrdiff_t>(where.section_end),
                          entry);

@@ -1,0 +1,166 @@
+#include "pipeline/conversion_workspace.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/byte_reader.h"
+#include "platform/file_system.h"
+#include "platform/message_sink.h"
+#include "platform/resource_store.h"
+#include "platform/temp_folder.h"
+#include "track/track_archive.h"
+#include "track/track_archive_writer.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::uint8_t kGroove[] = {1, 2, 3, 4};
+const EmbeddedFile kEmbedded[] = {{"N2GROOVE_MIP", kGroove}, {"EMPTY_MIP", {}}};
+
+class ConversionWorkspaceTest : public ::testing::Test {
+ protected:
+  ConversionWorkspaceTest() {
+    workspace_.setTrackName("detroit");
+    workspace_.setOutputFolder(folder_->path());
+  }
+  fs::path WriteFile(const std::string& name, std::size_t size) {
+    const fs::path path = folder_->path() / name;
+    WriteFileBytes(path, std::vector<std::uint8_t>(size, static_cast<std::uint8_t>(size)));
+    return path;
+  }
+  std::vector<std::uint8_t> Pack() { return *ReadFileBytes(folder_->path() / "detroit.dat"); }
+
+  std::optional<TempFolder> folder_ = TempFolder::Create("test");
+  RecordingMessageSink messages_;
+  ResourceStore resources_{kEmbedded};
+  ConversionWorkspace workspace_{messages_, resources_};
+};
+
+TEST_F(ConversionWorkspaceTest, PackOfTwoFilesHasTheDirectoryLayout) {
+  workspace_.AddToPack(WriteFile("ten.mip", 10));
+  workspace_.AddToPack(WriteFile("twenty.3do", 20));
+  ASSERT_TRUE(workspace_.WritePack());
+  const std::vector<std::uint8_t> pack = Pack();
+  ASSERT_EQ(pack.size(), 86u);  // 2 + 2 * 27 + 10 + 20
+  ByteReader reader(pack);
+  EXPECT_EQ(reader.U16(), 2);
+  // First record: tag, length twice, name, offset.
+  EXPECT_EQ(reader.U16(), 5);
+  EXPECT_EQ(reader.U32(), 10u);
+  EXPECT_EQ(reader.U32(), 10u);
+  std::span<const std::uint8_t> name = reader.Bytes(13);
+  EXPECT_EQ(std::string(name.begin(), name.begin() + 8), std::string("ten.mip\0", 8));
+  EXPECT_EQ(reader.U32(), 56u);
+  // The second record's offset follows the first member.
+  reader.Seek(2 + 27 + 23);
+  EXPECT_EQ(reader.U32(), 66u);
+  EXPECT_EQ(pack[56], 10);
+  EXPECT_EQ(pack[66], 20);
+  EXPECT_EQ(pack[85], 20);
+  EXPECT_TRUE(messages_.messages().empty());
+}
+
+TEST_F(ConversionWorkspaceTest, EmptyPackHoldsOnlyItsCount) {
+  ASSERT_TRUE(workspace_.WritePack());
+  EXPECT_EQ(Pack(), (std::vector<std::uint8_t>{0, 0}));
+}
+
+TEST_F(ConversionWorkspaceTest, PackListIgnoresCaseAndKeepsTheFirstSpelling) {
+  const fs::path first = folder_->path() / "Groove.MIP";
+  workspace_.AddToPack(first);
+  workspace_.AddToPack(folder_->path() / "groove.mip");
+  workspace_.AddToPack(folder_->path() / "GROOVE.MIP");
+  ASSERT_EQ(workspace_.packList(), std::vector<fs::path>{first});
+
+  // Extracting the same resource twice lists it once.
+  ASSERT_TRUE(workspace_.ExtractResource("n2groove_mip", "groove.mip", true));
+  ASSERT_TRUE(workspace_.ExtractResource("N2GROOVE_MIP", "groove.mip", true));
+  EXPECT_EQ(workspace_.packList().size(), 1u);
+  EXPECT_EQ(*ReadFileBytes(folder_->path() / "groove.mip"),
+            std::vector<std::uint8_t>(std::begin(kGroove), std::end(kGroove)));
+}
+
+TEST_F(ConversionWorkspaceTest, ExtractResourceFailures) {
+  EXPECT_FALSE(workspace_.ExtractResource("GLEN_N4T", "Glen.trk", true));
+  EXPECT_FALSE(workspace_.ExtractResource("EMPTY_MIP", "empty.mip", true));  // silent
+  workspace_.setOutputFolder(folder_->path() / "missing");
+  EXPECT_FALSE(workspace_.ExtractResource("N2GROOVE_MIP", "groove.mip", true));
+  EXPECT_EQ(messages_.messages(),
+            (std::vector<std::string>{
+                "Failed to find resource GLEN_N4T",
+                "Failed To Open " + (folder_->path() / "missing" / "groove.mip").string() +
+                    " For Writing"}));
+  EXPECT_TRUE(workspace_.packList().empty());
+}
+
+TEST_F(ConversionWorkspaceTest, UnreadableListedFileWritesNoPack) {
+  workspace_.AddToPack(WriteFile("ten.mip", 10));
+  workspace_.AddToPack(folder_->path() / "flagger.3do");
+  EXPECT_FALSE(workspace_.WritePack());
+  EXPECT_EQ(messages_.messages(), std::vector<std::string>{
+                                      "Failed to open " +
+                                      (folder_->path() / "flagger.3do").string()});
+  EXPECT_FALSE(fs::exists(folder_->path() / "detroit.dat"));
+}
+
+TEST_F(ConversionWorkspaceTest, NamesTooLongForTheDirectoryAreRefused) {
+  workspace_.AddToPack(WriteFile("twelve_c.mip", 1));      // 12 characters fit
+  workspace_.AddToPack(WriteFile("thirteen_.mip", 1));     // 13 do not
+  EXPECT_FALSE(workspace_.WritePack());
+  EXPECT_EQ(messages_.messages(),
+            std::vector<std::string>{"Cannot write the track archive " +
+                                     (folder_->path() / "detroit.dat").string() +
+                                     ": the member name \"thirteen_.mip\" does not fit the 12 "
+                                     "characters of an archive name"});
+  EXPECT_FALSE(fs::exists(folder_->path() / "detroit.dat"));
+}
+
+TEST(TrackArchiveWriterTest, RefusesMoreMembersThanTheCountHolds) {
+  std::vector<ArchiveMemberPlan> plan(65536, ArchiveMemberPlan{"a.mip", 0});
+  std::string error;
+  EXPECT_FALSE(TrackArchiveWriter::Create(plan, &error));
+  EXPECT_EQ(error, "a track archive holds at most 65535 files, not 65536");
+  plan.pop_back();
+  EXPECT_TRUE(TrackArchiveWriter::Create(plan, &error));
+}
+
+TEST(ConversionWorkspaceLifetimeTest, DestructionDeletesExactlyTheListedFiles) {
+  std::optional<TempFolder> folder = TempFolder::Create("test");
+  RecordingMessageSink messages;
+  ResourceStore resources(kEmbedded);
+  {
+    ConversionWorkspace workspace(messages, resources);
+    workspace.setOutputFolder(folder->path());
+    ASSERT_TRUE(workspace.ExtractResource("N2GROOVE_MIP", "groove.mip", true));
+    ASSERT_TRUE(workspace.ExtractResource("N2GROOVE_MIP", "_blank_.3do", true));
+    ASSERT_TRUE(workspace.ExtractResource("N2GROOVE_MIP", "_tire.3do", true));
+    ASSERT_TRUE(workspace.ExtractResource("N2GROOVE_MIP", "temp.ini", false));
+  }
+  EXPECT_FALSE(fs::exists(folder->path() / "groove.mip"));
+  EXPECT_FALSE(fs::exists(folder->path() / "_blank_.3do"));
+  EXPECT_FALSE(fs::exists(folder->path() / "_tire.3do"));
+  EXPECT_TRUE(fs::exists(folder->path() / "temp.ini"));  // never listed, never deleted
+}
+
+TEST(ConversionWorkspaceLifetimeTest, PackReadsBackThroughTheArchiveReader) {
+  std::optional<TempFolder> folder = TempFolder::Create("test");
+  RecordingMessageSink messages;
+  ResourceStore resources(kEmbedded);
+  ConversionWorkspace workspace(messages, resources);
+  workspace.setTrackName("Glen");
+  workspace.setOutputFolder(folder->path());
+  WriteFileText(folder->path() / "Glen.trk", "track bytes");
+  WriteFileText(folder->path() / "page2.pbf", "page");
+  workspace.AddToPack(folder->path() / "Glen.trk");
+  workspace.AddToPack(folder->path() / "page2.pbf");
+  ASSERT_TRUE(workspace.WritePack());
+  TrackArchive archive(messages);
+  ASSERT_TRUE(archive.Open(folder->path() / "Glen.dat"));
+  ASSERT_TRUE(archive.Extract());
+  EXPECT_EQ(ReadFileBytes(archive.ExtractedPath("glen.trk"))->size(), 11u);
+  EXPECT_EQ(ReadFileBytes(archive.ExtractedPath("page2.pbf"))->size(), 4u);
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,93 @@
+#include "platform/file_system.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/temp_folder.h"
+
+namespace velmora {
+namespace {
+
+class FileSystemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(root_ / "Tracks" / "DETHQ");
+    WriteFileText(root_ / "Tracks" / "DETHQ" / "DetHQ.DAT", "archive");
+  }
+  std::optional<TempFolder> folder_ = TempFolder::Create("test");
+  fs::path root_ = folder_->path();
+};
+
+TEST_F(FileSystemTest, EverySpellingReachesTheSameFile) {
+  const fs::path real = root_ / "Tracks" / "DETHQ" / "DetHQ.DAT";
+  for (const char* spelling : {"tracks/dethq/dethq.dat", "TRACKS/DetHq/DETHQ.dat",
+                               "Tracks/DETHQ/DetHQ.DAT"}) {
+    SCOPED_TRACE(spelling);
+    EXPECT_EQ(ResolveExisting(root_ / spelling), real);
+    EXPECT_TRUE(FileExists(root_ / spelling));
+    EXPECT_EQ(FileSize(root_ / spelling), 7u);
+  }
+  EXPECT_FALSE(ResolveExisting(root_ / "tracks/detroit/dethq.dat"));
+  EXPECT_FALSE(FileExists(root_ / "tracks/dethq"));
+  EXPECT_TRUE(FolderExists(root_ / "TRACKS/dethq"));
+}
+
+TEST_F(FileSystemTest, WritesGoToTheExistingSpellingOrTheGivenOne) {
+  ASSERT_TRUE(WriteFileText(root_ / "tracks/dethq/dethq.dat", "replaced"));
+  EXPECT_EQ(ReadFileBytes(root_ / "Tracks/DETHQ/DetHQ.DAT")->size(), 8u);
+  ASSERT_TRUE(WriteFileText(root_ / "tracks/dethq/New.Trk", "x"));
+  EXPECT_TRUE(fs::exists(root_ / "Tracks/DETHQ/New.Trk"));
+
+  // Folders are made one level at a time, in the existing parent's spelling.
+  EXPECT_TRUE(CreateFolder(root_ / "tracks" / "detroit"));
+  EXPECT_TRUE(fs::is_directory(root_ / "Tracks" / "detroit"));
+  EXPECT_FALSE(CreateFolder(root_ / "TRACKS" / "Detroit"));  // exists already
+  EXPECT_FALSE(CreateFolder(root_ / "gpl" / "tracks" / "detroit"));  // no parent
+}
+
+TEST_F(FileSystemTest, ListsFilesByExtensionInNameOrder) {
+  for (const char* name : {"b.MIP", "a.mip", "C.mip", "d.mi4", "e.mipx"}) {
+    WriteFileText(root_ / name, name);
+  }
+  fs::create_directory(root_ / "folder.mip");
+  std::vector<std::string> names;
+  for (const fs::path& path : ListFiles(root_, ".mip")) names.push_back(path.filename().string());
+  EXPECT_EQ(names, (std::vector<std::string>{"a.mip", "b.MIP", "C.mip"}));
+  EXPECT_EQ(CountEntries(root_), 7u);
+  EXPECT_EQ(CountEntries(root_ / "missing"), 0u);
+}
+
+TEST_F(FileSystemTest, ReadsAreBoundedAndExact) {
+  EXPECT_FALSE(ReadFileBytes(root_ / "missing.dat"));
+  EXPECT_FALSE(ReadFileBytes(root_ / "tracks/dethq/dethq.dat", 6));
+  std::vector<std::uint8_t> too_small(6), exact(7);
+  EXPECT_FALSE(ReadFileInto(root_ / "tracks/dethq/dethq.dat", too_small));
+  EXPECT_TRUE(ReadFileInto(root_ / "tracks/dethq/dethq.dat", exact));
+  EXPECT_EQ(ReadFilePrefix(root_ / "tracks/dethq/dethq.dat", 3)->size(), 3u);
+  EXPECT_EQ(ReadFilePrefix(root_ / "tracks/dethq/dethq.dat", 300)->size(), 7u);
+}
+
+TEST_F(FileSystemTest, CopyAndRemoveResolveBothEnds) {
+  EXPECT_TRUE(CopyFileReplacing(root_ / "TRACKS/dethq/DETHQ.DAT", root_ / "tracks/copy.dat"));
+  EXPECT_TRUE(fs::exists(root_ / "Tracks" / "copy.dat"));
+  EXPECT_FALSE(CopyFileReplacing(root_ / "missing", root_ / "tracks/other.dat"));
+  EXPECT_TRUE(RemoveFile(root_ / "TRACKS/COPY.DAT"));
+  EXPECT_FALSE(RemoveFile(root_ / "tracks/copy.dat"));
+  EXPECT_FALSE(RemoveFile(root_ / "tracks"));  // never a folder
+}
+
+TEST(TempFolderTest, OwnsItsFolderUntilDestroyed) {
+  fs::path path;
+  {
+    std::optional<TempFolder> folder = TempFolder::Create("dir");
+    ASSERT_TRUE(folder);
+    path = folder->path();
+    EXPECT_EQ(path.filename().string().rfind("dir", 0), 0u);
+    WriteFileText(path / "member.trk", "x");
+    TempFolder moved = std::move(*folder);
+    EXPECT_TRUE(fs::exists(path / "member.trk"));
+  }
+  EXPECT_FALSE(fs::exists(path));
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,110 @@
+#include "platform/profile_file.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/settings.h"
+#include "platform/temp_folder.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadText(const fs::path& path) {
+  std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
+  return bytes ? std::string(bytes->begin(), bytes->end()) : std::string("<missing>");
+}
+
+class ProfileFileTest : public ::testing::Test {
+ protected:
+  std::optional<TempFolder> folder_ = TempFolder::Create("test");
+  fs::path path_ = folder_->path() / "Velmora.INI";
+};
+
+TEST_F(ProfileFileTest, MissingFileReadsDefaults) {
+  ProfileFile profile(path_);
+  EXPECT_EQ(profile.ReadText("Directories", "GPL Path", "c:\\"), "c:\\");
+  EXPECT_EQ(profile.ReadInt("Options", "N2N4TrkConvert", 0), 0);
+  EXPECT_EQ(profile.ReadInt("Options", "HQsky", 7), 7);
+}
+
+TEST_F(ProfileFileTest, NamesIgnoreCaseAndValuesAreTrimmed) {
+  WriteFileText(path_,
+                "; kept comment\r\n[directories]\r\n  gpl path =  /games/gpl  \r\n"
+                "[OPTIONS]\r\nn2n4trkconvert=2\r\nHQsky=\"1\"\r\n");
+  ProfileFile profile(path_);
+  EXPECT_EQ(profile.ReadText("Directories", "GPL Path", ""), "/games/gpl");
+  EXPECT_EQ(profile.ReadInt("Options", "N2N4TrkConvert", 0), 2);
+  EXPECT_EQ(profile.ReadInt("Options", "HQsky", 0), 1);
+  // A key of another section is not found.
+  EXPECT_EQ(profile.ReadText("Options", "GPL Path", "none"), "none");
+}
+
+TEST_F(ProfileFileTest, WholeNumbersReadTheirLeadingDigits) {
+  WriteFileText(path_, "[Options]\na=12abc\nb=abc\nc=-3\nd=\n");
+  ProfileFile profile(path_);
+  EXPECT_EQ(profile.ReadInt("Options", "a", 9), 12);
+  EXPECT_EQ(profile.ReadInt("Options", "b", 9), 0);
+  EXPECT_EQ(profile.ReadInt("Options", "c", 9), -3);
+  EXPECT_EQ(profile.ReadInt("Options", "d", 9), 0);
+}
+
+TEST_F(ProfileFileTest, WritingKeepsEveryOtherLine) {
+  const std::string original =
+      "; settings by hand\r\n[Directories]\r\nGPL Path=/old\r\nN2 Path=/n2\r\n\r\n"
+      "[Options]\r\n; 1 converts the source track file\r\nN2N4TrkConvert=1\r\n";
+  WriteFileText(path_, original);
+  ProfileFile profile(path_);
+  ASSERT_TRUE(profile.WriteText("directories", "gpl path", "/new"));
+  std::string expected = original;
+  expected.replace(expected.find("GPL Path=/old"), 13, "GPL Path=/new");
+  EXPECT_EQ(ReadText(path_), expected);
+
+  // A new key joins the end of its section, before the blank line; a new section goes last.
+  ASSERT_TRUE(profile.WriteText("Directories", "ICR2 Path", "/cart"));
+  ASSERT_TRUE(profile.WriteInt("Extra", "Count", 3));
+  EXPECT_EQ(ReadText(path_),
+            "; settings by hand\r\n[Directories]\r\nGPL Path=/new\r\nN2 Path=/n2\r\n"
+            "ICR2 Path=/cart\r\n\r\n[Options]\r\n; 1 converts the source track file\r\n"
+            "N2N4TrkConvert=1\r\n\r\n[Extra]\r\nCount=3\r\n");
+  EXPECT_EQ(profile.ReadInt("extra", "count", 0), 3);
+}
+
+TEST_F(ProfileFileTest, WritingToAMissingFileCreatesIt) {
+  ProfileFile profile(path_);
+  ASSERT_TRUE(profile.WriteInt("Options", "HQsky", 1));
+  EXPECT_EQ(ReadText(path_), "[Options]\r\nHQsky=1\r\n");
+  ProfileFile unwritable(folder_->path() / "missing" / "Velmora.INI");
+  EXPECT_FALSE(unwritable.WriteInt("Options", "HQsky", 1));
+}
+
+TEST_F(ProfileFileTest, SettingsDefaultsOverridesAndFolders) {
+  Settings settings(folder_->path() / "config" / "Velmora.INI", "/home/racer");
+  EXPECT_EQ(settings.Folder(kGplPathKey), "/home/racer");
+  EXPECT_EQ(settings.Folder(kIcr2PathKey), "/home/racer");
+  EXPECT_EQ(settings.PatchesFolder(), "");
+  EXPECT_EQ(settings.HqSky(), 0);
+  EXPECT_EQ(settings.TrackFileConversion(), 0);
+
+  // Writing makes the settings folder on demand.
+  settings.SetFolder(kGplPathKey, "/games/gpl");
+  settings.SetHqSky(1);
+  EXPECT_EQ(settings.Folder(kGplPathKey), "/games/gpl");
+  EXPECT_EQ(settings.HqSky(), 1);
+
+  // An override counts for this process and is never stored.
+  settings.Override(kOptionsSection, kTrackFileConversionKey, "1");
+  EXPECT_EQ(settings.TrackFileConversion(), 1);
+  Settings reread(settings.file(), "/home/racer");
+  EXPECT_EQ(reread.TrackFileConversion(), 0);
+  EXPECT_EQ(reread.HqSky(), 1);
+  EXPECT_EQ(ReadText(settings.file()).find("N2N4TrkConvert"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,154 @@
+#include "track/track_archive.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/file_system.h"
+#include "platform/message_sink.h"
+#include "platform/temp_folder.h"
+#include "testing/archive_builder.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Bytes;
+using testing::BuildRawArchive;
+using testing::BuildTrackArchive;
+
+std::string FileText(const fs::path& path) {
+  std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
+  return bytes ? std::string(bytes->begin(), bytes->end()) : std::string("<missing>");
+}
+
+class TrackArchiveTest : public ::testing::Test {
+ protected:
+  fs::path Write(const std::vector<std::uint8_t>& bytes) {
+    const fs::path path = folder_->path() / "track.dat";
+    WriteFileBytes(path, bytes);
+    return path;
+  }
+  std::optional<TempFolder> folder_ = TempFolder::Create("test");
+  RecordingMessageSink messages_;
+};
+
+TEST_F(TrackArchiveTest, ExtractsEveryMemberWithLowercaseNames) {
+  const fs::path path = Write(
+      BuildTrackArchive({{"DETHQ.TRK", Bytes("track")}, {"Race.Lp", Bytes("line")}}));
+  fs::path extracted;
+  {
+    TrackArchive archive(messages_);
+    ASSERT_TRUE(archive.Open(path));
+    ASSERT_EQ(archive.entries().size(), 2u);
+    EXPECT_EQ(archive.entries()[0].name, "dethq.trk");
+    EXPECT_EQ(archive.entries()[0].length, 5u);
+    EXPECT_EQ(archive.entries()[0].offset, 2u + 2 * 27);
+    ASSERT_TRUE(archive.Extract());
+    extracted = archive.FolderPath();
+    EXPECT_EQ(extracted.filename().string().rfind("dir", 0), 0u);
+    EXPECT_EQ(archive.ExtractedPath("race.lp"), extracted / "race.lp");
+    EXPECT_EQ(FileText(extracted / "dethq.trk"), "track");
+    EXPECT_EQ(FileText(extracted / "race.lp"), "line");
+  }
+  EXPECT_FALSE(fs::exists(extracted));  // destruction removes the folder and its files
+  EXPECT_TRUE(messages_.messages().empty());
+}
+
+TEST_F(TrackArchiveTest, FilterIsASubstringOfTheLowercasedName) {
+  const fs::path path = Write(BuildTrackArchive(
+      {{"WATGLEN.TRK", Bytes("t")}, {"trkside.mip", Bytes("m")}, {"race.lp", Bytes("l")}}));
+  TrackArchive archive(messages_);
+  ASSERT_TRUE(archive.Open(path));
+  ASSERT_TRUE(archive.Extract(".TRK"));
+  EXPECT_TRUE(fs::exists(archive.ExtractedPath("watglen.trk")));
+  EXPECT_FALSE(fs::exists(archive.ExtractedPath("race.lp")));
+  // "trkside.mip" holds "trk" but not ".trk".
+  EXPECT_FALSE(fs::exists(archive.ExtractedPath("trkside.mip")));
+}
+
+TEST_F(TrackArchiveTest, EmptyArchiveStillMakesItsFolder) {
+  const fs::path path = Write(BuildRawArchive(0, {}, {}));
+  TrackArchive archive(messages_);
+  ASSERT_TRUE(archive.Open(path));
+  EXPECT_TRUE(archive.entries().empty());
+  ASSERT_TRUE(archive.Extract());
+  EXPECT_TRUE(fs::is_directory(archive.FolderPath()));
+}
+
+TEST_F(TrackArchiveTest, MissingFileOpensSilentlyAsFalse) {
+  TrackArchive archive(messages_);
+  EXPECT_FALSE(archive.Open(folder_->path() / "none.dat"));
+  EXPECT_TRUE(archive.FolderPath().empty());  // never extracted: nothing to delete
+  EXPECT_TRUE(messages_.messages().empty());
+}
+
+TEST_F(TrackArchiveTest, HostileMembersAreReportedAndNeverWritten) {
+  std::vector<std::uint8_t> data = Bytes("0123456789");
+  const std::uint32_t start = 2 + 27 * 6;
+  const fs::path path = Write(BuildRawArchive(
+      6,
+      {{"../escape.trk", 4, start},
+       {"sub/file.mip", 4, start},
+       {"back\\slash", 4, start},
+       {"", 4, start},
+       {"past.end", 8, start + 5},
+       {"good.lp", 10, start}},
+      data));
+  TrackArchive archive(messages_);
+  ASSERT_TRUE(archive.Open(path));
+  EXPECT_FALSE(archive.Extract());
+  EXPECT_EQ(FileText(archive.ExtractedPath("good.lp")), "0123456789");
+  EXPECT_FALSE(fs::exists(folder_->path().parent_path() / "escape.trk"));
+  EXPECT_FALSE(fs::exists(archive.FolderPath() / "sub"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(archive.FolderPath()), {}), 1);
+  const std::string name = path.string();
+  EXPECT_EQ(messages_.messages(),
+            (std::vector<std::string>{
+                "Skipped member \"../escape.trk\" of " + name +
+                    ": its name would place it outside the extraction folder",
+                "Skipped member \"sub/file.mip\" of " + name +
+                    ": its name would place it outside the extraction folder",
+                "Skipped member \"back\\slash\" of " + name +
+                    ": its name would place it outside the extraction folder",
+                "Skipped member \"\" of " + name +
+                    ": its name would place it outside the extraction folder",
+                "Skipped member past.end of " + name +
+                    ": its data lies beyond the end of the archive"}));
+}
+
+TEST_F(TrackArchiveTest, OffsetsThatOverflowAreRefused) {
+  const fs::path path =
+      Write(BuildRawArchive(1, {{"wrap.trk", 0xFFFFFFF0u, 0x20u}}, Bytes("payload")));
+  TrackArchive archive(messages_);
+  ASSERT_TRUE(archive.Open(path));
+  EXPECT_FALSE(archive.Extract());
+  EXPECT_FALSE(fs::exists(archive.ExtractedPath("wrap.trk")));
+}
+
+TEST_F(TrackArchiveTest, NameFillingItsFieldIsCutAtThirteenBytes) {
+  const fs::path path =
+      Write(BuildRawArchive(1, {{"ABCDEFGHIJKLMNOP", 1, 2 + 27}}, Bytes("z")));
+  TrackArchive archive(messages_);
+  ASSERT_TRUE(archive.Open(path));
+  EXPECT_EQ(archive.entries()[0].name, "abcdefghijklm");
+}
+
+TEST_F(TrackArchiveTest, EveryCutOfAnArchiveIsReadSafely) {
+  const std::vector<std::uint8_t> whole =
+      BuildTrackArchive({{"a.trk", Bytes("alpha")}, {"b.lp", Bytes("beta")}});
+  for (std::size_t length = 0; length < whole.size(); ++length) {
+    SCOPED_TRACE(length);
+    const fs::path path =
+        Write(std::vector<std::uint8_t>(whole.begin(), whole.begin() + length));
+    RecordingMessageSink messages;
+    TrackArchive archive(messages);
+    ASSERT_TRUE(archive.Open(path));
+    archive.Extract();
+    // A cut directory keeps its complete records; a cut data area loses its members.
+    const std::size_t complete_records = length < 2 ? 0 : std::min<std::size_t>(2, (length - 2) / 27);
+    EXPECT_EQ(archive.entries().size(), complete_records);
+    EXPECT_FALSE(messages.messages().empty());
+  }
+}
+
+}  // namespace
+}  // namespace velmora
