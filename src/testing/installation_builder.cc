@@ -64,9 +64,9 @@ std::string SourceTrackDescription(std::string_view short_name, std::string_view
 }
 
 void WriteCarriedResourcesFolder(const fs::path& folder, std::string_view template_track) {
-  static constexpr std::array<std::string_view, 8> kCarried = {
-      "N2GROOVE_MIP", "N4BLANK_3DO", "_TIRE_3DO",  "_HAY_3DO",
-      "_HAY_MIP",     "_CONE_3DO",   "_CONE1_SRB", "_CONEBS1_MIP"};
+  static constexpr std::array<std::string_view, 9> kCarried = {
+      "N2GROOVE_MIP", "N4BLANK_3DO", "_TIRE_3DO",  "_HAY_3DO",     "_HAY_MIP",
+      "_CONE_3DO",    "_CONE1_SRB",  "_CONEBS1_MIP", "PAGE2_PBF"};
   for (std::string_view name : kCarried) {
     WriteFile(folder / name, Bytes("resource:" + std::string(name)));
   }

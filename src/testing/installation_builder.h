@@ -34,7 +34,7 @@ void WriteGplInstallation(const fs::path& root, bool with_tracks_folder = true);
 // A description text <folder>.txt of a source track, as the source games ship them.
 std::string SourceTrackDescription(std::string_view short_name, std::string_view full_name);
 
-// A resources folder holding the eight carried files every conversion writes and, when
+// A resources folder holding the eight carried files every conversion writes, "PAGE2_PBF" and, when
 // `template_track` is not empty, the geometry template "<TRACK>_N4T". Their bytes are
 // recognisable placeholders ("resource:<NAME>"), for tests of the run's frame only.
 void WriteCarriedResourcesFolder(const fs::path& folder, std::string_view template_track);

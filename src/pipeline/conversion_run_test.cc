@@ -1,0 +1,284 @@
+#include "pipeline/conversion_run.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "pipeline/track_converter.h"
+#include "platform/file_system.h"
+#include "platform/message_sink.h"
+#include "platform/resource_store.h"
+#include "platform/settings.h"
+#include "platform/temp_folder.h"
+#include "resources/embedded_files.h"
+#include "testing/installation_builder.h"
+#include "testing/recording_progress.h"
+#include "track/track_archive.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Bytes;
+using testing::MemberBytes;
+
+constexpr std::string_view kNoTemplate = "";
+constexpr std::string_view kPatchMessage1 = "No Patch Files Found for ";
+constexpr std::string_view kPatchMessage2 = "Check your installation of the converter";
+
+// A PCX header of `planes` planes of 8 bits each.
+std::vector<std::uint8_t> PcxHeader(std::uint8_t planes) {
+  std::vector<std::uint8_t> header(128, 0);
+  header[0] = 10;
+  header[1] = 5;
+  header[2] = 1;
+  header[3] = 8;
+  header[65] = planes;
+  return header;
+}
+
+std::vector<std::string> Names(const std::vector<fs::path>& paths) {
+  std::vector<std::string> names;
+  for (const fs::path& path : paths) names.push_back(path.filename().string());
+  return names;
+}
+
+class ConversionRunTest : public ::testing::Test {
+ protected:
+  enum class Pipeline { kCart, kNSeries };
+
+  void SetUp() override { testing::WriteGplInstallation(gpl_); }
+
+  // Source track `folder` of the CART layout (or N-series: same layout on disk).
+  void AddSourceTrack(const std::string& folder, std::vector<MemberBytes> members = {},
+                      std::vector<MemberBytes> loose = {}) {
+    testing::WriteSourceTrack(src_, {folder, std::move(members), std::move(loose), "Tracks"});
+  }
+  void SetOption(int value) { settings_.WriteInt(kOptionsSection, kTrackFileConversionKey, value); }
+
+  bool Run(Pipeline pipeline, const std::string& track, ProgressSink* progress = nullptr,
+           std::span<const EmbeddedFile> embedded = EmbeddedFiles()) {
+    ResourceStore resources(embedded, resources_);
+    Services services{messages_, settings_, resources};
+    TrackConverter converter(services);
+    const bool finished =
+        pipeline == Pipeline::kCart
+            ? converter.ConvertCart(src_, gpl_, track, false, progress)
+            : converter.ConvertNSeries(src_, gpl_, track, false, false, progress);
+    pack_list_ = Names(converter.workspace().packList());
+    return finished;
+  }
+
+  std::vector<std::string> FolderFiles(const fs::path& folder) {
+    std::vector<std::string> names;
+    std::optional<fs::path> found = ResolveExisting(folder);
+    if (!found) return names;
+    for (const auto& entry : fs::directory_iterator(*found)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  std::vector<std::string> PackDirectory(const fs::path& pack) {
+    RecordingMessageSink quiet;
+    TrackArchive archive(quiet);
+    std::vector<std::string> names;
+    if (!archive.Open(pack)) return names;
+    for (const ArchiveEntry& entry : archive.entries()) names.push_back(entry.name);
+    return names;
+  }
+
+  std::optional<TempFolder> folder_ = TempFolder::Create("test");
+  fs::path src_ = folder_->path() / "cart";
+  fs::path gpl_ = folder_->path() / "gpl";
+  fs::path resources_ = folder_->path() / "resources";
+  Settings settings_{folder_->path() / "Velmora.INI", "/home/racer"};
+  RecordingMessageSink messages_;
+  std::vector<std::string> pack_list_;
+};
+
+TEST_F(ConversionRunTest, MissingTemplateMessagesDependOnTheOption) {
+  struct Row {
+    Pipeline pipeline;
+    int option;
+    bool finished;
+    std::vector<std::string> messages;
+  };
+  const std::string lookup = "Failed to find resource detroit_N4T";
+  const std::string unset = "GPL directory not correctly set?";
+  const std::string patches1 = std::string(kPatchMessage1) + "detroit";
+  const std::string patches2(kPatchMessage2);
+  // Without a template and with no track file converted, the listed track file is not there
+  // when the pack is written.
+  const std::string no_track_file =
+      "Failed to open " + (gpl_ / "tracks" / "detroit" / "detroit.trk").string();
+  const std::vector<Row> rows = {
+      {Pipeline::kCart, 0, false, {lookup, unset}},
+      {Pipeline::kCart, 1, true, {lookup, unset, patches1, patches2, no_track_file}},
+      {Pipeline::kCart, 2, true, {lookup, unset, patches1, patches2, no_track_file}},
+      {Pipeline::kNSeries, 0, false, {lookup, unset}},
+      {Pipeline::kNSeries, 1, true, {lookup, patches1, patches2, no_track_file}},
+      {Pipeline::kNSeries, 2, true, {lookup, patches1, patches2, no_track_file}},
+  };
+  testing::WriteCarriedResourcesFolder(resources_, kNoTemplate);
+  AddSourceTrack("detroit");
+  for (const Row& row : rows) {
+    SCOPED_TRACE(::testing::Message() << (row.pipeline == Pipeline::kCart ? "cart" : "n-series")
+                                    << " option " << row.option);
+    SetOption(row.option);
+    messages_.Clear();
+    EXPECT_EQ(Run(row.pipeline, "detroit"), row.finished);
+    EXPECT_EQ(messages_.messages(), row.messages);
+  }
+}
+
+TEST_F(ConversionRunTest, FullCartRunPacksInTheRunsOrder) {
+  testing::WriteCarriedResourcesFolder(resources_, "detroit");
+  AddSourceTrack("dethq", {{"sunny.pcx", PcxHeader(1)},
+                           {"dethq.3do", Bytes("object")},
+                           {"wall.mip", Bytes("texture")},
+                           {"cars.pmp", Bytes("sprite")}});
+  ASSERT_TRUE(Run(Pipeline::kCart, "dethq"));
+  EXPECT_EQ(messages_.messages(),
+            (std::vector<std::string>{std::string(kPatchMessage1) + "detroit",
+                                      std::string(kPatchMessage2)}));
+  const fs::path track_folder = gpl_ / "tracks" / "detroit";
+  EXPECT_EQ(PackDirectory(track_folder / "detroit.dat"),
+            (std::vector<std::string>{
+                "detroit.trk", "groove.mip",  "_blank_.3do", "_tire.3do",   "_hay.3do",
+                "hayba_s.mip", "_cone.3do",   "_cone1.srb",  "_conebs1.mip", "page2.pbf",
+                "bwpic.pbf",   "event.pbf",   "page0.pbf",   "page1.pbf",   "page3.pbf",
+                "page4.pbf",   "page5.pbf",   "starter.3do", "flagger.3do", "flagger.srb",
+                "tire.3do",    "tireside.mip", "tirefrnt.mip", "shadtire.mip", "crowd.wav",
+                "announce.wav"}));
+  // The destruction of the converter removed every packed file: the pack is what is left.
+  EXPECT_EQ(FolderFiles(track_folder), std::vector<std::string>{"detroit.dat"});
+
+  // GPL's own groove texture replaced the carried one before packing.
+  RecordingMessageSink quiet;
+  TrackArchive pack(quiet);
+  ASSERT_TRUE(pack.Open(track_folder / "detroit.dat"));
+  ASSERT_TRUE(pack.Extract());
+  EXPECT_EQ(*ReadFileBytes(pack.ExtractedPath("groove.mip")), Bytes("mexico:groove.mip"));
+  EXPECT_EQ(*ReadFileBytes(pack.ExtractedPath("detroit.trk")), Bytes("resource:DETROIT_N4T"));
+}
+
+TEST_F(ConversionRunTest, FullNSeriesRunWritesTheCarriedFilesInItsOwnOrder) {
+  testing::WriteCarriedResourcesFolder(resources_, "Glen");
+  AddSourceTrack("watglen", {{"watglen.3do", Bytes("object")}});
+  ASSERT_TRUE(Run(Pipeline::kNSeries, "watglen"));
+  EXPECT_EQ(messages_.messages(),
+            (std::vector<std::string>{std::string(kPatchMessage1) + "Glen",
+                                      std::string(kPatchMessage2)}));
+  const std::vector<std::string> directory = PackDirectory(gpl_ / "tracks" / "Glen" / "Glen.dat");
+  ASSERT_GE(directory.size(), 10u);
+  EXPECT_EQ(std::vector<std::string>(directory.begin(), directory.begin() + 10),
+            (std::vector<std::string>{"glen.trk", "groove.mip", "_blank_.3do", "_tire.3do",
+                                      "_cone.3do", "_hay.3do", "hayba_s.mip", "_cone1.srb",
+                                      "_conebs1.mip", "page2.pbf"}));
+  EXPECT_EQ(FolderFiles(gpl_ / "tracks" / "Glen"), std::vector<std::string>{"Glen.dat"});
+}
+
+TEST_F(ConversionRunTest, StoppedRunLeavesNoListedFileAndNoPack) {
+  // The template and two carried files are there; the third carried file is missing.
+  fs::create_directories(resources_);
+  WriteFileText(resources_ / "DETROIT_N4T", "template");
+  WriteFileText(resources_ / "N2GROOVE_MIP", "groove");
+  WriteFileText(resources_ / "N4BLANK_3DO", "blank");
+  AddSourceTrack("detroit");
+  const fs::path track_folder = gpl_ / "tracks" / "detroit";
+  EXPECT_FALSE(Run(Pipeline::kCart, "detroit", nullptr, {}));
+  EXPECT_EQ(messages_.messages(), std::vector<std::string>{"Failed to find resource _TIRE_3DO"});
+  EXPECT_EQ(pack_list_,
+            (std::vector<std::string>{"detroit.trk", "groove.mip", "_blank_.3do"}));
+  EXPECT_TRUE(FolderFiles(track_folder).empty());
+}
+
+TEST_F(ConversionRunTest, GplFolderWithoutTracksFolderStops) {
+  fs::remove_all(gpl_ / "tracks");
+  testing::WriteCarriedResourcesFolder(resources_, "detroit");
+  AddSourceTrack("dethq");
+  EXPECT_FALSE(Run(Pipeline::kCart, "dethq"));
+  EXPECT_EQ(messages_.messages(),
+            (std::vector<std::string>{
+                "Failed To Open " + (gpl_ / "Tracks" / "detroit" / "detroit.trk").string() +
+                    " For Writing",
+                "GPL directory not correctly set?"}));
+}
+
+TEST_F(ConversionRunTest, ProgressCountsTheArchiveAndStepsPerFile) {
+  testing::WriteCarriedResourcesFolder(resources_, "detroit");
+  // Ten members: the range is 0 .. 12 ("." and ".." count), starting at 2.
+  const std::vector<MemberBytes> members = {
+      {"sunny.pcx", PcxHeader(1)}, {"a.mip", Bytes("t")},       {"b.mi4", Bytes("t")},
+      {"c.m16", Bytes("t")},       {"d.pcx", PcxHeader(3)},     {"e.pcx", PcxHeader(1)},
+      {"f.3do", Bytes("o")},       {"g.pmp", Bytes("s")},       {"h.pm4", Bytes("s")},
+      {"i.srb", Bytes("s")}};
+  AddSourceTrack("detroit", members);
+  testing::RecordingProgress cart;
+  ASSERT_TRUE(Run(Pipeline::kCart, "detroit", &cart));
+  EXPECT_EQ(cart.low(), 0);
+  EXPECT_EQ(cart.high(), 12);
+  // Geometry 1, patch set 1, textures 5 (a, the copied groove, b, c, the 24-bit d; the 8-bit
+  // PCX files do not count), object 1, sprites 2, standard files 1, pack list 1, pack 1.
+  EXPECT_EQ(cart.steps(), 13);
+  EXPECT_EQ(cart.position(), 15);
+
+  testing::RecordingProgress nseries;
+  ASSERT_TRUE(Run(Pipeline::kNSeries, "detroit", &nseries));
+  // The N series counts after the carried groove texture joined the unpacked files.
+  EXPECT_EQ(nseries.high(), 13);
+  // First patch pass 1, textures 2 (a and the copied groove), object 1, sprite 1, second patch
+  // pass 1, pack 1.
+  EXPECT_EQ(nseries.steps(), 7);
+}
+
+TEST_F(ConversionRunTest, ExistingTrackIniIsNeitherReplacedNorPacked) {
+  testing::WriteCarriedResourcesFolder(resources_, "detroit");
+  AddSourceTrack("detroit");
+  const fs::path track_folder = gpl_ / "tracks" / "detroit";
+  fs::create_directories(track_folder);
+  WriteFileText(track_folder / "track.ini", "hand-made");
+  ASSERT_TRUE(Run(Pipeline::kCart, "detroit"));
+  EXPECT_EQ(*ReadFileBytes(track_folder / "track.ini"), Bytes("hand-made"));
+  std::vector<std::string> directory = PackDirectory(track_folder / "detroit.dat");
+  EXPECT_EQ(std::count(directory.begin(), directory.end(), "track.ini"), 0);
+  EXPECT_EQ(std::count(directory.begin(), directory.end(), "temp.ini"), 0);
+  EXPECT_EQ(FolderFiles(track_folder), (std::vector<std::string>{"detroit.dat", "track.ini"}));
+}
+
+TEST_F(ConversionRunTest, FoldersOfAnyCaseAreFound) {
+  fs::rename(gpl_ / "tracks", gpl_ / "TRACKS");
+  testing::WriteCarriedResourcesFolder(resources_, "detroit");
+  testing::WriteSourceTrack(src_, {"DETHQ", {{"DETHQ.3DO", Bytes("o")}}, {}, "TRACKS"});
+  ASSERT_TRUE(Run(Pipeline::kCart, "dethq"));
+  EXPECT_TRUE(fs::exists(gpl_ / "TRACKS" / "detroit" / "detroit.dat"));
+  EXPECT_FALSE(fs::exists(gpl_ / "Tracks"));
+  // The mexico files were found in the upper-case folder too.
+  EXPECT_EQ(PackDirectory(gpl_ / "TRACKS" / "detroit" / "detroit.dat").size(), 26u);
+}
+
+TEST(NSeriesGplTrackTest, RenamesByFolderAndRaceLineSize) {
+  std::optional<TempFolder> folder = TempFolder::Create("test");
+  const fs::path src = folder->path();
+  auto race_line = [&](const std::string& track, std::size_t size) {
+    fs::create_directories(src / "tracks" / track);
+    WriteFileBytes(src / "tracks" / track / "RACE.LP", std::vector<std::uint8_t>(size));
+  };
+  EXPECT_EQ(ConversionRun::NSeriesGplTrack(src, "watglen"), "Glen");
+  EXPECT_EQ(ConversionRun::NSeriesGplTrack(src, "WatGlen"), "Glen");
+  EXPECT_EQ(ConversionRun::NSeriesGplTrack(src, "searspt"), "searspt");  // no race.lp
+  race_line("searspt", 11692);
+  EXPECT_EQ(ConversionRun::NSeriesGplTrack(src, "searspt"), "Searsnew");
+  race_line("searspt", 11693);
+  EXPECT_EQ(ConversionRun::NSeriesGplTrack(src, "searspt"), "searspt");
+  race_line("atlanta", 8848);
+  EXPECT_EQ(ConversionRun::NSeriesGplTrack(src, "atlanta"), "atlan70");
+  // Each size belongs to its own track only.
+  race_line("calif", 8848);
+  EXPECT_EQ(ConversionRun::NSeriesGplTrack(src, "calif"), "calif");
+}
+
+}  // namespace
+}  // namespace velmora
