@@ -23,7 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   velmora::SectionRecord record;
   std::vector<velmora::SurfaceEntry> surfaces;
-  for (int s = 0; s < track.sectionCount() && s < 64; ++s) track.SectionSurfaces(s, record, surfaces, true);
+  for (int s = 0; s < track.sectionCount() && s < 64; ++s) {
+    track.SectionSurfaces(s, record, surfaces, true);
+  }
   velmora::TrackGeometry newest;
   std::vector<std::uint8_t> bytes = velmora::NewestLayoutBytes(track);
   if (!bytes.empty()) newest.LoadBytes(bytes, "fuzz/newest.trk");
