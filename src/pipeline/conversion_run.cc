@@ -111,7 +111,7 @@ bool ConversionRun::RunCart() {
   SetProgressRange();
   LoadPalette(tmpFolder_ / "sunny.pcx", 0);
   if (!PlaceTemplate(/*cart=*/true)) return false;
-  if (trackFileConversion_ == 1) ConvertSourceTrackFile();
+  if (trackFileConversion_ == 1 && !ConvertSourceTrackFile()) return false;
   if (!PrepareGeometry()) return false;
   Step();
   workspace_.AddToPack(GplTrackFile(gplTrack_ + ".trk"));
@@ -142,7 +142,7 @@ bool ConversionRun::RunNSeries() {
   if (!ExtractCarriedFiles(kNSeriesCarriedOrder)) return false;
   SetProgressRange();
   LoadPalette(tmpFolder_ / "sunny.pcx", 1);
-  if (trackFileConversion_ == 1) ConvertSourceTrackFile();
+  if (trackFileConversion_ == 1 && !ConvertSourceTrackFile()) return false;
   if (!PrepareGeometry()) return false;
   workspace_.AddToPack(GplTrackFile(gplTrack_ + ".trk"));
   ConvertRacingLines();

@@ -7,7 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "track/racing_lines.h"
 #include "track/track_archive.h"
+#include "track/track_geometry.h"
 
 namespace velmora {
 
@@ -42,6 +44,9 @@ class ConversionRun {
   // The GPL track name an N-series source track converts into: "watglen" becomes "Glen";
   // "searspt" becomes "Searsnew" and "atlanta" "atlan70" when the source track folder holds a
   // race.lp of the size those games ship for the newer layout.
+  // The track every stage after the geometry asks (T2); null before it is loaded.
+  const TrackGeometry* track() const { return t2_ ? &*t2_ : nullptr; }
+
   static std::string NSeriesGplTrack(const std::filesystem::path& srcDir,
                                      std::string_view sourceTrack);
 
@@ -66,7 +71,7 @@ class ConversionRun {
   // The conversion stages, one source file per kind of stage (image_stages.cc,
   // geometry_stages.cc, object_stages.cc, finishing_stages.cc).
   void LoadPalette(const std::filesystem::path& path, int mode);
-  void ConvertSourceTrackFile();
+  bool ConvertSourceTrackFile();
   bool PrepareGeometry();
   void ConvertRacingLines();
   int ApplyPatches();
@@ -91,7 +96,11 @@ class ConversionRun {
   // Released in the reverse of this order when the run ends: mexico archive, patch set,
   // racing lines, T2, T1, source archive.
   TrackArchive sourceArchive_;
-  // Track stage state (T1, T2, racing lines) goes here.
+  // T1: the track file placed in the GPL track folder; T2: its GPL-layout copy in the
+  // temporary folder, the track every later stage asks.
+  std::optional<TrackGeometry> t1_;
+  std::optional<TrackGeometry> t2_;
+  std::optional<RacingLines> racingLines_;
   // Image stage state (the palette) goes here.
   // Patch stage state goes here.
   std::optional<TrackArchive> mexicoArchive_;

@@ -5,6 +5,7 @@
 
 #include "platform/ascii.h"
 #include "platform/file_system.h"
+#include "testing/track_builders.h"
 
 namespace velmora::testing {
 
@@ -72,7 +73,7 @@ void WriteCarriedResourcesFolder(const fs::path& folder, std::string_view templa
   }
   if (!template_track.empty()) {
     const std::string name = AsciiUpper(template_track) + "_N4T";
-    WriteFile(folder / (name + ".trk"), Bytes("resource:" + name));
+    WriteFile(folder / (name + ".trk"), BuildTemplateTrackFile());
   }
 }
 
@@ -84,6 +85,7 @@ DemoInstallations WriteDemoInstallations(const fs::path& dir) {
   track.tracks_spelling = "Tracks";
   track.members = {{demo.track + ".txt", Bytes(description)}};
   track.loose = {{demo.track + ".txt", Bytes(description)}};
+  AddSampleTrackFiles(demo.track, track.members, track.loose);
   WriteSourceTrack(demo.source, track);
   WriteGplInstallation(demo.gpl);
   return demo;

@@ -34,9 +34,10 @@ void WriteGplInstallation(const fs::path& root, bool with_tracks_folder = true);
 // A description text <folder>.txt of a source track, as the source games ship them.
 std::string SourceTrackDescription(std::string_view short_name, std::string_view full_name);
 
-// A resources folder holding the eight carried files every conversion writes, "PAGE2_PBF" and, when
-// `template_track` is not empty, the geometry template "<TRACK>_N4T". Their bytes are
-// recognisable placeholders ("resource:<NAME>"), for tests of the run's frame only.
+// A resources folder holding the eight carried files every conversion writes, "PAGE2_PBF" and,
+// when `template_track` is not empty, the geometry template "<TRACK>_N4T", a real newest-layout
+// track file (the sample circuit). The carried files' bytes are recognisable placeholders
+// ("resource:<NAME>"), for tests of the run's frame only.
 void WriteCarriedResourcesFolder(const fs::path& folder, std::string_view template_track);
 
 // What `velmora demo` writes: a CART/ICR2 installation with one track and a GPL installation.

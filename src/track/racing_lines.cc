@@ -1,0 +1,275 @@
+#include "track/racing_lines.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "platform/ascii.h"
+#include "platform/byte_reader.h"
+#include "platform/byte_writer.h"
+#include "platform/file_system.h"
+#include "track/track_archive.h"
+
+namespace velmora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Track units of reference line per GPL point when sizing a lap.
+constexpr std::int64_t kUnitsPerPoint = 59099;
+// A lap of more points than this (about 600 km) comes only from a damaged track file.
+constexpr std::int64_t kMaxPoints = 200000;
+constexpr double kSecondScale = 2e-05;
+constexpr double kEdgeOffset = 0.75;  // metres outside the edge lines
+constexpr double kLaneNarrowing = 0.9;
+constexpr float kOvertakingSlowdown = 0.2f;
+
+// GPL point counts of tracks whose computed count GPL does not use; a later row wins.
+struct PointCountRule {
+  std::string_view name;
+  std::int64_t count;  // -1: one fewer than computed
+};
+constexpr std::array<PointCountRule, 15> kPointCountRules = {{
+    {"laguna", 1187},
+    {"searspt", -1},
+    {"toronto", 956},
+    {"indy", 1342},
+    {"midohio", 1203},
+    {"brands", 1401},
+    {"detroit", 1128},
+    {"portfast", 1029},
+    {"vancouvr", 915},
+    {"suz", 1977},
+    {"zeltweg", 1972},
+    {"osring", 1972},
+    {"riversid", 1442},
+    {"pocono", 1340},
+    {"daytona", 1345},
+}};
+
+struct SourcePoint {
+  std::int32_t speed = 0;
+  std::int32_t second = 0;
+  std::int32_t dlat = 0;
+};
+
+std::vector<LinePoint> ReadGplLine(const fs::path& path, std::uint32_t& pointCount, bool& found) {
+  found = false;
+  std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
+  if (!bytes) return {};
+  found = true;
+  ByteReader reader(*bytes);
+  reader.Skip(4);
+  pointCount = reader.U32();
+  // A file shorter than its count keeps the points it holds.
+  const std::size_t present = reader.remaining() / kGplPointSize;
+  std::vector<LinePoint> points(std::min<std::size_t>(pointCount, present));
+  for (LinePoint& point : points) {
+    point.speed = reader.F32();
+    point.second = reader.F32();
+    point.dlat = reader.F32();
+    point.latRate = reader.F32();
+    reader.Skip(4);
+  }
+  return points;
+}
+
+}  // namespace
+
+bool RacingLines::ConvertAll(const fs::path& sourceFolder, const fs::path& destFolder,
+                             const TrackGeometry& geometry) {
+  sourceFolder_ = sourceFolder;
+  destFolder_ = destFolder;
+  destName_ = AsciiLower(destFolder.string());
+  geometry_ = &geometry;
+  bool result = false;
+  for (std::string_view name :
+       {"Race.lp", "pit.lp", "pass1.lp", "pass2.lp", "maxrace.lp", "minrace.lp"}) {
+    result = ConvertLine(name, 1.0, name == "pit.lp");
+  }
+  return result;
+}
+
+std::int64_t RacingLines::PointCount(const TrackGeometry& geometry, std::string_view destFolder) {
+  std::int64_t length = 0;
+  if (geometry.loaded()) {
+    const double line0 = geometry.lines().front();
+    for (int s = 0; s < geometry.sectionCount(); ++s) {
+      const SectionRecord& record = geometry.section(s);
+      if (record.kind() == kStraight) {
+        length += record.length();
+        continue;
+      }
+      // The running sum is kept in whole units after every arc.
+      const double radius = geometry.lineRecord(s, 0)[kPxWord] + line0;
+      const double sum = static_cast<double>(length) + TurnRadians(record.turn()) * radius;
+      length = static_cast<std::int64_t>(std::clamp(sum, -9.0e15, 9.0e15));
+    }
+  }
+  std::int64_t count = length / kUnitsPerPoint + 2;
+  const std::string lowered = AsciiLower(destFolder);
+  for (const PointCountRule& rule : kPointCountRules) {
+    if (lowered.find(rule.name) == std::string::npos) continue;
+    count = rule.count < 0 ? count - 1 : rule.count;
+  }
+  return count;
+}
+
+int RacingLines::TurnSenseAt(std::int64_t dlong) const {
+  if (geometry_ == nullptr || !geometry_->loaded()) return 0;
+  if (dlong > geometry_->TrackLength()) dlong -= geometry_->TrackLength();
+  if (dlong < 0 || dlong > UINT32_MAX) return 0;
+  const int s = geometry_->SectionContaining(static_cast<std::uint32_t>(dlong));
+  if (s < 0 || geometry_->section(s).kind() == kStraight) return 0;
+  return geometry_->section(s).turn() < 0 ? -1 : 1;
+}
+
+bool RacingLines::ConvertLine(std::string_view name, double scale, bool pit) {
+  const bool overtaking =
+      name.find("pass1") != std::string_view::npos || name.find("pass2") != std::string_view::npos;
+  double edgeOffset = 0;
+  bool edge = false;
+  if (name.find("maxrace") != std::string_view::npos) {
+    edge = true;
+    edgeOffset = -kEdgeOffset;
+  }
+  if (name.find("minrace") != std::string_view::npos) {
+    edge = true;
+    edgeOffset = kEdgeOffset;
+  }
+
+  std::optional<std::vector<std::uint8_t>> source = ReadFileBytes(sourceFolder_ / name);
+  if (!source) return false;
+  ByteReader reader(*source);
+  // A file shorter than its count is read as far as it goes.
+  const std::int64_t sourceCount = std::min<std::int64_t>(
+      reader.U32(), static_cast<std::int64_t>(reader.remaining() / kSourcePointSize));
+
+  const std::int64_t count = std::clamp<std::int64_t>(
+      geometry_ == nullptr ? 2 : PointCount(*geometry_, destName_), 0, kMaxPoints);
+  const double step =
+      count > 2 ? static_cast<double>(sourceCount) / static_cast<double>(count - 2) : 0.0;
+
+  ByteWriter out;
+  out.Reserve(8 + count * kGplPointSize);
+  out.U32(kGplLineTag);
+  out.U32(static_cast<std::uint32_t>(count));
+  // A line without points is written as points of speed 0 on the reference line.
+  SourcePoint current;
+  std::int64_t lastRead = -1;
+  LinePoint previous;
+  for (std::int64_t k = 0; k < count; ++k) {
+    const auto j = static_cast<std::int64_t>(static_cast<double>(k) * step);
+    while (lastRead < j && lastRead + 1 < sourceCount) {
+      current.speed = reader.I32();
+      current.second = reader.I32();
+      current.dlat = reader.I32();
+      ++lastRead;
+    }
+    double divisor = current.speed > 20000
+                         ? 55000 - (current.speed - 20000.0) * 0.16666666666666669
+                         : 55000;
+    if (divisor < 40000) divisor = 40000;
+    LinePoint point;
+    point.speed = static_cast<float>(current.speed / divisor * scale);
+    if (overtaking) point.speed -= kOvertakingSlowdown;
+    point.second = static_cast<float>(current.second * kSecondScale);
+    point.dlat = static_cast<float>(current.dlat / kTrackUnitsPerMetre);
+    if (edge) {
+      point.dlat = static_cast<float>(point.dlat + edgeOffset);
+    } else if (!pit) {
+      point.dlat = static_cast<float>(point.dlat * kLaneNarrowing);
+    }
+    if (k > 0 && point.speed != 0) {
+      float rate = static_cast<float>((point.dlat - previous.dlat) / (point.speed * 100.0));
+      const int sense = TurnSenseAt(static_cast<std::int64_t>(3.0 * k * kTrackUnitsPerMetre));
+      // Moving outwards in a corner is damped hard; on straights the rate is quartered.
+      if (rate * sense < 0) rate *= -0.05f;
+      if (rate * sense == 0) rate *= 0.25f;
+      point.latRate = rate;
+    }
+    out.F32(point.speed);
+    out.F32(point.second);
+    out.F32(point.dlat);
+    out.F32(point.latRate);
+    out.U32(0);
+    previous = point;
+  }
+  return WriteFileBytes(destFolder_ / name, out.bytes());
+}
+
+void RacingLines::LoadLines(const fs::path& folder, std::optional<std::string_view> trackName) {
+  const std::array<std::pair<std::string_view, std::vector<LinePoint>*>, 5> files = {{
+      {"race.lp", &race_},
+      {"pass1.lp", &pass1_},
+      {"pass2.lp", &pass2_},
+      {"minrace.lp", &minrace_},
+      {"maxrace.lp", &maxrace_},
+  }};
+  for (const auto& [file, points] : files) {
+    bool found = false;
+    std::vector<LinePoint> read = ReadGplLine(folder / file, pointCount_, found);
+    if (found) *points = std::move(read);
+  }
+  brakeScale_ = 0;  // the braking scale belongs to the race line just read
+  if (!trackName) return;
+
+  const std::string name(*trackName);
+  auto geometry = std::make_unique<TrackGeometry>();
+  bool loaded = false;
+  if (FileExists(folder / (name + ".trk"))) {
+    loaded = geometry->Load(folder / (name + ".trk"));
+  } else {
+    TrackArchive archive(messages_);
+    if (archive.Open(folder / (name + ".dat")) && archive.Extract(".trk")) {
+      loaded = geometry->Load(archive.ExtractedPath(AsciiLower(name) + ".trk"));
+    }
+  }
+  if (loaded) {
+    ownedGeometry_ = std::move(geometry);
+    geometry_ = ownedGeometry_.get();
+  }
+}
+
+double RacingLines::BrakingAt(std::int32_t dlong) {
+  if (race_.empty()) return 0;
+  const auto count = static_cast<std::int64_t>(race_.size());
+  if (brakeScale_ == 0) {
+    float drop = 0;
+    for (std::int64_t i = 0; i + 4 < count; ++i) {
+      drop = std::min(drop, race_[i + 1].speed - race_[i].speed);
+    }
+    brakeScale_ = 0.25f * drop;
+  }
+  std::int64_t k = static_cast<std::int64_t>(dlong / kPointSpacing);
+  k = std::max<std::int64_t>(std::min(k, count - 4), 3);
+  float drop = 0;
+  for (std::int64_t j = k; j <= k + 2; ++j) {
+    if (j + 1 < count) drop = std::min(drop, race_[j + 1].speed - race_[j].speed);
+  }
+  const float r = drop / brakeScale_;
+  if (!(r > 0)) return 0;
+  if (r >= 1) return 1;
+  return r;
+}
+
+double RacingLines::GrooveDlatAt(std::int32_t dlong) const {
+  if (race_.empty()) return 0;
+  const auto count = static_cast<std::int64_t>(race_.size());
+  std::int64_t k = static_cast<std::int64_t>(dlong / kPointSpacing);
+  if (k > count - 6) k = 0;
+  if (k <= 1) k = 1;
+  auto dlatOf = [](const std::vector<LinePoint>& line, std::int64_t j) {
+    return j < static_cast<std::int64_t>(line.size()) ? line[j].dlat : 0.0f;
+  };
+  const bool edges = !maxrace_.empty() && !minrace_.empty();
+  float sum = 0;
+  for (std::int64_t j = k - 1; j <= k + 1; ++j) {
+    sum += 0.5f * dlatOf(race_, j);
+    if (edges) sum += 0.5f * (dlatOf(maxrace_, j) + dlatOf(minrace_, j));
+  }
+  return sum * 0.33333334f;
+}
+
+}  // namespace velmora

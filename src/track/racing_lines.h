@@ -1,0 +1,101 @@
+#ifndef VELMORA_TRACK_RACING_LINES_H_
+#define VELMORA_TRACK_RACING_LINES_H_
+
+// Racing lines (.lp): where the computer drivers drive.
+//
+//   source line file (read):
+//     0  u32  point count M
+//     4  M x 12 bytes: speed (i32), second (i32), dlat (i32, track units)
+//   GPL line file (written, and read back by LoadLines):
+//     0  u32  65538 when written; not checked when read
+//     4  u32  point count N
+//     8  N x 20 bytes: speed (f32), second (f32, source second x 2e-05), dlat (f32, metres),
+//        latRate (f32), 0 (u32)
+//   GPL's points lie 3 metres apart: point k at dlong 3 x k x 19685.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "track/track_geometry.h"
+
+namespace velmora {
+
+class MessageSink;
+
+inline constexpr std::uint32_t kGplLineTag = 65538;  // 0x00010002
+inline constexpr std::size_t kSourcePointSize = 12;
+inline constexpr std::size_t kGplPointSize = 20;
+inline constexpr double kPointSpacing = 19685.0 * 3.0;  // track units between GPL points
+
+struct LinePoint {
+  float speed = 0;
+  float second = 0;
+  float dlat = 0;  // metres
+  float latRate = 0;
+};
+
+// The six racing lines of one conversion. ConvertAll resamples a source track's lines into
+// GPL's files using a track it is given (not owned); LoadLines reads GPL's files back, and
+// the track too when asked (then owned), for the braking and groove queries.
+class RacingLines {
+ public:
+  explicit RacingLines(MessageSink& messages) : messages_(messages) {}
+  RacingLines(const RacingLines&) = delete;
+  RacingLines& operator=(const RacingLines&) = delete;
+
+  // Converts "Race.lp", "pit.lp", "pass1.lp", "pass2.lp", "maxrace.lp" and "minrace.lp" from
+  // `sourceFolder` into `destFolder`. A missing source line is skipped silently. The track
+  // must outlive the call.
+  bool ConvertAll(const std::filesystem::path& sourceFolder,
+                  const std::filesystem::path& destFolder, const TrackGeometry& geometry);
+  // One line; false when it was not written.
+  bool ConvertLine(std::string_view name, double scale, bool pit);
+
+  // Reads the GPL lines of `folder`; with a track name, also the track file of that name, or
+  // the one inside the track's archive when there is no loose file.
+  void LoadLines(const std::filesystem::path& folder,
+                 std::optional<std::string_view> trackName = std::nullopt);
+
+  // How hard the race line brakes near `dlong`, 0 to 1 of the lap's hardest braking.
+  double BrakingAt(std::int32_t dlong);
+  // Lateral position in metres of the worn groove at `dlong`.
+  double GrooveDlatAt(std::int32_t dlong) const;
+
+  // GPL's point count for a lap of the given track written into `destFolder`.
+  static std::int64_t PointCount(const TrackGeometry& geometry, std::string_view destFolder);
+
+  const TrackGeometry* geometry() const { return geometry_; }
+  const std::vector<LinePoint>& race() const { return race_; }
+  const std::vector<LinePoint>& pass1() const { return pass1_; }
+  const std::vector<LinePoint>& pass2() const { return pass2_; }
+  const std::vector<LinePoint>& maxrace() const { return maxrace_; }
+  const std::vector<LinePoint>& minrace() const { return minrace_; }
+  std::uint32_t pointCount() const { return pointCount_; }
+
+ private:
+  // Turning sense of the track at a distance: 0 straight or outside, -1 right, +1 left.
+  int TurnSenseAt(std::int64_t dlong) const;
+
+  MessageSink& messages_;
+  std::filesystem::path sourceFolder_;
+  std::filesystem::path destFolder_;
+  std::string destName_;  // destFolder_ lowercased, for the per-track rules
+  const TrackGeometry* geometry_ = nullptr;
+  std::unique_ptr<TrackGeometry> ownedGeometry_;
+  float brakeScale_ = 0;
+  std::vector<LinePoint> race_;
+  std::vector<LinePoint> pass1_;
+  std::vector<LinePoint> pass2_;
+  std::vector<LinePoint> maxrace_;
+  std::vector<LinePoint> minrace_;
+  std::uint32_t pointCount_ = 0;
+};
+
+}  // namespace velmora
+
+#endif  // VELMORA_TRACK_RACING_LINES_H_

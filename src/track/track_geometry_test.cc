@@ -1,0 +1,292 @@
+#include "track/track_geometry.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "platform/byte_writer.h"
+#include "testing/track_builders.h"
+
+namespace velmora {
+namespace {
+
+using testing::BuildTrackFile;
+using testing::TrackSectionSpec;
+using testing::TrackSpec;
+
+// Two straights of 100000 units along +x, three reference lines, walls that open outwards.
+TrackSpec TwoStraights() {
+  TrackSpec spec;
+  spec.lines = {-100000, 0, 100000};
+  std::vector<WallEntry> walls = {{6, -120000, -140000, 0, 0},
+                                  {4, -50000, -50000, 0, 0},
+                                  {4, 50000, 50000, 0, 0},
+                                  {4, 110000, 130000, 0, 0},
+                                  {4, 150000, 150000, 0, 0}};
+  spec.sections.push_back({kStraight, 100000, 0, {{-100000, -100000, 50}}, walls, {}});
+  spec.sections.push_back({kStraight, 100000, 0, {{-100000, -100000, 50}}, {}, {}});
+  return spec;
+}
+
+TrackGeometry Loaded(const std::vector<std::uint8_t>& bytes, std::string_view path = "t.trk") {
+  TrackGeometry track;
+  EXPECT_TRUE(track.LoadBytes(bytes, path)) << track.error();
+  return track;
+}
+
+TEST(TrackGeometryTest, LoadsEveryLayout) {
+  for (std::uint32_t version : {1u, 6u, 3000u}) {
+    SCOPED_TRACE(version);
+    const TrackSpec spec = testing::SampleCircuitSpec();
+    TrackGeometry track = Loaded(BuildTrackFile(spec, version));
+    EXPECT_EQ(track.layout(), version == 3000 ? kNewestLayout : static_cast<int>(version));
+    EXPECT_EQ(track.lineCount(), 6);
+    EXPECT_EQ(track.sectionCount(), 14);
+    EXPECT_EQ(track.lines(), spec.lines);
+  }
+}
+
+TEST(TrackGeometryTest, Version3000DropsWordFour) {
+  const TrackSpec spec = testing::SampleCircuitSpec();
+  TrackGeometry newest = Loaded(BuildTrackFile(spec, 3000));
+  TrackGeometry source = Loaded(BuildTrackFile(spec, 6));
+  for (int s = 0; s < newest.sectionCount(); ++s) {
+    SCOPED_TRACE(s);
+    // cx arrives in word 4 although the file holds a 0 there.
+    EXPECT_EQ(newest.section(s).cx(), source.section(s).cx());
+    EXPECT_EQ(newest.section(s).cy(), source.section(s).cy());
+    EXPECT_EQ(newest.section(s).turn(), source.section(s).turn());
+    EXPECT_EQ(newest.section(s).words[12], newest.section(s).words[11]);
+  }
+  EXPECT_NE(newest.section(1).cx(), 0);
+}
+
+TEST(TrackGeometryTest, LapEndIsSectionZeroStart) {
+  TrackGeometry track = Loaded(BuildTrackFile(testing::SampleCircuitSpec(), 6));
+  const auto length = static_cast<std::int32_t>(track.TrackLength());
+  const Point3 start = track.PositionAt(0, 0);
+  const Point3 end = track.PositionAt(length, 0);
+  EXPECT_DOUBLE_EQ(end.x, start.x);
+  EXPECT_DOUBLE_EQ(end.y, start.y);
+  EXPECT_DOUBLE_EQ(end.z, start.z);
+  EXPECT_DOUBLE_EQ(track.HeadingAt(length), track.HeadingAt(0));
+}
+
+TEST(TrackGeometryTest, ZeroDlatUsesIntervalWhoseUpperLineIsPositive) {
+  // With a line at exactly 0 the interval is (0, 100000): line 1 and line 2.
+  TrackSpec spec = TwoStraights();
+  std::vector<std::uint8_t> bytes = BuildTrackFile(spec, 6);
+  // Give line 2 of section 0 a different py, so the two candidate intervals disagree off
+  // the lines, and check that dlat 50000 interpolates lines 1 and 2.
+  TrackGeometry track = Loaded(bytes);
+  const Point3 p = track.PositionAt(0, 50000);
+  EXPECT_NEAR(p.y, 50000, 1);
+  const Point3 zero = track.PositionAt(0, 0);
+  EXPECT_NEAR(zero.y, 0, 1);
+  // A track whose lines are all below zero falls back to interval 0.
+  spec.lines = {-300000, -200000, -100000};
+  TrackGeometry below = Loaded(BuildTrackFile(spec, 6));
+  EXPECT_NEAR(below.PositionAt(0, 0).y, 0, 1);
+}
+
+TEST(TrackGeometryTest, WallSentinelsLandOnFirstAndLastWall) {
+  TrackGeometry track = Loaded(BuildTrackFile(TwoStraights(), 6));
+  // Halfway along section 0 the first wall is at -130000, the last at 150000.
+  const Point3 first = track.PositionAt(50000, INT_MIN);
+  EXPECT_NEAR(first.x, 50000, 1e-6);
+  EXPECT_NEAR(first.y, -130000, 1);
+  const Point3 last = track.PositionAt(50000, INT_MAX);
+  EXPECT_NEAR(last.y, 150000, 1);
+  // Section 1 has no walls: the outermost reference lines stand in.
+  EXPECT_NEAR(track.PositionAt(150000, INT_MIN).y, -100000, 1);
+  EXPECT_NEAR(track.PositionAt(150000, INT_MAX).y, 100000, 1);
+}
+
+TEST(TrackGeometryTest, WallsAtCapsAtFourAndPicksOuterEnds) {
+  TrackGeometry track = Loaded(BuildTrackFile(TwoStraights(), 6));
+  std::array<std::int32_t, 4> out{};
+  ASSERT_EQ(track.WallsAt(50000, 0, out), 4);
+  EXPECT_EQ(out, (std::array<std::int32_t, 4>{-130000, -50000, 50000, 120000}));
+  ASSERT_EQ(track.WallsAt(50000, 1, out), 4);
+  EXPECT_EQ(out, (std::array<std::int32_t, 4>{-140000, -50000, 50000, 130000}));
+  EXPECT_EQ(track.WallsAt(150000, 0, out), 0);  // no walls
+  EXPECT_EQ(track.WallsAt(200000, 0, out), 0);  // past the lap: no wrap here
+}
+
+TEST(TrackGeometryTest, DirectionAndPlaneOffset) {
+  TrackGeometry track = Loaded(BuildTrackFile(testing::SampleCircuitSpec(), 6));
+  // Section 0 runs along +x from the origin; line 0 lies 250000 units to its right.
+  TrackDirection d = track.DirectionAt(10000);
+  EXPECT_NEAR(d.cos, 1, 1e-5);
+  EXPECT_NEAR(d.sin, 0, 1e-5);
+  EXPECT_NEAR(d.planeOffset, -10000 / 19685.0, 1e-3);
+  // In every arc the direction agrees with the heading query.
+  for (int s = 0; s < track.sectionCount(); ++s) {
+    const SectionRecord& r = track.section(s);
+    const auto at = static_cast<std::int32_t>(r.start() + r.length() / 3);
+    SCOPED_TRACE(s);
+    const TrackDirection dir = track.DirectionAt(at);
+    const double h = track.HeadingAt(at);
+    EXPECT_NEAR(dir.cos, std::cos(h), 1e-6);
+    EXPECT_NEAR(dir.sin, std::sin(h), 1e-6);
+  }
+}
+
+TEST(TrackGeometryTest, SettingsTableRows) {
+  struct Row {
+    const char* path;
+    SectionSettings expected;
+  };
+  const Row rows[] = {
+      {"x/other.trk", {}},
+      {"x/silver.trk", {1, 0, 9, INT_MIN, INT_MAX, 96, 9, 0, 3}},
+      {"x/mosport.trk", {0, INT_MAX, INT_MIN, 1, 71, 70, 2, 71, 3}},
+      {"x/kyalami.trk", {1, INT_MAX, INT_MIN, 1, 67, 66, 3, 67, 1}},
+      {"x/watglen.trk", {1, 37, 44, INT_MIN, INT_MAX, INT_MIN, INT_MAX, INT_MIN, INT_MAX}},
+      {"x/monza.trk", {1, 59, 61, INT_MIN, INT_MAX, 57, 63, 58, 61}},
+      {"x/mexico.trk", {0, INT_MAX, INT_MIN, 1, 103, 102, 2, 103, 1}},
+      // A later row overrides only the fields it names.
+      {"silver./mexico.trk", {1, 0, 9, 1, 103, 102, 2, 103, 1}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.path);
+    const SectionSettings s = SectionSettingsForPath(row.path);
+    const SectionSettings& e = row.expected;
+    EXPECT_EQ(std::vector<int>({s.firstStripWall, s.allWallsFrom, s.allWallsTo, s.twoWallsFrom,
+                                s.twoWallsTo, s.specialSectionA, s.specialValueA,
+                                s.specialSectionB, s.specialValueB}),
+              std::vector<int>({e.firstStripWall, e.allWallsFrom, e.allWallsTo, e.twoWallsFrom,
+                                e.twoWallsTo, e.specialSectionA, e.specialValueA,
+                                e.specialSectionB, e.specialValueB}));
+  }
+}
+
+TEST(TrackGeometryTest, DropsInnerWallsRows) {
+  struct Row {
+    const char* path;
+    std::int64_t start;
+    bool drops;
+  };
+  const Row rows[] = {
+      {"pocono.trk", 123, true},
+      {"gateway.trk", 4537155, true},
+      {"gateway.trk", 4537156, false},
+      {"gateway.trk", 35128420, true},
+      {"gateway_indy.trk", 10000000, true},  // gateway undecided: the next names go on
+      {"hickory.trk", 0, true},
+      {"nwenglnd.trk", 0, true},
+      {"searspt.trk", 0, true},
+      {"searsnew.trk", 0, true},
+      {"midohio.trk", 0, true},
+      {"midohhq.trk", 0, true},
+      {"laguna.trk", 64344733, true},
+      {"laguna.trk", 64344734, false},
+      {"laguna.trk", 65410860, false},
+      {"laguna.trk", 65410861, true},
+      // "lagunahq" is decided by the "laguna" row, not the unconditional one.
+      {"lagunahq.trk", 65000000, false},
+      {"glen.trk", 0, true},
+      {"indy.trk", 0, true},
+      {"indyhq.trk", 0, true},
+      {"clevland.trk", 69591301, false},
+      {"clevland.trk", 69591302, true},
+      {"clvlndhq.trk", 71826186, true},
+      {"clvlndhq.trk", 71826187, false},
+      {"vancouvr.trk", 49134887, false},
+      {"vancouvr.trk", 47710001, true},
+      {"vancouvr.trk", 47710000, false},
+      {"vancouvr_vanhq.trk", 47710000, false},
+      {"vanhq.trk", 47710001, true},
+      {"vanhq.trk", 49134887, false},
+      {"vanhq.trk", 47710000, false},
+      {"other.trk", 0, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.path) + " " + std::to_string(row.start));
+    TrackGeometry track = Loaded(BuildTrackFile(TwoStraights(), 6), row.path);
+    EXPECT_EQ(track.DropsInnerWalls(row.start), row.drops);
+  }
+}
+
+TEST(TrackGeometryTest, SectionSurfacesMergesWallsAndBorders) {
+  TrackSpec spec;
+  spec.lines = {-100000, 100000};
+  spec.sections.push_back({kStraight,
+                           100000,
+                           0,
+                           {{-90000, -90000, 10}, {-60000, -60000, 50}, {60000, 60000, 20}},
+                           {{6, -80000, -80000, 0, 0}, {0, 70000, 70000, 0, 0}},
+                           {}});
+  TrackGeometry track = Loaded(BuildTrackFile(spec, 1));
+  SectionRecord record;
+  std::vector<SurfaceEntry> out;
+  ASSERT_TRUE(track.SectionSurfaces(0, record, out, false));
+  EXPECT_EQ(record.length(), 100000);
+  const std::vector<SurfaceEntry> plain = {{-90000, -90000, 10}, {-80000, -80000, -6},
+                                           {-80000, -80000, 10}, {-60000, -60000, 50},
+                                           {60000, 60000, 20},   {70000, 70000, -1}};
+  EXPECT_EQ(out, plain);
+  ASSERT_TRUE(track.SectionSurfaces(0, record, out, true));
+  const std::vector<SurfaceEntry> bordered = {
+      {-90000, -90000, 10}, {-80000, -80000, -6}, {-80000, -80000, 10}, {-63000, -63000, 100},
+      {-60000, -60000, 50}, {60000, 60000, 100},  {63000, 63000, 20},   {70000, 70000, -1}};
+  EXPECT_EQ(out, bordered);
+  EXPECT_FALSE(track.SectionSurfaces(1, record, out, false));
+}
+
+// Corruption: a valid file cut at every length, and header fields pointed past the end.
+TEST(TrackGeometryTest, RefusesDamagedFiles) {
+  const std::vector<std::uint8_t> good = BuildTrackFile(TwoStraights(), 6);
+  for (std::size_t size = 0; size < good.size(); ++size) {
+    TrackGeometry track;
+    std::vector<std::uint8_t> cut(good.begin(), good.begin() + size);
+    EXPECT_FALSE(track.LoadBytes(cut, "t.trk")) << size;
+    EXPECT_FALSE(track.loaded());
+    EXPECT_FALSE(track.error().empty());
+    std::array<std::int32_t, 4> walls{};
+    EXPECT_EQ(track.WallsAt(0, 0, walls), 0);
+    EXPECT_EQ(track.PositionAt(0, 0).x, 0);
+  }
+  struct Patch {
+    std::size_t at;
+    std::uint32_t value;
+    std::string error;
+  };
+  // The section block: section 0 (52 bytes and 5 walls), then section 1 (52 bytes).
+  const std::size_t sectionBlock = good.size() - 52 - 5 * 20 - 52;
+  const Patch patches[] = {
+      {0, 0x4B524154u, "it does not begin with \"KART\""},
+      {12, 11, "its reference-line count 11 is not 1 to 10"},
+      {12, 0, "its reference-line count 0 is not 1 to 10"},
+      {16, 0x7FFFFFFF, "its section count 2147483647 is out of range"},
+      {20, 0xFFFFFFF0u, "its block sizes are negative"},
+      {24, 1000000,
+       "its blocks need " + std::to_string(sectionBlock + 1000000) + " bytes but the file holds " +
+           std::to_string(good.size())},
+      {68, 1000, "section 0 lies outside the section block"},
+      // Section 0's wall count (word 12) claims 8 walls.
+      {sectionBlock + 48, 8, "section 0 has walls outside the section block"},
+      // Section 1's surfaceFirst points past the two surface entries.
+      {sectionBlock + 152 + 44, 2, "section 1 names surfaces outside the surface block"},
+      // Section 1's offset points into its own last word.
+      {72, 152 + 4, "section 1 lies outside the section block"},
+  };
+  for (const Patch& patch : patches) {
+    SCOPED_TRACE(patch.error);
+    ASSERT_LE(patch.at + 4, good.size());
+    std::vector<std::uint8_t> bad = good;
+    for (int i = 0; i < 4; ++i) bad[patch.at + i] = static_cast<std::uint8_t>(patch.value >> 8 * i);
+    TrackGeometry track;
+    EXPECT_FALSE(track.LoadBytes(bad, "t.trk"));
+    EXPECT_EQ(track.error(), patch.error);
+  }
+}
+
+TEST(TrackGeometryTest, LoadReportsAMissingFile) {
+  TrackGeometry track;
+  EXPECT_FALSE(track.Load("/nonexistent/velmora/none.trk"));
+  EXPECT_EQ(track.error(), "it cannot be read");
+}
+
+}  // namespace
+}  // namespace velmora

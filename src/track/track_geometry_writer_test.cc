@@ -1,0 +1,232 @@
+#include "track/track_geometry_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "platform/byte_reader.h"
+#include "testing/track_builders.h"
+
+namespace velmora {
+namespace {
+
+using testing::BuildTrackFile;
+using testing::TrackSectionSpec;
+using testing::TrackSpec;
+
+TrackGeometry Loaded(const std::vector<std::uint8_t>& bytes, std::string_view path = "t.trk") {
+  TrackGeometry track;
+  EXPECT_TRUE(track.LoadBytes(bytes, path)) << track.error();
+  return track;
+}
+
+TrackSpec OneSection(std::vector<SurfaceEntry> surfaces, std::vector<WallEntry> walls) {
+  TrackSpec spec;
+  spec.lines = {-100000, 100000};
+  spec.sections.push_back({kStraight, 100000, 0, std::move(surfaces), std::move(walls), {}});
+  return spec;
+}
+
+Strip S(std::int32_t start, std::int32_t type) { return {start, start, type, 0, 0, 0, 0, 0}; }
+Strip W(std::int32_t start) { return {start, start, 2059, 16, 25000, 0, 0, 0}; }
+
+TEST(TrackGeometryWriterTest, NewestLayoutStrips) {
+  SCOPED_TRACE("a section without walls: its last strip becomes the border");
+  TrackGeometry plain =
+      Loaded(BuildTrackFile(OneSection({{-90000, -90000, 50}, {60000, 60000, 33}}, {}), 6));
+  EXPECT_EQ(NewestLayoutStrips(plain, 0),
+            (std::vector<Strip>{S(-90000, 1), {80000, 80000, 10, 0, 0, 0, 0, 0}}));
+
+  SCOPED_TRACE("two adjacent walls: a strip of the last surface type between them");
+  TrackGeometry adjacent = Loaded(BuildTrackFile(
+      OneSection({{-90000, -90000, 50}},
+                 {{6, -120000, -120000, 0, 0}, {4, -110000, -110000, 0, 0},
+                  {4, 100000, 100000, 0, 0}}),
+      6));
+  Strip fill = W(-120100);
+  fill[0] = fill[1] = -120000;
+  fill[2] = 2;  // no surface before it: type 2
+  EXPECT_EQ(NewestLayoutStrips(adjacent, 0),
+            (std::vector<Strip>{W(-120100), fill, W(-110100), S(-110000, 1), W(99900),
+                                {100000, 100000, 10, 16, 25000, 0, 0, 0}}));
+
+  SCOPED_TRACE("surface codes map to strip types; inner walls dropped on such tracks");
+  const std::vector<SurfaceEntry> codes = {
+      {-5, -5, 22}, {-4, -4, 30}, {-3, -3, 45}, {-2, -2, 46}, {-1, -1, 3}, {0, 0, 29}};
+  const std::vector<WallEntry> walls = {
+      {6, -200000, -200000, 0, 0}, {4, 1000, 1000, 0, 0}, {4, 200000, 200000, 0, 0}};
+  TrackGeometry pocono = Loaded(BuildTrackFile(OneSection(codes, walls), 6), "x/pocono.trk");
+  std::vector<Strip> strips = NewestLayoutStrips(pocono, 0);
+  std::vector<std::int32_t> types;
+  for (const Strip& strip : strips) types.push_back(strip[2]);
+  EXPECT_EQ(types, (std::vector<std::int32_t>{2059, 7, 2, 2, 1, 5, 5, 2059, 10}));
+  TrackGeometry dubai = Loaded(BuildTrackFile(OneSection(codes, walls), 6), "x/dubai.trk");
+  EXPECT_EQ(NewestLayoutStrips(dubai, 0)[5][2], 6);
+  // The inner wall stays, and a fill strip follows it up to the outer wall.
+  EXPECT_EQ(NewestLayoutStrips(dubai, 0).size(), 11u);
+}
+
+TEST(TrackGeometryWriterTest, GplSectionTwoWallAndAllWallCases) {
+  const std::vector<Strip> strips = {W(-230100), S(-230000, 2), S(-150000, 1),
+                                     W(-1000),   S(-900, 1),    W(229900),
+                                     S(230000, 10)};
+  SectionSettings settings;  // defaults: every section takes the two-wall case
+  GplSection two = GplSectionFromStrips(strips, 0, settings);
+  // Collected: -230100 and the strip behind it, -1000 and the strip behind it, 229900. The
+  // last negative start is the first wall; surfaces outside the two walls go.
+  EXPECT_EQ(two.walls, (std::vector<WallEntry>{{6, -900, -900, kFiller, kFiller},
+                                               {4, 229900, 229900, kFiller, kFiller}}));
+  EXPECT_EQ(two.surfaces,
+            (std::vector<SurfaceEntry>{{-900, -900, 54}, {229900, 229900, 6}}));
+
+  settings.allWallsFrom = 0;
+  settings.allWallsTo = 0;
+  settings.firstStripWall = 1;
+  GplSection all = GplSectionFromStrips(strips, 0, settings);
+  // First strip is a wall (type 2059 > 2): not put in front. Collected: -230100, -230000
+  // (the strip behind a negative wall), -1000, -900, 229900 (the next is skipped).
+  EXPECT_EQ(all.walls, (std::vector<WallEntry>{{4, -230100, -230100, kFiller, kFiller},
+                                               {4, -230000, -230000, kFiller, kFiller},
+                                               {4, -1000, -1000, kFiller, kFiller},
+                                               {4, -900, -900, kFiller, kFiller},
+                                               {4, 229900, 229900, kFiller, kFiller}}));
+  EXPECT_EQ(all.surfaces.size(), strips.size());
+
+  SCOPED_TRACE("no wall strip at all: the first and last strips are the walls");
+  GplSection none = GplSectionFromStrips(std::vector<Strip>{S(-5000, 1), S(5000, 2)}, 3, {});
+  EXPECT_EQ(none.walls, (std::vector<WallEntry>{{6, -5000, -5000, kFiller, kFiller},
+                                                {4, 5000, 5000, kFiller, kFiller}}));
+}
+
+TEST(TrackGeometryWriterTest, TwelveLinesKeepLinesFourToSeven) {
+  TrackSpec spec = testing::SampleCircuitSpec();
+  spec.lines.clear();
+  for (int i = 0; i < 12; ++i) spec.lines.push_back(-275000 + 50000 * i);
+  TrackGeometry newest = Loaded(BuildTrackFile(spec, 3000));
+  TrackGeometry gpl = Loaded(GplLayoutBytes(newest));
+  ASSERT_EQ(gpl.lineCount(), 4);
+  EXPECT_EQ(gpl.lines(), std::vector<std::int32_t>(spec.lines.begin() + 4, spec.lines.begin() + 8));
+  EXPECT_EQ(std::vector<std::int32_t>(gpl.lineSlots().begin() + 4, gpl.lineSlots().end()),
+            std::vector<std::int32_t>(6, 0));
+  for (int s = 0; s < gpl.sectionCount(); ++s) {
+    for (int l = 0; l < 4; ++l) {
+      LineRecord expected = newest.lineRecord(s, l + 4);
+      if (newest.section(s).kind() == kArc) expected[kPyWord] = kFiller;
+      EXPECT_EQ(gpl.lineRecord(s, l), expected) << s << " " << l;
+    }
+  }
+  // Ten lines or fewer: all kept.
+  EXPECT_EQ(Loaded(GplLayoutBytes(Loaded(BuildTrackFile(testing::SampleCircuitSpec(), 3000))))
+                .lineCount(),
+            6);
+}
+
+// Source layout -> newest layout -> GPL's layout. The writers copy the line records and the
+// section words that positions are made from, so positions must agree to rounding of the
+// same double arithmetic: 1e-6 m is far below GPL's own float precision and would catch any
+// lost or shifted word (the smallest change, one track unit, is 5e-5 m).
+TEST(TrackGeometryWriterTest, RoundTripKeepsTheTrack) {
+  const std::vector<std::uint8_t> sourceBytes =
+      BuildTrackFile(testing::SampleCircuitSpec(), testing::kSourceLayoutVersion);
+  TrackGeometry source = Loaded(sourceBytes, "x/kestrel.trk");
+  TrackGeometry newest = Loaded(NewestLayoutBytes(source), "x/kestrel.trk");
+  ASSERT_EQ(newest.layout(), kNewestLayout);
+  TrackGeometry gpl = Loaded(GplLayoutBytes(newest), "x/kestrel.trk");
+  ASSERT_EQ(gpl.layout(), 1);
+  for (const TrackGeometry* track : {&newest, &gpl}) {
+    EXPECT_EQ(track->TrackLength(), source.TrackLength());
+    ASSERT_EQ(track->sectionCount(), source.sectionCount());
+    for (int s = 0; s < source.sectionCount(); ++s) {
+      for (std::size_t w : {0, 1, 2, 3, 4, 5, 6}) {
+        EXPECT_EQ(track->section(s).words[w], source.section(s).words[w]) << s << " " << w;
+      }
+    }
+  }
+  const std::int64_t length = source.TrackLength();
+  for (std::int64_t d = 0; d < length; d += 9973) {
+    const auto dlong = static_cast<std::int32_t>(d);
+    EXPECT_DOUBLE_EQ(gpl.HeadingAt(dlong), source.HeadingAt(dlong));
+    for (std::int32_t dlat : {-240000, -50000, 0, 1, 77777, 240000}) {
+      const Point3 a = source.PositionAt(dlong, dlat);
+      const Point3 b = gpl.PositionAt(dlong, dlat);
+      ASSERT_NEAR(a.x / 19685.0, b.x / 19685.0, 1e-6) << d << " " << dlat;
+      ASSERT_NEAR(a.y / 19685.0, b.y / 19685.0, 1e-6) << d << " " << dlat;
+      ASSERT_NEAR(a.z / 19685.0, b.z / 19685.0, 1e-6) << d << " " << dlat;
+    }
+  }
+  // The sample circuit closes: the lap end meets the start within a metre.
+  const Point3 start = source.PositionAt(0, 0);
+  const Point3 before = source.PositionAt(static_cast<std::int32_t>(length - 1), 0);
+  EXPECT_NEAR(std::hypot(start.x - before.x, start.y - before.y) / 19685.0, 0, 1.0);
+}
+
+TEST(TrackGeometryWriterTest, GplFileSizesAgreeWithItsHeader) {
+  TrackGeometry newest = Loaded(BuildTrackFile(testing::SampleCircuitSpec(), 3000));
+  const std::vector<std::uint8_t> bytes = GplLayoutBytes(newest);
+  TrackGeometry gpl = Loaded(bytes);
+  ByteReader header(bytes);
+  header.Skip(4);
+  EXPECT_EQ(header.U32(), 1u);
+  header.Skip(4);
+  const std::uint32_t lines = header.U32();
+  const std::uint32_t sections = header.U32();
+  const std::uint32_t surfaceBytes = header.U32();
+  const std::uint32_t sectionBytes = header.U32();
+  std::size_t surfaces = 0;
+  std::size_t walls = 0;
+  for (int s = 0; s < gpl.sectionCount(); ++s) {
+    surfaces += gpl.surfaces(s).size();
+    walls += gpl.walls(s).size();
+    EXPECT_EQ(gpl.section(s).words[kLineIndexWord], s * static_cast<int>(lines));
+  }
+  EXPECT_EQ(surfaceBytes, 12 * surfaces);
+  EXPECT_EQ(sectionBytes, 52 * sections + 20 * walls);
+  EXPECT_EQ(bytes.size(), 68 + 4 * sections + 32 * lines * sections + surfaceBytes + sectionBytes);
+  // Section offsets step by 52 plus 20 per wall of the sections before.
+  std::size_t expected = 0;
+  for (int s = 0; s < gpl.sectionCount(); ++s) {
+    EXPECT_EQ(gpl.sectionOffset(s), expected);
+    expected += 52 + 20 * gpl.walls(s).size();
+  }
+}
+
+TEST(TrackGeometryWriterTest, WallsMeetAcrossTheLapEnd) {
+  TrackSpec spec = testing::SampleCircuitSpec();
+  // Give the last section walls that do not meet section 0's.
+  spec.sections.back().walls = {{6, -260000, -250000, 0, 0}, {4, 200000, 210000, 0, 0}};
+  TrackGeometry gpl = Loaded(GplLayoutBytes(Loaded(BuildTrackFile(spec, 6))));
+  const int last = gpl.sectionCount() - 1;
+  std::span<const WallEntry> end = gpl.walls(last);
+  std::span<const WallEntry> first = gpl.walls(0);
+  ASSERT_EQ(end.size(), first.size());
+  for (std::size_t k = 0; k < end.size(); ++k) {
+    EXPECT_EQ(end[k][2], first[k][1]) << k;
+  }
+  // The value nearer to 0 wins: 209900 (the last wall, 100 inside) against section 0's.
+  EXPECT_EQ(end.back()[2], 209900);
+  for (int s = 0; s < last; ++s) {
+    EXPECT_EQ(gpl.walls(s).back()[2], gpl.walls(s + 1).back()[1]) << s;
+  }
+}
+
+TEST(TrackGeometryWriterTest, GplLayoutRewriteSetsSlopesAndFillers) {
+  TrackSpec spec = testing::SampleCircuitSpec();
+  std::vector<std::uint8_t> bytes = BuildTrackFile(spec, 1);
+  TrackGeometry original = Loaded(bytes);
+  TrackGeometry again = Loaded(GplLayoutBytes(original));
+  EXPECT_EQ(again.image().size(), bytes.size());
+  const int last = again.sectionCount() - 1;
+  EXPECT_EQ(again.lineRecord(0, 0)[4], 3 * again.lineRecord(0, 0)[0]);
+  EXPECT_EQ(again.lineRecord(0, 0)[5], 2 * again.lineRecord(0, 0)[1]);
+  EXPECT_EQ(again.lineRecord(last, 0)[4], original.lineRecord(last, 0)[4]);
+  EXPECT_EQ(again.walls(0)[0][3], kFiller);
+  EXPECT_EQ(again.walls(0)[0][4], kFiller);
+  // Writing the newest layout of a newest-layout track writes nothing.
+  TrackGeometry newest = Loaded(BuildTrackFile(spec, 3000));
+  EXPECT_TRUE(WriteNewestLayout(newest, "/nonexistent/velmora/x.trk"));
+  EXPECT_FALSE(WriteGplLayout(newest, "/nonexistent/velmora/x.trk"));
+  EXPECT_FALSE(WriteGplLayout(TrackGeometry(), "/tmp/never.trk"));
+}
+
+}  // namespace
+}  // namespace velmora
