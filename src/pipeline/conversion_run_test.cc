@@ -13,6 +13,7 @@
 #include "resources/embedded_files.h"
 #include "testing/installation_builder.h"
 #include "testing/recording_progress.h"
+#include "testing/track_builders.h"
 #include "track/track_archive.h"
 
 namespace velmora {
@@ -109,20 +110,23 @@ TEST_F(ConversionRunTest, MissingTemplateMessagesDependOnTheOption) {
   const std::string unset = "GPL directory not correctly set?";
   const std::string patches1 = std::string(kPatchMessage1) + "detroit";
   const std::string patches2(kPatchMessage2);
-  // Without a template and with no track file converted, the listed track file is not there
-  // when the pack is written.
-  const std::string no_track_file =
-      "Failed to open " + (gpl_ / "tracks" / "detroit" / "detroit.trk").string();
+  // At 1 the source track's own file takes the template's place; any other value goes on
+  // without a track file, which the geometry stage cannot load.
+  const std::string no_track_file = "Cannot load the track file " +
+                                    (gpl_ / "tracks" / "detroit" / "detroit.trk").string() +
+                                    ": it cannot be read";
   const std::vector<Row> rows = {
       {Pipeline::kCart, 0, false, {lookup, unset}},
-      {Pipeline::kCart, 1, true, {lookup, unset, patches1, patches2, no_track_file}},
-      {Pipeline::kCart, 2, true, {lookup, unset, patches1, patches2, no_track_file}},
+      {Pipeline::kCart, 1, true, {lookup, unset, patches1, patches2}},
+      {Pipeline::kCart, 2, false, {lookup, unset, no_track_file}},
       {Pipeline::kNSeries, 0, false, {lookup, unset}},
-      {Pipeline::kNSeries, 1, true, {lookup, patches1, patches2, no_track_file}},
-      {Pipeline::kNSeries, 2, true, {lookup, patches1, patches2, no_track_file}},
+      {Pipeline::kNSeries, 1, true, {lookup, patches1, patches2}},
+      {Pipeline::kNSeries, 2, false, {lookup, no_track_file}},
   };
   testing::WriteCarriedResourcesFolder(resources_, kNoTemplate);
-  AddSourceTrack("detroit");
+  std::vector<MemberBytes> members, loose;
+  testing::AddSampleTrackFiles("detroit", members, loose);
+  AddSourceTrack("detroit", members, loose);
   for (const Row& row : rows) {
     SCOPED_TRACE(::testing::Message() << (row.pipeline == Pipeline::kCart ? "cart" : "n-series")
                                     << " option " << row.option);
@@ -161,7 +165,7 @@ TEST_F(ConversionRunTest, FullCartRunPacksInTheRunsOrder) {
   ASSERT_TRUE(pack.Open(track_folder / "detroit.dat"));
   ASSERT_TRUE(pack.Extract());
   EXPECT_EQ(*ReadFileBytes(pack.ExtractedPath("groove.mip")), Bytes("mexico:groove.mip"));
-  EXPECT_EQ(*ReadFileBytes(pack.ExtractedPath("detroit.trk")), Bytes("resource:DETROIT_N4T"));
+  EXPECT_EQ(*ReadFileBytes(pack.ExtractedPath("detroit.trk")), testing::BuildTemplateTrackFile());
 }
 
 TEST_F(ConversionRunTest, FullNSeriesRunWritesTheCarriedFilesInItsOwnOrder) {
@@ -183,7 +187,7 @@ TEST_F(ConversionRunTest, FullNSeriesRunWritesTheCarriedFilesInItsOwnOrder) {
 TEST_F(ConversionRunTest, StoppedRunLeavesNoListedFileAndNoPack) {
   // The template and two carried files are there; the third carried file is missing.
   fs::create_directories(resources_);
-  WriteFileText(resources_ / "DETROIT_N4T", "template");
+  WriteFileBytes(resources_ / "DETROIT_N4T", testing::BuildTemplateTrackFile());
   WriteFileText(resources_ / "N2GROOVE_MIP", "groove");
   WriteFileText(resources_ / "N4BLANK_3DO", "blank");
   AddSourceTrack("detroit");
