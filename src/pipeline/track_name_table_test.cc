@@ -35,34 +35,6 @@ TEST(TrackNameTableTest, OesterreichringIsWindows1252) {
   EXPECT_EQ(row->displayName.substr(1), "sterreichring");
 }
 
-TEST(TrackNameTableTest, KeepsTrailingBlanksAndExactSpelling) {
-  struct Expected {
-    std::string_view folder, base, display, event, event_short;
-  };
-  const Expected kRows[] = {
-      {"glen", "", "Watkins Glen", "New York State", "NY "},
-      {"hickory", "", "Hickory", "North Carolina ", "NC "},
-      {"homestd", "", "Homestead", "Florida ", "Florida "},
-      {"nwenglnd", "", "Loudon", "New Hampshire", "NH "},
-      {"loudonhq", "nwenglnd", "Loudon", "New Hampshire", "NH "},
-      {"phoenix", "", "Phoenix", "Arizona", "Arizona "},
-      {"phoenxhq", "phoenix", "Phoenix HQ", "Arizona", "Arizona "},
-      {"calif", "", "Fontana", "California", "CA"},
-      {"searsnew", "", "Sears (1998)", "Sears98", "Sears98"},
-      {"suz", "", "Suzuka", "Japanese", "Japan"},
-      {"vanhq", "vancouvr", "Vancouver HQ", "British Columbia", "BC"},
-  };
-  for (const Expected& want : kRows) {
-    SCOPED_TRACE(std::string(want.folder));
-    const TrackNameRow* row = RowOf(want.folder);
-    ASSERT_NE(row, nullptr);
-    EXPECT_EQ(row->baseFolder, want.base);
-    EXPECT_EQ(row->displayName, want.display);
-    EXPECT_EQ(row->eventName, want.event);
-    EXPECT_EQ(row->eventShortName, want.event_short);
-  }
-}
-
 // A folder that occurs twice would hide its second row from every lookup, and a variant whose
 // base is itself a variant (or unknown) would convert into a track that has no GPL folder.
 TEST(TrackNameTableTest, FoldersAreUniqueAndBasesAreKnownTracks) {
@@ -103,23 +75,6 @@ TEST(TrackNameTableTest, TrackTitles) {
     EXPECT_EQ(titles.displayName, c.display);
     EXPECT_EQ(titles.eventTitle, c.event);
     EXPECT_EQ(titles.shortEventTitle, c.event_short);
-  }
-}
-
-TEST(TrackNameTableTest, StripRemovesOnlyTheExactHqEnding) {
-  // An unknown folder is its own display name and is never shortened.
-  EXPECT_EQ(TrackTitles("Some HQ", true).displayName, "Some HQ");
-  EXPECT_EQ(TrackTitles("osring", true).displayName,
-            "\xD6"
-            "sterreichring");
-  for (const TrackNameRow& row : TrackNameRows()) {
-    SCOPED_TRACE(std::string(row.folder));
-    std::string stripped = TrackTitles(row.folder, true).displayName;
-    if (row.displayName.ends_with(" HQ")) {
-      EXPECT_EQ(stripped + " HQ", row.displayName);
-    } else {
-      EXPECT_EQ(stripped, row.displayName);
-    }
   }
 }
 
