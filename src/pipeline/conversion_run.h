@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "image/texture_palette.h"
 #include "track/track_archive.h"
 
 namespace velmora {
@@ -92,7 +93,7 @@ class ConversionRun {
   // racing lines, T2, T1, source archive.
   TrackArchive sourceArchive_;
   // Track stage state (T1, T2, racing lines) goes here.
-  // Image stage state (the palette) goes here.
+  TexturePalette palette_;
   // Patch stage state goes here.
   std::optional<TrackArchive> mexicoArchive_;
 };
