@@ -5,6 +5,7 @@
 
 #include "platform/ascii.h"
 #include "platform/file_system.h"
+#include "testing/image_builders.h"
 
 namespace velmora::testing {
 
@@ -83,6 +84,7 @@ DemoInstallations WriteDemoInstallations(const fs::path& dir) {
   track.folder = demo.track;
   track.tracks_spelling = "Tracks";
   track.members = {{demo.track + ".txt", Bytes(description)}};
+  AddDemoImages(track.members);
   track.loose = {{demo.track + ".txt", Bytes(description)}};
   WriteSourceTrack(demo.source, track);
   WriteGplInstallation(demo.gpl);
