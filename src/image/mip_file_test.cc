@@ -18,7 +18,8 @@ const std::vector<std::uint32_t> kGreys = {
 
 TEST(MipFileTest, FourBitSixtyFourSquareWithFourLevels) {
   const std::vector<std::uint8_t> source = testing::BuildMip4(
-      64, 64, [](int x, int y) { return static_cast<std::uint8_t>((x ^ y) & 7); }, kGreys, false, 4);
+      64, 64, [](int x, int y) { return static_cast<std::uint8_t>((x ^ y) & 7); }, kGreys, false,
+      4);
   std::optional<TextureImage> image = ReadMip(source);
   ASSERT_TRUE(image);
   EXPECT_EQ(image->levelCount, 4);
@@ -34,11 +35,11 @@ TEST(MipFileTest, FourBitSixtyFourSquareWithFourLevels) {
   const std::uint32_t data[] = {2048, 512, 128, 32};
   for (int k = 0; k < 4; ++k) {
     SCOPED_TRACE(k);
-    EXPECT_EQ(U32(out, at + 8), data[k] + 40);            // BMAP size
-    EXPECT_EQ(U32(out, at + 24 + 9), strides[k]);         // BMHD stride
-    EXPECT_EQ(out[at + 24 + 14], 0x20);                   // BMHD pad
+    EXPECT_EQ(U32(out, at + 8), data[k] + 40);     // BMAP size
+    EXPECT_EQ(U32(out, at + 24 + 9), strides[k]);  // BMHD stride
+    EXPECT_EQ(out[at + 24 + 14], 0x20);            // BMHD pad
     EXPECT_EQ(out[at + 24 + 15], 0x20);
-    EXPECT_EQ(U32(out, at + 40 + 8), data[k]);            // DATA size
+    EXPECT_EQ(U32(out, at + 40 + 8), data[k]);  // DATA size
     at += 52 + data[k];
   }
   EXPECT_EQ(at, out.size());
@@ -57,7 +58,8 @@ TEST(MipFileTest, FourBitSixtyFourSquareWithFourLevels) {
 
 TEST(MipFileTest, SixteenBitLevelSizes) {
   std::optional<TextureImage> image = ParseTexture(
-      testing::BuildRaw16(256, 64, [](int x, int y) { return static_cast<std::uint16_t>(x * 64 + y); }),
+      testing::BuildRaw16(256, 64,
+                          [](int x, int y) { return static_cast<std::uint16_t>(x * 64 + y); }),
       "sky.m16");
   ASSERT_TRUE(image);
   TexturePalette palette;
@@ -109,9 +111,10 @@ TEST(MipFileTest, TruncatedAndLyingFilesAreRefused) {
     std::size_t at;
     std::uint32_t value;
   };
-  for (const Lie& lie : {Lie{"levels", 38, 17}, Lie{"levels beyond size", 38, 9},
-                         Lie{"width", 44 + 76 + 24 + 1, 0x7FFFFFFF},
-                         Lie{"height", 44 + 76 + 24 + 5, 4096}, Lie{"zero width", 44 + 76 + 24 + 1, 0}}) {
+  for (const Lie& lie :
+       {Lie{"levels", 38, 17}, Lie{"levels beyond size", 38, 9},
+        Lie{"width", 44 + 76 + 24 + 1, 0x7FFFFFFF}, Lie{"height", 44 + 76 + 24 + 5, 4096},
+        Lie{"zero width", 44 + 76 + 24 + 1, 0}}) {
     SCOPED_TRACE(lie.what);
     std::vector<std::uint8_t> bytes = good;
     for (int i = 0; i < 4; ++i) bytes[lie.at + i] = static_cast<std::uint8_t>(lie.value >> (8 * i));

@@ -194,7 +194,8 @@ std::vector<std::uint8_t> BuildP16(int width, int height, int anchor_x, int anch
 }
 
 std::vector<std::uint8_t> BuildPm4(int width, int height, int anchor_x, int anchor_y,
-                                   const IndexAt& index, const std::vector<std::uint16_t>& palette) {
+                                   const IndexAt& index,
+                                   const std::vector<std::uint16_t>& palette) {
   ByteWriter out;
   out.U8(static_cast<std::uint8_t>(width));
   out.U8(static_cast<std::uint8_t>(height));
@@ -202,9 +203,8 @@ std::vector<std::uint8_t> BuildPm4(int width, int height, int anchor_x, int anch
   out.U8(static_cast<std::uint8_t>(anchor_y + 128));
   out.Fill(8, 0);
   const int row = (width + 7) & ~7;
-  out.Bytes(Nibbles(row, height, 1, [&](int x, int y) {
-    return x < width ? index(x, y) : std::uint8_t{0};
-  }));
+  out.Bytes(Nibbles(row, height, 1,
+                    [&](int x, int y) { return x < width ? index(x, y) : std::uint8_t{0}; }));
   for (std::size_t i = 0; i < 16; ++i) out.U16(i < palette.size() ? palette[i] : 0);
   return out.Take();
 }
@@ -239,28 +239,31 @@ void AddDemoImages(std::vector<MemberBytes>& members) {
     return static_cast<std::uint8_t>(((x / 8 + y / 8) % 2) != 0 ? 40 : 46);
   };
   members.push_back({"kbarrier.mip", BuildRaw8(64, 32, checker)});
-  members.push_back({"kwall.mi4", BuildRaw4(64, 32, [](int x, int) {
-                       return static_cast<std::uint8_t>(x / 4 % 16);
-                     },
-                     {0x0000, 0x1111, 0x2222, 0x3333, 0x4444, 0x5555, 0x6666, 0x7777, 0x8888,
-                      0x9999, 0xAAAA, 0xBBBB, 0xCCCC, 0xDDDD, 0xEEEE, 0xFFFF},
-                     false)});
+  members.push_back(
+      {"kwall.mi4", BuildRaw4(
+                        64, 32, [](int x, int) { return static_cast<std::uint8_t>(x / 4 % 16); },
+                        {0x0000, 0x1111, 0x2222, 0x3333, 0x4444, 0x5555, 0x6666, 0x7777, 0x8888,
+                         0x9999, 0xAAAA, 0xBBBB, 0xCCCC, 0xDDDD, 0xEEEE, 0xFFFF},
+                        false)});
   members.push_back({"ksky.m16", BuildRaw16(320, 64, [](int, int y) {
                        return static_cast<std::uint16_t>((y / 2) & 31);  // blue ramp
                      })});
-  members.push_back({"kbanner.pcx", BuildPcx24(128, 32, [](int x, int y) {
-                       return Rgb24{static_cast<std::uint8_t>(x * 2),
-                                    static_cast<std::uint8_t>(y * 8), 200};
-                     })});
-  members.push_back({"ktree.pmp", BuildPmp({{120, 120, 134, 110}, {121, 118, 136, 110},
-                                            {122, 116, 138, 108}, {127, 126, 128, 150}})});
+  members.push_back(
+      {"kbanner.pcx", BuildPcx24(128, 32, [](int x, int y) {
+         return Rgb24{static_cast<std::uint8_t>(x * 2), static_cast<std::uint8_t>(y * 8), 200};
+       })});
+  members.push_back({"ktree.pmp", BuildPmp({{120, 120, 134, 110},
+                                            {121, 118, 136, 110},
+                                            {122, 116, 138, 108},
+                                            {127, 126, 128, 150}})});
   members.push_back({"kflag.p16", BuildP16(16, 12, 8, 12, [](int x, int) {
                        return static_cast<std::uint16_t>(x < 8 ? 0xFC00 : 0xFFFF);
                      })});
-  members.push_back({"kmarker.pm4", BuildPm4(10, 10, 5, 10, [](int x, int y) {
-                       return static_cast<std::uint8_t>((x + y) % 2 + 1);
-                     },
-                     {0x0000, 0xFC00, 0xFFFF})});
+  members.push_back({"kmarker.pm4", BuildPm4(10, 10, 5, 10,
+                                             [](int x, int y) {
+                                               return static_cast<std::uint8_t>((x + y) % 2 + 1);
+                                             },
+                                             {0x0000, 0xFC00, 0xFFFF})});
 }
 
 }  // namespace velmora::testing

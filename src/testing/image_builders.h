@@ -24,8 +24,8 @@ std::vector<std::uint8_t> BuildMip8(int width, int height, const IndexAt& index,
                                     bool transparent = false, int levels = 1);
 // A "PIM " texture with 4-bit pixels and a CMAP of 16 (B, G, R, A) entries.
 std::vector<std::uint8_t> BuildMip4(int width, int height, const IndexAt& index,
-                                    const std::vector<std::uint32_t>& bgra, bool transparent = false,
-                                    int levels = 1);
+                                    const std::vector<std::uint32_t>& bgra,
+                                    bool transparent = false, int levels = 1);
 // A "PIM " texture with 16-bit pixels.
 std::vector<std::uint8_t> BuildMip16(int width, int height, const Pixel16At& pixel,
                                      bool transparent = false);
