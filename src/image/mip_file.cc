@@ -47,7 +47,11 @@ bool StartsWithTag(std::span<const std::uint8_t> bytes, std::string_view stored_
 }
 
 void AppendMip(ByteWriter& out, const MipOut& mip) {
-  ChunkScope mip_chunk(out, mip.tag);
+  // Level pixels are not padded: readers find each level 52 bytes after the previous one's
+  // pixels, so the BMAP size is the pixel bytes + 40 and the MIP size what follows its header.
+  // Levels of textures are multiples of 4 bytes except for the very smallest.
+  const std::size_t start = out.size();
+  WriteChunkHeader(out, mip.tag, 0, 0);
   WriteChunkHeader(out, kTagMipHeader, 0, kMipHeaderPayload);
   out.U8(mip.type);
   out.U32(mip.widthLog2);
@@ -58,7 +62,8 @@ void AppendMip(ByteWriter& out, const MipOut& mip) {
   WriteChunkPad(out, kMipHeaderPayload);
   if (mip.colourMap) WriteLeafChunk(out, kTagColourMap, *mip.colourMap);
   for (const MipLevelOut& level : mip.levels) {
-    ChunkScope bitmap(out, kTagBitmap);
+    const std::uint32_t pixel_bytes = static_cast<std::uint32_t>(level.pixels.size());
+    WriteChunkHeader(out, kTagBitmap, 0, pixel_bytes + kMipLevelGap - kChunkHeaderSize);
     WriteChunkHeader(out, kTagBitmapHeader, 0, kBitmapHeaderPayload);
     out.U8(mip.type);
     out.U32(level.width);
@@ -66,8 +71,10 @@ void AppendMip(ByteWriter& out, const MipOut& mip) {
     out.U32(level.stride);
     out.U8(0);
     WriteChunkPad(out, kBitmapHeaderPayload);
-    WriteLeafChunk(out, kTagData, level.pixels);
+    WriteChunkHeader(out, kTagData, 0, pixel_bytes);
+    out.Bytes(level.pixels);
   }
+  out.PatchU32(start + 8, static_cast<std::uint32_t>(out.size() - start - kChunkHeaderSize));
 }
 
 std::vector<std::uint8_t> BuildMip(const MipOut& mip) {

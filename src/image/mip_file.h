@@ -24,7 +24,8 @@ namespace velmora {
 //   BMHD   := type:u8 width:u32 height:u32 stride:u32 reserved:u8                    (14)
 //   DATA   := height rows of stride bytes, top row first
 //
-// Fields are packed (no alignment); MPHD and BMHD are followed by two blanks. Types with
+// Fields are packed (no alignment); MPHD and BMHD are followed by two blanks. DATA is not
+// padded: each level's pixels follow the previous level's after exactly 52 header bytes. Types with
 // "PIM ": 0 4-bit opaque, 1 4-bit with index 0 transparent, 3 16-bit 5-6-5, 4 16-bit 1-5-5-5
 // with bit 15 on visible pixels, 2 and 5 read as transparent (2 also as one level). With " PIM"
 // (8-bit indexes, palette kept elsewhere): 3 index 0 transparent, others opaque.

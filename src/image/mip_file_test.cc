@@ -124,3 +124,26 @@ TEST(MipFileTest, TruncatedAndLyingFilesAreRefused) {
 
 }  // namespace
 }  // namespace velmora
+
+namespace velmora {
+namespace {
+
+TEST(MipFileTest, SmallestLevelsFollowAtTheFixedGap) {
+  const std::vector<std::uint8_t> source = testing::BuildMip4(
+      4, 4, [](int x, int y) { return static_cast<std::uint8_t>(x + 4 * y); }, kGreys, false, 3);
+  std::optional<TextureImage> image = ReadMip(source);
+  ASSERT_TRUE(image);
+  EXPECT_EQ(image->LevelBytes(1), 2u);
+  TexturePalette palette;
+  const std::vector<std::uint8_t> out = BuildConvertedTexture(*image, palette, "tiny.mip", false);
+  // Level 1's BMAP holds 2 pixel bytes + 40, unpadded; level 2 (1 x 1) holds none.
+  EXPECT_EQ(U32(out, 120 + 52 + 8 + 8), 42u);
+  EXPECT_EQ(out.size(), 120u + 3 * 52 + 8 + 2);
+  EXPECT_EQ(U32(out, 8), out.size() - 12);
+  std::optional<TextureImage> back = ReadMip(out);
+  ASSERT_TRUE(back);
+  for (int k = 0; k < 3; ++k) EXPECT_TRUE(std::ranges::equal(back->Level(k), image->Level(k))) << k;
+}
+
+}  // namespace
+}  // namespace velmora

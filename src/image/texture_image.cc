@@ -30,8 +30,7 @@ std::size_t TextureImage::LevelBytes(int level) const {
 std::size_t TextureImage::LevelAt(int level) const {
   std::size_t at = pixelsAt;
   for (int k = 0; k < level; ++k) {
-    const std::size_t bytes = LevelBytes(k);
-    at += bytes + levelGap + (levelGap != 0 ? ChunkPad(bytes) : 0);
+    at += LevelBytes(k) + levelGap;
   }
   return at;
 }

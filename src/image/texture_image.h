@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace velmora {
@@ -48,8 +49,7 @@ struct TextureImage {
   std::size_t RowBytes(int level) const;
   // Bytes of level `level`'s pixels, rows back to back.
   std::size_t LevelBytes(int level) const;
-  // Offset of level `level`'s first pixel byte in `buffer`. In chunked files each level's
-  // DATA payload is padded to a multiple of 4 before the next level's headers.
+  // Offset of level `level`'s first pixel byte in `buffer`.
   std::size_t LevelAt(int level) const;
   std::span<const std::uint8_t> Level(int level) const {
     return std::span<const std::uint8_t>(buffer).subspan(LevelAt(level), LevelBytes(level));
@@ -63,6 +63,11 @@ struct TextureImage {
     return std::span<const std::uint8_t>(buffer).subspan(paletteAt, 64);
   }
 };
+
+// What the object writer needs of a texture for its coordinates: (width, height - 1).
+inline std::pair<std::int32_t, std::int32_t> TextureExtent(const TextureImage& image) {
+  return {image.width, image.height - 1};
+}
 
 // Whether the image's numbers are sane and all its levels lie inside its buffer; every reader
 // of indexed and 16-bit images ends with this check.
