@@ -93,9 +93,10 @@ std::optional<TextureImage> ReadMip(std::vector<std::uint8_t> bytes, std::size_t
   const std::size_t mphd = at + 24;
   image.mipType = bytes[mphd + kMphdType];
   image.mipFlags = bytes[mphd + kMphdFlags];
-  const std::uint32_t levels = U32At(bytes, mphd + kMphdLevelCount);
+  // Type 2 is read as one level whatever the count says.
+  const std::uint32_t levels = image.mipType == 2 ? 1 : U32At(bytes, mphd + kMphdLevelCount);
   if (levels > static_cast<std::uint32_t>(kMaxTextureLevels)) return std::nullopt;
-  image.levelCount = image.mipType == 2 ? 1 : std::max<int>(1, static_cast<int>(levels));
+  image.levelCount = std::max<int>(1, static_cast<int>(levels));
   image.transparent = TransparentMipType(image.mipType);
   image.bitsPerPixel = 16;
   bool have_size = false;

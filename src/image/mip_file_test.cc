@@ -78,6 +78,7 @@ TEST(MipFileTest, TypeTwoReadsOneLevel) {
   std::vector<std::uint8_t> bytes = testing::BuildMip4(
       16, 16, [](int, int) { return std::uint8_t{1}; }, kGreys, false, 3);
   bytes[24] = 2;
+  bytes[38] = 200;  // a count no texture has
   std::optional<TextureImage> image = ReadMip(bytes);
   ASSERT_TRUE(image);
   EXPECT_EQ(image->levelCount, 1);
