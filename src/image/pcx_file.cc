@@ -1,11 +1,38 @@
 #include "image/pcx_file.h"
 
-#include <optional>
-#include <vector>
+#include <algorithm>
+#include <utility>
 
 #include "platform/file_system.h"
 
 namespace velmora {
+
+namespace {
+
+std::uint16_t U16At(std::span<const std::uint8_t> bytes, std::size_t at) {
+  return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
+}
+
+// Fills `row` from the run-length data; false when the data ends first.
+bool DecodeRow(ByteReader& reader, std::span<std::uint8_t> row) {
+  std::size_t x = 0;
+  while (x < row.size()) {
+    const std::uint8_t byte = reader.U8();
+    if (!reader.ok()) return false;
+    if ((byte & 0xC0) == 0xC0) {
+      const std::uint8_t value = reader.U8();
+      if (!reader.ok()) return false;
+      const std::size_t count = std::min<std::size_t>(byte & 63, row.size() - x);
+      std::fill_n(row.begin() + static_cast<std::ptrdiff_t>(x), count, value);
+      x += count;
+    } else {
+      row[x++] = byte;
+    }
+  }
+  return true;
+}
+
+}  // namespace
 
 bool IsTrueColourPcxHeader(std::span<const std::uint8_t> header) {
   if (header.size() <= kPcxPlanesAt) return false;
@@ -15,6 +42,43 @@ bool IsTrueColourPcxHeader(std::span<const std::uint8_t> header) {
 bool IsTrueColourPcx(const std::filesystem::path& path) {
   std::optional<std::vector<std::uint8_t>> header = ReadFilePrefix(path, kPcxHeaderSize);
   return header && IsTrueColourPcxHeader(*header);
+}
+
+bool LooksLikePcx(std::span<const std::uint8_t> bytes) {
+  return bytes.size() >= 3 && bytes[0] == 10 && bytes[1] == 5 && bytes[2] == 1;
+}
+
+std::optional<TextureImage> ReadPcxTexture(std::vector<std::uint8_t> bytes) {
+  if (!LooksLikePcx(bytes) || bytes.size() < kPcxHeaderSize) return std::nullopt;
+  if (bytes[kPcxPlanesAt] != 3 || bytes[kPcxBitsPerPlaneAt] != 8) return std::nullopt;
+  const int xmin = U16At(bytes, 4), ymin = U16At(bytes, 6);
+  const int xmax = U16At(bytes, 8), ymax = U16At(bytes, 10);
+  const std::size_t bytes_per_line = U16At(bytes, kPcxBytesPerLineAt);
+  if (xmax < xmin || ymax < ymin) return std::nullopt;
+  TextureImage image;
+  image.width = xmax - xmin + 1;
+  image.height = ymax - ymin + 1;
+  // Lines padded beyond the width are decoded whole and the padding dropped; shorter lines
+  // cannot hold the picture.
+  if (bytes_per_line < static_cast<std::size_t>(image.width)) return std::nullopt;
+  image.bitsPerPixel = 24;
+  image.pcxBytesPerLine = bytes_per_line;
+  image.pixelsAt = kPcxHeaderSize;
+  image.buffer = std::move(bytes);
+  PcxRowDecoder rows(image);
+  for (std::int32_t y = 0; y < image.height; ++y) {
+    if (rows.Next().empty()) return std::nullopt;
+  }
+  return image;
+}
+
+PcxRowDecoder::PcxRowDecoder(const TextureImage& image)
+    : reader_(std::span<const std::uint8_t>(image.buffer).subspan(image.pixelsAt)),
+      row_(3 * image.pcxBytesPerLine) {}
+
+std::span<const std::uint8_t> PcxRowDecoder::Next() {
+  if (!DecodeRow(reader_, row_)) return {};
+  return row_;
 }
 
 }  // namespace velmora

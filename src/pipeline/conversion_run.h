@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "image/texture_palette.h"
 #include "track/racing_lines.h"
 #include "track/track_archive.h"
 #include "track/track_geometry.h"
@@ -101,7 +102,7 @@ class ConversionRun {
   std::optional<TrackGeometry> t1_;
   std::optional<TrackGeometry> t2_;
   std::optional<RacingLines> racingLines_;
-  // Image stage state (the palette) goes here.
+  TexturePalette palette_;
   // Patch stage state goes here.
   std::optional<TrackArchive> mexicoArchive_;
 };

@@ -1,0 +1,23 @@
+// Feeds arbitrary bytes to every texture reader (the first byte picks the path, and so the raw
+// layout) and converts what loads through the writer the run would choose, with and without
+// the sixteen-bit request.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "image/texture_conversion.h"
+#include "image/texture_image.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1) return 0;
+  static const char* const kPaths[] = {"t.mip",       "t.mi4",      "t.m16",     "t.pcx",
+                                       "asphalt.mip", "page03.mip", "grass.mi4", "sky.m16"};
+  const char* path = kPaths[data[0] % 8];
+  std::optional<velmora::TextureImage> image =
+      velmora::ParseTexture(std::vector<std::uint8_t>(data + 1, data + size), path);
+  if (!image) return 0;
+  velmora::TexturePalette palette;
+  palette.LoadBytes(nullptr, data[0] >> 7);
+  velmora::BuildConvertedTexture(*image, palette, path, (data[0] & 8) != 0);
+  return 0;
+}

@@ -1,0 +1,81 @@
+// The textures and the sprite every converted track carries, as the program embeds them.
+#include <gtest/gtest.h>
+
+#include "image/mip_file.h"
+#include "image/sprite_image.h"
+#include "image/srb_file.h"
+#include "image/texture_conversion.h"
+#include "platform/resource_store.h"
+#include "resources/embedded_files.h"
+
+namespace velmora {
+namespace {
+
+std::vector<std::uint8_t> Carried(std::string_view name) {
+  ResourceStore store(EmbeddedFiles());
+  std::optional<std::span<const std::uint8_t>> bytes = store.Find(name);
+  EXPECT_TRUE(bytes) << name;
+  return bytes ? std::vector<std::uint8_t>(bytes->begin(), bytes->end())
+               : std::vector<std::uint8_t>{};
+}
+
+TEST(CarriedImagesTest, TexturesAreWhatTheConversionExpects) {
+  struct Row {
+    const char* name;
+    int width, height, bits, levels;
+    bool transparent;
+  };
+  for (const Row& row :
+       {Row{"N2GROOVE_MIP", 128, 64, 8, 4, true}, Row{"_HAY_MIP", 64, 64, 4, 4, false},
+        Row{"_CONEBS1_MIP", 64, 64, 4, 4, false}}) {
+    SCOPED_TRACE(row.name);
+    std::optional<TextureImage> image = ParseTexture(Carried(row.name), "carried.mip");
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width, row.width);
+    EXPECT_EQ(image->height, row.height);
+    EXPECT_EQ(image->bitsPerPixel, row.bits);
+    EXPECT_EQ(image->levelCount, row.levels);
+    EXPECT_EQ(image->transparent, row.transparent);
+  }
+  // The groove is converted with the track's textures: to 4 bits, its rubber kept, in both
+  // palettes' fragments.
+  for (int mode : {0, 1}) {
+    TexturePalette palette;
+    palette.LoadBytes(nullptr, mode);
+    std::optional<TextureImage> groove = ParseTexture(Carried("N2GROOVE_MIP"), "groove.mip");
+    ASSERT_TRUE(groove);
+    std::optional<TextureImage> out =
+        ReadMip(BuildConvertedTexture(*groove, palette, "groove.mip", false));
+    ASSERT_TRUE(out);
+    EXPECT_EQ(out->bitsPerPixel, 4);
+    EXPECT_EQ(out->mipType, kMipType4BitTransparent);
+    EXPECT_EQ(out->levelCount, 4);
+    int rubber = 0;
+    for (std::uint8_t byte : out->Level(0)) rubber += (byte >> 4 != 0) + ((byte & 15) != 0);
+    EXPECT_GT(rubber, 1000) << mode;
+    EXPECT_LT(rubber, 128 * 64 / 2) << mode;  // the track shows through most of it
+  }
+}
+
+TEST(CarriedImagesTest, ConeSprite) {
+  const std::vector<std::uint8_t> bytes = Carried("_CONE1_SRB");
+  EXPECT_EQ(ReadSrbHeader(bytes), (SpriteHeader{1.0f, 1.0f, 64.0f, 64.0f, 32.0f, 32.0f}));
+  std::optional<TextureImage> texture = ReadMip(bytes, kSrbTextureAt);
+  ASSERT_TRUE(texture);
+  EXPECT_EQ(texture->bitsPerPixel, 4);
+  EXPECT_EQ(texture->paletteBits, 32);
+  EXPECT_EQ(texture->levelCount, 4);
+  EXPECT_EQ(texture->width, 64);
+  EXPECT_EQ(bytes.size(), 96u + 3048u);
+  // An N-series run converts it like any sprite of its tracks.
+  TexturePalette palette;
+  SpriteImage sprite(palette);
+  ASSERT_TRUE(sprite.ParseNSeries(bytes));
+  std::optional<TextureImage> out = ReadMip(sprite.BuildNSeries(), kSrbTextureAt);
+  ASSERT_TRUE(out);
+  EXPECT_EQ(out->width, 64);
+  EXPECT_EQ(out->height, 64);
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,77 @@
+#include "image/raw_texture.h"
+
+#include <utility>
+
+#include "platform/byte_reader.h"
+#include "platform/byte_writer.h"
+
+namespace velmora {
+
+std::optional<TextureImage> ReadRawTexture(std::vector<std::uint8_t> bytes, RawTextureKind kind) {
+  ByteReader reader(bytes);
+  const std::uint32_t marker_at = reader.U32();
+  reader.U32();
+  const std::uint32_t width = reader.U32();
+  const std::uint32_t height = reader.U32();
+  const std::uint32_t records = reader.U32();
+  reader.U32();
+  if (!reader.ok()) return std::nullopt;
+  if (width < 1 || height < 1 || width > kMaxTextureSide || height > kMaxTextureSide) {
+    return std::nullopt;
+  }
+  // The records must lie inside the file, which also keeps the product from overflowing.
+  if (records > bytes.size() / kRawRecordSize) return std::nullopt;
+  TextureImage image;
+  image.width = static_cast<std::int32_t>(width);
+  image.height = static_cast<std::int32_t>(height);
+  image.pixelsAt = (static_cast<std::size_t>(records) + 2) * kRawRecordSize;
+  switch (kind) {
+    case RawTextureKind::k8Bit:
+      image.bitsPerPixel = 8;
+      break;
+    case RawTextureKind::k16Bit:
+      image.bitsPerPixel = 16;
+      break;
+    case RawTextureKind::k4Bit: {
+      image.bitsPerPixel = 4;
+      image.paletteAt = image.pixelsAt + static_cast<std::size_t>(width / 2) * height;
+      ByteReader marker(bytes);
+      marker.Seek(marker_at);
+      const std::uint32_t value = marker.U32();
+      // A marker outside the file says nothing about the texture: it is refused.
+      if (!marker.ok()) return std::nullopt;
+      image.transparent = value == 1;
+      image.paletteBits = image.transparent ? 15 : 16;
+      break;
+    }
+  }
+  image.buffer = std::move(bytes);
+  if (!LevelsFit(image)) return std::nullopt;
+  return image;
+}
+
+std::vector<std::uint8_t> BuildRawTexture(RawTextureKind kind, std::uint32_t width,
+                                          std::uint32_t height,
+                                          const std::vector<std::uint8_t>& pixels,
+                                          const std::vector<std::uint16_t>& palette,
+                                          bool transparent) {
+  constexpr std::uint32_t kRecords = 1;
+  const std::uint32_t pixels_at = (kRecords + 2) * kRawRecordSize;
+  ByteWriter out;
+  // The transparency marker sits in the first record, as the source games keep it.
+  out.U32(kRawHeaderWords * 4);
+  out.U32(0);
+  out.U32(width);
+  out.U32(height);
+  out.U32(kRecords);
+  out.U32(0);
+  out.U32(kind == RawTextureKind::k4Bit && transparent ? 1 : 0);
+  out.Fill(pixels_at - out.size(), 0);
+  out.Bytes(pixels);
+  if (kind == RawTextureKind::k4Bit) {
+    for (std::size_t i = 0; i < 16; ++i) out.U16(i < palette.size() ? palette[i] : 0);
+  }
+  return out.Take();
+}
+
+}  // namespace velmora

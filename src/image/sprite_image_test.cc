@@ -1,0 +1,194 @@
+#include "image/sprite_image.h"
+
+#include <gtest/gtest.h>
+
+#include "image/mip_file.h"
+#include "image/srb_file.h"
+#include "testing/image_builders.h"
+
+namespace velmora {
+namespace {
+
+struct WrittenSprite {
+  SpriteHeader header;
+  TextureImage texture;
+  std::size_t size = 0;
+};
+
+WrittenSprite ReadBack(std::vector<std::uint8_t> bytes) {
+  WrittenSprite out;
+  out.size = bytes.size();
+  std::optional<SpriteHeader> header = ReadSrbHeader(bytes);
+  EXPECT_TRUE(header);
+  if (header) out.header = *header;
+  EXPECT_EQ(bytes.at(8), 84);
+  std::optional<TextureImage> texture = ReadMip(std::move(bytes), kSrbTextureAt);
+  EXPECT_TRUE(texture);
+  if (texture) out.texture = std::move(*texture);
+  return out;
+}
+
+std::uint16_t At(const TextureImage& t, int x, int y) {
+  const std::uint8_t* p = t.Level(0).data() + (y * t.width + x) * 2;
+  return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+
+TexturePalette CartPalette() {
+  TexturePalette palette;
+  palette.LoadBytes(nullptr, 0);  // fragment A: index 34 black, 35 white
+  return palette;
+}
+
+TEST(SpriteImageTest, SixteenBitKindGetsPowerOfTwoStrictlyAbove) {
+  TexturePalette palette = CartPalette();
+  SpriteImage sprite(palette);
+  ASSERT_TRUE(sprite.ParseCart(
+      testing::BuildP16(
+          64, 64, 10, -5,
+          [](int x, int y) { return static_cast<std::uint16_t>(0x8000 | x << 5 | y); }),
+      "/t/FLAG.P16"));
+  EXPECT_EQ(sprite.CartExtent(), (std::pair<int, int>{64, 64}));
+  WrittenSprite out = ReadBack(sprite.BuildCart());
+  EXPECT_EQ(out.texture.width, 128);
+  EXPECT_EQ(out.texture.height, 128);
+  EXPECT_EQ(out.size, 192u + 128 * 128 * 2);
+  EXPECT_EQ(out.header, (SpriteHeader{3.0f, 3.0f, 128.0f, 128.0f, 10.0f, -5.0f}));
+  EXPECT_EQ(out.texture.mipType, kMipType16BitTransparent);
+  EXPECT_EQ(out.texture.mipFlags, 3);
+  EXPECT_EQ(At(out.texture, 63, 63), 0x8000 | 63 << 5 | 63);
+  EXPECT_EQ(At(out.texture, 64, 0), 0);  // the rest is transparent
+  EXPECT_EQ(At(out.texture, 0, 64), 0);
+}
+
+TEST(SpriteImageTest, RunKindBoundsAndOrigin) {
+  TexturePalette palette = CartPalette();
+  SpriteImage sprite(palette);
+  ASSERT_TRUE(sprite.ParseCart(
+      testing::BuildPmp({{0, 10, 40, 35}, {63, 20, 30, 34}, {5, 12, 12, 44}}), "/t/tree.pmp"));
+  WrittenSprite out = ReadBack(sprite.BuildCart());
+  EXPECT_EQ(out.texture.width, 32);   // above 40 - 10 = 30
+  EXPECT_EQ(out.texture.height, 64);  // above 63 - 0 = 63
+  EXPECT_EQ(out.header, (SpriteHeader{3.0f, 3.0f, 32.0f, 64.0f, 117.0f, 127.0f}));
+  EXPECT_EQ(At(out.texture, 0, 0), 0xFFFF);   // white: 0x8000 | 5-5-5
+  EXPECT_EQ(At(out.texture, 30, 0), 0xFFFF);  // the run's last column, 40
+  EXPECT_EQ(At(out.texture, 31, 0), 0);
+  EXPECT_EQ(At(out.texture, 10, 63), 0);  // black is transparent
+  EXPECT_EQ(At(out.texture, 2, 5), 0x8000 | (0x63 >> 3) << 10 | (0x63 >> 3) << 5 | 0x63 >> 3);
+}
+
+TEST(SpriteImageTest, FourBitKindThroughItsOwnPalette) {
+  TexturePalette palette = CartPalette();
+  SpriteImage sprite(palette);
+  ASSERT_TRUE(sprite.ParseCart(
+      testing::BuildPm4(10, 3, 5, 3, [](int x, int) { return static_cast<std::uint8_t>(x % 3); },
+                        {0x0000, 0xFC00, 0x83E0}),
+      "/t/m.pm4"));
+  WrittenSprite out = ReadBack(sprite.BuildCart());
+  EXPECT_EQ(out.texture.width, 16);
+  EXPECT_EQ(out.texture.height, 4);
+  EXPECT_EQ(At(out.texture, 0, 0), 0);
+  EXPECT_EQ(At(out.texture, 1, 2), 0xFC00);
+  EXPECT_EQ(At(out.texture, 5, 0), 0x83E0);
+}
+
+TEST(SpriteImageTest, NSeriesSpriteFoldsTallRowsAndPadsWidth) {
+  TexturePalette palette = CartPalette();
+  SpriteImage sprite(palette);
+  // Even rows white, odd rows index 44: with f = 2 every second (odd) row survives.
+  ASSERT_TRUE(sprite.ParseNSeries(
+      testing::BuildNSeriesSrb(40, 512, 39370, 19685, 20, 500, 0, [](int x, int y) {
+        return static_cast<std::uint8_t>(x == 0 ? 34 : y % 2 ? 44 : 35);
+      })));
+  EXPECT_EQ(sprite.NSeriesSize(), (std::pair<std::int32_t, std::int32_t>{39370, 19685}));
+  std::vector<std::uint8_t> bytes = sprite.BuildNSeries();
+  WrittenSprite out = ReadBack(bytes);
+  EXPECT_EQ(out.texture.width, 64);
+  EXPECT_EQ(out.texture.height, 256);
+  EXPECT_EQ(bytes[96 + 25], 6);  // MPHD widthLog2, behind the sprite headers
+  EXPECT_EQ(bytes[96 + 29], 8);  // MPHD heightLog2
+  EXPECT_EQ(out.header, (SpriteHeader{2.0f, 1.0f, 40.0f, 512.0f, 20.0f, 500.0f}));
+  const std::uint16_t grey = 0x8000 | (0x63 >> 3) << 10 | (0x63 >> 3) << 5 | 0x63 >> 3;
+  for (int y = 0; y < 256; ++y) ASSERT_EQ(At(out.texture, 1, y), grey) << y;
+  EXPECT_EQ(At(out.texture, 0, 0), 0);   // black transparent
+  EXPECT_EQ(At(out.texture, 40, 0), 0);  // beyond the picture's width
+}
+
+TEST(SpriteImageTest, NSeriesHalfWidthMode) {
+  TexturePalette palette = CartPalette();
+  SpriteImage sprite(palette);
+  ASSERT_TRUE(
+      sprite.ParseNSeries(testing::BuildNSeriesSrb(5, 2, 19685, 19685, 0, 0, 1, [](int x, int) {
+        return static_cast<std::uint8_t>(x < 2 ? 35 : 44);
+      })));
+  WrittenSprite out = ReadBack(sprite.BuildNSeries());
+  EXPECT_EQ(out.texture.width, 8);
+  EXPECT_EQ(At(out.texture, 0, 0), 0xFFFF);
+  EXPECT_EQ(At(out.texture, 1, 0), 0xFFFF);
+  EXPECT_NE(At(out.texture, 5, 0), 0);  // third byte covers pixels 4 and 5
+  EXPECT_EQ(At(out.texture, 6, 0), 0);
+}
+
+TEST(SpriteImageTest, HeaderLayoutSpriteReadThroughItsTexture) {
+  const std::vector<std::uint32_t> cmap = {0x00000000, 0xFF0060FF, 0xFFFFFFFF};
+  MipOut mip;
+  mip.type = kMipType4BitTransparent;
+  mip.widthLog2 = mip.heightLog2 = 3;
+  std::array<std::uint8_t, 64> entries{};
+  for (std::size_t i = 0; i < cmap.size(); ++i) {
+    for (int b = 0; b < 4; ++b) entries[4 * i + b] = static_cast<std::uint8_t>(cmap[i] >> (8 * b));
+  }
+  mip.colourMap = entries;
+  std::vector<std::uint8_t> pixels(32, 0x12);
+  mip.levels.push_back({8, 8, 4, pixels});
+  const std::vector<std::uint8_t> file =
+      BuildSrb(SpriteHeader{1.0f, 1.0f, 8.0f, 8.0f, 4.5f, 7.9f}, mip);
+  EXPECT_EQ(file[8], 84);
+  TexturePalette palette = CartPalette();
+  SpriteImage sprite(palette);
+  ASSERT_TRUE(sprite.ParseNSeries(file));
+  WrittenSprite out = ReadBack(sprite.BuildNSeries());
+  EXPECT_EQ(out.header.originX, 4.0f);
+  EXPECT_EQ(out.header.originY, 7.0f);
+  EXPECT_EQ(out.header.scaleX, 200000.0f / 19685.0f);
+  EXPECT_EQ(At(out.texture, 0, 0), 0x8000 | 12 << 5 | 31);  // CMAP entry 1: B ff, G 60, R 0
+  EXPECT_EQ(At(out.texture, 1, 0), 0xFFFF);
+}
+
+TEST(SpriteImageTest, HostileFilesRefused) {
+  TexturePalette palette = CartPalette();
+  struct Case {
+    const char* path;
+    std::vector<std::uint8_t> bytes;
+  };
+  const std::vector<Case> cases = {
+      {"a.pmp", testing::BuildPmp({{1, 2, 3, 4}, {5, 6, 7, 8}})},
+      {"a.p16", testing::BuildP16(9, 7, 0, 0, [](int, int) { return std::uint16_t{1}; })},
+      {"a.pm4", testing::BuildPm4(9, 7, 0, 0, [](int, int) { return std::uint8_t{1}; }, {})},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    SpriteImage whole(palette);
+    EXPECT_TRUE(whole.ParseCart(c.bytes, c.path));
+    for (std::size_t cut = 0; cut < c.bytes.size(); ++cut) {
+      SpriteImage sprite(palette);
+      // The run list's length, the rows and the palette all have to be there.
+      ASSERT_FALSE(sprite.ParseCart(
+          std::vector<std::uint8_t>(c.bytes.begin(), c.bytes.begin() + cut), c.path))
+          << cut;
+    }
+  }
+  const std::vector<std::uint8_t> srb =
+      testing::BuildNSeriesSrb(7, 9, 1, 1, 0, 0, 0, [](int, int) { return std::uint8_t{5}; });
+  for (std::size_t cut = 0; cut < srb.size(); ++cut) {
+    SpriteImage sprite(palette);
+    ASSERT_FALSE(sprite.ParseNSeries(std::vector<std::uint8_t>(srb.begin(), srb.begin() + cut)))
+        << cut;
+  }
+  std::vector<std::uint8_t> wide = srb;
+  wide[40] = wide[41] = wide[42] = 0xFF;  // width - 1 absurd
+  SpriteImage sprite(palette);
+  EXPECT_FALSE(sprite.ParseNSeries(wide));
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,337 @@
+#include "image/texture_conversion.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "image/mip_file.h"
+#include "image/pcx_file.h"
+#include "testing/image_builders.h"
+
+namespace velmora {
+namespace {
+
+using testing::Rgb24;
+
+struct Written {
+  std::uint8_t type = 0;
+  std::uint32_t widthLog2 = 0, heightLog2 = 0;
+  std::uint8_t flags = 0;
+  TextureImage image;
+};
+
+Written ReadBack(std::vector<std::uint8_t> bytes) {
+  Written w;
+  w.type = bytes.at(24);
+  w.widthLog2 = bytes[25] | bytes[26] << 8;
+  w.heightLog2 = bytes[29] | bytes[30] << 8;
+  w.flags = bytes[37];
+  std::optional<TextureImage> image = ReadMip(std::move(bytes));
+  EXPECT_TRUE(image);
+  if (image) w.image = std::move(*image);
+  return w;
+}
+
+std::uint16_t Pixel16(const TextureImage& image, int x, int y) {
+  const std::uint8_t* at = image.Level(0).data() + (y * image.width + x) * 2;
+  return static_cast<std::uint16_t>(at[0] | at[1] << 8);
+}
+
+std::uint8_t Nibble(const TextureImage& image, int level, int x, int y) {
+  const std::uint8_t byte = image.Level(level)[y * image.RowBytes(level) + x / 2];
+  return x % 2 == 0 ? byte >> 4 : byte & 15;
+}
+
+// A palette whose index i is grey level i, loaded as a file would be.
+TexturePalette GreyPalette(int mode = 1) {
+  std::vector<Rgb24> colours;
+  for (int i = 0; i < 256; ++i) {
+    colours.push_back(Rgb24{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i),
+                            static_cast<std::uint8_t>(i)});
+  }
+  const std::vector<std::uint8_t> file = testing::BuildPalettePcx(colours);
+  TexturePalette palette;
+  palette.LoadBytes(&file, mode);
+  return palette;
+}
+
+TextureImage Eight(int width, int height, const testing::IndexAt& index) {
+  std::optional<TextureImage> image =
+      ParseTexture(testing::BuildRaw8(width, height, index), "t.mip");
+  EXPECT_TRUE(image);
+  return std::move(*image);
+}
+
+TEST(TextureConversionTest, WideEightBitGoesSixteenBitFoldingColumns) {
+  TexturePalette palette = GreyPalette();
+  // Column x holds grey 2x, so the output column x / 2 shows the later (odd) source column.
+  const TextureImage image =
+      Eight(320, 200, [](int x, int) { return static_cast<std::uint8_t>(x / 2 * 2 + x % 2); });
+  Written out = ReadBack(BuildConvertedTexture(image, palette, "wall.mip", false));
+  EXPECT_EQ(out.type, kMipType16Bit);
+  EXPECT_EQ(out.image.width, 256);
+  EXPECT_EQ(out.image.height, 128);
+  EXPECT_EQ(out.widthLog2, 8u);
+  EXPECT_EQ(out.heightLog2, 7u);
+  EXPECT_EQ(out.flags, 3);
+  const unsigned g = 11;  // source column 11 lands on output column 5
+  EXPECT_EQ(Pixel16(out.image, 5, 0), (g >> 3) << 11 | (g & 0xFC) << 3 | g >> 3);
+  EXPECT_EQ(Pixel16(out.image, 200, 0), 0);  // beyond width / f: cleared
+}
+
+TEST(TextureConversionTest, TallTextureRowsSqueezed) {
+  EXPECT_EQ(OutputHeight(300), 256u);
+  EXPECT_EQ(OutputHeight(0), 1u);
+  EXPECT_EQ(OutputHeight(1), 1u);
+  EXPECT_EQ(OutputHeight(255), 128u);
+  for (int marked : {1, 150, 298, 299}) {
+    SCOPED_TRACE(marked);
+    TexturePalette palette = GreyPalette();
+    const TextureImage image = Eight(256, 300, [marked](int, int y) {
+      return static_cast<std::uint8_t>(y == marked ? 200 : 0);
+    });
+    Written out = ReadBack(BuildConvertedTexture(image, palette, "wall.mip", false));
+    ASSERT_EQ(out.image.height, 256);
+    std::set<int> rows;
+    for (int y = 0; y < 256; ++y) {
+      if (Nibble(out.image, 0, 0, y) != 0) rows.insert(y);
+    }
+    // Row 1 lands on row 0 after row 0; row 298 lands on 254, not on 255.
+    EXPECT_EQ(rows, std::set<int>{marked * 255 / 299});
+  }
+}
+
+TEST(TextureConversionTest, NameRules) {
+  struct Row {
+    const char* path;
+    bool sixteen_request;
+    std::uint8_t type;
+    std::uint8_t flags;
+  };
+  const Row rows[] = {
+      {"/gpl/tracks/x/page03.mip", true, kMipType16Bit, 3},
+      {"/gpl/tracks/x/page03.mip", false, kMipType4Bit, 3},
+      {"/gpl/tracks/x/asphalt.mip", true, kMipType16Bit, 0},
+      {"/gpl/tracks/x/asphalt.mip", false, kMipType4Bit, 0},
+      {"/gpl/tracks/x/skyindex.mip", true, kMipType16Bit, 3},
+      {"/gpl/tracks/x/sky1.mip", false, kMipType4Bit, 3},
+      {"/gpl/tracks/x/Sky1.mip", false, kMipType4Bit, 0},  // the words are case-sensitive
+      {"/gpl/tracks/x/tree2.mip", true, kMipType4Bit, 3},
+      {"/gpl/tracks/x/wall.mip", true, kMipType4Bit, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.path) + (row.sixteen_request ? " request" : ""));
+    TexturePalette palette = GreyPalette();
+    const TextureImage image =
+        Eight(256, 256, [](int x, int y) { return static_cast<std::uint8_t>(x ^ y); });
+    Written out = ReadBack(BuildConvertedTexture(image, palette, row.path, row.sixteen_request));
+    EXPECT_EQ(out.type, row.type);
+    EXPECT_EQ(out.flags, row.flags);
+  }
+  // The 16-bit writer's own words.
+  for (const char* word : {"grass", "concrete", "dirt", "crowd"}) {
+    TexturePalette palette = GreyPalette();
+    const TextureImage wide =
+        Eight(512, 8, [](int x, int) { return static_cast<std::uint8_t>(x); });
+    EXPECT_EQ(
+        ReadBack(BuildConvertedTexture(wide, palette, std::string(word) + ".mip", false)).flags, 0)
+        << word;
+  }
+}
+
+TEST(TextureConversionTest, AsphaltRowsCroppedFromEightBitSource) {
+  TexturePalette palette = GreyPalette();
+  // Rows 0..299 alternate two greys by row; a squeeze would merge them, a crop keeps them.
+  const TextureImage image = Eight(64, 300, [](int, int y) {
+    return static_cast<std::uint8_t>(y < 256 ? (y % 2 ? 250 : 10) : 128);
+  });
+  Written out = ReadBack(BuildConvertedTexture(image, palette, "asphalt2.mip", false));
+  ASSERT_EQ(out.image.height, 256);
+  EXPECT_EQ(out.flags, 0);
+  for (int y = 0; y < 256; ++y) {
+    ASSERT_NE(Nibble(out.image, 0, 0, y), Nibble(out.image, 0, 0, y ^ 1)) << y;
+  }
+}
+
+TEST(TextureConversionTest, IndexZeroStaysZeroInOpaqueTextures) {
+  TexturePalette palette = GreyPalette();
+  palette.SetColour(0, Rgb{255, 255, 255});  // even when index 0 is a bright colour
+  const TextureImage image =
+      Eight(16, 16, [](int x, int) { return static_cast<std::uint8_t>(x < 8 ? 0 : 255); });
+  ASSERT_FALSE(image.transparent);
+  Written out = ReadBack(BuildConvertedTexture(image, palette, "wall.mip", false));
+  EXPECT_EQ(out.type, kMipType4Bit);
+  EXPECT_EQ(Nibble(out.image, 0, 0, 0), 0);
+  EXPECT_NE(Nibble(out.image, 0, 8, 0), 0);
+  // CMAP entry 0 is black and opaque.
+  EXPECT_EQ(out.image.ColourMap()[0], 0);
+  EXPECT_EQ(out.image.ColourMap()[3], 255);
+}
+
+TEST(TextureConversionTest, PopularityKeepsEarlierCellOnTiesAndLeavesRestBlack) {
+  TexturePalette palette = GreyPalette();
+  palette.ResetHistogram();
+  // Grey 80 (a later cell) counted first and as often as grey 40: the earlier cell wins.
+  for (int i = 0; i < 3; ++i) palette.CountColour(80);
+  for (int i = 0; i < 3; ++i) palette.CountColour(40);
+  palette.CountColour(200);  // fewer
+  palette.ReduceTo16Colours();
+  EXPECT_EQ(palette.reduced()[1], (Rgb{47, 47, 47}));  // 40 -> cell 5 -> 40 | 7
+  EXPECT_EQ(palette.reduced()[2], (Rgb{87, 87, 87}));
+  EXPECT_EQ(palette.reduced()[3], (Rgb{207, 207, 207}));
+  EXPECT_EQ(palette.reduced()[4], (Rgb{}));  // not filled: black
+  // Black-ish sources pick the unfilled black entry 4, the lowest of the equal ones.
+  EXPECT_EQ(palette.MapIndex(1), 4);
+  EXPECT_EQ(palette.MapIndex(45), 1);
+  EXPECT_EQ(palette.MapIndex(255), 3);
+}
+
+TEST(TextureConversionTest, PopularityListKeepsSixteenPlacesScanned) {
+  TexturePalette palette = GreyPalette();
+  palette.ResetHistogram();
+  // Cells 0..19 in increasing order with counts that rise: each new cell goes to the front.
+  for (int g = 0; g < 20; ++g) {
+    for (int n = 0; n <= g; ++n) palette.CountColour(static_cast<std::uint8_t>(8 * g + 8));
+  }
+  palette.ReduceTo16Colours();
+  // The most popular (grey 160, cell 20) first, down to grey 48.
+  EXPECT_EQ(palette.reduced()[1].r, 167);
+  EXPECT_EQ(palette.reduced()[15].r, 55);
+}
+
+TEST(TextureConversionTest, PaletteLoadModes) {
+  std::vector<Rgb24> colours(256, Rgb24{1, 2, 3});
+  const std::vector<std::uint8_t> file = testing::BuildPalettePcx(colours);
+  TexturePalette cart;
+  cart.LoadBytes(&file, 0);
+  EXPECT_EQ(cart.ColourOf(23), (Rgb{1, 2, 3}));
+  EXPECT_EQ(cart.ColourOf(24), (Rgb{0x9f, 0xb7, 0xff}));  // the file's 24..175 never reach
+  EXPECT_EQ(cart.ColourOf(175), (Rgb{0x8f, 0x4b, 0x33}));
+  EXPECT_EQ(cart.ColourOf(176), (Rgb{1, 2, 3}));
+  TexturePalette nseries;
+  nseries.LoadBytes(&file, 1);
+  EXPECT_EQ(nseries.ColourOf(24), (Rgb{1, 2, 3}));
+  TexturePalette missing_b;
+  missing_b.Load("/no/such/sunny.pcx", 1);
+  EXPECT_TRUE(missing_b.loaded());
+  EXPECT_EQ(missing_b.ColourOf(24), (Rgb{0x13, 0, 0}));
+  EXPECT_EQ(missing_b.ColourOf(195), (Rgb{0xcb, 0xd3, 0xdf}));
+  EXPECT_EQ(missing_b.ColourOf(196), (Rgb{}));
+  TexturePalette missing_a;
+  missing_a.LoadBytes(nullptr, 0);
+  EXPECT_EQ(missing_a.ColourOf(176), (Rgb{}));
+  EXPECT_EQ(missing_a.ColourOf(100), TexturePalette::FragmentAColour(76));
+  TexturePalette never;
+  EXPECT_EQ(never.ColourOf(5), (Rgb{192, 192, 192}));
+  EXPECT_EQ(never.SixteenBitColour(5, true), 0x8000 | 24 << 10 | 24 << 5 | 24);
+  EXPECT_EQ(missing_a.SixteenBitColour(34, true), 0);  // black
+  EXPECT_EQ(missing_a.SixteenBitColour(35, false), 0xFFFF);
+}
+
+TEST(TextureConversionTest, RawFourBitKinds) {
+  // Transparent: 1-5-5-5 entries; opaque: 5-6-5.
+  const std::vector<std::uint16_t> entries = {0x7FFF, 0x7C00, 0x03E0, 0x001F, 0xF800};
+  for (bool transparent : {true, false}) {
+    SCOPED_TRACE(transparent);
+    std::optional<TextureImage> image =
+        ParseTexture(testing::BuildRaw4(
+                         16, 4, [](int x, int) { return static_cast<std::uint8_t>(x % 5); },
+                         entries, transparent),
+                     "/tmp/x/WALL.MI4");  // the kind is found whatever the letter case
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->transparent, transparent);
+    EXPECT_EQ(image->paletteBits, transparent ? 15 : 16);
+    TexturePalette palette;
+    Written out = ReadBack(BuildConvertedTexture(*image, palette, "wall.mip", false));
+    EXPECT_EQ(out.type, transparent ? kMipType4BitTransparent : kMipType4Bit);
+    std::span<const std::uint8_t> cmap = out.image.ColourMap();
+    EXPECT_EQ(cmap[3], transparent ? 0 : 255);
+    if (transparent) {
+      EXPECT_EQ(cmap[4 + 2], 248);  // 0x7C00: red
+      EXPECT_EQ(cmap[8 + 1], 248);  // 0x03E0: green
+    } else {
+      EXPECT_EQ(cmap[16 + 2], 248);  // 0xF800: red in 5-6-5
+      EXPECT_EQ(cmap[8 + 1], 124);   // 0x03E0: (31 & 63) x 4
+    }
+    EXPECT_TRUE(std::ranges::equal(out.image.Level(0), image->Level(0)));
+  }
+  // Through the 16-bit writer (too wide for 4 bits): the entries as they are, except that a
+  // transparent texture's visible entries gain the bit that marks them visible.
+  for (bool transparent : {true, false}) {
+    SCOPED_TRACE(transparent);
+    std::optional<TextureImage> image =
+        ParseTexture(testing::BuildRaw4(
+                         512, 2, [](int x, int) { return static_cast<std::uint8_t>(x % 5); },
+                         entries, transparent),
+                     "wide.mi4");
+    ASSERT_TRUE(image);
+    TexturePalette palette;
+    Written out = ReadBack(BuildConvertedTexture(*image, palette, "wide.mip", false));
+    EXPECT_EQ(out.type, transparent ? kMipType16BitTransparent : kMipType16Bit);
+    // Output column 0 shows source column 1 (f = 2, the later column stays), column 1 column 3.
+    EXPECT_EQ(Pixel16(out.image, 0, 0), transparent ? 0xFC00 : 0x7C00);
+    EXPECT_EQ(Pixel16(out.image, 1, 0), transparent ? 0x801F : 0x001F);
+  }
+}
+
+TEST(TextureConversionTest, TrueColourPcx) {
+  auto colour = [](int x, int y) {
+    return Rgb24{static_cast<std::uint8_t>(x * 8), static_cast<std::uint8_t>(y * 8), 0xC8};
+  };
+  for (int pad : {0, 3}) {
+    SCOPED_TRACE(pad);
+    std::optional<TextureImage> image =
+        ParseTexture(testing::BuildPcx24(20, 10, colour, pad), "b.pcx");
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->bitsPerPixel, 24);
+    TexturePalette palette;
+    Written out = ReadBack(BuildConvertedTexture(*image, palette, "b.mip", false));
+    EXPECT_EQ(out.type, kMipType16Bit);
+    EXPECT_EQ(out.image.width, 32);
+    EXPECT_EQ(out.image.height, 8);
+    // Source row 9 lands on row 7; pixel (19, 9).
+    EXPECT_EQ(Pixel16(out.image, 19, 7), (152 & 0xF8) << 8 | (72 & 0xFC) << 3 | 0xC8 >> 3);
+  }
+  std::vector<std::uint8_t> good = testing::BuildPcx24(20, 10, colour);
+  ASSERT_TRUE(IsTrueColourPcxHeader(good));
+  for (std::size_t cut = 0; cut < good.size(); ++cut) {
+    ASSERT_FALSE(ReadPcxTexture(std::vector<std::uint8_t>(good.begin(), good.begin() + cut)))
+        << cut;
+  }
+  // A run longer than the row is cut at the row's end, never written past it.
+  std::vector<std::uint8_t> runs(good.begin(), good.begin() + 128);
+  for (int row = 0; row < 10; ++row) {
+    runs.push_back(0xFF);  // 63 copies, more than the 60 bytes of a row
+    runs.push_back(0x40);
+  }
+  std::optional<TextureImage> image = ReadPcxTexture(runs);
+  ASSERT_TRUE(image);
+  TexturePalette palette;
+  Written out = ReadBack(BuildConvertedTexture(*image, palette, "b.mip", false));
+  EXPECT_EQ(Pixel16(out.image, 0, 0), (0x40 & 0xF8) << 8 | (0x40 & 0xFC) << 3 | 0x40 >> 3);
+  // Planes shorter than the width cannot hold the picture.
+  std::vector<std::uint8_t> short_planes = good;
+  short_planes[66] = 19;
+  EXPECT_FALSE(ReadPcxTexture(short_planes));
+}
+
+TEST(TextureConversionTest, HostileRawHeadersRefused) {
+  std::vector<std::uint8_t> good =
+      testing::BuildRaw8(16, 16, [](int, int) { return std::uint8_t{1}; });
+  for (std::size_t cut = 0; cut < good.size(); ++cut) {
+    ASSERT_FALSE(ParseTexture(std::vector<std::uint8_t>(good.begin(), good.begin() + cut), "t.mip"))
+        << cut;
+  }
+  for (std::size_t field : {8u, 12u, 16u}) {
+    std::vector<std::uint8_t> bytes = good;
+    bytes[field + 3] = 0x7F;
+    EXPECT_FALSE(ParseTexture(bytes, "t.mip")) << field;
+  }
+  std::vector<std::uint8_t> four = testing::BuildRaw4(
+      16, 16, [](int, int) { return std::uint8_t{1}; }, {}, true);
+  four[0] = 0xF0;  // marker past the end
+  EXPECT_FALSE(ParseTexture(four, "t.mi4"));
+}
+
+}  // namespace
+}  // namespace velmora
