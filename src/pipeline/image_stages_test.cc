@@ -16,19 +16,13 @@
 #include "resources/embedded_files.h"
 #include "testing/image_builders.h"
 #include "testing/installation_builder.h"
+#include "testing/recording_progress.h"
+#include "testing/track_builders.h"
 
 namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
-
-class CountingProgress : public ProgressSink {
- public:
-  void SetRange(int, int) override {}
-  void SetPosition(int) override {}
-  void Step() override { ++steps; }
-  int steps = 0;
-};
 
 class ImagePassesTest : public ::testing::Test {
  protected:
@@ -39,9 +33,10 @@ class ImagePassesTest : public ::testing::Test {
     fs::create_directories(root_ / "resources");
     // The carried objects and the template are other stages' files; placeholders do here.
     // The carried textures and sprite are the program's own.
-    for (const char* name : {"N4BLANK_3DO", "_TIRE_3DO", "_HAY_3DO", "_CONE_3DO", "KESTREL_N4T"}) {
+    for (const char* name : {"N4BLANK_3DO", "_TIRE_3DO", "_HAY_3DO", "_CONE_3DO"}) {
       WriteFileText(root_ / "resources" / name, std::string("resource:") + name);
     }
+    WriteFileBytes(root_ / "resources" / "KESTREL_N4T", testing::BuildTemplateTrackFile());
     testing::WriteGplInstallation(root_ / "gpl");
   }
 
@@ -70,7 +65,7 @@ TEST_F(ImagePassesTest, CartConvertsEveryTextureAndSpriteKind) {
   Settings settings(root_ / "Velmora.INI", root_.string());
   ResourceStore resources(EmbeddedFiles(), root_ / "resources");
   TrackConverter converter(Services{messages, settings, resources});
-  CountingProgress progress;
+  testing::RecordingProgress progress;
   converter.ConvertCart(root_ / "cart", root_ / "gpl", "kestrel", false, &progress);
 
   const fs::path out = converter.workspace().outputFolder();
@@ -84,7 +79,7 @@ TEST_F(ImagePassesTest, CartConvertsEveryTextureAndSpriteKind) {
                                       "tireside.mip", "tirefrnt.mip", "shadtire.mip"}));
   // One step per texture and sprite file found, also for junk.mip, none for the 8-bit PCX:
   // nine, and the run's five other steps.
-  EXPECT_EQ(progress.steps, 9 + 5);
+  EXPECT_EQ(progress.steps(), 9 + 5);
   EXPECT_FALSE(FileExists(out / "junk.mip"));
   EXPECT_FALSE(FileExists(out / "sunny.mip"));
   struct Expect {
