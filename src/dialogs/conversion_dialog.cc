@@ -71,6 +71,9 @@ void ConversionDialog::BuildControls() {
 
   QPushButton* gpl_button = AddButton(kGplButtonId, kGplButtonText, "gplButton");
   gpl_button->setDefault(true);
+  // Focus starts on the default button: the list would otherwise show a current entry that
+  // looks selected while Convert is still disabled.
+  gpl_button->setFocus();
   QPushButton* source_button =
       AddButton(game_.source_button_id, game_.source_button_text, "sourceButton");
   convert_ = AddButton(kConvertButtonId, kConvertButtonText, "convertButton");

@@ -3,6 +3,9 @@
 
 #include <QDialog>
 #include <QString>
+#include <optional>
+#include <string>
+#include <string_view>
 
 #include "pipeline/source_games.h"
 #include "platform/services.h"

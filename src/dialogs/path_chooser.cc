@@ -60,6 +60,7 @@ void PathChooser::BuildControls() {
   path_edit_->setObjectName("pathEdit");
   path_edit_->setMaxLength(kMaxPathLength);
   path_label->setBuddy(path_edit_);
+  path_edit_->setFocus();  // typing a path is the quickest way; the list shows no current entry
 
   found_text_ = new QLabel(this);
   found_text_->setObjectName("foundText");
