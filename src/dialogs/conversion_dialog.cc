@@ -187,10 +187,15 @@ void ConversionDialog::Convert() {
   RunPipeline(FolderOfDisplayName(ToWindows1252(selected.front()->text())));
 }
 
+void ConversionDialog::reject() {
+  if (!running_) QDialog::reject();
+}
+
 void ConversionDialog::RunPipeline(const std::string& folder) {
   // The converter lives until the finished message has been read: destroying it deletes the
   // loose files that went into the track archive.
   TrackConverter converter(services_);
+  running_ = true;
   progress_->setEnabled(true);
   ProgressBarSink progress(progress_);
   const bool keep_skid_marks = keep_skid_marks_->isChecked();
@@ -207,6 +212,7 @@ void ConversionDialog::RunPipeline(const std::string& folder) {
   services_.messages.Show("Conversion Finished");
   progress_->setValue(0);
   progress_->setEnabled(false);
+  running_ = false;
 }
 
 }  // namespace velmora

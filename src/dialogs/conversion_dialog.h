@@ -37,6 +37,10 @@ class ConversionDialog : public QDialog {
   const QString& source_dir() const { return source_dir_; }
   const QString& gpl_dir() const { return gpl_dir_; }
 
+  // Ignored while a conversion runs: the run cannot be interrupted, and the dialog must stay
+  // until its finished message has been shown.
+  void reject() override;
+
  private:
   void BuildControls();
   QPushButton* AddButton(int id, std::string_view text, const char* name);
@@ -54,6 +58,7 @@ class ConversionDialog : public QDialog {
   Services services_;
   QString source_dir_;
   QString gpl_dir_;
+  bool running_ = false;
 
   QListWidget* tracks_ = nullptr;
   QPushButton* convert_ = nullptr;

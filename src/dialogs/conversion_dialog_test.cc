@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,11 +37,13 @@ class BarWatchingSink : public MessageSink {
  public:
   void Show(std::string_view text) override {
     messages_.emplace_back(text);
+    if (on_show_) on_show_();
     if (bar_ == nullptr) return;
     enabled_.push_back(bar_->isEnabled());
     values_.push_back(bar_->value());
   }
   void Watch(QProgressBar* bar) { bar_ = bar; }
+  void OnShow(std::function<void()> action) { on_show_ = std::move(action); }
   const std::vector<std::string>& messages() const { return messages_; }
   const std::vector<bool>& bar_enabled() const { return enabled_; }
   const std::vector<int>& bar_values() const { return values_; }
@@ -50,6 +53,7 @@ class BarWatchingSink : public MessageSink {
   std::vector<std::string> messages_;
   std::vector<bool> enabled_;
   std::vector<int> values_;
+  std::function<void()> on_show_;
 };
 
 void WriteTrack(const fs::path& root, const std::string& folder,
@@ -303,7 +307,10 @@ class ConversionDialogTest : public QObject {
     auto dialog = Open(SourceGame::kCart);
     auto* bar = dialog->findChild<QProgressBar*>("progressBar");
     QVERIFY(ClickEntry(Tracks(*dialog), "Detroit HQ"));
+    // A close request from the window manager while the run shows its messages is refused.
+    messages_.OnShow([&dialog] { dialog->close(); });
     QTest::mouseClick(&Button(*dialog, "convertButton1002"), Qt::LeftButton);
+    messages_.OnShow(nullptr);
 
     // The HQ variant is converted into its base track's folder.
     const std::vector<std::string> expected = {"No Patch Files Found for detroit",
