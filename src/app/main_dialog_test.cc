@@ -1,0 +1,120 @@
+#include "app/main_dialog.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <filesystem>
+#include <memory>
+
+#include "app/about_dialog.h"
+#include "dialogs/conversion_dialog.h"
+#include "dialogs/gui_test_support.h"
+#include "dialogs/gui_tests.h"
+#include "platform/message_sink.h"
+#include "platform/resource_store.h"
+#include "platform/settings.h"
+#include "resources/embedded_files.h"
+
+namespace velmora::testing {
+
+class MainDialogTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir dir_;
+  std::unique_ptr<Settings> settings_;
+  std::unique_ptr<ResourceStore> resources_;
+  RecordingMessageSink messages_;
+
+  std::unique_ptr<MainDialog> Open() {
+    auto dialog = std::make_unique<MainDialog>(Services{messages_, *settings_, *resources_});
+    ShowAndWait(*dialog);
+    return dialog;
+  }
+  static QPushButton& Button(MainDialog& dialog, int id) {
+    return *dialog.findChild<QPushButton*>(QString("button%1").arg(id));
+  }
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(dir_.isValid());
+    const std::filesystem::path root = dir_.path().toStdString();
+    settings_ = std::make_unique<Settings>(root / "Velmora.INI", root.string());
+    resources_ = std::make_unique<ResourceStore>(EmbeddedFiles());
+  }
+
+  void showsItsTitleAndButtonsAndEnterPressesExit() {
+    auto dialog = Open();
+    QCOMPARE(dialog->windowTitle(), QString("CART/ICR2/N3 To GPL Converter"));
+    const std::pair<int, const char*> buttons[] = {{1, "Exit"},
+                                                   {1007, "Convert CART/ICR2 to GPL"},
+                                                   {1008, "Convert N2 to GPL"},
+                                                   {1010, "Convert N3 to GPL"},
+                                                   {1014, "Convert NL to GPL"},
+                                                   {1009, "About"}};
+    for (const auto& [id, text] : buttons) QCOMPARE(Button(*dialog, id).text(), QString(text));
+    QVERIFY(Button(*dialog, 1).isDefault());
+    QVERIFY(!dialog->windowIcon().isNull());
+
+    QTest::keyClick(dialog.get(), Qt::Key_Return);
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(dialog->result(), int(QDialog::Accepted));
+
+    auto clicked = Open();
+    QTest::mouseClick(&Button(*clicked, 1), Qt::LeftButton);
+    QVERIFY(!clicked->isVisible());
+  }
+
+  void eachGameButtonRunsItsConversionDialog() {
+    auto dialog = Open();
+    const std::pair<SourceGame, const char*> games[] = {
+        {SourceGame::kCart, "CART To GPL Conversion"},
+        {SourceGame::kN2, "N2 To GPL Converter"},
+        {SourceGame::kN3, "N3 To GPL Converter"},
+        {SourceGame::kNl, "Nascar Legends To GPL Converter"}};
+    for (const auto& [game, title] : games) {
+      QString seen_title;
+      OnNextModal<ConversionDialog>([&](ConversionDialog& conversion) {
+        seen_title = conversion.windowTitle();
+        QTest::mouseClick(conversion.findChild<QPushButton*>("backButton2"), Qt::LeftButton);
+      });
+      QTest::mouseClick(&Button(*dialog, MainDialog::ConvertButtonId(game)), Qt::LeftButton);
+      QCOMPARE(seen_title, QString(title));
+      QVERIFY(dialog->isVisible());  // back on the main dialog
+    }
+  }
+
+  void aboutOpensFromTheButtonAndTheContextMenu() {
+    auto dialog = Open();
+    QString title, text;
+    OnNextModal<AboutDialog>([&](AboutDialog& about) {
+      title = about.windowTitle();
+      text = about.findChild<QLabel*>("aboutText")->text();
+      QTest::keyClick(&about, Qt::Key_Return);  // OK
+    });
+    QTest::mouseClick(&Button(*dialog, 1009), Qt::LeftButton);
+    QCOMPARE(title, QString("About Velmora"));
+    QCOMPARE(text, QString("CART/ICR2/N2/N3/NL To GPL Converter\nVersion 1.1a"));
+
+    auto* action = dialog->findChild<QAction*>("aboutAction");
+    QVERIFY(action != nullptr);
+    QCOMPARE(action->text(), QString("&About Velmora..."));
+    QVERIFY(dialog->actions().contains(action));
+    QCOMPARE(dialog->contextMenuPolicy(), Qt::ActionsContextMenu);
+    auto seen = std::make_shared<bool>(false);
+    OnNextModal<AboutDialog>([](AboutDialog& about) { about.accept(); }, seen);
+    action->trigger();
+    QVERIFY(*seen);
+  }
+};
+
+int RunMainDialogTests(int argc, char** argv) {
+  MainDialogTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+}  // namespace velmora::testing
+
+#include "main_dialog_test.moc"

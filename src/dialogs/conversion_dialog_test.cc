@@ -1,0 +1,360 @@
+#include "dialogs/conversion_dialog.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dialogs/dialog_text.h"
+#include "dialogs/gui_test_support.h"
+#include "dialogs/gui_tests.h"
+#include "dialogs/path_chooser.h"
+#include "pipeline/track_name_table.h"
+#include "platform/file_system.h"
+#include "platform/message_sink.h"
+#include "platform/resource_store.h"
+#include "platform/settings.h"
+#include "resources/embedded_files.h"
+#include "testing/installation_builder.h"
+
+namespace velmora::testing {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Records each message with the state of the dialog's progress bar at that moment.
+class BarWatchingSink : public MessageSink {
+ public:
+  void Show(std::string_view text) override {
+    messages_.emplace_back(text);
+    if (on_show_) on_show_();
+    if (bar_ == nullptr) return;
+    enabled_.push_back(bar_->isEnabled());
+    values_.push_back(bar_->value());
+  }
+  void Watch(QProgressBar* bar) { bar_ = bar; }
+  void OnShow(std::function<void()> action) { on_show_ = std::move(action); }
+  const std::vector<std::string>& messages() const { return messages_; }
+  const std::vector<bool>& bar_enabled() const { return enabled_; }
+  const std::vector<int>& bar_values() const { return values_; }
+
+ private:
+  QProgressBar* bar_ = nullptr;
+  std::vector<std::string> messages_;
+  std::vector<bool> enabled_;
+  std::vector<int> values_;
+  std::function<void()> on_show_;
+};
+
+void WriteTrack(const fs::path& root, const std::string& folder,
+                const std::string& tracks_spelling = "tracks") {
+  SourceTrack track;
+  track.folder = folder;
+  track.tracks_spelling = tracks_spelling;
+  const std::string description = SourceTrackDescription(folder, folder);
+  track.members = {{folder + ".txt", Bytes(description)}};
+  track.loose = {{folder + ".txt", Bytes(description)}};
+  WriteSourceTrack(root, track);
+}
+
+QString FileText(const fs::path& path) {
+  QFile file(FromPath(path.string()));
+  if (!file.open(QIODevice::ReadOnly)) return QString();
+  return QString::fromUtf8(file.readAll());
+}
+
+}  // namespace
+
+class ConversionDialogTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<QTemporaryDir> dir_;
+  fs::path root_;
+  fs::path settings_file_;
+  std::unique_ptr<Settings> settings_;
+  std::unique_ptr<ResourceStore> resources_;
+  BarWatchingSink messages_;
+
+  std::unique_ptr<ConversionDialog> Open(SourceGame game) {
+    auto dialog = std::make_unique<ConversionDialog>(GameInfo(game),
+                                                     Services{messages_, *settings_, *resources_});
+    messages_.Watch(dialog->findChild<QProgressBar*>("progressBar"));
+    ShowAndWait(*dialog);
+    return dialog;
+  }
+  static QListWidget& Tracks(ConversionDialog& dialog) {
+    return *dialog.findChild<QListWidget*>("trackList");
+  }
+  static QPushButton& Button(ConversionDialog& dialog, const QString& name) {
+    return *dialog.findChild<QPushButton*>(name);
+  }
+  static QString Label(ConversionDialog& dialog, const char* name) {
+    return dialog.findChild<QLabel*>(name)->text();
+  }
+  QString Path(const fs::path& path) const { return FromPath(path.string()); }
+  QString SettingsText() const { return FileText(settings_file_); }
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    root_ = dir_->path().toStdString();
+    settings_file_ = root_ / "Velmora.INI";
+    fs::create_directories(root_ / "home");
+    settings_ = std::make_unique<Settings>(settings_file_, (root_ / "home").string());
+    resources_ = std::make_unique<ResourceStore>(EmbeddedFiles(), root_ / "resources");
+    messages_ = BarWatchingSink();
+  }
+
+  void firstRunShowsTheHomeFolderAndStoresNothing() {
+    auto dialog = Open(SourceGame::kCart);
+    QCOMPARE(Label(*dialog, "sourceDirText"), Path(root_ / "home"));
+    QCOMPARE(Label(*dialog, "gplDirText"), Path(root_ / "home"));
+    QCOMPARE(Tracks(*dialog).count(), 0);
+    QVERIFY(!Button(*dialog, "convertButton1002").isEnabled());
+    auto* bar = dialog->findChild<QProgressBar*>("progressBar");
+    QVERIFY(!bar->isEnabled());
+    QCOMPARE(bar->value(), 0);
+    QVERIFY(!fs::exists(settings_file_));  // no track found: the folder is not saved
+  }
+
+  void eachGameShowsItsOwnTextsAndBoxes() {
+    settings_->SetHqSky(1);
+    struct Row {
+      SourceGame game;
+      const char* title;
+      QString source_button;
+      const char* source_text;
+      QString skid_box;
+      const char* skid_text;
+      const char* sixteen_text;  // empty: no sixteen-bit box
+    };
+    const Row rows[] = {
+        {SourceGame::kCart, "CART To GPL Conversion", "sourceButton1006", "Set CART Directory",
+         "keepSkidMarks1012", "Keep Skid-marks", ""},
+        {SourceGame::kN2, "N2 To GPL Converter", "sourceButton1001", "Set N2 Directory",
+         "keepSkidMarks1013", "Keep Skid Marks", "16-Bit Sky/Horizon"},
+        {SourceGame::kN3, "N3 To GPL Converter", "sourceButton1001", "Set N3 Directory",
+         "keepSkidMarks1013", "Keep Skid-marks", "16Bit Sky/Horizon"},
+        {SourceGame::kNl, "Nascar Legends To GPL Converter", "sourceButton1001", "Set NL Directory",
+         "keepSkidMarks1013", "Keep Skid-marks", "16Bit Sky/Horizon"},
+    };
+    for (const Row& row : rows) {
+      auto dialog = Open(row.game);
+      QCOMPARE(dialog->windowTitle(), QString(row.title));
+      QCOMPARE(Button(*dialog, row.source_button).text(), QString(row.source_text));
+      QCOMPARE(Button(*dialog, "gplButton1").text(), QString("Set GPL Directory"));
+      QVERIFY(Button(*dialog, "gplButton1").isDefault());
+      QCOMPARE(Button(*dialog, "convertButton1002").text(), QString("Convert"));
+      QCOMPARE(Button(*dialog, "backButton2").text(), QString("Back"));
+      auto* skid = dialog->findChild<QCheckBox*>(row.skid_box);
+      QVERIFY(skid != nullptr);
+      QCOMPARE(skid->text(), QString(row.skid_text));
+      QVERIFY(!skid->isChecked());
+      auto* sixteen = dialog->findChild<QCheckBox*>("sixteenBit1012");
+      QCOMPARE(sixteen != nullptr, QString(row.sixteen_text).size() > 0);
+      if (sixteen != nullptr) {
+        QCOMPARE(sixteen->text(), QString(row.sixteen_text));
+        QVERIFY(sixteen->isChecked());  // starts from "HQsky"
+      }
+    }
+  }
+
+  void listsTheInstalledTracksSortedAndStoresTheSourceFolder() {
+    const fs::path cart = root_ / "ICR2";
+    // A copied install's spelling of the tracks folder; the dialog asks for "tracks".
+    WriteTrack(cart, "dethq", "TRACKS");
+    WriteTrack(cart, "Elkhart", "TRACKS");
+    WriteTrack(cart, "vancouvr", "TRACKS");
+    fs::create_directories(cart / "TRACKS" / "laguna");  // no archive: not a track
+    // Handed to the dialog for this run only, so what reaches the file is what it stores.
+    settings_->Override(kDirectoriesSection, kIcr2PathKey, cart.string());
+
+    auto dialog = Open(SourceGame::kCart);
+    QCOMPARE(Entries(Tracks(*dialog)), QStringList({"Detroit HQ", "Road America", "Vancouver"}));
+    QVERIFY(Tracks(*dialog).selectedItems().isEmpty());
+    QVERIFY(!Button(*dialog, "convertButton1002").isEnabled());
+    QVERIFY(SettingsText().contains("ICR2 Path=" + Path(cart)));
+    QVERIFY(!SettingsText().contains("GPL Path"));
+
+    // Convert follows the selection, both ways.
+    QVERIFY(ClickEntry(Tracks(*dialog), "Road America"));
+    QVERIFY(Button(*dialog, "convertButton1002").isEnabled());
+    const QListWidgetItem* selected = Tracks(*dialog).selectedItems().front();
+    QTest::mouseClick(Tracks(*dialog).viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      Tracks(*dialog).visualItemRect(selected).center());
+    QVERIFY(Tracks(*dialog).selectedItems().isEmpty());
+    QVERIFY(!Button(*dialog, "convertButton1002").isEnabled());
+  }
+
+  void enterOpensTheGplChooserAndCancelChangesNothing() {
+    WriteGplInstallation(root_ / "GPL");
+    settings_->SetFolder(kGplPathKey, (root_ / "GPL").string());
+    auto dialog = Open(SourceGame::kN2);
+    const QString settings_before = SettingsText();
+
+    auto seen = std::make_shared<bool>(false);
+    QString title, start, found;
+    OnNextModal<PathChooser>(
+        [&](PathChooser& chooser) {
+          title = chooser.windowTitle();
+          start = chooser.findChild<QLineEdit*>("pathEdit")->text();
+          found = chooser.findChild<QLabel*>("foundText")->text();
+          ClickEntry(*chooser.findChild<QListWidget*>("directoryList"), "[seasons]");
+          QTest::mouseClick(chooser.findChild<QPushButton*>("cancelButton"), Qt::LeftButton);
+        },
+        seen);
+    Tracks(*dialog).setFocus();
+    QTest::keyClick(&Tracks(*dialog), Qt::Key_Return);
+    QVERIFY(*seen);
+    QCOMPARE(title, QString("Set GPL Application Directory"));
+    QCOMPARE(start, Path(root_ / "GPL"));
+    QCOMPARE(found, QString("GPL Directory found"));
+    QVERIFY(dialog->isVisible());  // Enter did not close the dialog
+    QCOMPARE(dialog->gpl_dir(), Path(root_ / "GPL"));
+    QCOMPARE(SettingsText(), settings_before);
+  }
+
+  void choosingASourceFolderRefreshesAndCancellingLeavesItAlone() {
+    const fs::path n3 = root_ / "N3";
+    WriteTrack(n3, "mesa");
+    WriteTrack(n3, "Searspt");
+    fs::create_directories(n3 / "tracks" / "bristol");
+    QFile(Path(n3 / "tracks" / "bristol" / "bristol.txt")).open(QIODevice::WriteOnly);
+    auto dialog = Open(SourceGame::kN3);
+    QCOMPARE(Tracks(*dialog).count(), 0);
+
+    // Cancel after walking: folder, list and settings stay.
+    OnNextModal<PathChooser>([&](PathChooser& chooser) {
+      chooser.findChild<QLineEdit*>("pathEdit")->setText(Path(n3));
+      QTest::keyClick(&chooser, Qt::Key_Escape);
+    });
+    QTest::mouseClick(&Button(*dialog, "sourceButton1001"), Qt::LeftButton);
+    QCOMPARE(dialog->source_dir(), Path(root_ / "home"));
+    QCOMPARE(Tracks(*dialog).count(), 0);
+    QVERIFY(!fs::exists(settings_file_));
+
+    // OK: the typed folder is taken, the probe file is recognised, the list is refreshed and
+    // the folder stored because a track was found in it.
+    QString title, found;
+    OnNextModal<PathChooser>([&](PathChooser& chooser) {
+      title = chooser.windowTitle();
+      auto* edit = chooser.findChild<QLineEdit*>("pathEdit");
+      edit->clear();
+      QTest::keyClicks(edit, Path(n3));
+      ClickEntry(*chooser.findChild<QListWidget*>("directoryList"), "[..]");
+      ClickEntry(*chooser.findChild<QListWidget*>("directoryList"), "[N3]");
+      found = chooser.findChild<QLabel*>("foundText")->text();
+      QTest::mouseClick(chooser.findChild<QPushButton*>("okButton"), Qt::LeftButton);
+    });
+    QTest::mouseClick(&Button(*dialog, "sourceButton1001"), Qt::LeftButton);
+    QCOMPARE(title, QString("Set N3 Application Directory"));
+    QCOMPARE(found, QString("N3 Directory found"));
+    QCOMPARE(dialog->source_dir(), Path(n3));
+    QCOMPARE(Label(*dialog, "sourceDirText"), Path(n3));
+    QCOMPARE(Entries(Tracks(*dialog)), QStringList({"Mesa Marin", "Sears Point"}));
+    QVERIFY(SettingsText().contains("N3 Path=" + Path(n3)));
+
+    // A new GPL folder is shown but stored only by a conversion.
+    OnNextModal<PathChooser>([&](PathChooser& chooser) {
+      chooser.findChild<QLineEdit*>("pathEdit")->setText(Path(root_));
+      QTest::mouseClick(chooser.findChild<QPushButton*>("okButton"), Qt::LeftButton);
+    });
+    QTest::mouseClick(&Button(*dialog, "gplButton1"), Qt::LeftButton);
+    QCOMPARE(Label(*dialog, "gplDirText"), Path(root_));
+    QVERIFY(!SettingsText().contains("GPL Path"));
+  }
+
+  void backAndEscapeCloseWithoutStoring() {
+    for (int key : {int(Qt::Key_Escape), 0}) {
+      auto dialog = Open(SourceGame::kNl);
+      QTest::mouseClick(dialog->findChild<QCheckBox*>("sixteenBit1012"), Qt::LeftButton);
+      QVERIFY(dialog->findChild<QCheckBox*>("sixteenBit1012")->isChecked());
+      if (key != 0) {
+        QTest::keyClick(dialog.get(), Qt::Key(key));
+      } else {
+        QTest::mouseClick(&Button(*dialog, "backButton2"), Qt::LeftButton);
+      }
+      QVERIFY(!dialog->isVisible());
+      QCOMPARE(dialog->result(), int(QDialog::Rejected));
+      QVERIFY(!fs::exists(settings_file_));
+    }
+  }
+
+  void convertsATrackThroughTheDialog() {
+    const fs::path cart = root_ / "ICR2";
+    const fs::path gpl = root_ / "GPL";
+    WriteTrack(cart, "dethq");
+    WriteTrack(cart, "detroit");
+    WriteGplInstallation(gpl);
+    WriteCarriedResourcesFolder(root_ / "resources", "detroit");
+    WriteFileText(root_ / "resources" / "PAGE2_PBF", "resource:PAGE2_PBF");
+    resources_ = std::make_unique<ResourceStore>(EmbeddedFiles(), root_ / "resources");
+    settings_->SetFolder(kIcr2PathKey, cart.string());
+    settings_->SetFolder(kGplPathKey, gpl.string());
+
+    auto dialog = Open(SourceGame::kCart);
+    auto* bar = dialog->findChild<QProgressBar*>("progressBar");
+    QVERIFY(ClickEntry(Tracks(*dialog), "Detroit HQ"));
+    // A close request from the window manager while the run shows its messages is refused.
+    messages_.OnShow([&dialog] { dialog->close(); });
+    QTest::mouseClick(&Button(*dialog, "convertButton1002"), Qt::LeftButton);
+    messages_.OnShow(nullptr);
+
+    // The HQ variant is converted into its base track's folder.
+    const std::vector<std::string> expected = {"No Patch Files Found for detroit",
+                                               "Check your installation of the converter",
+                                               "Conversion Finished"};
+    QCOMPARE(messages_.messages(), expected);
+    QCOMPARE(messages_.bar_enabled(), std::vector<bool>({true, true, true}));
+    QVERIFY(messages_.bar_values().front() > 0);  // the run moved the bar
+    QVERIFY(!bar->isEnabled());
+    QCOMPARE(bar->value(), 0);
+    QVERIFY(FileExists(gpl / "tracks" / "detroit" / "detroit.dat"));
+    QVERIFY(!FileExists(gpl / "tracks" / "detroit" / "detroit.trk"));  // loose files removed
+    QVERIFY(SettingsText().contains("GPL Path=" + Path(gpl)));
+    QVERIFY(dialog->isVisible());
+  }
+
+  void aSixteenBitGameStoresItsBoxOnConvert() {
+    const fs::path n2 = root_ / "N2";
+    WriteTrack(n2, "mesa");
+    settings_->SetFolder(kN2PathKey, n2.string());
+    auto dialog = Open(SourceGame::kN2);
+    QVERIFY(!dialog->findChild<QCheckBox*>("sixteenBit1012")->isChecked());
+    QTest::mouseClick(dialog->findChild<QCheckBox*>("sixteenBit1012"), Qt::LeftButton);
+    QVERIFY(ClickEntry(Tracks(*dialog), "Mesa Marin"));
+    QTest::mouseClick(&Button(*dialog, "convertButton1002"), Qt::LeftButton);
+    QCOMPARE(messages_.messages().back(), std::string("Conversion Finished"));
+    QVERIFY(SettingsText().contains("HQsky=1"));
+    QVERIFY(SettingsText().contains("GPL Path=" + Path(root_ / "home")));
+  }
+
+  void windows1252NamesShowAndMapBack() {
+    const QString shown = FromWindows1252(TrackTitles("osring", false).displayName);
+    QCOMPARE(shown, QString::fromUtf8("\xC3\x96sterreichring"));
+    QCOMPARE(FolderOfDisplayName(ToWindows1252(shown)), std::string("osring"));
+    // 0x80 is the euro sign in Windows-1252, not a control character as in Latin-1.
+    QCOMPARE(FromWindows1252("\x80"), QString::fromUtf8("\xE2\x82\xAC"));
+  }
+};
+
+int RunConversionDialogTests(int argc, char** argv) {
+  ConversionDialogTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+}  // namespace velmora::testing
+
+#include "conversion_dialog_test.moc"

@@ -1,0 +1,50 @@
+#ifndef VELMORA_DIALOGS_DIALOG_SINKS_H_
+#define VELMORA_DIALOGS_DIALOG_SINKS_H_
+
+#include <memory>
+#include <string_view>
+
+#include "platform/message_sink.h"
+#include "platform/progress_sink.h"
+
+class QMessageBox;
+class QProgressBar;
+class QWidget;
+
+namespace velmora {
+
+// The message box every message of the program is shown in: information icon, the text
+// converted from Windows-1252, one OK button, titled with the program's name. The caller owns
+// it and decides how to show it.
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, std::string_view text);
+
+// Shows each message as a modal message box with OK, one after another, so a run's messages
+// are read in the order they arise. The message box is parented to the active window so it sits
+// over the dialog that runs the conversion.
+class MessageBoxSink : public MessageSink {
+ public:
+  void Show(std::string_view text) override;
+};
+
+// Drives a progress bar from a conversion run on the GUI thread. After every change the bar is
+// repainted by letting the event loop run without user input, so the window shows the progress
+// but takes no clicks or keys until the run is over. The bar is not owned.
+class ProgressBarSink : public ProgressSink {
+ public:
+  explicit ProgressBarSink(QProgressBar* bar) : bar_(bar) {}
+  void SetRange(int low, int high) override;
+  void SetPosition(int position) override;
+  void Step() override;
+
+ private:
+  void Show();
+
+  QProgressBar* bar_;
+  int low_ = 0;
+  int high_ = 0;
+  int position_ = 0;
+};
+
+}  // namespace velmora
+
+#endif  // VELMORA_DIALOGS_DIALOG_SINKS_H_

@@ -1,0 +1,11 @@
+#ifndef VELMORA_DIALOGS_GUI_TESTS_H_
+#define VELMORA_DIALOGS_GUI_TESTS_H_
+
+// Each test file of the Qt Test suite runs its test objects here; the numbers of failures add up.
+namespace velmora::testing {
+int RunPathChooserTests(int argc, char** argv);
+int RunConversionDialogTests(int argc, char** argv);
+int RunMainDialogTests(int argc, char** argv);
+}  // namespace velmora::testing
+
+#endif  // VELMORA_DIALOGS_GUI_TESTS_H_
