@@ -12,7 +12,7 @@ namespace {
 
 struct ProfileText {
   std::vector<std::string> lines;  // without their line ends
-  std::string line_end = "\r\n";
+  bool crlf = true;  // the file's line ends, kept when it is written back
 };
 
 std::string_view Trim(std::string_view text) {
@@ -28,7 +28,7 @@ ProfileText Load(const std::filesystem::path& path) {
   if (!bytes) return profile;
   std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
   if (text.find("\r\n") == std::string_view::npos && text.find('\n') != std::string_view::npos) {
-    profile.line_end = "\n";
+    profile.crlf = false;
   }
   std::size_t start = 0;
   while (start < text.size()) {
@@ -102,6 +102,13 @@ std::optional<std::string> FindValue(const std::filesystem::path& path, std::str
   return std::string(value);
 }
 
+std::string KeyValueLine(std::string_view key, std::string_view value) {
+  std::string line;
+  line.reserve(key.size() + 1 + value.size());
+  line.append(key).append(1, '=').append(value);
+  return line;
+}
+
 }  // namespace
 
 std::string ProfileFile::ReadText(std::string_view section, std::string_view key,
@@ -124,21 +131,24 @@ bool ProfileFile::WriteText(std::string_view section, std::string_view key,
                             std::string_view value) {
   ProfileText profile = Load(path_);
   KeyLocation where = Locate(profile, section, key);
-  std::string entry = std::string(key) + "=" + std::string(value);
+  const std::string entry = KeyValueLine(key, value);
   if (where.key_line) {
     // The key keeps the spelling the file gives it.
     std::string& line = profile.lines[*where.key_line];
-    line = std::string(*KeyOf(line)) + "=" + std::string(value);
+    line = KeyValueLine(*KeyOf(line), value);
   } else if (where.section_line) {
     profile.lines.insert(profile.lines.begin() + static_cast<std::ptrdiff_t>(where.section_end),
                          entry);
   } else {
     if (!profile.lines.empty() && !Trim(profile.lines.back()).empty()) profile.lines.emplace_back();
-    profile.lines.push_back("[" + std::string(section) + "]");
+    std::string header;
+    header.append(1, '[').append(section).append(1, ']');
+    profile.lines.push_back(std::move(header));
     profile.lines.push_back(entry);
   }
   std::string text;
-  for (const std::string& line : profile.lines) text += line + profile.line_end;
+  const std::string_view line_end = profile.crlf ? "\r\n" : "\n";
+  for (const std::string& line : profile.lines) text.append(line).append(line_end);
   return WriteFileText(path_, text);
 }
 
