@@ -41,12 +41,10 @@ TEST(ChunkFileTest, RefusesHeadersAndSizesPastTheirLimit) {
   std::vector<std::uint8_t> huge = bytes;
   huge[8] = huge[9] = huge[10] = huge[11] = 0xFF;
   EXPECT_FALSE(ReadChunk(huge, 0));
-}
-
-TEST(ChunkFileTest, TerminatedTagNeedsZeroAfterIt) {
-  ByteWriter out;
-  WriteChunkHeader(out, "4OD3", 1, 0);
-  std::optional<Chunk> chunk = ReadChunk(out.bytes(), 0);
+  // A terminated tag needs a zero after it.
+  ByteWriter tagged;
+  WriteChunkHeader(tagged, "4OD3", 1, 0);
+  std::optional<Chunk> chunk = ReadChunk(tagged.bytes(), 0);
   ASSERT_TRUE(chunk);
   EXPECT_TRUE(chunk->Is("4OD3"));
   EXPECT_FALSE(chunk->IsTerminated("4OD3"));

@@ -123,12 +123,6 @@ TEST(MipFileTest, TruncatedAndLyingFilesAreRefused) {
   }
 }
 
-}  // namespace
-}  // namespace velmora
-
-namespace velmora {
-namespace {
-
 TEST(MipFileTest, SmallestLevelsFollowAtTheFixedGap) {
   const std::vector<std::uint8_t> source = testing::BuildMip4(
       4, 4, [](int x, int y) { return static_cast<std::uint8_t>(x + 4 * y); }, kGreys, false, 3);

@@ -7,7 +7,6 @@
 #include "platform/message_sink.h"
 #include "platform/resource_store.h"
 #include "platform/temp_folder.h"
-#include "track/track_archive.h"
 #include "track/track_archive_writer.h"
 
 namespace velmora {
@@ -123,43 +122,6 @@ TEST(TrackArchiveWriterTest, RefusesMoreMembersThanTheCountHolds) {
   EXPECT_EQ(error, "a track archive holds at most 65535 files, not 65536");
   plan.pop_back();
   EXPECT_TRUE(TrackArchiveWriter::Create(plan, &error));
-}
-
-TEST(ConversionWorkspaceLifetimeTest, DestructionDeletesExactlyTheListedFiles) {
-  std::optional<TempFolder> folder = TempFolder::Create("test");
-  RecordingMessageSink messages;
-  ResourceStore resources(kEmbedded);
-  {
-    ConversionWorkspace workspace(messages, resources);
-    workspace.setOutputFolder(folder->path());
-    ASSERT_TRUE(workspace.ExtractResource("N2GROOVE_MIP", "groove.mip", true));
-    ASSERT_TRUE(workspace.ExtractResource("N2GROOVE_MIP", "_blank_.3do", true));
-    ASSERT_TRUE(workspace.ExtractResource("N2GROOVE_MIP", "_tire.3do", true));
-    ASSERT_TRUE(workspace.ExtractResource("N2GROOVE_MIP", "temp.ini", false));
-  }
-  EXPECT_FALSE(fs::exists(folder->path() / "groove.mip"));
-  EXPECT_FALSE(fs::exists(folder->path() / "_blank_.3do"));
-  EXPECT_FALSE(fs::exists(folder->path() / "_tire.3do"));
-  EXPECT_TRUE(fs::exists(folder->path() / "temp.ini"));  // never listed, never deleted
-}
-
-TEST(ConversionWorkspaceLifetimeTest, PackReadsBackThroughTheArchiveReader) {
-  std::optional<TempFolder> folder = TempFolder::Create("test");
-  RecordingMessageSink messages;
-  ResourceStore resources(kEmbedded);
-  ConversionWorkspace workspace(messages, resources);
-  workspace.setTrackName("Glen");
-  workspace.setOutputFolder(folder->path());
-  WriteFileText(folder->path() / "Glen.trk", "track bytes");
-  WriteFileText(folder->path() / "page2.pbf", "page");
-  workspace.AddToPack(folder->path() / "Glen.trk");
-  workspace.AddToPack(folder->path() / "page2.pbf");
-  ASSERT_TRUE(workspace.WritePack());
-  TrackArchive archive(messages);
-  ASSERT_TRUE(archive.Open(folder->path() / "Glen.dat"));
-  ASSERT_TRUE(archive.Extract());
-  EXPECT_EQ(ReadFileBytes(archive.ExtractedPath("glen.trk"))->size(), 11u);
-  EXPECT_EQ(ReadFileBytes(archive.ExtractedPath("page2.pbf"))->size(), 4u);
 }
 
 }  // namespace

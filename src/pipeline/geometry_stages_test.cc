@@ -112,15 +112,6 @@ TEST_P(GeometryStagesTest, MissingSourceTrackFileStopsWithItsName) {
   EXPECT_FALSE(FileExists(Gpl() / "tracks" / "kestrel" / "Race.lp"));
 }
 
-TEST_P(GeometryStagesTest, MissingTemplateStopsWithItsName) {
-  // With the option at 2 the run goes on without a template and without converting: no track.
-  WriteTrack(true);
-  testing::WriteCarriedResourcesFolder(Resources(), "");
-  EXPECT_FALSE(Run(2));
-  const std::string placed = (Gpl() / "tracks" / "kestrel" / "kestrel.trk").string();
-  EXPECT_TRUE(Shown("Cannot load the track file " + placed, ": it cannot be read"));
-}
-
 TEST_P(GeometryStagesTest, DamagedTemplateStopsWithItsName) {
   WriteTrack(true);
   testing::WriteCarriedResourcesFolder(Resources(), "kestrel");

@@ -17,32 +17,17 @@ const TrackNameRow* RowOf(std::string_view folder) {
   return nullptr;
 }
 
-TEST(TrackNameTableTest, HoldsFiftyNineRowsInOrder) {
-  std::span<const TrackNameRow> rows = TrackNameRows();
-  ASSERT_EQ(rows.size(), 59u);
-  EXPECT_EQ(rows.front().folder, "a1ring");
-  EXPECT_EQ(rows[2].folder, "atlan70");
-  EXPECT_EQ(rows[11].folder, "dethq");
-  EXPECT_EQ(rows[40].folder, "osring");
-  EXPECT_EQ(rows.back().folder, "vanhq");
-}
-
-TEST(TrackNameTableTest, OesterreichringIsWindows1252) {
-  const TrackNameRow* row = RowOf("osring");
-  ASSERT_NE(row, nullptr);
-  ASSERT_EQ(row->displayName.size(), 14u);
-  EXPECT_EQ(static_cast<unsigned char>(row->displayName[0]), 0xD6);
-  EXPECT_EQ(row->displayName.substr(1), "sterreichring");
-}
-
-// A folder that occurs twice would hide its second row from every lookup, and a variant whose
-// base is itself a variant (or unknown) would convert into a track that has no GPL folder.
-TEST(TrackNameTableTest, FoldersAreUniqueAndBasesAreKnownTracks) {
+// A folder that occurs twice would hide its second row from every lookup, a variant whose base
+// is itself a variant (or unknown) would convert into a track that has no GPL folder, and every
+// name shown in a list must map back to a folder with the same display name.
+TEST(TrackNameTableTest, RowsAreConsistent) {
   std::set<std::string> folders;
   for (const TrackNameRow& row : TrackNameRows()) {
     SCOPED_TRACE(std::string(row.folder));
     EXPECT_TRUE(folders.insert(AsciiLower(row.folder)).second);
     EXPECT_EQ(row.folder, AsciiLower(row.folder));
+    const std::string back = FolderOfDisplayName(TrackTitles(row.folder, false).displayName);
+    EXPECT_EQ(TrackTitles(back, false).displayName, row.displayName);
     if (row.baseFolder.empty()) continue;
     const TrackNameRow* base = RowOf(row.baseFolder);
     ASSERT_NE(base, nullptr);
@@ -58,14 +43,9 @@ TEST(TrackNameTableTest, TrackTitles) {
   };
   const Case kCases[] = {
       {"DETHQ", true, "Detroit", "Detroit Grand Prix", "Detroit GP"},
-      {"DETHQ", false, "Detroit HQ", "Detroit Grand Prix", "Detroit GP"},
       {"dethq", false, "Detroit HQ", "Detroit Grand Prix", "Detroit GP"},
-      {"glen", false, "Watkins Glen", "New York State Grand Prix", "NY  GP"},
       {"hickory", true, "Hickory", "North Carolina  Grand Prix", "NC  GP"},
-      {"Elkhq", true, "Road America", "Wisconsin Grand Prix", "Wisconsin GP"},
-      // Only names ending in " HQ" are shortened.
-      {"loudonhq", true, "Loudon", "New Hampshire Grand Prix", "NH  GP"},
-      {"sears", false, "sears", "sears Grand Prix", "sears GP"},
+      {"loudonhq", true, "Loudon", "New Hampshire Grand Prix", "NH  GP"},  // no " HQ" to strip
       {"MyTrack", true, "MyTrack", "MyTrack Grand Prix", "MyTrack GP"},
       {"", false, "", " Grand Prix", " GP"},
   };
@@ -78,51 +58,21 @@ TEST(TrackNameTableTest, TrackTitles) {
   }
 }
 
-TEST(TrackNameTableTest, FolderOfDisplayName) {
-  struct Case {
-    std::string_view name, folder;
-  };
-  const Case kCases[] = {
-      {"Atlanta Speedway", "atlanta"},  // never the later row "atlan70"
-      {"Loudon", "nwenglnd"},           // never the later row "loudonhq"
-      {"road america", "elkhart"},
+TEST(TrackNameTableTest, FolderOfDisplayNameAndBaseFolderOf) {
+  const std::pair<std::string_view, std::string_view> kFolders[] = {
+      {"Atlanta Speedway", "atlanta"},  // the first row wins, never the later "atlan70"
+      {"Loudon", "nwenglnd"},           // never the later "loudonhq"
       {"ROAD AMERICA HQ", "elkhq"},
-      {"Detroit HQ", "dethq"},
-      {"\xD6"
-       "sterreichring",
-       "osring"},
+      {"\xD6sterreichring", "osring"},  // Windows-1252
       {"Unknown Place", "Unknown Place"},
       {"dethq", "dethq"},  // a folder shown under its own name maps back to itself
       {"Detroit HQ ", "Detroit HQ "},
   };
-  for (const Case& c : kCases) {
-    SCOPED_TRACE(std::string(c.name));
-    EXPECT_EQ(FolderOfDisplayName(c.name), c.folder);
-  }
-}
-
-// Every row shown in a list must map back to a folder with the same display name.
-TEST(TrackNameTableTest, DisplayNamesRoundTrip) {
-  for (const TrackNameRow& row : TrackNameRows()) {
-    SCOPED_TRACE(std::string(row.folder));
-    std::string folder = FolderOfDisplayName(TrackTitles(row.folder, false).displayName);
-    EXPECT_EQ(TrackTitles(folder, false).displayName, row.displayName);
-  }
-}
-
-TEST(TrackNameTableTest, BaseFolderOf) {
-  struct Case {
-    std::string_view folder, base;
-  };
-  const Case kCases[] = {
-      {"Elkhq", "elkhart"},   {"Elkhart", "Elkhart"}, {"loudonhq", "nwenglnd"},
-      {"DETHQ", "detroit"},   {"vanhq", "vancouvr"},  {"lngbchhq", "longbch"},
-      {"nowhere", "nowhere"}, {"Detroit", "Detroit"}, {"", ""},
-  };
-  for (const Case& c : kCases) {
-    SCOPED_TRACE(std::string(c.folder));
-    EXPECT_EQ(BaseFolderOf(c.folder), c.base);
-  }
+  for (const auto& [name, folder] : kFolders) EXPECT_EQ(FolderOfDisplayName(name), folder) << name;
+  const std::pair<std::string_view, std::string_view> kBases[] = {
+      {"Elkhq", "elkhart"}, {"Elkhart", "Elkhart"}, {"loudonhq", "nwenglnd"},
+      {"nowhere", "nowhere"}, {"", ""}};
+  for (const auto& [folder, base] : kBases) EXPECT_EQ(BaseFolderOf(folder), base) << folder;
 }
 
 }  // namespace

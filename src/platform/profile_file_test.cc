@@ -26,13 +26,6 @@ class ProfileFileTest : public ::testing::Test {
   fs::path path_ = folder_->path() / "Velmora.INI";
 };
 
-TEST_F(ProfileFileTest, MissingFileReadsDefaults) {
-  ProfileFile profile(path_);
-  EXPECT_EQ(profile.ReadText("Directories", "GPL Path", "c:\\"), "c:\\");
-  EXPECT_EQ(profile.ReadInt("Options", "N2N4TrkConvert", 0), 0);
-  EXPECT_EQ(profile.ReadInt("Options", "HQsky", 7), 7);
-}
-
 TEST_F(ProfileFileTest, NamesIgnoreCaseAndValuesAreTrimmed) {
   WriteFileText(path_,
                 "; kept comment\r\n[directories]\r\n  gpl path =  /games/gpl  \r\n"
@@ -75,8 +68,10 @@ TEST_F(ProfileFileTest, WritingKeepsEveryOtherLine) {
   EXPECT_EQ(profile.ReadInt("extra", "count", 0), 3);
 }
 
-TEST_F(ProfileFileTest, WritingToAMissingFileCreatesIt) {
+TEST_F(ProfileFileTest, AMissingFileReadsDefaultsAndWritingCreatesIt) {
   ProfileFile profile(path_);
+  EXPECT_EQ(profile.ReadText("Directories", "GPL Path", "c:\\"), "c:\\");
+  EXPECT_EQ(profile.ReadInt("Options", "HQsky", 7), 7);
   ASSERT_TRUE(profile.WriteInt("Options", "HQsky", 1));
   EXPECT_EQ(ReadText(path_), "[Options]\r\nHQsky=1\r\n");
   ProfileFile unwritable(folder_->path() / "missing" / "Velmora.INI");

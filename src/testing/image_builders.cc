@@ -95,21 +95,6 @@ std::vector<std::uint8_t> BuildMip4(int width, int height, const IndexAt& index,
   return BuildMip(mip);
 }
 
-std::vector<std::uint8_t> BuildMip16(int width, int height, const Pixel16At& pixel,
-                                     bool transparent) {
-  ByteWriter pixels;
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) pixels.U16(pixel(x, y));
-  }
-  MipOut mip;
-  mip.type = transparent ? kMipType16BitTransparent : kMipType16Bit;
-  mip.widthLog2 = Log2(static_cast<std::uint32_t>(width));
-  mip.heightLog2 = Log2(static_cast<std::uint32_t>(height));
-  mip.levels.push_back({static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height),
-                        static_cast<std::uint32_t>(width * 2), pixels.bytes()});
-  return BuildMip(mip);
-}
-
 std::vector<std::uint8_t> BuildPcx24(int width, int height, const RgbAt& colour, int pad) {
   ByteWriter out;
   const int bytes_per_line = width + pad;

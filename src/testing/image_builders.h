@@ -26,9 +26,6 @@ std::vector<std::uint8_t> BuildMip8(int width, int height, const IndexAt& index,
 std::vector<std::uint8_t> BuildMip4(int width, int height, const IndexAt& index,
                                     const std::vector<std::uint32_t>& bgra,
                                     bool transparent = false, int levels = 1);
-// A "PIM " texture with 16-bit pixels.
-std::vector<std::uint8_t> BuildMip16(int width, int height, const Pixel16At& pixel,
-                                     bool transparent = false);
 // A 24-bit run-length PCX picture with `pad` bytes of padding after each plane's row.
 std::vector<std::uint8_t> BuildPcx24(int width, int height, const RgbAt& colour, int pad = 0);
 // A 256-colour PCX whose palette (the last 768 bytes) holds `colours` (R, G, B each).

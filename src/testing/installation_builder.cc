@@ -30,6 +30,13 @@ std::string SeasonFile(std::string_view first_event) {
          "numberOfLaps=68\r\nstartingGrid=4\r\n";
 }
 
+// GPL's standard trackside files kept in its "mexico" track.
+constexpr std::array<std::string_view, 18> kMexicoStandardFiles = {
+    "bwpic.pbf",   "event.pbf",   "page0.pbf",   "page1.pbf",    "page2.pbf",
+    "page3.pbf",   "page4.pbf",   "page5.pbf",   "starter.3do",  "groove.mip",
+    "flagger.3do", "flagger.srb", "announce.wav", "crowd.wav",   "tire.3do",
+    "tirefrnt.mip", "tireside.mip", "shadtire.mip"};
+
 }  // namespace
 
 void WriteSourceTrack(const fs::path& root, const SourceTrack& track) {
@@ -38,23 +45,14 @@ void WriteSourceTrack(const fs::path& root, const SourceTrack& track) {
   for (const MemberBytes& file : track.loose) WriteFile(folder / file.name, file.bytes);
 }
 
-const std::vector<std::string>& MexicoStandardFileNames() {
-  static const std::vector<std::string> kNames = {
-      "bwpic.pbf",   "event.pbf",   "page0.pbf",   "page1.pbf",    "page2.pbf",
-      "page3.pbf",   "page4.pbf",   "page5.pbf",   "starter.3do",  "groove.mip",
-      "flagger.3do", "flagger.srb", "announce.wav", "crowd.wav",   "tire.3do",
-      "tirefrnt.mip", "tireside.mip", "shadtire.mip"};
-  return kNames;
-}
-
 void WriteGplInstallation(const fs::path& root, bool with_tracks_folder) {
   WriteFile(root / "gpl.exe", Bytes("synthetic GPL installation"));
   WriteFile(root / "seasons" / "67season.ini", Bytes(SeasonFile("Italian")));
   WriteFile(root / "seasons" / "gp.ini", Bytes(SeasonFile("Italian")));
   if (!with_tracks_folder) return;
   std::vector<MemberBytes> members;
-  for (const std::string& name : MexicoStandardFileNames()) {
-    members.push_back({name, Bytes("mexico:" + name)});
+  for (std::string_view name : kMexicoStandardFiles) {
+    members.push_back({std::string(name), Bytes("mexico:" + std::string(name))});
   }
   WriteFile(root / "tracks" / "mexico" / "mexico.dat", BuildTrackArchive(members));
 }

@@ -23,9 +23,6 @@ struct SourceTrack {
 };
 void WriteSourceTrack(const fs::path& root, const SourceTrack& track);
 
-// The names of GPL's standard trackside files kept in its "mexico" track.
-const std::vector<std::string>& MexicoStandardFileNames();
-
 // A GPL installation: gpl.exe, tracks/mexico/mexico.dat holding the standard files (each
 // holding the text "mexico:<name>"), and seasons/67season.ini and seasons/gp.ini.
 // `with_tracks_folder` false leaves out the tracks folder (and so the mexico track).

@@ -65,19 +65,16 @@ TEST_F(TrackArchiveTest, FilterIsASubstringOfTheLowercasedName) {
   EXPECT_FALSE(fs::exists(archive.ExtractedPath("trkside.mip")));
 }
 
-TEST_F(TrackArchiveTest, EmptyArchiveStillMakesItsFolder) {
-  const fs::path path = Write(BuildRawArchive(0, {}, {}));
-  TrackArchive archive(messages_);
-  ASSERT_TRUE(archive.Open(path));
-  EXPECT_TRUE(archive.entries().empty());
-  ASSERT_TRUE(archive.Extract());
-  EXPECT_TRUE(fs::is_directory(archive.FolderPath()));
-}
+TEST_F(TrackArchiveTest, EmptyArchiveMakesItsFolderAndAMissingOneOpensSilentlyAsFalse) {
+  TrackArchive empty(messages_);
+  ASSERT_TRUE(empty.Open(Write(BuildRawArchive(0, {}, {}))));
+  EXPECT_TRUE(empty.entries().empty());
+  ASSERT_TRUE(empty.Extract());
+  EXPECT_TRUE(fs::is_directory(empty.FolderPath()));
 
-TEST_F(TrackArchiveTest, MissingFileOpensSilentlyAsFalse) {
-  TrackArchive archive(messages_);
-  EXPECT_FALSE(archive.Open(folder_->path() / "none.dat"));
-  EXPECT_TRUE(archive.FolderPath().empty());  // never extracted: nothing to delete
+  TrackArchive missing(messages_);
+  EXPECT_FALSE(missing.Open(folder_->path() / "none.dat"));
+  EXPECT_TRUE(missing.FolderPath().empty());  // never extracted: nothing to delete
   EXPECT_TRUE(messages_.messages().empty());
 }
 
@@ -100,35 +97,29 @@ TEST_F(TrackArchiveTest, HostileMembersAreReportedAndNeverWritten) {
   EXPECT_FALSE(fs::exists(folder_->path().parent_path() / "escape.trk"));
   EXPECT_FALSE(fs::exists(archive.FolderPath() / "sub"));
   EXPECT_EQ(std::distance(fs::directory_iterator(archive.FolderPath()), {}), 1);
-  const std::string name = path.string();
+  auto outside = [&](const std::string& member) {
+    return "Skipped member \"" + member + "\" of " + path.string() +
+           ": its name would place it outside the extraction folder";
+  };
   EXPECT_EQ(messages_.messages(),
-            (std::vector<std::string>{
-                "Skipped member \"../escape.trk\" of " + name +
-                    ": its name would place it outside the extraction folder",
-                "Skipped member \"sub/file.mip\" of " + name +
-                    ": its name would place it outside the extraction folder",
-                "Skipped member \"back\\slash\" of " + name +
-                    ": its name would place it outside the extraction folder",
-                "Skipped member \"\" of " + name +
-                    ": its name would place it outside the extraction folder",
-                "Skipped member past.end of " + name +
-                    ": its data lies beyond the end of the archive"}));
+            (std::vector<std::string>{outside("../escape.trk"), outside("sub/file.mip"),
+                                      outside("back\\slash"), outside(""),
+                                      "Skipped member past.end of " + path.string() +
+                                          ": its data lies beyond the end of the archive"}));
 }
 
 TEST_F(TrackArchiveTest, OffsetsThatOverflowAreRefused) {
-  const fs::path path =
-      Write(BuildRawArchive(1, {{"wrap.trk", 0xFFFFFFF0u, 0x20u}}, Bytes("payload")));
   TrackArchive archive(messages_);
-  ASSERT_TRUE(archive.Open(path));
+  ASSERT_TRUE(archive.Open(
+      Write(BuildRawArchive(1, {{"wrap.trk", 0xFFFFFFF0u, 0x20u}}, Bytes("payload")))));
   EXPECT_FALSE(archive.Extract());
   EXPECT_FALSE(fs::exists(archive.ExtractedPath("wrap.trk")));
 }
 
 TEST_F(TrackArchiveTest, NameFillingItsFieldIsCutAtThirteenBytes) {
-  const fs::path path =
-      Write(BuildRawArchive(1, {{"ABCDEFGHIJKLMNOP", 1, 2 + 27}}, Bytes("z")));
   TrackArchive archive(messages_);
-  ASSERT_TRUE(archive.Open(path));
+  ASSERT_TRUE(
+      archive.Open(Write(BuildRawArchive(1, {{"ABCDEFGHIJKLMNOP", 1, 2 + 27}}, Bytes("z")))));
   EXPECT_EQ(archive.entries()[0].name, "abcdefghijklm");
 }
 

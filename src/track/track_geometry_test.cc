@@ -75,14 +75,9 @@ TEST(TrackGeometryTest, LapEndIsSectionZeroStart) {
 TEST(TrackGeometryTest, ZeroDlatUsesIntervalWhoseUpperLineIsPositive) {
   // With a line at exactly 0 the interval is (0, 100000): line 1 and line 2.
   TrackSpec spec = TwoStraights();
-  std::vector<std::uint8_t> bytes = BuildTrackFile(spec, 6);
-  // Give line 2 of section 0 a different py, so the two candidate intervals disagree off
-  // the lines, and check that dlat 50000 interpolates lines 1 and 2.
-  TrackGeometry track = Loaded(bytes);
-  const Point3 p = track.PositionAt(0, 50000);
-  EXPECT_NEAR(p.y, 50000, 1);
-  const Point3 zero = track.PositionAt(0, 0);
-  EXPECT_NEAR(zero.y, 0, 1);
+  TrackGeometry track = Loaded(BuildTrackFile(spec, 6));
+  EXPECT_NEAR(track.PositionAt(0, 50000).y, 50000, 1);
+  EXPECT_NEAR(track.PositionAt(0, 0).y, 0, 1);
   // A track whose lines are all below zero falls back to interval 0.
   spec.lines = {-300000, -200000, -100000};
   TrackGeometry below = Loaded(BuildTrackFile(spec, 6));
@@ -92,11 +87,9 @@ TEST(TrackGeometryTest, ZeroDlatUsesIntervalWhoseUpperLineIsPositive) {
 TEST(TrackGeometryTest, WallSentinelsLandOnFirstAndLastWall) {
   TrackGeometry track = Loaded(BuildTrackFile(TwoStraights(), 6));
   // Halfway along section 0 the first wall is at -130000, the last at 150000.
-  const Point3 first = track.PositionAt(50000, INT_MIN);
-  EXPECT_NEAR(first.x, 50000, 1e-6);
-  EXPECT_NEAR(first.y, -130000, 1);
-  const Point3 last = track.PositionAt(50000, INT_MAX);
-  EXPECT_NEAR(last.y, 150000, 1);
+  EXPECT_NEAR(track.PositionAt(50000, INT_MIN).x, 50000, 1e-6);
+  EXPECT_NEAR(track.PositionAt(50000, INT_MIN).y, -130000, 1);
+  EXPECT_NEAR(track.PositionAt(50000, INT_MAX).y, 150000, 1);
   // Section 1 has no walls: the outermost reference lines stand in.
   EXPECT_NEAR(track.PositionAt(150000, INT_MIN).y, -100000, 1);
   EXPECT_NEAR(track.PositionAt(150000, INT_MAX).y, 100000, 1);
@@ -132,35 +125,18 @@ TEST(TrackGeometryTest, DirectionAndPlaneOffset) {
   }
 }
 
-TEST(TrackGeometryTest, SettingsTableRows) {
-  struct Row {
-    const char* path;
-    SectionSettings expected;
+TEST(TrackGeometryTest, SettingsOfLaterRowsOverrideOnlyTheFieldsTheyName) {
+  auto fields = [](const SectionSettings& s) {
+    return std::vector<int>({s.firstStripWall, s.allWallsFrom, s.allWallsTo, s.twoWallsFrom,
+                             s.twoWallsTo, s.specialSectionA, s.specialValueA, s.specialSectionB,
+                             s.specialValueB});
   };
-  const Row rows[] = {
-      {"x/other.trk", {}},
-      {"x/silver.trk", {1, 0, 9, INT_MIN, INT_MAX, 96, 9, 0, 3}},
-      {"x/mosport.trk", {0, INT_MAX, INT_MIN, 1, 71, 70, 2, 71, 3}},
-      {"x/kyalami.trk", {1, INT_MAX, INT_MIN, 1, 67, 66, 3, 67, 1}},
-      {"x/watglen.trk", {1, 37, 44, INT_MIN, INT_MAX, INT_MIN, INT_MAX, INT_MIN, INT_MAX}},
-      {"x/monza.trk", {1, 59, 61, INT_MIN, INT_MAX, 57, 63, 58, 61}},
-      {"x/mexico.trk", {0, INT_MAX, INT_MIN, 1, 103, 102, 2, 103, 1}},
-      // A later row overrides only the fields it names.
-      {"silver./mexico.trk", {1, 0, 9, 1, 103, 102, 2, 103, 1}},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.path);
-    const SectionSettings s = SectionSettingsForPath(row.path);
-    const SectionSettings& e = row.expected;
-    EXPECT_EQ(std::vector<int>({s.firstStripWall, s.allWallsFrom, s.allWallsTo, s.twoWallsFrom,
-                                s.twoWallsTo, s.specialSectionA, s.specialValueA,
-                                s.specialSectionB, s.specialValueB}),
-              std::vector<int>({e.firstStripWall, e.allWallsFrom, e.allWallsTo, e.twoWallsFrom,
-                                e.twoWallsTo, e.specialSectionA, e.specialValueA,
-                                e.specialSectionB, e.specialValueB}));
-  }
+  EXPECT_EQ(fields(SectionSettingsForPath("x/other.trk")), fields({}));
+  EXPECT_EQ(fields(SectionSettingsForPath("silver./mexico.trk")),
+            (std::vector<int>{1, 0, 9, 1, 103, 102, 2, 103, 1}));
 }
 
+// The boundaries of the start ranges, and the order in which the names are tried.
 TEST(TrackGeometryTest, DropsInnerWallsRows) {
   struct Row {
     const char* path;
@@ -173,38 +149,21 @@ TEST(TrackGeometryTest, DropsInnerWallsRows) {
       {"gateway.trk", 4537156, false},
       {"gateway.trk", 35128420, true},
       {"gateway_indy.trk", 10000000, true},  // gateway undecided: the next names go on
-      {"hickory.trk", 0, true},
-      {"nwenglnd.trk", 0, true},
-      {"searspt.trk", 0, true},
-      {"searsnew.trk", 0, true},
-      {"midohio.trk", 0, true},
-      {"midohhq.trk", 0, true},
       {"laguna.trk", 64344733, true},
       {"laguna.trk", 64344734, false},
-      {"laguna.trk", 65410860, false},
       {"laguna.trk", 65410861, true},
-      // "lagunahq" is decided by the "laguna" row, not the unconditional one.
-      {"lagunahq.trk", 65000000, false},
-      {"glen.trk", 0, true},
-      {"indy.trk", 0, true},
-      {"indyhq.trk", 0, true},
+      {"lagunahq.trk", 65000000, false},  // decided by "laguna", not the unconditional row
       {"clevland.trk", 69591301, false},
-      {"clevland.trk", 69591302, true},
-      {"clvlndhq.trk", 71826186, true},
       {"clvlndhq.trk", 71826187, false},
-      {"vancouvr.trk", 49134887, false},
       {"vancouvr.trk", 47710001, true},
-      {"vancouvr.trk", 47710000, false},
       {"vancouvr_vanhq.trk", 47710000, false},
-      {"vanhq.trk", 47710001, true},
       {"vanhq.trk", 49134887, false},
-      {"vanhq.trk", 47710000, false},
       {"other.trk", 0, false},
   };
+  const std::vector<std::uint8_t> bytes = BuildTrackFile(TwoStraights(), 6);
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.path) + " " + std::to_string(row.start));
-    TrackGeometry track = Loaded(BuildTrackFile(TwoStraights(), 6), row.path);
-    EXPECT_EQ(track.DropsInnerWalls(row.start), row.drops);
+    EXPECT_EQ(Loaded(bytes, row.path).DropsInnerWalls(row.start), row.drops);
   }
 }
 
