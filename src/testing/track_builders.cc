@@ -42,11 +42,11 @@ std::vector<Strip> StripsOf(const TrackSectionSpec& section) {
 
 }  // namespace
 
-std::vector<std::uint8_t> BuildTrackFile(const TrackSpec& spec, std::uint32_t version) {
+std::vector<std::uint8_t> BuildTrackFile(const TrackSpec& layout, std::uint32_t version) {
   const bool old = version < kStripLayoutVersion;
   const bool gpl = version == kGplLayoutVersion;
-  const std::size_t lineCount = spec.lines.size();
-  const std::size_t sectionCount = spec.sections.size();
+  const std::size_t lineCount = layout.lines.size();
+  const std::size_t sectionCount = layout.sections.size();
 
   // Poses along the lap.
   std::vector<SectionPose> poses;
@@ -55,7 +55,7 @@ std::vector<std::uint8_t> BuildTrackFile(const TrackSpec& spec, std::uint32_t ve
   double y = 0;
   std::uint32_t heading = 0;
   std::int64_t start = 0;
-  for (const TrackSectionSpec& section : spec.sections) {
+  for (const TrackSectionSpec& section : layout.sections) {
     SectionPose pose{x, y, heading};
     starts.push_back(start);
     const double h = HeadingRadians(heading);
@@ -81,7 +81,7 @@ std::vector<std::uint8_t> BuildTrackFile(const TrackSpec& spec, std::uint32_t ve
   std::vector<std::vector<Strip>> strips;
   std::size_t surfaceBytes = 0;
   std::size_t sectionBytes = 0;
-  for (const TrackSectionSpec& section : spec.sections) {
+  for (const TrackSectionSpec& section : layout.sections) {
     if (old) {
       surfaceBytes += section.surfaces.size() * kSurfaceEntrySize;
       sectionBytes += kSectionRecordSize + section.walls.size() * kWallSize;
@@ -101,19 +101,19 @@ std::vector<std::uint8_t> BuildTrackFile(const TrackSpec& spec, std::uint32_t ve
   out.U32(static_cast<std::uint32_t>(surfaceBytes));
   out.U32(static_cast<std::uint32_t>(sectionBytes));
   const std::size_t slots = old ? kOldLineSlots : kNewLineSlots;
-  for (std::size_t i = 0; i < slots; ++i) out.I32(i < lineCount ? spec.lines[i] : 0);
+  for (std::size_t i = 0; i < slots; ++i) out.I32(i < lineCount ? layout.lines[i] : 0);
   std::size_t offset = 0;
-  for (const TrackSectionSpec& section : spec.sections) {
+  for (const TrackSectionSpec& section : layout.sections) {
     out.U32(static_cast<std::uint32_t>(offset));
     offset += kSectionRecordSize + (old ? section.walls.size() * kWallSize : 0);
   }
   for (std::size_t s = 0; s < sectionCount; ++s) {
-    const TrackSectionSpec& section = spec.sections[s];
+    const TrackSectionSpec& section = layout.sections[s];
     const SectionPose& pose = poses[s];
     const double h = HeadingRadians(pose.heading);
     const double z0 = HeightAt(starts[s] / lap);
     const double z1 = HeightAt((starts[s] + section.length) / lap);
-    for (std::int32_t dlat : spec.lines) {
+    for (std::int32_t dlat : layout.lines) {
       // A crossfall of 2 per cent and a small bump inside the section.
       const double fall = 0.02 * dlat;
       const std::int32_t zA = -1000;
@@ -135,7 +135,7 @@ std::vector<std::uint8_t> BuildTrackFile(const TrackSpec& spec, std::uint32_t ve
   }
   for (std::size_t s = 0; s < sectionCount; ++s) {
     if (old) {
-      for (const SurfaceEntry& e : spec.sections[s].surfaces) {
+      for (const SurfaceEntry& e : layout.sections[s].surfaces) {
         out.I32(e.start);
         out.I32(e.end);
         out.I32(e.code);
@@ -148,7 +148,7 @@ std::vector<std::uint8_t> BuildTrackFile(const TrackSpec& spec, std::uint32_t ve
   }
   std::size_t surfacesBefore = 0;
   for (std::size_t s = 0; s < sectionCount; ++s) {
-    const TrackSectionSpec& section = spec.sections[s];
+    const TrackSectionSpec& section = layout.sections[s];
     const SectionPose& pose = poses[s];
     const bool arc = section.kind == kArc;
     const std::size_t surfaceCount = old ? section.surfaces.size() : strips[s].size();
@@ -177,8 +177,8 @@ std::vector<std::uint8_t> BuildTrackFile(const TrackSpec& spec, std::uint32_t ve
 }
 
 TrackSpec SampleCircuitSpec() {
-  TrackSpec spec;
-  spec.lines = {-250000, -150000, -50000, 50000, 150000, 250000};
+  TrackSpec layout;
+  layout.lines = {-250000, -150000, -50000, 50000, 150000, 250000};
   const std::vector<SurfaceEntry> surfaces = {
       {-215000, -215000, 35},  // run-off
       {-160000, -160000, 22},  // kerb
@@ -197,15 +197,15 @@ TrackSpec SampleCircuitSpec() {
   };
   // The S-bend moves the line sideways on both long straights alike, so the lap closes.
   for (int half = 0; half < 2; ++half) {
-    spec.sections.push_back(straight(250));
-    spec.sections.push_back(arc(30, 100));
-    spec.sections.push_back(arc(-30, 100));
-    spec.sections.push_back(straight(300));
-    spec.sections.push_back(arc(90, 120));
-    spec.sections.push_back(straight(300));
-    spec.sections.push_back(arc(90, 120));
+    layout.sections.push_back(straight(250));
+    layout.sections.push_back(arc(30, 100));
+    layout.sections.push_back(arc(-30, 100));
+    layout.sections.push_back(straight(300));
+    layout.sections.push_back(arc(90, 120));
+    layout.sections.push_back(straight(300));
+    layout.sections.push_back(arc(90, 120));
   }
-  return spec;
+  return layout;
 }
 
 std::vector<std::uint8_t> BuildTemplateTrackFile() {
@@ -224,19 +224,19 @@ std::vector<std::uint8_t> BuildSourceRacingLine(const std::vector<SourceLinePoin
 }
 
 std::vector<SourceLinePoint> SampleRacingLinePoints(int count, std::int32_t bias) {
-  const TrackSpec spec = SampleCircuitSpec();
+  const TrackSpec layout = SampleCircuitSpec();
   std::int64_t lap = 0;
-  for (const TrackSectionSpec& section : spec.sections) lap += section.length;
+  for (const TrackSectionSpec& section : layout.sections) lap += section.length;
   std::vector<SourceLinePoint> points;
   std::size_t s = 0;
   std::int64_t sectionStart = 0;
   for (int i = 0; i < count; ++i) {
     const std::int64_t dlong = lap * i / count;
-    while (s + 1 < spec.sections.size() && dlong >= sectionStart + spec.sections[s].length) {
-      sectionStart += spec.sections[s].length;
+    while (s + 1 < layout.sections.size() && dlong >= sectionStart + layout.sections[s].length) {
+      sectionStart += layout.sections[s].length;
       ++s;
     }
-    const TrackSectionSpec& section = spec.sections[s];
+    const TrackSectionSpec& section = layout.sections[s];
     const double t = static_cast<double>(dlong - sectionStart) / section.length;
     SourceLinePoint point;
     point.second = static_cast<std::int32_t>(i * 4000);

@@ -30,7 +30,7 @@ struct TrackSpec {
 // The file bytes of a track in the layout of `version` (1 GPL's layout, below 2000 the source
 // games' layout, 3000 the newest layout). Positions, centres and headings are computed from
 // the section lengths and turns with the same angle constants the loader uses.
-std::vector<std::uint8_t> BuildTrackFile(const TrackSpec& spec, std::uint32_t version);
+std::vector<std::uint8_t> BuildTrackFile(const TrackSpec& layout, std::uint32_t version);
 
 // A closed sample circuit: a rounded rectangle with an S-bend on both long straights, six
 // reference lines, run-off, road and kerb surfaces and a wall on both sides.

@@ -16,16 +16,16 @@ using testing::TrackSpec;
 
 // Two straights of 100000 units along +x, three reference lines, walls that open outwards.
 TrackSpec TwoStraights() {
-  TrackSpec spec;
-  spec.lines = {-100000, 0, 100000};
+  TrackSpec layout;
+  layout.lines = {-100000, 0, 100000};
   std::vector<WallEntry> walls = {{6, -120000, -140000, 0, 0},
                                   {4, -50000, -50000, 0, 0},
                                   {4, 50000, 50000, 0, 0},
                                   {4, 110000, 130000, 0, 0},
                                   {4, 150000, 150000, 0, 0}};
-  spec.sections.push_back({kStraight, 100000, 0, {{-100000, -100000, 50}}, walls, {}});
-  spec.sections.push_back({kStraight, 100000, 0, {{-100000, -100000, 50}}, {}, {}});
-  return spec;
+  layout.sections.push_back({kStraight, 100000, 0, {{-100000, -100000, 50}}, walls, {}});
+  layout.sections.push_back({kStraight, 100000, 0, {{-100000, -100000, 50}}, {}, {}});
+  return layout;
 }
 
 TrackGeometry Loaded(const std::vector<std::uint8_t>& bytes, std::string_view path = "t.trk") {
@@ -37,19 +37,19 @@ TrackGeometry Loaded(const std::vector<std::uint8_t>& bytes, std::string_view pa
 TEST(TrackGeometryTest, LoadsEveryLayout) {
   for (std::uint32_t version : {1u, 6u, 3000u}) {
     SCOPED_TRACE(version);
-    const TrackSpec spec = testing::SampleCircuitSpec();
-    TrackGeometry track = Loaded(BuildTrackFile(spec, version));
+    const TrackSpec layout = testing::SampleCircuitSpec();
+    TrackGeometry track = Loaded(BuildTrackFile(layout, version));
     EXPECT_EQ(track.layout(), version == 3000 ? kNewestLayout : static_cast<int>(version));
     EXPECT_EQ(track.lineCount(), 6);
     EXPECT_EQ(track.sectionCount(), 14);
-    EXPECT_EQ(track.lines(), spec.lines);
+    EXPECT_EQ(track.lines(), layout.lines);
   }
 }
 
 TEST(TrackGeometryTest, Version3000DropsWordFour) {
-  const TrackSpec spec = testing::SampleCircuitSpec();
-  TrackGeometry newest = Loaded(BuildTrackFile(spec, 3000));
-  TrackGeometry source = Loaded(BuildTrackFile(spec, 6));
+  const TrackSpec layout = testing::SampleCircuitSpec();
+  TrackGeometry newest = Loaded(BuildTrackFile(layout, 3000));
+  TrackGeometry source = Loaded(BuildTrackFile(layout, 6));
   for (int s = 0; s < newest.sectionCount(); ++s) {
     SCOPED_TRACE(s);
     // cx arrives in word 4 although the file holds a 0 there.
@@ -74,13 +74,13 @@ TEST(TrackGeometryTest, LapEndIsSectionZeroStart) {
 
 TEST(TrackGeometryTest, ZeroDlatUsesIntervalWhoseUpperLineIsPositive) {
   // With a line at exactly 0 the interval is (0, 100000): line 1 and line 2.
-  TrackSpec spec = TwoStraights();
-  TrackGeometry track = Loaded(BuildTrackFile(spec, 6));
+  TrackSpec layout = TwoStraights();
+  TrackGeometry track = Loaded(BuildTrackFile(layout, 6));
   EXPECT_NEAR(track.PositionAt(0, 50000).y, 50000, 1);
   EXPECT_NEAR(track.PositionAt(0, 0).y, 0, 1);
   // A track whose lines are all below zero falls back to interval 0.
-  spec.lines = {-300000, -200000, -100000};
-  TrackGeometry below = Loaded(BuildTrackFile(spec, 6));
+  layout.lines = {-300000, -200000, -100000};
+  TrackGeometry below = Loaded(BuildTrackFile(layout, 6));
   EXPECT_NEAR(below.PositionAt(0, 0).y, 0, 1);
 }
 
@@ -168,15 +168,15 @@ TEST(TrackGeometryTest, DropsInnerWallsRows) {
 }
 
 TEST(TrackGeometryTest, SectionSurfacesMergesWallsAndBorders) {
-  TrackSpec spec;
-  spec.lines = {-100000, 100000};
-  spec.sections.push_back({kStraight,
+  TrackSpec layout;
+  layout.lines = {-100000, 100000};
+  layout.sections.push_back({kStraight,
                            100000,
                            0,
                            {{-90000, -90000, 10}, {-60000, -60000, 50}, {60000, 60000, 20}},
                            {{6, -80000, -80000, 0, 0}, {0, 70000, 70000, 0, 0}},
                            {}});
-  TrackGeometry track = Loaded(BuildTrackFile(spec, 1));
+  TrackGeometry track = Loaded(BuildTrackFile(layout, 1));
   SectionRecord record;
   std::vector<SurfaceEntry> out;
   ASSERT_TRUE(track.SectionSurfaces(0, record, out, false));

@@ -21,10 +21,10 @@ TrackGeometry Loaded(const std::vector<std::uint8_t>& bytes, std::string_view pa
 }
 
 TrackSpec OneSection(std::vector<SurfaceEntry> surfaces, std::vector<WallEntry> walls) {
-  TrackSpec spec;
-  spec.lines = {-100000, 100000};
-  spec.sections.push_back({kStraight, 100000, 0, std::move(surfaces), std::move(walls), {}});
-  return spec;
+  TrackSpec layout;
+  layout.lines = {-100000, 100000};
+  layout.sections.push_back({kStraight, 100000, 0, std::move(surfaces), std::move(walls), {}});
+  return layout;
 }
 
 Strip S(std::int32_t start, std::int32_t type) { return {start, start, type, 0, 0, 0, 0, 0}; }
@@ -99,13 +99,13 @@ TEST(TrackGeometryWriterTest, GplSectionTwoWallAndAllWallCases) {
 }
 
 TEST(TrackGeometryWriterTest, TwelveLinesKeepLinesFourToSeven) {
-  TrackSpec spec = testing::SampleCircuitSpec();
-  spec.lines.clear();
-  for (int i = 0; i < 12; ++i) spec.lines.push_back(-275000 + 50000 * i);
-  TrackGeometry newest = Loaded(BuildTrackFile(spec, 3000));
+  TrackSpec layout = testing::SampleCircuitSpec();
+  layout.lines.clear();
+  for (int i = 0; i < 12; ++i) layout.lines.push_back(-275000 + 50000 * i);
+  TrackGeometry newest = Loaded(BuildTrackFile(layout, 3000));
   TrackGeometry gpl = Loaded(GplLayoutBytes(newest));
   ASSERT_EQ(gpl.lineCount(), 4);
-  EXPECT_EQ(gpl.lines(), std::vector<std::int32_t>(spec.lines.begin() + 4, spec.lines.begin() + 8));
+  EXPECT_EQ(gpl.lines(), std::vector<std::int32_t>(layout.lines.begin() + 4, layout.lines.begin() + 8));
   EXPECT_EQ(std::vector<std::int32_t>(gpl.lineSlots().begin() + 4, gpl.lineSlots().end()),
             std::vector<std::int32_t>(6, 0));
   for (int s = 0; s < gpl.sectionCount(); ++s) {
@@ -191,10 +191,10 @@ TEST(TrackGeometryWriterTest, GplFileSizesAgreeWithItsHeader) {
 }
 
 TEST(TrackGeometryWriterTest, WallsMeetAcrossTheLapEnd) {
-  TrackSpec spec = testing::SampleCircuitSpec();
+  TrackSpec layout = testing::SampleCircuitSpec();
   // Give the last section walls that do not meet section 0's.
-  spec.sections.back().walls = {{6, -260000, -250000, 0, 0}, {4, 200000, 210000, 0, 0}};
-  TrackGeometry gpl = Loaded(GplLayoutBytes(Loaded(BuildTrackFile(spec, 6))));
+  layout.sections.back().walls = {{6, -260000, -250000, 0, 0}, {4, 200000, 210000, 0, 0}};
+  TrackGeometry gpl = Loaded(GplLayoutBytes(Loaded(BuildTrackFile(layout, 6))));
   const int last = gpl.sectionCount() - 1;
   std::span<const WallEntry> end = gpl.walls(last);
   std::span<const WallEntry> first = gpl.walls(0);
@@ -210,8 +210,8 @@ TEST(TrackGeometryWriterTest, WallsMeetAcrossTheLapEnd) {
 }
 
 TEST(TrackGeometryWriterTest, GplLayoutRewriteSetsSlopesAndFillers) {
-  TrackSpec spec = testing::SampleCircuitSpec();
-  std::vector<std::uint8_t> bytes = BuildTrackFile(spec, 1);
+  TrackSpec layout = testing::SampleCircuitSpec();
+  std::vector<std::uint8_t> bytes = BuildTrackFile(layout, 1);
   TrackGeometry original = Loaded(bytes);
   TrackGeometry again = Loaded(GplLayoutBytes(original));
   EXPECT_EQ(again.image().size(), bytes.size());
@@ -222,7 +222,7 @@ TEST(TrackGeometryWriterTest, GplLayoutRewriteSetsSlopesAndFillers) {
   EXPECT_EQ(again.walls(0)[0][3], kFiller);
   EXPECT_EQ(again.walls(0)[0][4], kFiller);
   // Writing the newest layout of a newest-layout track writes nothing.
-  TrackGeometry newest = Loaded(BuildTrackFile(spec, 3000));
+  TrackGeometry newest = Loaded(BuildTrackFile(layout, 3000));
   EXPECT_TRUE(WriteNewestLayout(newest, "/nonexistent/velmora/x.trk"));
   EXPECT_FALSE(WriteGplLayout(newest, "/nonexistent/velmora/x.trk"));
   EXPECT_FALSE(WriteGplLayout(TrackGeometry(), "/tmp/never.trk"));
