@@ -6,6 +6,7 @@
 #include "platform/ascii.h"
 #include "platform/file_system.h"
 #include "testing/image_builders.h"
+#include "testing/object_builders.h"
 #include "testing/track_builders.h"
 
 namespace velmora::testing {
@@ -84,6 +85,7 @@ DemoInstallations WriteDemoInstallations(const fs::path& dir) {
   track.tracks_spelling = "Tracks";
   track.members = {{demo.track + ".txt", Bytes(description)}};
   AddDemoImages(track.members);
+  AddDemoObjects(track.members);
   track.loose = {{demo.track + ".txt", Bytes(description)}};
   AddSampleTrackFiles(demo.track, track.members, track.loose);
   WriteSourceTrack(demo.source, track);

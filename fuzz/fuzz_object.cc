@@ -1,0 +1,20 @@
+// Reads any bytes as a source or GPL object (the first byte picks the layout the rest is given
+// as), links it and writes it to memory.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "object/object_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  std::vector<std::uint8_t> bytes(data + 1, data + size);
+  // 0: as given; 1: as a 3DO3 body; 2: as a GPL body.
+  const char* tags[] = {nullptr, "3OD3", "4OD3"};
+  const char* tag = tags[data[0] % 3];
+  if (tag != nullptr && bytes.size() >= 4) std::copy(tag, tag + 4, bytes.begin());
+  std::unique_ptr<velmora::Object3do> object =
+      velmora::CreateobjFromBytes(std::move(bytes), data[0] & 0x80 ? "horiz.3do" : "x.3do");
+  if (object && object->BuildTree()) object->BuildGpl({});
+  return 0;
+}
