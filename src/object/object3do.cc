@@ -489,7 +489,16 @@ void Object3do::WriteExtraAttribute(std::int32_t child, std::uint32_t name_offse
   o.U32(value);
 }
 
-void Object3do::WriteGroup(ObjectNode& node, std::uint32_t /*unused*/) {
+void Object3do::WriteLastChildGroup(ObjectNode& node) {
+  if (node.children.empty()) return;
+  const std::int32_t last = node.children.back()->outputOffset;
+  MarkNode(node);
+  out().U32(kOpGroup);
+  out().U32(1);
+  out().I32(last);
+}
+
+void Object3do::WriteGroup(ObjectNode& node) {
   std::vector<std::int32_t> written;
   for (const ObjectNode* child : node.children) {
     if (child->outputOffset != kNoNode) written.push_back(child->outputOffset);

@@ -179,7 +179,9 @@ class Object3do {
                       std::int32_t child);
   void WriteSplit(ObjectNode& node, std::uint32_t opword,
                   std::span<const std::int32_t> children);
-  void WriteGroup(ObjectNode& node, std::uint32_t opword_count_extra = 0);
+  void WriteGroup(ObjectNode& node);
+  // A group of one: the node's last child, when the node has children.
+  void WriteLastChildGroup(ObjectNode& node);
   std::uint32_t UntaggedColour(std::uint32_t word) const;
   // Starts a node that belongs to no record (an attribute after a polygon, the object
   // reference of an untagged placement); returns its offset.

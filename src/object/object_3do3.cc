@@ -344,14 +344,7 @@ void Object3do::Write3do3Node(ObjectNode& node, bool reverse) {
       break;
     }
     case 17:
-      if (node.children.empty()) break;
-      {
-        const std::int32_t last = node.children.back()->outputOffset;
-        MarkNode(node);
-        o->U32(kOpGroup);
-        o->U32(1);
-        o->I32(last);
-      }
+      WriteLastChildGroup(node);
       break;
     case 21:
       if (trackObject_ || f(13) != 2) break;

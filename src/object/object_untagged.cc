@@ -270,14 +270,7 @@ void Object3do::WriteUntaggedNode(ObjectNode& node, bool reverse) {
     }
     case 11: WriteGroup(node); break;
     case 13:
-      if (node.children.empty()) break;
-      {
-        const std::int32_t last = node.children.back()->outputOffset;
-        MarkNode(node);
-        o->U32(kOpGroup);
-        o->U32(1);
-        o->I32(last);
-      }
+      WriteLastChildGroup(node);
       break;
     case 15: {
       const std::int64_t number = std::llabs(static_cast<std::int64_t>(
