@@ -163,14 +163,23 @@ std::vector<std::uint8_t> BuildPmp(const std::vector<Run>& runs) {
   return out.Take();
 }
 
-std::vector<std::uint8_t> BuildP16(int width, int height, int anchor_x, int anchor_y,
-                                   const Pixel16At& pixel) {
-  ByteWriter out;
+namespace {
+
+// The 12-byte header of the ".p16" and ".pm4" sprites: size, anchor biased by 128, padding.
+void WriteCartSpriteHeader(ByteWriter& out, int width, int height, int anchor_x, int anchor_y) {
   out.U8(static_cast<std::uint8_t>(width));
   out.U8(static_cast<std::uint8_t>(height));
   out.U8(static_cast<std::uint8_t>(anchor_x + 128));
   out.U8(static_cast<std::uint8_t>(anchor_y + 128));
   out.Fill(8, 0);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> BuildP16(int width, int height, int anchor_x, int anchor_y,
+                                   const Pixel16At& pixel) {
+  ByteWriter out;
+  WriteCartSpriteHeader(out, width, height, anchor_x, anchor_y);
   const int row = (width + 1) & ~1;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < row; ++x) out.U16(x < width ? pixel(x, y) : 0);
@@ -182,11 +191,7 @@ std::vector<std::uint8_t> BuildPm4(int width, int height, int anchor_x, int anch
                                    const IndexAt& index,
                                    const std::vector<std::uint16_t>& palette) {
   ByteWriter out;
-  out.U8(static_cast<std::uint8_t>(width));
-  out.U8(static_cast<std::uint8_t>(height));
-  out.U8(static_cast<std::uint8_t>(anchor_x + 128));
-  out.U8(static_cast<std::uint8_t>(anchor_y + 128));
-  out.Fill(8, 0);
+  WriteCartSpriteHeader(out, width, height, anchor_x, anchor_y);
   const int row = (width + 7) & ~7;
   out.Bytes(Nibbles(row, height, 1,
                     [&](int x, int y) { return x < width ? index(x, y) : std::uint8_t{0}; }));
