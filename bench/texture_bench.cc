@@ -12,7 +12,7 @@ namespace velmora {
 namespace {
 
 std::vector<std::uint8_t> Source() {
-  return testing::BuildRaw8(256, 256, [](int x, int y) {
+  return testkit::BuildRaw8(256, 256, [](int x, int y) {
     return static_cast<std::uint8_t>((x * 7 + y * 13 + (x ^ y)) & 0xFF);
   });
 }

@@ -16,7 +16,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const velmora::TrackGeometry* track = [] {
     auto* loaded = new velmora::TrackGeometry();
-    loaded->LoadBytes(velmora::testing::BuildTemplateTrackFile(), "fuzz/kestrel.trk");
+    loaded->LoadBytes(velmora::testkit::BuildTemplateTrackFile(), "fuzz/kestrel.trk");
     return loaded;
   }();
   std::optional<velmora::TempFolder> folder = velmora::TempFolder::Create("fuzz");

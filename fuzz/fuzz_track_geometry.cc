@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   velmora::SectionRecord record;
   std::vector<velmora::SurfaceEntry> surfaces;
-  for (int s = 0; s < track.sectionCount() && s < 64; ++s) {
+  for (int s = 0; s < track.section_count() && s < 64; ++s) {
     track.SectionSurfaces(s, record, surfaces, true);
   }
   velmora::TrackGeometry newest;

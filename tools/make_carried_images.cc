@@ -48,8 +48,8 @@ std::uint32_t Bgra(std::uint32_t rrggbb, std::uint8_t alpha = 255) {
 MipOut IndexedMip(int width, int height, int levels, bool four_bit, const Picture& picture,
                   std::vector<std::vector<std::uint8_t>>& storage) {
   MipOut mip;
-  mip.widthLog2 = Log2(static_cast<std::uint32_t>(width));
-  mip.heightLog2 = Log2(static_cast<std::uint32_t>(height));
+  mip.width_log2 = Log2(static_cast<std::uint32_t>(width));
+  mip.height_log2 = Log2(static_cast<std::uint32_t>(height));
   storage.assign(levels, {});
   for (int k = 0; k < levels; ++k) {
     const int w = width >> k, h = height >> k, s = 1 << k;
@@ -208,16 +208,16 @@ bool WritePng(const fs::path& path, int width, int height, const std::vector<std
 bool PreviewTexture(const TextureImage& t,
                     const std::function<std::array<std::uint8_t, 4>(int)>& colour,
                     const fs::path& path) {
-  const int width = t.width + (t.levelCount > 1 ? t.width / 2 + 2 : 0);
+  const int width = t.width + (t.level_count > 1 ? t.width / 2 + 2 : 0);
   std::vector<std::uint8_t> rgba(static_cast<std::size_t>(width) * t.height * 4, 0);
   int left = 0, top = 0;
-  for (int k = 0; k < t.levelCount; ++k) {
+  for (int k = 0; k < t.level_count; ++k) {
     const int w = t.width >> k, h = t.height >> k;
     std::span<const std::uint8_t> level = t.Level(k);
     for (int y = 0; y < h; ++y) {
       for (int x = 0; x < w; ++x) {
-        int index = t.bitsPerPixel == 8 ? level[y * w + x] : level[y * (w / 2) + x / 2];
-        if (t.bitsPerPixel == 4) index = x % 2 == 0 ? index >> 4 : index & 15;
+        int index = t.bits_per_pixel == 8 ? level[y * w + x] : level[y * (w / 2) + x / 2];
+        if (t.bits_per_pixel == 4) index = x % 2 == 0 ? index >> 4 : index & 15;
         const std::array<std::uint8_t, 4> c = colour(index);
         std::copy(c.begin(), c.end(), rgba.begin() + ((top + y) * width + left + x) * 4);
       }
@@ -253,17 +253,17 @@ int Run(int argc, char** argv) {
 
   MipOut hay = IndexedMip(64, 64, 4, true, Hay, storage);
   hay.type = kMipType4Bit;
-  hay.colourMap = ColourMap(kHayColours, false);
+  hay.colour_map = ColourMap(kHayColours, false);
   const std::vector<std::uint8_t> hay_file = BuildMip(hay);
 
   MipOut cone = IndexedMip(64, 64, 4, true, ConeBody, storage);
   cone.type = kMipType4Bit;
-  cone.colourMap = ColourMap(kConeColours, false);
+  cone.colour_map = ColourMap(kConeColours, false);
   const std::vector<std::uint8_t> cone_file = BuildMip(cone);
 
   MipOut sprite = IndexedMip(64, 64, 4, true, ConeSprite, storage);
   sprite.type = kMipType4BitTransparent;
-  sprite.colourMap = ColourMap(kConeColours, true);
+  sprite.colour_map = ColourMap(kConeColours, true);
   const std::vector<std::uint8_t> sprite_file =
       BuildSrb(SpriteHeader{1.0f, 1.0f, 64.0f, 64.0f, 32.0f, 32.0f}, sprite);
 

@@ -7,8 +7,8 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   int failures = 0;
-  failures += velmora::testing::RunPathChooserTests(argc, argv);
-  failures += velmora::testing::RunConversionDialogTests(argc, argv);
-  failures += velmora::testing::RunMainDialogTests(argc, argv);
+  failures += velmora::testkit::RunPathChooserTests(argc, argv);
+  failures += velmora::testkit::RunConversionDialogTests(argc, argv);
+  failures += velmora::testkit::RunMainDialogTests(argc, argv);
   return failures == 0 ? 0 : 1;
 }

@@ -17,7 +17,7 @@
 #include "platform/settings.h"
 #include "resources/embedded_files.h"
 
-namespace velmora::testing {
+namespace velmora::testkit {
 
 class MainDialogTest : public QObject {
   Q_OBJECT
@@ -104,6 +104,6 @@ int RunMainDialogTests(int argc, char** argv) {
   return QTest::qExec(&test, argc, argv);
 }
 
-}  // namespace velmora::testing
+}  // namespace velmora::testkit
 
 #include "main_dialog_test.moc"

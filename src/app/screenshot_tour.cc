@@ -43,15 +43,15 @@ struct SampleSetup {
 SampleSetup WriteSamples(const fs::path& root) {
   SampleSetup setup{root / "ICR2", root / "GPL", root / "resources"};
   for (const char* name : kSampleTracks) {
-    const std::string description = testing::SourceTrackDescription(name, name);
-    testing::SourceTrack track;
+    const std::string description = testkit::SourceTrackDescription(name, name);
+    testkit::SourceTrack track;
     track.folder = name;
-    track.members = {{track.folder + ".txt", testing::Bytes(description)}};
-    track.loose = {{track.folder + ".txt", testing::Bytes(description)}};
-    testing::WriteSourceTrack(setup.source, track);
+    track.members = {{track.folder + ".txt", testkit::Bytes(description)}};
+    track.loose = {{track.folder + ".txt", testkit::Bytes(description)}};
+    testkit::WriteSourceTrack(setup.source, track);
   }
-  testing::WriteGplInstallation(setup.gpl);
-  testing::WriteCarriedResourcesFolder(setup.resources, kConvertedTrack);
+  testkit::WriteGplInstallation(setup.gpl);
+  testkit::WriteCarriedResourcesFolder(setup.resources, kConvertedTrack);
   return setup;
 }
 

@@ -86,7 +86,7 @@ int RunList(const CommandLine& line) {
   std::vector<InstalledTrack> tracks = FindInstalledTracks(game, line.source);
   for (const InstalledTrack& track : tracks) {
     std::printf("%s\t%s\n", Windows1252ToUtf8(track.folder).c_str(),
-                Windows1252ToUtf8(track.displayName).c_str());
+                Windows1252ToUtf8(track.display_name).c_str());
   }
   if (tracks.empty()) {
     Complain(std::string(game.hint_text) + " no track found under " + line.source);
@@ -189,7 +189,7 @@ int RunDemo(const CommandLine& line) {
     return kExitUsage;
   }
 
-  testing::DemoInstallations demo = testing::WriteDemoInstallations(dir);
+  testkit::DemoInstallations demo = testkit::WriteDemoInstallations(dir);
   std::printf("Sample CART/ICR2 installation: %s (track \"%s\")\n", demo.source.string().c_str(),
               demo.track.c_str());
   std::printf("Sample GPL installation:       %s\n\n", demo.gpl.string().c_str());

@@ -141,7 +141,7 @@ void ConversionDialog::RefreshTracks() {
   gpl_dir_text_->setToolTip(gpl_dir_);
   const std::vector<InstalledTrack> found = FindInstalledTracks(game_, ToPath(source_dir_));
   QStringList names;
-  for (const InstalledTrack& track : found) names.push_back(FromWindows1252(track.displayName));
+  for (const InstalledTrack& track : found) names.push_back(FromWindows1252(track.display_name));
   SortForDisplay(names);
   tracks_->clear();
   tracks_->addItems(names);

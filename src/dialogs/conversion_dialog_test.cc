@@ -26,7 +26,7 @@
 #include "resources/embedded_files.h"
 #include "testing/installation_builder.h"
 
-namespace velmora::testing {
+namespace velmora::testkit {
 
 namespace {
 
@@ -311,7 +311,7 @@ class ConversionDialogTest : public QObject {
   }
 
   void windows1252NamesShowAndMapBack() {
-    const QString shown = FromWindows1252(TrackTitles("osring", false).displayName);
+    const QString shown = FromWindows1252(TrackTitles("osring", false).display_name);
     QCOMPARE(shown, QString::fromUtf8("\xC3\x96sterreichring"));
     QCOMPARE(FolderOfDisplayName(ToWindows1252(shown)), std::string("osring"));
   }
@@ -322,6 +322,6 @@ int RunConversionDialogTests(int argc, char** argv) {
   return QTest::qExec(&test, argc, argv);
 }
 
-}  // namespace velmora::testing
+}  // namespace velmora::testkit
 
 #include "conversion_dialog_test.moc"

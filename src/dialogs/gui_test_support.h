@@ -12,7 +12,7 @@
 #include <functional>
 #include <memory>
 
-namespace velmora::testing {
+namespace velmora::testkit {
 
 // Runs `action` on the next modal dialog of type T as soon as it is shown, from inside its own
 // event loop (its exec() does not return before). When the action leaves the dialog open, the
@@ -55,6 +55,6 @@ inline bool ShowAndWait(QWidget& widget) {
   return QTest::qWaitForWindowExposed(&widget);
 }
 
-}  // namespace velmora::testing
+}  // namespace velmora::testkit
 
 #endif  // VELMORA_DIALOGS_GUI_TEST_SUPPORT_H_

@@ -12,7 +12,7 @@
 #include "dialogs/gui_test_support.h"
 #include "dialogs/gui_tests.h"
 
-namespace velmora::testing {
+namespace velmora::testkit {
 
 namespace {
 
@@ -217,6 +217,6 @@ int RunPathChooserTests(int argc, char** argv) {
   return QTest::qExec(&test, argc, argv);
 }
 
-}  // namespace velmora::testing
+}  // namespace velmora::testkit
 
 #include "path_chooser_test.moc"

@@ -33,8 +33,8 @@ TEST(CarriedImagesTest, TexturesAreWhatTheConversionExpects) {
     ASSERT_TRUE(image);
     EXPECT_EQ(image->width, row.width);
     EXPECT_EQ(image->height, row.height);
-    EXPECT_EQ(image->bitsPerPixel, row.bits);
-    EXPECT_EQ(image->levelCount, row.levels);
+    EXPECT_EQ(image->bits_per_pixel, row.bits);
+    EXPECT_EQ(image->level_count, row.levels);
     EXPECT_EQ(image->transparent, row.transparent);
   }
   // The groove is converted with the track's textures: to 4 bits, its rubber kept, in both
@@ -47,9 +47,9 @@ TEST(CarriedImagesTest, TexturesAreWhatTheConversionExpects) {
     std::optional<TextureImage> out =
         ReadMip(BuildConvertedTexture(*groove, palette, "groove.mip", false));
     ASSERT_TRUE(out);
-    EXPECT_EQ(out->bitsPerPixel, 4);
-    EXPECT_EQ(out->mipType, kMipType4BitTransparent);
-    EXPECT_EQ(out->levelCount, 4);
+    EXPECT_EQ(out->bits_per_pixel, 4);
+    EXPECT_EQ(out->mip_type, kMipType4BitTransparent);
+    EXPECT_EQ(out->level_count, 4);
     int rubber = 0;
     for (std::uint8_t byte : out->Level(0)) rubber += (byte >> 4 != 0) + ((byte & 15) != 0);
     EXPECT_GT(rubber, 1000) << mode;
@@ -62,9 +62,9 @@ TEST(CarriedImagesTest, ConeSprite) {
   EXPECT_EQ(ReadSrbHeader(bytes), (SpriteHeader{1.0f, 1.0f, 64.0f, 64.0f, 32.0f, 32.0f}));
   std::optional<TextureImage> texture = ReadMip(bytes, kSrbTextureAt);
   ASSERT_TRUE(texture);
-  EXPECT_EQ(texture->bitsPerPixel, 4);
-  EXPECT_EQ(texture->paletteBits, 32);
-  EXPECT_EQ(texture->levelCount, 4);
+  EXPECT_EQ(texture->bits_per_pixel, 4);
+  EXPECT_EQ(texture->palette_bits, 32);
+  EXPECT_EQ(texture->level_count, 4);
   EXPECT_EQ(texture->width, 64);
   EXPECT_EQ(bytes.size(), 96u + 3048u);
   // An N-series run converts it like any sprite of its tracks.

@@ -90,7 +90,7 @@ bool CartSpriteFits(const std::vector<std::uint8_t>& bytes, CartSpriteKind kind)
 std::vector<std::uint8_t> BuildCartSprite(const std::vector<std::uint8_t>& bytes,
                                           CartSpriteKind kind, const TexturePalette& palette) {
   SpriteHeader header;
-  header.scaleX = header.scaleY = kCartSpriteScale;
+  header.scale_x = header.scale_y = kCartSpriteScale;
   std::uint32_t width, height, width_log2, height_log2;
   std::vector<std::uint8_t> pixels;
   if (kind == CartSpriteKind::kRuns) {
@@ -114,8 +114,8 @@ std::vector<std::uint8_t> BuildCartSprite(const std::vector<std::uint8_t>& bytes
       }
     }
     pixels = canvas.pixels();
-    header.originX = static_cast<float>(kRunOrigin - c0);
-    header.originY = static_cast<float>(kRunOrigin - r0);
+    header.origin_x = static_cast<float>(kRunOrigin - c0);
+    header.origin_y = static_cast<float>(kRunOrigin - r0);
   } else {
     const std::uint8_t w = bytes[0], h = bytes[1];
     std::tie(width, width_log2) = PowerOfTwoAbove(w);
@@ -147,8 +147,8 @@ std::vector<std::uint8_t> BuildCartSprite(const std::vector<std::uint8_t>& bytes
       }
     }
     pixels = canvas.pixels();
-    header.originX = static_cast<float>(bytes[2] - kAnchorBias);
-    header.originY = static_cast<float>(bytes[3] - kAnchorBias);
+    header.origin_x = static_cast<float>(bytes[2] - kAnchorBias);
+    header.origin_y = static_cast<float>(bytes[3] - kAnchorBias);
   }
   header.width = static_cast<float>(width);
   header.height = static_cast<float>(height);

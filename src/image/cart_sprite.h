@@ -16,7 +16,7 @@ namespace velmora {
 //
 //   ".pmp"  u32 unused, u32 L, u32 unused; from byte 12, L / 4 run records:
 //           row:u8 firstColumn:u8 lastColumn:u8 colourIndex:u8       (anchor at 127, 127)
-//   ".p16"  W:u8 H:u8 (anchorX + 128):u8 (anchorY + 128):u8, 8 unused bytes; from byte 12,
+//   ".p16"  W:u8 H:u8 (anchor_x + 128):u8 (anchor_y + 128):u8, 8 unused bytes; from byte 12,
 //           H rows of (W + 1) rounded down to even u16 pixels, already 1-5-5-5
 //   ".pm4"  header as ".p16"; from byte 12, H rows of (W + 7) rounded down to a multiple of 8
 //           four-bit pixels (left one high), then 16 u16 palette entries, 1-5-5-5

@@ -54,13 +54,13 @@ void AppendMip(ByteWriter& out, const MipOut& mip) {
   WriteChunkHeader(out, mip.tag, 0, 0);
   WriteChunkHeader(out, kTagMipHeader, 0, kMipHeaderPayload);
   out.U8(mip.type);
-  out.U32(mip.widthLog2);
-  out.U32(mip.heightLog2);
+  out.U32(mip.width_log2);
+  out.U32(mip.height_log2);
   out.U32(mip.colour);
   out.U8(mip.flags);
   out.U32(static_cast<std::uint32_t>(mip.levels.size()));
   WriteChunkPad(out, kMipHeaderPayload);
-  if (mip.colourMap) WriteLeafChunk(out, kTagColourMap, *mip.colourMap);
+  if (mip.colour_map) WriteLeafChunk(out, kTagColourMap, *mip.colour_map);
   for (const MipLevelOut& level : mip.levels) {
     const std::uint32_t pixel_bytes = static_cast<std::uint32_t>(level.pixels.size());
     WriteChunkHeader(out, kTagBitmap, 0, pixel_bytes + kMipLevelGap - kChunkHeaderSize);
@@ -91,28 +91,28 @@ std::optional<TextureImage> ReadMip(std::vector<std::uint8_t> bytes, std::size_t
   if (bytes.size() - at < kMipHeadersSize) return std::nullopt;
   TextureImage image;
   const std::size_t mphd = at + 24;
-  image.mipType = bytes[mphd + kMphdType];
-  image.mipFlags = bytes[mphd + kMphdFlags];
+  image.mip_type = bytes[mphd + kMphdType];
+  image.mip_flags = bytes[mphd + kMphdFlags];
   // Type 2 is read as one level whatever the count says.
-  const std::uint32_t levels = image.mipType == 2 ? 1 : U32At(bytes, mphd + kMphdLevelCount);
+  const std::uint32_t levels = image.mip_type == 2 ? 1 : U32At(bytes, mphd + kMphdLevelCount);
   if (levels > static_cast<std::uint32_t>(kMaxTextureLevels)) return std::nullopt;
-  image.levelCount = std::max<int>(1, static_cast<int>(levels));
-  image.transparent = TransparentMipType(image.mipType);
-  image.bitsPerPixel = 16;
+  image.level_count = std::max<int>(1, static_cast<int>(levels));
+  image.transparent = TransparentMipType(image.mip_type);
+  image.bits_per_pixel = 16;
   bool have_size = false;
   std::size_t position = at + kMipHeadersSize;
   for (;;) {
     std::optional<Chunk> chunk = ReadChunk(bytes, position);
     if (!chunk) return std::nullopt;
     if (chunk->IsTerminated(kTagData)) {
-      image.pixelsAt = chunk->payload;
+      image.pixels_at = chunk->payload;
       break;
     }
     if (chunk->IsTerminated(kTagColourMap)) {
       if (chunk->size < kColourMapPayload) return std::nullopt;
-      image.bitsPerPixel = 4;
-      image.paletteBits = 32;
-      image.paletteAt = chunk->payload;
+      image.bits_per_pixel = 4;
+      image.palette_bits = 32;
+      image.palette_at = chunk->payload;
       position = chunk->End();
     } else if (chunk->IsTerminated(kTagBitmap)) {
       position = chunk->payload;  // into the level's headers
@@ -130,7 +130,7 @@ std::optional<TextureImage> ReadMip(std::vector<std::uint8_t> bytes, std::size_t
     }
   }
   if (!have_size) return std::nullopt;
-  image.levelGap = kMipLevelGap;
+  image.level_gap = kMipLevelGap;
   image.buffer = std::move(bytes);
   if (!LevelsFit(image)) return std::nullopt;
   return image;
@@ -139,8 +139,8 @@ std::optional<TextureImage> ReadMip(std::vector<std::uint8_t> bytes, std::size_t
 std::optional<TextureImage> ReadMip8(std::vector<std::uint8_t> bytes) {
   if (!StartsWithTag(bytes, kTagMip8) || bytes.size() < kMip8PixelsAt) return std::nullopt;
   TextureImage image;
-  image.mipType = bytes[24 + kMphdType];
-  image.mipFlags = bytes[24 + kMphdFlags];
+  image.mip_type = bytes[24 + kMphdType];
+  image.mip_flags = bytes[24 + kMphdFlags];
   const std::uint32_t levels = U32At(bytes, 24 + kMphdLevelCount);
   if (levels > static_cast<std::uint32_t>(kMaxTextureLevels)) return std::nullopt;
   constexpr std::size_t kBmhd = kMipHeadersSize + 24;
@@ -150,11 +150,11 @@ std::optional<TextureImage> ReadMip8(std::vector<std::uint8_t> bytes) {
   if (!SaneSide(width) || !SaneSide(height)) return std::nullopt;
   image.width = static_cast<std::int32_t>(width);
   image.height = static_cast<std::int32_t>(height);
-  image.bitsPerPixel = 8;
-  image.transparent = image.mipType == kMip8TypeTransparent;
-  image.levelCount = std::max<int>(1, static_cast<int>(levels));
-  image.levelGap = kMipLevelGap;
-  image.pixelsAt = kMip8PixelsAt;
+  image.bits_per_pixel = 8;
+  image.transparent = image.mip_type == kMip8TypeTransparent;
+  image.level_count = std::max<int>(1, static_cast<int>(levels));
+  image.level_gap = kMipLevelGap;
+  image.pixels_at = kMip8PixelsAt;
   image.buffer = std::move(bytes);
   if (!LevelsFit(image)) return std::nullopt;
   return image;

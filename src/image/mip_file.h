@@ -19,7 +19,7 @@ namespace velmora {
 //
 //   mip    := MIP("PIM " | " PIM") { MPHD [CMAP] BMAP* }       one BMAP per level, largest first
 //   BMAP   := BMAP { BMHD DATA }
-//   MPHD   := type:u8 widthLog2:u32 heightLog2:u32 colour:u32 flags:u8 levelCount:u32  (18)
+//   MPHD   := type:u8 width_log2:u32 height_log2:u32 colour:u32 flags:u8 level_count:u32  (18)
 //   CMAP   := 16 x (B:u8 G:u8 R:u8 A:u8)                                             (64)
 //   BMHD   := type:u8 width:u32 height:u32 stride:u32 reserved:u8                    (14)
 //   DATA   := height rows of stride bytes, top row first
@@ -54,15 +54,15 @@ struct MipLevelOut {
   std::span<const std::uint8_t> pixels;
 };
 
-// A whole texture to write. MPHD `levelCount` is the number of levels.
+// A whole texture to write. MPHD `level_count` is the number of levels.
 struct MipOut {
   std::string_view tag = kTagMip;
   std::uint8_t type = 0;
-  std::uint32_t widthLog2 = 0;
-  std::uint32_t heightLog2 = 0;
+  std::uint32_t width_log2 = 0;
+  std::uint32_t height_log2 = 0;
   std::uint32_t colour = 0;
   std::uint8_t flags = 0;
-  std::optional<std::array<std::uint8_t, kColourMapPayload>> colourMap;  // 4-bit kind only
+  std::optional<std::array<std::uint8_t, kColourMapPayload>> colour_map;  // 4-bit kind only
   std::vector<MipLevelOut> levels;
 };
 

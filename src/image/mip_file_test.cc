@@ -17,12 +17,12 @@ const std::vector<std::uint32_t> kGreys = {
     0xFF888888, 0xFF999999, 0xFFAAAAAA, 0xFFBBBBBB, 0xFFCCCCCC, 0xFFDDDDDD, 0xFFEEEEEE, 0xFFFFFFFF};
 
 TEST(MipFileTest, FourBitSixtyFourSquareWithFourLevels) {
-  const std::vector<std::uint8_t> source = testing::BuildMip4(
+  const std::vector<std::uint8_t> source = testkit::BuildMip4(
       64, 64, [](int x, int y) { return static_cast<std::uint8_t>((x ^ y) & 7); }, kGreys, false,
       4);
   std::optional<TextureImage> image = ReadMip(source);
   ASSERT_TRUE(image);
-  EXPECT_EQ(image->levelCount, 4);
+  EXPECT_EQ(image->level_count, 4);
   TexturePalette palette;
   const std::vector<std::uint8_t> out = BuildConvertedTexture(*image, palette, "wall.mip", false);
   EXPECT_EQ(out.size(), 3048u);
@@ -48,8 +48,8 @@ TEST(MipFileTest, FourBitSixtyFourSquareWithFourLevels) {
   ASSERT_TRUE(back);
   EXPECT_EQ(back->width, 64);
   EXPECT_EQ(back->height, 64);
-  EXPECT_EQ(back->bitsPerPixel, 4);
-  EXPECT_EQ(back->levelCount, 4);
+  EXPECT_EQ(back->bits_per_pixel, 4);
+  EXPECT_EQ(back->level_count, 4);
   for (int k = 0; k < 4; ++k) {
     EXPECT_TRUE(std::ranges::equal(back->Level(k), image->Level(k))) << k;
   }
@@ -58,7 +58,7 @@ TEST(MipFileTest, FourBitSixtyFourSquareWithFourLevels) {
 
 TEST(MipFileTest, SixteenBitLevelSizes) {
   std::optional<TextureImage> image = ParseTexture(
-      testing::BuildRaw16(256, 64,
+      testkit::BuildRaw16(256, 64,
                           [](int x, int y) { return static_cast<std::uint16_t>(x * 64 + y); }),
       "sky.m16");
   ASSERT_TRUE(image);
@@ -69,30 +69,30 @@ TEST(MipFileTest, SixteenBitLevelSizes) {
   EXPECT_EQ(U32(out, 44 + 40 + 8), 32768u);  // DATA
   std::optional<TextureImage> back = ReadMip(out);
   ASSERT_TRUE(back);
-  EXPECT_EQ(back->bitsPerPixel, 16);
-  EXPECT_EQ(back->mipType, kMipType16Bit);
+  EXPECT_EQ(back->bits_per_pixel, 16);
+  EXPECT_EQ(back->mip_type, kMipType16Bit);
   EXPECT_TRUE(std::ranges::equal(back->Level(0), image->Level(0)));
 }
 
 TEST(MipFileTest, TypeTwoReadsOneLevel) {
-  std::vector<std::uint8_t> bytes = testing::BuildMip4(
+  std::vector<std::uint8_t> bytes = testkit::BuildMip4(
       16, 16, [](int, int) { return std::uint8_t{1}; }, kGreys, false, 3);
   bytes[24] = 2;
   bytes[38] = 200;  // a count no texture has
   std::optional<TextureImage> image = ReadMip(bytes);
   ASSERT_TRUE(image);
-  EXPECT_EQ(image->levelCount, 1);
+  EXPECT_EQ(image->level_count, 1);
   EXPECT_TRUE(image->transparent);
 }
 
 TEST(MipFileTest, EightBitReaderTakesSmallerOfWidthAndStride) {
-  std::vector<std::uint8_t> bytes = testing::BuildMip8(
+  std::vector<std::uint8_t> bytes = testkit::BuildMip8(
       32, 8, [](int x, int) { return static_cast<std::uint8_t>(x); }, true, 2);
   std::optional<TextureImage> image = ParseTexture(bytes, "groove.mip");
   ASSERT_TRUE(image);
-  EXPECT_EQ(image->bitsPerPixel, 8);
+  EXPECT_EQ(image->bits_per_pixel, 8);
   EXPECT_TRUE(image->transparent);
-  EXPECT_EQ(image->levelCount, 2);
+  EXPECT_EQ(image->level_count, 2);
   EXPECT_EQ(image->Level(1)[3], 6);  // level 1 pixel 3 is source pixel 6
   bytes[44 + 24 + 9] = 16;           // stride 16 < width 32
   image = ReadMip8(bytes);
@@ -101,7 +101,7 @@ TEST(MipFileTest, EightBitReaderTakesSmallerOfWidthAndStride) {
 }
 
 TEST(MipFileTest, TruncatedAndLyingFilesAreRefused) {
-  const std::vector<std::uint8_t> good = testing::BuildMip4(
+  const std::vector<std::uint8_t> good = testkit::BuildMip4(
       32, 32, [](int x, int) { return static_cast<std::uint8_t>(x & 15); }, kGreys, false, 3);
   for (std::size_t cut = 0; cut < good.size(); ++cut) {
     std::vector<std::uint8_t> bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut));
@@ -124,7 +124,7 @@ TEST(MipFileTest, TruncatedAndLyingFilesAreRefused) {
 }
 
 TEST(MipFileTest, SmallestLevelsFollowAtTheFixedGap) {
-  const std::vector<std::uint8_t> source = testing::BuildMip4(
+  const std::vector<std::uint8_t> source = testkit::BuildMip4(
       4, 4, [](int x, int y) { return static_cast<std::uint8_t>(x + 4 * y); }, kGreys, false, 3);
   std::optional<TextureImage> image = ReadMip(source);
   ASSERT_TRUE(image);

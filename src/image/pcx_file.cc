@@ -61,9 +61,9 @@ std::optional<TextureImage> ReadPcxTexture(std::vector<std::uint8_t> bytes) {
   // Lines padded beyond the width are decoded whole and the padding dropped; shorter lines
   // cannot hold the picture.
   if (bytes_per_line < static_cast<std::size_t>(image.width)) return std::nullopt;
-  image.bitsPerPixel = 24;
-  image.pcxBytesPerLine = bytes_per_line;
-  image.pixelsAt = kPcxHeaderSize;
+  image.bits_per_pixel = 24;
+  image.pcx_bytes_per_line = bytes_per_line;
+  image.pixels_at = kPcxHeaderSize;
   image.buffer = std::move(bytes);
   PcxRowDecoder rows(image);
   for (std::int32_t y = 0; y < image.height; ++y) {
@@ -73,8 +73,8 @@ std::optional<TextureImage> ReadPcxTexture(std::vector<std::uint8_t> bytes) {
 }
 
 PcxRowDecoder::PcxRowDecoder(const TextureImage& image)
-    : reader_(std::span<const std::uint8_t>(image.buffer).subspan(image.pixelsAt)),
-      row_(3 * image.pcxBytesPerLine) {}
+    : reader_(std::span<const std::uint8_t>(image.buffer).subspan(image.pixels_at)),
+      row_(3 * image.pcx_bytes_per_line) {}
 
 std::span<const std::uint8_t> PcxRowDecoder::Next() {
   if (!DecodeRow(reader_, row_)) return {};

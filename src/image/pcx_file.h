@@ -39,7 +39,7 @@ bool IsTrueColourPcx(const std::filesystem::path& path);
 // Whether the bytes start like a PCX picture (10, 5, 1).
 bool LooksLikePcx(std::span<const std::uint8_t> bytes);
 
-// Reads a 24-bit PCX picture (three planes of 8 bits) as a texture of `bitsPerPixel` 24. The
+// Reads a 24-bit PCX picture (three planes of 8 bits) as a texture of `bits_per_pixel` 24. The
 // whole picture is decoded once to prove that its rows are all there; a picture whose data
 // ends early, whose planes are shorter than its width, or that is not 24-bit is refused.
 std::optional<TextureImage> ReadPcxTexture(std::vector<std::uint8_t> bytes);

@@ -24,24 +24,24 @@ std::optional<TextureImage> ReadRawTexture(std::vector<std::uint8_t> bytes, RawT
   TextureImage image;
   image.width = static_cast<std::int32_t>(width);
   image.height = static_cast<std::int32_t>(height);
-  image.pixelsAt = (static_cast<std::size_t>(records) + 2) * kRawRecordSize;
+  image.pixels_at = (static_cast<std::size_t>(records) + 2) * kRawRecordSize;
   switch (kind) {
     case RawTextureKind::k8Bit:
-      image.bitsPerPixel = 8;
+      image.bits_per_pixel = 8;
       break;
     case RawTextureKind::k16Bit:
-      image.bitsPerPixel = 16;
+      image.bits_per_pixel = 16;
       break;
     case RawTextureKind::k4Bit: {
-      image.bitsPerPixel = 4;
-      image.paletteAt = image.pixelsAt + static_cast<std::size_t>(width / 2) * height;
+      image.bits_per_pixel = 4;
+      image.palette_at = image.pixels_at + static_cast<std::size_t>(width / 2) * height;
       ByteReader marker(bytes);
       marker.Seek(marker_at);
       const std::uint32_t value = marker.U32();
       // A marker outside the file says nothing about the texture: it is refused.
       if (!marker.ok()) return std::nullopt;
       image.transparent = value == 1;
-      image.paletteBits = image.transparent ? 15 : 16;
+      image.palette_bits = image.transparent ? 15 : 16;
       break;
     }
   }

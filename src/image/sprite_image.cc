@@ -56,7 +56,7 @@ std::pair<int, int> SpriteImage::CartExtent() const {
 
 std::pair<std::int32_t, std::int32_t> SpriteImage::NSeriesSize() const {
   if (!nseries_) return {kDefaultNSeriesSize, kDefaultNSeriesSize};
-  return {nseries_->sizeX, nseries_->sizeY};
+  return {nseries_->size_x, nseries_->size_y};
 }
 
 }  // namespace velmora

@@ -43,7 +43,7 @@ TEST(SpriteImageTest, SixteenBitKindGetsPowerOfTwoStrictlyAbove) {
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
   ASSERT_TRUE(sprite.ParseCart(
-      testing::BuildP16(
+      testkit::BuildP16(
           64, 64, 10, -5,
           [](int x, int y) { return static_cast<std::uint16_t>(0x8000 | x << 5 | y); }),
       "/t/FLAG.P16"));
@@ -53,8 +53,8 @@ TEST(SpriteImageTest, SixteenBitKindGetsPowerOfTwoStrictlyAbove) {
   EXPECT_EQ(out.texture.height, 128);
   EXPECT_EQ(out.size, 192u + 128 * 128 * 2);
   EXPECT_EQ(out.header, (SpriteHeader{3.0f, 3.0f, 128.0f, 128.0f, 10.0f, -5.0f}));
-  EXPECT_EQ(out.texture.mipType, kMipType16BitTransparent);
-  EXPECT_EQ(out.texture.mipFlags, 3);
+  EXPECT_EQ(out.texture.mip_type, kMipType16BitTransparent);
+  EXPECT_EQ(out.texture.mip_flags, 3);
   EXPECT_EQ(At(out.texture, 63, 63), 0x8000 | 63 << 5 | 63);
   EXPECT_EQ(At(out.texture, 64, 0), 0);  // the rest is transparent
   EXPECT_EQ(At(out.texture, 0, 64), 0);
@@ -64,7 +64,7 @@ TEST(SpriteImageTest, RunKindBoundsAndOrigin) {
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
   ASSERT_TRUE(sprite.ParseCart(
-      testing::BuildPmp({{0, 10, 40, 35}, {63, 20, 30, 34}, {5, 12, 12, 44}}), "/t/tree.pmp"));
+      testkit::BuildPmp({{0, 10, 40, 35}, {63, 20, 30, 34}, {5, 12, 12, 44}}), "/t/tree.pmp"));
   WrittenSprite out = ReadBack(sprite.BuildCart());
   EXPECT_EQ(out.texture.width, 32);   // above 40 - 10 = 30
   EXPECT_EQ(out.texture.height, 64);  // above 63 - 0 = 63
@@ -80,7 +80,7 @@ TEST(SpriteImageTest, FourBitKindThroughItsOwnPalette) {
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
   ASSERT_TRUE(sprite.ParseCart(
-      testing::BuildPm4(10, 3, 5, 3, [](int x, int) { return static_cast<std::uint8_t>(x % 3); },
+      testkit::BuildPm4(10, 3, 5, 3, [](int x, int) { return static_cast<std::uint8_t>(x % 3); },
                         {0x0000, 0xFC00, 0x83E0}),
       "/t/m.pm4"));
   WrittenSprite out = ReadBack(sprite.BuildCart());
@@ -96,7 +96,7 @@ TEST(SpriteImageTest, NSeriesSpriteFoldsTallRowsAndPadsWidth) {
   SpriteImage sprite(palette);
   // Even rows white, odd rows index 44: with f = 2 every second (odd) row survives.
   ASSERT_TRUE(sprite.ParseNSeries(
-      testing::BuildNSeriesSrb(40, 512, 39370, 19685, 20, 500, 0, [](int x, int y) {
+      testkit::BuildNSeriesSrb(40, 512, 39370, 19685, 20, 500, 0, [](int x, int y) {
         return static_cast<std::uint8_t>(x == 0 ? 34 : y % 2 ? 44 : 35);
       })));
   EXPECT_EQ(sprite.NSeriesSize(), (std::pair<std::int32_t, std::int32_t>{39370, 19685}));
@@ -104,8 +104,8 @@ TEST(SpriteImageTest, NSeriesSpriteFoldsTallRowsAndPadsWidth) {
   WrittenSprite out = ReadBack(bytes);
   EXPECT_EQ(out.texture.width, 64);
   EXPECT_EQ(out.texture.height, 256);
-  EXPECT_EQ(bytes[96 + 25], 6);  // MPHD widthLog2, behind the sprite headers
-  EXPECT_EQ(bytes[96 + 29], 8);  // MPHD heightLog2
+  EXPECT_EQ(bytes[96 + 25], 6);  // MPHD width_log2, behind the sprite headers
+  EXPECT_EQ(bytes[96 + 29], 8);  // MPHD height_log2
   EXPECT_EQ(out.header, (SpriteHeader{2.0f, 1.0f, 40.0f, 512.0f, 20.0f, 500.0f}));
   const std::uint16_t grey = 0x8000 | (0x63 >> 3) << 10 | (0x63 >> 3) << 5 | 0x63 >> 3;
   for (int y = 0; y < 256; ++y) ASSERT_EQ(At(out.texture, 1, y), grey) << y;
@@ -117,7 +117,7 @@ TEST(SpriteImageTest, NSeriesHalfWidthMode) {
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
   ASSERT_TRUE(
-      sprite.ParseNSeries(testing::BuildNSeriesSrb(5, 2, 19685, 19685, 0, 0, 1, [](int x, int) {
+      sprite.ParseNSeries(testkit::BuildNSeriesSrb(5, 2, 19685, 19685, 0, 0, 1, [](int x, int) {
         return static_cast<std::uint8_t>(x < 2 ? 35 : 44);
       })));
   WrittenSprite out = ReadBack(sprite.BuildNSeries());
@@ -132,12 +132,12 @@ TEST(SpriteImageTest, HeaderLayoutSpriteReadThroughItsTexture) {
   const std::vector<std::uint32_t> cmap = {0x00000000, 0xFF0060FF, 0xFFFFFFFF};
   MipOut mip;
   mip.type = kMipType4BitTransparent;
-  mip.widthLog2 = mip.heightLog2 = 3;
+  mip.width_log2 = mip.height_log2 = 3;
   std::array<std::uint8_t, 64> entries{};
   for (std::size_t i = 0; i < cmap.size(); ++i) {
     for (int b = 0; b < 4; ++b) entries[4 * i + b] = static_cast<std::uint8_t>(cmap[i] >> (8 * b));
   }
-  mip.colourMap = entries;
+  mip.colour_map = entries;
   std::vector<std::uint8_t> pixels(32, 0x12);
   mip.levels.push_back({8, 8, 4, pixels});
   const std::vector<std::uint8_t> file =
@@ -147,9 +147,9 @@ TEST(SpriteImageTest, HeaderLayoutSpriteReadThroughItsTexture) {
   SpriteImage sprite(palette);
   ASSERT_TRUE(sprite.ParseNSeries(file));
   WrittenSprite out = ReadBack(sprite.BuildNSeries());
-  EXPECT_EQ(out.header.originX, 4.0f);
-  EXPECT_EQ(out.header.originY, 7.0f);
-  EXPECT_EQ(out.header.scaleX, 200000.0f / 19685.0f);
+  EXPECT_EQ(out.header.origin_x, 4.0f);
+  EXPECT_EQ(out.header.origin_y, 7.0f);
+  EXPECT_EQ(out.header.scale_x, 200000.0f / 19685.0f);
   EXPECT_EQ(At(out.texture, 0, 0), 0x8000 | 12 << 5 | 31);  // CMAP entry 1: B ff, G 60, R 0
   EXPECT_EQ(At(out.texture, 1, 0), 0xFFFF);
 }
@@ -161,9 +161,9 @@ TEST(SpriteImageTest, HostileFilesRefused) {
     std::vector<std::uint8_t> bytes;
   };
   const std::vector<Case> cases = {
-      {"a.pmp", testing::BuildPmp({{1, 2, 3, 4}, {5, 6, 7, 8}})},
-      {"a.p16", testing::BuildP16(9, 7, 0, 0, [](int, int) { return std::uint16_t{1}; })},
-      {"a.pm4", testing::BuildPm4(9, 7, 0, 0, [](int, int) { return std::uint8_t{1}; }, {})},
+      {"a.pmp", testkit::BuildPmp({{1, 2, 3, 4}, {5, 6, 7, 8}})},
+      {"a.p16", testkit::BuildP16(9, 7, 0, 0, [](int, int) { return std::uint16_t{1}; })},
+      {"a.pm4", testkit::BuildPm4(9, 7, 0, 0, [](int, int) { return std::uint8_t{1}; }, {})},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
@@ -178,7 +178,7 @@ TEST(SpriteImageTest, HostileFilesRefused) {
     }
   }
   const std::vector<std::uint8_t> srb =
-      testing::BuildNSeriesSrb(7, 9, 1, 1, 0, 0, 0, [](int, int) { return std::uint8_t{5}; });
+      testkit::BuildNSeriesSrb(7, 9, 1, 1, 0, 0, 0, [](int, int) { return std::uint8_t{5}; });
   for (std::size_t cut = 0; cut < srb.size(); ++cut) {
     SpriteImage sprite(palette);
     ASSERT_FALSE(sprite.ParseNSeries(std::vector<std::uint8_t>(srb.begin(), srb.begin() + cut)))

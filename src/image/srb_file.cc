@@ -27,7 +27,7 @@ class TexturePixels {
  public:
   explicit TexturePixels(const TextureImage& texture)
       : texture_(texture), level_(texture.Level(0)), row_bytes_(texture.RowBytes(0)) {
-    if (texture.bitsPerPixel == 4) {
+    if (texture.bits_per_pixel == 4) {
       std::span<const std::uint8_t> cmap = texture.ColourMap();
       for (std::size_t i = 0; i < 16; ++i) {
         entries_[i] = texture.transparent && i == 0
@@ -38,7 +38,7 @@ class TexturePixels {
   }
   std::uint16_t At(std::uint32_t x, std::uint32_t y) const {
     const std::uint8_t* row = level_.data() + y * row_bytes_;
-    if (texture_.bitsPerPixel == 4) {
+    if (texture_.bits_per_pixel == 4) {
       if (x / 2 >= row_bytes_) return 0;
       const std::uint8_t byte = row[x / 2];
       return entries_[x % 2 == 0 ? byte >> 4 : byte & 15];
@@ -58,12 +58,12 @@ class TexturePixels {
 
 }  // namespace
 
-MipOut SpriteTexture(std::uint32_t width, std::uint32_t height, std::uint32_t heightLog2,
+MipOut SpriteTexture(std::uint32_t width, std::uint32_t height, std::uint32_t height_log2,
                      std::span<const std::uint8_t> pixels) {
   MipOut mip;
   mip.type = kMipType16BitTransparent;
-  mip.widthLog2 = Log2(width);
-  mip.heightLog2 = heightLog2;
+  mip.width_log2 = Log2(width);
+  mip.height_log2 = height_log2;
   mip.flags = 3;
   mip.levels.push_back({width, height, width * 2, pixels});
   return mip;
@@ -77,8 +77,8 @@ std::vector<std::uint8_t> BuildSrb(const SpriteHeader& header, const MipOut& tex
   {
     ChunkScope srb(out, kTagSprite);
     WriteChunkHeader(out, kTagSpriteHeader, 0, kSrbHeaderPayload);
-    for (float value : {header.scaleX, header.scaleY, header.width, header.height, header.originX,
-                        header.originY}) {
+    for (float value : {header.scale_x, header.scale_y, header.width, header.height, header.origin_x,
+                        header.origin_y}) {
       out.F32(value);
     }
     WriteChunkHeader(out, kTagSpriteHeader2, 0, kSrbHeader2Payload);
@@ -95,12 +95,12 @@ std::optional<SpriteHeader> ReadSrbHeader(std::span<const std::uint8_t> bytes) {
   if (!srhd || !srhd->Is(kTagSpriteHeader) || srhd->size < kSrbHeaderPayload) return std::nullopt;
   ByteReader reader(bytes.subspan(srhd->payload, kSrbHeaderPayload));
   SpriteHeader header;
-  header.scaleX = reader.F32();
-  header.scaleY = reader.F32();
+  header.scale_x = reader.F32();
+  header.scale_y = reader.F32();
   header.width = reader.F32();
   header.height = reader.F32();
-  header.originX = reader.F32();
-  header.originY = reader.F32();
+  header.origin_x = reader.F32();
+  header.origin_y = reader.F32();
   return header;
 }
 
@@ -120,17 +120,17 @@ std::optional<NSeriesSprite> ParseNSeriesSprite(std::vector<std::uint8_t> bytes)
     }
     sprite.width = texture->width;
     sprite.height = texture->height;
-    sprite.anchorX = Truncated(header->originX);
-    sprite.anchorY = Truncated(header->originY);
-    sprite.mode = texture->mipType;
+    sprite.anchor_x = Truncated(header->origin_x);
+    sprite.anchor_y = Truncated(header->origin_y);
+    sprite.mode = texture->mip_type;
     sprite.texture = std::move(texture);
     return sprite;
   }
   reader.Seek(24);
-  sprite.sizeX = reader.I32();
-  sprite.sizeY = reader.I32();
-  sprite.anchorX = reader.I32();
-  sprite.anchorY = reader.I32();
+  sprite.size_x = reader.I32();
+  sprite.size_y = reader.I32();
+  sprite.anchor_x = reader.I32();
+  sprite.anchor_y = reader.I32();
   const std::uint32_t width_less_one = reader.U32();
   const std::uint32_t height_less_one = reader.U32();
   reader.Seek(kNSeriesModeAt);
@@ -175,7 +175,7 @@ std::vector<std::uint8_t> BuildNSeriesSprite(const NSeriesSprite& sprite,
     const bool doubled = sprite.mode == 1;
     const std::size_t row_bytes = doubled ? (source_width + 1) / 2 : source_width;
     for (std::uint32_t y = 0; y < source_rows; ++y) {
-      const std::uint8_t* in = sprite.bytes.data() + sprite.pixelsAt + y * row_bytes;
+      const std::uint8_t* in = sprite.bytes.data() + sprite.pixels_at + y * row_bytes;
       for (std::size_t j = 0; j < row_bytes; ++j) {
         const std::uint16_t colour = palette.SixteenBitColour(in[j], true);
         if (doubled) {
@@ -188,12 +188,12 @@ std::vector<std::uint8_t> BuildNSeriesSprite(const NSeriesSprite& sprite,
     }
   }
   SpriteHeader header;
-  header.scaleX = static_cast<float>(sprite.sizeX) / kSourceUnitsPerMetre;
-  header.scaleY = static_cast<float>(sprite.sizeY) / kSourceUnitsPerMetre;
+  header.scale_x = static_cast<float>(sprite.size_x) / kSourceUnitsPerMetre;
+  header.scale_y = static_cast<float>(sprite.size_y) / kSourceUnitsPerMetre;
   header.width = static_cast<float>(sprite.width);
   header.height = static_cast<float>(sprite.height);
-  header.originX = static_cast<float>(sprite.anchorX);
-  header.originY = static_cast<float>(sprite.anchorY);
+  header.origin_x = static_cast<float>(sprite.anchor_x);
+  header.origin_y = static_cast<float>(sprite.anchor_y);
   return BuildSrb(header,
                   SpriteTexture(width, rows, Log2(std::bit_ceil(std::max(rows, 1u))), pixels));
 }

@@ -16,7 +16,7 @@ namespace velmora {
 // Sprite files (.srb): sprite headers, then one texture at the top level.
 //
 //   srb   := SRB(" BRS", size 84) { SRHD SRH2 }  mip
-//   SRHD  := scaleX:f32 scaleY:f32 width:f32 height:f32 originX:f32 originY:f32     (24)
+//   SRHD  := scale_x:f32 scale_y:f32 width:f32 height:f32 origin_x:f32 origin_y:f32     (24)
 //   SRH2  := 36 bytes 0                                                              (36)
 //   mip   := a "PIM " texture (mip_file.h), at byte 96 = 12 + the SRB size
 //
@@ -46,19 +46,19 @@ inline constexpr std::uint32_t kMaxSpriteWidth = 4096;
 inline constexpr std::uint32_t kMaxSpriteHeight = 65536;
 
 struct SpriteHeader {
-  float scaleX = 1.0f;
-  float scaleY = 1.0f;
+  float scale_x = 1.0f;
+  float scale_y = 1.0f;
   float width = 0.0f;
   float height = 0.0f;
-  float originX = 0.0f;
-  float originY = 0.0f;
+  float origin_x = 0.0f;
+  float origin_y = 0.0f;
   friend bool operator==(const SpriteHeader&, const SpriteHeader&) = default;
 };
 
 // The whole sprite file: headers, then the texture.
 std::vector<std::uint8_t> BuildSrb(const SpriteHeader& header, const MipOut& texture);
 // The one-level 16-bit texture every converted sprite holds.
-MipOut SpriteTexture(std::uint32_t width, std::uint32_t height, std::uint32_t heightLog2,
+MipOut SpriteTexture(std::uint32_t width, std::uint32_t height, std::uint32_t height_log2,
                      std::span<const std::uint8_t> pixels);
 
 // The sprite header of a file in the 84 layout; nothing for other files.
@@ -68,14 +68,14 @@ std::optional<SpriteHeader> ReadSrbHeader(std::span<const std::uint8_t> bytes);
 struct NSeriesSprite {
   std::int32_t width = 0;
   std::int32_t height = 0;
-  std::int32_t anchorX = 0;
-  std::int32_t anchorY = 0;
-  std::int32_t sizeX = kDefaultNSeriesSize;
-  std::int32_t sizeY = kDefaultNSeriesSize;
+  std::int32_t anchor_x = 0;
+  std::int32_t anchor_y = 0;
+  std::int32_t size_x = kDefaultNSeriesSize;
+  std::int32_t size_y = kDefaultNSeriesSize;
   std::uint8_t mode = 0;
   // Other layout: the file and where its rows start.
   std::vector<std::uint8_t> bytes;
-  std::size_t pixelsAt = kNSeriesPixelsAt;
+  std::size_t pixels_at = kNSeriesPixelsAt;
   // 84 layout: the texture behind the headers, which owns the file.
   std::optional<TextureImage> texture;
 };

@@ -31,18 +31,18 @@ std::array<std::uint8_t, kColourMapPayload> ColourMapOf(const TextureImage& imag
     cmap[4 * i + 2] = static_cast<std::uint8_t>(r);
     cmap[4 * i + 3] = static_cast<std::uint8_t>(a);
   };
-  if (image.bitsPerPixel == 4 && image.paletteBits == 32) {
+  if (image.bits_per_pixel == 4 && image.palette_bits == 32) {
     // A CMAP source keeps its colours; only the alpha bytes follow the transparency.
     std::span<const std::uint8_t> source = image.ColourMap();
     for (std::size_t i = 0; i < 16; ++i) {
       set(i, source[4 * i], source[4 * i + 1], source[4 * i + 2],
           i == 0 && image.transparent ? 0 : 255);
     }
-  } else if (image.bitsPerPixel == 4) {
+  } else if (image.bits_per_pixel == 4) {
     const bool five_five_five = image.transparent;
     for (std::size_t i = 0; i < 16; ++i) {
-      const unsigned v = static_cast<unsigned>(image.buffer[image.paletteAt + 2 * i] |
-                                               image.buffer[image.paletteAt + 2 * i + 1] << 8);
+      const unsigned v = static_cast<unsigned>(image.buffer[image.palette_at + 2 * i] |
+                                               image.buffer[image.palette_at + 2 * i + 1] << 8);
       const unsigned b = (v & 31) * 8;
       const unsigned g = five_five_five ? ((v >> 5) & 31) * 8 : ((v >> 5) & 63) * 4;
       const unsigned r = five_five_five ? ((v >> 10) & 31) * 8 : ((v >> 11) & 31) * 8;
@@ -83,18 +83,18 @@ std::optional<std::vector<std::uint8_t>> BuildFourBitTexture(const TextureImage&
   if (sixteen_bit && ContainsAny(output_path, {"page03", "skyindex", "asphalt"})) {
     return std::nullopt;
   }
-  const bool eight_bit = image.bitsPerPixel == 8;
+  const bool eight_bit = image.bits_per_pixel == 8;
   const bool crop = eight_bit && ContainsAny(output_path, {"asphalt", "grass"});
   const std::uint32_t width = static_cast<std::uint32_t>(image.width);
   const std::uint32_t height = OutputHeight(image.height);
-  const int levels = std::max(1, image.levelCount);
+  const int levels = std::max(1, image.level_count);
 
   MipOut mip;
   mip.type = image.transparent ? kMipType4BitTransparent : kMipType4Bit;
-  mip.widthLog2 = Log2(width);
-  mip.heightLog2 = Log2(height);
+  mip.width_log2 = Log2(width);
+  mip.height_log2 = Log2(height);
   mip.flags = ContainsAny(output_path, {"horiz", "sky", "page03", "tree"}) ? 3 : 0;
-  mip.colourMap = ColourMapOf(image, palette);
+  mip.colour_map = ColourMapOf(image, palette);
 
   std::vector<std::vector<std::uint8_t>> level_pixels(levels);
   for (int k = 0; k < levels; ++k) {
@@ -149,13 +149,13 @@ std::vector<std::uint8_t> BuildSixteenBitTexture(const TextureImage& image,
     at[1] = static_cast<std::uint8_t>(value >> 8);
   };
 
-  if (image.bitsPerPixel == 24) {
+  if (image.bits_per_pixel == 24) {
     PcxRowDecoder rows(image);
     for (std::uint32_t r = 0; r < source_rows; ++r) {
       std::span<const std::uint8_t> line = rows.Next();
       if (line.empty()) break;  // the reader has proved every row is there
       const std::uint32_t row = SqueezedRow(r, source_rows, out_rows);
-      const std::size_t plane = image.pcxBytesPerLine;
+      const std::size_t plane = image.pcx_bytes_per_line;
       for (std::uint32_t x = 0; x < width; ++x) {
         const unsigned red = line[x], green = line[plane + x], blue = line[2 * plane + x];
         put(row, x,
@@ -166,9 +166,9 @@ std::vector<std::uint8_t> BuildSixteenBitTexture(const TextureImage& image,
     std::span<const std::uint8_t> source = image.Level(0);
     const std::size_t row_bytes = image.RowBytes(0);
     const std::array<std::uint16_t, 16> entries =
-        image.bitsPerPixel == 4 ? image.Palette16() : std::array<std::uint16_t, 16>{};
+        image.bits_per_pixel == 4 ? image.Palette16() : std::array<std::uint16_t, 16>{};
     std::array<std::uint16_t, 256> colours{};
-    if (image.bitsPerPixel == 8) {
+    if (image.bits_per_pixel == 8) {
       for (int i = 0; i < 256; ++i) {
         const Rgb c = palette.ColourOf(static_cast<std::uint8_t>(i));
         colours[i] =
@@ -182,7 +182,7 @@ std::vector<std::uint8_t> BuildSixteenBitTexture(const TextureImage& image,
     for (std::uint32_t r = 0; r < source_rows; ++r) {
       const std::uint32_t row = SqueezedRow(r, source_rows, out_rows);
       const std::uint8_t* in = source.data() + r * row_bytes;
-      switch (image.bitsPerPixel) {
+      switch (image.bits_per_pixel) {
         case 4:
           for (std::uint32_t x = 0; x < row_bytes * 2; ++x) {
             const std::uint8_t byte = in[x / 2];
@@ -203,8 +203,8 @@ std::vector<std::uint8_t> BuildSixteenBitTexture(const TextureImage& image,
 
   MipOut mip;
   mip.type = image.transparent ? kMipType16BitTransparent : kMipType16Bit;
-  mip.widthLog2 = Log2(out_width);
-  mip.heightLog2 = Log2(out_rows);
+  mip.width_log2 = Log2(out_width);
+  mip.height_log2 = Log2(out_rows);
   mip.flags = ContainsAny(output_path, {"asphalt", "grass", "concrete", "dirt", "crowd"}) ? 0 : 3;
   mip.levels.push_back({out_width, out_rows, out_width * 2, pixels});
   return BuildMip(mip);
@@ -212,7 +212,7 @@ std::vector<std::uint8_t> BuildSixteenBitTexture(const TextureImage& image,
 
 std::vector<std::uint8_t> BuildConvertedTexture(const TextureImage& image, TexturePalette& palette,
                                                 std::string_view output_path, bool sixteen_bit) {
-  if (image.bitsPerPixel <= 8 && image.width <= static_cast<std::int32_t>(kMaxSide) &&
+  if (image.bits_per_pixel <= 8 && image.width <= static_cast<std::int32_t>(kMaxSide) &&
       std::has_single_bit(static_cast<std::uint32_t>(image.width))) {
     std::optional<std::vector<std::uint8_t>> four_bit =
         BuildFourBitTexture(image, palette, output_path, sixteen_bit);

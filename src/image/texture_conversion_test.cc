@@ -11,11 +11,11 @@
 namespace velmora {
 namespace {
 
-using testing::Rgb24;
+using testkit::Rgb24;
 
 struct Written {
   std::uint8_t type = 0;
-  std::uint32_t widthLog2 = 0, heightLog2 = 0;
+  std::uint32_t width_log2 = 0, height_log2 = 0;
   std::uint8_t flags = 0;
   TextureImage image;
 };
@@ -23,8 +23,8 @@ struct Written {
 Written ReadBack(std::vector<std::uint8_t> bytes) {
   Written w;
   w.type = bytes.at(24);
-  w.widthLog2 = bytes[25] | bytes[26] << 8;
-  w.heightLog2 = bytes[29] | bytes[30] << 8;
+  w.width_log2 = bytes[25] | bytes[26] << 8;
+  w.height_log2 = bytes[29] | bytes[30] << 8;
   w.flags = bytes[37];
   std::optional<TextureImage> image = ReadMip(std::move(bytes));
   EXPECT_TRUE(image);
@@ -49,15 +49,15 @@ TexturePalette GreyPalette(int mode = 1) {
     colours.push_back(Rgb24{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i),
                             static_cast<std::uint8_t>(i)});
   }
-  const std::vector<std::uint8_t> file = testing::BuildPalettePcx(colours);
+  const std::vector<std::uint8_t> file = testkit::BuildPalettePcx(colours);
   TexturePalette palette;
   palette.LoadBytes(&file, mode);
   return palette;
 }
 
-TextureImage Eight(int width, int height, const testing::IndexAt& index) {
+TextureImage Eight(int width, int height, const testkit::IndexAt& index) {
   std::optional<TextureImage> image =
-      ParseTexture(testing::BuildRaw8(width, height, index), "t.mip");
+      ParseTexture(testkit::BuildRaw8(width, height, index), "t.mip");
   EXPECT_TRUE(image);
   return std::move(*image);
 }
@@ -71,8 +71,8 @@ TEST(TextureConversionTest, WideEightBitGoesSixteenBitFoldingColumns) {
   EXPECT_EQ(out.type, kMipType16Bit);
   EXPECT_EQ(out.image.width, 256);
   EXPECT_EQ(out.image.height, 128);
-  EXPECT_EQ(out.widthLog2, 8u);
-  EXPECT_EQ(out.heightLog2, 7u);
+  EXPECT_EQ(out.width_log2, 8u);
+  EXPECT_EQ(out.height_log2, 7u);
   EXPECT_EQ(out.flags, 3);
   const unsigned g = 11;  // source column 11 lands on output column 5
   EXPECT_EQ(Pixel16(out.image, 5, 0), (g >> 3) << 11 | (g & 0xFC) << 3 | g >> 3);
@@ -195,7 +195,7 @@ TEST(TextureConversionTest, PopularityListKeepsSixteenPlacesScanned) {
 // or fragment B over 24..195 when there is none.
 TEST(TextureConversionTest, PaletteLoadModes) {
   const std::vector<std::uint8_t> file =
-      testing::BuildPalettePcx(std::vector<Rgb24>(256, Rgb24{1, 2, 3}));
+      testkit::BuildPalettePcx(std::vector<Rgb24>(256, Rgb24{1, 2, 3}));
   TexturePalette cart;
   cart.LoadBytes(&file, 0);
   EXPECT_EQ(cart.ColourOf(23), (Rgb{1, 2, 3}));
@@ -226,7 +226,7 @@ TEST(TextureConversionTest, RawFourBitKinds) {
   const std::vector<std::uint16_t> entries = {0x7FFF, 0x7C00, 0x03E0, 0x001F, 0xF800};
   auto parse = [&](int width, bool transparent, const char* path) {
     std::optional<TextureImage> image = ParseTexture(
-        testing::BuildRaw4(width, 4, [](int x, int) { return static_cast<std::uint8_t>(x % 5); },
+        testkit::BuildRaw4(width, 4, [](int x, int) { return static_cast<std::uint8_t>(x % 5); },
                            entries, transparent),
         path);
     EXPECT_TRUE(image);
@@ -236,7 +236,7 @@ TEST(TextureConversionTest, RawFourBitKinds) {
     SCOPED_TRACE(transparent);
     const TextureImage image = parse(16, transparent, "/tmp/x/WALL.MI4");  // any letter case
     EXPECT_EQ(image.transparent, transparent);
-    EXPECT_EQ(image.paletteBits, transparent ? 15 : 16);
+    EXPECT_EQ(image.palette_bits, transparent ? 15 : 16);
     TexturePalette palette;
     Written out = ReadBack(BuildConvertedTexture(image, palette, "wall.mip", false));
     EXPECT_EQ(out.type, transparent ? kMipType4BitTransparent : kMipType4Bit);
@@ -264,9 +264,9 @@ TEST(TextureConversionTest, TrueColourPcx) {
   for (int pad : {0, 3}) {
     SCOPED_TRACE(pad);
     std::optional<TextureImage> image =
-        ParseTexture(testing::BuildPcx24(20, 10, colour, pad), "b.pcx");
+        ParseTexture(testkit::BuildPcx24(20, 10, colour, pad), "b.pcx");
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->bitsPerPixel, 24);
+    EXPECT_EQ(image->bits_per_pixel, 24);
     TexturePalette palette;
     Written out = ReadBack(BuildConvertedTexture(*image, palette, "b.mip", false));
     EXPECT_EQ(out.type, kMipType16Bit);
@@ -275,7 +275,7 @@ TEST(TextureConversionTest, TrueColourPcx) {
     // Source row 9 lands on row 7; pixel (19, 9).
     EXPECT_EQ(Pixel16(out.image, 19, 7), (152 & 0xF8) << 8 | (72 & 0xFC) << 3 | 0xC8 >> 3);
   }
-  std::vector<std::uint8_t> good = testing::BuildPcx24(20, 10, colour);
+  std::vector<std::uint8_t> good = testkit::BuildPcx24(20, 10, colour);
   ASSERT_TRUE(IsTrueColourPcxHeader(good));
   for (std::size_t cut = 0; cut < good.size(); ++cut) {
     ASSERT_FALSE(ReadPcxTexture(std::vector<std::uint8_t>(good.begin(), good.begin() + cut)))
@@ -300,7 +300,7 @@ TEST(TextureConversionTest, TrueColourPcx) {
 
 TEST(TextureConversionTest, HostileRawHeadersRefused) {
   std::vector<std::uint8_t> good =
-      testing::BuildRaw8(16, 16, [](int, int) { return std::uint8_t{1}; });
+      testkit::BuildRaw8(16, 16, [](int, int) { return std::uint8_t{1}; });
   for (std::size_t cut = 0; cut < good.size(); ++cut) {
     ASSERT_FALSE(ParseTexture(std::vector<std::uint8_t>(good.begin(), good.begin() + cut), "t.mip"))
         << cut;
@@ -310,7 +310,7 @@ TEST(TextureConversionTest, HostileRawHeadersRefused) {
     bytes[field + 3] = 0x7F;
     EXPECT_FALSE(ParseTexture(bytes, "t.mip")) << field;
   }
-  std::vector<std::uint8_t> four = testing::BuildRaw4(
+  std::vector<std::uint8_t> four = testkit::BuildRaw4(
       16, 16, [](int, int) { return std::uint8_t{1}; }, {}, true);
   four[0] = 0xF0;  // marker past the end
   EXPECT_FALSE(ParseTexture(four, "t.mi4"));

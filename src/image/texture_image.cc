@@ -13,7 +13,7 @@ namespace velmora {
 
 std::size_t TextureImage::RowBytes(int level) const {
   const std::size_t width_k = static_cast<std::size_t>(width) >> level;
-  switch (bitsPerPixel) {
+  switch (bits_per_pixel) {
     case 4:
       return width_k / 2;
     case 8:
@@ -28,9 +28,9 @@ std::size_t TextureImage::LevelBytes(int level) const {
 }
 
 std::size_t TextureImage::LevelAt(int level) const {
-  std::size_t at = pixelsAt;
+  std::size_t at = pixels_at;
   for (int k = 0; k < level; ++k) {
-    at += LevelBytes(k) + levelGap;
+    at += LevelBytes(k) + level_gap;
   }
   return at;
 }
@@ -38,8 +38,8 @@ std::size_t TextureImage::LevelAt(int level) const {
 std::array<std::uint16_t, 16> TextureImage::Palette16() const {
   std::array<std::uint16_t, 16> entries{};
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (paletteBits == 32) {
-      const std::uint8_t* bgra = buffer.data() + paletteAt + 4 * i;
+    if (palette_bits == 32) {
+      const std::uint8_t* bgra = buffer.data() + palette_at + 4 * i;
       const unsigned b = bgra[0], g = bgra[1], r = bgra[2];
       if (!transparent) {
         entries[i] = static_cast<std::uint16_t>((r >> 3) << 11 | (g & 0xFC) << 3 | b >> 3);
@@ -48,10 +48,10 @@ std::array<std::uint16_t, 16> TextureImage::Palette16() const {
             static_cast<std::uint16_t>(0x8000 | (r & 0xF8) << 7 | (g & 0xF8) << 2 | b >> 3);
       }
     } else {
-      std::uint16_t value = static_cast<std::uint16_t>(buffer[paletteAt + 2 * i] |
-                                                       buffer[paletteAt + 2 * i + 1] << 8);
+      std::uint16_t value = static_cast<std::uint16_t>(buffer[palette_at + 2 * i] |
+                                                       buffer[palette_at + 2 * i + 1] << 8);
       // 1-5-5-5 entries carry no alpha bit; the 16-bit kind marks visible pixels with it.
-      if (paletteBits == 15 && transparent && i != 0) value |= 0x8000;
+      if (palette_bits == 15 && transparent && i != 0) value |= 0x8000;
       entries[i] = value;
     }
   }
@@ -63,19 +63,19 @@ bool LevelsFit(const TextureImage& image) {
       image.height > kMaxTextureSide) {
     return false;
   }
-  if (image.levelCount < 1 || image.levelCount > kMaxTextureLevels) return false;
+  if (image.level_count < 1 || image.level_count > kMaxTextureLevels) return false;
   // Every level keeps at least one pixel a side.
-  if ((image.width >> (image.levelCount - 1)) < 1 || (image.height >> (image.levelCount - 1)) < 1)
+  if ((image.width >> (image.level_count - 1)) < 1 || (image.height >> (image.level_count - 1)) < 1)
     return false;
-  if (image.pixelsAt > image.buffer.size()) return false;
-  const std::size_t last = image.levelCount - 1;
+  if (image.pixels_at > image.buffer.size()) return false;
+  const std::size_t last = image.level_count - 1;
   const std::size_t end =
       image.LevelAt(static_cast<int>(last)) + image.LevelBytes(static_cast<int>(last));
   if (end > image.buffer.size()) return false;
-  if (image.bitsPerPixel == 4) {
-    const std::size_t palette_bytes = image.paletteBits == 32 ? 64 : 32;
-    if (image.paletteAt > image.buffer.size() ||
-        image.buffer.size() - image.paletteAt < palette_bytes) {
+  if (image.bits_per_pixel == 4) {
+    const std::size_t palette_bytes = image.palette_bits == 32 ? 64 : 32;
+    if (image.palette_at > image.buffer.size() ||
+        image.buffer.size() - image.palette_at < palette_bytes) {
       return false;
     }
   }
@@ -102,7 +102,7 @@ std::optional<TextureImage> ParseTexture(std::vector<std::uint8_t> bytes,
     }
     image = ReadRawTexture(std::move(bytes), kind);
   }
-  if (image) image->fileName = path;
+  if (image) image->file_name = path;
   return image;
 }
 

@@ -20,30 +20,30 @@ inline constexpr int kMaxTextureLevels = 16;
 
 // One source texture in memory: the whole file, owned here, and where its pixels lie in it.
 // Readers fill it (mip_file, pcx_file, raw_texture); the writers of texture_conversion consume
-// it. Every reader has checked that all `levelCount` levels lie inside `buffer`, so the
+// it. Every reader has checked that all `level_count` levels lie inside `buffer`, so the
 // writers index pixels without further checks.
 struct TextureImage {
   std::int32_t width = 0;  // of the largest level
   std::int32_t height = 0;
   // 4 or 8 (indexed), 16 (5-6-5 or 1-5-5-5 pixels), 24 (a run-length PCX picture).
-  int bitsPerPixel = 0;
+  int bits_per_pixel = 0;
   bool transparent = false;
   // Entries of a 4-bit image's own palette: 15 (1-5-5-5 without alpha bit), 16 (5-6-5) or 32
   // (B, G, R, A as a CMAP keeps them).
-  int paletteBits = 0;
-  int levelCount = 1;
+  int palette_bits = 0;
+  int level_count = 1;
   // Header bytes between the end of one level's pixels and the start of the next: 52 for
   // chunked sources (BMAP, BMHD and DATA headers), 0 for single-level raw sources.
-  std::size_t levelGap = 0;
+  std::size_t level_gap = 0;
   // MPHD fields as read, for chunked sources.
-  std::uint8_t mipType = 0;
-  std::uint8_t mipFlags = 0;
+  std::uint8_t mip_type = 0;
+  std::uint8_t mip_flags = 0;
 
-  std::filesystem::path fileName;
+  std::filesystem::path file_name;
   std::vector<std::uint8_t> buffer;
-  std::size_t pixelsAt = 0;         // largest level's first pixel byte
-  std::size_t paletteAt = 0;        // a 4-bit image's palette (16 entries of paletteBits)
-  std::size_t pcxBytesPerLine = 0;  // 24-bit PCX only: bytes of one plane of one row
+  std::size_t pixels_at = 0;         // largest level's first pixel byte
+  std::size_t palette_at = 0;        // a 4-bit image's palette (16 entries of palette_bits)
+  std::size_t pcx_bytes_per_line = 0;  // 24-bit PCX only: bytes of one plane of one row
 
   // Bytes one row of level `level` takes (indexed and 16-bit images).
   std::size_t RowBytes(int level) const;
@@ -54,13 +54,13 @@ struct TextureImage {
   std::span<const std::uint8_t> Level(int level) const {
     return std::span<const std::uint8_t>(buffer).subspan(LevelAt(level), LevelBytes(level));
   }
-  // The 16 entries of a 4-bit image's palette as u16 values in the form of `paletteBits` 15
+  // The 16 entries of a 4-bit image's palette as u16 values in the form of `palette_bits` 15
   // or 16; CMAP entries are turned into 5-6-5, or 1-5-5-5 with bit 15 on visible entries
   // when the image is transparent.
   std::array<std::uint16_t, 16> Palette16() const;
   // The CMAP entries (B, G, R, A) of a 4-bit image whose palette is a CMAP.
   std::span<const std::uint8_t> ColourMap() const {
-    return std::span<const std::uint8_t>(buffer).subspan(paletteAt, 64);
+    return std::span<const std::uint8_t>(buffer).subspan(palette_at, 64);
   }
 };
 

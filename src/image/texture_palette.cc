@@ -111,7 +111,7 @@ std::uint16_t TexturePalette::SixteenBitColour(std::uint8_t index, bool alpha) c
 
 void TexturePalette::ResetHistogram() {
   std::fill(histogram_.begin(), histogram_.end(), 0);
-  indexMap_.fill(0);
+  index_map_.fill(0);
   reduced_.fill(Rgb{});
 }
 
@@ -155,7 +155,7 @@ void TexturePalette::ReduceTo16Colours() {
         best_distance = distance;
       }
     }
-    indexMap_[i] = static_cast<std::uint16_t>(best);
+    index_map_[i] = static_cast<std::uint16_t>(best);
   }
 }
 

@@ -58,7 +58,7 @@ class TexturePalette {
   const std::array<Rgb, 16>& reduced() const { return reduced_; }
   // The 4-bit index chosen for source index i (1 to 15; entry 0 is never set).
   std::uint8_t MapIndex(std::uint8_t index) const {
-    return static_cast<std::uint8_t>(indexMap_[index] & 0xFF);
+    return static_cast<std::uint8_t>(index_map_[index] & 0xFF);
   }
   const std::array<Rgb, 256>& colours() const { return colours_; }
   void SetColour(std::uint8_t index, Rgb colour) { colours_[index] = colour; }
@@ -72,7 +72,7 @@ class TexturePalette {
   std::array<Rgb, 256> colours_{};
   bool loaded_ = false;
   int mode_ = 0;
-  std::array<std::uint16_t, 256> indexMap_{};
+  std::array<std::uint16_t, 256> index_map_{};
   std::array<Rgb, 16> reduced_{};
 };
 

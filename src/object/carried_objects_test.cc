@@ -25,14 +25,14 @@ TEST(CarriedObjectsTest, ReadBackAndWalkCleanly) {
     ASSERT_TRUE(bytes);
     const std::vector<std::uint8_t> file(bytes->begin(), bytes->end());
     EXPECT_EQ(file[4], row.version);
-    testing::GplWalk walk = testing::WalkGplObject(file);
+    testkit::GplWalk walk = testkit::WalkGplObject(file);
     EXPECT_EQ(walk.problems, std::vector<std::string>{});
     std::unique_ptr<Object3do> object = CreateobjFromBytes(file, row.name);
     ASSERT_TRUE(object);
     EXPECT_EQ(object->format(), 4);
     ASSERT_TRUE(object->BuildTree());
     EXPECT_EQ(object->nodes().size(), walk.nodes);
-    EXPECT_EQ(object->codeCount(kOpTexturedPolygonPlain), row.polygons);
+    EXPECT_EQ(object->code_count(kOpTexturedPolygonPlain), row.polygons);
     const std::string text(file.begin(), file.end());
     EXPECT_NE(text.find(row.texture), std::string::npos);
   }

@@ -119,16 +119,16 @@ void GplObjectWriter::AppendHandles(
 }
 
 void GplObjectWriter::BeginNodes() {
-  primAt_ = out_.size();
+  prim_at_ = out_.size();
   WriteChunkHeader(out_, kTagNodes, 0, 0);
   out_.U32(0);  // root
-  nodesStart_ = out_.size();
+  nodes_start_ = out_.size();
 }
 
 std::vector<std::uint8_t> GplObjectWriter::EndNodes(std::int32_t last_node) {
-  const std::size_t size = out_.size() - nodesStart_ + 4;
-  out_.PatchU32(primAt_ + 8, static_cast<std::uint32_t>(size));
-  out_.PatchU32(primAt_ + kChunkHeaderSize, static_cast<std::uint32_t>(last_node));
+  const std::size_t size = out_.size() - nodes_start_ + 4;
+  out_.PatchU32(prim_at_ + 8, static_cast<std::uint32_t>(size));
+  out_.PatchU32(prim_at_ + kChunkHeaderSize, static_cast<std::uint32_t>(last_node));
   WriteChunkPad(out_, size);
   out_.PatchU32(8, static_cast<std::uint32_t>(out_.size() - kChunkHeaderSize));
   return out_.Take();

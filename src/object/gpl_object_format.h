@@ -110,7 +110,7 @@ class GplObjectWriter {
   void BeginNodes();
   // The offset the next node gets.
   std::int32_t NextNodeOffset() const {
-    return static_cast<std::int32_t>(out_.size() - nodesStart_ + 4);
+    return static_cast<std::int32_t>(out_.size() - nodes_start_ + 4);
   }
   ByteWriter& out() { return out_; }
   // Root is the last node written (`last_node`); pads the chunk and fills in both sizes.
@@ -118,8 +118,8 @@ class GplObjectWriter {
 
  private:
   ByteWriter out_;
-  std::size_t primAt_ = 0;
-  std::size_t nodesStart_ = 0;
+  std::size_t prim_at_ = 0;
+  std::size_t nodes_start_ = 0;
 };
 
 }  // namespace velmora

@@ -28,19 +28,19 @@ constexpr std::string_view kTracksideNames[] = {"_tire", "_cone", "_hay", "start
 
 }  // namespace
 
-Object3do::Object3do() : emptyNode_(std::make_unique<ObjectNode>()) {}
+Object3do::Object3do() : empty_node_(std::make_unique<ObjectNode>()) {}
 
 Object3do::~Object3do() = default;
 
 void Object3do::SetTrack(const TrackGeometry* track) {
   track_ = track;
-  trackLength_ = track != nullptr ? track->TrackLength() : 0;
+  track_length_ = track != nullptr ? track->track_length() : 0;
 }
 
 int Object3do::Load(std::vector<std::uint8_t> buffer, const std::filesystem::path& path) {
   buffer_ = std::move(buffer);
   path_ = path;
-  sourcePath_ = AsciiLower(path.string());
+  source_path_ = AsciiLower(path.string());
   const bool tagged = buffer_.size() >= 4 && std::equal(kTagObject3.begin(), kTagObject3.end(),
                                                         buffer_.begin());
   format_ = tagged ? Load3do3() : LoadUntagged();
@@ -73,11 +73,11 @@ int Object3do::AddName(std::string_view name, int kind, std::uint32_t* out_offse
 
 std::vector<NameRecord>& Object3do::names(NameKind kind) {
   switch (kind) {
-    case NameKind::kObject: return objectNames_;
-    case NameKind::kTexture: return textureNames_;
+    case NameKind::kObject: return object_names_;
+    case NameKind::kTexture: return texture_names_;
     case NameKind::kSprite: break;
   }
-  return spriteNames_;
+  return sprite_names_;
 }
 
 void Object3do::AppendBytes(std::span<const std::uint8_t> bytes) { out_->Bytes(bytes); }
@@ -85,19 +85,19 @@ void Object3do::AppendBytes(std::span<const std::uint8_t> bytes) { out_->Bytes(b
 ByteWriter& Object3do::out() { return *out_; }
 
 void Object3do::MarkNode(ObjectNode& node) {
-  node.outputOffset = static_cast<std::int32_t>(out_->size() - nodesStart_ + 4);
-  node.writtenAt = out_->size();
-  lastNodeOffset_ = node.outputOffset;
+  node.output_offset = static_cast<std::int32_t>(out_->size() - nodes_start_ + 4);
+  node.written_at = out_->size();
+  last_node_offset_ = node.output_offset;
 }
 
 ObjectNode* Object3do::NodeAt(std::uint32_t source_offset) const {
-  auto it = nodeByOffset_.find(source_offset);
-  return it == nodeByOffset_.end() ? nullptr : it->second;
+  auto it = node_by_offset_.find(source_offset);
+  return it == node_by_offset_.end() ? nullptr : it->second;
 }
 
 std::int32_t Object3do::WrittenOffset(std::uint32_t source_offset) const {
   const ObjectNode* node = NodeAt(source_offset);
-  return node == nullptr ? kNoNode : node->outputOffset;
+  return node == nullptr ? kNoNode : node->output_offset;
 }
 
 std::uint32_t Object3do::PaletteColour(std::uint8_t index) const {
@@ -107,8 +107,8 @@ std::uint32_t Object3do::PaletteColour(std::uint8_t index) const {
 }
 
 std::uint32_t Object3do::Field(std::uint32_t record, std::size_t at) const {
-  if (record > nodeData_.size()) return 0;
-  ByteReader r(nodeData_.subspan(record));
+  if (record > node_data_.size()) return 0;
+  ByteReader r(node_data_.subspan(record));
   r.Skip(at);
   const std::uint32_t value = r.U32();
   return r.ok() ? value : 0;
@@ -117,10 +117,10 @@ std::uint32_t Object3do::Field(std::uint32_t record, std::size_t at) const {
 ObjectNode& Object3do::NewNode(int code, std::uint32_t source_offset, bool in_list) {
   auto node = std::make_unique<ObjectNode>();
   node->code = code;
-  node->sourceOffset = source_offset;
+  node->source_offset = source_offset;
   ObjectNode* raw = node.get();
   (in_list ? nodes_ : detached_).push_back(std::move(node));
-  nodeByOffset_.emplace(source_offset, raw);
+  node_by_offset_.emplace(source_offset, raw);
   return *raw;
 }
 
@@ -130,7 +130,7 @@ void Object3do::LinkChild(ObjectNode& parent, std::uint32_t child_offset) {
   // has no cycles.
   if (child == nullptr || child == &parent) return;
   parent.children.push_back(child);
-  ++child->parentCount;
+  ++child->parent_count;
 }
 
 // Group bits for the section walk: below a node of `pass_code`, child i of n gets the bit
@@ -143,9 +143,9 @@ void Object3do::AssignGroupBits(int pass_code) {
   while (!stack.empty() && budget-- > 0) {
     auto [node, bits] = stack.back();
     stack.pop_back();
-    const std::uint32_t merged = node->groupBits | bits;
-    if (!reached.insert(node).second && merged == node->groupBits) continue;
-    node->groupBits = merged;
+    const std::uint32_t merged = node->group_bits | bits;
+    if (!reached.insert(node).second && merged == node->group_bits) continue;
+    node->group_bits = merged;
     const std::size_t n = node->children.size();
     for (std::size_t i = 0; i < n; ++i) {
       std::uint32_t pass = merged;
@@ -160,7 +160,7 @@ void Object3do::AssignGroupBits(int pass_code) {
 
 std::int32_t Object3do::TrackValueAt(std::uint32_t position) const {
   if (track_ == nullptr) return -1;
-  if (position > trackLength_) position -= trackLength_;
+  if (position > track_length_) position -= track_length_;
   const int section = track_->SectionContaining(position);
   return section < 0 ? 0 : section;
 }
@@ -175,86 +175,86 @@ void Object3do::ValueWalk(ObjectNode& start, std::int32_t value, std::int32_t te
   };
   std::unordered_set<const ObjectNode*> reached;
   std::vector<Visit> stack{{&start, value, texture, flag}};
-  while (!stack.empty() && walkBudget_ > 0) {
-    --walkBudget_;
+  while (!stack.empty() && walk_budget_ > 0) {
+    --walk_budget_;
     Visit visit = stack.back();
     stack.pop_back();
     ObjectNode& node = *visit.node;
     const bool first = reached.insert(&node).second;
     const bool changed = first || (node.value == -1 && visit.value != -1) ||
-                         (node.textureIndex == -1 && visit.texture != -1) ||
-                         node.sectionFlag != visit.flag;
+                         (node.texture_index == -1 && visit.texture != -1) ||
+                         node.section_flag != visit.flag;
     if (node.value == -1) node.value = visit.value;
-    if (node.textureIndex == -1) node.textureIndex = visit.texture;
-    node.sectionIndex = section;
+    if (node.texture_index == -1) node.texture_index = visit.texture;
+    node.section_index = section;
     node.position = position;
-    node.trackValue = track_value;
-    node.sectionFlag = visit.flag;
+    node.track_value = track_value;
+    node.section_flag = visit.flag;
     if (node.children.empty()) {
-      if (node.value != -1 && node.textureIndex >= 0 &&
-          static_cast<std::size_t>(node.textureIndex) < textureNames_.size()) {
-        textureNames_[node.textureIndex].value = node.value;  // the last leaf decides
+      if (node.value != -1 && node.texture_index >= 0 &&
+          static_cast<std::size_t>(node.texture_index) < texture_names_.size()) {
+        texture_names_[node.texture_index].value = node.value;  // the last leaf decides
       }
       continue;
     }
     if (!changed) continue;
     const int split_code = format_ == 2 ? 10 : 8;
-    const bool pass_flag = visit.flag || (trackObject_ && node.code == split_code);
+    const bool pass_flag = visit.flag || (track_object_ && node.code == split_code);
     // Pushed last to first so children are walked in record order.
     for (auto it = node.children.rbegin(); it != node.children.rend(); ++it) {
-      stack.push_back({*it, node.value, node.textureIndex, pass_flag});
+      stack.push_back({*it, node.value, node.texture_index, pass_flag});
     }
   }
 }
 
 void Object3do::CollectSections() {
-  walkBudget_ = kWalkVisitsPerNode * (nodes_.size() + detached_.size()) + 1024;
-  sectionStarts_.clear();
-  sectionNodes_.clear();
+  walk_budget_ = kWalkVisitsPerNode * (nodes_.size() + detached_.size()) + 1024;
+  section_starts_.clear();
+  section_nodes_.clear();
   int s = 0;
   auto open_section = [&](ObjectNode& node, std::uint32_t start) {
-    node.listHead->sectionIndex = s;
-    sectionStarts_.push_back(start);
-    sectionNodes_.push_back(&node);
+    node.list_head->section_index = s;
+    section_starts_.push_back(start);
+    section_nodes_.push_back(&node);
     const std::int32_t track_value = TrackValueAt(start);
     for (std::size_t i = 0; i < node.children.size(); ++i) {
       ValueWalk(*node.children[i], -1, -1, s, static_cast<std::int32_t>(i), track_value, false);
     }
     ++s;
   };
-  if (trackObject_ && format_ == 2) {
+  if (track_object_ && format_ == 2) {
     for (const auto& node : nodes_) {
       if (node->code != 4) continue;
       for (ObjectNode* child : node->children) {
         if (child->code != 16) continue;
-        if (Field(child->sourceOffset, 5) == 4) node->listHead = child;
+        if (Field(child->source_offset, 5) == 4) node->list_head = child;
         break;
       }
     }
     bool open = false;
     for (const auto& node : nodes_) {
-      if (node->listHead == nullptr) continue;
-      const std::uint32_t first = Field(node->listHead->sourceOffset, 9);
+      if (node->list_head == nullptr) continue;
+      const std::uint32_t first = Field(node->list_head->source_offset, 9);
       if (first == 0) {
         if (open) break;
         open = true;
       }
       if (open) open_section(*node, first);
     }
-  } else if (trackObject_ && format_ == 1) {
+  } else if (track_object_ && format_ == 1) {
     bool on = false;
     std::uint32_t previous = 1;  // so that a first list at 0 opens the sections
     for (const auto& node : nodes_) {
-      if (node->listHead == nullptr) continue;
-      const std::uint32_t w1 = Field(node->listHead->sourceOffset, 4);
+      if (node->list_head == nullptr) continue;
+      const std::uint32_t w1 = Field(node->list_head->source_offset, 4);
       if (w1 == 0 && previous != 0) on = !on;
       previous = w1;
       if (on) open_section(*node, w1);
     }
   }
-  if (trackObject_) {
-    sectionStarts_.push_back(trackLength_);
-    sectionCount_ = s;
+  if (track_object_) {
+    section_starts_.push_back(track_length_);
+    section_count_ = s;
   } else if (!nodes_.empty()) {
     ValueWalk(*nodes_.back(), -1, -1, -1, -1, -1, false);
   }
@@ -266,7 +266,7 @@ void Object3do::AppendRecordPlane(ObjectNode& node, std::int32_t a, std::int32_t
   const double length = std::sqrt(static_cast<double>(a) * a + static_cast<double>(b) * b +
                                   static_cast<double>(c) * c);
   ObjectPoint plane;
-  plane.sourceOffset = node.sourceOffset;
+  plane.source_offset = node.source_offset;
   // A plane without a normal stays all zero rather than NaN.
   if (length > 0) {
     plane.x = a / length;
@@ -275,7 +275,7 @@ void Object3do::AppendRecordPlane(ObjectNode& node, std::int32_t a, std::int32_t
     plane.d = distance / (length * kUnitsPerMetre);
   }
   plane.index = static_cast<std::int32_t>(planes_.size());
-  node.planeIndex = plane.index;
+  node.plane_index = plane.index;
   planes_.push_back(plane);
 }
 
@@ -289,7 +289,7 @@ void Object3do::AppendPolygonPlane(ObjectNode& node) {
   const double nx = ay * bz - az * by, ny = az * bx - ax * bz, nz = ax * by - ay * bx;
   const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
   ObjectPoint plane;
-  plane.sourceOffset = node.sourceOffset;
+  plane.source_offset = node.source_offset;
   if (length > 0) {
     plane.x = nx / length;
     plane.y = ny / length;
@@ -303,7 +303,7 @@ void Object3do::AppendPolygonPlane(ObjectNode& node) {
     }
   }
   plane.index = static_cast<std::int32_t>(planes_.size());
-  node.planeIndex = plane.index;
+  node.plane_index = plane.index;
   planes_.push_back(plane);
 }
 
@@ -312,7 +312,7 @@ void Object3do::BuildPlanes() {
   planes_.push_back({.d = -100.0, .index = 0});
   planes_.push_back({.d = 100.0, .index = 1});
   for (const auto& node : nodes_) {
-    const std::uint32_t r = node->sourceOffset;
+    const std::uint32_t r = node->source_offset;
     if (format_ == 2) {
       if (node->code >= 6 && node->code <= 11) {
         AppendRecordPlane(*node, static_cast<std::int32_t>(Field(r, 5)),
@@ -340,7 +340,7 @@ void Object3do::LoadTexturesAndSprites(const std::filesystem::path& output) {
   TexturePalette fallback;
   TexturePalette& palette = palette_ != nullptr ? *palette_ : fallback;
   textures_.clear();
-  for (const NameRecord& name : textureNames_) {
+  for (const NameRecord& name : texture_names_) {
     NameRecord record;
     record.name = name.name;
     record.value = name.value;
@@ -351,7 +351,7 @@ void Object3do::LoadTexturesAndSprites(const std::filesystem::path& output) {
     }
     textures_.push_back(std::move(record));
   }
-  for (NameRecord& sprite : spriteNames_) {
+  for (NameRecord& sprite : sprite_names_) {
     SpriteImage image(palette);
     if (format_ == 2) {
       if (image.LoadNSeries(folder / (sprite.name + ".srb"))) {
@@ -368,31 +368,31 @@ void Object3do::LoadTexturesAndSprites(const std::filesystem::path& output) {
   }
   // String offsets continue after the object and sprite names.
   std::uint32_t offset = 0;
-  for (const NameRecord& n : objectNames_) offset += static_cast<std::uint32_t>(n.name.size() + 1);
-  for (const NameRecord& n : spriteNames_) offset += static_cast<std::uint32_t>(n.name.size() + 1);
+  for (const NameRecord& n : object_names_) offset += static_cast<std::uint32_t>(n.name.size() + 1);
+  for (const NameRecord& n : sprite_names_) offset += static_cast<std::uint32_t>(n.name.size() + 1);
   for (NameRecord& texture : textures_) {
-    texture.stringOffset = offset;
+    texture.string_offset = offset;
     offset += static_cast<std::uint32_t>(texture.name.size() + 1);
     std::optional<TextureImage> image = LoadTexture(texture.path);
     if (!image) continue;
     std::tie(texture.width, texture.height) = TextureExtent(*image);
     if (!output.empty()) {
       ConvertTexture(*image, palette, output.parent_path() / (texture.name + ".mip"),
-                     sixteenBitTextures_);
+                     sixteen_bit_textures_);
     }
   }
 }
 
 std::vector<std::uint8_t> Object3do::BuildGpl(const std::filesystem::path& output) {
-  for (NameRecord& name : objectNames_) {
+  for (NameRecord& name : object_names_) {
     if (EqualsIgnoreCase(name.name, "flagger")) name.name = "_blank_";
   }
-  const bool horizon = sourcePath_.find("horiz.3do") != std::string::npos;
+  const bool horizon = source_path_.find("horiz.3do") != std::string::npos;
   BuildPlanes();
-  if (trackObject_) BuildTrackSections(*this);
+  if (track_object_) BuildTrackSections(*this);
 
   std::size_t source_size = 0;
-  if (format_ == 1) source_size = headerWords_[0];
+  if (format_ == 1) source_size = header_words_[0];
   if (format_ == 2 && buffer_.size() >= kChunkHeaderSize) {
     source_size = ByteReader(std::span<const std::uint8_t>(buffer_).subspan(8, 4)).U32();
   }
@@ -429,34 +429,34 @@ std::vector<std::uint8_t> Object3do::BuildGpl(const std::filesystem::path& outpu
   }
   writer.AppendPlanes(plane_table);
 
-  if (trackObject_) {
+  if (track_object_) {
     for (std::string_view name : kTracksideNames) AddName(name, 1);
   }
   std::uint32_t offset = 0;
-  for (std::vector<NameRecord>* list : {&objectNames_, &spriteNames_}) {
+  for (std::vector<NameRecord>* list : {&object_names_, &sprite_names_}) {
     for (NameRecord& name : *list) {
-      name.stringOffset = offset;
+      name.string_offset = offset;
       offset += static_cast<std::uint32_t>(name.name.size() + 1);
     }
   }
   LoadTexturesAndSprites(output);
   std::vector<std::string> all_names;
-  for (const auto* list : {&objectNames_, &spriteNames_, &textures_}) {
+  for (const auto* list : {&object_names_, &sprite_names_, &textures_}) {
     for (const NameRecord& name : *list) all_names.push_back(name.name);
   }
   writer.AppendStrings(BuildStringTable(all_names));
 
   writer.BeginNodes();
   out_ = &writer.out();
-  nodesStart_ = writer.out().size();
-  lastNodeOffset_ = kNoNode;
-  if (trackObject_) {
+  nodes_start_ = writer.out().size();
+  last_node_offset_ = kNoNode;
+  if (track_object_) {
     WriteTrackObjectNodes(*this);
   } else {
     for (const auto& node : nodes_) WriteNode(*node, false);
   }
   out_ = nullptr;
-  return writer.EndNodes(lastNodeOffset_);
+  return writer.EndNodes(last_node_offset_);
 }
 
 bool Object3do::WriteGpl(const std::filesystem::path& output) {
@@ -473,14 +473,14 @@ void Object3do::WriteNode(ObjectNode& node, bool reverse) {
 namespace velmora {
 
 std::int32_t Object3do::MarkExtraNode() {
-  lastNodeOffset_ = static_cast<std::int32_t>(out_->size() - nodesStart_ + 4);
-  return lastNodeOffset_;
+  last_node_offset_ = static_cast<std::int32_t>(out_->size() - nodes_start_ + 4);
+  return last_node_offset_;
 }
 
 // An attribute that follows a textured polygon; the polygon's parents then reach it first.
 void Object3do::WriteExtraAttribute(std::int32_t child, std::uint32_t name_offset,
                                     std::uint32_t value, ObjectNode& owner) {
-  owner.outputOffset = MarkExtraNode();
+  owner.output_offset = MarkExtraNode();
   ByteWriter& o = out();
   o.U32(kOpAttribute);
   o.I32(child);
@@ -491,7 +491,7 @@ void Object3do::WriteExtraAttribute(std::int32_t child, std::uint32_t name_offse
 
 void Object3do::WriteLastChildGroup(ObjectNode& node) {
   if (node.children.empty()) return;
-  const std::int32_t last = node.children.back()->outputOffset;
+  const std::int32_t last = node.children.back()->output_offset;
   MarkNode(node);
   out().U32(kOpGroup);
   out().U32(1);
@@ -501,7 +501,7 @@ void Object3do::WriteLastChildGroup(ObjectNode& node) {
 void Object3do::WriteGroup(ObjectNode& node) {
   std::vector<std::int32_t> written;
   for (const ObjectNode* child : node.children) {
-    if (child->outputOffset != kNoNode) written.push_back(child->outputOffset);
+    if (child->output_offset != kNoNode) written.push_back(child->output_offset);
   }
   if (written.empty()) return;
   MarkNode(node);
@@ -514,7 +514,7 @@ void Object3do::WriteSplit(ObjectNode& node, std::uint32_t opword,
                            std::span<const std::int32_t> children) {
   MarkNode(node);
   out().U32(opword);
-  out().I32(node.planeIndex);
+  out().I32(node.plane_index);
   for (std::int32_t child : children) out().I32(child);
 }
 
@@ -545,7 +545,7 @@ void Object3do::WritePolygon(ObjectNode& node, bool textured, std::uint32_t colo
     for (std::size_t i = 0; i < n; ++i) o.I32(vertex_at(i).index);
     return;
   }
-  const NameRecord& texture = textures_[node.textureIndex];
+  const NameRecord& texture = textures_[node.texture_index];
   o.U32(kOpwordTexturedPolygon);
   o.U32(0);
   o.U32(colour);

@@ -21,7 +21,7 @@ namespace velmora {
 
 // A vertex or a plane. Vertices hold source units until WriteGpl turns them into metres.
 struct ObjectPoint {
-  std::int64_t sourceOffset = -1;  // of the vertex record (PERP entry, untagged vertex record)
+  std::int64_t source_offset = -1;  // of the vertex record (PERP entry, untagged vertex record)
   double x = 0, y = 0, z = 0;      // or nx, ny, nz
   double d = 0;                    // planes only
   std::int16_t u = 0, v = 0;       // texels
@@ -32,7 +32,7 @@ struct ObjectPoint {
 // the attribute value the value walk settles on; for sprites `size` is the default size in
 // source units.
 struct NameRecord {
-  std::uint32_t stringOffset = 0;
+  std::uint32_t string_offset = 0;
   std::int32_t value = -1;
   std::int32_t height = 0;
   std::int32_t width = 0;
@@ -47,24 +47,24 @@ enum class NameKind { kObject = 1, kTexture = 2, kSprite = 3 };
 // point at nodes the object owns; `points` are indices into the object's vertex list.
 struct ObjectNode {
   int code = 0;                     // record code; GPL opcode for format 4; 0: no record
-  std::uint32_t sourceOffset = 0;   // record offset in the node data
-  std::int32_t outputOffset = kNoNode;
+  std::uint32_t source_offset = 0;   // record offset in the node data
+  std::int32_t output_offset = kNoNode;
   std::int32_t value = -1;
   bool textured = false;
-  std::int32_t planeIndex = -1;
-  std::int32_t textureIndex = -1;
-  std::int32_t nameIndex = -1;
+  std::int32_t plane_index = -1;
+  std::int32_t texture_index = -1;
+  std::int32_t name_index = -1;
   std::vector<std::int32_t> points;
   std::vector<ObjectNode*> children;
-  int parentCount = 0;
-  ObjectNode* listHead = nullptr;   // a track section's number list
-  std::uint32_t groupBits = 0;
-  // Set by the value walk; on a list head `sectionIndex` is the section it opens.
-  std::int32_t sectionIndex = -1;
+  int parent_count = 0;
+  ObjectNode* list_head = nullptr;   // a track section's number list
+  std::uint32_t group_bits = 0;
+  // Set by the value walk; on a list head `section_index` is the section it opens.
+  std::int32_t section_index = -1;
   std::int32_t position = -1;
-  std::int32_t trackValue = -1;
-  bool sectionFlag = false;
-  std::size_t writtenAt = 0;        // where its bytes start in the output buffer
+  std::int32_t track_value = -1;
+  bool section_flag = false;
+  std::size_t written_at = 0;        // where its bytes start in the output buffer
 };
 
 // A 3D object read from a source .3do file (format 1: untagged, 2: 3DO3) and written as a GPL
@@ -91,9 +91,9 @@ class Object3do {
   void SetPalette(TexturePalette* palette) { palette_ = palette; }
   // The track also gives the section values while linking, so attach it before BuildTree.
   void SetTrack(const TrackGeometry* track);
-  void SetKeepSkidMarks(bool keep) { keepSkidMarks_ = keep; }
+  void SetKeepSkidMarks(bool keep) { keep_skid_marks_ = keep; }
   // The run's sixteen-bit request, handed to the textures the object converts.
-  void SetSixteenBitTextures(bool on) { sixteenBitTextures_ = on; }
+  void SetSixteenBitTextures(bool on) { sixteen_bit_textures_ = on; }
 
   // The name lists. AddName finds `name` (ignoring case) or appends it; `out_offset` gets the
   // sum of (length + 1) of the names before it. Kind outside 1 to 3: 0 and no change.
@@ -109,56 +109,56 @@ class Object3do {
   // The output offset of the node of the record at `source_offset`; -1 when there is none or
   // it has not been written.
   std::int32_t WrittenOffset(std::uint32_t source_offset) const;
-  std::int32_t lastNodeOffset() const { return lastNodeOffset_; }
+  std::int32_t last_node_offset() const { return last_node_offset_; }
   // Writes one node by the converter of the object's format.
   void WriteNode(ObjectNode& node, bool reverse);
   // The colour word of a palette index.
   std::uint32_t PaletteColour(std::uint8_t index) const;
 
   int format() const { return format_; }
-  const std::string& sourcePath() const { return sourcePath_; }  // lowercased
+  const std::string& source_path() const { return source_path_; }  // lowercased
   std::vector<ObjectPoint>& vertices() { return vertices_; }
   std::vector<ObjectPoint>& planes() { return planes_; }
   const std::vector<std::unique_ptr<ObjectNode>>& nodes() const { return nodes_; }
   ObjectNode* NodeAt(std::uint32_t source_offset) const;
-  std::uint32_t codeCount(int code) const { return codeCounts_[code & 0xFF]; }
-  bool isTrackObject() const { return trackObject_; }
-  bool keepSkidMarks() const { return keepSkidMarks_; }
+  std::uint32_t code_count(int code) const { return code_counts_[code & 0xFF]; }
+  bool is_track_object() const { return track_object_; }
+  bool keep_skid_marks() const { return keep_skid_marks_; }
   const TrackGeometry* track() const { return track_; }
-  std::uint32_t trackLength() const { return trackLength_; }
+  std::uint32_t track_length() const { return track_length_; }
   // Start positions of the sections, then the track length.
-  const std::vector<std::uint32_t>& sectionStarts() const { return sectionStarts_; }
-  int sectionCount() const { return sectionCount_; }
+  const std::vector<std::uint32_t>& section_starts() const { return section_starts_; }
+  int section_count() const { return section_count_; }
   // The section records in order (nodes carrying a list head with that section index).
-  const std::vector<ObjectNode*>& sectionNodes() const { return sectionNodes_; }
+  const std::vector<ObjectNode*>& section_nodes() const { return section_nodes_; }
 
  protected:
   // A u32 of the record at `record` in the node data: byte offset `at` from its code byte
   // (format 2 field +n, format 1 word n at 4n); 0 outside the data.
   std::uint32_t Field(std::uint32_t record, std::size_t at) const;
-  std::span<const std::uint8_t> nodeData() const { return nodeData_; }
+  std::span<const std::uint8_t> node_data() const { return node_data_; }
   std::span<const std::uint8_t> buffer() const { return buffer_; }
   ObjectNode& NewNode(int code, std::uint32_t source_offset, bool in_list = true);
   // Links `child` below `parent` when a node exists for it.
   void LinkChild(ObjectNode& parent, std::uint32_t child_offset);
-  void CountCode(int code) { ++codeCounts_[code & 0xFF]; }
+  void CountCode(int code) { ++code_counts_[code & 0xFF]; }
 
   int format_ = 0;
   std::vector<std::uint8_t> buffer_;
   std::filesystem::path path_;
-  std::string sourcePath_;
+  std::string source_path_;
   std::vector<ObjectPoint> vertices_;
   std::vector<ObjectPoint> planes_;
   std::vector<std::unique_ptr<ObjectNode>> nodes_;
-  std::unordered_map<std::uint32_t, ObjectNode*> nodeByOffset_;
-  std::vector<NameRecord> objectNames_, textureNames_, spriteNames_;
+  std::unordered_map<std::uint32_t, ObjectNode*> node_by_offset_;
+  std::vector<NameRecord> object_names_, texture_names_, sprite_names_;
   std::vector<NameRecord> textures_;
-  std::array<std::uint32_t, 256> codeCounts_{};
-  std::unique_ptr<ObjectNode> emptyNode_;  // shared by references to "no record"
+  std::array<std::uint32_t, 256> code_counts_{};
+  std::unique_ptr<ObjectNode> empty_node_;  // shared by references to "no record"
   // Nodes registered for an offset but not in the node list (untagged group children that
   // are not records).
   std::vector<std::unique_ptr<ObjectNode>> detached_;
-  std::span<const std::uint8_t> nodeData_;
+  std::span<const std::uint8_t> node_data_;
   std::span<const std::uint8_t> strings_;  // format 2 STRN payload
 
  private:
@@ -206,21 +206,21 @@ class Object3do {
 
   TexturePalette* palette_ = nullptr;
   const TrackGeometry* track_ = nullptr;
-  std::uint32_t trackLength_ = 0;
-  bool keepSkidMarks_ = false;
-  bool sixteenBitTextures_ = false;
-  bool trackObject_ = false;
-  std::vector<std::uint32_t> sectionStarts_;
-  std::vector<ObjectNode*> sectionNodes_;
-  int sectionCount_ = 0;
-  std::array<std::uint32_t, 5> headerWords_{};  // format 1
-  std::unordered_map<std::uint32_t, std::int32_t> vertexByOffset_;  // format 1
-  std::size_t sourceVertexCount_ = 0;                                // format 2: PERP entries
-  std::size_t walkBudget_ = 0;
+  std::uint32_t track_length_ = 0;
+  bool keep_skid_marks_ = false;
+  bool sixteen_bit_textures_ = false;
+  bool track_object_ = false;
+  std::vector<std::uint32_t> section_starts_;
+  std::vector<ObjectNode*> section_nodes_;
+  int section_count_ = 0;
+  std::array<std::uint32_t, 5> header_words_{};  // format 1
+  std::unordered_map<std::uint32_t, std::int32_t> vertex_by_offset_;  // format 1
+  std::size_t source_vertex_count_ = 0;                                // format 2: PERP entries
+  std::size_t walk_budget_ = 0;
 
   ByteWriter* out_ = nullptr;
-  std::size_t nodesStart_ = 0;
-  std::int32_t lastNodeOffset_ = kNoNode;
+  std::size_t nodes_start_ = 0;
+  std::int32_t last_node_offset_ = kNoNode;
 };
 
 }  // namespace velmora

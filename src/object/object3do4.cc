@@ -13,7 +13,7 @@ void ReadPoints(std::span<const std::uint8_t> payload, std::size_t entry_size, b
   ByteReader r(payload);
   while (r.Has(entry_size)) {
     ObjectPoint p;
-    p.sourceOffset = static_cast<std::int64_t>(r.position());
+    p.source_offset = static_cast<std::int64_t>(r.position());
     if (!plane) r.U32();  // flags
     p.x = r.F32();
     p.y = r.F32();
@@ -29,7 +29,7 @@ void ReadPoints(std::span<const std::uint8_t> payload, std::size_t entry_size, b
 int Object3do4::Load(std::vector<std::uint8_t> buffer, const std::filesystem::path& path) {
   buffer_ = std::move(buffer);
   path_ = path;
-  sourcePath_ = AsciiLower(path.string());
+  source_path_ = AsciiLower(path.string());
   format_ = 0;
   std::optional<Chunk> top = ReadChunk(buffer_, 0);
   if (!top || !top->Is(kTagObject4)) return 0;  // any top `version` is accepted
@@ -74,7 +74,7 @@ int Object3do4::Load(std::vector<std::uint8_t> buffer, const std::filesystem::pa
 
 bool Object3do4::BuildTree() {
   if (format_ != 4) return false;
-  nodeData_ = prim_;
+  node_data_ = prim_;
   for (std::uint32_t at = 4; at < prim_.size();) {
     const std::size_t length = GplNodeLength(prim_, at);
     if (length == 0) break;
@@ -98,7 +98,7 @@ bool Object3do4::BuildTree() {
     if (at > root_) break;
   }
   for (const auto& [name, offset] : handles_) {
-    if (ObjectNode* node = NodeAt(offset)) node->nameIndex = static_cast<std::int32_t>(name);
+    if (ObjectNode* node = NodeAt(offset)) node->name_index = static_cast<std::int32_t>(name);
   }
   return true;
 }

@@ -16,20 +16,20 @@
 namespace velmora {
 namespace {
 
-using testing::Marker;
-using testing::Object3Builder;
-using testing::UntaggedBuilder;
+using testkit::Marker;
+using testkit::Object3Builder;
+using testkit::UntaggedBuilder;
 
 struct Written {
   std::unique_ptr<Object3do> object;
   std::vector<std::uint8_t> bytes;
-  testing::GplWalk walk;
+  testkit::GplWalk walk;
   std::span<const std::uint8_t> prim;
 
   // The u32 words of node i of the stream.
   std::vector<std::uint32_t> Node(std::size_t i) const {
-    const std::size_t at = walk.nodeOffsets.at(i);
-    const std::size_t end = i + 1 < walk.nodeOffsets.size() ? walk.nodeOffsets[i + 1] : prim.size();
+    const std::size_t at = walk.node_offsets.at(i);
+    const std::size_t end = i + 1 < walk.node_offsets.size() ? walk.node_offsets[i + 1] : prim.size();
     std::vector<std::uint32_t> words;
     ByteReader r(prim.subspan(at, end - at));
     while (r.Has(4)) words.push_back(r.U32());
@@ -46,7 +46,7 @@ Written Convert(std::vector<std::uint8_t> file, const std::string& path = "obj.3
   if (!w.object) return w;
   w.object->BuildTree();
   w.bytes = w.object->BuildGpl({});
-  w.walk = testing::WalkGplObject(w.bytes);
+  w.walk = testkit::WalkGplObject(w.bytes);
   // A GPL object is passed through as it is: only what we convert must walk cleanly.
   if (w.object->format() != 4) {
     EXPECT_EQ(w.walk.problems, std::vector<std::string>{});
@@ -66,7 +66,7 @@ TEST(GplObjectWriterTest, EmptyObjectIsHeaderAndNodeChunkAndPadsFollowTheStream)
   std::vector<std::uint8_t> bytes = empty.EndNodes(kNoNode);
   EXPECT_EQ(bytes.size(), 12u + 16u);
   EXPECT_EQ(std::string(bytes.begin() + 12, bytes.begin() + 16), "MIRP");
-  EXPECT_TRUE(testing::WalkGplObject(bytes).problems.empty());
+  EXPECT_TRUE(testkit::WalkGplObject(bytes).problems.empty());
 
   for (std::size_t nodes : {28u, 30u}) {
     SCOPED_TRACE(nodes);
@@ -162,7 +162,7 @@ TEST(Object3doTest, ChildrenLinkOnlyToEarlierRecords) {
   const auto& nodes = w.object->nodes();
   ASSERT_EQ(nodes.size(), 4u);
   EXPECT_TRUE(nodes[1]->children.empty());
-  EXPECT_EQ(nodes[1]->outputOffset, kNoNode);
+  EXPECT_EQ(nodes[1]->output_offset, kNoNode);
   EXPECT_EQ(w.walk.opcodes, (std::vector<std::uint32_t>{kOpSprite, kOpGroup, kOpGroup}));
   // The root lists only its written child.
   EXPECT_EQ(w.Node(2), (std::vector<std::uint32_t>{kOpGroup, 1, static_cast<std::uint32_t>(w.Node(0).size() * 4 + 4)}));
@@ -222,7 +222,7 @@ TEST(Object3doTest, PolygonPlaneIsNegatedWhenItsNormalPointsDown) {
   const ObjectPoint& plane = w.object->planes().at(2);
   EXPECT_DOUBLE_EQ(plane.z, 1.0);
   EXPECT_DOUBLE_EQ(plane.d, -1.0);  // z = 1 m: 0*x + 0*y + 1*z - 1 = 0
-  EXPECT_EQ(w.object->nodes()[0]->planeIndex, 2);
+  EXPECT_EQ(w.object->nodes()[0]->plane_index, 2);
   EXPECT_DOUBLE_EQ(w.object->planes()[0].d, -100.0);
   EXPECT_DOUBLE_EQ(w.object->planes()[1].d, 100.0);
 }
@@ -296,8 +296,8 @@ TEST(Object3doTest, UntaggedSplitsWriteChildrenInTheirOrder) {
   b.Split(6, 0, 1, 0, 0, 0, {s[3], 0});
   Written w = Convert(b.Build());
   ASSERT_EQ(w.walk.nodes, 7u);
-  const std::uint32_t o[4] = {w.walk.nodeOffsets[0], w.walk.nodeOffsets[1],
-                              w.walk.nodeOffsets[2], w.walk.nodeOffsets[3]};
+  const std::uint32_t o[4] = {w.walk.node_offsets[0], w.walk.node_offsets[1],
+                              w.walk.node_offsets[2], w.walk.node_offsets[3]};
   // Code 7: w6, w8, w7.  Code 9: w7, w8, w9.  Code 6 with w7 = 0: no second child.
   EXPECT_EQ(w.Node(4), (std::vector<std::uint32_t>{9, 2, o[0], o[2], o[1]}));
   EXPECT_EQ(w.Node(5), (std::vector<std::uint32_t>{10, 3, o[1], o[2], o[3]}));
@@ -315,9 +315,9 @@ TEST(Object3doTest, EveryAlignedMarkerStartsAnUntaggedRecord) {
   Written w = Convert(b.Build());
   ASSERT_EQ(w.object->nodes().size(), 2u);
   EXPECT_EQ(w.object->nodes()[0]->code, 12);
-  EXPECT_EQ(w.object->nodes()[0]->sourceOffset, v + 4);
-  EXPECT_EQ(w.object->codeCount(12), 1u);
-  EXPECT_EQ(w.object->codeCount(3), 1u);
+  EXPECT_EQ(w.object->nodes()[0]->source_offset, v + 4);
+  EXPECT_EQ(w.object->code_count(12), 1u);
+  EXPECT_EQ(w.object->code_count(3), 1u);
 }
 
 TEST(Object3doTest, UntaggedPlacementAttributeAndColours) {
@@ -343,7 +343,7 @@ TEST(Object3doTest, UntaggedPlacementAttributeAndColours) {
   EXPECT_FLOAT_EQ(w.F(4, 2), 2.0f);
   EXPECT_FLOAT_EQ(w.F(4, 4), static_cast<float>(0x40000000 * 1.462916844274344e-9));
   EXPECT_FLOAT_EQ(w.F(4, 5), static_cast<float>(-0x40000000 * 1.462916844274344e-9));
-  EXPECT_EQ(w.Node(4)[8], w.walk.nodeOffsets[3]);
+  EXPECT_EQ(w.Node(4)[8], w.walk.node_offsets[3]);
 }
 
 TEST(Object3doTest, TrackSectionsAreCollectedInBothLayouts) {
@@ -359,15 +359,15 @@ TEST(Object3doTest, TrackSectionsAreCollectedInBothLayouts) {
     }
     b.Group(groups);
     Written w = Convert(b.Build());
-    ASSERT_TRUE(w.object->isTrackObject());
-    EXPECT_EQ(w.object->sectionCount(), 3);
-    EXPECT_EQ(w.object->sectionStarts(), (std::vector<std::uint32_t>{0, 1000, 2000, 0}));
-    const ObjectNode& second = *w.object->sectionNodes()[1];
-    EXPECT_EQ(second.listHead->sectionIndex, 1);
-    EXPECT_EQ(second.children[1]->sectionIndex, 1);
+    ASSERT_TRUE(w.object->is_track_object());
+    EXPECT_EQ(w.object->section_count(), 3);
+    EXPECT_EQ(w.object->section_starts(), (std::vector<std::uint32_t>{0, 1000, 2000, 0}));
+    const ObjectNode& second = *w.object->section_nodes()[1];
+    EXPECT_EQ(second.list_head->section_index, 1);
+    EXPECT_EQ(second.children[1]->section_index, 1);
     EXPECT_EQ(second.children[1]->position, 1);
-    EXPECT_TRUE(second.children[1]->children[0]->sectionFlag);  // below a code 10
-    EXPECT_EQ(second.children[1]->children[0]->groupBits, 0u);
+    EXPECT_TRUE(second.children[1]->children[0]->section_flag);  // below a code 10
+    EXPECT_EQ(second.children[1]->children[0]->group_bits, 0u);
   }
   {
     SCOPED_TRACE("untagged");
@@ -379,9 +379,9 @@ TEST(Object3doTest, TrackSectionsAreCollectedInBothLayouts) {
       b.SectionList(start, 1, 2, 3);
     }
     Written w = Convert(b.Build());
-    ASSERT_TRUE(w.object->isTrackObject());
+    ASSERT_TRUE(w.object->is_track_object());
     // The first list at 0 turns the sections on, the next at 0 off again.
-    EXPECT_EQ(w.object->sectionStarts(), (std::vector<std::uint32_t>{0, 700, 0}));
+    EXPECT_EQ(w.object->section_starts(), (std::vector<std::uint32_t>{0, 700, 0}));
   }
 }
 

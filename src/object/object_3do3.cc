@@ -66,7 +66,7 @@ int Object3do::Load3do3() {
       ByteReader r(std::span<const std::uint8_t>(buffer_).subspan(chunk->payload, chunk->size));
       for (std::size_t i = 0; i + kVertexEntrySize <= chunk->size; i += kVertexEntrySize) {
         ObjectPoint v;
-        v.sourceOffset = static_cast<std::int64_t>(chunk->payload + i);
+        v.source_offset = static_cast<std::int64_t>(chunk->payload + i);
         r.U32();
         v.x = r.I32();
         v.y = r.I32();
@@ -85,8 +85,8 @@ int Object3do::Load3do3() {
     while (at < limit && buffer_[at] == kChunkPadByte) ++at;
     chunk = ReadChunk(buffer_, at, limit);
     if (chunk && chunk->Is(kTagNodes)) {
-      nodeData_ = std::span<const std::uint8_t>(buffer_).subspan(chunk->payload, chunk->size);
-      sourceVertexCount_ = vertices_.size();
+      node_data_ = std::span<const std::uint8_t>(buffer_).subspan(chunk->payload, chunk->size);
+      source_vertex_count_ = vertices_.size();
       return 2;
     }
     // A chunk the sequence does not know: the file cannot be read past it.
@@ -109,14 +109,14 @@ static std::optional<std::string_view> NameAt(std::span<const std::uint8_t> stri
 bool Object3do::BuildTree3do3() {
   if (buffer_.empty() || format_ != 2) return false;
   std::uint32_t at = k3do3FirstRecord;
-  while (at < nodeData_.size()) {
-    const int code = nodeData_[at];
+  while (at < node_data_.size()) {
+    const int code = node_data_[at];
     if (code == k3do3StreamEnd) break;
     CountCode(code);
     if (Field(at, 1) != 0) break;  // not a record
-    const std::uint64_t length = Record3do3Length(nodeData_, at);
+    const std::uint64_t length = Record3do3Length(node_data_, at);
     // Only records that lie wholly inside the node data are parsed.
-    if (length == 0 || length > nodeData_.size() - at) break;
+    if (length == 0 || length > node_data_.size() - at) break;
     if (!Parse3do3Record(at, code)) break;
     at += static_cast<std::uint32_t>(length);
   }
@@ -126,7 +126,7 @@ bool Object3do::BuildTree3do3() {
 }
 
 std::int32_t Object3do::SourceVertex(std::uint32_t index) const {
-  return index < sourceVertexCount_ ? static_cast<std::int32_t>(index) : -1;
+  return index < source_vertex_count_ ? static_cast<std::int32_t>(index) : -1;
 }
 
 bool Object3do::Parse3do3Record(std::uint32_t r, int code) {
@@ -161,8 +161,8 @@ bool Object3do::Parse3do3Record(std::uint32_t r, int code) {
   ObjectNode& node = NewNode(code, r);
   auto link_or_empty = [&](std::uint32_t child) {
     if (child == kEmptyChild1 || child == kEmptyChild2) {
-      node.children.push_back(emptyNode_.get());
-      ++emptyNode_->parentCount;
+      node.children.push_back(empty_node_.get());
+      ++empty_node_->parent_count;
     } else {
       LinkChild(node, child);
     }
@@ -190,7 +190,7 @@ bool Object3do::Parse3do3Record(std::uint32_t r, int code) {
     }
     case 3:
       node.points.push_back(SourceVertex(f(5)));
-      node.nameIndex = AddName(*NameAt(strings_, f(9)), 3);
+      node.name_index = AddName(*NameAt(strings_, f(9)), 3);
       break;
     case 4:
       for (std::uint32_t i = 0; i < f(5); ++i) link_or_empty(f(9 + 4 * i));
@@ -198,11 +198,11 @@ bool Object3do::Parse3do3Record(std::uint32_t r, int code) {
     case 5: {
       LinkChild(node, f(5));
       const std::uint32_t kind = f(9);
-      if (kind == 1 || kind == 5) node.textureIndex = AddName(*NameAt(strings_, f(13)), 2);
+      if (kind == 1 || kind == 5) node.texture_index = AddName(*NameAt(strings_, f(13)), 2);
       if (kind == 4) node.value = static_cast<std::int32_t>(f(13));
       if (kind == 5) {
         if (!node.children.empty()) node.value = static_cast<std::int32_t>(f(17));
-        textureNames_[node.textureIndex].value = static_cast<std::int32_t>(f(17));
+        texture_names_[node.texture_index].value = static_cast<std::int32_t>(f(17));
       }
       break;
     }
@@ -222,9 +222,9 @@ bool Object3do::Parse3do3Record(std::uint32_t r, int code) {
       break;
     case 12: LinkChild(node, f(5)); break;
     case 13: case 19: LinkChild(node, f(33)); break;
-    case 14: node.nameIndex = AddName(*NameAt(strings_, f(5)), 1); break;
+    case 14: node.name_index = AddName(*NameAt(strings_, f(5)), 1); break;
     case 16:
-      if (f(5) >= 4) trackObject_ = true;
+      if (f(5) >= 4) track_object_ = true;
       break;
     case 17:
       for (std::uint32_t i = 0; i < f(17); ++i) LinkChild(node, f(25 + 8 * std::size_t{i}));
@@ -255,38 +255,38 @@ void Object3do::Write3do3Attribute(ObjectNode& node) {
   if (node.children.empty()) return;
   const ObjectNode& first = *node.children.front();
   if (node.value == 14 && first.value != 14) return;
-  node.outputOffset = first.outputOffset;
-  if (trackObject_) return;
-  const std::uint32_t kind = Field(node.sourceOffset, 9);
+  node.output_offset = first.output_offset;
+  if (track_object_) return;
+  const std::uint32_t kind = Field(node.source_offset, 9);
   if (kind != 1 && kind != 4 && kind != 5) return;
   MarkNode(node);
   ByteWriter& o = out();
   o.U32(kOpAttribute);
-  o.I32(first.outputOffset);
+  o.I32(first.output_offset);
   o.U32(kind);
   if (kind == 4) {
     o.U32(MappedAttributeValue(node.value));
     return;
   }
-  o.U32(textures_[node.textureIndex].stringOffset);
+  o.U32(textures_[node.texture_index].string_offset);
   if (kind == 5) o.U32(MappedAttributeValue(node.value));
 }
 
 void Object3do::Write3do3Polygon(ObjectNode& node, bool reverse) {
   if (node.value == 29) return;
-  const std::uint32_t type = Field(node.sourceOffset, 5);
-  const bool textured = (type & 1) != 0 && node.textureIndex >= 0 &&
-                        static_cast<std::size_t>(node.textureIndex) < textures_.size();
-  const std::uint32_t colour = PaletteColour(Field(node.sourceOffset, 9) & 0xFF);
+  const std::uint32_t type = Field(node.source_offset, 5);
+  const bool textured = (type & 1) != 0 && node.texture_index >= 0 &&
+                        static_cast<std::size_t>(node.texture_index) < textures_.size();
+  const std::uint32_t colour = PaletteColour(Field(node.source_offset, 9) & 0xFF);
   WritePolygon(node, textured, colour, reverse);
-  if (trackObject_ && textured && node.value >= 0) {
-    WriteExtraAttribute(node.outputOffset, textures_[node.textureIndex].stringOffset,
+  if (track_object_ && textured && node.value >= 0) {
+    WriteExtraAttribute(node.output_offset, textures_[node.texture_index].string_offset,
                         node.value >= 256 ? 20 : static_cast<std::uint32_t>(node.value), node);
   }
 }
 
 void Object3do::Write3do3Node(ObjectNode& node, bool reverse) {
-  const std::uint32_t r = node.sourceOffset;
+  const std::uint32_t r = node.source_offset;
   auto f = [&](std::size_t n) { return Field(r, n); };
   auto written = [&](std::size_t n) { return WrittenOffset(f(n)); };
   ByteWriter* o = out_;
@@ -296,19 +296,19 @@ void Object3do::Write3do3Node(ObjectNode& node, bool reverse) {
       const std::uint32_t tagged = f(13);
       const std::int64_t size = (tagged >> 24) == kSpriteSizeTag
                                     ? (tagged & 0xFFFFFF)
-                                    : spriteNames_[node.nameIndex].size;
+                                    : sprite_names_[node.name_index].size;
       MarkNode(node);
       o->U32(kOpwordSprite);
       o->I32(vertices_[node.points[0]].index);
       o->I32(-1);
-      o->U32(spriteNames_[node.nameIndex].stringOffset);
+      o->U32(sprite_names_[node.name_index].string_offset);
       o->F32(static_cast<float>(size / kUnitsPerMetre));
       o->U32(kSpriteTail);
       break;
     }
     case 4: WriteGroup(node); break;
     case 5: Write3do3Attribute(node); break;
-    case 6: node.outputOffset = written(25); break;
+    case 6: node.output_offset = written(25); break;
     case 7: case 11: {
       const std::int32_t children[] = {written(25), written(29)};
       WriteSplit(node, static_cast<std::uint32_t>(node.code), children);
@@ -332,7 +332,7 @@ void Object3do::Write3do3Node(ObjectNode& node, bool reverse) {
     case 14:
       MarkNode(node);
       o->U32(kOpObjectRef);
-      o->U32(objectNames_[node.nameIndex].stringOffset);
+      o->U32(object_names_[node.name_index].string_offset);
       o->U32(0);
       break;
     case 16: {
@@ -347,7 +347,7 @@ void Object3do::Write3do3Node(ObjectNode& node, bool reverse) {
       WriteLastChildGroup(node);
       break;
     case 21:
-      if (trackObject_ || f(13) != 2) break;
+      if (track_object_ || f(13) != 2) break;
       if (SourceVertex(f(17)) < 0 || SourceVertex(f(21)) < 0) break;
       MarkNode(node);
       o->U32(kOpwordLine);

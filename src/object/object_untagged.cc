@@ -46,12 +46,12 @@ std::size_t FixedWords(int code) {
 
 int Object3do::LoadUntagged() {
   ByteReader r(buffer_);
-  for (std::uint32_t& word : headerWords_) word = r.U32();
+  for (std::uint32_t& word : header_words_) word = r.U32();
   if (!r.ok()) return 0;
-  const std::uint64_t counts[3] = {headerWords_[2], headerWords_[3], headerWords_[4]};
+  const std::uint64_t counts[3] = {header_words_[2], header_words_[3], header_words_[4]};
   const std::uint64_t names = counts[0] + counts[1] + counts[2];
   if (names > (buffer_.size() - kUntaggedHeaderSize) / kUntaggedNameSize) return 0;
-  std::vector<NameRecord>* lists[3] = {&textureNames_, &spriteNames_, &objectNames_};
+  std::vector<NameRecord>* lists[3] = {&texture_names_, &sprite_names_, &object_names_};
   for (int k = 0; k < 3; ++k) {
     lists[k]->reserve(counts[k]);
     for (std::uint64_t i = 0; i < counts[k]; ++i) {
@@ -63,14 +63,14 @@ int Object3do::LoadUntagged() {
     }
   }
   const std::size_t start = r.position();
-  const std::size_t length = std::min<std::size_t>(headerWords_[0], buffer_.size() - start);
-  nodeData_ = std::span<const std::uint8_t>(buffer_).subspan(start, length);
+  const std::size_t length = std::min<std::size_t>(header_words_[0], buffer_.size() - start);
+  node_data_ = std::span<const std::uint8_t>(buffer_).subspan(start, length);
   return 1;
 }
 
 bool Object3do::BuildTreeUntagged() {
   if (buffer_.empty() || format_ != 1) return false;
-  for (std::uint32_t at = 0; at + 4 <= nodeData_.size(); at += 4) {
+  for (std::uint32_t at = 0; at + 4 <= node_data_.size(); at += 4) {
     const std::uint32_t word = Field(at, 0);
     if ((word & kUntaggedMarkerMask) != kUntaggedMarker) continue;
     const int code = static_cast<int>(word & 0xFF);
@@ -84,11 +84,11 @@ bool Object3do::BuildTreeUntagged() {
 }
 
 std::int32_t Object3do::UntaggedVertex(std::uint32_t offset, bool /*with_uv*/) {
-  auto it = vertexByOffset_.find(offset);
-  if (it != vertexByOffset_.end()) return it->second;
-  if (std::uint64_t{offset} + kUntaggedVertexSize > nodeData_.size()) return -1;
+  auto it = vertex_by_offset_.find(offset);
+  if (it != vertex_by_offset_.end()) return it->second;
+  if (std::uint64_t{offset} + kUntaggedVertexSize > node_data_.size()) return -1;
   ObjectPoint v;
-  v.sourceOffset = offset;
+  v.source_offset = offset;
   v.x = static_cast<std::int32_t>(Field(offset, 4));
   v.y = static_cast<std::int32_t>(Field(offset, 8));
   v.z = static_cast<std::int32_t>(Field(offset, 12));
@@ -97,12 +97,12 @@ std::int32_t Object3do::UntaggedVertex(std::uint32_t offset, bool /*with_uv*/) {
   v.v = static_cast<std::int16_t>(uv >> 16);
   const auto index = static_cast<std::int32_t>(vertices_.size());
   vertices_.push_back(v);
-  vertexByOffset_.emplace(offset, index);
+  vertex_by_offset_.emplace(offset, index);
   return index;
 }
 
 bool Object3do::LinkMarked(ObjectNode& parent, std::uint32_t child, bool group) {
-  const bool marked = std::uint64_t{child} + 4 <= nodeData_.size() &&
+  const bool marked = std::uint64_t{child} + 4 <= node_data_.size() &&
                       (Field(child, 0) & kUntaggedMarkerMask) == kUntaggedMarker;
   if (marked) {
     LinkChild(parent, child);
@@ -111,20 +111,20 @@ bool Object3do::LinkMarked(ObjectNode& parent, std::uint32_t child, bool group) 
     ObjectNode* node = NodeAt(child);
     if (node == nullptr) node = &NewNode(0, child, false);
     parent.children.push_back(node);
-    ++node->parentCount;
+    ++node->parent_count;
   }
   return marked;
 }
 
 bool Object3do::ParseUntaggedRecord(std::uint32_t at, int code) {
   auto w = [&](std::size_t n) { return Field(at, 4 * n); };
-  const std::uint64_t room = (nodeData_.size() - at) / 4;  // words from the marker on
+  const std::uint64_t room = (node_data_.size() - at) / 4;  // words from the marker on
   std::uint64_t words = FixedWords(code);
   if (code == 1) words += std::uint64_t{w(2)} + 1;
   if (code == 2) words += std::uint64_t{w(3)} + 1;
   if (code == 11) words += w(1);
   if (words > room) return false;
-  if (code == 4 && w(1) >= textureNames_.size()) return false;
+  if (code == 4 && w(1) >= texture_names_.size()) return false;
   if (NodeAt(at) != nullptr) return false;
   std::vector<std::int32_t> points;
   if (code == 1 || code == 2) {
@@ -153,7 +153,7 @@ bool Object3do::ParseUntaggedRecord(std::uint32_t at, int code) {
       if (w(1) != 0) node.value = static_cast<std::int32_t>(w(1));
       break;
     case 4:
-      node.textureIndex = static_cast<std::int32_t>(w(1));
+      node.texture_index = static_cast<std::int32_t>(w(1));
       link(3, false);
       break;
     case 5: link(6, false); break;
@@ -179,8 +179,8 @@ bool Object3do::ParseUntaggedRecord(std::uint32_t at, int code) {
       break;
     case 16: link(1, false); break;
     case 17:
-      trackObject_ = true;
-      if (previous != nullptr) previous->listHead = &node;
+      track_object_ = true;
+      if (previous != nullptr) previous->list_head = &node;
       break;
     default:  // 1, 3, 12, 15: no children
       break;
@@ -195,7 +195,7 @@ std::uint32_t Object3do::UntaggedColour(std::uint32_t word) const {
 }
 
 void Object3do::WriteUntaggedNode(ObjectNode& node, bool reverse) {
-  const std::uint32_t r = node.sourceOffset;
+  const std::uint32_t r = node.source_offset;
   auto w = [&](std::size_t n) { return Field(r, 4 * n); };
   // A child word of 0 names no child in the splits that allow it.
   auto written = [&](std::size_t n, bool zero_is_none) {
@@ -205,28 +205,28 @@ void Object3do::WriteUntaggedNode(ObjectNode& node, bool reverse) {
   switch (node.code) {
     case 1: {
       WritePolygon(node, false, UntaggedColour(w(1)), reverse);
-      if (isTrackObject() && node.planeIndex > 0 && !node.sectionFlag) {
-        const std::int32_t polygon = node.outputOffset;
-        node.outputOffset = MarkExtraNode();
+      if (is_track_object() && node.plane_index > 0 && !node.section_flag) {
+        const std::int32_t polygon = node.output_offset;
+        node.output_offset = MarkExtraNode();
         o->U32(kOpPlaneGuard);
-        o->I32(node.planeIndex);
+        o->I32(node.plane_index);
         o->I32(polygon);
       }
       break;
     }
     case 2: {
-      const bool textured = node.textureIndex >= 0 &&
-                            static_cast<std::size_t>(node.textureIndex) < textures_.size();
+      const bool textured = node.texture_index >= 0 &&
+                            static_cast<std::size_t>(node.texture_index) < textures_.size();
       WritePolygon(node, textured, PaletteColour(w(2) & 0xFF), reverse);
       if (textured && node.value >= 256) {
-        WriteExtraAttribute(node.outputOffset, textures_[node.textureIndex].stringOffset, 20,
+        WriteExtraAttribute(node.output_offset, textures_[node.texture_index].string_offset, 20,
                             node);
       }
       break;
     }
     case 3: {
-      if (w(3) >= spriteNames_.size()) break;
-      const NameRecord& sprite = spriteNames_[w(3)];
+      if (w(3) >= sprite_names_.size()) break;
+      const NameRecord& sprite = sprite_names_[w(3)];
       const double size = sprite.width != 0 ? static_cast<std::int32_t>(w(2)) * sprite.height *
                                                   1.3 / (sprite.width * kUnitsPerMetre)
                                             : 0.0;
@@ -234,7 +234,7 @@ void Object3do::WriteUntaggedNode(ObjectNode& node, bool reverse) {
       o->U32(kOpwordSprite);
       o->I32(vertices_[node.points[0]].index);
       o->I32(-1);
-      o->U32(sprite.stringOffset);
+      o->U32(sprite.string_offset);
       o->F32(static_cast<float>(size));
       o->U32(kSpriteTail);
       break;
@@ -242,16 +242,16 @@ void Object3do::WriteUntaggedNode(ObjectNode& node, bool reverse) {
     case 4: {
       if (node.children.size() != 1) break;
       const NameRecord& texture = textures_[w(1)];
-      const std::int32_t child = node.children.front()->outputOffset;
+      const std::int32_t child = node.children.front()->output_offset;
       MarkNode(node);
       o->U32(kOpAttribute);
       o->I32(child);
       o->U32(5);
-      o->U32(texture.stringOffset);
+      o->U32(texture.string_offset);
       o->U32(MappedTextureValue(texture.value));
       break;
     }
-    case 5: node.outputOffset = written(6, false); break;
+    case 5: node.output_offset = written(6, false); break;
     case 6: case 10: {
       const std::int32_t children[] = {written(6, true), written(7, true)};
       WriteSplit(node, node.code == 6 ? kOpSplit2 : kOpSplit2Track, children);
@@ -275,10 +275,10 @@ void Object3do::WriteUntaggedNode(ObjectNode& node, bool reverse) {
     case 15: {
       const std::int64_t number = std::llabs(static_cast<std::int64_t>(
                                       static_cast<std::int32_t>(w(7)))) - 1;
-      if (number < 0 || static_cast<std::uint64_t>(number) >= objectNames_.size()) break;
+      if (number < 0 || static_cast<std::uint64_t>(number) >= object_names_.size()) break;
       const std::int32_t reference = MarkExtraNode();
       o->U32(kOpObjectRef);
-      o->U32(objectNames_[number].stringOffset);
+      o->U32(object_names_[number].string_offset);
       o->U32(0);
       std::int32_t words[6];
       for (int i = 0; i < 6; ++i) words[i] = static_cast<std::int32_t>(w(1 + i));

@@ -6,7 +6,7 @@ namespace velmora {
 class Object3do;
 
 // The writer of the track object: the object that holds the track-section lists
-// (Object3do::isTrackObject, with its sections in sectionNodes() and sectionStarts()).
+// (Object3do::is_track_object, with its sections in section_nodes() and section_starts()).
 // WriteGpl calls BuildTrackSections before any node is written (the planes are built, the
 // vertices not yet converted) and WriteTrackObjectNodes for the node stream.
 //

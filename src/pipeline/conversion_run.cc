@@ -75,9 +75,9 @@ const CarriedFile& CarriedFileOf(std::string_view resource) {
   return kCarriedFiles.front();
 }
 
-bool RaceLineHasSize(const fs::path& srcDir, std::string_view sourceTrack, std::uintmax_t size) {
+bool RaceLineHasSize(const fs::path& src_dir, std::string_view source_track, std::uintmax_t size) {
   std::optional<std::uintmax_t> found =
-      FileSize(srcDir / "Tracks" / std::string(sourceTrack) / "race.lp");
+      FileSize(src_dir / "Tracks" / std::string(source_track) / "race.lp");
   return found && *found == size;
 }
 
@@ -87,34 +87,34 @@ ConversionRun::ConversionRun(TrackConverter& converter, RunRequest request)
     : converter_(converter),
       workspace_(converter.workspace()),
       request_(std::move(request)),
-      trackFileConversion_(converter.services().settings.TrackFileConversion()),
-      sourceArchive_(converter.services().messages) {}
+      track_file_conversion_(converter.services().settings.TrackFileConversion()),
+      source_archive_(converter.services().messages) {}
 
 ConversionRun::~ConversionRun() = default;
 
-std::string ConversionRun::NSeriesGplTrack(const fs::path& srcDir, std::string_view sourceTrack) {
-  if (EqualsIgnoreCase(sourceTrack, "watglen")) return "Glen";
-  if (EqualsIgnoreCase(sourceTrack, "searspt") &&
-      RaceLineHasSize(srcDir, sourceTrack, kSearsNewRaceLineSize)) {
+std::string ConversionRun::NSeriesGplTrack(const fs::path& src_dir, std::string_view source_track) {
+  if (EqualsIgnoreCase(source_track, "watglen")) return "Glen";
+  if (EqualsIgnoreCase(source_track, "searspt") &&
+      RaceLineHasSize(src_dir, source_track, kSearsNewRaceLineSize)) {
     return "Searsnew";
   }
-  if (EqualsIgnoreCase(sourceTrack, "atlanta") &&
-      RaceLineHasSize(srcDir, sourceTrack, kAtlanta70RaceLineSize)) {
+  if (EqualsIgnoreCase(source_track, "atlanta") &&
+      RaceLineHasSize(src_dir, source_track, kAtlanta70RaceLineSize)) {
     return "atlan70";
   }
-  return std::string(sourceTrack);
+  return std::string(source_track);
 }
 
 bool ConversionRun::RunCart() {
-  StartOutput(BaseFolderOf(request_.sourceTrack));
+  StartOutput(BaseFolderOf(request_.source_track));
   UnpackSource();
   SetProgressRange();
-  LoadPalette(tmpFolder_ / "sunny.pcx", 0);
+  LoadPalette(tmp_folder_ / "sunny.pcx", 0);
   if (!PlaceTemplate(/*cart=*/true)) return false;
-  if (trackFileConversion_ == 1 && !ConvertSourceTrackFile()) return false;
+  if (track_file_conversion_ == 1 && !ConvertSourceTrackFile()) return false;
   if (!PrepareGeometry()) return false;
   Step();
-  workspace_.AddToPack(GplTrackFile(gplTrack_ + ".trk"));
+  workspace_.AddToPack(GplTrackFile(gpl_track_ + ".trk"));
   if (!ExtractCarriedFiles(kCartCarriedOrder)) return false;
   ConvertRacingLines();
   Step();  // the patch set is made here and applied after the page images
@@ -124,7 +124,7 @@ bool ConversionRun::RunCart() {
   CopyStandardFiles(kCartMexicoOrder);
   Step();
   workspace_.ExtractResource("PAGE2_PBF", "page2.pbf", true);
-  converter_.MakePageImages(workspace_.outputFolder(), gplTrack_);
+  converter_.MakePageImages(workspace_.output_folder(), gpl_track_);
   ApplyPatchesReported();
   PackStandardFiles();
   Step();
@@ -136,24 +136,24 @@ bool ConversionRun::RunCart() {
 }
 
 bool ConversionRun::RunNSeries() {
-  StartOutput(NSeriesGplTrack(request_.srcDir, request_.sourceTrack));
+  StartOutput(NSeriesGplTrack(request_.src_dir, request_.source_track));
   if (!PlaceTemplate(/*cart=*/false)) return false;
   UnpackSource();
   if (!ExtractCarriedFiles(kNSeriesCarriedOrder)) return false;
   SetProgressRange();
-  LoadPalette(tmpFolder_ / "sunny.pcx", 1);
-  if (trackFileConversion_ == 1 && !ConvertSourceTrackFile()) return false;
+  LoadPalette(tmp_folder_ / "sunny.pcx", 1);
+  if (track_file_conversion_ == 1 && !ConvertSourceTrackFile()) return false;
   if (!PrepareGeometry()) return false;
-  workspace_.AddToPack(GplTrackFile(gplTrack_ + ".trk"));
+  workspace_.AddToPack(GplTrackFile(gpl_track_ + ".trk"));
   ConvertRacingLines();
   ApplyPatches();  // the first pass reports nothing
   Step();
-  ConvertTexturePass(".mip", request_.sixteenBitSky);
+  ConvertTexturePass(".mip", request_.sixteen_bit_sky);
   ConvertObjectPass();
   ConvertSpritePass(".srb");
   CopyStandardFiles(kNSeriesMexicoOrder);
   workspace_.ExtractResource("PAGE2_PBF", "page2.pbf", true);
-  converter_.MakePageImages(workspace_.outputFolder(), gplTrack_);
+  converter_.MakePageImages(workspace_.output_folder(), gpl_track_);
   ApplyPatchesReported();
   Step();
   PackStandardFiles();
@@ -164,38 +164,38 @@ bool ConversionRun::RunNSeries() {
   return true;
 }
 
-void ConversionRun::StartOutput(std::string gplTrack) {
-  gplTrack_ = std::move(gplTrack);
-  workspace_.setTrackName(gplTrack_);
-  const fs::path folder = request_.gplDir / "Tracks" / gplTrack_;
+void ConversionRun::StartOutput(std::string gpl_track) {
+  gpl_track_ = std::move(gpl_track);
+  workspace_.set_track_name(gpl_track_);
+  const fs::path folder = request_.gpl_dir / "Tracks" / gpl_track_;
   CreateFolder(folder);  // an existing folder is fine; a missing Tracks folder shows up later
   // GPL folders spell "Tracks" in any case: the output goes to the spelling on disk.
-  workspace_.setOutputFolder(ResolveExisting(folder).value_or(folder));
-  srcTrackFolder_ = request_.srcDir / "Tracks" / request_.sourceTrack;
+  workspace_.set_output_folder(ResolveExisting(folder).value_or(folder));
+  src_track_folder_ = request_.src_dir / "Tracks" / request_.source_track;
 }
 
 void ConversionRun::UnpackSource() {
-  sourceArchive_.Open(srcTrackFolder_ / (request_.sourceTrack + ".dat"));
-  sourceArchive_.Extract();
-  tmpFolder_ = sourceArchive_.FolderPath();
+  source_archive_.Open(src_track_folder_ / (request_.source_track + ".dat"));
+  source_archive_.Extract();
+  tmp_folder_ = source_archive_.folder_path();
 }
 
 void ConversionRun::SetProgressRange() {
   if (request_.progress == nullptr) return;
   // The range counts the folder's entries as the platform lists them, "." and ".." included.
-  const std::size_t entries = FolderExists(tmpFolder_) ? CountEntries(tmpFolder_) + 2 : 0;
+  const std::size_t entries = FolderExists(tmp_folder_) ? CountEntries(tmp_folder_) + 2 : 0;
   request_.progress->SetRange(0, static_cast<int>(entries % 65536));
   request_.progress->SetPosition(2);
 }
 
 bool ConversionRun::PlaceTemplate(bool cart) {
-  if (workspace_.ExtractResource(gplTrack_ + "_N4T", gplTrack_ + ".trk", true)) return true;
+  if (workspace_.ExtractResource(gpl_track_ + "_N4T", gpl_track_ + ".trk", true)) return true;
   MessageSink& messages = converter_.services().messages;
   if (cart) {
     messages.Show(kTemplateMissing);
-    return trackFileConversion_ != 0;
+    return track_file_conversion_ != 0;
   }
-  if (trackFileConversion_ != 0) return true;
+  if (track_file_conversion_ != 0) return true;
   messages.Show(kTemplateMissing);
   return false;
 }
@@ -206,27 +206,27 @@ bool ConversionRun::ExtractCarriedFiles(std::span<const std::string_view> order)
     if (!workspace_.ExtractResource(file.resource, file.file, true)) return false;
     if (file.resource == kGroove.resource) {
       // The groove texture is converted with the track's own textures.
-      CopyFileReplacing(GplTrackFile(file.file), tmpFolder_ / file.file);
+      CopyFileReplacing(GplTrackFile(file.file), tmp_folder_ / file.file);
     }
   }
   return true;
 }
 
-void ConversionRun::ConvertTexturePass(std::string_view extension, bool sixteenBit) {
+void ConversionRun::ConvertTexturePass(std::string_view extension, bool sixteen_bit) {
   const bool pcx = extension == ".pcx";
-  for (const fs::path& source : ListFiles(tmpFolder_, extension)) {
+  for (const fs::path& source : ListFiles(tmp_folder_, extension)) {
     // Only 24-bit PCX pictures are textures; the others are not counted either.
     if (pcx && !IsTrueColourPcx(source)) continue;
     const fs::path output = GplTrackFile(source.stem().string() + ".mip");
-    if (ConvertTexture(source, output, sixteenBit)) workspace_.AddToPack(output);
+    if (ConvertTexture(source, output, sixteen_bit)) workspace_.AddToPack(output);
     Step();
   }
 }
 
 void ConversionRun::ConvertObjectPass() {
-  for (const fs::path& source : ListFiles(tmpFolder_, ".3do")) {
+  for (const fs::path& source : ListFiles(tmp_folder_, ".3do")) {
     std::string title = source.stem().string();
-    if (EqualsIgnoreCase(title, request_.sourceTrack)) title = gplTrack_;
+    if (EqualsIgnoreCase(title, request_.source_track)) title = gpl_track_;
     const fs::path output = GplTrackFile(title + ".3do");
     if (ConvertObject(source, output)) workspace_.AddToPack(output);
     Step();
@@ -234,7 +234,7 @@ void ConversionRun::ConvertObjectPass() {
 }
 
 void ConversionRun::ConvertSpritePass(std::string_view extension) {
-  for (const fs::path& source : ListFiles(tmpFolder_, extension)) {
+  for (const fs::path& source : ListFiles(tmp_folder_, extension)) {
     const fs::path output = GplTrackFile(source.stem().string() + ".srb");
     if (ConvertSprite(source, output)) workspace_.AddToPack(output);
     Step();
@@ -242,18 +242,18 @@ void ConversionRun::ConvertSpritePass(std::string_view extension) {
 }
 
 void ConversionRun::CopyStandardFiles(std::span<const std::string_view> order) {
-  mexicoArchive_.emplace(converter_.services().messages);
-  mexicoArchive_->Open(request_.gplDir / "tracks" / "mexico" / "mexico.dat");
-  mexicoArchive_->Extract();
+  mexico_archive_.emplace(converter_.services().messages);
+  mexico_archive_->Open(request_.gpl_dir / "tracks" / "mexico" / "mexico.dat");
+  mexico_archive_->Extract();
   for (std::string_view name : order) {
-    CopyFileReplacing(mexicoArchive_->ExtractedPath(name), GplTrackFile(name));
+    CopyFileReplacing(mexico_archive_->ExtractedPath(name), GplTrackFile(name));
   }
 }
 
 void ConversionRun::ApplyPatchesReported() {
   if (ApplyPatches() != 0) return;
   MessageSink& messages = converter_.services().messages;
-  messages.Show("No Patch Files Found for " + gplTrack_);
+  messages.Show("No Patch Files Found for " + gpl_track_);
   messages.Show("Check your installation of the converter");
 }
 
@@ -264,7 +264,7 @@ void ConversionRun::PackStandardFiles() {
 void ConversionRun::WriteTrackIniIfMissing() {
   if (FileExists(GplTrackFile("track.ini"))) return;
   workspace_.ExtractResource("N2N4TEMP_INI", "temp.ini", false);
-  WriteTrackIni(srcTrackFolder_ / (request_.sourceTrack + ".txt"), GplTrackFile("temp.ini"),
+  WriteTrackIni(src_track_folder_ / (request_.source_track + ".txt"), GplTrackFile("temp.ini"),
                 GplTrackFile("track.ini"));
   RemoveFile(GplTrackFile("temp.ini"));
 }
@@ -274,7 +274,7 @@ void ConversionRun::Step() {
 }
 
 fs::path ConversionRun::GplTrackFile(std::string_view name) const {
-  return workspace_.outputFolder() / name;
+  return workspace_.output_folder() / name;
 }
 
 }  // namespace velmora

@@ -20,11 +20,11 @@ class ConversionWorkspace;
 
 // The arguments of one pipeline call.
 struct RunRequest {
-  std::filesystem::path srcDir;
-  std::filesystem::path gplDir;
-  std::string sourceTrack;
-  bool keepSkidMarks = false;
-  bool sixteenBitSky = false;  // N2, N3 and NL only
+  std::filesystem::path src_dir;
+  std::filesystem::path gpl_dir;
+  std::string source_track;
+  bool keep_skid_marks = false;
+  bool sixteen_bit_sky = false;  // N2, N3 and NL only
   ProgressSink* progress = nullptr;
 };
 
@@ -48,17 +48,17 @@ class ConversionRun {
   // The track every stage after the geometry asks (T2); null before it is loaded.
   const TrackGeometry* track() const { return t2_ ? &*t2_ : nullptr; }
 
-  static std::string NSeriesGplTrack(const std::filesystem::path& srcDir,
-                                     std::string_view sourceTrack);
+  static std::string NSeriesGplTrack(const std::filesystem::path& src_dir,
+                                     std::string_view source_track);
 
  private:
   // Steps shared by both pipelines.
-  void StartOutput(std::string gplTrack);
+  void StartOutput(std::string gpl_track);
   void UnpackSource();
   void SetProgressRange();
   bool PlaceTemplate(bool cart);
   bool ExtractCarriedFiles(std::span<const std::string_view> order);
-  void ConvertTexturePass(std::string_view extension, bool sixteenBit);
+  void ConvertTexturePass(std::string_view extension, bool sixteen_bit);
   void ConvertObjectPass();
   void ConvertSpritePass(std::string_view extension);
   void CopyStandardFiles(std::span<const std::string_view> order);
@@ -77,11 +77,11 @@ class ConversionRun {
   void ConvertRacingLines();
   int ApplyPatches();
   bool ConvertTexture(const std::filesystem::path& source, const std::filesystem::path& output,
-                      bool sixteenBit);
+                      bool sixteen_bit);
   bool ConvertObject(const std::filesystem::path& source, const std::filesystem::path& output);
   bool ConvertSprite(const std::filesystem::path& source, const std::filesystem::path& output);
   void WriteTrackIni(const std::filesystem::path& description,
-                     const std::filesystem::path& workingIni,
+                     const std::filesystem::path& working_ini,
                      const std::filesystem::path& destination);
   void AddSeasons();
 
@@ -89,22 +89,22 @@ class ConversionRun {
   ConversionWorkspace& workspace_;
   RunRequest request_;
   // The option "N2N4TrkConvert", read once per run.
-  int trackFileConversion_ = 0;
-  std::string gplTrack_;
-  std::filesystem::path srcTrackFolder_;
-  std::filesystem::path tmpFolder_;
+  int track_file_conversion_ = 0;
+  std::string gpl_track_;
+  std::filesystem::path src_track_folder_;
+  std::filesystem::path tmp_folder_;
 
   // Released in the reverse of this order when the run ends: mexico archive, patch set,
   // racing lines, T2, T1, source archive.
-  TrackArchive sourceArchive_;
+  TrackArchive source_archive_;
   // T1: the track file placed in the GPL track folder; T2: its GPL-layout copy in the
   // temporary folder, the track every later stage asks.
   std::optional<TrackGeometry> t1_;
   std::optional<TrackGeometry> t2_;
-  std::optional<RacingLines> racingLines_;
+  std::optional<RacingLines> racing_lines_;
   TexturePalette palette_;
   // Patch stage state goes here.
-  std::optional<TrackArchive> mexicoArchive_;
+  std::optional<TrackArchive> mexico_archive_;
 };
 
 }  // namespace velmora

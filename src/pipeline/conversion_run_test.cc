@@ -20,8 +20,8 @@ namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::Bytes;
-using testing::MemberBytes;
+using testkit::Bytes;
+using testkit::MemberBytes;
 
 constexpr std::string_view kNoTemplate = "";
 constexpr std::string_view kPatchMessage1 = "No Patch Files Found for ";
@@ -48,12 +48,12 @@ class ConversionRunTest : public ::testing::Test {
  protected:
   enum class Pipeline { kCart, kNSeries };
 
-  void SetUp() override { testing::WriteGplInstallation(gpl_); }
+  void SetUp() override { testkit::WriteGplInstallation(gpl_); }
 
   // Source track `folder` of the CART layout (or N-series: same layout on disk).
   void AddSourceTrack(const std::string& folder, std::vector<MemberBytes> members = {},
                       std::vector<MemberBytes> loose = {}) {
-    testing::WriteSourceTrack(src_, {folder, std::move(members), std::move(loose), "Tracks"});
+    testkit::WriteSourceTrack(src_, {folder, std::move(members), std::move(loose), "Tracks"});
   }
   void SetOption(int value) { settings_.WriteInt(kOptionsSection, kTrackFileConversionKey, value); }
 
@@ -66,7 +66,7 @@ class ConversionRunTest : public ::testing::Test {
         pipeline == Pipeline::kCart
             ? converter.ConvertCart(src_, gpl_, track, false, progress)
             : converter.ConvertNSeries(src_, gpl_, track, false, false, progress);
-    pack_list_ = Names(converter.workspace().packList());
+    pack_list_ = Names(converter.workspace().pack_list());
     return finished;
   }
 
@@ -123,9 +123,9 @@ TEST_F(ConversionRunTest, MissingTemplateMessagesDependOnTheOption) {
       {Pipeline::kNSeries, 1, true, {lookup, patches1, patches2}},
       {Pipeline::kNSeries, 2, false, {lookup, no_track_file}},
   };
-  testing::WriteCarriedResourcesFolder(resources_, kNoTemplate);
+  testkit::WriteCarriedResourcesFolder(resources_, kNoTemplate);
   std::vector<MemberBytes> members, loose;
-  testing::AddSampleTrackFiles("detroit", members, loose);
+  testkit::AddSampleTrackFiles("detroit", members, loose);
   AddSourceTrack("detroit", members, loose);
   for (const Row& row : rows) {
     SCOPED_TRACE(::testing::Message() << (row.pipeline == Pipeline::kCart ? "cart" : "n-series")
@@ -138,7 +138,7 @@ TEST_F(ConversionRunTest, MissingTemplateMessagesDependOnTheOption) {
 }
 
 TEST_F(ConversionRunTest, FullCartRunPacksInTheRunsOrder) {
-  testing::WriteCarriedResourcesFolder(resources_, "detroit");
+  testkit::WriteCarriedResourcesFolder(resources_, "detroit");
   AddSourceTrack("dethq", {{"sunny.pcx", PcxHeader(1)},
                            {"dethq.3do", Bytes("object")},
                            {"wall.mip", Bytes("texture")},
@@ -165,11 +165,11 @@ TEST_F(ConversionRunTest, FullCartRunPacksInTheRunsOrder) {
   ASSERT_TRUE(pack.Open(track_folder / "detroit.dat"));
   ASSERT_TRUE(pack.Extract());
   EXPECT_EQ(*ReadFileBytes(pack.ExtractedPath("groove.mip")), Bytes("mexico:groove.mip"));
-  EXPECT_EQ(*ReadFileBytes(pack.ExtractedPath("detroit.trk")), testing::BuildTemplateTrackFile());
+  EXPECT_EQ(*ReadFileBytes(pack.ExtractedPath("detroit.trk")), testkit::BuildTemplateTrackFile());
 }
 
 TEST_F(ConversionRunTest, FullNSeriesRunWritesTheCarriedFilesInItsOwnOrder) {
-  testing::WriteCarriedResourcesFolder(resources_, "Glen");
+  testkit::WriteCarriedResourcesFolder(resources_, "Glen");
   AddSourceTrack("watglen", {{"watglen.3do", Bytes("object")}});
   ASSERT_TRUE(Run(Pipeline::kNSeries, "watglen"));
   EXPECT_EQ(messages_.messages(),
@@ -187,7 +187,7 @@ TEST_F(ConversionRunTest, FullNSeriesRunWritesTheCarriedFilesInItsOwnOrder) {
 TEST_F(ConversionRunTest, StoppedRunLeavesNoListedFileAndNoPack) {
   // The template and two carried files are there; the third carried file is missing.
   fs::create_directories(resources_);
-  WriteFileBytes(resources_ / "DETROIT_N4T", testing::BuildTemplateTrackFile());
+  WriteFileBytes(resources_ / "DETROIT_N4T", testkit::BuildTemplateTrackFile());
   WriteFileText(resources_ / "N2GROOVE_MIP", "groove");
   WriteFileText(resources_ / "N4BLANK_3DO", "blank");
   AddSourceTrack("detroit");
@@ -201,7 +201,7 @@ TEST_F(ConversionRunTest, StoppedRunLeavesNoListedFileAndNoPack) {
 
 TEST_F(ConversionRunTest, GplFolderWithoutTracksFolderStops) {
   fs::remove_all(gpl_ / "tracks");
-  testing::WriteCarriedResourcesFolder(resources_, "detroit");
+  testkit::WriteCarriedResourcesFolder(resources_, "detroit");
   AddSourceTrack("dethq");
   EXPECT_FALSE(Run(Pipeline::kCart, "dethq"));
   EXPECT_EQ(messages_.messages(),
@@ -212,7 +212,7 @@ TEST_F(ConversionRunTest, GplFolderWithoutTracksFolderStops) {
 }
 
 TEST_F(ConversionRunTest, ProgressCountsTheArchiveAndStepsPerFile) {
-  testing::WriteCarriedResourcesFolder(resources_, "detroit");
+  testkit::WriteCarriedResourcesFolder(resources_, "detroit");
   // Ten members: the range is 0 .. 12 ("." and ".." count), starting at 2.
   const std::vector<MemberBytes> members = {
       {"sunny.pcx", PcxHeader(1)}, {"a.mip", Bytes("t")},       {"b.mi4", Bytes("t")},
@@ -220,7 +220,7 @@ TEST_F(ConversionRunTest, ProgressCountsTheArchiveAndStepsPerFile) {
       {"f.3do", Bytes("o")},       {"g.pmp", Bytes("s")},       {"h.pm4", Bytes("s")},
       {"i.srb", Bytes("s")}};
   AddSourceTrack("detroit", members);
-  testing::RecordingProgress cart;
+  testkit::RecordingProgress cart;
   ASSERT_TRUE(Run(Pipeline::kCart, "detroit", &cart));
   EXPECT_EQ(cart.low(), 0);
   EXPECT_EQ(cart.high(), 12);
@@ -229,7 +229,7 @@ TEST_F(ConversionRunTest, ProgressCountsTheArchiveAndStepsPerFile) {
   EXPECT_EQ(cart.steps(), 13);
   EXPECT_EQ(cart.position(), 15);
 
-  testing::RecordingProgress nseries;
+  testkit::RecordingProgress nseries;
   ASSERT_TRUE(Run(Pipeline::kNSeries, "detroit", &nseries));
   // The N series counts after the carried groove texture joined the unpacked files.
   EXPECT_EQ(nseries.high(), 13);
@@ -239,7 +239,7 @@ TEST_F(ConversionRunTest, ProgressCountsTheArchiveAndStepsPerFile) {
 }
 
 TEST_F(ConversionRunTest, ExistingTrackIniIsNeitherReplacedNorPacked) {
-  testing::WriteCarriedResourcesFolder(resources_, "detroit");
+  testkit::WriteCarriedResourcesFolder(resources_, "detroit");
   AddSourceTrack("detroit");
   const fs::path track_folder = gpl_ / "tracks" / "detroit";
   fs::create_directories(track_folder);
@@ -254,8 +254,8 @@ TEST_F(ConversionRunTest, ExistingTrackIniIsNeitherReplacedNorPacked) {
 
 TEST_F(ConversionRunTest, FoldersOfAnyCaseAreFound) {
   fs::rename(gpl_ / "tracks", gpl_ / "TRACKS");
-  testing::WriteCarriedResourcesFolder(resources_, "detroit");
-  testing::WriteSourceTrack(src_, {"DETHQ", {{"DETHQ.3DO", Bytes("o")}}, {}, "TRACKS"});
+  testkit::WriteCarriedResourcesFolder(resources_, "detroit");
+  testkit::WriteSourceTrack(src_, {"DETHQ", {{"DETHQ.3DO", Bytes("o")}}, {}, "TRACKS"});
   ASSERT_TRUE(Run(Pipeline::kCart, "dethq"));
   EXPECT_TRUE(fs::exists(gpl_ / "TRACKS" / "detroit" / "detroit.dat"));
   EXPECT_FALSE(fs::exists(gpl_ / "Tracks"));

@@ -19,7 +19,7 @@ std::optional<std::span<const std::uint8_t>> FindEmbeddedFile(const ResourceStor
 }
 
 ConversionWorkspace::~ConversionWorkspace() {
-  for (const fs::path& path : packList_) RemoveFile(path);
+  for (const fs::path& path : pack_list_) RemoveFile(path);
 }
 
 bool ConversionWorkspace::ExtractResource(std::string_view name, std::string_view file_name,
@@ -27,7 +27,7 @@ bool ConversionWorkspace::ExtractResource(std::string_view name, std::string_vie
   std::optional<std::span<const std::uint8_t>> bytes =
       FindEmbeddedFile(resources_, messages_, name);
   if (!bytes || bytes->empty()) return false;
-  const fs::path path = outputFolder_ / file_name;
+  const fs::path path = output_folder_ / file_name;
   RemoveFile(path);
   if (!WriteFileBytes(path, *bytes)) {
     messages_.Show("Failed To Open " + path.string() + " For Writing");
@@ -39,16 +39,16 @@ bool ConversionWorkspace::ExtractResource(std::string_view name, std::string_vie
 
 void ConversionWorkspace::AddToPack(const fs::path& path) {
   const std::string wanted = path.string();
-  for (const fs::path& listed : packList_) {
+  for (const fs::path& listed : pack_list_) {
     if (EqualsIgnoreCase(listed.string(), wanted)) return;
   }
-  packList_.push_back(path);
+  pack_list_.push_back(path);
 }
 
 bool ConversionWorkspace::WritePack() {
   std::vector<ArchiveMemberPlan> plan;
-  plan.reserve(packList_.size());
-  for (const fs::path& path : packList_) {
+  plan.reserve(pack_list_.size());
+  for (const fs::path& path : pack_list_) {
     std::optional<std::uintmax_t> size = FileSize(path);
     if (!size) {
       messages_.Show("Failed to open " + path.string());
@@ -57,16 +57,16 @@ bool ConversionWorkspace::WritePack() {
     plan.push_back({path.filename().string(), *size});
   }
 
-  const fs::path archive_path = outputFolder_ / (trackName_ + ".dat");
+  const fs::path archive_path = output_folder_ / (track_name_ + ".dat");
   std::string error;
   std::optional<TrackArchiveWriter> writer = TrackArchiveWriter::Create(plan, &error);
   if (!writer) {
     messages_.Show("Cannot write the track archive " + archive_path.string() + ": " + error);
     return false;
   }
-  for (std::size_t i = 0; i < packList_.size(); ++i) {
-    if (!ReadFileInto(packList_[i], writer->MemberData(i))) {
-      messages_.Show("Failed to open " + packList_[i].string());
+  for (std::size_t i = 0; i < pack_list_.size(); ++i) {
+    if (!ReadFileInto(pack_list_[i], writer->MemberData(i))) {
+      messages_.Show("Failed to open " + pack_list_[i].string());
       return false;
     }
   }

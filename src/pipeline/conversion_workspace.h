@@ -21,7 +21,7 @@ std::optional<std::span<const std::uint8_t>> FindEmbeddedFile(const ResourceStor
                                                               std::string_view name);
 
 // The output side of one conversion: the GPL track name, the GPL track folder, and the files
-// to pack into the track archive "<trackName>.dat" there. The files named in the pack list
+// to pack into the track archive "<track_name>.dat" there. The files named in the pack list
 // belong to the conversion: destroying the workspace deletes them, in list order, whether the
 // run finished, stopped early or never packed. Files never listed are left alone.
 class ConversionWorkspace {
@@ -32,13 +32,13 @@ class ConversionWorkspace {
   ConversionWorkspace(const ConversionWorkspace&) = delete;
   ConversionWorkspace& operator=(const ConversionWorkspace&) = delete;
 
-  const std::string& trackName() const { return trackName_; }
-  void setTrackName(std::string name) { trackName_ = std::move(name); }
-  const std::filesystem::path& outputFolder() const { return outputFolder_; }
-  void setOutputFolder(std::filesystem::path folder) { outputFolder_ = std::move(folder); }
-  const std::vector<std::filesystem::path>& packList() const { return packList_; }
+  const std::string& track_name() const { return track_name_; }
+  void set_track_name(std::string name) { track_name_ = std::move(name); }
+  const std::filesystem::path& output_folder() const { return output_folder_; }
+  void set_output_folder(std::filesystem::path folder) { output_folder_ = std::move(folder); }
+  const std::vector<std::filesystem::path>& pack_list() const { return pack_list_; }
 
-  // Writes the resource's bytes to outputFolder / file_name, and lists the file for packing
+  // Writes the resource's bytes to output_folder / file_name, and lists the file for packing
   // when `pack` is set. False when the resource is missing or empty or the file cannot be
   // created ("Failed To Open <path> For Writing").
   bool ExtractResource(std::string_view name, std::string_view file_name, bool pack);
@@ -47,7 +47,7 @@ class ConversionWorkspace {
   // listed already; the first spelling stays.
   void AddToPack(const std::filesystem::path& path);
 
-  // Writes every listed file, in list order, into outputFolder / (trackName + ".dat").
+  // Writes every listed file, in list order, into output_folder / (track_name + ".dat").
   // Nothing is written when a listed file cannot be read ("Failed to open <path>"), when the
   // list cannot be stored in an archive, or when the archive cannot be created.
   bool WritePack();
@@ -55,9 +55,9 @@ class ConversionWorkspace {
  private:
   MessageSink& messages_;
   const ResourceStore& resources_;
-  std::string trackName_;
-  std::vector<std::filesystem::path> packList_;
-  std::filesystem::path outputFolder_;
+  std::string track_name_;
+  std::vector<std::filesystem::path> pack_list_;
+  std::filesystem::path output_folder_;
 };
 
 }  // namespace velmora

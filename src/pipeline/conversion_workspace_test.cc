@@ -20,8 +20,8 @@ const EmbeddedFile kEmbedded[] = {{"N2GROOVE_MIP", kGroove}, {"EMPTY_MIP", {}}};
 class ConversionWorkspaceTest : public ::testing::Test {
  protected:
   ConversionWorkspaceTest() {
-    workspace_.setTrackName("detroit");
-    workspace_.setOutputFolder(folder_->path());
+    workspace_.set_track_name("detroit");
+    workspace_.set_output_folder(folder_->path());
   }
   fs::path WriteFile(const std::string& name, std::size_t size) {
     const fs::path path = folder_->path() / name;
@@ -70,12 +70,12 @@ TEST_F(ConversionWorkspaceTest, PackListIgnoresCaseAndKeepsTheFirstSpelling) {
   workspace_.AddToPack(first);
   workspace_.AddToPack(folder_->path() / "groove.mip");
   workspace_.AddToPack(folder_->path() / "GROOVE.MIP");
-  ASSERT_EQ(workspace_.packList(), std::vector<fs::path>{first});
+  ASSERT_EQ(workspace_.pack_list(), std::vector<fs::path>{first});
 
   // Extracting the same resource twice lists it once.
   ASSERT_TRUE(workspace_.ExtractResource("n2groove_mip", "groove.mip", true));
   ASSERT_TRUE(workspace_.ExtractResource("N2GROOVE_MIP", "groove.mip", true));
-  EXPECT_EQ(workspace_.packList().size(), 1u);
+  EXPECT_EQ(workspace_.pack_list().size(), 1u);
   EXPECT_EQ(*ReadFileBytes(folder_->path() / "groove.mip"),
             std::vector<std::uint8_t>(std::begin(kGroove), std::end(kGroove)));
 }
@@ -83,14 +83,14 @@ TEST_F(ConversionWorkspaceTest, PackListIgnoresCaseAndKeepsTheFirstSpelling) {
 TEST_F(ConversionWorkspaceTest, ExtractResourceFailures) {
   EXPECT_FALSE(workspace_.ExtractResource("GLEN_N4T", "Glen.trk", true));
   EXPECT_FALSE(workspace_.ExtractResource("EMPTY_MIP", "empty.mip", true));  // silent
-  workspace_.setOutputFolder(folder_->path() / "missing");
+  workspace_.set_output_folder(folder_->path() / "missing");
   EXPECT_FALSE(workspace_.ExtractResource("N2GROOVE_MIP", "groove.mip", true));
   EXPECT_EQ(messages_.messages(),
             (std::vector<std::string>{
                 "Failed to find resource GLEN_N4T",
                 "Failed To Open " + (folder_->path() / "missing" / "groove.mip").string() +
                     " For Writing"}));
-  EXPECT_TRUE(workspace_.packList().empty());
+  EXPECT_TRUE(workspace_.pack_list().empty());
 }
 
 TEST_F(ConversionWorkspaceTest, UnreadableListedFileWritesNoPack) {

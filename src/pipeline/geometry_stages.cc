@@ -14,21 +14,21 @@ namespace fs = std::filesystem;
 // newest layout, replaces the template in the GPL track folder. A source track without a
 // usable track file stops the run: there would be no track to convert against.
 bool ConversionRun::ConvertSourceTrackFile() {
-  const std::string name = request_.sourceTrack + ".trk";
+  const std::string name = request_.source_track + ".trk";
   MessageSink& messages = converter_.services().messages;
-  if (tmpFolder_.empty()) {
+  if (tmp_folder_.empty()) {
     messages.Show("Cannot convert the track file " + name +
                   ": the source track's archive could not be unpacked");
     return false;
   }
-  const fs::path path = tmpFolder_ / name;
+  const fs::path path = tmp_folder_ / name;
   TrackGeometry source;
   if (!source.Load(path)) {
     messages.Show("Cannot convert the track file " + path.string() + ": " + source.error());
     return false;
   }
   // A file that cannot be written leaves the template (if any) in place.
-  WriteNewestLayout(source, GplTrackFile(gplTrack_ + ".trk"));
+  WriteNewestLayout(source, GplTrackFile(gpl_track_ + ".trk"));
   return true;
 }
 
@@ -37,15 +37,15 @@ bool ConversionRun::ConvertSourceTrackFile() {
 // rather than read back. False, after a message naming the file, stops the run.
 bool ConversionRun::PrepareGeometry() {
   MessageSink& messages = converter_.services().messages;
-  const fs::path placed = GplTrackFile(gplTrack_ + ".trk");
+  const fs::path placed = GplTrackFile(gpl_track_ + ".trk");
   t1_.emplace();
   if (!t1_->Load(placed)) {
     messages.Show("Cannot load the track file " + placed.string() + ": " + t1_->error());
     return false;
   }
-  const fs::path converted = tmpFolder_ / (gplTrack_ + ".trk");
+  const fs::path converted = tmp_folder_ / (gpl_track_ + ".trk");
   std::vector<std::uint8_t> bytes = GplLayoutBytes(*t1_);
-  if (!tmpFolder_.empty() && !WriteFileBytes(converted, bytes)) {
+  if (!tmp_folder_.empty() && !WriteFileBytes(converted, bytes)) {
     messages.Show("Cannot write the track file " + converted.string());
     return false;
   }
@@ -59,9 +59,9 @@ bool ConversionRun::PrepareGeometry() {
 
 // The six racing lines, resampled to the track's length, into the GPL track folder.
 void ConversionRun::ConvertRacingLines() {
-  racingLines_.emplace(converter_.services().messages);
+  racing_lines_.emplace(converter_.services().messages);
   if (t2_ && t2_->loaded()) {
-    racingLines_->ConvertAll(srcTrackFolder_, workspace_.outputFolder(), *t2_);
+    racing_lines_->ConvertAll(src_track_folder_, workspace_.output_folder(), *t2_);
   }
 }
 

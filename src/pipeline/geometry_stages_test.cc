@@ -28,18 +28,18 @@ class GeometryStagesTest : public ::testing::TestWithParam<bool> {
   void SetUp() override {
     root_ = TempFolder::Create("stages");
     ASSERT_TRUE(root_);
-    testing::WriteGplInstallation(Gpl());
+    testkit::WriteGplInstallation(Gpl());
   }
   fs::path Source() const { return root_->path() / "source"; }
   fs::path Gpl() const { return root_->path() / "gpl"; }
   fs::path Resources() const { return root_->path() / "resources"; }
 
-  void WriteTrack(bool withTrackFile) {
-    testing::SourceTrack track;
+  void WriteTrack(bool with_track_file) {
+    testkit::SourceTrack track;
     track.folder = "kestrel";
-    testing::AddSampleTrackFiles("kestrel", track.members, track.loose);
-    if (!withTrackFile) track.members.clear();
-    testing::WriteSourceTrack(Source(), track);
+    testkit::AddSampleTrackFiles("kestrel", track.members, track.loose);
+    if (!with_track_file) track.members.clear();
+    testkit::WriteSourceTrack(Source(), track);
   }
 
   // Runs the pipeline of the parameter (true: CART/ICR2) with N2N4TrkConvert at `option`.
@@ -67,11 +67,11 @@ class GeometryStagesTest : public ::testing::TestWithParam<bool> {
 
 TEST_P(GeometryStagesTest, TemplateTrackGivesRacingLinesAndPackedTrack) {
   WriteTrack(true);
-  testing::WriteCarriedResourcesFolder(Resources(), "kestrel");
+  testkit::WriteCarriedResourcesFolder(Resources(), "kestrel");
   ASSERT_TRUE(Run(0));
   const fs::path folder = Gpl() / "tracks" / "kestrel";
   TrackGeometry templ;
-  ASSERT_TRUE(templ.LoadBytes(testing::BuildTemplateTrackFile(), "kestrel.trk"));
+  ASSERT_TRUE(templ.LoadBytes(testkit::BuildTemplateTrackFile(), "kestrel.trk"));
   for (const char* name : {"Race.lp", "pit.lp", "pass1.lp", "pass2.lp", "maxrace.lp",
                            "minrace.lp"}) {
     SCOPED_TRACE(name);
@@ -87,12 +87,12 @@ TEST_P(GeometryStagesTest, TemplateTrackGivesRacingLinesAndPackedTrack) {
   ASSERT_TRUE(pack.Extract(".trk"));
   std::optional<std::vector<std::uint8_t>> packed = ReadFileBytes(pack.ExtractedPath("kestrel.trk"));
   ASSERT_TRUE(packed);
-  EXPECT_EQ(*packed, testing::BuildTemplateTrackFile());
+  EXPECT_EQ(*packed, testkit::BuildTemplateTrackFile());
 }
 
 TEST_P(GeometryStagesTest, OptionOneConvertsTheSourceTrackFile) {
   WriteTrack(true);
-  testing::WriteCarriedResourcesFolder(Resources(), "");  // no template
+  testkit::WriteCarriedResourcesFolder(Resources(), "");  // no template
   ASSERT_TRUE(Run(1));
   const fs::path folder = Gpl() / "tracks" / "kestrel";
   TrackArchive pack(messages_);
@@ -106,7 +106,7 @@ TEST_P(GeometryStagesTest, OptionOneConvertsTheSourceTrackFile) {
 
 TEST_P(GeometryStagesTest, MissingSourceTrackFileStopsWithItsName) {
   WriteTrack(false);
-  testing::WriteCarriedResourcesFolder(Resources(), "");
+  testkit::WriteCarriedResourcesFolder(Resources(), "");
   EXPECT_FALSE(Run(1));
   EXPECT_TRUE(Shown("Cannot convert the track file ", "kestrel.trk: it cannot be read"));
   EXPECT_FALSE(FileExists(Gpl() / "tracks" / "kestrel" / "Race.lp"));
@@ -114,8 +114,8 @@ TEST_P(GeometryStagesTest, MissingSourceTrackFileStopsWithItsName) {
 
 TEST_P(GeometryStagesTest, DamagedTemplateStopsWithItsName) {
   WriteTrack(true);
-  testing::WriteCarriedResourcesFolder(Resources(), "kestrel");
-  ASSERT_TRUE(WriteFileBytes(Resources() / "KESTREL_N4T.trk", testing::Bytes("KART")));
+  testkit::WriteCarriedResourcesFolder(Resources(), "kestrel");
+  ASSERT_TRUE(WriteFileBytes(Resources() / "KESTREL_N4T.trk", testkit::Bytes("KART")));
   EXPECT_FALSE(Run(0));
   EXPECT_TRUE(Shown("Cannot load the track file ",
                     "kestrel.trk: it is shorter than its 28-byte header"));

@@ -17,10 +17,10 @@ void ConversionRun::LoadPalette(const fs::path& path, int mode) { palette_.Load(
 // Each returns whether the source file was loaded, and so whether its output is packed. Each
 // image lives only while its file is converted.
 bool ConversionRun::ConvertTexture(const fs::path& source, const fs::path& output,
-                                   bool sixteenBit) {
+                                   bool sixteen_bit) {
   std::optional<TextureImage> image = LoadTexture(source);
   if (!image) return false;
-  velmora::ConvertTexture(*image, palette_, output, sixteenBit);
+  velmora::ConvertTexture(*image, palette_, output, sixteen_bit);
   return true;
 }
 

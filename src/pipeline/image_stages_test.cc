@@ -36,13 +36,13 @@ class ImagePassesTest : public ::testing::Test {
     for (const char* name : {"N4BLANK_3DO", "_TIRE_3DO", "_HAY_3DO", "_CONE_3DO"}) {
       WriteFileText(root_ / "resources" / name, std::string("resource:") + name);
     }
-    WriteFileBytes(root_ / "resources" / "KESTREL_N4T", testing::BuildTemplateTrackFile());
-    testing::WriteGplInstallation(root_ / "gpl");
+    WriteFileBytes(root_ / "resources" / "KESTREL_N4T", testkit::BuildTemplateTrackFile());
+    testkit::WriteGplInstallation(root_ / "gpl");
   }
 
   std::vector<std::string> PackedImages(const ConversionWorkspace& workspace) const {
     std::vector<std::string> names;
-    for (const fs::path& path : workspace.packList()) {
+    for (const fs::path& path : workspace.pack_list()) {
       const std::string ext = path.extension().string();
       if (ext == ".mip" || ext == ".srb") names.push_back(path.filename().string());
     }
@@ -54,21 +54,21 @@ class ImagePassesTest : public ::testing::Test {
 };
 
 TEST_F(ImagePassesTest, CartConvertsEveryTextureAndSpriteKind) {
-  testing::SourceTrack track;
+  testkit::SourceTrack track;
   track.folder = "kestrel";
-  testing::AddDemoImages(track.members);
-  track.members.push_back({"sunny.pcx", testing::BuildPalettePcx({})});  // 8-bit: not a texture
-  track.members.push_back({"junk.mip", testing::Bytes("not a texture")});
-  testing::WriteSourceTrack(root_ / "cart", track);
+  testkit::AddDemoImages(track.members);
+  track.members.push_back({"sunny.pcx", testkit::BuildPalettePcx({})});  // 8-bit: not a texture
+  track.members.push_back({"junk.mip", testkit::Bytes("not a texture")});
+  testkit::WriteSourceTrack(root_ / "cart", track);
 
   RecordingMessageSink messages;
   Settings settings(root_ / "Velmora.INI", root_.string());
   ResourceStore resources(EmbeddedFiles(), root_ / "resources");
   TrackConverter converter(Services{messages, settings, resources});
-  testing::RecordingProgress progress;
+  testkit::RecordingProgress progress;
   converter.ConvertCart(root_ / "cart", root_ / "gpl", "kestrel", false, &progress);
 
-  const fs::path out = converter.workspace().outputFolder();
+  const fs::path out = converter.workspace().output_folder();
   // Carried files first, then the texture passes (.mip, .mi4, .m16, 24-bit .pcx), then the
   // sprite passes (.pmp, .pm4, .p16). The groove copied into the source is converted too; the
   // unreadable junk.mip and the 8-bit sunny.pcx are not. GPL's standard files close the list.
@@ -95,7 +95,7 @@ TEST_F(ImagePassesTest, CartConvertsEveryTextureAndSpriteKind) {
     ASSERT_TRUE(image);
     EXPECT_EQ(image->width, e.width);
     EXPECT_EQ(image->height, e.height);
-    EXPECT_EQ(image->bitsPerPixel, e.bits);
+    EXPECT_EQ(image->bits_per_pixel, e.bits);
   }
   for (const char* sprite : {"ktree.srb", "kmarker.srb", "kflag.srb"}) {
     SCOPED_TRACE(sprite);
@@ -103,31 +103,31 @@ TEST_F(ImagePassesTest, CartConvertsEveryTextureAndSpriteKind) {
     ASSERT_TRUE(bytes);
     std::optional<SpriteHeader> header = ReadSrbHeader(*bytes);
     ASSERT_TRUE(header);
-    EXPECT_EQ(header->scaleX, 3.0f);
+    EXPECT_EQ(header->scale_x, 3.0f);
     EXPECT_TRUE(ReadMip(std::move(*bytes), kSrbTextureAt));
   }
 }
 
 TEST_F(ImagePassesTest, NSeriesConvertsMipAndSrbOnlyWithTheSixteenBitRequest) {
-  testing::SourceTrack track;
+  testkit::SourceTrack track;
   track.folder = "kestrel";
   auto checker = [](int x, int y) {
     return static_cast<std::uint8_t>((x / 4 + y / 4) % 2 ? 40 : 50);
   };
   track.members = {
-      {"skyindex.mip", testing::BuildMip8(64, 64, checker)},
-      {"wall.mip", testing::BuildMip8(64, 64, checker)},
-      {"old.mi4", testing::BuildRaw4(16, 16, checker, {}, false)},  // not an N-series kind
-      {"marshal.srb", testing::BuildNSeriesSrb(20, 30, 19685, 19685, 10, 30, 0, checker)},
+      {"skyindex.mip", testkit::BuildMip8(64, 64, checker)},
+      {"wall.mip", testkit::BuildMip8(64, 64, checker)},
+      {"old.mi4", testkit::BuildRaw4(16, 16, checker, {}, false)},  // not an N-series kind
+      {"marshal.srb", testkit::BuildNSeriesSrb(20, 30, 19685, 19685, 10, 30, 0, checker)},
   };
-  testing::WriteSourceTrack(root_ / "n2", track);
+  testkit::WriteSourceTrack(root_ / "n2", track);
 
   RecordingMessageSink messages;
   Settings settings(root_ / "Velmora.INI", root_.string());
   ResourceStore resources(EmbeddedFiles(), root_ / "resources");
   TrackConverter converter(Services{messages, settings, resources});
   converter.ConvertNSeries(root_ / "n2", root_ / "gpl", "kestrel", false, true, nullptr);
-  const fs::path out = converter.workspace().outputFolder();
+  const fs::path out = converter.workspace().output_folder();
   EXPECT_EQ(PackedImages(converter.workspace()),
             (std::vector<std::string>{"groove.mip", "hayba_s.mip", "_cone1.srb", "_conebs1.mip",
                                       "skyindex.mip", "wall.mip", "marshal.srb", "flagger.srb",

@@ -19,8 +19,8 @@ bool ConversionRun::ConvertObject(const fs::path& source, const fs::path& output
   object->SetPalette(&palette_);
   object->SetTrack(track());
   object->BuildTree();
-  object->SetKeepSkidMarks(request_.keepSkidMarks);
-  object->SetSixteenBitTextures(request_.sixteenBitSky);
+  object->SetKeepSkidMarks(request_.keep_skid_marks);
+  object->SetSixteenBitTextures(request_.sixteen_bit_sky);
   object->WriteGpl(output);
   return true;
 }

@@ -23,19 +23,19 @@ TEST(ObjectPassTest, SourceObjectsBecomeGplObjectsUnderTheirOutputNames) {
   std::optional<TempFolder> folder = TempFolder::Create("objects");
   ASSERT_TRUE(folder);
   const fs::path root = folder->path();
-  testing::WriteCarriedResourcesFolder(root / "resources", "");
-  WriteFileBytes(root / "resources" / "KESTREL_N4T", testing::BuildTemplateTrackFile());
-  testing::WriteGplInstallation(root / "gpl");
+  testkit::WriteCarriedResourcesFolder(root / "resources", "");
+  WriteFileBytes(root / "resources" / "KESTREL_N4T", testkit::BuildTemplateTrackFile());
+  testkit::WriteGplInstallation(root / "gpl");
 
-  testing::SourceTrack track;
+  testkit::SourceTrack track;
   track.folder = "kestrel";
-  testing::AddDemoImages(track.members);
-  testing::AddDemoObjects(track.members);
-  testing::Object3Builder own;
+  testkit::AddDemoImages(track.members);
+  testkit::AddDemoObjects(track.members);
+  testkit::Object3Builder own;
   own.Sprite(own.Vertex(0, 0, 0), "ktree", 0xC0004CE5);
   track.members.push_back({"KESTREL.3do", own.Build()});        // the title rule ignores case
-  track.members.push_back({"junk.3do", testing::Bytes("junk")});  // unreadable: skipped
-  testing::WriteSourceTrack(root / "cart", track);
+  track.members.push_back({"junk.3do", testkit::Bytes("junk")});  // unreadable: skipped
+  testkit::WriteSourceTrack(root / "cart", track);
 
   RecordingMessageSink messages;
   Settings settings(root / "Velmora.INI", root.string());
@@ -44,18 +44,18 @@ TEST(ObjectPassTest, SourceObjectsBecomeGplObjectsUnderTheirOutputNames) {
   converter.ConvertCart(root / "cart", root / "gpl", "kestrel", false, nullptr);
 
   std::vector<std::string> objects;
-  for (const fs::path& path : converter.workspace().packList()) {
+  for (const fs::path& path : converter.workspace().pack_list()) {
     const std::string name = path.filename().string();
     if (path.extension() != ".3do" || name.front() == '_') continue;
     if (name == "starter.3do" || name == "flagger.3do" || name == "tire.3do") continue;
     objects.push_back(name);
     std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
     ASSERT_TRUE(bytes) << name;
-    EXPECT_EQ(testing::WalkGplObject(*bytes).problems, std::vector<std::string>{}) << name;
+    EXPECT_EQ(testkit::WalkGplObject(*bytes).problems, std::vector<std::string>{}) << name;
   }
   EXPECT_EQ(objects, (std::vector<std::string>{"kboards.3do", "kestrel.3do", "khoriz.3do",
                                                "kstand.3do"}));
-  const fs::path out = converter.workspace().outputFolder();
+  const fs::path out = converter.workspace().output_folder();
   // The horizon is scaled out to 10 km; the textures it names were converted beside it.
   EXPECT_TRUE(FileExists(out / "ksky.mip"));
   EXPECT_TRUE(FileExists(out / "kbanner.mip"));

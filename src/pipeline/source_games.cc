@@ -66,7 +66,7 @@ std::vector<InstalledTrack> FindInstalledTracks(const SourceGameInfo& game,
   for (std::string_view folder : game.track_folders) {
     const std::string name(folder);
     if (!FileExists(src_dir / "tracks" / name / (name + ".dat"))) continue;
-    found.push_back({name, TrackTitles(name, false).displayName});
+    found.push_back({name, TrackTitles(name, false).display_name});
   }
   return found;
 }

@@ -70,7 +70,7 @@ std::optional<SourceGame> GameByCliName(std::string_view name);
 // A track found in a source installation.
 struct InstalledTrack {
   std::string folder;       // as spelled in the game's folder list
-  std::string displayName;  // Windows-1252, from the track name table
+  std::string display_name;  // Windows-1252, from the track name table
 };
 
 // The game's track folders whose archive `src_dir`/tracks/<name>/<name>.dat exists, in any

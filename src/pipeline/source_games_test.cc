@@ -43,7 +43,7 @@ class InstalledTracksTest : public ::testing::Test {
   std::vector<std::string> Listed(SourceGame game) {
     std::vector<std::string> lines;
     for (const InstalledTrack& track : FindInstalledTracks(GameInfo(game), folder_->path())) {
-      lines.push_back(track.folder + "|" + track.displayName);
+      lines.push_back(track.folder + "|" + track.display_name);
     }
     return lines;
   }

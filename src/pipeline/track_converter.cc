@@ -36,22 +36,22 @@ TrackConverter::TrackConverter(const Services& services)
 
 TrackConverter::~TrackConverter() = default;
 
-bool TrackConverter::ConvertCart(const fs::path& srcDir, const fs::path& gplDir,
-                                 std::string_view sourceTrack, bool keepSkidMarks,
+bool TrackConverter::ConvertCart(const fs::path& src_dir, const fs::path& gpl_dir,
+                                 std::string_view source_track, bool keep_skid_marks,
                                  ProgressSink* progress) {
   return Guarded(services_.messages, [&] {
-    ConversionRun run(*this, {srcDir, gplDir, std::string(sourceTrack), keepSkidMarks,
-                              /*sixteenBitSky=*/false, progress});
+    ConversionRun run(*this, {src_dir, gpl_dir, std::string(source_track), keep_skid_marks,
+                              /*sixteen_bit_sky=*/false, progress});
     return run.RunCart();
   });
 }
 
-bool TrackConverter::ConvertNSeries(const fs::path& srcDir, const fs::path& gplDir,
-                                    std::string_view sourceTrack, bool keepSkidMarks,
-                                    bool sixteenBitSky, ProgressSink* progress) {
+bool TrackConverter::ConvertNSeries(const fs::path& src_dir, const fs::path& gpl_dir,
+                                    std::string_view source_track, bool keep_skid_marks,
+                                    bool sixteen_bit_sky, ProgressSink* progress) {
   return Guarded(services_.messages, [&] {
     ConversionRun run(*this,
-                      {srcDir, gplDir, std::string(sourceTrack), keepSkidMarks, sixteenBitSky,
+                      {src_dir, gpl_dir, std::string(source_track), keep_skid_marks, sixteen_bit_sky,
                        progress});
     return run.RunNSeries();
   });

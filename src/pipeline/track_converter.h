@@ -25,22 +25,22 @@ class TrackConverter {
   TrackConverter(const TrackConverter&) = delete;
   TrackConverter& operator=(const TrackConverter&) = delete;
 
-  // A CART/ICR2 track. `sourceTrack` is the track's folder name under srcDir/tracks.
-  bool ConvertCart(const std::filesystem::path& srcDir, const std::filesystem::path& gplDir,
-                   std::string_view sourceTrack, bool keepSkidMarks, ProgressSink* progress);
+  // A CART/ICR2 track. `source_track` is the track's folder name under src_dir/tracks.
+  bool ConvertCart(const std::filesystem::path& src_dir, const std::filesystem::path& gpl_dir,
+                   std::string_view source_track, bool keep_skid_marks, ProgressSink* progress);
 
-  // An N2, N3 or NL track; `sixteenBitSky` asks for 16-bit sky and horizon textures.
-  bool ConvertNSeries(const std::filesystem::path& srcDir, const std::filesystem::path& gplDir,
-                      std::string_view sourceTrack, bool keepSkidMarks, bool sixteenBitSky,
+  // An N2, N3 or NL track; `sixteen_bit_sky` asks for 16-bit sky and horizon textures.
+  bool ConvertNSeries(const std::filesystem::path& src_dir, const std::filesystem::path& gpl_dir,
+                      std::string_view source_track, bool keep_skid_marks, bool sixteen_bit_sky,
                       ProgressSink* progress);
 
   // Writes the track's menu page images, with its name printed on them, into the GPL track
   // folder and lists them for packing.
-  void MakePageImages(const std::filesystem::path& gplTrackFolder, std::string_view gplTrack);
+  void MakePageImages(const std::filesystem::path& gpl_track_folder, std::string_view gpl_track);
 
   // Enters the track as an event into one season file of GPL's "seasons" folder.
-  void AddSeasonEvent(const std::filesystem::path& gplDir, std::string_view gplTrack,
-                      std::int64_t trackLength, std::string_view seasonFile);
+  void AddSeasonEvent(const std::filesystem::path& gpl_dir, std::string_view gpl_track,
+                      std::int64_t track_length, std::string_view season_file);
 
   ConversionWorkspace& workspace() { return workspace_; }
   const Services& services() const { return services_; }

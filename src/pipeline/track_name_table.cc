@@ -96,22 +96,22 @@ TrackTitleSet TrackTitles(std::string_view folder, bool strip) {
     std::string name(folder);
     return {name, name + std::string(kEventSuffix), name + std::string(kShortEventSuffix)};
   }
-  std::string_view display = row->displayName;
+  std::string_view display = row->display_name;
   if (strip && display.ends_with(kHqSuffix)) display.remove_suffix(kHqSuffix.size());
-  return {std::string(display), std::string(row->eventName) + std::string(kEventSuffix),
-          std::string(row->eventShortName) + std::string(kShortEventSuffix)};
+  return {std::string(display), std::string(row->event_name) + std::string(kEventSuffix),
+          std::string(row->event_short_name) + std::string(kShortEventSuffix)};
 }
 
 std::string FolderOfDisplayName(std::string_view name) {
   for (const TrackNameRow& row : kTrackNameTable) {
-    if (EqualsIgnoreCase(row.displayName, name)) return std::string(row.folder);
+    if (EqualsIgnoreCase(row.display_name, name)) return std::string(row.folder);
   }
   return std::string(name);
 }
 
 std::string BaseFolderOf(std::string_view folder) {
   const TrackNameRow* row = FindFolder(folder);
-  if (row != nullptr && !row->baseFolder.empty()) return std::string(row->baseFolder);
+  if (row != nullptr && !row->base_folder.empty()) return std::string(row->base_folder);
   return std::string(folder);
 }
 

@@ -12,10 +12,10 @@ namespace velmora {
 // files expect it, trailing blanks included ("NY ", "Arizona ").
 struct TrackNameRow {
   std::string_view folder;          // the track's folder name; the key
-  std::string_view baseFolder;      // for an HQ variant, the track it converts into; else empty
-  std::string_view displayName;     // shown in the conversion dialogs' track lists
-  std::string_view eventName;       // first part of a season event's long name
-  std::string_view eventShortName;  // first part of a season event's short name
+  std::string_view base_folder;      // for an HQ variant, the track it converts into; else empty
+  std::string_view display_name;     // shown in the conversion dialogs' track lists
+  std::string_view event_name;       // first part of a season event's long name
+  std::string_view event_short_name;  // first part of a season event's short name
 };
 
 // Number of rows of the TrackNameTable.
@@ -29,9 +29,9 @@ std::span<const TrackNameRow> TrackNameRows();
 // The names a track goes by. Event titles carry the " Grand Prix" and " GP" endings that the
 // season files show.
 struct TrackTitleSet {
-  std::string displayName;
-  std::string eventTitle;
-  std::string shortEventTitle;
+  std::string display_name;
+  std::string event_title;
+  std::string short_event_title;
 };
 
 // Titles of the track in `folder` (letter case ignored). With `strip` set, a display name ending

@@ -26,12 +26,12 @@ TEST(TrackNameTableTest, RowsAreConsistent) {
     SCOPED_TRACE(std::string(row.folder));
     EXPECT_TRUE(folders.insert(AsciiLower(row.folder)).second);
     EXPECT_EQ(row.folder, AsciiLower(row.folder));
-    const std::string back = FolderOfDisplayName(TrackTitles(row.folder, false).displayName);
-    EXPECT_EQ(TrackTitles(back, false).displayName, row.displayName);
-    if (row.baseFolder.empty()) continue;
-    const TrackNameRow* base = RowOf(row.baseFolder);
+    const std::string back = FolderOfDisplayName(TrackTitles(row.folder, false).display_name);
+    EXPECT_EQ(TrackTitles(back, false).display_name, row.display_name);
+    if (row.base_folder.empty()) continue;
+    const TrackNameRow* base = RowOf(row.base_folder);
     ASSERT_NE(base, nullptr);
-    EXPECT_TRUE(base->baseFolder.empty());
+    EXPECT_TRUE(base->base_folder.empty());
   }
 }
 
@@ -52,9 +52,9 @@ TEST(TrackNameTableTest, TrackTitles) {
   for (const Case& c : kCases) {
     SCOPED_TRACE(std::string(c.folder) + (c.strip ? " strip" : " keep"));
     TrackTitleSet titles = TrackTitles(c.folder, c.strip);
-    EXPECT_EQ(titles.displayName, c.display);
-    EXPECT_EQ(titles.eventTitle, c.event);
-    EXPECT_EQ(titles.shortEventTitle, c.event_short);
+    EXPECT_EQ(titles.display_name, c.display);
+    EXPECT_EQ(titles.event_title, c.event);
+    EXPECT_EQ(titles.short_event_title, c.event_short);
   }
 }
 

@@ -7,7 +7,7 @@
 #include "track/track_archive_format.h"
 #include "track/track_archive_writer.h"
 
-namespace velmora::testing {
+namespace velmora::testkit {
 
 std::vector<std::uint8_t> Bytes(std::string_view text) {
   return std::vector<std::uint8_t>(text.begin(), text.end());
@@ -42,4 +42,4 @@ std::vector<std::uint8_t> BuildRawArchive(std::uint16_t count, const std::vector
   return out.Take();
 }
 
-}  // namespace velmora::testing
+}  // namespace velmora::testkit

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace velmora::testing {
+namespace velmora::testkit {
 
 // A member of a synthetic track archive.
 struct MemberBytes {
@@ -30,6 +30,6 @@ struct RawRecord {
 std::vector<std::uint8_t> BuildRawArchive(std::uint16_t count, const std::vector<RawRecord>& records,
                                           const std::vector<std::uint8_t>& data);
 
-}  // namespace velmora::testing
+}  // namespace velmora::testkit
 
 #endif  // VELMORA_TESTING_ARCHIVE_BUILDER_H_

@@ -6,7 +6,7 @@
 #include "image/raw_texture.h"
 #include "platform/byte_writer.h"
 
-namespace velmora::testing {
+namespace velmora::testkit {
 
 namespace {
 
@@ -59,8 +59,8 @@ std::vector<std::uint8_t> BuildMip8(int width, int height, const IndexAt& index,
   MipOut mip;
   mip.tag = kTagMip8;
   mip.type = transparent ? kMip8TypeTransparent : 0;
-  mip.widthLog2 = Log2(static_cast<std::uint32_t>(width));
-  mip.heightLog2 = Log2(static_cast<std::uint32_t>(height));
+  mip.width_log2 = Log2(static_cast<std::uint32_t>(width));
+  mip.height_log2 = Log2(static_cast<std::uint32_t>(height));
   std::vector<std::vector<std::uint8_t>> pixels(levels);
   for (int k = 0; k < levels; ++k) {
     const int w = width >> k, h = height >> k;
@@ -78,13 +78,13 @@ std::vector<std::uint8_t> BuildMip4(int width, int height, const IndexAt& index,
                                     int levels) {
   MipOut mip;
   mip.type = transparent ? kMipType4BitTransparent : kMipType4Bit;
-  mip.widthLog2 = Log2(static_cast<std::uint32_t>(width));
-  mip.heightLog2 = Log2(static_cast<std::uint32_t>(height));
+  mip.width_log2 = Log2(static_cast<std::uint32_t>(width));
+  mip.height_log2 = Log2(static_cast<std::uint32_t>(height));
   std::array<std::uint8_t, kColourMapPayload> cmap{};
   for (std::size_t i = 0; i < 16 && i < bgra.size(); ++i) {
     for (int b = 0; b < 4; ++b) cmap[4 * i + b] = static_cast<std::uint8_t>(bgra[i] >> (8 * b));
   }
-  mip.colourMap = cmap;
+  mip.colour_map = cmap;
   std::vector<std::vector<std::uint8_t>> pixels(levels);
   for (int k = 0; k < levels; ++k) {
     const int w = width >> k, h = height >> k;
@@ -256,4 +256,4 @@ void AddDemoImages(std::vector<MemberBytes>& members) {
                                              {0x0000, 0xFC00, 0xFFFF})});
 }
 
-}  // namespace velmora::testing
+}  // namespace velmora::testkit

@@ -7,7 +7,7 @@
 
 #include "testing/archive_builder.h"
 
-namespace velmora::testing {
+namespace velmora::testkit {
 
 // Builders of the source texture and sprite kinds, each from a pixel function (x, y) so a test
 // says what picture it wants in a line.
@@ -54,6 +54,6 @@ std::vector<std::uint8_t> BuildNSeriesSrb(int width, int height, int size_x, int
 // The sample track's textures and sprites, one of every CART/ICR2 kind, added to its members.
 void AddDemoImages(std::vector<MemberBytes>& members);
 
-}  // namespace velmora::testing
+}  // namespace velmora::testkit
 
 #endif  // VELMORA_TESTING_IMAGE_BUILDERS_H_

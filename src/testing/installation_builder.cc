@@ -9,7 +9,7 @@
 #include "testing/object_builders.h"
 #include "testing/track_builders.h"
 
-namespace velmora::testing {
+namespace velmora::testkit {
 
 namespace {
 
@@ -93,4 +93,4 @@ DemoInstallations WriteDemoInstallations(const fs::path& dir) {
   return demo;
 }
 
-}  // namespace velmora::testing
+}  // namespace velmora::testkit

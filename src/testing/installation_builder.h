@@ -8,7 +8,7 @@
 
 #include "testing/archive_builder.h"
 
-namespace velmora::testing {
+namespace velmora::testkit {
 
 namespace fs = std::filesystem;
 
@@ -45,6 +45,6 @@ struct DemoInstallations {
 };
 DemoInstallations WriteDemoInstallations(const fs::path& dir);
 
-}  // namespace velmora::testing
+}  // namespace velmora::testkit
 
 #endif  // VELMORA_TESTING_INSTALLATION_BUILDER_H_

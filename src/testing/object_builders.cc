@@ -8,7 +8,7 @@
 #include "platform/byte_reader.h"
 #include "platform/byte_writer.h"
 
-namespace velmora::testing {
+namespace velmora::testkit {
 
 namespace {
 
@@ -248,9 +248,9 @@ std::vector<std::uint8_t> UntaggedBuilder::Build() const {
   return out.Take();
 }
 
-}  // namespace velmora::testing
+}  // namespace velmora::testkit
 
-namespace velmora::testing {
+namespace velmora::testkit {
 
 namespace {
 
@@ -328,4 +328,4 @@ void AddDemoObjects(std::vector<MemberBytes>& members) {
   members.push_back({"khoriz.3do", DemoHorizon()});
 }
 
-}  // namespace velmora::testing
+}  // namespace velmora::testkit

@@ -9,7 +9,7 @@
 
 #include "testing/archive_builder.h"
 
-namespace velmora::testing {
+namespace velmora::testkit {
 
 // Builds a 3DO3 (format 2) source object record by record. Each record call returns the
 // record's offset in the node data, which later records name as a child.
@@ -99,7 +99,7 @@ struct GplWalk {
   std::size_t planes = 0;
   std::size_t nodes = 0;
   std::vector<std::uint32_t> opcodes;  // of the nodes, in file order
-  std::vector<std::uint32_t> nodeOffsets;
+  std::vector<std::uint32_t> node_offsets;
 };
 // Reads a 3DO4 file by its own reading of the format: chunk sizes and pads against the file
 // length, every node by the node length table, and every reference of every node.
@@ -108,6 +108,6 @@ GplWalk WalkGplObject(std::span<const std::uint8_t> bytes);
 // The sample track's scenery (untagged objects, the way CART tracks hold them) and its horizon.
 void AddDemoObjects(std::vector<MemberBytes>& members);
 
-}  // namespace velmora::testing
+}  // namespace velmora::testkit
 
 #endif  // VELMORA_TESTING_OBJECT_BUILDERS_H_

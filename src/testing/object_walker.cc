@@ -7,7 +7,7 @@
 #include "platform/byte_reader.h"
 #include "testing/object_builders.h"
 
-namespace velmora::testing {
+namespace velmora::testkit {
 
 namespace {
 
@@ -181,7 +181,7 @@ GplWalk WalkGplObject(std::span<const std::uint8_t> b) {
     }
     starts.insert(here);
     walk.opcodes.push_back(opcode);
-    walk.nodeOffsets.push_back(here);
+    walk.node_offsets.push_back(here);
     last = here;
     n += length;
   }
@@ -194,4 +194,4 @@ GplWalk WalkGplObject(std::span<const std::uint8_t> b) {
   return walk;
 }
 
-}  // namespace velmora::testing
+}  // namespace velmora::testkit

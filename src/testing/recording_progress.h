@@ -3,7 +3,7 @@
 
 #include "platform/progress_sink.h"
 
-namespace velmora::testing {
+namespace velmora::testkit {
 
 // A progress bar that remembers its range, position and the number of steps taken.
 class RecordingProgress : public ProgressSink {
@@ -30,6 +30,6 @@ class RecordingProgress : public ProgressSink {
   int steps_ = 0;
 };
 
-}  // namespace velmora::testing
+}  // namespace velmora::testkit
 
 #endif  // VELMORA_TESTING_RECORDING_PROGRESS_H_

@@ -6,7 +6,7 @@
 
 #include "platform/byte_writer.h"
 
-namespace velmora::testing {
+namespace velmora::testkit {
 
 namespace {
 
@@ -45,8 +45,8 @@ std::vector<Strip> StripsOf(const TrackSectionSpec& section) {
 std::vector<std::uint8_t> BuildTrackFile(const TrackSpec& layout, std::uint32_t version) {
   const bool old = version < kStripLayoutVersion;
   const bool gpl = version == kGplLayoutVersion;
-  const std::size_t lineCount = layout.lines.size();
-  const std::size_t sectionCount = layout.sections.size();
+  const std::size_t line_count = layout.lines.size();
+  const std::size_t section_count = layout.sections.size();
 
   // Poses along the lap.
   std::vector<SectionPose> poses;
@@ -63,7 +63,7 @@ std::vector<std::uint8_t> BuildTrackFile(const TrackSpec& layout, std::uint32_t 
       x += std::cos(h) * section.length;
       y += std::sin(h) * section.length;
     } else {
-      pose.turn = static_cast<std::int32_t>(std::lround(section.turnRadians / (kFullTurn *
+      pose.turn = static_cast<std::int32_t>(std::lround(section.turn_radians / (kFullTurn *
                                                                                kTurnScale)));
       pose.radius = section.length / TurnRadians(pose.turn);
       pose.cx = x - pose.radius * std::sin(h);
@@ -79,16 +79,16 @@ std::vector<std::uint8_t> BuildTrackFile(const TrackSpec& layout, std::uint32_t 
   const double lap = static_cast<double>(start);
 
   std::vector<std::vector<Strip>> strips;
-  std::size_t surfaceBytes = 0;
-  std::size_t sectionBytes = 0;
+  std::size_t surface_bytes = 0;
+  std::size_t section_bytes = 0;
   for (const TrackSectionSpec& section : layout.sections) {
     if (old) {
-      surfaceBytes += section.surfaces.size() * kSurfaceEntrySize;
-      sectionBytes += kSectionRecordSize + section.walls.size() * kWallSize;
+      surface_bytes += section.surfaces.size() * kSurfaceEntrySize;
+      section_bytes += kSectionRecordSize + section.walls.size() * kWallSize;
     } else {
       strips.push_back(StripsOf(section));
-      surfaceBytes += strips.back().size() * kStripSize;
-      sectionBytes += kSectionRecordSize;
+      surface_bytes += strips.back().size() * kStripSize;
+      section_bytes += kSectionRecordSize;
     }
   }
 
@@ -96,18 +96,18 @@ std::vector<std::uint8_t> BuildTrackFile(const TrackSpec& layout, std::uint32_t 
   out.Bytes(kTrackMagic);
   out.U32(version);
   out.U32(static_cast<std::uint32_t>(start));
-  out.U32(static_cast<std::uint32_t>(lineCount));
-  out.U32(static_cast<std::uint32_t>(sectionCount));
-  out.U32(static_cast<std::uint32_t>(surfaceBytes));
-  out.U32(static_cast<std::uint32_t>(sectionBytes));
+  out.U32(static_cast<std::uint32_t>(line_count));
+  out.U32(static_cast<std::uint32_t>(section_count));
+  out.U32(static_cast<std::uint32_t>(surface_bytes));
+  out.U32(static_cast<std::uint32_t>(section_bytes));
   const std::size_t slots = old ? kOldLineSlots : kNewLineSlots;
-  for (std::size_t i = 0; i < slots; ++i) out.I32(i < lineCount ? layout.lines[i] : 0);
+  for (std::size_t i = 0; i < slots; ++i) out.I32(i < line_count ? layout.lines[i] : 0);
   std::size_t offset = 0;
   for (const TrackSectionSpec& section : layout.sections) {
     out.U32(static_cast<std::uint32_t>(offset));
     offset += kSectionRecordSize + (old ? section.walls.size() * kWallSize : 0);
   }
-  for (std::size_t s = 0; s < sectionCount; ++s) {
+  for (std::size_t s = 0; s < section_count; ++s) {
     const TrackSectionSpec& section = layout.sections[s];
     const SectionPose& pose = poses[s];
     const double h = HeadingRadians(pose.heading);
@@ -116,14 +116,14 @@ std::vector<std::uint8_t> BuildTrackFile(const TrackSpec& layout, std::uint32_t 
     for (std::int32_t dlat : layout.lines) {
       // A crossfall of 2 per cent and a small bump inside the section.
       const double fall = 0.02 * dlat;
-      const std::int32_t zA = -1000;
-      const std::int32_t zB = 1000;
-      out.I32(zA);
-      out.I32(zB);
+      const std::int32_t z_a = -1000;
+      const std::int32_t z_b = 1000;
+      out.I32(z_a);
+      out.I32(z_b);
       out.I32(static_cast<std::int32_t>(z1 - z0));
       out.I32(static_cast<std::int32_t>(z0 + fall));
-      out.I32(gpl ? 3 * zA : 0);
-      out.I32(gpl ? 2 * zB : 0);
+      out.I32(gpl ? 3 * z_a : 0);
+      out.I32(gpl ? 2 * z_b : 0);
       if (section.kind == kStraight) {
         out.I32(static_cast<std::int32_t>(std::lround(pose.x - dlat * std::sin(h))));
         out.I32(static_cast<std::int32_t>(std::lround(pose.y + dlat * std::cos(h))));
@@ -133,7 +133,7 @@ std::vector<std::uint8_t> BuildTrackFile(const TrackSpec& layout, std::uint32_t 
       }
     }
   }
-  for (std::size_t s = 0; s < sectionCount; ++s) {
+  for (std::size_t s = 0; s < section_count; ++s) {
     if (old) {
       for (const SurfaceEntry& e : layout.sections[s].surfaces) {
         out.I32(e.start);
@@ -146,12 +146,12 @@ std::vector<std::uint8_t> BuildTrackFile(const TrackSpec& layout, std::uint32_t 
       }
     }
   }
-  std::size_t surfacesBefore = 0;
-  for (std::size_t s = 0; s < sectionCount; ++s) {
+  std::size_t surfaces_before = 0;
+  for (std::size_t s = 0; s < section_count; ++s) {
     const TrackSectionSpec& section = layout.sections[s];
     const SectionPose& pose = poses[s];
     const bool arc = section.kind == kArc;
-    const std::size_t surfaceCount = old ? section.surfaces.size() : strips[s].size();
+    const std::size_t surface_count = old ? section.surfaces.size() : strips[s].size();
     out.I32(section.kind);
     out.U32(static_cast<std::uint32_t>(starts[s]));
     out.I32(section.length);
@@ -162,16 +162,16 @@ std::vector<std::uint8_t> BuildTrackFile(const TrackSpec& layout, std::uint32_t 
     out.I32(pose.turn);
     out.I32(arc && gpl ? kFiller : 0);
     out.I32(arc && gpl ? kFiller : 0);
-    out.U32(static_cast<std::uint32_t>(s * lineCount));
-    out.U32(static_cast<std::uint32_t>(surfaceCount));
-    out.U32(static_cast<std::uint32_t>(surfacesBefore));
+    out.U32(static_cast<std::uint32_t>(s * line_count));
+    out.U32(static_cast<std::uint32_t>(surface_count));
+    out.U32(static_cast<std::uint32_t>(surfaces_before));
     if (old) {
       out.U32(static_cast<std::uint32_t>(section.walls.size()));
       for (const WallEntry& wall : section.walls) {
         for (std::int32_t word : wall) out.I32(word);
       }
     }
-    surfacesBefore += surfaceCount;
+    surfaces_before += surface_count;
   }
   return out.Take();
 }
@@ -229,20 +229,20 @@ std::vector<SourceLinePoint> SampleRacingLinePoints(int count, std::int32_t bias
   for (const TrackSectionSpec& section : layout.sections) lap += section.length;
   std::vector<SourceLinePoint> points;
   std::size_t s = 0;
-  std::int64_t sectionStart = 0;
+  std::int64_t section_start = 0;
   for (int i = 0; i < count; ++i) {
     const std::int64_t dlong = lap * i / count;
-    while (s + 1 < layout.sections.size() && dlong >= sectionStart + layout.sections[s].length) {
-      sectionStart += layout.sections[s].length;
+    while (s + 1 < layout.sections.size() && dlong >= section_start + layout.sections[s].length) {
+      section_start += layout.sections[s].length;
       ++s;
     }
     const TrackSectionSpec& section = layout.sections[s];
-    const double t = static_cast<double>(dlong - sectionStart) / section.length;
+    const double t = static_cast<double>(dlong - section_start) / section.length;
     SourceLinePoint point;
     point.second = static_cast<std::int32_t>(i * 4000);
     if (section.kind == kArc) {
       // Apex in the middle of the corner, on its inside.
-      const double inside = section.turnRadians > 0 ? 1.0 : -1.0;
+      const double inside = section.turn_radians > 0 ? 1.0 : -1.0;
       point.dlat = static_cast<std::int32_t>(inside * 100000 * std::sin(kPi * t)) + bias;
       point.speed = static_cast<std::int32_t>(90000 - 30000 * std::sin(kPi * t));
     } else {
@@ -268,4 +268,4 @@ void AddSampleTrackFiles(std::string_view folder, std::vector<MemberBytes>& memb
   }
 }
 
-}  // namespace velmora::testing
+}  // namespace velmora::testkit

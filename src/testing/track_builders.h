@@ -8,13 +8,13 @@
 #include "testing/archive_builder.h"
 #include "track/track_geometry.h"
 
-namespace velmora::testing {
+namespace velmora::testkit {
 
 // One section of a synthetic track, laid along the reference line.
 struct TrackSectionSpec {
   int kind = kStraight;
   std::int32_t length = 0;   // track units along the reference line
-  double turnRadians = 0;    // arcs: positive turns left
+  double turn_radians = 0;    // arcs: positive turns left
   std::vector<SurfaceEntry> surfaces;  // older layouts
   std::vector<WallEntry> walls;        // older layouts
   std::vector<Strip> strips;           // newest layout; made from surfaces and walls if empty
@@ -56,6 +56,6 @@ std::vector<SourceLinePoint> SampleRacingLinePoints(int count, std::int32_t bias
 void AddSampleTrackFiles(std::string_view folder, std::vector<MemberBytes>& members,
                          std::vector<MemberBytes>& loose);
 
-}  // namespace velmora::testing
+}  // namespace velmora::testkit
 
 #endif  // VELMORA_TESTING_TRACK_BUILDERS_H_

@@ -54,22 +54,22 @@ struct SourcePoint {
   std::int32_t dlat = 0;
 };
 
-std::vector<LinePoint> ReadGplLine(const fs::path& path, std::uint32_t& pointCount, bool& found) {
+std::vector<LinePoint> ReadGplLine(const fs::path& path, std::uint32_t& point_count, bool& found) {
   found = false;
   std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
   if (!bytes) return {};
   found = true;
   ByteReader reader(*bytes);
   reader.Skip(4);
-  pointCount = reader.U32();
+  point_count = reader.U32();
   // A file shorter than its count keeps the points it holds.
   const std::size_t present = reader.remaining() / kGplPointSize;
-  std::vector<LinePoint> points(std::min<std::size_t>(pointCount, present));
+  std::vector<LinePoint> points(std::min<std::size_t>(point_count, present));
   for (LinePoint& point : points) {
     point.speed = reader.F32();
     point.second = reader.F32();
     point.dlat = reader.F32();
-    point.latRate = reader.F32();
+    point.lat_rate = reader.F32();
     reader.Skip(4);
   }
   return points;
@@ -77,11 +77,11 @@ std::vector<LinePoint> ReadGplLine(const fs::path& path, std::uint32_t& pointCou
 
 }  // namespace
 
-bool RacingLines::ConvertAll(const fs::path& sourceFolder, const fs::path& destFolder,
+bool RacingLines::ConvertAll(const fs::path& source_folder, const fs::path& dest_folder,
                              const TrackGeometry& geometry) {
-  sourceFolder_ = sourceFolder;
-  destFolder_ = destFolder;
-  destName_ = AsciiLower(destFolder.string());
+  source_folder_ = source_folder;
+  dest_folder_ = dest_folder;
+  dest_name_ = AsciiLower(dest_folder.string());
   geometry_ = &geometry;
   bool result = false;
   for (std::string_view name :
@@ -91,24 +91,24 @@ bool RacingLines::ConvertAll(const fs::path& sourceFolder, const fs::path& destF
   return result;
 }
 
-std::int64_t RacingLines::PointCount(const TrackGeometry& geometry, std::string_view destFolder) {
+std::int64_t RacingLines::PointCount(const TrackGeometry& geometry, std::string_view dest_folder) {
   std::int64_t length = 0;
   if (geometry.loaded()) {
     const double line0 = geometry.lines().front();
-    for (int s = 0; s < geometry.sectionCount(); ++s) {
+    for (int s = 0; s < geometry.section_count(); ++s) {
       const SectionRecord& record = geometry.section(s);
       if (record.kind() == kStraight) {
         length += record.length();
         continue;
       }
       // The running sum is kept in whole units after every arc.
-      const double radius = geometry.lineRecord(s, 0)[kPxWord] + line0;
+      const double radius = geometry.line_record(s, 0)[kPxWord] + line0;
       const double sum = static_cast<double>(length) + TurnRadians(record.turn()) * radius;
       length = static_cast<std::int64_t>(std::clamp(sum, -9.0e15, 9.0e15));
     }
   }
   std::int64_t count = length / kUnitsPerPoint + 2;
-  const std::string lowered = AsciiLower(destFolder);
+  const std::string lowered = AsciiLower(dest_folder);
   for (const PointCountRule& rule : kPointCountRules) {
     if (lowered.find(rule.name) == std::string::npos) continue;
     count = rule.count < 0 ? count - 1 : rule.count;
@@ -118,7 +118,7 @@ std::int64_t RacingLines::PointCount(const TrackGeometry& geometry, std::string_
 
 int RacingLines::TurnSenseAt(std::int64_t dlong) const {
   if (geometry_ == nullptr || !geometry_->loaded()) return 0;
-  if (dlong > geometry_->TrackLength()) dlong -= geometry_->TrackLength();
+  if (dlong > geometry_->track_length()) dlong -= geometry_->track_length();
   if (dlong < 0 || dlong > UINT32_MAX) return 0;
   const int s = geometry_->SectionContaining(static_cast<std::uint32_t>(dlong));
   if (s < 0 || geometry_->section(s).kind() == kStraight) return 0;
@@ -128,28 +128,28 @@ int RacingLines::TurnSenseAt(std::int64_t dlong) const {
 bool RacingLines::ConvertLine(std::string_view name, double scale, bool pit) {
   const bool overtaking =
       name.find("pass1") != std::string_view::npos || name.find("pass2") != std::string_view::npos;
-  double edgeOffset = 0;
+  double edge_offset = 0;
   bool edge = false;
   if (name.find("maxrace") != std::string_view::npos) {
     edge = true;
-    edgeOffset = -kEdgeOffset;
+    edge_offset = -kEdgeOffset;
   }
   if (name.find("minrace") != std::string_view::npos) {
     edge = true;
-    edgeOffset = kEdgeOffset;
+    edge_offset = kEdgeOffset;
   }
 
-  std::optional<std::vector<std::uint8_t>> source = ReadFileBytes(sourceFolder_ / name);
+  std::optional<std::vector<std::uint8_t>> source = ReadFileBytes(source_folder_ / name);
   if (!source) return false;
   ByteReader reader(*source);
   // A file shorter than its count is read as far as it goes.
-  const std::int64_t sourceCount = std::min<std::int64_t>(
+  const std::int64_t source_count = std::min<std::int64_t>(
       reader.U32(), static_cast<std::int64_t>(reader.remaining() / kSourcePointSize));
 
   const std::int64_t count = std::clamp<std::int64_t>(
-      geometry_ == nullptr ? 2 : PointCount(*geometry_, destName_), 0, kMaxPoints);
+      geometry_ == nullptr ? 2 : PointCount(*geometry_, dest_name_), 0, kMaxPoints);
   const double step =
-      count > 2 ? static_cast<double>(sourceCount) / static_cast<double>(count - 2) : 0.0;
+      count > 2 ? static_cast<double>(source_count) / static_cast<double>(count - 2) : 0.0;
 
   ByteWriter out;
   out.Reserve(8 + count * kGplPointSize);
@@ -157,15 +157,15 @@ bool RacingLines::ConvertLine(std::string_view name, double scale, bool pit) {
   out.U32(static_cast<std::uint32_t>(count));
   // A line without points is written as points of speed 0 on the reference line.
   SourcePoint current;
-  std::int64_t lastRead = -1;
+  std::int64_t last_read = -1;
   LinePoint previous;
   for (std::int64_t k = 0; k < count; ++k) {
     const auto j = static_cast<std::int64_t>(static_cast<double>(k) * step);
-    while (lastRead < j && lastRead + 1 < sourceCount) {
+    while (last_read < j && last_read + 1 < source_count) {
       current.speed = reader.I32();
       current.second = reader.I32();
       current.dlat = reader.I32();
-      ++lastRead;
+      ++last_read;
     }
     double divisor = current.speed > 20000
                          ? 55000 - (current.speed - 20000.0) * 0.16666666666666669
@@ -177,7 +177,7 @@ bool RacingLines::ConvertLine(std::string_view name, double scale, bool pit) {
     point.second = static_cast<float>(current.second * kSecondScale);
     point.dlat = static_cast<float>(current.dlat / kTrackUnitsPerMetre);
     if (edge) {
-      point.dlat = static_cast<float>(point.dlat + edgeOffset);
+      point.dlat = static_cast<float>(point.dlat + edge_offset);
     } else if (!pit) {
       point.dlat = static_cast<float>(point.dlat * kLaneNarrowing);
     }
@@ -187,19 +187,19 @@ bool RacingLines::ConvertLine(std::string_view name, double scale, bool pit) {
       // Moving outwards in a corner is damped hard; on straights the rate is quartered.
       if (rate * sense < 0) rate *= -0.05f;
       if (rate * sense == 0) rate *= 0.25f;
-      point.latRate = rate;
+      point.lat_rate = rate;
     }
     out.F32(point.speed);
     out.F32(point.second);
     out.F32(point.dlat);
-    out.F32(point.latRate);
+    out.F32(point.lat_rate);
     out.U32(0);
     previous = point;
   }
-  return WriteFileBytes(destFolder_ / name, out.bytes());
+  return WriteFileBytes(dest_folder_ / name, out.bytes());
 }
 
-void RacingLines::LoadLines(const fs::path& folder, std::optional<std::string_view> trackName) {
+void RacingLines::LoadLines(const fs::path& folder, std::optional<std::string_view> track_name) {
   const std::array<std::pair<std::string_view, std::vector<LinePoint>*>, 5> files = {{
       {"race.lp", &race_},
       {"pass1.lp", &pass1_},
@@ -209,13 +209,13 @@ void RacingLines::LoadLines(const fs::path& folder, std::optional<std::string_vi
   }};
   for (const auto& [file, points] : files) {
     bool found = false;
-    std::vector<LinePoint> read = ReadGplLine(folder / file, pointCount_, found);
+    std::vector<LinePoint> read = ReadGplLine(folder / file, point_count_, found);
     if (found) *points = std::move(read);
   }
-  brakeScale_ = 0;  // the braking scale belongs to the race line just read
-  if (!trackName) return;
+  brake_scale_ = 0;  // the braking scale belongs to the race line just read
+  if (!track_name) return;
 
-  const std::string name(*trackName);
+  const std::string name(*track_name);
   auto geometry = std::make_unique<TrackGeometry>();
   bool loaded = false;
   if (FileExists(folder / (name + ".trk"))) {
@@ -227,20 +227,20 @@ void RacingLines::LoadLines(const fs::path& folder, std::optional<std::string_vi
     }
   }
   if (loaded) {
-    ownedGeometry_ = std::move(geometry);
-    geometry_ = ownedGeometry_.get();
+    owned_geometry_ = std::move(geometry);
+    geometry_ = owned_geometry_.get();
   }
 }
 
 double RacingLines::BrakingAt(std::int32_t dlong) {
   if (race_.empty()) return 0;
   const auto count = static_cast<std::int64_t>(race_.size());
-  if (brakeScale_ == 0) {
+  if (brake_scale_ == 0) {
     float drop = 0;
     for (std::int64_t i = 0; i + 4 < count; ++i) {
       drop = std::min(drop, race_[i + 1].speed - race_[i].speed);
     }
-    brakeScale_ = 0.25f * drop;
+    brake_scale_ = 0.25f * drop;
   }
   std::int64_t k = static_cast<std::int64_t>(dlong / kPointSpacing);
   k = std::max<std::int64_t>(std::min(k, count - 4), 3);
@@ -248,7 +248,7 @@ double RacingLines::BrakingAt(std::int32_t dlong) {
   for (std::int64_t j = k; j <= k + 2; ++j) {
     if (j + 1 < count) drop = std::min(drop, race_[j + 1].speed - race_[j].speed);
   }
-  const float r = drop / brakeScale_;
+  const float r = drop / brake_scale_;
   if (!(r > 0)) return 0;
   if (r >= 1) return 1;
   return r;
@@ -260,14 +260,14 @@ double RacingLines::GrooveDlatAt(std::int32_t dlong) const {
   std::int64_t k = static_cast<std::int64_t>(dlong / kPointSpacing);
   if (k > count - 6) k = 0;
   if (k <= 1) k = 1;
-  auto dlatOf = [](const std::vector<LinePoint>& line, std::int64_t j) {
+  auto dlat_of = [](const std::vector<LinePoint>& line, std::int64_t j) {
     return j < static_cast<std::int64_t>(line.size()) ? line[j].dlat : 0.0f;
   };
   const bool edges = !maxrace_.empty() && !minrace_.empty();
   float sum = 0;
   for (std::int64_t j = k - 1; j <= k + 1; ++j) {
-    sum += 0.5f * dlatOf(race_, j);
-    if (edges) sum += 0.5f * (dlatOf(maxrace_, j) + dlatOf(minrace_, j));
+    sum += 0.5f * dlat_of(race_, j);
+    if (edges) sum += 0.5f * (dlat_of(maxrace_, j) + dlat_of(minrace_, j));
   }
   return sum * 0.33333334f;
 }

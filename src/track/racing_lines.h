@@ -10,7 +10,7 @@
 //     0  u32  65538 when written; not checked when read
 //     4  u32  point count N
 //     8  N x 20 bytes: speed (f32), second (f32, source second x 2e-05), dlat (f32, metres),
-//        latRate (f32), 0 (u32)
+//        lat_rate (f32), 0 (u32)
 //   GPL's points lie 3 metres apart: point k at dlong 3 x k x 19685.
 
 #include <cstdint>
@@ -36,7 +36,7 @@ struct LinePoint {
   float speed = 0;
   float second = 0;
   float dlat = 0;  // metres
-  float latRate = 0;
+  float lat_rate = 0;
 };
 
 // The six racing lines of one conversion. ConvertAll resamples a source track's lines into
@@ -49,25 +49,25 @@ class RacingLines {
   RacingLines& operator=(const RacingLines&) = delete;
 
   // Converts "Race.lp", "pit.lp", "pass1.lp", "pass2.lp", "maxrace.lp" and "minrace.lp" from
-  // `sourceFolder` into `destFolder`. A missing source line is skipped silently. The track
+  // `source_folder` into `dest_folder`. A missing source line is skipped silently. The track
   // must outlive the call.
-  bool ConvertAll(const std::filesystem::path& sourceFolder,
-                  const std::filesystem::path& destFolder, const TrackGeometry& geometry);
+  bool ConvertAll(const std::filesystem::path& source_folder,
+                  const std::filesystem::path& dest_folder, const TrackGeometry& geometry);
   // One line; false when it was not written.
   bool ConvertLine(std::string_view name, double scale, bool pit);
 
   // Reads the GPL lines of `folder`; with a track name, also the track file of that name, or
   // the one inside the track's archive when there is no loose file.
   void LoadLines(const std::filesystem::path& folder,
-                 std::optional<std::string_view> trackName = std::nullopt);
+                 std::optional<std::string_view> track_name = std::nullopt);
 
   // How hard the race line brakes near `dlong`, 0 to 1 of the lap's hardest braking.
   double BrakingAt(std::int32_t dlong);
   // Lateral position in metres of the worn groove at `dlong`.
   double GrooveDlatAt(std::int32_t dlong) const;
 
-  // GPL's point count for a lap of the given track written into `destFolder`.
-  static std::int64_t PointCount(const TrackGeometry& geometry, std::string_view destFolder);
+  // GPL's point count for a lap of the given track written into `dest_folder`.
+  static std::int64_t PointCount(const TrackGeometry& geometry, std::string_view dest_folder);
 
   const TrackGeometry* geometry() const { return geometry_; }
   const std::vector<LinePoint>& race() const { return race_; }
@@ -75,25 +75,25 @@ class RacingLines {
   const std::vector<LinePoint>& pass2() const { return pass2_; }
   const std::vector<LinePoint>& maxrace() const { return maxrace_; }
   const std::vector<LinePoint>& minrace() const { return minrace_; }
-  std::uint32_t pointCount() const { return pointCount_; }
+  std::uint32_t point_count() const { return point_count_; }
 
  private:
   // Turning sense of the track at a distance: 0 straight or outside, -1 right, +1 left.
   int TurnSenseAt(std::int64_t dlong) const;
 
   MessageSink& messages_;
-  std::filesystem::path sourceFolder_;
-  std::filesystem::path destFolder_;
-  std::string destName_;  // destFolder_ lowercased, for the per-track rules
+  std::filesystem::path source_folder_;
+  std::filesystem::path dest_folder_;
+  std::string dest_name_;  // dest_folder_ lowercased, for the per-track rules
   const TrackGeometry* geometry_ = nullptr;
-  std::unique_ptr<TrackGeometry> ownedGeometry_;
-  float brakeScale_ = 0;
+  std::unique_ptr<TrackGeometry> owned_geometry_;
+  float brake_scale_ = 0;
   std::vector<LinePoint> race_;
   std::vector<LinePoint> pass1_;
   std::vector<LinePoint> pass2_;
   std::vector<LinePoint> maxrace_;
   std::vector<LinePoint> minrace_;
-  std::uint32_t pointCount_ = 0;
+  std::uint32_t point_count_ = 0;
 };
 
 }  // namespace velmora

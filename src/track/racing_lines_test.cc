@@ -15,7 +15,7 @@ namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::SourceLinePoint;
+using testkit::SourceLinePoint;
 
 struct Written {
   std::uint32_t tag = 0;
@@ -33,7 +33,7 @@ Written ReadBack(const fs::path& path) {
     p.speed = reader.F32();
     p.second = reader.F32();
     p.dlat = reader.F32();
-    p.latRate = reader.F32();
+    p.lat_rate = reader.F32();
     EXPECT_EQ(reader.U32(), 0u);
   }
   EXPECT_TRUE(reader.ok());
@@ -46,7 +46,7 @@ class RacingLinesTest : public ::testing::Test {
   void SetUp() override {
     folder_ = TempFolder::Create("lines");
     ASSERT_TRUE(folder_);
-    ASSERT_TRUE(track_.LoadBytes(testing::BuildTemplateTrackFile(), "x/kestrel.trk"));
+    ASSERT_TRUE(track_.LoadBytes(testkit::BuildTemplateTrackFile(), "x/kestrel.trk"));
   }
   fs::path Dest(std::string_view name) {
     const fs::path dest = folder_->path() / name;
@@ -54,7 +54,7 @@ class RacingLinesTest : public ::testing::Test {
     return dest;
   }
   void WriteSource(std::string_view name, const std::vector<SourceLinePoint>& points) {
-    ASSERT_TRUE(WriteFileBytes(folder_->path() / name, testing::BuildSourceRacingLine(points)));
+    ASSERT_TRUE(WriteFileBytes(folder_->path() / name, testkit::BuildSourceRacingLine(points)));
   }
 
   std::optional<TempFolder> folder_;
@@ -81,23 +81,23 @@ TEST_F(RacingLinesTest, PointCountFollowsLapAndPerTrackTable) {
 TEST_F(RacingLinesTest, StretchedAndThinnedLines) {
   const fs::path dest = Dest("kestrel");
   const std::int64_t n = RacingLines::PointCount(track_, dest.string());
-  for (int sourceCount : {100, 5000}) {
-    SCOPED_TRACE(sourceCount);
+  for (int source_count : {100, 5000}) {
+    SCOPED_TRACE(source_count);
     std::vector<SourceLinePoint> points;
-    for (int i = 0; i < sourceCount; ++i) points.push_back({60000, i, i});
+    for (int i = 0; i < source_count; ++i) points.push_back({60000, i, i});
     WriteSource("Race.lp", points);
     RacingLines lines(messages_);
     lines.ConvertAll(folder_->path(), dest, track_);
     Written out = ReadBack(dest / "Race.lp");
     EXPECT_EQ(out.tag, kGplLineTag);
     ASSERT_EQ(static_cast<std::int64_t>(out.points.size()), n);
-    const double step = static_cast<double>(sourceCount) / static_cast<double>(n - 2);
+    const double step = static_cast<double>(source_count) / static_cast<double>(n - 2);
     for (std::int64_t k = 0; k < n; ++k) {
       // Point k shows source point trunc(k * step), the last one repeating past the end.
-      const auto j = std::min<std::int64_t>(static_cast<std::int64_t>(k * step), sourceCount - 1);
+      const auto j = std::min<std::int64_t>(static_cast<std::int64_t>(k * step), source_count - 1);
       ASSERT_FLOAT_EQ(out.points[k].second, static_cast<float>(j * 2e-05)) << k;
     }
-    if (sourceCount == 100) {
+    if (source_count == 100) {
       EXPECT_EQ(out.points[1].second, out.points[2].second);
     }
   }
@@ -118,31 +118,31 @@ TEST_F(RacingLinesTest, SpeedsOffsetsAndLatRate) {
   EXPECT_FLOAT_EQ(race.points[0].speed, static_cast<float>(10000 / 55000.0));
   EXPECT_FLOAT_EQ(race.points[0].second, 1.0f);
   EXPECT_FLOAT_EQ(race.points[0].dlat, 0.9f);
-  EXPECT_EQ(race.points[0].latRate, 0.0f);
+  EXPECT_EQ(race.points[0].lat_rate, 0.0f);
   const std::size_t n = race.points.size();
   const double step = 4.0 / static_cast<double>(n - 2);
-  auto firstOf = [&](int j) {
+  auto first_of = [&](int j) {
     std::size_t k = 0;
     while (static_cast<int>(k * step) < j) ++k;
     return k;
   };
-  const std::size_t k1 = firstOf(1);
-  const std::size_t k2 = firstOf(2);
+  const std::size_t k1 = first_of(1);
+  const std::size_t k2 = first_of(2);
   EXPECT_FLOAT_EQ(race.points[k1].speed, static_cast<float>(80000 / (55000 - 60000 * 0.16666666666666669)));
   EXPECT_FLOAT_EQ(race.points[k2].speed, static_cast<float>(200000 / 40000.0));
   // At k1 (about 666 m, in the first left-hand corner) the line moves 0.9 m to the left,
   // the inside: the rate is kept as it is.
   const float rate = static_cast<float>((race.points[k1].dlat - race.points[k1 - 1].dlat) /
                                         (race.points[k1].speed * 100.0));
-  EXPECT_FLOAT_EQ(race.points[k1].latRate, rate);
+  EXPECT_FLOAT_EQ(race.points[k1].lat_rate, rate);
   // At the first point of source 2 it moves 0.9 m right, outwards in the corner or on a
   // straight: damped to -0.05 or quartered.
   const std::size_t k3 = k2;
   const float back = static_cast<float>((race.points[k3].dlat - race.points[k3 - 1].dlat) /
                                         (race.points[k3].speed * 100.0));
-  EXPECT_TRUE(race.points[k3].latRate == back * -0.05f || race.points[k3].latRate == back * 0.25f)
-      << race.points[k3].latRate;
-  EXPECT_NE(race.points[k3].latRate, back);
+  EXPECT_TRUE(race.points[k3].lat_rate == back * -0.05f || race.points[k3].lat_rate == back * 0.25f)
+      << race.points[k3].lat_rate;
+  EXPECT_NE(race.points[k3].lat_rate, back);
 
   EXPECT_FLOAT_EQ(ReadBack(dest / "pit.lp").points[0].dlat, 1.0f);
   EXPECT_FLOAT_EQ(ReadBack(dest / "pass1.lp").points[0].speed,
@@ -157,7 +157,7 @@ TEST_F(RacingLinesTest, EmptyLinesAndZeroSpeedsGiveDefinedPoints) {
   WriteSource("Race.lp", {});
   WriteSource("pit.lp", {{0, 0, 19685}, {0, 0, 39370}, {0, 0, 59055}});
   // A count larger than the points present: the points that are there are used.
-  std::vector<std::uint8_t> lying = testing::BuildSourceRacingLine({{60000, 0, 19685}});
+  std::vector<std::uint8_t> lying = testkit::BuildSourceRacingLine({{60000, 0, 19685}});
   lying[0] = 200;
   ASSERT_TRUE(WriteFileBytes(folder_->path() / "pass1.lp", lying));
   RacingLines lines(messages_);
@@ -167,14 +167,14 @@ TEST_F(RacingLinesTest, EmptyLinesAndZeroSpeedsGiveDefinedPoints) {
     Written out = ReadBack(dest / name);
     ASSERT_FALSE(out.points.empty());
     for (const LinePoint& p : out.points) {
-      EXPECT_TRUE(std::isfinite(p.latRate));
+      EXPECT_TRUE(std::isfinite(p.lat_rate));
       EXPECT_TRUE(std::isfinite(p.speed));
     }
   }
   Written empty = ReadBack(dest / "Race.lp");
   EXPECT_EQ(empty.points.back().speed, 0.0f);
   EXPECT_EQ(empty.points.back().dlat, 0.0f);
-  EXPECT_EQ(ReadBack(dest / "pit.lp").points.back().latRate, 0.0f);
+  EXPECT_EQ(ReadBack(dest / "pit.lp").points.back().lat_rate, 0.0f);
 }
 
 void WriteGplLine(const fs::path& path, const std::vector<float>& speeds,
@@ -208,7 +208,7 @@ TEST_F(RacingLinesTest, BrakingAndGroove) {
   RacingLines lines(messages_);
   lines.LoadLines(dest);
   ASSERT_EQ(lines.race().size(), 20u);
-  EXPECT_EQ(lines.pointCount(), 20u);
+  EXPECT_EQ(lines.point_count(), 20u);
   auto at = [](int k) { return static_cast<std::int32_t>(k * 59055.0 + 1); };
   EXPECT_EQ(lines.BrakingAt(at(9)), 1.0);   // window 9..11 holds the hard drop
   EXPECT_EQ(lines.BrakingAt(at(4)), 0.0);   // accelerating
@@ -234,24 +234,24 @@ TEST_F(RacingLinesTest, BrakingAndGroove) {
 
 TEST_F(RacingLinesTest, RoundTripThroughLoadLinesWithTrackFromArchive) {
   const fs::path dest = Dest("kestrel");
-  const std::vector<SourceLinePoint> points = testing::SampleRacingLinePoints(700, 0);
+  const std::vector<SourceLinePoint> points = testkit::SampleRacingLinePoints(700, 0);
   for (const char* name : {"Race.lp", "pass1.lp", "pass2.lp", "maxrace.lp", "minrace.lp"}) {
     WriteSource(name, points);
   }
   RacingLines lines(messages_);
   lines.ConvertAll(folder_->path(), dest, track_);
   // A GPL folder holds the track only inside its archive.
-  std::vector<testing::MemberBytes> members = {{"kestrel.trk", testing::BuildTemplateTrackFile()}};
-  ASSERT_TRUE(WriteFileBytes(dest / "kestrel.dat", testing::BuildTrackArchive(members)));
+  std::vector<testkit::MemberBytes> members = {{"kestrel.trk", testkit::BuildTemplateTrackFile()}};
+  ASSERT_TRUE(WriteFileBytes(dest / "kestrel.dat", testkit::BuildTrackArchive(members)));
   RacingLines loaded(messages_);
   loaded.LoadLines(dest, "kestrel");
   ASSERT_NE(loaded.geometry(), nullptr);
-  EXPECT_EQ(loaded.geometry()->TrackLength(), track_.TrackLength());
+  EXPECT_EQ(loaded.geometry()->track_length(), track_.track_length());
   Written race = ReadBack(dest / "Race.lp");
   ASSERT_EQ(loaded.race().size(), race.points.size());
   for (std::size_t i = 0; i < race.points.size(); ++i) {
     EXPECT_EQ(loaded.race()[i].dlat, race.points[i].dlat);
-    EXPECT_EQ(loaded.race()[i].latRate, race.points[i].latRate);
+    EXPECT_EQ(loaded.race()[i].lat_rate, race.points[i].lat_rate);
   }
   EXPECT_EQ(loaded.maxrace().size(), race.points.size());
   EXPECT_TRUE(messages_.messages().empty());

@@ -48,7 +48,7 @@ class TrackArchive {
   // The path under which a member was written.
   std::filesystem::path ExtractedPath(std::string_view member) const { return folder_ / member; }
   // The temporary folder; empty before Extract.
-  const std::filesystem::path& FolderPath() const { return folder_; }
+  const std::filesystem::path& folder_path() const { return folder_; }
 
   const std::vector<ArchiveEntry>& entries() const { return entries_; }
   const std::filesystem::path& path() const { return path_; }

@@ -11,9 +11,9 @@ namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::Bytes;
-using testing::BuildRawArchive;
-using testing::BuildTrackArchive;
+using testkit::Bytes;
+using testkit::BuildRawArchive;
+using testkit::BuildTrackArchive;
 
 std::string FileText(const fs::path& path) {
   std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
@@ -43,7 +43,7 @@ TEST_F(TrackArchiveTest, ExtractsEveryMemberWithLowercaseNames) {
     EXPECT_EQ(archive.entries()[0].length, 5u);
     EXPECT_EQ(archive.entries()[0].offset, 2u + 2 * 27);
     ASSERT_TRUE(archive.Extract());
-    extracted = archive.FolderPath();
+    extracted = archive.folder_path();
     EXPECT_EQ(extracted.filename().string().rfind("dir", 0), 0u);
     EXPECT_EQ(archive.ExtractedPath("race.lp"), extracted / "race.lp");
     EXPECT_EQ(FileText(extracted / "dethq.trk"), "track");
@@ -70,11 +70,11 @@ TEST_F(TrackArchiveTest, EmptyArchiveMakesItsFolderAndAMissingOneOpensSilentlyAs
   ASSERT_TRUE(empty.Open(Write(BuildRawArchive(0, {}, {}))));
   EXPECT_TRUE(empty.entries().empty());
   ASSERT_TRUE(empty.Extract());
-  EXPECT_TRUE(fs::is_directory(empty.FolderPath()));
+  EXPECT_TRUE(fs::is_directory(empty.folder_path()));
 
   TrackArchive missing(messages_);
   EXPECT_FALSE(missing.Open(folder_->path() / "none.dat"));
-  EXPECT_TRUE(missing.FolderPath().empty());  // never extracted: nothing to delete
+  EXPECT_TRUE(missing.folder_path().empty());  // never extracted: nothing to delete
   EXPECT_TRUE(messages_.messages().empty());
 }
 
@@ -95,8 +95,8 @@ TEST_F(TrackArchiveTest, HostileMembersAreReportedAndNeverWritten) {
   EXPECT_FALSE(archive.Extract());
   EXPECT_EQ(FileText(archive.ExtractedPath("good.lp")), "0123456789");
   EXPECT_FALSE(fs::exists(folder_->path().parent_path() / "escape.trk"));
-  EXPECT_FALSE(fs::exists(archive.FolderPath() / "sub"));
-  EXPECT_EQ(std::distance(fs::directory_iterator(archive.FolderPath()), {}), 1);
+  EXPECT_FALSE(fs::exists(archive.folder_path() / "sub"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(archive.folder_path()), {}), 1);
   auto outside = [&](const std::string& member) {
     return "Skipped member \"" + member + "\" of " + path.string() +
            ": its name would place it outside the extraction folder";

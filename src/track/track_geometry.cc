@@ -39,8 +39,8 @@ double HeightOf(const LineRecord& line, double t) {
 struct NamedSettings {
   std::string_view name;
   // Fields the row leaves out keep their earlier values.
-  std::optional<int> firstStripWall, allWallsFrom, allWallsTo, twoWallsFrom, twoWallsTo;
-  std::optional<int> specialSectionA, specialValueA, specialSectionB, specialValueB;
+  std::optional<int> first_strip_wall, all_walls_from, all_walls_to, two_walls_from, two_walls_to;
+  std::optional<int> special_section_a, special_value_a, special_section_b, special_value_b;
 };
 
 const std::array<NamedSettings, 9>& SettingsTable() {
@@ -68,15 +68,15 @@ SectionSettings SectionSettingsForPath(std::string_view lowercased_path) {
   SectionSettings settings;
   for (const NamedSettings& row : SettingsTable()) {
     if (lowercased_path.find(row.name) == std::string_view::npos) continue;
-    Apply(row.firstStripWall, settings.firstStripWall);
-    Apply(row.allWallsFrom, settings.allWallsFrom);
-    Apply(row.allWallsTo, settings.allWallsTo);
-    Apply(row.twoWallsFrom, settings.twoWallsFrom);
-    Apply(row.twoWallsTo, settings.twoWallsTo);
-    Apply(row.specialSectionA, settings.specialSectionA);
-    Apply(row.specialValueA, settings.specialValueA);
-    Apply(row.specialSectionB, settings.specialSectionB);
-    Apply(row.specialValueB, settings.specialValueB);
+    Apply(row.first_strip_wall, settings.first_strip_wall);
+    Apply(row.all_walls_from, settings.all_walls_from);
+    Apply(row.all_walls_to, settings.all_walls_to);
+    Apply(row.two_walls_from, settings.two_walls_from);
+    Apply(row.two_walls_to, settings.two_walls_to);
+    Apply(row.special_section_a, settings.special_section_a);
+    Apply(row.special_value_a, settings.special_value_a);
+    Apply(row.special_section_b, settings.special_section_b);
+    Apply(row.special_value_b, settings.special_value_b);
   }
   return settings;
 }
@@ -113,11 +113,11 @@ bool TrackGeometry::Parse() {
   ByteReader header(image_);
   std::span<const std::uint8_t> magic = header.Bytes(kTrackMagic.size());
   version_ = header.U32();
-  trackLength_ = header.U32();
-  const std::int64_t lineCount = header.I32();
-  const std::int64_t sectionCount = header.I32();
-  const std::int64_t surfaceBytes = header.I32();
-  const std::int64_t sectionBytes = header.I32();
+  track_length_ = header.U32();
+  const std::int64_t line_count = header.I32();
+  const std::int64_t section_count = header.I32();
+  const std::int64_t surface_bytes = header.I32();
+  const std::int64_t section_bytes = header.I32();
   if (!header.ok()) return Fail("it is shorter than its 28-byte header");
   if (!std::equal(magic.begin(), magic.end(), kTrackMagic.begin())) {
     return Fail("it does not begin with \"KART\"");
@@ -125,91 +125,91 @@ bool TrackGeometry::Parse() {
   const bool old = version_ < kStripLayoutVersion;
   layout_ = old ? static_cast<int>(version_) : kNewestLayout;
   const std::size_t slots = old ? kOldLineSlots : kNewLineSlots;
-  if (lineCount < 1 || lineCount > static_cast<std::int64_t>(slots)) {
-    return Fail("its reference-line count " + std::to_string(lineCount) + " is not 1 to " +
+  if (line_count < 1 || line_count > static_cast<std::int64_t>(slots)) {
+    return Fail("its reference-line count " + std::to_string(line_count) + " is not 1 to " +
                 std::to_string(slots));
   }
-  if (sectionCount < 1 || sectionCount > kMaxSections) {
-    return Fail("its section count " + std::to_string(sectionCount) + " is out of range");
+  if (section_count < 1 || section_count > kMaxSections) {
+    return Fail("its section count " + std::to_string(section_count) + " is out of range");
   }
-  if (surfaceBytes < 0 || sectionBytes < 0) return Fail("its block sizes are negative");
+  if (surface_bytes < 0 || section_bytes < 0) return Fail("its block sizes are negative");
 
   const std::uint64_t size = image_.size();
-  const std::uint64_t offsetsAt = old ? kOldOffsetsAt : kNewOffsetsAt;
-  const std::uint64_t lineAt = offsetsAt + 4 * static_cast<std::uint64_t>(sectionCount);
-  const std::uint64_t surfaceAt = lineAt + kLineRecordSize * static_cast<std::uint64_t>(
-                                               lineCount * sectionCount);
-  const std::uint64_t sectionAt = surfaceAt + static_cast<std::uint64_t>(surfaceBytes);
-  if (sectionAt + static_cast<std::uint64_t>(sectionBytes) > size) {
-    return Fail("its blocks need " + std::to_string(sectionAt + sectionBytes) +
+  const std::uint64_t offsets_at = old ? kOldOffsetsAt : kNewOffsetsAt;
+  const std::uint64_t line_at = offsets_at + 4 * static_cast<std::uint64_t>(section_count);
+  const std::uint64_t surface_at = line_at + kLineRecordSize * static_cast<std::uint64_t>(
+                                               line_count * section_count);
+  const std::uint64_t section_at = surface_at + static_cast<std::uint64_t>(surface_bytes);
+  if (section_at + static_cast<std::uint64_t>(section_bytes) > size) {
+    return Fail("its blocks need " + std::to_string(section_at + section_bytes) +
                 " bytes but the file holds " + std::to_string(size));
   }
-  lineBlockAt_ = lineAt;
-  sectionBlockAt_ = sectionAt;
+  line_block_at_ = line_at;
+  section_block_at_ = section_at;
 
   const std::span<const std::uint8_t> all(image_);
-  ByteReader slotReader(all.subspan(kTrackHeaderSize, slots * 4));
-  for (std::size_t i = 0; i < slots; ++i) lineSlots_.push_back(slotReader.I32());
-  lines_.assign(lineSlots_.begin(), lineSlots_.begin() + lineCount);
+  ByteReader slot_reader(all.subspan(kTrackHeaderSize, slots * 4));
+  for (std::size_t i = 0; i < slots; ++i) line_slots_.push_back(slot_reader.I32());
+  lines_.assign(line_slots_.begin(), line_slots_.begin() + line_count);
 
   ByteReader body(image_);
-  body.Seek(offsetsAt);
-  sectionOffsets_.reserve(sectionCount);
-  for (std::int64_t i = 0; i < sectionCount; ++i) sectionOffsets_.push_back(body.U32());
-  lineRecords_.resize(static_cast<std::size_t>(lineCount * sectionCount));
-  for (LineRecord& record : lineRecords_) {
+  body.Seek(offsets_at);
+  section_offsets_.reserve(section_count);
+  for (std::int64_t i = 0; i < section_count; ++i) section_offsets_.push_back(body.U32());
+  line_records_.resize(static_cast<std::size_t>(line_count * section_count));
+  for (LineRecord& record : line_records_) {
     for (std::int32_t& word : record) word = body.I32();
   }
-  ByteReader surfaceReader = body.Sub(surfaceBytes);
-  std::uint64_t entryCount = 0;
+  ByteReader surface_reader = body.Sub(surface_bytes);
+  std::uint64_t entry_count = 0;
   if (old) {
-    entryCount = surfaceBytes / kSurfaceEntrySize;
-    surfaces_.resize(entryCount);
+    entry_count = surface_bytes / kSurfaceEntrySize;
+    surfaces_.resize(entry_count);
     for (SurfaceEntry& entry : surfaces_) {
-      entry.start = surfaceReader.I32();
-      entry.end = surfaceReader.I32();
-      entry.code = surfaceReader.I32();
+      entry.start = surface_reader.I32();
+      entry.end = surface_reader.I32();
+      entry.code = surface_reader.I32();
     }
   } else {
-    entryCount = surfaceBytes / kStripSize;
-    strips_.resize(entryCount);
+    entry_count = surface_bytes / kStripSize;
+    strips_.resize(entry_count);
     for (Strip& strip : strips_) {
-      for (std::int32_t& word : strip) word = surfaceReader.I32();
+      for (std::int32_t& word : strip) word = surface_reader.I32();
     }
   }
-  if (!body.ok() || !surfaceReader.ok()) return Fail("its blocks run past its end");
+  if (!body.ok() || !surface_reader.ok()) return Fail("its blocks run past its end");
 
-  const std::span<const std::uint8_t> sectionBlock = all.subspan(sectionAt, sectionBytes);
-  sections_.resize(sectionCount);
-  wallFirst_.reserve(sectionCount);
-  for (std::int64_t i = 0; i < sectionCount; ++i) {
+  const std::span<const std::uint8_t> section_block = all.subspan(section_at, section_bytes);
+  sections_.resize(section_count);
+  wall_first_.reserve(section_count);
+  for (std::int64_t i = 0; i < section_count; ++i) {
     const std::string which = "section " + std::to_string(i);
-    const std::uint64_t at = sectionOffsets_[i];
-    if (at + kSectionRecordSize > sectionBlock.size()) {
+    const std::uint64_t at = section_offsets_[i];
+    if (at + kSectionRecordSize > section_block.size()) {
       return Fail(which + " lies outside the section block");
     }
-    ByteReader record(sectionBlock.subspan(at));
+    ByteReader record(section_block.subspan(at));
     SectionRecord& section = sections_[i];
     for (std::int32_t& word : section.words) word = record.I32();
     if (version_ == kNewestLayoutVersion) {
       // The extra word 4 is dropped; word 12 keeps its value.
       std::copy(section.words.begin() + 5, section.words.end(), section.words.begin() + 4);
     }
-    const std::int64_t surfaceCount = section.words[kSurfaceCountWord];
-    const std::int64_t surfaceFirst = section.words[kSurfaceFirstWord];
-    if (surfaceCount < 0 || surfaceFirst < 0 ||
-        static_cast<std::uint64_t>(surfaceFirst + surfaceCount) > entryCount) {
+    const std::int64_t surface_count = section.words[kSurfaceCountWord];
+    const std::int64_t surface_first = section.words[kSurfaceFirstWord];
+    if (surface_count < 0 || surface_first < 0 ||
+        static_cast<std::uint64_t>(surface_first + surface_count) > entry_count) {
       return Fail(which + " names surfaces outside the surface block");
     }
-    wallFirst_.push_back(walls_.size());
+    wall_first_.push_back(walls_.size());
     if (!old) continue;
-    const std::int64_t wallCount = section.words[kWallCountWord];
-    if (wallCount < 0 ||
-        at + kSectionRecordSize + kWallSize * static_cast<std::uint64_t>(wallCount) >
-            sectionBlock.size()) {
+    const std::int64_t wall_count = section.words[kWallCountWord];
+    if (wall_count < 0 ||
+        at + kSectionRecordSize + kWallSize * static_cast<std::uint64_t>(wall_count) >
+            section_block.size()) {
       return Fail(which + " has walls outside the section block");
     }
-    for (std::int64_t k = 0; k < wallCount; ++k) {
+    for (std::int64_t k = 0; k < wall_count; ++k) {
       WallEntry& wall = walls_.emplace_back();
       for (std::int32_t& word : wall) word = record.I32();
     }
@@ -233,7 +233,7 @@ std::span<const Strip> TrackGeometry::strips(int section) const {
 
 std::span<const WallEntry> TrackGeometry::walls(int section) const {
   if (layout_ == kNewestLayout) return {};
-  return std::span(walls_).subspan(wallFirst_[section], sections_[section].words[kWallCountWord]);
+  return std::span(walls_).subspan(wall_first_[section], sections_[section].words[kWallCountWord]);
 }
 
 int TrackGeometry::SectionContaining(std::uint32_t dlong) const {
@@ -259,36 +259,36 @@ double TrackGeometry::SectionT(const SectionRecord& record, double along) const 
 Point3 TrackGeometry::PositionAt(std::int32_t dlong, std::int32_t dlat) const {
   if (!loaded_) return {};
   std::uint32_t d = static_cast<std::uint32_t>(dlong);
-  if (d >= trackLength_) d -= trackLength_;
+  if (d >= track_length_) d -= track_length_;
   const int s = SectionAtOrBefore(d);
   const SectionRecord& record = sections_[s];
   const double along = static_cast<double>(static_cast<std::int64_t>(d) - record.start());
   const double t = SectionT(record, along);
 
   if (dlat == INT_MAX || dlat == INT_MIN) {
-    std::span<const WallEntry> sectionWalls = walls(s);
-    if (sectionWalls.empty()) {
+    std::span<const WallEntry> section_walls = walls(s);
+    if (section_walls.empty()) {
       // No wall to stand for: the outermost reference line on that side.
       dlat = dlat == INT_MAX ? lines_.back() : lines_.front();
     } else {
-      const WallEntry& wall = dlat == INT_MAX ? sectionWalls.back() : sectionWalls.front();
+      const WallEntry& wall = dlat == INT_MAX ? section_walls.back() : section_walls.front();
       dlat = TruncToInt32((1 - t) * wall[1] + t * wall[2]);
     }
   }
 
-  const int lineCount = static_cast<int>(lines_.size());
+  const int line_count = static_cast<int>(lines_.size());
   int i = 0;
-  for (int k = 0; k + 1 < lineCount; ++k) {
+  for (int k = 0; k + 1 < line_count; ++k) {
     if (lines_[k] < 1 && lines_[k + 1] > 0) {
       i = k;
       break;
     }
   }
-  const int next = std::min(i + 1, lineCount - 1);
+  const int next = std::min(i + 1, line_count - 1);
   const double span = static_cast<double>(lines_[next]) - lines_[i];
   const double u = span == 0 ? 0.0 : (static_cast<double>(dlat) - lines_[i]) / span;
-  const LineRecord& l0 = lineRecord(s, i);
-  const LineRecord& l1 = lineRecord(s, next);
+  const LineRecord& l0 = line_record(s, i);
+  const LineRecord& l1 = line_record(s, next);
 
   Point3 p;
   if (record.kind() == kStraight) {
@@ -304,15 +304,15 @@ Point3 TrackGeometry::PositionAt(std::int32_t dlong, std::int32_t dlat) const {
   }
 
   if (dlat <= lines_.front()) {
-    p.z = HeightOf(lineRecord(s, 0), t);
+    p.z = HeightOf(line_record(s, 0), t);
   } else if (dlat >= lines_.back()) {
-    p.z = HeightOf(lineRecord(s, lineCount - 1), t);
+    p.z = HeightOf(line_record(s, line_count - 1), t);
   } else {
-    p.z = HeightOf(lineRecord(s, 0), t);  // reference lines out of order: the first line
-    for (int j = 0; j + 1 < lineCount; ++j) {
+    p.z = HeightOf(line_record(s, 0), t);  // reference lines out of order: the first line
+    for (int j = 0; j + 1 < line_count; ++j) {
       if (lines_[j] <= dlat && dlat < lines_[j + 1]) {
         const double w = (static_cast<double>(dlat) - lines_[j]) / (static_cast<double>(lines_[j + 1]) - lines_[j]);
-        p.z = w * HeightOf(lineRecord(s, j + 1), t) + (1 - w) * HeightOf(lineRecord(s, j), t);
+        p.z = w * HeightOf(line_record(s, j + 1), t) + (1 - w) * HeightOf(line_record(s, j), t);
         break;
       }
     }
@@ -323,7 +323,7 @@ Point3 TrackGeometry::PositionAt(std::int32_t dlong, std::int32_t dlat) const {
 TrackDirection TrackGeometry::DirectionAt(std::int32_t dlong) const {
   if (!loaded_) return {};
   std::uint32_t d = static_cast<std::uint32_t>(dlong);
-  if (d >= trackLength_) d -= trackLength_;
+  if (d >= track_length_) d -= track_length_;
   const int found = SectionContaining(d);
   const int s = found < 0 ? 0 : found;
   const SectionRecord& record = sections_[s];
@@ -332,7 +332,7 @@ TrackDirection TrackGeometry::DirectionAt(std::int32_t dlong) const {
 
   double heading = HeadingRadians(record.heading());
   TrackDirection out{std::cos(heading), std::sin(heading), 0};
-  const LineRecord& line = lineRecord(s, 0);
+  const LineRecord& line = line_record(s, 0);
   double px = line[kPxWord] + t * out.cos * record.length();
   double py = line[kPyWord] + t * out.sin * record.length();
   if (record.kind() == kArc) {
@@ -345,7 +345,7 @@ TrackDirection TrackGeometry::DirectionAt(std::int32_t dlong) const {
     px = record.cx();
     py = record.cy();
   }
-  out.planeOffset = (out.cos * px + out.sin * py) / -kTrackUnitsPerMetre;
+  out.plane_offset = (out.cos * px + out.sin * py) / -kTrackUnitsPerMetre;
   return out;
 }
 
@@ -353,15 +353,15 @@ int TrackGeometry::WallsAt(std::int32_t dlong, int mode, std::span<std::int32_t,
   if (!loaded_) return 0;
   const int s = SectionContaining(static_cast<std::uint32_t>(dlong));
   if (s < 0) return 0;
-  std::span<const WallEntry> sectionWalls = walls(s);
-  const int n = static_cast<int>(std::min<std::size_t>(sectionWalls.size(), 4));
+  std::span<const WallEntry> section_walls = walls(s);
+  const int n = static_cast<int>(std::min<std::size_t>(section_walls.size(), 4));
   const SectionRecord& record = sections_[s];
   const double t = SectionT(
       record, static_cast<double>(static_cast<std::int64_t>(static_cast<std::uint32_t>(dlong)) -
                                   record.start()));
   for (int k = 0; k < n; ++k) {
-    const std::int32_t start = sectionWalls[k][1];
-    const std::int32_t end = sectionWalls[k][2];
+    const std::int32_t start = section_walls[k][1];
+    const std::int32_t end = section_walls[k][2];
     if (mode == 0) {
       out[k] = TruncToInt32((1 - t) * start + t * end);
     } else {
@@ -395,7 +395,7 @@ bool TrackGeometry::DropsInnerWalls(std::int64_t start) const {
 double TrackGeometry::HeadingAt(std::int32_t dlong) const {
   if (!loaded_) return 0;
   std::int64_t d = dlong;
-  if (d >= static_cast<std::int64_t>(trackLength_)) d -= trackLength_;
+  if (d >= static_cast<std::int64_t>(track_length_)) d -= track_length_;
   int s = 0;
   for (std::size_t i = sections_.size(); i > 0; --i) {
     if (sections_[i - 1].words[kStartWord] <= d) {
@@ -413,7 +413,7 @@ double TrackGeometry::HeadingAt(std::int32_t dlong) const {
 bool TrackGeometry::SectionSurfaces(int section, SectionRecord& record,
                                     std::vector<SurfaceEntry>& out, bool border) const {
   out.clear();
-  if (!loaded_ || layout_ == kNewestLayout || section < 0 || section >= sectionCount()) {
+  if (!loaded_ || layout_ == kNewestLayout || section < 0 || section >= section_count()) {
     return false;
   }
   record = sections_[section];
@@ -426,13 +426,13 @@ bool TrackGeometry::SectionSurfaces(int section, SectionRecord& record,
     out.insert(at, entry);
   }
   // Behind a wall that starts inside the section, the surface outside it carries on.
-  std::int32_t lastType = 6;
+  std::int32_t last_type = 6;
   for (std::size_t i = 1; i < out.size(); ++i) {
     const SurfaceEntry previous = out[i - 1];
     if (previous.code >= 0) {
-      lastType = previous.code;
+      last_type = previous.code;
     } else if (previous.start < out[i].start) {
-      out.insert(out.begin() + i, SurfaceEntry{previous.start, previous.end, lastType});
+      out.insert(out.begin() + i, SurfaceEntry{previous.start, previous.end, last_type});
     }
   }
   if (!border) return true;

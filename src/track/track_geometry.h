@@ -8,21 +8,21 @@
 //     0  4 bytes  "KART"
 //     4  u32      version: 1 GPL's layout; below 2000 the source games' layout; 3000 the newest
 //                 layout (the "_N4T" templates)
-//     8  u32      trackLength   lap length in track units; dlong wraps here
-//    12  i32      lineCount     reference lines
-//    16  i32      sectionCount
-//    20  i32      surfaceBytes  size of the surface block
-//    24  i32      sectionBytes  size of the section block
+//     8  u32      track_length   lap length in track units; dlong wraps here
+//    12  i32      line_count     reference lines
+//    16  i32      section_count
+//    20  i32      surface_bytes  size of the surface block
+//    24  i32      section_bytes  size of the section block
 //   28  reference-line dlat values: 10 slots (version < 2000) or 16 slots, unused slots 0
-//   68 / 92  section offsets: sectionCount x u32, relative to the section block
-//   line records: sectionCount x lineCount x 32 bytes, section by section
-//     words zA zB zC zD (height cubic in t), dzA dzB, px|radius, py
+//   68 / 92  section offsets: section_count x u32, relative to the section block
+//   line records: section_count x line_count x 32 bytes, section by section
+//     words z_a z_b zC zD (height cubic in t), dzA dzB, px|radius, py
 //   surface block: 12-byte surface entries (start dlat, end dlat, code), version < 2000;
 //                  32-byte strips (start dlat, end dlat, type, five words) otherwise
 //   section block: 52-byte records (13 words), in version < 2000 each followed by its walls
 //     (20 bytes: kind, start dlat, end dlat, two filler words)
 //     record words: 0 kind (1 straight, 2 arc), 1 start, 2 length, 3 heading, 4 cx, 5 cy,
-//     6 turn, 7-8 carried, 9 lineIndex, 10 surfaceCount, 11 surfaceFirst, 12 wallCount.
+//     6 turn, 7-8 carried, 9 lineIndex, 10 surface_count, 11 surface_first, 12 wall_count.
 //     Version 3000 has an extra word 4 (written 0) that the loader drops, so its words 5-12
 //     arrive as 4-11 and word 12 keeps its value.
 //
@@ -138,20 +138,20 @@ struct Point3 {
 struct TrackDirection {
   double cos = 1;
   double sin = 0;
-  double planeOffset = 0;  // metres, signed
+  double plane_offset = 0;  // metres, signed
 };
 
 // Settings the GPL-layout writer applies to GPL's own tracks, chosen from the file's path.
 struct SectionSettings {
-  int firstStripWall = 0;
-  int allWallsFrom = INT_MAX;
-  int allWallsTo = INT_MIN;
-  int twoWallsFrom = INT_MIN;
-  int twoWallsTo = INT_MAX;
-  int specialSectionA = INT_MIN;
-  int specialValueA = INT_MAX;
-  int specialSectionB = INT_MIN;
-  int specialValueB = INT_MAX;
+  int first_strip_wall = 0;
+  int all_walls_from = INT_MAX;
+  int all_walls_to = INT_MIN;
+  int two_walls_from = INT_MIN;
+  int two_walls_to = INT_MAX;
+  int special_section_a = INT_MIN;
+  int special_value_a = INT_MAX;
+  int special_section_b = INT_MIN;
+  int special_value_b = INT_MAX;
 };
 SectionSettings SectionSettingsForPath(std::string_view lowercased_path);
 
@@ -176,15 +176,15 @@ class TrackGeometry {
   int layout() const { return layout_; }
   const SectionSettings& settings() const { return settings_; }
 
-  std::uint32_t TrackLength() const { return trackLength_; }
-  int lineCount() const { return static_cast<int>(lines_.size()); }
-  int sectionCount() const { return static_cast<int>(sections_.size()); }
+  std::uint32_t track_length() const { return track_length_; }
+  int line_count() const { return static_cast<int>(lines_.size()); }
+  int section_count() const { return static_cast<int>(sections_.size()); }
   const std::vector<std::int32_t>& lines() const { return lines_; }
   // Every line slot of the header (10 or 16), the unused ones included.
-  const std::vector<std::int32_t>& lineSlots() const { return lineSlots_; }
+  const std::vector<std::int32_t>& line_slots() const { return line_slots_; }
   const SectionRecord& section(int index) const { return sections_[index]; }
-  const LineRecord& lineRecord(int section, int line) const {
-    return lineRecords_[static_cast<std::size_t>(section) * lines_.size() + line];
+  const LineRecord& line_record(int section, int line) const {
+    return line_records_[static_cast<std::size_t>(section) * lines_.size() + line];
   }
   // Surface entries (versions below 2000) or strips of one section.
   std::span<const SurfaceEntry> surfaces(int section) const;
@@ -193,9 +193,9 @@ class TrackGeometry {
   std::span<const WallEntry> walls(int section) const;
   const std::vector<std::uint8_t>& image() const { return image_; }
   // Byte positions in image(): the first line record, the section block, a section record.
-  std::size_t lineBlockAt() const { return lineBlockAt_; }
-  std::size_t sectionBlockAt() const { return sectionBlockAt_; }
-  std::uint32_t sectionOffset(int section) const { return sectionOffsets_[section]; }
+  std::size_t line_block_at() const { return line_block_at_; }
+  std::size_t section_block_at() const { return section_block_at_; }
+  std::uint32_t section_offset(int section) const { return section_offsets_[section]; }
 
   // The section whose stretch [start, start + length) holds `dlong`, or -1.
   int SectionContaining(std::uint32_t dlong) const;
@@ -235,18 +235,18 @@ class TrackGeometry {
 
   std::uint32_t version_ = 0;
   int layout_ = 0;
-  std::uint32_t trackLength_ = 0;
-  std::size_t lineBlockAt_ = 0;
-  std::size_t sectionBlockAt_ = 0;
+  std::uint32_t track_length_ = 0;
+  std::size_t line_block_at_ = 0;
+  std::size_t section_block_at_ = 0;
   std::vector<std::int32_t> lines_;
-  std::vector<std::int32_t> lineSlots_;
-  std::vector<std::uint32_t> sectionOffsets_;
+  std::vector<std::int32_t> line_slots_;
+  std::vector<std::uint32_t> section_offsets_;
   std::vector<SectionRecord> sections_;
-  std::vector<LineRecord> lineRecords_;
+  std::vector<LineRecord> line_records_;
   std::vector<SurfaceEntry> surfaces_;  // versions below 2000
   std::vector<Strip> strips_;           // newest layout
   std::vector<WallEntry> walls_;        // versions below 2000, section by section
-  std::vector<std::size_t> wallFirst_;  // per section, index into walls_
+  std::vector<std::size_t> wall_first_;  // per section, index into walls_
 };
 
 }  // namespace velmora

@@ -10,9 +10,9 @@
 namespace velmora {
 namespace {
 
-using testing::BuildTrackFile;
-using testing::TrackSectionSpec;
-using testing::TrackSpec;
+using testkit::BuildTrackFile;
+using testkit::TrackSectionSpec;
+using testkit::TrackSpec;
 
 // Two straights of 100000 units along +x, three reference lines, walls that open outwards.
 TrackSpec TwoStraights() {
@@ -37,20 +37,20 @@ TrackGeometry Loaded(const std::vector<std::uint8_t>& bytes, std::string_view pa
 TEST(TrackGeometryTest, LoadsEveryLayout) {
   for (std::uint32_t version : {1u, 6u, 3000u}) {
     SCOPED_TRACE(version);
-    const TrackSpec layout = testing::SampleCircuitSpec();
+    const TrackSpec layout = testkit::SampleCircuitSpec();
     TrackGeometry track = Loaded(BuildTrackFile(layout, version));
     EXPECT_EQ(track.layout(), version == 3000 ? kNewestLayout : static_cast<int>(version));
-    EXPECT_EQ(track.lineCount(), 6);
-    EXPECT_EQ(track.sectionCount(), 14);
+    EXPECT_EQ(track.line_count(), 6);
+    EXPECT_EQ(track.section_count(), 14);
     EXPECT_EQ(track.lines(), layout.lines);
   }
 }
 
 TEST(TrackGeometryTest, Version3000DropsWordFour) {
-  const TrackSpec layout = testing::SampleCircuitSpec();
+  const TrackSpec layout = testkit::SampleCircuitSpec();
   TrackGeometry newest = Loaded(BuildTrackFile(layout, 3000));
   TrackGeometry source = Loaded(BuildTrackFile(layout, 6));
-  for (int s = 0; s < newest.sectionCount(); ++s) {
+  for (int s = 0; s < newest.section_count(); ++s) {
     SCOPED_TRACE(s);
     // cx arrives in word 4 although the file holds a 0 there.
     EXPECT_EQ(newest.section(s).cx(), source.section(s).cx());
@@ -62,8 +62,8 @@ TEST(TrackGeometryTest, Version3000DropsWordFour) {
 }
 
 TEST(TrackGeometryTest, LapEndIsSectionZeroStart) {
-  TrackGeometry track = Loaded(BuildTrackFile(testing::SampleCircuitSpec(), 6));
-  const auto length = static_cast<std::int32_t>(track.TrackLength());
+  TrackGeometry track = Loaded(BuildTrackFile(testkit::SampleCircuitSpec(), 6));
+  const auto length = static_cast<std::int32_t>(track.track_length());
   const Point3 start = track.PositionAt(0, 0);
   const Point3 end = track.PositionAt(length, 0);
   EXPECT_DOUBLE_EQ(end.x, start.x);
@@ -107,14 +107,14 @@ TEST(TrackGeometryTest, WallsAtCapsAtFourAndPicksOuterEnds) {
 }
 
 TEST(TrackGeometryTest, DirectionAndPlaneOffset) {
-  TrackGeometry track = Loaded(BuildTrackFile(testing::SampleCircuitSpec(), 6));
+  TrackGeometry track = Loaded(BuildTrackFile(testkit::SampleCircuitSpec(), 6));
   // Section 0 runs along +x from the origin; line 0 lies 250000 units to its right.
   TrackDirection d = track.DirectionAt(10000);
   EXPECT_NEAR(d.cos, 1, 1e-5);
   EXPECT_NEAR(d.sin, 0, 1e-5);
-  EXPECT_NEAR(d.planeOffset, -10000 / 19685.0, 1e-3);
+  EXPECT_NEAR(d.plane_offset, -10000 / 19685.0, 1e-3);
   // In every arc the direction agrees with the heading query.
-  for (int s = 0; s < track.sectionCount(); ++s) {
+  for (int s = 0; s < track.section_count(); ++s) {
     const SectionRecord& r = track.section(s);
     const auto at = static_cast<std::int32_t>(r.start() + r.length() / 3);
     SCOPED_TRACE(s);
@@ -127,9 +127,9 @@ TEST(TrackGeometryTest, DirectionAndPlaneOffset) {
 
 TEST(TrackGeometryTest, SettingsOfLaterRowsOverrideOnlyTheFieldsTheyName) {
   auto fields = [](const SectionSettings& s) {
-    return std::vector<int>({s.firstStripWall, s.allWallsFrom, s.allWallsTo, s.twoWallsFrom,
-                             s.twoWallsTo, s.specialSectionA, s.specialValueA, s.specialSectionB,
-                             s.specialValueB});
+    return std::vector<int>({s.first_strip_wall, s.all_walls_from, s.all_walls_to, s.two_walls_from,
+                             s.two_walls_to, s.special_section_a, s.special_value_a, s.special_section_b,
+                             s.special_value_b});
   };
   EXPECT_EQ(fields(SectionSettingsForPath("x/other.trk")), fields({}));
   EXPECT_EQ(fields(SectionSettingsForPath("silver./mexico.trk")),
@@ -212,7 +212,7 @@ TEST(TrackGeometryTest, RefusesDamagedFiles) {
     std::string error;
   };
   // The section block: section 0 (52 bytes and 5 walls), then section 1 (52 bytes).
-  const std::size_t sectionBlock = good.size() - 52 - 5 * 20 - 52;
+  const std::size_t section_block = good.size() - 52 - 5 * 20 - 52;
   const Patch patches[] = {
       {0, 0x4B524154u, "it does not begin with \"KART\""},
       {12, 11, "its reference-line count 11 is not 1 to 10"},
@@ -220,13 +220,13 @@ TEST(TrackGeometryTest, RefusesDamagedFiles) {
       {16, 0x7FFFFFFF, "its section count 2147483647 is out of range"},
       {20, 0xFFFFFFF0u, "its block sizes are negative"},
       {24, 1000000,
-       "its blocks need " + std::to_string(sectionBlock + 1000000) + " bytes but the file holds " +
+       "its blocks need " + std::to_string(section_block + 1000000) + " bytes but the file holds " +
            std::to_string(good.size())},
       {68, 1000, "section 0 lies outside the section block"},
       // Section 0's wall count (word 12) claims 8 walls.
-      {sectionBlock + 48, 8, "section 0 has walls outside the section block"},
-      // Section 1's surfaceFirst points past the two surface entries.
-      {sectionBlock + 152 + 44, 2, "section 1 names surfaces outside the surface block"},
+      {section_block + 48, 8, "section 0 has walls outside the section block"},
+      // Section 1's surface_first points past the two surface entries.
+      {section_block + 152 + 44, 2, "section 1 names surfaces outside the surface block"},
       // Section 1's offset points into its own last word.
       {72, 152 + 4, "section 1 lies outside the section block"},
   };

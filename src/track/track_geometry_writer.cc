@@ -26,24 +26,24 @@ std::int32_t GplCodeOf(std::int32_t type) {
   return 6;
 }
 
-void WriteHeader(ByteWriter& out, std::uint32_t version, std::uint32_t trackLength,
-                 std::size_t lineCount, std::size_t sectionCount, std::size_t surfaceBytes,
-                 std::size_t sectionBytes) {
+void WriteHeader(ByteWriter& out, std::uint32_t version, std::uint32_t track_length,
+                 std::size_t line_count, std::size_t section_count, std::size_t surface_bytes,
+                 std::size_t section_bytes) {
   out.Bytes(kTrackMagic);
   out.U32(version);
-  out.U32(trackLength);
-  out.U32(static_cast<std::uint32_t>(lineCount));
-  out.U32(static_cast<std::uint32_t>(sectionCount));
-  out.U32(static_cast<std::uint32_t>(surfaceBytes));
-  out.U32(static_cast<std::uint32_t>(sectionBytes));
+  out.U32(track_length);
+  out.U32(static_cast<std::uint32_t>(line_count));
+  out.U32(static_cast<std::uint32_t>(section_count));
+  out.U32(static_cast<std::uint32_t>(surface_bytes));
+  out.U32(static_cast<std::uint32_t>(section_bytes));
 }
 
 // Gives both ends the value nearer to 0; on a tie the next section's start.
-void MeetNearerZero(std::int32_t& end, std::int32_t& nextStart) {
+void MeetNearerZero(std::int32_t& end, std::int32_t& next_start) {
   const std::int32_t value =
-      std::llabs(end) < std::llabs(nextStart) ? end : nextStart;
+      std::llabs(end) < std::llabs(next_start) ? end : next_start;
   end = value;
-  nextStart = value;
+  next_start = value;
 }
 
 void PatchWord(std::vector<std::uint8_t>& image, std::size_t at, std::int32_t value) {
@@ -55,32 +55,32 @@ void PatchWord(std::vector<std::uint8_t>& image, std::size_t at, std::int32_t va
 // set the way GPL's own files have them, and the block sizes are recomputed.
 std::vector<std::uint8_t> RewriteGplLayout(const TrackGeometry& track) {
   std::vector<std::uint8_t> image = track.image();
-  const int sections = track.sectionCount();
-  const int lines = track.lineCount();
+  const int sections = track.section_count();
+  const int lines = track.line_count();
   for (int s = 0; s + 1 < sections; ++s) {
     for (int l = 0; l < lines; ++l) {
-      const LineRecord& record = track.lineRecord(s, l);
+      const LineRecord& record = track.line_record(s, l);
       const std::size_t at =
-          track.lineBlockAt() + (static_cast<std::size_t>(s) * lines + l) * kLineRecordSize;
+          track.line_block_at() + (static_cast<std::size_t>(s) * lines + l) * kLineRecordSize;
       PatchWord(image, at + 16, MulWrapping(record[0], 3));
       PatchWord(image, at + 20, MulWrapping(record[1], 2));
     }
   }
-  std::uint64_t surfaceCount = 0;
-  std::uint64_t sectionBytes = 0;
+  std::uint64_t surface_count = 0;
+  std::uint64_t section_bytes = 0;
   for (int s = 0; s < sections; ++s) {
-    surfaceCount += track.surfaces(s).size();
-    const std::size_t wallCount = track.walls(s).size();
-    sectionBytes += kSectionRecordSize + kWallSize * wallCount;
-    const std::size_t wallsAt =
-        track.sectionBlockAt() + track.sectionOffset(s) + kSectionRecordSize;
-    for (std::size_t k = 0; k < wallCount; ++k) {
-      PatchWord(image, wallsAt + k * kWallSize + 12, kFiller);
-      PatchWord(image, wallsAt + k * kWallSize + 16, kFiller);
+    surface_count += track.surfaces(s).size();
+    const std::size_t wall_count = track.walls(s).size();
+    section_bytes += kSectionRecordSize + kWallSize * wall_count;
+    const std::size_t walls_at =
+        track.section_block_at() + track.section_offset(s) + kSectionRecordSize;
+    for (std::size_t k = 0; k < wall_count; ++k) {
+      PatchWord(image, walls_at + k * kWallSize + 12, kFiller);
+      PatchWord(image, walls_at + k * kWallSize + 16, kFiller);
     }
   }
-  PatchWord(image, 20, static_cast<std::int32_t>(kSurfaceEntrySize * surfaceCount));
-  PatchWord(image, 24, static_cast<std::int32_t>(sectionBytes));
+  PatchWord(image, 20, static_cast<std::int32_t>(kSurfaceEntrySize * surface_count));
+  PatchWord(image, 24, static_cast<std::int32_t>(section_bytes));
   return image;
 }
 
@@ -97,9 +97,9 @@ std::vector<Strip> NewestLayoutStrips(const TrackGeometry& track, int section) {
     strips.push_back({entry.start, entry.end, StripTypeOf(entry.code, dubai), 0, 0, 0, 0, 0});
   }
   std::span<const WallEntry> walls = track.walls(section);
-  const bool dropInner = track.DropsInnerWalls(track.section(section).start());
+  const bool drop_inner = track.DropsInnerWalls(track.section(section).start());
   for (std::size_t k = 0; k < walls.size(); ++k) {
-    if (dropInner && k != 0 && k + 1 != walls.size()) continue;
+    if (drop_inner && k != 0 && k + 1 != walls.size()) continue;
     const Strip wall = {AddWrapping(walls[k][1], -kWallOffset),
                         AddWrapping(walls[k][2], -kWallOffset),
                         kWallStripType,
@@ -126,21 +126,21 @@ std::vector<Strip> NewestLayoutStrips(const TrackGeometry& track, int section) {
 
   // Behind each wall the surface resumes 100 units out; between two walls a strip of the last
   // surface type fills the gap.
-  std::int32_t lastType = 2;
+  std::int32_t last_type = 2;
   for (std::size_t i = 0; i + 1 < strips.size(); ++i) {
     const bool wall = strips[i][2] > 2000;
-    const bool nextWall = strips[i + 1][2] > 2000;
-    if (wall && nextWall) {
+    const bool next_wall = strips[i + 1][2] > 2000;
+    if (wall && next_wall) {
       Strip fill = strips[i];
       fill[0] = AddWrapping(fill[0], kWallOffset);
       fill[1] = AddWrapping(fill[1], kWallOffset);
-      fill[2] = lastType;
+      fill[2] = last_type;
       strips.insert(strips.begin() + i + 1, fill);
     } else if (wall) {
       strips[i + 1][0] = AddWrapping(strips[i][0], kWallOffset);
       strips[i + 1][1] = AddWrapping(strips[i][1], kWallOffset);
     } else if (strips[i][2] < 2000) {
-      lastType = strips[i][2];
+      last_type = strips[i][2];
     }
   }
   return strips;
@@ -159,7 +159,7 @@ GplSection GplSectionFromStrips(std::span<const Strip> strips, int section,
       skip = false;
       continue;
     }
-    const bool wasEmpty = starts.empty();
+    const bool was_empty = starts.empty();
     if (!skip) {
       starts.push_back(strip[0]);
       ends.push_back(strip[1]);
@@ -168,13 +168,13 @@ GplSection GplSectionFromStrips(std::span<const Strip> strips, int section,
         ends.push_back(strips[j + 1][1]);
       }
     }
-    skip = !wasEmpty;
+    skip = !was_empty;
   }
   if (strips.empty()) return out;
 
-  const bool inTwoWalls = section >= settings.twoWallsFrom && section < settings.twoWallsTo &&
-                          !(section >= settings.allWallsFrom && section <= settings.allWallsTo);
-  if (inTwoWalls || starts.size() < 2) {
+  const bool in_two_walls = section >= settings.two_walls_from && section < settings.two_walls_to &&
+                          !(section >= settings.all_walls_from && section <= settings.all_walls_to);
+  if (in_two_walls || starts.size() < 2) {
     WallEntry first = {kFirstWallKind, strips.front()[0], strips.front()[1], kFiller, kFiller};
     WallEntry last = {kWallKind, strips.back()[0], strips.back()[1], kFiller, kFiller};
     for (std::size_t k = 0; k < starts.size(); ++k) {
@@ -194,7 +194,7 @@ GplSection GplSectionFromStrips(std::span<const Strip> strips, int section,
     return out;
   }
 
-  if (settings.firstStripWall != 0 && strips.front()[2] <= 2) {
+  if (settings.first_strip_wall != 0 && strips.front()[2] <= 2) {
     starts.insert(starts.begin(), strips.front()[0]);
     ends.insert(ends.begin(), strips.front()[1]);
   }
@@ -209,25 +209,25 @@ GplSection GplSectionFromStrips(std::span<const Strip> strips, int section,
 
 std::vector<std::uint8_t> NewestLayoutBytes(const TrackGeometry& track) {
   if (!track.loaded() || track.layout() == kNewestLayout) return {};
-  const int sections = track.sectionCount();
+  const int sections = track.section_count();
   std::vector<std::vector<Strip>> strips(sections);
-  std::size_t stripCount = 0;
+  std::size_t strip_count = 0;
   for (int s = 0; s < sections; ++s) {
     strips[s] = NewestLayoutStrips(track, s);
-    stripCount += strips[s].size();
+    strip_count += strips[s].size();
   }
 
   ByteWriter out;
   out.Reserve(kNewOffsetsAt + sections * (4 + kSectionRecordSize) +
-              track.lineCount() * sections * kLineRecordSize + stripCount * kStripSize);
-  WriteHeader(out, kNewestLayoutVersion, track.TrackLength(), track.lineCount(), sections,
-              stripCount * kStripSize, sections * kSectionRecordSize);
-  for (std::size_t i = 0; i < kOldLineSlots; ++i) out.I32(track.lineSlots()[i]);
+              track.line_count() * sections * kLineRecordSize + strip_count * kStripSize);
+  WriteHeader(out, kNewestLayoutVersion, track.track_length(), track.line_count(), sections,
+              strip_count * kStripSize, sections * kSectionRecordSize);
+  for (std::size_t i = 0; i < kOldLineSlots; ++i) out.I32(track.line_slots()[i]);
   out.Fill((kNewLineSlots - kOldLineSlots) * 4, 0);
   for (int s = 0; s < sections; ++s) out.U32(static_cast<std::uint32_t>(s * kSectionRecordSize));
   for (int s = 0; s < sections; ++s) {
-    for (int l = 0; l < track.lineCount(); ++l) {
-      for (std::int32_t word : track.lineRecord(s, l)) out.I32(word);
+    for (int l = 0; l < track.line_count(); ++l) {
+      for (std::int32_t word : track.line_record(s, l)) out.I32(word);
     }
   }
   for (const std::vector<Strip>& list : strips) {
@@ -252,20 +252,20 @@ std::vector<std::uint8_t> GplLayoutBytes(const TrackGeometry& track) {
   if (!track.loaded()) return {};
   if (track.layout() == static_cast<int>(kGplLayoutVersion)) return RewriteGplLayout(track);
 
-  const int sections = track.sectionCount();
-  const int lineCount = track.lineCount();
+  const int sections = track.section_count();
+  const int line_count = track.line_count();
   // GPL drives on at most 10 lines: of more, the four around the middle are kept.
-  const int firstLine = lineCount > 10 ? lineCount / 2 - 2 : 0;
-  const int keptLines = lineCount > 10 ? 4 : lineCount;
+  const int first_line = line_count > 10 ? line_count / 2 - 2 : 0;
+  const int kept_lines = line_count > 10 ? 4 : line_count;
 
   std::vector<GplSection> converted(sections);
-  std::vector<Strip> ownStrips;
+  std::vector<Strip> own_strips;
   for (int s = 0; s < sections; ++s) {
     std::span<const Strip> strips = track.strips(s);
     if (track.layout() != kNewestLayout) {
       // An older-layout track goes through the strips the newest layout would hold.
-      ownStrips = NewestLayoutStrips(track, s);
-      strips = ownStrips;
+      own_strips = NewestLayoutStrips(track, s);
+      strips = own_strips;
     }
     converted[s] = GplSectionFromStrips(strips, s, track.settings());
   }
@@ -281,31 +281,31 @@ std::vector<std::uint8_t> GplLayoutBytes(const TrackGeometry& track) {
     }
   }
 
-  std::size_t surfaceCount = 0;
-  std::size_t wallCount = 0;
+  std::size_t surface_count = 0;
+  std::size_t wall_count = 0;
   for (const GplSection& section : converted) {
-    surfaceCount += section.surfaces.size();
-    wallCount += section.walls.size();
+    surface_count += section.surfaces.size();
+    wall_count += section.walls.size();
   }
   ByteWriter out;
   out.Reserve(kOldOffsetsAt + sections * (4 + kSectionRecordSize) +
-              keptLines * sections * kLineRecordSize + surfaceCount * kSurfaceEntrySize +
-              wallCount * kWallSize);
-  WriteHeader(out, kGplLayoutVersion, track.TrackLength(), keptLines, sections,
-              kSurfaceEntrySize * surfaceCount,
-              kWallSize * wallCount + kSectionRecordSize * sections);
+              kept_lines * sections * kLineRecordSize + surface_count * kSurfaceEntrySize +
+              wall_count * kWallSize);
+  WriteHeader(out, kGplLayoutVersion, track.track_length(), kept_lines, sections,
+              kSurfaceEntrySize * surface_count,
+              kWallSize * wall_count + kSectionRecordSize * sections);
   for (std::size_t i = 0; i < kOldLineSlots; ++i) {
-    out.I32(static_cast<int>(i) < keptLines ? track.lines()[firstLine + i] : 0);
+    out.I32(static_cast<int>(i) < kept_lines ? track.lines()[first_line + i] : 0);
   }
-  std::size_t wallsBefore = 0;
+  std::size_t walls_before = 0;
   for (int s = 0; s < sections; ++s) {
-    out.U32(static_cast<std::uint32_t>(kSectionRecordSize * s + kWallSize * wallsBefore));
-    wallsBefore += converted[s].walls.size();
+    out.U32(static_cast<std::uint32_t>(kSectionRecordSize * s + kWallSize * walls_before));
+    walls_before += converted[s].walls.size();
   }
   for (int s = 0; s < sections; ++s) {
     const bool arc = track.section(s).kind() == kArc;
-    for (int l = firstLine; l < firstLine + keptLines; ++l) {
-      LineRecord record = track.lineRecord(s, l);
+    for (int l = first_line; l < first_line + kept_lines; ++l) {
+      LineRecord record = track.line_record(s, l);
       if (arc) record[kPyWord] = kFiller;
       for (std::int32_t word : record) out.I32(word);
     }
@@ -317,16 +317,16 @@ std::vector<std::uint8_t> GplLayoutBytes(const TrackGeometry& track) {
       out.I32(entry.code);
     }
   }
-  std::size_t surfacesBefore = 0;
+  std::size_t surfaces_before = 0;
   for (int s = 0; s < sections; ++s) {
     SectionRecord record = track.section(s);
     if (record.kind() == kArc) record.words[7] = record.words[8] = kFiller;
     for (std::size_t w = 0; w <= 8; ++w) out.I32(record.words[w]);
-    out.U32(static_cast<std::uint32_t>(s * keptLines));
+    out.U32(static_cast<std::uint32_t>(s * kept_lines));
     out.U32(static_cast<std::uint32_t>(converted[s].surfaces.size()));
-    out.U32(static_cast<std::uint32_t>(surfacesBefore));
+    out.U32(static_cast<std::uint32_t>(surfaces_before));
     out.U32(static_cast<std::uint32_t>(converted[s].walls.size()));
-    surfacesBefore += converted[s].surfaces.size();
+    surfaces_before += converted[s].surfaces.size();
     for (const WallEntry& wall : converted[s].walls) {
       for (std::int32_t word : wall) out.I32(word);
     }

@@ -5,13 +5,13 @@
 // track_geometry.h):
 //
 //   newest layout (version 3000), from a track of the older layouts:
-//     92-byte header ("KART", 3000, trackLength, lineCount, sectionCount, strips x 32,
-//     sectionCount x 52, the 10 line slots of the source, six zero words); section offsets
+//     92-byte header ("KART", 3000, track_length, line_count, section_count, strips x 32,
+//     section_count x 52, the 10 line slots of the source, six zero words); section offsets
 //     0, 52, 104, ...; the line records unchanged; the strips section by section; the 13-word
 //     records (word 4 is 0, words 11 and 12 the strip count and the strips before).
 //   GPL's layout (version 1), from any track:
-//     68-byte header ("KART", 1, trackLength, kept lines, sectionCount, surfaces x 12,
-//     walls x 20 + sectionCount x 52, 10 line slots); section offsets; the kept line records;
+//     68-byte header ("KART", 1, track_length, kept lines, section_count, surfaces x 12,
+//     walls x 20 + section_count x 52, 10 line slots); section offsets; the kept line records;
 //     12-byte surface entries section by section; each 52-byte record followed by its
 //     20-byte walls.
 //

@@ -10,9 +10,9 @@
 namespace velmora {
 namespace {
 
-using testing::BuildTrackFile;
-using testing::TrackSectionSpec;
-using testing::TrackSpec;
+using testkit::BuildTrackFile;
+using testkit::TrackSectionSpec;
+using testkit::TrackSpec;
 
 TrackGeometry Loaded(const std::vector<std::uint8_t>& bytes, std::string_view path = "t.trk") {
   TrackGeometry track;
@@ -79,9 +79,9 @@ TEST(TrackGeometryWriterTest, GplSectionTwoWallAndAllWallCases) {
   EXPECT_EQ(two.surfaces,
             (std::vector<SurfaceEntry>{{-900, -900, 54}, {229900, 229900, 6}}));
 
-  settings.allWallsFrom = 0;
-  settings.allWallsTo = 0;
-  settings.firstStripWall = 1;
+  settings.all_walls_from = 0;
+  settings.all_walls_to = 0;
+  settings.first_strip_wall = 1;
   GplSection all = GplSectionFromStrips(strips, 0, settings);
   // First strip is a wall (type 2059 > 2): not put in front. Collected: -230100, -230000
   // (the strip behind a negative wall), -1000, -900, 229900 (the next is skipped).
@@ -99,25 +99,25 @@ TEST(TrackGeometryWriterTest, GplSectionTwoWallAndAllWallCases) {
 }
 
 TEST(TrackGeometryWriterTest, TwelveLinesKeepLinesFourToSeven) {
-  TrackSpec layout = testing::SampleCircuitSpec();
+  TrackSpec layout = testkit::SampleCircuitSpec();
   layout.lines.clear();
   for (int i = 0; i < 12; ++i) layout.lines.push_back(-275000 + 50000 * i);
   TrackGeometry newest = Loaded(BuildTrackFile(layout, 3000));
   TrackGeometry gpl = Loaded(GplLayoutBytes(newest));
-  ASSERT_EQ(gpl.lineCount(), 4);
+  ASSERT_EQ(gpl.line_count(), 4);
   EXPECT_EQ(gpl.lines(), std::vector<std::int32_t>(layout.lines.begin() + 4, layout.lines.begin() + 8));
-  EXPECT_EQ(std::vector<std::int32_t>(gpl.lineSlots().begin() + 4, gpl.lineSlots().end()),
+  EXPECT_EQ(std::vector<std::int32_t>(gpl.line_slots().begin() + 4, gpl.line_slots().end()),
             std::vector<std::int32_t>(6, 0));
-  for (int s = 0; s < gpl.sectionCount(); ++s) {
+  for (int s = 0; s < gpl.section_count(); ++s) {
     for (int l = 0; l < 4; ++l) {
-      LineRecord expected = newest.lineRecord(s, l + 4);
+      LineRecord expected = newest.line_record(s, l + 4);
       if (newest.section(s).kind() == kArc) expected[kPyWord] = kFiller;
-      EXPECT_EQ(gpl.lineRecord(s, l), expected) << s << " " << l;
+      EXPECT_EQ(gpl.line_record(s, l), expected) << s << " " << l;
     }
   }
   // Ten lines or fewer: all kept.
-  EXPECT_EQ(Loaded(GplLayoutBytes(Loaded(BuildTrackFile(testing::SampleCircuitSpec(), 3000))))
-                .lineCount(),
+  EXPECT_EQ(Loaded(GplLayoutBytes(Loaded(BuildTrackFile(testkit::SampleCircuitSpec(), 3000))))
+                .line_count(),
             6);
 }
 
@@ -126,23 +126,23 @@ TEST(TrackGeometryWriterTest, TwelveLinesKeepLinesFourToSeven) {
 // same double arithmetic: 1e-6 m is far below GPL's own float precision and would catch any
 // lost or shifted word (the smallest change, one track unit, is 5e-5 m).
 TEST(TrackGeometryWriterTest, RoundTripKeepsTheTrack) {
-  const std::vector<std::uint8_t> sourceBytes =
-      BuildTrackFile(testing::SampleCircuitSpec(), testing::kSourceLayoutVersion);
-  TrackGeometry source = Loaded(sourceBytes, "x/kestrel.trk");
+  const std::vector<std::uint8_t> source_bytes =
+      BuildTrackFile(testkit::SampleCircuitSpec(), testkit::kSourceLayoutVersion);
+  TrackGeometry source = Loaded(source_bytes, "x/kestrel.trk");
   TrackGeometry newest = Loaded(NewestLayoutBytes(source), "x/kestrel.trk");
   ASSERT_EQ(newest.layout(), kNewestLayout);
   TrackGeometry gpl = Loaded(GplLayoutBytes(newest), "x/kestrel.trk");
   ASSERT_EQ(gpl.layout(), 1);
   for (const TrackGeometry* track : {&newest, &gpl}) {
-    EXPECT_EQ(track->TrackLength(), source.TrackLength());
-    ASSERT_EQ(track->sectionCount(), source.sectionCount());
-    for (int s = 0; s < source.sectionCount(); ++s) {
+    EXPECT_EQ(track->track_length(), source.track_length());
+    ASSERT_EQ(track->section_count(), source.section_count());
+    for (int s = 0; s < source.section_count(); ++s) {
       for (std::size_t w : {0, 1, 2, 3, 4, 5, 6}) {
         EXPECT_EQ(track->section(s).words[w], source.section(s).words[w]) << s << " " << w;
       }
     }
   }
-  const std::int64_t length = source.TrackLength();
+  const std::int64_t length = source.track_length();
   for (std::int64_t d = 0; d < length; d += 9973) {
     const auto dlong = static_cast<std::int32_t>(d);
     EXPECT_DOUBLE_EQ(gpl.HeadingAt(dlong), source.HeadingAt(dlong));
@@ -161,7 +161,7 @@ TEST(TrackGeometryWriterTest, RoundTripKeepsTheTrack) {
 }
 
 TEST(TrackGeometryWriterTest, GplFileSizesAgreeWithItsHeader) {
-  TrackGeometry newest = Loaded(BuildTrackFile(testing::SampleCircuitSpec(), 3000));
+  TrackGeometry newest = Loaded(BuildTrackFile(testkit::SampleCircuitSpec(), 3000));
   const std::vector<std::uint8_t> bytes = GplLayoutBytes(newest);
   TrackGeometry gpl = Loaded(bytes);
   ByteReader header(bytes);
@@ -170,32 +170,32 @@ TEST(TrackGeometryWriterTest, GplFileSizesAgreeWithItsHeader) {
   header.Skip(4);
   const std::uint32_t lines = header.U32();
   const std::uint32_t sections = header.U32();
-  const std::uint32_t surfaceBytes = header.U32();
-  const std::uint32_t sectionBytes = header.U32();
+  const std::uint32_t surface_bytes = header.U32();
+  const std::uint32_t section_bytes = header.U32();
   std::size_t surfaces = 0;
   std::size_t walls = 0;
-  for (int s = 0; s < gpl.sectionCount(); ++s) {
+  for (int s = 0; s < gpl.section_count(); ++s) {
     surfaces += gpl.surfaces(s).size();
     walls += gpl.walls(s).size();
     EXPECT_EQ(gpl.section(s).words[kLineIndexWord], s * static_cast<int>(lines));
   }
-  EXPECT_EQ(surfaceBytes, 12 * surfaces);
-  EXPECT_EQ(sectionBytes, 52 * sections + 20 * walls);
-  EXPECT_EQ(bytes.size(), 68 + 4 * sections + 32 * lines * sections + surfaceBytes + sectionBytes);
+  EXPECT_EQ(surface_bytes, 12 * surfaces);
+  EXPECT_EQ(section_bytes, 52 * sections + 20 * walls);
+  EXPECT_EQ(bytes.size(), 68 + 4 * sections + 32 * lines * sections + surface_bytes + section_bytes);
   // Section offsets step by 52 plus 20 per wall of the sections before.
   std::size_t expected = 0;
-  for (int s = 0; s < gpl.sectionCount(); ++s) {
-    EXPECT_EQ(gpl.sectionOffset(s), expected);
+  for (int s = 0; s < gpl.section_count(); ++s) {
+    EXPECT_EQ(gpl.section_offset(s), expected);
     expected += 52 + 20 * gpl.walls(s).size();
   }
 }
 
 TEST(TrackGeometryWriterTest, WallsMeetAcrossTheLapEnd) {
-  TrackSpec layout = testing::SampleCircuitSpec();
+  TrackSpec layout = testkit::SampleCircuitSpec();
   // Give the last section walls that do not meet section 0's.
   layout.sections.back().walls = {{6, -260000, -250000, 0, 0}, {4, 200000, 210000, 0, 0}};
   TrackGeometry gpl = Loaded(GplLayoutBytes(Loaded(BuildTrackFile(layout, 6))));
-  const int last = gpl.sectionCount() - 1;
+  const int last = gpl.section_count() - 1;
   std::span<const WallEntry> end = gpl.walls(last);
   std::span<const WallEntry> first = gpl.walls(0);
   ASSERT_EQ(end.size(), first.size());
@@ -210,15 +210,15 @@ TEST(TrackGeometryWriterTest, WallsMeetAcrossTheLapEnd) {
 }
 
 TEST(TrackGeometryWriterTest, GplLayoutRewriteSetsSlopesAndFillers) {
-  TrackSpec layout = testing::SampleCircuitSpec();
+  TrackSpec layout = testkit::SampleCircuitSpec();
   std::vector<std::uint8_t> bytes = BuildTrackFile(layout, 1);
   TrackGeometry original = Loaded(bytes);
   TrackGeometry again = Loaded(GplLayoutBytes(original));
   EXPECT_EQ(again.image().size(), bytes.size());
-  const int last = again.sectionCount() - 1;
-  EXPECT_EQ(again.lineRecord(0, 0)[4], 3 * again.lineRecord(0, 0)[0]);
-  EXPECT_EQ(again.lineRecord(0, 0)[5], 2 * again.lineRecord(0, 0)[1]);
-  EXPECT_EQ(again.lineRecord(last, 0)[4], original.lineRecord(last, 0)[4]);
+  const int last = again.section_count() - 1;
+  EXPECT_EQ(again.line_record(0, 0)[4], 3 * again.line_record(0, 0)[0]);
+  EXPECT_EQ(again.line_record(0, 0)[5], 2 * again.line_record(0, 0)[1]);
+  EXPECT_EQ(again.line_record(last, 0)[4], original.line_record(last, 0)[4]);
   EXPECT_EQ(again.walls(0)[0][3], kFiller);
   EXPECT_EQ(again.walls(0)[0][4], kFiller);
   // Writing the newest layout of a newest-layout track writes nothing.
