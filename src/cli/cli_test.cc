@@ -2,12 +2,18 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <regex>
+#include <set>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 #include "platform/temp_folder.h"
+#include "platform/version.h"
 #include "testing/installation_builder.h"
 #include "track/track_archive.h"
 #include "platform/message_sink.h"
@@ -43,7 +49,13 @@ class CliTest : public ::testing::Test {
     result.err = Slurp(err);
     return result;
   }
-  std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
+  // Appends in place: GCC 12's -Wrestrict misfires on `"'" + string + "'"` in optimised builds.
+  std::string Quote(const fs::path& path) {
+    std::string quoted = "'";
+    quoted += path.string();
+    quoted += '\'';
+    return quoted;
+  }
 
   std::optional<TempFolder> folder_ = TempFolder::Create("test");
   fs::path src_ = folder_->path() / "cart";
@@ -120,6 +132,63 @@ TEST_F(CliTest, BadUsageExitsWithTwo) {
     EXPECT_NE(result.err.find(row.says), std::string::npos) << result.err;
   }
   EXPECT_EQ(Velmora("--help").exit_code, 0);
+}
+
+// The options a help text names, as the manual page spells them ("\\-\\-game").
+std::set<std::string> OptionsIn(const std::string& text, const std::regex& pattern) {
+  std::set<std::string> options;
+  for (std::sregex_iterator it(text.begin(), text.end(), pattern), end; it != end; ++it) {
+    options.insert((*it)[1].str());
+  }
+  return options;
+}
+
+std::vector<std::string> SubcommandsIn(const std::string& help) {
+  std::vector<std::string> names;
+  const std::size_t start = help.find("Subcommands:");
+  std::istringstream lines(help.substr(start == std::string::npos ? help.size() : start));
+  std::string line;
+  std::getline(lines, line);
+  while (std::getline(lines, line)) {
+    std::smatch match;
+    if (std::regex_search(line, match, std::regex("^  ([a-z]+)\\s"))) names.push_back(match[1]);
+  }
+  return names;
+}
+
+TEST_F(CliTest, ManualPageMatchesTheHelp) {
+  const std::string man = Slurp(VELMORA_MAN_PAGE);
+  ASSERT_FALSE(man.empty()) << VELMORA_MAN_PAGE;
+  EXPECT_NE(man.find(std::string("\"velmora ") + kVersion + "\""), std::string::npos);
+
+  const std::regex help_option("(--[a-z][a-z-]*)");
+  const std::regex man_option(R"(\\-\\-([a-z][a-z\\-]*[a-z]))");
+  CommandResult top = Velmora("--help");
+  std::set<std::string> in_help = OptionsIn(top.out, help_option);
+  const std::vector<std::string> subcommands = SubcommandsIn(top.out);
+  EXPECT_GE(subcommands.size(), 3u) << top.out;
+  for (const std::string& name : subcommands) {
+    SCOPED_TRACE(name);
+    EXPECT_NE(man.find("\n.B " + name + "\n"), std::string::npos) << "no entry for " << name;
+    CommandResult help = Velmora(name + " --help");
+    EXPECT_EQ(help.exit_code, 0);
+    in_help.merge(OptionsIn(help.out, help_option));
+  }
+  std::set<std::string> in_man;
+  for (std::string option : OptionsIn(man, man_option)) {
+    option.erase(std::remove(option.begin(), option.end(), '\\'), option.end());
+    in_man.insert("--" + option);
+  }
+  EXPECT_EQ(in_man, in_help);
+  for (const char* status : {"\n.B 0\n", "\n.B 1\n", "\n.B 2\n"}) {
+    EXPECT_NE(man.find(status), std::string::npos) << "exit status " << status;
+  }
+}
+
+TEST_F(CliTest, VersionNeedsNoSubcommand) {
+  CommandResult result = Velmora("--version");
+  EXPECT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_EQ(result.out, std::string("velmora ") + kVersion + "\n");
 }
 
 TEST_F(CliTest, DemoWritesItsSampleAndConverts) {
