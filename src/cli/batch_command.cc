@@ -11,9 +11,8 @@
 #include "cli/batch_terminal.h"
 #include "cli/cli_commands.h"
 #include "pipeline/batch_conversion.h"
-#include "pipeline/conversion_run.h"
-#include "pipeline/track_converter.h"
 #include "pipeline/track_name_table.h"
+#include "pipeline/track_converter.h"
 #include "platform/folder_lock.h"
 #include "platform/resource_store.h"
 #include "platform/settings.h"
@@ -22,13 +21,6 @@
 namespace velmora {
 
 namespace {
-
-// The GPL track folder a conversion of `folder` writes, as the pipelines name it.
-std::string GplTrackOf(const BatchRequest& request, const std::string& folder) {
-  return request.game->uses_cart_pipeline
-             ? BaseFolderOf(folder)
-             : ConversionRun::NSeriesGplTrack(request.source, folder);
-}
 
 // One track's conversion, on a worker thread. Each run gets its own settings and resource
 // store: both keep state as they are read, so sharing them would race.
@@ -40,14 +32,14 @@ bool ConvertTrack(const BatchRequest& request, FolderLock& season_lock, const st
   }
   ResourceStore resources(EmbeddedFiles(), request.resources_folder);
   Services services{messages, settings, resources};
-  (void)season_lock;
   TrackConverter converter(services);
-  return request.game->uses_cart_pipeline
-             ? converter.ConvertCart(request.source, request.gpl, folder, request.keep_skid_marks,
-                                     &progress)
-             : converter.ConvertNSeries(request.source, request.gpl, folder,
-                                        request.keep_skid_marks, request.sixteen_bit_sky,
-                                        &progress);
+  return converter.Convert(request.game->game, {.src_dir = request.source,
+                                                .gpl_dir = request.gpl,
+                                                .source_track = folder,
+                                                .keep_skid_marks = request.keep_skid_marks,
+                                                .sixteen_bit_sky = request.sixteen_bit_sky,
+                                                .progress = &progress,
+                                                .season_lock = &season_lock});
 }
 
 }  // namespace
@@ -56,8 +48,13 @@ int DefaultJobs() { return static_cast<int>(std::max(1u, std::thread::hardware_c
 
 int RunBatchConversion(const BatchRequest& request) {
   std::vector<BatchTrack> tracks;
+  // Each track is converted under the folder name its display name maps back to, as
+  // `convert --track` and the dialogs do, so the GPL folder is spelled the same either way.
+  std::vector<std::string> source_tracks;
   for (const InstalledTrack& track : FindInstalledTracks(*request.game, request.source)) {
-    tracks.push_back({track.folder, GplTrackOf(request, track.folder)});
+    source_tracks.push_back(FolderOfDisplayName(track.display_name));
+    tracks.push_back({track.folder, TrackConverter::GplTrackFolder(
+                                        request.game->game, request.source, source_tracks.back())});
   }
   if (tracks.empty()) {
     std::fprintf(stderr, "velmora: %s no track found under %s\n",
@@ -69,7 +66,7 @@ int RunBatchConversion(const BatchRequest& request) {
   const std::vector<BatchTrackResult> results = RunBatch(
       tracks, request.jobs,
       [&](std::size_t i, MessageSink& messages, ProgressSink& progress) {
-        return ConvertTrack(request, season_lock, tracks[i].folder, messages, progress);
+        return ConvertTrack(request, season_lock, source_tracks[i], messages, progress);
       },
       terminal);
   terminal.Finish();

@@ -5,24 +5,27 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "platform/ascii.h"
 #include "platform/file_system.h"
+#include "platform/message_sink.h"
 #include "platform/temp_folder.h"
 #include "platform/version.h"
-#include "testing/installation_builder.h"
+#include "samples/installation_builder.h"
+#include "samples/sample_tracks.h"
 #include "track/track_archive.h"
-#include "platform/message_sink.h"
 
 namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
-using testkit::Bytes;
+using samples::Bytes;
 
 struct CommandResult {
   int exit_code = -1;
@@ -63,8 +66,8 @@ class CliTest : public ::testing::Test {
 };
 
 TEST_F(CliTest, ListPrintsFolderAndDisplayNameInTheGamesOrder) {
-  testkit::WriteSourceTrack(src_, {"dethq", {}, {}, "tracks"});
-  testkit::WriteSourceTrack(src_, {"Elkhart", {}, {}, "tracks"});
+  samples::WriteSourceTrack(src_, {"dethq", {}, {}, "tracks"});
+  samples::WriteSourceTrack(src_, {"Elkhart", {}, {}, "tracks"});
   CommandResult cart = Velmora("list --game cart --source " + Quote(src_));
   EXPECT_EQ(cart.exit_code, 0);
   EXPECT_EQ(cart.out, "Elkhart\tRoad America\ndethq\tDetroit HQ\n");
@@ -77,9 +80,9 @@ TEST_F(CliTest, ListPrintsFolderAndDisplayNameInTheGamesOrder) {
 }
 
 TEST_F(CliTest, ConvertTakesADisplayNameAndWritesIntoTheBaseTrack) {
-  testkit::WriteSourceTrack(src_, {"dethq", {{"dethq.txt", Bytes("SNAME Detroit\r\n")}}, {},
-                                   "tracks"});
-  testkit::WriteGplInstallation(gpl_);
+  samples::WriteSourceTrack(src_,
+                            {"dethq", {{"dethq.txt", Bytes("SNAME Detroit\r\n")}}, {}, "tracks"});
+  samples::WriteGplInstallation(gpl_);
   const fs::path settings = folder_->path() / "Velmora.INI";
   CommandResult result = Velmora("convert --game cart --source " + Quote(src_) + " --gpl " +
                                  Quote(gpl_) + " --track 'Detroit HQ' --settings " +
@@ -97,10 +100,10 @@ TEST_F(CliTest, ConvertTakesADisplayNameAndWritesIntoTheBaseTrack) {
 }
 
 TEST_F(CliTest, ConvertWithResourcesRunsToTheEnd) {
-  testkit::WriteSourceTrack(src_, {"elkhart", {}, {}, "tracks"});
-  testkit::WriteGplInstallation(gpl_);
+  samples::WriteSourceTrack(src_, {"elkhart", {}, {}, "tracks"});
+  samples::WriteGplInstallation(gpl_);
   const fs::path resources = folder_->path() / "resources";
-  testkit::WriteCarriedResourcesFolder(resources, "elkhart");
+  samples::WriteCarriedResourcesFolder(resources, "elkhart");
   CommandResult result = Velmora("convert --game cart --source " + Quote(src_) + " --gpl " +
                                  Quote(gpl_) + " --track 'road america' --settings " +
                                  Quote(folder_->path() / "Velmora.INI") + " --resources " +
@@ -111,7 +114,7 @@ TEST_F(CliTest, ConvertWithResourcesRunsToTheEnd) {
 }
 
 TEST_F(CliTest, BadUsageExitsWithTwo) {
-  testkit::WriteSourceTrack(src_, {"dethq", {}, {}, "tracks"});
+  samples::WriteSourceTrack(src_, {"dethq", {}, {}, "tracks"});
   const std::string common = " --source " + Quote(src_) + " --gpl " + Quote(gpl_);
   struct Row {
     std::string arguments;
@@ -189,6 +192,99 @@ TEST_F(CliTest, VersionNeedsNoSubcommand) {
   CommandResult result = Velmora("--version");
   EXPECT_EQ(result.exit_code, 0) << result.err;
   EXPECT_EQ(result.out, std::string("velmora ") + kVersion + "\n");
+}
+
+// Every file under `root`: relative path -> bytes.
+std::map<std::string, std::string> FilesUnder(const fs::path& root) {
+  std::map<std::string, std::string> files;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_regular_file()) {
+      files[fs::relative(entry.path(), root).string()] = Slurp(entry.path());
+    }
+  }
+  return files;
+}
+
+// Five tracks, dethq and detroit both into Tracks/detroit: run three at a time, the GPL folder
+// ends file for file as converting them one by one in list order leaves it.
+TEST_F(CliTest, BatchConvertsEveryTrackAsOneByOneWould) {
+  const std::vector<std::string> folders = {"Elkhart", "Laguna", "Portland", "detroit", "dethq"};
+  for (const std::string& folder : folders) samples::WriteSmallSampleTrack(src_, folder);
+  const fs::path one_by_one = folder_->path() / "one-by-one";
+  samples::WriteGplInstallation(gpl_);
+  samples::WriteGplInstallation(one_by_one);
+  const std::string options = " --game cart --convert-track-file --source " + Quote(src_) +
+                              " --settings " + Quote(folder_->path() / "Velmora.INI");
+
+  CommandResult batch = Velmora("convert --all --jobs 3 --gpl " + Quote(gpl_) + options);
+  EXPECT_EQ(batch.exit_code, 0) << batch.err;
+  // One by one, each under its display name, as the dialogs pick a track.
+  CommandResult list = Velmora("list --game cart --source " + Quote(src_));
+  std::istringstream listed(list.out);
+  std::string entry;
+  int converted = 0;
+  while (std::getline(listed, entry)) {
+    const std::string display_name = entry.substr(entry.find('\t') + 1);
+    EXPECT_EQ(Velmora("convert --track '" + display_name + "' --gpl " + Quote(one_by_one) +
+                      options).exit_code, 0);
+    ++converted;
+  }
+  EXPECT_EQ(converted, 5);
+  const std::map<std::string, std::string> batch_files = FilesUnder(gpl_);
+  EXPECT_EQ(batch_files.size(), 4 + 4 * 7u);  // the installation; per GPL track its archive and lines
+  EXPECT_TRUE(batch_files == FilesUnder(one_by_one));  // names and bytes
+  for (const auto& [name, bytes] : FilesUnder(one_by_one)) {
+    EXPECT_TRUE(batch_files.count(name) && batch_files.at(name) == bytes) << name;
+  }
+
+  // The table: the list's order, the HQ variant's GPL folder, every run finished.
+  std::istringstream table(batch.out);
+  std::string line;
+  std::getline(table, line);
+  EXPECT_EQ(line.rfind("track", 0), 0u) << batch.out;
+  for (const std::string& folder : folders) {
+    ASSERT_TRUE(std::getline(table, line)) << batch.out;
+    SCOPED_TRACE(line);
+    EXPECT_EQ(line.rfind(folder + " ", 0), 0u);
+    EXPECT_NE(line.find(folder == "dethq" ? " detroit " : " " + AsciiLower(folder) + " "),
+              std::string::npos);
+    EXPECT_NE(line.find(" finished "), std::string::npos);
+  }
+  EXPECT_FALSE(std::getline(table, line));
+  // Every message names its track.
+  std::istringstream messages(batch.err);
+  while (std::getline(messages, line)) {
+    const bool named = std::any_of(folders.begin(), folders.end(), [&](const std::string& f) {
+      return line.rfind("velmora: " + f + ": ", 0) == 0;
+    });
+    EXPECT_TRUE(named) << line;
+  }
+}
+
+TEST_F(CliTest, BatchExitsWithOneWhenARunStopsAndTwoOnBadUsage) {
+  samples::WriteSmallSampleTrack(src_, "Elkhart");
+  samples::WriteSmallSampleTrack(src_, "Laguna");
+  samples::WriteGplInstallation(gpl_);
+  // Without the source track file converted and without templates, each run stops early.
+  const std::string options = " --game cart --source " + Quote(src_) + " --gpl " + Quote(gpl_) +
+                              " --settings " + Quote(folder_->path() / "Velmora.INI");
+  CommandResult stopped = Velmora("convert --all" + options);
+  EXPECT_EQ(stopped.exit_code, 1);
+  EXPECT_NE(stopped.out.find("Elkhart  elkhart     stopped: Failed to find resource elkhart_N4T"),
+            std::string::npos) << stopped.out;
+  EXPECT_NE(stopped.err.find("velmora: Laguna: GPL directory not correctly set?\n"),
+            std::string::npos) << stopped.err;
+
+  EXPECT_EQ(Velmora("convert --all --track Elkhart" + options).exit_code, 2);
+  EXPECT_EQ(Velmora("convert --jobs 2" + options).exit_code, 2);
+  EXPECT_EQ(Velmora("convert --all --jobs 0" + options).exit_code, 2);
+  CommandResult neither = Velmora("convert" + options);
+  EXPECT_EQ(neither.exit_code, 2);
+  EXPECT_NE(neither.err.find("convert needs --track NAME or --all"), std::string::npos);
+  const fs::path empty = folder_->path() / "empty";
+  fs::create_directories(empty);
+  EXPECT_EQ(Velmora("convert --all --game cart --source " + Quote(empty) + " --gpl " +
+                    Quote(gpl_)).exit_code, 1);
 }
 
 TEST_F(CliTest, DemoWritesItsSampleAndConverts) {

@@ -77,7 +77,7 @@ BatchTrackResult ConvertTimed(std::size_t track, const ConvertOneTrack& convert,
   } catch (const std::exception& error) {
     // A run shows its own failures and does not throw; should one throw anyway, this track
     // stops and the others go on, where a thrown worker would end the whole process.
-    messages.Show(std::string("The conversion stopped: ") + error.what());
+    messages.Show(std::string("Conversion stopped: ") + error.what());
     result.finished = false;
   }
   result.seconds =

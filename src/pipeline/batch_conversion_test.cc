@@ -1,10 +1,14 @@
 #include "pipeline/batch_conversion.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <future>
 #include <map>
 #include <mutex>
 #include <stdexcept>
@@ -12,8 +16,15 @@
 #include <thread>
 #include <vector>
 
+#include "pipeline/track_converter.h"
+#include "platform/folder_lock.h"
 #include "platform/message_sink.h"
 #include "platform/progress_sink.h"
+#include "platform/resource_store.h"
+#include "platform/settings.h"
+#include "platform/temp_folder.h"
+#include "resources/embedded_files.h"
+#include "samples/installation_builder.h"
 
 namespace velmora {
 namespace {
@@ -139,10 +150,44 @@ TEST(BatchConversionTest, AThrowingRunStopsOnlyItsTrack) {
     return true;
   }, observer);
   EXPECT_FALSE(results[0].finished);
-  EXPECT_EQ(results[0].first_message, "The conversion stopped: out of memory");
+  EXPECT_EQ(results[0].first_message, "Conversion stopped: out of memory");
   EXPECT_TRUE(results[1].finished);  // the next track into the same folder still runs
   EXPECT_TRUE(results[2].finished);
   EXPECT_EQ(observer.EventsOf(2).at(3), "progress 0-1 1");
+}
+
+}  // namespace
+}  // namespace velmora
+
+namespace velmora {
+namespace {
+
+// Whole runs: the season edits of a run given a lock wait while another process holds GPL's
+// seasons folder, and go on once it lets go.
+TEST(BatchConversionTest, SeasonEditsWaitForAnotherProcess) {
+  std::optional<TempFolder> folder = TempFolder::Create("batch");
+  ASSERT_TRUE(folder);
+  const samples::DemoInstallations demo = samples::WriteDemoInstallations(folder->path());
+  Settings settings(folder->path() / "Velmora.INI", folder->path().string());
+  settings.Override(kOptionsSection, kTrackFileConversionKey, "1");
+  ResourceStore resources(EmbeddedFiles());
+  RecordingMessageSink messages;
+  Services services{messages, settings, resources};
+  FolderLock season_lock;
+
+  const int other = ::open((demo.gpl / "seasons").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(::flock(other, LOCK_EX), 0);
+  std::future<bool> run = std::async(std::launch::async, [&] {
+    TrackConverter converter(services);
+    return converter.Convert(SourceGame::kCart, {.src_dir = demo.source,
+                                                 .gpl_dir = demo.gpl,
+                                                 .source_track = demo.track,
+                                                 .season_lock = &season_lock});
+  });
+  EXPECT_EQ(run.wait_for(std::chrono::milliseconds(1500)), std::future_status::timeout);
+  ::close(other);  // lets go of the lock
+  EXPECT_TRUE(run.get()) << ::testing::PrintToString(messages.messages());
 }
 
 }  // namespace
