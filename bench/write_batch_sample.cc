@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
                                             {}, static_cast<unsigned>(i + 1));
   }
   velmora::samples::WriteGplInstallation(dir / "gpl");
-  std::printf("%d sample tracks in %s, GPL installation in %s\n", count,
-              (dir / "source").c_str(), (dir / "gpl").c_str());
+  std::printf("%d sample tracks in %s, GPL installation in %s\n", count, (dir / "source").c_str(),
+              (dir / "gpl").c_str());
   return 0;
 }

@@ -18,8 +18,7 @@ namespace {
 // Hands one track's messages to the observer and keeps the first for the result table.
 class TrackMessages : public MessageSink {
  public:
-  TrackMessages(std::size_t track, BatchObserver& observer)
-      : track_(track), observer_(observer) {}
+  TrackMessages(std::size_t track, BatchObserver& observer) : track_(track), observer_(observer) {}
   void Show(std::string_view text) override {
     if (!seen_any_) first_.assign(text);
     seen_any_ = true;
@@ -37,8 +36,7 @@ class TrackMessages : public MessageSink {
 // Keeps one track's bar and reports each change of it to the observer.
 class TrackProgress : public ProgressSink {
  public:
-  TrackProgress(std::size_t track, BatchObserver& observer)
-      : track_(track), observer_(observer) {}
+  TrackProgress(std::size_t track, BatchObserver& observer) : track_(track), observer_(observer) {}
   void SetRange(int low, int high) override {
     low_ = low;
     high_ = high;
@@ -80,8 +78,7 @@ BatchTrackResult ConvertTimed(std::size_t track, const ConvertOneTrack& convert,
     messages.Show(std::string("Conversion stopped: ") + error.what());
     result.finished = false;
   }
-  result.seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   result.first_message = messages.TakeFirst();
   observer.Ended(track, result);
   return result;

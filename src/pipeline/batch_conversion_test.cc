@@ -77,7 +77,7 @@ TEST(BatchConversionTest, SameFolderNeverOverlapsAndResultsStayInListOrder) {
   for (int jobs : {1, 2, 3, 8}) {
     SCOPED_TRACE("jobs " + std::to_string(jobs));
     std::mutex mutex;
-    std::map<std::string, int> busy;            // lowercased GPL folder -> runs inside it
+    std::map<std::string, int> busy;  // lowercased GPL folder -> runs inside it
     std::map<std::string, std::vector<std::size_t>> order;
     bool overlapped = false;
     auto lower = [](std::string s) {
@@ -85,23 +85,25 @@ TEST(BatchConversionTest, SameFolderNeverOverlapsAndResultsStayInListOrder) {
       return s;
     };
     RecordingObserver observer;
-    auto results = RunBatch(kTracks, jobs, [&](std::size_t i, MessageSink& messages,
-                                               ProgressSink& progress) {
-      const std::string folder = lower(kTracks[i].gpl_track);
-      {
-        std::lock_guard<std::mutex> lock(mutex);
-        overlapped = overlapped || busy[folder]++ > 0;
-        order[folder].push_back(i);
-      }
-      progress.SetRange(0, 4);
-      progress.Step();
-      if (i % 2 == 1) messages.Show("first of " + kTracks[i].folder);
-      messages.Show("second");
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-      std::lock_guard<std::mutex> lock(mutex);
-      --busy[folder];
-      return i != 3;
-    }, observer);
+    auto results = RunBatch(
+        kTracks, jobs,
+        [&](std::size_t i, MessageSink& messages, ProgressSink& progress) {
+          const std::string folder = lower(kTracks[i].gpl_track);
+          {
+            std::lock_guard<std::mutex> lock(mutex);
+            overlapped = overlapped || busy[folder]++ > 0;
+            order[folder].push_back(i);
+          }
+          progress.SetRange(0, 4);
+          progress.Step();
+          if (i % 2 == 1) messages.Show("first of " + kTracks[i].folder);
+          messages.Show("second");
+          std::this_thread::sleep_for(std::chrono::milliseconds(5));
+          std::lock_guard<std::mutex> lock(mutex);
+          --busy[folder];
+          return i != 3;
+        },
+        observer);
     EXPECT_FALSE(overlapped);
     EXPECT_EQ(order["detroit"], (std::vector<std::size_t>{0, 2}));
     EXPECT_EQ(order["laguna"], (std::vector<std::size_t>{3, 4}));
@@ -129,12 +131,15 @@ TEST(BatchConversionTest, DifferentFoldersRunSideBySide) {
   std::condition_variable changed;
   int started = 0;
   RecordingObserver observer;
-  auto results = RunBatch(tracks, 2, [&](std::size_t, MessageSink&, ProgressSink&) {
-    std::unique_lock<std::mutex> lock(mutex);
-    ++started;
-    changed.notify_all();
-    return changed.wait_for(lock, std::chrono::seconds(10), [&] { return started == 2; });
-  }, observer);
+  auto results = RunBatch(
+      tracks, 2,
+      [&](std::size_t, MessageSink&, ProgressSink&) {
+        std::unique_lock<std::mutex> lock(mutex);
+        ++started;
+        changed.notify_all();
+        return changed.wait_for(lock, std::chrono::seconds(10), [&] { return started == 2; });
+      },
+      observer);
   EXPECT_TRUE(results[0].finished);
   EXPECT_TRUE(results[1].finished);
 }
@@ -142,13 +147,16 @@ TEST(BatchConversionTest, DifferentFoldersRunSideBySide) {
 TEST(BatchConversionTest, AThrowingRunStopsOnlyItsTrack) {
   const std::vector<BatchTrack> tracks = {{"a", "one"}, {"b", "one"}, {"c", "two"}};
   RecordingObserver observer;
-  auto results = RunBatch(tracks, 2, [&](std::size_t i, MessageSink&, ProgressSink& progress) {
-    if (i == 0) throw std::runtime_error("out of memory");
-    progress.SetRange(0, 1);
-    progress.Step();
-    progress.Step();  // past the top: the bar stays there
-    return true;
-  }, observer);
+  auto results = RunBatch(
+      tracks, 2,
+      [&](std::size_t i, MessageSink&, ProgressSink& progress) {
+        if (i == 0) throw std::runtime_error("out of memory");
+        progress.SetRange(0, 1);
+        progress.Step();
+        progress.Step();  // past the top: the bar stays there
+        return true;
+      },
+      observer);
   EXPECT_FALSE(results[0].finished);
   EXPECT_EQ(results[0].first_message, "Conversion stopped: out of memory");
   EXPECT_TRUE(results[1].finished);  // the next track into the same folder still runs
