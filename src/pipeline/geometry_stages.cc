@@ -4,6 +4,7 @@
 #include "pipeline/track_converter.h"
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
+#include "platform/rule_path.h"
 #include "track/track_geometry_writer.h"
 
 namespace velmora {
@@ -23,7 +24,7 @@ bool ConversionRun::ConvertSourceTrackFile() {
   }
   const fs::path path = tmp_folder_ / name;
   TrackGeometry source;
-  if (!source.Load(path)) {
+  if (!source.Load(path, MemberRulePath(name))) {
     messages.Show("Cannot convert the track file " + path.string() + ": " + source.error());
     return false;
   }
@@ -34,12 +35,13 @@ bool ConversionRun::ConvertSourceTrackFile() {
 
 // Loads the GPL track file (T1), writes it in GPL's layout into the temporary folder and keeps
 // that copy (T2) as the track every later stage asks. T2 is parsed from the bytes just written
-// rather than read back. False, after a message naming the file, stops the run.
+// rather than read back; it is the GPL track's file, so its rules see the GPL track's path,
+// not the temporary folder's. False, after a message naming the file, stops the run.
 bool ConversionRun::PrepareGeometry() {
   MessageSink& messages = converter_.services().messages;
   const fs::path placed = GplTrackFile(gpl_track_ + ".trk");
   t1_.emplace();
-  if (!t1_->Load(placed)) {
+  if (!t1_->Load(placed, GplTrackFileRulePath(placed))) {
     messages.Show("Cannot load the track file " + placed.string() + ": " + t1_->error());
     return false;
   }
@@ -50,7 +52,7 @@ bool ConversionRun::PrepareGeometry() {
     return false;
   }
   t2_.emplace();
-  if (!t2_->LoadBytes(std::move(bytes), converted.string())) {
+  if (!t2_->LoadBytes(std::move(bytes), GplTrackFileRulePath(placed))) {
     messages.Show("Cannot load the track file " + converted.string() + ": " + t2_->error());
     return false;
   }
