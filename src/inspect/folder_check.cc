@@ -73,12 +73,14 @@ class FolderChecker {
       if (!loose && !packed) Report(name, "missing: the track has no geometry file");
       return;  // a member whose data lies outside the pack is reported with the directory
     }
-    track_label_ = loose ? (packed ? loose->name + " (loose)" : loose->name) : packed->name;
+    const std::string label =
+        loose ? (packed ? loose->name + " (loose)" : loose->name) : packed->name;
+    checked_track_ = loose ? static_cast<const void*>(loose) : packed;
     TrackGeometry geometry;
     Problems problems =
         CheckTrackFile(std::move(*bytes), (folder_.folder() / name).string(), geometry);
     ++report_.files_checked;
-    for (std::string& what : problems) Report(track_label_, std::move(what));
+    for (std::string& what : problems) Report(label, std::move(what));
     if (geometry.loaded()) {
       expected_points_ = RacingLines::PointCount(geometry, AsciiLower(folder_.folder().string()));
     }
@@ -89,7 +91,7 @@ class FolderChecker {
     std::optional<std::span<const std::uint8_t>> bytes = folder_.MemberBytes(entry);
     if (!bytes) return;  // reported with the directory
     const bool shadowed = folder_.FindLoose(entry.name) != nullptr;
-    CheckBytes(entry.name, shadowed ? entry.name + " (packed)" : entry.name, *bytes);
+    CheckBytes(entry.name, shadowed ? entry.name + " (packed)" : entry.name, *bytes, &entry);
   }
 
   void CheckLoose(const LooseFile& file) {
@@ -102,12 +104,13 @@ class FolderChecker {
       Report(label, "cannot be read");
       return;
     }
-    CheckBytes(file.name, label, *bytes);
+    CheckBytes(file.name, label, *bytes, &file);
   }
 
   // Checks one file by the kind its name gives; files of other kinds are not counted.
+  // `file` is the pack entry or loose file the bytes come from.
   void CheckBytes(const std::string& name, const std::string& label,
-                  std::span<const std::uint8_t> bytes) {
+                  std::span<const std::uint8_t> bytes, const void* file) {
     const std::string kind = Extension(name);
     Problems problems;
     if (kind == ".mip") {
@@ -119,7 +122,7 @@ class FolderChecker {
     } else if (kind == ".3do") {
       problems = CheckObjectFile(bytes);
     } else if (kind == ".trk") {
-      if (label == track_label_) return;  // checked first, by LoadTrack
+      if (file == checked_track_) return;  // checked first, by LoadTrack
       TrackGeometry geometry;
       problems = CheckTrackFile({bytes.begin(), bytes.end()}, (folder_.folder() / name).string(),
                                 geometry);
@@ -135,7 +138,7 @@ class FolderChecker {
   const TrackFolder& folder_;
   CheckReport& report_;
   std::optional<std::int64_t> expected_points_;
-  std::string track_label_;  // the label the track file GPL reads was checked under
+  const void* checked_track_ = nullptr;  // the entry or loose file LoadTrack checked
 };
 
 }  // namespace

@@ -16,8 +16,13 @@ namespace velmora {
 
 namespace {
 
-// Samples along a lap: one a metre, but never more than this many, whatever the file says.
-constexpr double kMaxSamplesPerLine = 20000;
+// Lines are drawn through points along each section: the ends of a straight, and a point every
+// two degrees of an arc. A file with so many sections that this would pass the budget is
+// sampled evenly along the lap instead, whatever the file says.
+constexpr double kArcStepRadians = 0.035;
+constexpr int kMaxArcSteps = 180;
+constexpr std::size_t kMaxSamplesPerLine = 20000;
+constexpr std::size_t kMaxWallPoints = 200000;
 constexpr int kDirectionBuckets = 256;
 // How far from the lap's first metre a flat quad of the track object may reach and still be
 // taken for the start line band (metres along the track).
@@ -45,8 +50,7 @@ class SceneBuilder {
       : folder_(folder), track_(track), scene_(scene) {}
 
   void Build() {
-    const double length = track_.track_length();
-    step_ = std::max(kTrackUnitsPerMetre, std::ceil(length / kMaxSamplesPerLine));
+    ChooseSamples();
     AddReferenceLines();
     AddWalls();
     AddRacingLine("pit.lp", Layer::kPitLine);
@@ -55,11 +59,41 @@ class SceneBuilder {
   }
 
  private:
+  // Pieces a section is drawn in: one for a straight, one per two degrees of an arc.
+  static int SectionSteps(const SectionRecord& record) {
+    if (record.kind() != kArc) return 1;
+    const double turn = std::fabs(TurnRadians(record.turn()));
+    return static_cast<int>(std::clamp(std::ceil(turn / kArcStepRadians), 1.0,
+                                       static_cast<double>(kMaxArcSteps)));
+  }
+
+  void ChooseSamples() {
+    std::size_t total = 1;
+    for (int s = 0; s < track_.section_count() && total <= kMaxSamplesPerLine; ++s) {
+      total += SectionSteps(track_.section(s));
+    }
+    const double lap = track_.track_length();
+    if (total > kMaxSamplesPerLine) {
+      for (std::size_t i = 0; i <= kMaxSamplesPerLine; ++i) {
+        samples_.push_back(static_cast<std::int64_t>(lap * i / kMaxSamplesPerLine));
+      }
+      return;
+    }
+    for (int s = 0; s < track_.section_count(); ++s) {
+      const SectionRecord& record = track_.section(s);
+      const int steps = SectionSteps(record);
+      for (int i = 0; i < steps; ++i) {
+        samples_.push_back(record.start() + static_cast<std::int64_t>(record.length()) * i / steps);
+      }
+    }
+    samples_.push_back(static_cast<std::int64_t>(lap));
+  }
+
   void AddReferenceLines() {
     for (int line = 0; line < track_.line_count(); ++line) {
       ScenePath path{Layer::kReferenceLine, {}};
-      for (double d = 0; d <= track_.track_length(); d += step_) {
-        const auto dlong = static_cast<std::int32_t>(std::min<double>(d, INT32_MAX));
+      for (std::int64_t sample : samples_) {
+        const std::int32_t dlong = ToUnits(static_cast<double>(sample));
         path.points.push_back(Metres(track_.PositionAt(dlong, track_.lines()[line])));
         if (line == 0) line0_.push_back({dlong, path.points.back()});
       }
@@ -67,10 +101,12 @@ class SceneBuilder {
     }
   }
 
-  // One wall from `from` to `to` dlat over one section, sampled along it.
+  // One wall from `from` to `to` dlat over one section, drawn in the section's pieces.
   void AddWallPiece(const SectionRecord& record, std::int32_t from, std::int32_t to) {
-    const double length = std::max(record.length(), 1);
-    const int steps = static_cast<int>(std::clamp(std::ceil(length / step_), 1.0, 2000.0));
+    const double length = record.length();
+    const int steps = SectionSteps(record);
+    if (wall_points_ + steps + 1 > kMaxWallPoints) return;
+    wall_points_ += steps + 1;
     ScenePath path{Layer::kWall, {}};
     for (int i = 0; i <= steps; ++i) {
       const double t = static_cast<double>(i) / steps;
@@ -122,8 +158,9 @@ class SceneBuilder {
   const TrackFolder& folder_;
   const TrackGeometry& track_;
   TrackScene& scene_;
-  double step_ = kTrackUnitsPerMetre;
+  std::vector<std::int64_t> samples_;  // dlong of the points every line is drawn through
   std::vector<Sample> line0_;
+  std::size_t wall_points_ = 0;
 };
 
 void SceneBuilder::AddTrackObject() {
