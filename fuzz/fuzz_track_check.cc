@@ -14,8 +14,8 @@
 #include "inspect/track_scene.h"
 #include "platform/file_system.h"
 #include "platform/temp_folder.h"
-#include "testing/archive_builder.h"
-#include "testing/track_builders.h"
+#include "samples/archive_builder.h"
+#include "samples/track_builders.h"
 
 namespace {
 
@@ -36,9 +36,9 @@ Folder& TheFolder() {
   static Folder* folder = [] {
     auto* made = new Folder();
     fs::create_directories(made->track);
-    made->pack = velmora::testkit::BuildTrackArchive(
-        {{"kestrel.trk", velmora::testkit::BuildTemplateTrackFile()},
-         {"ksky.mip", velmora::testkit::Bytes("not a texture")}});
+    made->pack = velmora::samples::BuildTrackArchive(
+        {{"kestrel.trk", velmora::samples::BuildTemplateTrackFile()},
+         {"ksky.mip", velmora::samples::Bytes("not a texture")}});
     velmora::WriteFileBytesExact(made->track / "kestrel.dat", made->pack);
     made->line = std::vector<std::uint8_t>(8 + 20 * 4, 0);
     made->line[0] = 2;

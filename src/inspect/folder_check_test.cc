@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <set>
 
-#include "image/chunk_file.h"
+#include "format/chunk_file.h"
 #include "inspect/member_checks.h"
 #include "platform/byte_writer.h"
 #include "platform/file_system.h"

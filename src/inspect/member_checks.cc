@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "image/chunk_file.h"
+#include "format/chunk_file.h"
 #include "image/mip_file.h"
 #include "image/srb_file.h"
 #include "platform/ascii.h"
@@ -10,7 +10,7 @@
 #include "track/racing_lines.h"
 // The structural walk of GPL objects: it reads a 3DO4 file by its own reading of the format,
 // sharing nothing with the object writer.
-#include "testing/object_builders.h"
+#include "testing/object_walker.h"
 
 namespace velmora {
 

@@ -4,12 +4,12 @@
 
 #include <cstring>
 
-#include "testing/archive_builder.h"
+#include "samples/archive_builder.h"
 
 namespace velmora {
 namespace {
 
-using testkit::Bytes;
+using samples::Bytes;
 
 std::vector<std::string> Lines(const std::vector<Finding>& findings) {
   std::vector<std::string> lines;
@@ -24,7 +24,7 @@ void Patch32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
 std::size_t Record(int i) { return 2 + 27 * static_cast<std::size_t>(i); }
 
 std::vector<std::uint8_t> GoodPack() {
-  return testkit::BuildTrackArchive(
+  return samples::BuildTrackArchive(
       {{"kestrel.trk", Bytes("track bytes")}, {"race.lp", Bytes("line")}, {"a.mip", Bytes("m")}});
 }
 

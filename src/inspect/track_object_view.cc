@@ -6,12 +6,12 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "image/chunk_file.h"
+#include "format/chunk_file.h"
 #include "platform/ascii.h"
 #include "platform/byte_reader.h"
 // The structural walk of GPL objects: it checks every chunk, node length and reference, so
 // the reading below only looks up what the walk has already found in bounds.
-#include "testing/object_builders.h"
+#include "testing/object_walker.h"
 
 namespace velmora {
 

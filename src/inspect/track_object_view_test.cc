@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "image/chunk_file.h"
+#include "format/chunk_file.h"
 #include "platform/byte_writer.h"
 
 namespace velmora {

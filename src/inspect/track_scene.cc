@@ -31,7 +31,7 @@ constexpr double kStartBandSlack = 0.25;
 constexpr std::int32_t kWallStripType = 2000;
 
 GroundPoint Metres(const Point3& p) {
-  return {p.x / kTrackUnitsPerMetre, p.y / kTrackUnitsPerMetre};
+  return {p.x / kUnitsPerMetre, p.y / kUnitsPerMetre};
 }
 
 std::int32_t ToUnits(double value) {
@@ -146,7 +146,7 @@ class SceneBuilder {
       if (dlong >= track_.track_length()) dlong -= track_.track_length();
       if (!std::isfinite(dlat) || dlong >= track_.track_length()) continue;
       path.points.push_back(
-          Metres(track_.PositionAt(ToUnits(dlong), ToUnits(dlat * kTrackUnitsPerMetre))));
+          Metres(track_.PositionAt(ToUnits(dlong), ToUnits(dlat * kUnitsPerMetre))));
     }
     if (!path.points.empty()) scene_.Add(std::move(path));
   }
@@ -278,7 +278,7 @@ Result<TrackScene> BuildTrackScene(const TrackFolder& folder) {
   }
   TrackScene scene;
   scene.track = folder.name();
-  scene.lap_metres = track.track_length() / kTrackUnitsPerMetre;
+  scene.lap_metres = track.track_length() / kUnitsPerMetre;
   scene.sections = track.section_count();
   SceneBuilder(folder, track, scene).Build();
   return scene;
