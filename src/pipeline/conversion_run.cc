@@ -117,7 +117,8 @@ bool ConversionRun::RunCart() {
   workspace_.AddToPack(GplTrackFile(gpl_track_ + ".trk"));
   if (!ExtractCarriedFiles(kCartCarriedOrder)) return false;
   ConvertRacingLines();
-  Step();  // the patch set is made here and applied after the page images
+  MakePatchSet();  // applied after the page images
+  Step();
   for (std::string_view kind : kCartTextureKinds) ConvertTexturePass(kind, false);
   ConvertObjectPass();
   for (std::string_view kind : kCartSpriteKinds) ConvertSpritePass(kind);
@@ -146,6 +147,7 @@ bool ConversionRun::RunNSeries() {
   if (!PrepareGeometry()) return false;
   workspace_.AddToPack(GplTrackFile(gpl_track_ + ".trk"));
   ConvertRacingLines();
+  MakePatchSet();
   ApplyPatches();  // the first pass reports nothing
   Step();
   ConvertTexturePass(".mip", request_.sixteen_bit_sky);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "image/texture_palette.h"
+#include "track/patch_set.h"
 #include "track/racing_lines.h"
 #include "track/track_archive.h"
 #include "track/track_geometry.h"
@@ -70,11 +71,12 @@ class ConversionRun {
   std::filesystem::path GplTrackFile(std::string_view name) const;
 
   // The conversion stages, one source file per kind of stage (image_stages.cc,
-  // geometry_stages.cc, object_stages.cc, finishing_stages.cc).
+  // geometry_stages.cc, object_stages.cc, patch_stage.cc, track_ini_stage.cc, season_stage.cc).
   void LoadPalette(const std::filesystem::path& path, int mode);
   bool ConvertSourceTrackFile();
   bool PrepareGeometry();
   void ConvertRacingLines();
+  void MakePatchSet();
   int ApplyPatches();
   bool ConvertTexture(const std::filesystem::path& source, const std::filesystem::path& output,
                       bool sixteen_bit);
@@ -103,7 +105,7 @@ class ConversionRun {
   std::optional<TrackGeometry> t2_;
   std::optional<RacingLines> racing_lines_;
   TexturePalette palette_;
-  // Patch stage state goes here.
+  std::optional<PatchSet> patch_set_;
   std::optional<TrackArchive> mexico_archive_;
 };
 

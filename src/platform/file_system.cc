@@ -218,6 +218,12 @@ bool CreateFolder(const fs::path& path) {
   return fs::create_directory(target, ec) && !ec;
 }
 
+fs::path ExecutableFolder() {
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? fs::path() : exe.parent_path();
+}
+
 std::vector<fs::path> ListFiles(const fs::path& folder, std::string_view extension) {
   std::vector<fs::path> files;
   std::optional<fs::path> found = ResolveExisting(folder);

@@ -64,6 +64,9 @@ bool CopyFileReplacing(const fs::path& from, const fs::path& to);
 // Creates one folder; fails when its parent does not exist or the folder exists already.
 bool CreateFolder(const fs::path& path);
 
+// The folder of the running program's executable; empty when the system does not say.
+fs::path ExecutableFolder();
+
 // Regular files of `folder` whose extension equals `extension` (".mip") without regard to case,
 // sorted by name so that every run visits them in the same order.
 std::vector<fs::path> ListFiles(const fs::path& folder, std::string_view extension);
