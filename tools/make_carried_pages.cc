@@ -6,7 +6,10 @@
 //
 //   velmora_make_carried_pages src/resources [PREVIEW_DIR]
 //
-// With PREVIEW_DIR it also writes each page image there as a PNG, to look at.
+// With PREVIEW_DIR it also writes each page image there as a PNG, to look at. To look at a page
+// a conversion wrote:
+//
+//   velmora_make_carried_pages --show PAGE.pbf OUT.png
 
 #include <algorithm>
 #include <cmath>
@@ -252,7 +255,37 @@ struct PageOut {
   Picture picture;
 };
 
+// The page's 5-6-5 pixels expanded back to 24 bits, as the game shows them.
+std::vector<std::uint8_t> ExpandedPixels(std::span<const std::uint16_t> pixels) {
+  std::vector<std::uint8_t> rgb;
+  rgb.reserve(pixels.size() * 3);
+  for (std::uint16_t v : pixels) {
+    rgb.push_back(static_cast<std::uint8_t>((v >> 11) << 3));
+    rgb.push_back(static_cast<std::uint8_t>((v >> 5 & 0x3F) << 2));
+    rgb.push_back(static_cast<std::uint8_t>((v & 0x1F) << 3));
+  }
+  return rgb;
+}
+
+int ShowPage(const fs::path& page_path, const fs::path& png) {
+  std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(page_path);
+  Result<PageImage> page = ReadPageImage(bytes.value_or(std::vector<std::uint8_t>()));
+  if (!page) {
+    std::fprintf(stderr, "%s: %s\n", page_path.c_str(), page.status().ToString().c_str());
+    return 1;
+  }
+  std::vector<std::uint16_t> pixels;
+  for (int y = 0; y < page->height; ++y) {
+    for (int x = 0; x < page->width; ++x) {
+      const std::size_t at = kPagePixelsAt + static_cast<std::size_t>(y) * page->stride + 2 * x;
+      pixels.push_back(static_cast<std::uint16_t>(page->bytes[at] | page->bytes[at + 1] << 8));
+    }
+  }
+  return tools::WritePreviewPng(png, page->width, page->height, ExpandedPixels(pixels)) ? 0 : 1;
+}
+
 int Run(int argc, char** argv) {
+  if (argc == 4 && std::string_view(argv[1]) == "--show") return ShowPage(argv[2], argv[3]);
   if (argc < 2) {
     std::fprintf(stderr, "usage: %s RESOURCES_DIR [PREVIEW_DIR]\n", argv[0]);
     return 2;
@@ -275,15 +308,9 @@ int Run(int argc, char** argv) {
                                                              page.bitmap_height)));
     }
     if (argc > 2) {
-      // The page as the game shows it: 5-6-5 expanded back to 24 bits.
-      std::vector<std::uint8_t> rgb;
-      for (std::uint16_t v : page.picture.Rgb565Pixels()) {
-        rgb.push_back(static_cast<std::uint8_t>((v >> 11) << 3));
-        rgb.push_back(static_cast<std::uint8_t>((v >> 5 & 0x3F) << 2));
-        rgb.push_back(static_cast<std::uint8_t>((v & 0x1F) << 3));
-      }
       ok &= tools::WritePreviewPng(fs::path(argv[2]) / (std::string(page.page_resource) + ".png"),
-                                   page.page_width, page.page_height, rgb);
+                                   page.page_width, page.page_height,
+                                   ExpandedPixels(page.picture.Rgb565Pixels()));
     }
   }
   if (!ok) std::fprintf(stderr, "could not write every file\n");
