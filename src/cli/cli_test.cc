@@ -7,16 +7,16 @@
 #include <string>
 
 #include "platform/file_system.h"
-#include "platform/temp_folder.h"
-#include "testing/installation_builder.h"
-#include "track/track_archive.h"
 #include "platform/message_sink.h"
+#include "platform/temp_folder.h"
+#include "samples/installation_builder.h"
+#include "track/track_archive.h"
 
 namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
-using testkit::Bytes;
+using samples::Bytes;
 
 struct CommandResult {
   int exit_code = -1;
@@ -51,8 +51,8 @@ class CliTest : public ::testing::Test {
 };
 
 TEST_F(CliTest, ListPrintsFolderAndDisplayNameInTheGamesOrder) {
-  testkit::WriteSourceTrack(src_, {"dethq", {}, {}, "tracks"});
-  testkit::WriteSourceTrack(src_, {"Elkhart", {}, {}, "tracks"});
+  samples::WriteSourceTrack(src_, {"dethq", {}, {}, "tracks"});
+  samples::WriteSourceTrack(src_, {"Elkhart", {}, {}, "tracks"});
   CommandResult cart = Velmora("list --game cart --source " + Quote(src_));
   EXPECT_EQ(cart.exit_code, 0);
   EXPECT_EQ(cart.out, "Elkhart\tRoad America\ndethq\tDetroit HQ\n");
@@ -65,9 +65,9 @@ TEST_F(CliTest, ListPrintsFolderAndDisplayNameInTheGamesOrder) {
 }
 
 TEST_F(CliTest, ConvertTakesADisplayNameAndWritesIntoTheBaseTrack) {
-  testkit::WriteSourceTrack(src_, {"dethq", {{"dethq.txt", Bytes("SNAME Detroit\r\n")}}, {},
-                                   "tracks"});
-  testkit::WriteGplInstallation(gpl_);
+  samples::WriteSourceTrack(src_,
+                            {"dethq", {{"dethq.txt", Bytes("SNAME Detroit\r\n")}}, {}, "tracks"});
+  samples::WriteGplInstallation(gpl_);
   const fs::path settings = folder_->path() / "Velmora.INI";
   CommandResult result = Velmora("convert --game cart --source " + Quote(src_) + " --gpl " +
                                  Quote(gpl_) + " --track 'Detroit HQ' --settings " +
@@ -85,10 +85,10 @@ TEST_F(CliTest, ConvertTakesADisplayNameAndWritesIntoTheBaseTrack) {
 }
 
 TEST_F(CliTest, ConvertWithResourcesRunsToTheEnd) {
-  testkit::WriteSourceTrack(src_, {"elkhart", {}, {}, "tracks"});
-  testkit::WriteGplInstallation(gpl_);
+  samples::WriteSourceTrack(src_, {"elkhart", {}, {}, "tracks"});
+  samples::WriteGplInstallation(gpl_);
   const fs::path resources = folder_->path() / "resources";
-  testkit::WriteCarriedResourcesFolder(resources, "elkhart");
+  samples::WriteCarriedResourcesFolder(resources, "elkhart");
   CommandResult result = Velmora("convert --game cart --source " + Quote(src_) + " --gpl " +
                                  Quote(gpl_) + " --track 'road america' --settings " +
                                  Quote(folder_->path() / "Velmora.INI") + " --resources " +
@@ -99,7 +99,7 @@ TEST_F(CliTest, ConvertWithResourcesRunsToTheEnd) {
 }
 
 TEST_F(CliTest, BadUsageExitsWithTwo) {
-  testkit::WriteSourceTrack(src_, {"dethq", {}, {}, "tracks"});
+  samples::WriteSourceTrack(src_, {"dethq", {}, {}, "tracks"});
   const std::string common = " --source " + Quote(src_) + " --gpl " + Quote(gpl_);
   struct Row {
     std::string arguments;

@@ -1,6 +1,6 @@
 #include "image/page_image.h"
 
-#include "image/chunk_file.h"
+#include "format/chunk_file.h"
 #include "image/mip_file.h"
 #include "image/texture_image.h"
 #include "platform/byte_reader.h"

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "pipeline/source_games.h"
 #include "pipeline/track_converter.h"
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
@@ -20,8 +21,8 @@
 #include "platform/settings.h"
 #include "platform/temp_folder.h"
 #include "resources/embedded_files.h"
-#include "testing/archive_builder.h"
-#include "testing/installation_builder.h"
+#include "samples/archive_builder.h"
+#include "samples/installation_builder.h"
 #include "track/patch_set.h"
 
 namespace velmora {
@@ -49,7 +50,7 @@ UserFiles Snapshot(const fs::path& gpl) {
 class CrashConsistencyTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    demo_ = testkit::WriteDemoInstallations(root_ / "demo");
+    demo_ = samples::WriteDemoInstallations(root_ / "demo");
     fs::create_directories(patches_);
     const fs::path seasons = demo_.gpl / "seasons";
     for (const char* season : {"67season.ini", "gp.ini"}) {
@@ -83,13 +84,13 @@ class CrashConsistencyTest : public ::testing::Test {
     settings.Override(kDirectoriesSection, kPatchesKey, patches_.string());
     ResourceStore resources(EmbeddedFiles());
     TrackConverter converter(Services{messages, settings, resources});
-    return converter.ConvertCart(demo_.source, gpl, demo_.track, false, nullptr);
+    return converter.Convert(SourceGame::kCart, {demo_.source, gpl, demo_.track});
   }
 
   void DropSourceMember(std::string_view name) {
     const fs::path archive = demo_.source / "tracks" / demo_.track / (demo_.track + ".dat");
     const std::vector<std::uint8_t> bytes = *ReadFileBytes(archive);
-    std::vector<testkit::MemberBytes> kept;
+    std::vector<samples::MemberBytes> kept;
     const Result<std::vector<PatchMember>> members = ReadPatchDirectory(bytes);
     for (const PatchMember& member : *members) {
       if (member.name == name) continue;
@@ -99,7 +100,7 @@ class CrashConsistencyTest : public ::testing::Test {
                                                            member.offset + member.length))});
     }
     ASSERT_LT(kept.size(), members->size()) << name << " not in the source";
-    WriteFileBytes(archive, testkit::BuildTrackArchive(kept));
+    WriteFileBytes(archive, samples::BuildTrackArchive(kept));
   }
 
   // Runs the conversion over a fresh copy of the "before" installation in a child process,
@@ -128,7 +129,7 @@ class CrashConsistencyTest : public ::testing::Test {
   std::optional<TempFolder> folder_ = TempFolder::Create("crash");
   fs::path root_ = folder_->path();
   fs::path patches_ = root_ / "patches";
-  testkit::DemoInstallations demo_;
+  samples::DemoInstallations demo_;
   UserFiles before_;
   UserFiles after_;
 };

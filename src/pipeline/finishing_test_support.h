@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "pipeline/source_games.h"
 #include "pipeline/track_converter.h"
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
@@ -15,9 +16,12 @@
 #include "platform/settings.h"
 #include "platform/temp_folder.h"
 #include "resources/embedded_files.h"
-#include "testing/installation_builder.h"
+#include "samples/installation_builder.h"
 
 namespace velmora::testkit {
+
+using samples::DemoInstallations;
+using samples::WriteDemoInstallations;
 
 class DemoConversion {
  public:
@@ -29,7 +33,7 @@ class DemoConversion {
   bool Convert() {
     messages_.Clear();
     TrackConverter converter(Services{messages_, settings_, resources_});
-    return converter.ConvertCart(demo_.source, demo_.gpl, demo_.track, false, nullptr);
+    return converter.Convert(SourceGame::kCart, {demo_.source, demo_.gpl, demo_.track});
   }
   std::string Text(const std::filesystem::path& relative) const {
     std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(demo_.gpl / relative);
@@ -40,7 +44,6 @@ class DemoConversion {
   std::filesystem::path track_folder() const { return demo_.gpl / "tracks" / demo_.track; }
   const std::vector<std::string>& messages() const { return messages_.messages(); }
   Settings& settings() { return settings_; }
-  Services services() { return Services{messages_, settings_, resources_}; }
 
  private:
   std::optional<TempFolder> folder_ = TempFolder::Create("test");

@@ -6,7 +6,7 @@
 
 #include "image/page_image.h"
 #include "pipeline/conversion_workspace.h"
-#include "pipeline/track_converter.h"
+#include "pipeline/finishing_stages.h"
 #include "pipeline/track_name_table.h"
 #include "platform/ascii.h"
 #include "platform/file_system.h"
@@ -89,13 +89,13 @@ void WritePageImages(ConversionWorkspace& workspace, const Services& services,
   }
 }
 
-void TrackConverter::MakePageImages(const fs::path& gpl_track_folder, std::string_view gpl_track) {
+void MakePageImages(RunContext& run) {
   Result<std::unique_ptr<TextDrawer>> drawer = OpenSystemTextDrawer("Arial");
   if (!drawer) {
-    services_.messages.Show("The menu pages are written without the track's name: " +
-                            drawer.status().message());
+    run.messages().Show("The menu pages are written without the track's name: " +
+                        drawer.status().message());
   }
-  WritePageImages(workspace_, services_, gpl_track_folder, gpl_track,
+  WritePageImages(run.workspace, run.services, run.workspace.output_folder(), run.gpl_track,
                   drawer ? drawer->get() : nullptr);
 }
 

@@ -1,10 +1,9 @@
 // The run's patch stage: one patch set per run, applied to the GPL track folder.
 
-#include "pipeline/patch_stage.h"
-
-#include "pipeline/conversion_run.h"
-#include "pipeline/track_converter.h"
+#include "pipeline/conversion_workspace.h"
+#include "pipeline/finishing_stages.h"
 #include "platform/file_system.h"
+#include "platform/message_sink.h"
 #include "platform/settings.h"
 
 namespace velmora {
@@ -16,13 +15,18 @@ fs::path PatchFolder(const Settings& settings) {
   return folder.empty() ? ExecutableFolder() : fs::path(folder);
 }
 
-void ConversionRun::MakePatchSet() { patch_set_.emplace(PatchFolder(converter_.services().settings)); }
+void MakePatchSet(RunContext& run) { run.patch_set.emplace(PatchFolder(run.services.settings)); }
 
-// The number of single-file patches copied into the GPL track folder.
-int ConversionRun::ApplyPatches() {
-  if (!patch_set_) return 0;
-  return patch_set_->ApplyPatches(gpl_track_, request_.gpl_dir, /*replace_archive=*/false,
-                                  /*second_archive=*/false);
+int ApplyPatches(RunContext& run) {
+  if (!run.patch_set) return 0;
+  return run.patch_set->ApplyPatches(run.gpl_track, run.request.gpl_dir,
+                                     /*replace_archive=*/false, /*second_archive=*/false);
+}
+
+void ApplyPatchesReported(RunContext& run) {
+  if (ApplyPatches(run) != 0) return;
+  run.messages().Show("No Patch Files Found for " + run.gpl_track);
+  run.messages().Show("Check your installation of the converter");
 }
 
 }  // namespace velmora

@@ -1,4 +1,4 @@
-#include "pipeline/patch_stage.h"
+#include "pipeline/finishing_stages.h"
 
 #include <gtest/gtest.h>
 

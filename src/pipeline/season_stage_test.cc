@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "pipeline/finishing_stages.h"
 #include "pipeline/finishing_test_support.h"
 
 namespace velmora {
@@ -23,10 +24,9 @@ TEST(SeasonStageTest, BothSeasonFilesGetTheTrackOnce) {
 
 TEST(SeasonStageTest, KnownTracksTakeTheirEventNames) {
   testkit::DemoConversion run;
-  TrackConverter converter(run.services());
-  converter.AddSeasonEvent(run.demo().gpl, "calif", 63360000, "gp.ini");
-  converter.AddSeasonEvent(run.demo().gpl, "lagunahq", 33264000, "gp.ini");
-  converter.AddSeasonEvent(run.demo().gpl, "calif", 63360000, "missing.ini");
+  AddSeasonEvent(run.demo().gpl, "calif", 63360000, "gp.ini");
+  AddSeasonEvent(run.demo().gpl, "lagunahq", 33264000, "gp.ini");
+  AddSeasonEvent(run.demo().gpl, "calif", 63360000, "missing.ini");
   const std::string text = run.Text("seasons/gp.ini");
   EXPECT_NE(text.find("name=California Grand Prix\r\nshortname=CA GP\r\ntrackDirectory=calif\r\n"
                       "month=1\r\nday=2\r\nnumberOfLaps=100\r\n"),

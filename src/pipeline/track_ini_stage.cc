@@ -1,19 +1,29 @@
 // The run's track.ini stage.
 
-#include "pipeline/conversion_run.h"
+#include "pipeline/conversion_workspace.h"
+#include "pipeline/finishing_stages.h"
+#include "platform/file_system.h"
 #include "track/track_ini.h"
 
 namespace velmora {
 
 namespace fs = std::filesystem;
 
-// Fills the working copy of the template from the source track's description and the GPL
-// track, and replaces the destination with it. Silent on failure: without a description the
-// track simply gets no track.ini; without a loaded track there is nothing to fill it from.
-void ConversionRun::WriteTrackIni(const fs::path& description, const fs::path& working_ini,
-                                  const fs::path& destination) {
-  if (!t2_ || !t2_->loaded()) return;
-  ::velmora::WriteTrackIni(*t2_, description, working_ini, destination).IgnoreError();
+// Silent on failure: without a description the track simply gets no track.ini; without a
+// loaded track there is nothing to fill it from.
+void WriteTrackIni(RunContext& run, const fs::path& description, const fs::path& working_ini,
+                   const fs::path& destination) {
+  const TrackGeometry* track = run.track();
+  if (track == nullptr || !track->loaded()) return;
+  WriteTrackIni(*track, description, working_ini, destination).IgnoreError();
+}
+
+void WriteTrackIniIfMissing(RunContext& run) {
+  if (FileExists(run.GplTrackFile("track.ini"))) return;
+  run.workspace.ExtractResource("N2N4TEMP_INI", "temp.ini", false);
+  WriteTrackIni(run, run.src_track_folder / (run.request.source_track + ".txt"),
+                run.GplTrackFile("temp.ini"), run.GplTrackFile("track.ini"));
+  RemoveFile(run.GplTrackFile("temp.ini"));
 }
 
 }  // namespace velmora

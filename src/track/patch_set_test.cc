@@ -4,16 +4,17 @@
 
 #include "platform/file_system.h"
 #include "platform/temp_folder.h"
-#include "testing/archive_builder.h"
+#include "samples/archive_builder.h"
+#include "testing/raw_archive.h"
 #include "track/track_archive.h"
 #include "track/track_archive_format.h"
 
 namespace velmora {
 namespace {
 
-using testkit::Bytes;
+using samples::Bytes;
 using testkit::BuildRawArchive;
-using testkit::BuildTrackArchive;
+using samples::BuildTrackArchive;
 
 std::string Text(const fs::path& path) {
   std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);

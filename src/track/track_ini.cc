@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/units.h"
 #include "track/track_geometry.h"
 
 namespace velmora {
@@ -108,7 +109,7 @@ struct PitMetres {
 };
 
 PitMetres ToMetres(const std::array<float, kPitValueCount>& p) {
-  auto m = [](float units) { return units / kTrackUnitsPerMetre; };
+  auto m = [](float units) { return units / kUnitsPerMetre; };
   return {m(p[1]), m(p[2]), m(p[3]), m(p[4]), m(p[5]), m(p[6]), m(p[10])};
 }
 
@@ -134,8 +135,8 @@ void FillBoardAndGrid(IniEditor& ini, std::span<const std::int32_t> walls, doubl
   if (walls.size() > 2) {
     for (std::size_t k = 1; k < walls.size(); ++k) {
       if (walls[k - 1] < 0 && walls[k] > 0) {
-        board = walls[k] / kTrackUnitsPerMetre + kPitBoardBeyondWall;
-        centre = (static_cast<double>(walls[k - 1]) + walls[k]) / (2 * kTrackUnitsPerMetre);
+        board = walls[k] / kUnitsPerMetre + kPitBoardBeyondWall;
+        centre = (static_cast<double>(walls[k - 1]) + walls[k]) / (2 * kUnitsPerMetre);
       }
     }
   }
@@ -233,7 +234,7 @@ Status WriteTrackIni(const TrackGeometry& track, const fs::path& description_pat
   std::array<std::int32_t, 4> walls{};
   const int wall_count = track.WallsAt(0, 0, walls);
   TrackIniGeometry geometry;
-  geometry.lap_metres = track.track_length() / kTrackUnitsPerMetre;
+  geometry.lap_metres = track.track_length() / kUnitsPerMetre;
   geometry.start_walls = std::span<const std::int32_t>(walls.data(),
                                                        static_cast<std::size_t>(wall_count));
   const std::string filled = FillTrackIni(

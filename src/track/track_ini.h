@@ -27,7 +27,11 @@
 #include <string_view>
 
 #include "platform/status.h"
-#include "track/track_geometry.h"
+#include "platform/units.h"
+
+namespace velmora {
+class TrackGeometry;
+}  // namespace velmora
 
 namespace velmora {
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/file_system.h"
+#include "platform/units.h"
 #include "platform/resource_store.h"
 #include "platform/temp_folder.h"
 #include "resources/embedded_files.h"
@@ -38,7 +39,7 @@ std::string ValueOf(const std::string& text, std::string_view section, std::stri
 // A description whose pit row runs from `stalls_start` to `stalls_end` metres.
 TrackDescription Pits(double stalls_start, double stalls_end, double stall_dlat = -21.0) {
   TrackDescription d;
-  auto units = [](double metres) { return static_cast<float>(metres * kTrackUnitsPerMetre); };
+  auto units = [](double metres) { return static_cast<float>(metres * kUnitsPerMetre); };
   d.pit = {0, units(100), units(400), units(stalls_start), units(stalls_end), units(stall_dlat),
            units(450), 0, 0, 0, units(380)};
   return d;
