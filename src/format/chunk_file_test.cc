@@ -19,11 +19,11 @@ TEST(ChunkFileTest, LeafPadsToFourAndContainerCountsChildPads) {
     const std::size_t pad = payload == 16 ? 0 : payload == 18 ? 2 : 1;
     ASSERT_EQ(bytes.size(), 12 + 12 + payload + pad);
     for (std::size_t i = 0; i < pad; ++i) EXPECT_EQ(bytes[24 + payload + i], 0x20);
-    std::optional<Chunk> outer = ReadChunk(bytes, 0);
+    Result<Chunk> outer = ReadChunk(bytes, 0);
     ASSERT_TRUE(outer);
     EXPECT_TRUE(outer->IsTerminated("PAMB"));
     EXPECT_EQ(outer->size, 12 + payload + pad);  // the child's pad is inside the container
-    std::optional<Chunk> leaf = ReadChunk(bytes, outer->payload, outer->payload + outer->size);
+    Result<Chunk> leaf = ReadChunk(bytes, outer->payload, outer->payload + outer->size);
     ASSERT_TRUE(leaf);
     EXPECT_EQ(leaf->size, payload);  // a leaf never counts its pad
     EXPECT_EQ(leaf->End(), bytes.size());
@@ -44,7 +44,7 @@ TEST(ChunkFileTest, RefusesHeadersAndSizesPastTheirLimit) {
   // A terminated tag needs a zero after it.
   ByteWriter tagged;
   WriteChunkHeader(tagged, "4OD3", 1, 0);
-  std::optional<Chunk> chunk = ReadChunk(tagged.bytes(), 0);
+  Result<Chunk> chunk = ReadChunk(tagged.bytes(), 0);
   ASSERT_TRUE(chunk);
   EXPECT_TRUE(chunk->Is("4OD3"));
   EXPECT_FALSE(chunk->IsTerminated("4OD3"));

@@ -59,8 +59,8 @@ std::vector<std::uint8_t> BuildSrb(const SpriteHeader& header, const MipOut& tex
 MipOut SpriteTexture(std::uint32_t width, std::uint32_t height, std::uint32_t height_log2,
                      std::span<const std::uint8_t> pixels);
 
-// The sprite header of a file in the 84 layout; nothing for other files.
-std::optional<SpriteHeader> ReadSrbHeader(std::span<const std::uint8_t> bytes);
+// The sprite header of a file in the 84 layout; Corruption for other files.
+Result<SpriteHeader> ReadSrbHeader(std::span<const std::uint8_t> bytes);
 
 // An N2, N3 or NL sprite, parsed and checked against its file.
 struct NSeriesSprite {
@@ -77,7 +77,7 @@ struct NSeriesSprite {
   // 84 layout: the texture behind the headers, which owns the file.
   std::optional<TextureImage> texture;
 };
-std::optional<NSeriesSprite> ParseNSeriesSprite(std::vector<std::uint8_t> bytes);
+Result<NSeriesSprite> ParseNSeriesSprite(std::vector<std::uint8_t> bytes);
 // The converted sprite file: height folded to at most 256 rows, width padded to a power of two
 // (rows laid out at that stride), colours through the palette with black transparent.
 std::vector<std::uint8_t> BuildNSeriesSprite(const NSeriesSprite& sprite,

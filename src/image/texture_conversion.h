@@ -42,9 +42,10 @@ std::vector<std::uint8_t> BuildSixteenBitTexture(const TextureImage& image,
 // Chooses the writer and builds the file's bytes.
 std::vector<std::uint8_t> BuildConvertedTexture(const TextureImage& image, TexturePalette& palette,
                                                 std::string_view output_path, bool sixteen_bit);
-// Builds the file and writes it to `output` with one write; false when it cannot be written.
-bool ConvertTexture(const TextureImage& image, TexturePalette& palette,
-                    const std::filesystem::path& output, bool sixteen_bit);
+// Builds the file and writes it to `output` with one write; IOError (message: the path) when it
+// cannot be written.
+Status ConvertTexture(const TextureImage& image, TexturePalette& palette,
+                      const std::filesystem::path& output, bool sixteen_bit);
 
 }  // namespace velmora
 

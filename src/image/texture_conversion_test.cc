@@ -26,7 +26,7 @@ Written ReadBack(std::vector<std::uint8_t> bytes) {
   w.width_log2 = bytes[25] | bytes[26] << 8;
   w.height_log2 = bytes[29] | bytes[30] << 8;
   w.flags = bytes[37];
-  std::optional<TextureImage> image = ReadMip(std::move(bytes));
+  Result<TextureImage> image = ReadMip(std::move(bytes));
   EXPECT_TRUE(image);
   if (image) w.image = std::move(*image);
   return w;
@@ -56,8 +56,7 @@ TexturePalette GreyPalette(int mode = 1) {
 }
 
 TextureImage Eight(int width, int height, const samples::IndexAt& index) {
-  std::optional<TextureImage> image =
-      ParseTexture(samples::BuildRaw8(width, height, index), "t.mip");
+  Result<TextureImage> image = ParseTexture(samples::BuildRaw8(width, height, index), "t.mip");
   EXPECT_TRUE(image);
   return std::move(*image);
 }
@@ -225,13 +224,13 @@ TEST(TextureConversionTest, RawFourBitKinds) {
   // Transparent: 1-5-5-5 entries; opaque: 5-6-5.
   const std::vector<std::uint16_t> entries = {0x7FFF, 0x7C00, 0x03E0, 0x001F, 0xF800};
   auto parse = [&](int width, bool transparent, const char* path) {
-    std::optional<TextureImage> image =
+    Result<TextureImage> image =
         ParseTexture(samples::BuildRaw4(
                          width, 4, [](int x, int) { return static_cast<std::uint8_t>(x % 5); },
                          entries, transparent),
                      path);
     EXPECT_TRUE(image);
-    return image.value_or(TextureImage{});
+    return image ? std::move(image).value() : TextureImage{};
   };
   for (bool transparent : {true, false}) {
     SCOPED_TRACE(transparent);
@@ -264,8 +263,7 @@ TEST(TextureConversionTest, TrueColourPcx) {
   };
   for (int pad : {0, 3}) {
     SCOPED_TRACE(pad);
-    std::optional<TextureImage> image =
-        ParseTexture(samples::BuildPcx24(20, 10, colour, pad), "b.pcx");
+    Result<TextureImage> image = ParseTexture(samples::BuildPcx24(20, 10, colour, pad), "b.pcx");
     ASSERT_TRUE(image);
     EXPECT_EQ(image->bits_per_pixel, 24);
     TexturePalette palette;
@@ -288,7 +286,7 @@ TEST(TextureConversionTest, TrueColourPcx) {
     runs.push_back(0xFF);  // 63 copies, more than the 60 bytes of a row
     runs.push_back(0x40);
   }
-  std::optional<TextureImage> image = ReadPcxTexture(runs);
+  Result<TextureImage> image = ReadPcxTexture(runs);
   ASSERT_TRUE(image);
   TexturePalette palette;
   Written out = ReadBack(BuildConvertedTexture(*image, palette, "b.mip", false));

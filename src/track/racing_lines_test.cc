@@ -46,7 +46,7 @@ class RacingLinesTest : public ::testing::Test {
   void SetUp() override {
     folder_ = TempFolder::Create("lines");
     ASSERT_TRUE(folder_);
-    ASSERT_TRUE(track_.LoadBytes(samples::BuildTemplateTrackFile(), "x/kestrel.trk"));
+    ASSERT_TRUE(track_.LoadBytes(samples::BuildTemplateTrackFile(), "x/kestrel.trk").ok());
   }
   fs::path Dest(std::string_view name) {
     const fs::path dest = folder_->path() / name;
@@ -86,8 +86,8 @@ TEST_F(RacingLinesTest, StretchedAndThinnedLines) {
     std::vector<SourceLinePoint> points;
     for (int i = 0; i < source_count; ++i) points.push_back({60000, i, i});
     WriteSource("Race.lp", points);
-    RacingLines lines(messages_);
-    lines.ConvertAll(folder_->path(), dest, track_);
+    RacingLines lines;
+    ASSERT_TRUE(lines.ConvertAll(folder_->path(), dest, track_).ok());
     Written out = ReadBack(dest / "Race.lp");
     EXPECT_EQ(out.tag, kGplLineTag);
     ASSERT_EQ(static_cast<std::int64_t>(out.points.size()), n);
@@ -111,8 +111,8 @@ TEST_F(RacingLinesTest, SpeedsOffsetsAndLatRate) {
   for (const char* name : {"Race.lp", "pit.lp", "pass1.lp", "maxrace.lp", "minrace.lp"}) {
     WriteSource(name, points);
   }
-  RacingLines lines(messages_);
-  lines.ConvertAll(folder_->path(), dest, track_);
+  RacingLines lines;
+  ASSERT_TRUE(lines.ConvertAll(folder_->path(), dest, track_).ok());
   Written race = ReadBack(dest / "Race.lp");
   ASSERT_GT(race.points.size(), 4u);
   EXPECT_FLOAT_EQ(race.points[0].speed, static_cast<float>(10000 / 55000.0));
@@ -160,8 +160,8 @@ TEST_F(RacingLinesTest, EmptyLinesAndZeroSpeedsGiveDefinedPoints) {
   std::vector<std::uint8_t> lying = samples::BuildSourceRacingLine({{60000, 0, 19685}});
   lying[0] = 200;
   ASSERT_TRUE(WriteFileBytes(folder_->path() / "pass1.lp", lying));
-  RacingLines lines(messages_);
-  lines.ConvertAll(folder_->path(), dest, track_);
+  RacingLines lines;
+  ASSERT_TRUE(lines.ConvertAll(folder_->path(), dest, track_).ok());
   for (const char* name : {"Race.lp", "pit.lp", "pass1.lp"}) {
     SCOPED_TRACE(name);
     Written out = ReadBack(dest / name);
@@ -205,8 +205,8 @@ TEST_F(RacingLinesTest, BrakingAndGroove) {
   speeds[16] = speeds[15] - 0.2f;
   for (int i = 17; i < 20; ++i) speeds[i] = speeds[16] + 0.01f * (i - 16);
   WriteGplLine(dest / "race.lp", speeds, dlats);
-  RacingLines lines(messages_);
-  lines.LoadLines(dest);
+  RacingLines lines;
+  ASSERT_TRUE(lines.LoadLines(dest).ok());
   ASSERT_EQ(lines.race().size(), 20u);
   EXPECT_EQ(lines.point_count(), 20u);
   auto at = [](int k) { return static_cast<std::int32_t>(k * 59055.0 + 1); };
@@ -223,11 +223,11 @@ TEST_F(RacingLinesTest, BrakingAndGroove) {
   // With both edge lines, half their sum joins in; a short edge line counts as 0 beyond.
   WriteGplLine(dest / "maxrace.lp", {1, 1, 1, 1, 1, 1}, {2, 2, 2, 2, 2, 2});
   WriteGplLine(dest / "minrace.lp", speeds, std::vector<float>(20, 4));
-  RacingLines both(messages_);
-  both.LoadLines(dest);
+  RacingLines both;
+  ASSERT_TRUE(both.LoadLines(dest).ok());
   EXPECT_NEAR(both.GrooveDlatAt(at(5)), ((4 + 5 + 6) * 0.5 + (2 + 4 + 2 + 4 + 0 + 4) * 0.5) *
                                             0.33333334, 1e-4);
-  RacingLines none(messages_);
+  RacingLines none;
   EXPECT_EQ(none.BrakingAt(0), 0.0);
   EXPECT_EQ(none.GrooveDlatAt(0), 0.0);
 }
@@ -238,13 +238,13 @@ TEST_F(RacingLinesTest, RoundTripThroughLoadLinesWithTrackFromArchive) {
   for (const char* name : {"Race.lp", "pass1.lp", "pass2.lp", "maxrace.lp", "minrace.lp"}) {
     WriteSource(name, points);
   }
-  RacingLines lines(messages_);
-  lines.ConvertAll(folder_->path(), dest, track_);
+  RacingLines lines;
+  ASSERT_TRUE(lines.ConvertAll(folder_->path(), dest, track_).ok());
   // A GPL folder holds the track only inside its archive.
   std::vector<samples::MemberBytes> members = {{"kestrel.trk", samples::BuildTemplateTrackFile()}};
   ASSERT_TRUE(WriteFileBytes(dest / "kestrel.dat", samples::BuildTrackArchive(members)));
-  RacingLines loaded(messages_);
-  loaded.LoadLines(dest, "kestrel");
+  RacingLines loaded;
+  ASSERT_TRUE(loaded.LoadLines(dest, "kestrel").ok());
   ASSERT_NE(loaded.geometry(), nullptr);
   EXPECT_EQ(loaded.geometry()->track_length(), track_.track_length());
   Written race = ReadBack(dest / "Race.lp");
@@ -254,7 +254,12 @@ TEST_F(RacingLinesTest, RoundTripThroughLoadLinesWithTrackFromArchive) {
     EXPECT_EQ(loaded.race()[i].lat_rate, race.points[i].lat_rate);
   }
   EXPECT_EQ(loaded.maxrace().size(), race.points.size());
-  EXPECT_TRUE(messages_.messages().empty());
+
+  // Without the track's archive the lines are still read; the status names what is missing.
+  RacingLines no_track;
+  EXPECT_TRUE(no_track.LoadLines(dest, "missing").IsNotFound());
+  EXPECT_EQ(no_track.geometry(), nullptr);
+  EXPECT_EQ(no_track.race().size(), race.points.size());
 }
 
 }  // namespace

@@ -30,7 +30,8 @@ TrackSpec TwoStraights() {
 
 TrackGeometry Loaded(const std::vector<std::uint8_t>& bytes, std::string_view path = "t.trk") {
   TrackGeometry track;
-  EXPECT_TRUE(track.LoadBytes(bytes, path)) << track.error();
+  const Status loaded = track.LoadBytes(bytes, path);
+  EXPECT_TRUE(loaded.ok()) << loaded.ToString();
   return track;
 }
 
@@ -199,9 +200,10 @@ TEST(TrackGeometryTest, RefusesDamagedFiles) {
   for (std::size_t size = 0; size < good.size(); ++size) {
     TrackGeometry track;
     std::vector<std::uint8_t> cut(good.begin(), good.begin() + size);
-    EXPECT_FALSE(track.LoadBytes(cut, "t.trk")) << size;
+    const Status loaded = track.LoadBytes(cut, "t.trk");
+    EXPECT_TRUE(loaded.IsCorruption()) << size;
     EXPECT_FALSE(track.loaded());
-    EXPECT_FALSE(track.error().empty());
+    EXPECT_FALSE(loaded.message().empty());
     std::array<std::int32_t, 4> walls{};
     EXPECT_EQ(track.WallsAt(0, 0, walls), 0);
     EXPECT_EQ(track.PositionAt(0, 0).x, 0);
@@ -236,15 +238,17 @@ TEST(TrackGeometryTest, RefusesDamagedFiles) {
     std::vector<std::uint8_t> bad = good;
     for (int i = 0; i < 4; ++i) bad[patch.at + i] = static_cast<std::uint8_t>(patch.value >> 8 * i);
     TrackGeometry track;
-    EXPECT_FALSE(track.LoadBytes(bad, "t.trk"));
-    EXPECT_EQ(track.error(), patch.error);
+    const Status loaded = track.LoadBytes(bad, "t.trk");
+    EXPECT_TRUE(loaded.IsCorruption());
+    EXPECT_EQ(loaded.message(), patch.error);
   }
 }
 
 TEST(TrackGeometryTest, LoadReportsAMissingFile) {
   TrackGeometry track;
-  EXPECT_FALSE(track.Load("/nonexistent/velmora/none.trk"));
-  EXPECT_EQ(track.error(), "it cannot be read");
+  const Status loaded = track.Load("/nonexistent/velmora/none.trk");
+  EXPECT_TRUE(loaded.IsNotFound());
+  EXPECT_EQ(loaded.message(), "it cannot be read");
 }
 
 }  // namespace
