@@ -28,7 +28,8 @@ Status SpriteImage::LoadNSeries(const std::filesystem::path& path) {
 }
 
 Status SpriteImage::ParseCart(std::vector<std::uint8_t> bytes, const std::filesystem::path& path) {
-  path_ = AsciiLower(path.string());
+  // The kind comes from the file's own name, never from the folders above it.
+  path_ = AsciiLower(path.filename().string());
   kind_ = CartSpriteKindOf(path_);
   if (!CartSpriteFits(bytes, kind_)) return Status::Corruption("its numbers do not fit its file");
   bytes_ = std::move(bytes);

@@ -3,6 +3,7 @@
 #include "pipeline/conversion_workspace.h"
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
+#include "platform/rule_path.h"
 #include "track/track_geometry_writer.h"
 
 namespace velmora {
@@ -18,7 +19,7 @@ bool ConvertSourceTrackFile(RunContext& run) {
   }
   const fs::path path = run.tmp_folder / name;
   TrackGeometry source;
-  if (Status loaded = source.Load(path); !loaded.ok()) {
+  if (Status loaded = source.Load(path, MemberRulePath(name)); !loaded.ok()) {
     run.messages().Show("Cannot convert the track file " + path.string() + ": " + loaded.message());
     return false;
   }
@@ -28,12 +29,13 @@ bool ConvertSourceTrackFile(RunContext& run) {
   return true;
 }
 
-// T2 is parsed from the bytes just written rather than read back.
+// T2 is parsed from the bytes just written rather than read back; it is the GPL track's file,
+// so its rules see the GPL track's path, not the temporary folder's.
 bool PrepareGeometry(RunContext& run) {
   MessageSink& messages = run.messages();
   const fs::path placed = run.GplTrackFile(run.gpl_track + ".trk");
   run.t1.emplace();
-  if (Status loaded = run.t1->Load(placed); !loaded.ok()) {
+  if (Status loaded = run.t1->Load(placed, GplTrackFileRulePath(placed)); !loaded.ok()) {
     messages.Show("Cannot load the track file " + placed.string() + ": " + loaded.message());
     return false;
   }
@@ -44,7 +46,8 @@ bool PrepareGeometry(RunContext& run) {
     return false;
   }
   run.t2.emplace();
-  if (Status loaded = run.t2->LoadBytes(std::move(bytes), converted.string()); !loaded.ok()) {
+  if (Status loaded = run.t2->LoadBytes(std::move(bytes), GplTrackFileRulePath(placed));
+      !loaded.ok()) {
     messages.Show("Cannot load the track file " + converted.string() + ": " + loaded.message());
     return false;
   }

@@ -167,12 +167,14 @@ class TrackGeometry {
 
   // Reads and parses the file: NotFound when it cannot be read, Corruption when its header or
   // blocks do not fit. The message says why, in words that finish "the track file ... :".
-  Status Load(const std::filesystem::path& path);
-  // Parses bytes already in memory; `path` is what the per-track rules look at.
-  Status LoadBytes(std::vector<std::uint8_t> bytes, std::string_view path);
+  // `rule_path` is the file's logical path (platform/rule_path.h), the only path the per-track
+  // rules look at.
+  Status Load(const std::filesystem::path& path, std::string_view rule_path);
+  // Parses bytes already in memory; `rule_path` as for Load.
+  Status LoadBytes(std::vector<std::uint8_t> bytes, std::string_view rule_path);
 
   bool loaded() const { return loaded_; }
-  const std::string& path() const { return path_; }  // lowercased
+  const std::string& path() const { return path_; }  // the rule path, lowercased
   std::uint32_t version() const { return version_; }
   // The version when below 2000, else kNewestLayout: 1 is GPL's layout.
   int layout() const { return layout_; }

@@ -73,6 +73,16 @@ TEST(TrackGeometryTest, LapEndIsSectionZeroStart) {
   EXPECT_DOUBLE_EQ(track.HeadingAt(length), track.HeadingAt(0));
 }
 
+// A section holds its start and ends one unit before the next section's start.
+TEST(TrackGeometryTest, SectionContainingAtSectionStarts) {
+  TrackGeometry track = Loaded(BuildTrackFile(TwoStraights(), 6));
+  EXPECT_EQ(track.SectionContaining(0), 0);
+  EXPECT_EQ(track.SectionContaining(99999), 0);
+  EXPECT_EQ(track.SectionContaining(100000), 1);
+  EXPECT_EQ(track.SectionContaining(199999), 1);
+  EXPECT_EQ(track.SectionContaining(200000), -1);  // past the lap
+}
+
 TEST(TrackGeometryTest, ZeroDlatUsesIntervalWhoseUpperLineIsPositive) {
   // With a line at exactly 0 the interval is (0, 100000): line 1 and line 2.
   TrackSpec layout = TwoStraights();
@@ -246,7 +256,7 @@ TEST(TrackGeometryTest, RefusesDamagedFiles) {
 
 TEST(TrackGeometryTest, LoadReportsAMissingFile) {
   TrackGeometry track;
-  const Status loaded = track.Load("/nonexistent/velmora/none.trk");
+  const Status loaded = track.Load("/nonexistent/velmora/none.trk", "none.trk");
   EXPECT_TRUE(loaded.IsNotFound());
   EXPECT_EQ(loaded.message(), "it cannot be read");
 }
