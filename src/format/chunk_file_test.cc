@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "testing/corruption.h"
+
 namespace velmora {
 namespace {
 
@@ -38,9 +40,12 @@ TEST(ChunkFileTest, RefusesHeadersAndSizesPastTheirLimit) {
   EXPECT_FALSE(ReadChunk(bytes, 0, bytes.size() - 1));  // payload runs past the container
   EXPECT_FALSE(ReadChunk(std::span(bytes).first(11), 0));
   EXPECT_FALSE(ReadChunk(bytes, 1000));
-  std::vector<std::uint8_t> huge = bytes;
-  huge[8] = huge[9] = huge[10] = huge[11] = 0xFF;
-  EXPECT_FALSE(ReadChunk(huge, 0));
+  const testkit::Reader read = [](std::vector<std::uint8_t> damaged) {
+    return ReadChunk(damaged, 0).ok();
+  };
+  testkit::ExpectEveryCutRefused(read, bytes);
+  testkit::ExpectRefused(read, testkit::WithU32(bytes, 8, 0xFFFFFFFF), "size past the end");
+  testkit::ExpectRefused(read, testkit::WithU32(bytes, 8, 9), "size one past the end");
   // A terminated tag needs a zero after it.
   ByteWriter tagged;
   WriteChunkHeader(tagged, "4OD3", 1, 0);

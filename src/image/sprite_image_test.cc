@@ -7,6 +7,7 @@
 #include "image/mip_file.h"
 #include "image/srb_file.h"
 #include "samples/image_builders.h"
+#include "testing/corruption.h"
 
 namespace velmora {
 namespace {
@@ -273,28 +274,25 @@ TEST(SpriteImageTest, HostileFilesRefused) {
     SCOPED_TRACE(c.path);
     SpriteImage whole(palette);
     EXPECT_TRUE(whole.ParseCart(c.bytes, c.path).ok());
-    for (std::size_t cut = 0; cut < c.bytes.size(); ++cut) {
-      SpriteImage sprite(palette);
-      // The run list's length, the rows and the palette all have to be there.
-      ASSERT_FALSE(
-          sprite
-              .ParseCart(std::vector<std::uint8_t>(c.bytes.begin(), c.bytes.begin() + cut), c.path)
-              .ok())
-          << cut;
-    }
+    // The run list's length, the rows and the palette all have to be there.
+    testkit::ExpectEveryCutRefused(
+        [&](std::vector<std::uint8_t> bytes) {
+          SpriteImage sprite(palette);
+          return sprite.ParseCart(std::move(bytes), c.path).ok() && !sprite.BuildCart().empty();
+        },
+        c.bytes);
   }
   const std::vector<std::uint8_t> srb =
       samples::BuildNSeriesSrb(7, 9, 1, 1, 0, 0, 0, [](int, int) { return std::uint8_t{5}; });
-  for (std::size_t cut = 0; cut < srb.size(); ++cut) {
+  const testkit::Reader parse_srb = [&](std::vector<std::uint8_t> bytes) {
     SpriteImage sprite(palette);
-    ASSERT_FALSE(
-        sprite.ParseNSeries(std::vector<std::uint8_t>(srb.begin(), srb.begin() + cut)).ok())
-        << cut;
-  }
-  std::vector<std::uint8_t> wide = srb;
-  wide[40] = wide[41] = wide[42] = 0xFF;  // width - 1 absurd
-  SpriteImage sprite(palette);
-  EXPECT_FALSE(sprite.ParseNSeries(wide).ok());
+    return sprite.ParseNSeries(std::move(bytes)).ok() && !sprite.BuildNSeries().empty();
+  };
+  testkit::ExpectEveryCutRefused(parse_srb, srb);
+  testkit::ExpectRefused(parse_srb, testkit::WithU32(srb, 40, 0x00FFFFFF), "width - 1 absurd");
+  testkit::ExpectRefused(parse_srb, testkit::WithU32(srb, 44, 0x7FFFFFFF), "height - 1 absurd");
+  // Whatever a header word says, the converted sprite is built inside the file's bytes.
+  testkit::ReadEveryBitFlip(parse_srb, srb, 0, kNSeriesPixelsAt);
 }
 
 }  // namespace

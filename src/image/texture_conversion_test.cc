@@ -9,6 +9,7 @@
 #include "platform/file_system.h"
 #include "platform/temp_folder.h"
 #include "samples/image_builders.h"
+#include "testing/corruption.h"
 
 namespace velmora {
 namespace {
@@ -321,10 +322,8 @@ TEST(TextureConversionTest, TrueColourPcx) {
   }
   std::vector<std::uint8_t> good = samples::BuildPcx24(20, 10, colour);
   ASSERT_TRUE(IsTrueColourPcxHeader(good));
-  for (std::size_t cut = 0; cut < good.size(); ++cut) {
-    ASSERT_FALSE(ReadPcxTexture(std::vector<std::uint8_t>(good.begin(), good.begin() + cut)))
-        << cut;
-  }
+  testkit::ExpectEveryCutRefused(
+      [](std::vector<std::uint8_t> bytes) { return ReadPcxTexture(std::move(bytes)).ok(); }, good);
   // A run longer than the row is cut at the row's end, never written past it.
   std::vector<std::uint8_t> runs(good.begin(), good.begin() + 128);
   for (int row = 0; row < 10; ++row) {
@@ -345,15 +344,13 @@ TEST(TextureConversionTest, TrueColourPcx) {
 TEST(TextureConversionTest, HostileRawHeadersRefused) {
   std::vector<std::uint8_t> good =
       samples::BuildRaw8(16, 16, [](int, int) { return std::uint8_t{1}; });
-  for (std::size_t cut = 0; cut < good.size(); ++cut) {
-    ASSERT_FALSE(ParseTexture(std::vector<std::uint8_t>(good.begin(), good.begin() + cut), "t.mip"))
-        << cut;
-  }
-  for (std::size_t field : {8u, 12u, 16u}) {
-    std::vector<std::uint8_t> bytes = good;
-    bytes[field + 3] = 0x7F;
-    EXPECT_FALSE(ParseTexture(bytes, "t.mip")) << field;
-  }
+  const testkit::Reader parse = [](std::vector<std::uint8_t> bytes) {
+    return ParseTexture(std::move(bytes), "t.mip").ok();
+  };
+  testkit::ExpectEveryCutRefused(parse, good);
+  testkit::ExpectRefused(parse, testkit::WithU32(good, 8, 0x7F000010), "width");
+  testkit::ExpectRefused(parse, testkit::WithU32(good, 12, 0x7F000010), "height");
+  testkit::ExpectRefused(parse, testkit::WithU32(good, 16, 0x7F000001), "record count");
   std::vector<std::uint8_t> four = samples::BuildRaw4(
       16, 16, [](int, int) { return std::uint8_t{1}; }, {}, true);
   four[0] = 0xF0;  // marker past the end
