@@ -10,6 +10,8 @@
 
 #include "cli/batch_command.h"
 #include "cli/terminal_sinks.h"
+#include "inspect/folder_check.h"
+#include "inspect/track_picture.h"
 #include "pipeline/source_games.h"
 #include "pipeline/track_converter.h"
 #include "pipeline/track_name_table.h"
@@ -37,6 +39,8 @@ struct CommandLine {
   std::string settings;
   std::string resources;
   std::string dir;
+  std::string track_folder;
+  std::string out;
   bool keep_skid_marks = false;
   bool sixteen_bit_sky = false;
   bool convert_track_file = false;
@@ -186,13 +190,32 @@ void DescribeResult(const fs::path& track_folder) {
   for (const fs::path& file : files) {
     std::printf("  %s\n", file.filename().string().c_str());
     if (file.extension() != ".dat") continue;
-    RecordingMessageSink quiet;
-    TrackArchive archive(quiet);
-    if (!archive.Open(file)) continue;
+    TrackArchive archive;
+    // A directory cut short still lists its readable members.
+    if (archive.Open(file).IsNotFound()) continue;
     for (const ArchiveEntry& entry : archive.entries()) {
       std::printf("    %-12s %8u bytes\n", entry.name.c_str(), entry.length);
     }
   }
+}
+
+// The demo's last steps: what `velmora check` says of the converted folder, and where the
+// picture `velmora show` draws of it is.
+void CheckAndPicture(const fs::path& track_folder, const fs::path& picture) {
+  std::printf("\nvelmora check %s:\n", track_folder.string().c_str());
+  Result<CheckReport> report = CheckTrackFolder(track_folder);
+  if (report.ok()) {
+    std::fputs(report->Text().c_str(), stdout);
+  } else {
+    std::printf("  %s\n", report.status().message().c_str());
+  }
+  const Status shown = ShowTrack(track_folder, picture);
+  if (shown.ok()) {
+    std::printf("\nA picture of the track from above (velmora show): %s\n", picture.c_str());
+  } else {
+    std::printf("\nNo picture of the track: %s\n", shown.message().c_str());
+  }
+  std::fflush(stdout);
 }
 
 int RunDemo(const CommandLine& line) {
@@ -231,12 +254,50 @@ int RunDemo(const CommandLine& line) {
   convert.gpl = demo.gpl.string();
   const bool finished = Convert(GameInfo(SourceGame::kCart), convert, settings,
                                 *resources_folder, demo.track);
-  DescribeResult(ResolveExisting(demo.gpl / "Tracks" / demo.track)
-                     .value_or(demo.gpl / "Tracks" / demo.track));
+  const fs::path track_folder =
+      ResolveExisting(demo.gpl / "Tracks" / demo.track).value_or(demo.gpl / "Tracks" / demo.track);
+  DescribeResult(track_folder);
   if (!finished) {
     std::printf("\nThe sample conversion stopped early, at the step the messages above name.\n");
   }
+  CheckAndPicture(track_folder, dir / (demo.track + ".png"));
   return kExitFinished;
+}
+
+void AddCheckOptions(CLI::App& app, CommandLine& line) {
+  app.add_option("folder", line.track_folder, "the GPL track folder")->required();
+}
+
+// Exit status of a read-only tool that could not open its track folder.
+int OpenFailure(const Status& status) {
+  Complain(status.message());
+  return status.kind() == Status::Kind::kInvalidArgument ? kExitUsage : kExitStopped;
+}
+
+void AddShowOptions(CLI::App& app, CommandLine& line) {
+  app.add_option("folder", line.track_folder, "the GPL track folder")->required();
+  app.add_option("--out", line.out,
+                 "the PNG file to write (default: <folder name>.png in the current folder)");
+}
+
+int RunShow(const CommandLine& line) {
+  fs::path out = line.out;
+  if (out.empty()) {
+    fs::path name = fs::path(line.track_folder).filename();
+    if (name.empty()) name = fs::path(line.track_folder).parent_path().filename();
+    out = name.string() + ".png";
+  }
+  const Status shown = ShowTrack(line.track_folder, out);
+  if (!shown.ok()) return OpenFailure(shown);
+  std::printf("%s\n", out.string().c_str());
+  return kExitFinished;
+}
+
+int RunCheck(const CommandLine& line) {
+  Result<CheckReport> report = CheckTrackFolder(line.track_folder);
+  if (!report.ok()) return OpenFailure(report.status());
+  std::fputs(report->Text().c_str(), stdout);
+  return report->problems() == 0 ? kExitFinished : kExitStopped;
 }
 
 struct Command {
@@ -250,6 +311,9 @@ constexpr Command kCommands[] = {
     {"list", "list the tracks installed in a source game's folder", AddListOptions, RunList},
     {"convert", "convert one track into GPL's installation", AddConvertOptions, RunConvert},
     {"demo", "write sample installations and convert their track", AddDemoOptions, RunDemo},
+    {"show", "draw a GPL track folder from above into a PNG picture", AddShowOptions, RunShow},
+    {"check", "validate a GPL track folder: exit 0 clean, 1 problems, 2 bad usage",
+     AddCheckOptions, RunCheck},
 };
 
 }  // namespace

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "image/mip_file.h"
 #include "image/srb_file.h"
 #include "samples/image_builders.h"
+#include "testing/corruption.h"
 
 namespace velmora {
 namespace {
@@ -18,11 +21,11 @@ struct WrittenSprite {
 WrittenSprite ReadBack(std::vector<std::uint8_t> bytes) {
   WrittenSprite out;
   out.size = bytes.size();
-  std::optional<SpriteHeader> header = ReadSrbHeader(bytes);
+  Result<SpriteHeader> header = ReadSrbHeader(bytes);
   EXPECT_TRUE(header);
   if (header) out.header = *header;
   EXPECT_EQ(bytes.at(8), 84);
-  std::optional<TextureImage> texture = ReadMip(std::move(bytes), kSrbTextureAt);
+  Result<TextureImage> texture = ReadMip(std::move(bytes), kSrbTextureAt);
   EXPECT_TRUE(texture);
   if (texture) out.texture = std::move(*texture);
   return out;
@@ -42,11 +45,14 @@ TexturePalette CartPalette() {
 TEST(SpriteImageTest, SixteenBitKindGetsPowerOfTwoStrictlyAbove) {
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
-  ASSERT_TRUE(sprite.ParseCart(
-      samples::BuildP16(
-          64, 64, 10, -5,
-          [](int x, int y) { return static_cast<std::uint16_t>(0x8000 | x << 5 | y); }),
-      "/t/FLAG.P16"));
+  ASSERT_TRUE(sprite
+                  .ParseCart(samples::BuildP16(64, 64, 10, -5,
+                                               [](int x, int y) {
+                                                 return static_cast<std::uint16_t>(0x8000 | x << 5 |
+                                                                                   y);
+                                               }),
+                             "/t/FLAG.P16")
+                  .ok());
   EXPECT_EQ(sprite.CartExtent(), (std::pair<int, int>{64, 64}));
   WrittenSprite out = ReadBack(sprite.BuildCart());
   EXPECT_EQ(out.texture.width, 128);
@@ -63,8 +69,11 @@ TEST(SpriteImageTest, SixteenBitKindGetsPowerOfTwoStrictlyAbove) {
 TEST(SpriteImageTest, RunKindBoundsAndOrigin) {
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
-  ASSERT_TRUE(sprite.ParseCart(
-      samples::BuildPmp({{0, 10, 40, 35}, {63, 20, 30, 34}, {5, 12, 12, 44}}), "/t/tree.pmp"));
+  ASSERT_TRUE(
+      sprite
+          .ParseCart(samples::BuildPmp({{0, 10, 40, 35}, {63, 20, 30, 34}, {5, 12, 12, 44}}),
+                     "/t/tree.pmp")
+          .ok());
   WrittenSprite out = ReadBack(sprite.BuildCart());
   EXPECT_EQ(out.texture.width, 32);   // above 40 - 10 = 30
   EXPECT_EQ(out.texture.height, 64);  // above 63 - 0 = 63
@@ -79,10 +88,13 @@ TEST(SpriteImageTest, RunKindBoundsAndOrigin) {
 TEST(SpriteImageTest, FourBitKindThroughItsOwnPalette) {
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
-  ASSERT_TRUE(sprite.ParseCart(
-      samples::BuildPm4(10, 3, 5, 3, [](int x, int) { return static_cast<std::uint8_t>(x % 3); },
-                        {0x0000, 0xFC00, 0x83E0}),
-      "/t/m.pm4"));
+  ASSERT_TRUE(
+      sprite
+          .ParseCart(samples::BuildPm4(10, 3, 5, 3,
+                                       [](int x, int) { return static_cast<std::uint8_t>(x % 3); },
+                                       {0x0000, 0xFC00, 0x83E0}),
+                     "/t/m.pm4")
+          .ok());
   WrittenSprite out = ReadBack(sprite.BuildCart());
   EXPECT_EQ(out.texture.width, 16);
   EXPECT_EQ(out.texture.height, 4);
@@ -95,10 +107,13 @@ TEST(SpriteImageTest, NSeriesSpriteFoldsTallRowsAndPadsWidth) {
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
   // Even rows white, odd rows index 44: with f = 2 every second (odd) row survives.
-  ASSERT_TRUE(sprite.ParseNSeries(
-      samples::BuildNSeriesSrb(40, 512, 39370, 19685, 20, 500, 0, [](int x, int y) {
-        return static_cast<std::uint8_t>(x == 0 ? 34 : y % 2 ? 44 : 35);
-      })));
+  ASSERT_TRUE(sprite
+                  .ParseNSeries(samples::BuildNSeriesSrb(
+                      40, 512, 39370, 19685, 20, 500, 0,
+                      [](int x, int y) {
+                        return static_cast<std::uint8_t>(x == 0 ? 34 : y % 2 ? 44 : 35);
+                      }))
+                  .ok());
   EXPECT_EQ(sprite.NSeriesSize(), (std::pair<std::int32_t, std::int32_t>{39370, 19685}));
   std::vector<std::uint8_t> bytes = sprite.BuildNSeries();
   WrittenSprite out = ReadBack(bytes);
@@ -116,10 +131,11 @@ TEST(SpriteImageTest, NSeriesSpriteFoldsTallRowsAndPadsWidth) {
 TEST(SpriteImageTest, NSeriesHalfWidthMode) {
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
-  ASSERT_TRUE(
-      sprite.ParseNSeries(samples::BuildNSeriesSrb(5, 2, 19685, 19685, 0, 0, 1, [](int x, int) {
-        return static_cast<std::uint8_t>(x < 2 ? 35 : 44);
-      })));
+  ASSERT_TRUE(sprite
+                  .ParseNSeries(samples::BuildNSeriesSrb(
+                      5, 2, 19685, 19685, 0, 0, 1,
+                      [](int x, int) { return static_cast<std::uint8_t>(x < 2 ? 35 : 44); }))
+                  .ok());
   WrittenSprite out = ReadBack(sprite.BuildNSeries());
   EXPECT_EQ(out.texture.width, 8);
   EXPECT_EQ(At(out.texture, 0, 0), 0xFFFF);
@@ -145,13 +161,102 @@ TEST(SpriteImageTest, HeaderLayoutSpriteReadThroughItsTexture) {
   EXPECT_EQ(file[8], 84);
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
-  ASSERT_TRUE(sprite.ParseNSeries(file));
+  ASSERT_TRUE(sprite.ParseNSeries(file).ok());
   WrittenSprite out = ReadBack(sprite.BuildNSeries());
   EXPECT_EQ(out.header.origin_x, 4.0f);
   EXPECT_EQ(out.header.origin_y, 7.0f);
   EXPECT_EQ(out.header.scale_x, 200000.0f / 19685.0f);
   EXPECT_EQ(At(out.texture, 0, 0), 0x8000 | 12 << 5 | 31);  // CMAP entry 1: B ff, G 60, R 0
   EXPECT_EQ(At(out.texture, 1, 0), 0xFFFF);
+}
+
+// Odd heights above 256 fold into H / f rows; the source rows past them are dropped, and of
+// the rows that share an output row the later one is the one kept.
+TEST(SpriteImageTest, OddTallSpritesKeepTheirLastFittingRow) {
+  TexturePalette palette = CartPalette();
+  for (int height : {257, 259, 513}) {
+    SCOPED_TRACE(height);
+    const int f = 2;  // 257 to 513 rows all halve once
+    const int rows = height / f;
+    const int last_kept = rows * f - 1;
+    SpriteImage sprite(palette);
+    ASSERT_TRUE(sprite.ParseNSeries(samples::BuildNSeriesSrb(
+        1, height, 19685, 19685, 0, 0, 0,
+        [&](int, int y) { return static_cast<std::uint8_t>(y == last_kept ? 35 : 44); })).ok());
+    WrittenSprite out = ReadBack(sprite.BuildNSeries());
+    ASSERT_EQ(out.texture.height, rows);
+    EXPECT_EQ(out.size, 192u + 2u * rows);
+    EXPECT_EQ(At(out.texture, 0, rows - 1), 0xFFFF);
+    EXPECT_NE(At(out.texture, 0, rows - 2), 0xFFFF);
+  }
+}
+
+// The fuzzer's minimised input that wrote a row past the sprite's pixels: the sprite target's
+// kind byte 0 (N-series), then a sprite one pixel wide and 257 rows high.
+TEST(SpriteImageTest, MinimisedTallSpriteWritesInsideItsRows) {
+  std::vector<std::uint8_t> input = {0};
+  const std::vector<std::uint8_t> file =
+      samples::BuildNSeriesSrb(1, 257, 0, 0, 0, 0, 0, [](int, int) { return std::uint8_t{0}; });
+  input.insert(input.end(), file.begin(), file.end());
+  ASSERT_EQ(input.size(), 402u);
+  TexturePalette palette = CartPalette();
+  SpriteImage sprite(palette);
+  ASSERT_TRUE(sprite.ParseNSeries(std::vector<std::uint8_t>(input.begin() + 1, input.end())).ok());
+  EXPECT_EQ(ReadBack(sprite.BuildNSeries()).texture.height, 128);
+}
+
+MipOut SixteenBitSquare(std::uint32_t side_log2, std::vector<std::uint8_t>& pixels) {
+  const std::uint32_t side = 1u << side_log2;
+  pixels.assign(side * side * 2, 0);
+  for (std::uint32_t y = 0; y < side; ++y) {
+    for (std::uint32_t x = 0; x < side; ++x) {
+      const std::uint16_t v = static_cast<std::uint16_t>(0x8000 | (y % 32) << 5 | (x % 32));
+      pixels[(y * side + x) * 2] = static_cast<std::uint8_t>(v);
+      pixels[(y * side + x) * 2 + 1] = static_cast<std::uint8_t>(v >> 8);
+    }
+  }
+  MipOut mip;
+  mip.type = kMipType16BitTransparent;
+  mip.width_log2 = mip.height_log2 = side_log2;
+  mip.levels.push_back({side, side, side * 2, pixels});
+  return mip;
+}
+
+// In the header layout the sprite header, not the texture behind it, gives the picture's size:
+// the texture lends its pixels where it has them, the rest is transparent.
+TEST(SpriteImageTest, HeaderLayoutSizeComesFromTheSpriteHeader) {
+  std::vector<std::uint8_t> pixels;
+  const MipOut mip = SixteenBitSquare(6, pixels);
+  TexturePalette palette = CartPalette();
+  {
+    SpriteImage sprite(palette);
+    ASSERT_TRUE(sprite.ParseNSeries(BuildSrb(SpriteHeader{1, 1, 48, 48, 24, 40}, mip)).ok());
+    WrittenSprite out = ReadBack(sprite.BuildNSeries());
+    EXPECT_EQ(out.header.width, 48.0f);
+    EXPECT_EQ(out.header.height, 48.0f);
+    EXPECT_EQ(out.texture.width, 64);
+    EXPECT_EQ(out.texture.height, 48);
+    EXPECT_EQ(out.size, 192u + 64u * 48u * 2u);
+    EXPECT_EQ(At(out.texture, 47, 47), 0x8000 | 15 << 5 | 15);
+    EXPECT_EQ(At(out.texture, 0, 0), 0x8000);
+    EXPECT_EQ(At(out.texture, 48, 0), 0);  // beyond the header's width
+  }
+  {
+    // Taller than its texture: the missing rows are transparent.
+    SpriteImage sprite(palette);
+    ASSERT_TRUE(sprite.ParseNSeries(BuildSrb(SpriteHeader{1, 1, 40, 80, 0, 0}, mip)).ok());
+    WrittenSprite out = ReadBack(sprite.BuildNSeries());
+    EXPECT_EQ(out.header.height, 80.0f);
+    EXPECT_EQ(out.texture.width, 64);
+    EXPECT_EQ(out.texture.height, 80);
+    EXPECT_EQ(At(out.texture, 39, 63), 0x8000 | 31 << 5 | 7);
+    EXPECT_EQ(At(out.texture, 0, 64), 0);
+    EXPECT_EQ(At(out.texture, 39, 79), 0);
+  }
+  for (float bad : {0.0f, -4.0f, 1e12f, std::numeric_limits<float>::quiet_NaN()}) {
+    SpriteImage sprite(palette);
+    EXPECT_FALSE(sprite.ParseNSeries(BuildSrb(SpriteHeader{1, 1, bad, 16, 0, 0}, mip)).ok()) << bad;
+  }
 }
 
 TEST(SpriteImageTest, HostileFilesRefused) {
@@ -168,26 +273,26 @@ TEST(SpriteImageTest, HostileFilesRefused) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
     SpriteImage whole(palette);
-    EXPECT_TRUE(whole.ParseCart(c.bytes, c.path));
-    for (std::size_t cut = 0; cut < c.bytes.size(); ++cut) {
-      SpriteImage sprite(palette);
-      // The run list's length, the rows and the palette all have to be there.
-      ASSERT_FALSE(sprite.ParseCart(
-          std::vector<std::uint8_t>(c.bytes.begin(), c.bytes.begin() + cut), c.path))
-          << cut;
-    }
+    EXPECT_TRUE(whole.ParseCart(c.bytes, c.path).ok());
+    // The run list's length, the rows and the palette all have to be there.
+    testkit::ExpectEveryCutRefused(
+        [&](std::vector<std::uint8_t> bytes) {
+          SpriteImage sprite(palette);
+          return sprite.ParseCart(std::move(bytes), c.path).ok() && !sprite.BuildCart().empty();
+        },
+        c.bytes);
   }
   const std::vector<std::uint8_t> srb =
       samples::BuildNSeriesSrb(7, 9, 1, 1, 0, 0, 0, [](int, int) { return std::uint8_t{5}; });
-  for (std::size_t cut = 0; cut < srb.size(); ++cut) {
+  const testkit::Reader parse_srb = [&](std::vector<std::uint8_t> bytes) {
     SpriteImage sprite(palette);
-    ASSERT_FALSE(sprite.ParseNSeries(std::vector<std::uint8_t>(srb.begin(), srb.begin() + cut)))
-        << cut;
-  }
-  std::vector<std::uint8_t> wide = srb;
-  wide[40] = wide[41] = wide[42] = 0xFF;  // width - 1 absurd
-  SpriteImage sprite(palette);
-  EXPECT_FALSE(sprite.ParseNSeries(wide));
+    return sprite.ParseNSeries(std::move(bytes)).ok() && !sprite.BuildNSeries().empty();
+  };
+  testkit::ExpectEveryCutRefused(parse_srb, srb);
+  testkit::ExpectRefused(parse_srb, testkit::WithU32(srb, 40, 0x00FFFFFF), "width - 1 absurd");
+  testkit::ExpectRefused(parse_srb, testkit::WithU32(srb, 44, 0x7FFFFFFF), "height - 1 absurd");
+  // Whatever a header word says, the converted sprite is built inside the file's bytes.
+  testkit::ReadEveryBitFlip(parse_srb, srb, 0, kNSeriesPixelsAt);
 }
 
 }  // namespace

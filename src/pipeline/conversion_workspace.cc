@@ -58,10 +58,10 @@ bool ConversionWorkspace::WritePack() {
   }
 
   const fs::path archive_path = output_folder_ / (track_name_ + ".dat");
-  std::string error;
-  std::optional<TrackArchiveWriter> writer = TrackArchiveWriter::Create(plan, &error);
+  Result<TrackArchiveWriter> writer = TrackArchiveWriter::Create(plan);
   if (!writer) {
-    messages_.Show("Cannot write the track archive " + archive_path.string() + ": " + error);
+    messages_.Show("Cannot write the track archive " + archive_path.string() + ": " +
+                   writer.status().message());
     return false;
   }
   for (std::size_t i = 0; i < pack_list_.size(); ++i) {
@@ -70,8 +70,8 @@ bool ConversionWorkspace::WritePack() {
       return false;
     }
   }
-  std::vector<std::uint8_t> bytes = writer->Take();
-  if (!WriteFileBytes(archive_path, bytes)) {
+  // The archive may hold an earlier conversion the user plays: it is replaced whole or kept.
+  if (!ReplaceFileAtomically(archive_path, writer->Take()).ok()) {
     messages_.Show("Failed To Open " + archive_path.string() + " For Writing");
     return false;
   }

@@ -8,6 +8,7 @@
 #include "platform/byte_reader.h"
 #include "platform/byte_writer.h"
 #include "platform/file_system.h"
+#include "platform/rule_path.h"
 #include "track/track_archive.h"
 
 namespace velmora {
@@ -23,7 +24,11 @@ constexpr std::int64_t kMaxPoints = 200000;
 constexpr double kSecondScale = 2e-05;
 constexpr double kEdgeOffset = 0.75;  // metres outside the edge lines
 constexpr double kLaneNarrowing = 0.9;
-constexpr float kOvertakingSlowdown = 0.2f;
+// Kept as doubles: the float speed and rate are widened, the step is done in double and the
+// result rounded back to float, which gives other last bits than float arithmetic would.
+constexpr double kOvertakingSlowdown = 0.2;
+constexpr double kOutwardDamping = -0.05;
+constexpr double kStraightDamping = 0.25;
 
 // GPL point counts of tracks whose computed count GPL does not use; a later row wins.
 struct PointCountRule {
@@ -77,21 +82,22 @@ std::vector<LinePoint> ReadGplLine(const fs::path& path, std::uint32_t& point_co
 
 }  // namespace
 
-bool RacingLines::ConvertAll(const fs::path& source_folder, const fs::path& dest_folder,
-                             const TrackGeometry& geometry) {
+Status RacingLines::ConvertAll(const fs::path& source_folder, const fs::path& dest_folder,
+                               const TrackGeometry& geometry) {
   source_folder_ = source_folder;
   dest_folder_ = dest_folder;
-  dest_name_ = AsciiLower(dest_folder.string());
+  dest_name_ = GplTrackFolderRulePath(dest_folder);
   geometry_ = &geometry;
-  bool result = false;
+  Status result;
   for (std::string_view name :
        {"Race.lp", "pit.lp", "pass1.lp", "pass2.lp", "maxrace.lp", "minrace.lp"}) {
-    result = ConvertLine(name, 1.0, name == "pit.lp");
+    Status line = ConvertLine(name, 1.0, name == "pit.lp");
+    if (line.IsIOError() && result.ok()) result = std::move(line);
   }
   return result;
 }
 
-std::int64_t RacingLines::PointCount(const TrackGeometry& geometry, std::string_view dest_folder) {
+std::int64_t RacingLines::PointCount(const TrackGeometry& geometry, std::string_view rule_path) {
   std::int64_t length = 0;
   if (geometry.loaded()) {
     const double line0 = geometry.lines().front();
@@ -108,7 +114,7 @@ std::int64_t RacingLines::PointCount(const TrackGeometry& geometry, std::string_
     }
   }
   std::int64_t count = length / kUnitsPerPoint + 2;
-  const std::string lowered = AsciiLower(dest_folder);
+  const std::string lowered = AsciiLower(rule_path);
   for (const PointCountRule& rule : kPointCountRules) {
     if (lowered.find(rule.name) == std::string::npos) continue;
     count = rule.count < 0 ? count - 1 : rule.count;
@@ -125,7 +131,7 @@ int RacingLines::TurnSenseAt(std::int64_t dlong) const {
   return geometry_->section(s).turn() < 0 ? -1 : 1;
 }
 
-bool RacingLines::ConvertLine(std::string_view name, double scale, bool pit) {
+Status RacingLines::ConvertLine(std::string_view name, double scale, bool pit) {
   const bool overtaking =
       name.find("pass1") != std::string_view::npos || name.find("pass2") != std::string_view::npos;
   double edge_offset = 0;
@@ -140,7 +146,7 @@ bool RacingLines::ConvertLine(std::string_view name, double scale, bool pit) {
   }
 
   std::optional<std::vector<std::uint8_t>> source = ReadFileBytes(source_folder_ / name);
-  if (!source) return false;
+  if (!source) return Status::NotFound((source_folder_ / name).string());
   ByteReader reader(*source);
   // A file shorter than its count is read as far as it goes.
   const std::int64_t source_count = std::min<std::int64_t>(
@@ -173,7 +179,7 @@ bool RacingLines::ConvertLine(std::string_view name, double scale, bool pit) {
     if (divisor < 40000) divisor = 40000;
     LinePoint point;
     point.speed = static_cast<float>(current.speed / divisor * scale);
-    if (overtaking) point.speed -= kOvertakingSlowdown;
+    if (overtaking) point.speed = static_cast<float>(point.speed - kOvertakingSlowdown);
     point.second = static_cast<float>(current.second * kSecondScale);
     point.dlat = static_cast<float>(current.dlat / kUnitsPerMetre);
     if (edge) {
@@ -185,8 +191,8 @@ bool RacingLines::ConvertLine(std::string_view name, double scale, bool pit) {
       float rate = static_cast<float>((point.dlat - previous.dlat) / (point.speed * 100.0));
       const int sense = TurnSenseAt(static_cast<std::int64_t>(3.0 * k * kUnitsPerMetre));
       // Moving outwards in a corner is damped hard; on straights the rate is quartered.
-      if (rate * sense < 0) rate *= -0.05f;
-      if (rate * sense == 0) rate *= 0.25f;
+      if (rate * sense < 0) rate = static_cast<float>(rate * kOutwardDamping);
+      if (rate * sense == 0) rate = static_cast<float>(rate * kStraightDamping);
       point.lat_rate = rate;
     }
     out.F32(point.speed);
@@ -196,10 +202,13 @@ bool RacingLines::ConvertLine(std::string_view name, double scale, bool pit) {
     out.U32(0);
     previous = point;
   }
-  return WriteFileBytes(dest_folder_ / name, out.bytes());
+  if (!WriteFileBytes(dest_folder_ / name, out.bytes())) {
+    return Status::IOError((dest_folder_ / name).string());
+  }
+  return Status::Ok();
 }
 
-void RacingLines::LoadLines(const fs::path& folder, std::optional<std::string_view> track_name) {
+Status RacingLines::LoadLines(const fs::path& folder, std::optional<std::string_view> track_name) {
   const std::array<std::pair<std::string_view, std::vector<LinePoint>*>, 5> files = {{
       {"race.lp", &race_},
       {"pass1.lp", &pass1_},
@@ -213,23 +222,28 @@ void RacingLines::LoadLines(const fs::path& folder, std::optional<std::string_vi
     if (found) *points = std::move(read);
   }
   brake_scale_ = 0;  // the braking scale belongs to the race line just read
-  if (!track_name) return;
+  if (!track_name) return Status::Ok();
 
   const std::string name(*track_name);
+  // The track file is one of the GPL track's, whether loose or inside its archive.
+  const std::string rule_path = GplTrackFolderRulePath(folder) + AsciiLower(name) + ".trk";
   auto geometry = std::make_unique<TrackGeometry>();
-  bool loaded = false;
+  Status loaded;
   if (FileExists(folder / (name + ".trk"))) {
-    loaded = geometry->Load(folder / (name + ".trk"));
+    loaded = geometry->Load(folder / (name + ".trk"), rule_path);
   } else {
-    TrackArchive archive(messages_);
-    if (archive.Open(folder / (name + ".dat")) && archive.Extract(".trk")) {
-      loaded = geometry->Load(archive.ExtractedPath(AsciiLower(name) + ".trk"));
+    TrackArchive archive;
+    loaded = archive.Open(folder / (name + ".dat"));
+    // A directory cut short still holds the track file when its record is complete.
+    if (loaded.ok() || loaded.IsCorruption()) loaded = archive.Extract(".trk");
+    if (loaded.ok()) {
+      loaded = geometry->Load(archive.ExtractedPath(AsciiLower(name) + ".trk"), rule_path);
     }
   }
-  if (loaded) {
-    owned_geometry_ = std::move(geometry);
-    geometry_ = owned_geometry_.get();
-  }
+  if (!loaded.ok()) return loaded;
+  owned_geometry_ = std::move(geometry);
+  geometry_ = owned_geometry_.get();
+  return Status::Ok();
 }
 
 double RacingLines::BrakingAt(std::int32_t dlong) {
