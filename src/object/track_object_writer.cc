@@ -1,13 +1,13 @@
 #include "object/track_object_writer.h"
 
-#include "object/object3do.h"
+#include "object/source_node_writers.h"
 
 namespace velmora {
 
 void BuildTrackSections(Object3do& /*object*/) {}
 
-void WriteTrackObjectNodes(Object3do& object) {
-  for (const auto& node : object.nodes()) object.WriteNode(*node, false);
+void WriteTrackObjectNodes(GplNodeStream& stream) {
+  for (const auto& node : stream.object().nodes()) WriteSourceNode(*node, stream);
 }
 
 }  // namespace velmora

@@ -92,19 +92,6 @@ inline constexpr std::uint32_t Marker(int code) {
   return 0x80000000u | static_cast<std::uint32_t>(code);
 }
 
-// What the independent walker found in a 3DO4 file; clean when `problems` is empty.
-struct GplWalk {
-  std::vector<std::string> problems;
-  std::size_t vertices = 0;
-  std::size_t planes = 0;
-  std::size_t nodes = 0;
-  std::vector<std::uint32_t> opcodes;  // of the nodes, in file order
-  std::vector<std::uint32_t> node_offsets;
-};
-// Reads a 3DO4 file by its own reading of the format: chunk sizes and pads against the file
-// length, every node by the node length table, and every reference of every node.
-GplWalk WalkGplObject(std::span<const std::uint8_t> bytes);
-
 // The sample track's scenery (untagged objects, the way CART tracks hold them) and its horizon.
 void AddDemoObjects(std::vector<MemberBytes>& members);
 

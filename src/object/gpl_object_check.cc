@@ -1,13 +1,9 @@
-// The independent walker of 3DO4 files: it shares nothing with the object writer but the
-// byte reader, so a fault in the writer's own idea of the format shows here.
+#include "object/gpl_object_check.h"
 
 #include <set>
 #include <string>
 
-#include "platform/byte_reader.h"
-#include "testing/object_builders.h"
-
-namespace velmora::testkit {
+namespace velmora {
 
 namespace {
 
@@ -54,14 +50,13 @@ std::uint64_t NodeLength(std::span<const std::uint8_t> p, std::size_t at) {
 
 }  // namespace
 
-GplWalk WalkGplObject(std::span<const std::uint8_t> b) {
-  GplWalk walk;
-  auto problem = [&](std::string text) { walk.problems.push_back(std::move(text)); };
+Result<GplObjectOutline> CheckGplObject(std::span<const std::uint8_t> b) {
+  GplObjectOutline walk;
+  auto problem = [](std::string text) { return Status::Corruption(std::move(text)); };
   if (b.size() < 12 || Tag(b, 0) != "4OD3") {
-    problem("not a 4OD3 file");
-    return walk;
+    return problem("not a 4OD3 file");
   }
-  if (WordAt(b, 8) != b.size() - 12) problem("header size is not the file length - 12");
+  if (WordAt(b, 8) != b.size() - 12) return problem("header size is not the file length - 12");
   std::set<std::uint32_t> name_starts;
   std::vector<std::pair<std::uint32_t, std::uint32_t>> handles;
   std::span<const std::uint8_t> prim;
@@ -70,24 +65,22 @@ GplWalk WalkGplObject(std::span<const std::uint8_t> b) {
   std::size_t at = 12;
   while (at < b.size()) {
     if (at + 12 > b.size()) {
-      problem("chunk header past the end at " + std::to_string(at));
-      return walk;
+      return problem("chunk header past the end at " + std::to_string(at));
     }
     const std::string tag = Tag(b, at);
     const std::uint32_t size = WordAt(b, at + 8);
     const std::size_t payload = at + 12;
     if (size > b.size() - payload) {
-      problem(tag + " size runs past the end");
-      return walk;
+      return problem(tag + " size runs past the end");
     }
     int rank = -1;
     for (int i = 0; i < 5; ++i) rank = order[i] == tag ? i : rank;
-    if (rank < 0) problem("unknown chunk " + tag);
-    if (rank <= last_rank) problem("chunk " + tag + " out of order");
+    if (rank < 0) return problem("unknown chunk " + tag);
+    if (rank <= last_rank) return problem("chunk " + tag + " out of order");
     last_rank = rank;
     std::span<const std::uint8_t> data = b.subspan(payload, size);
     if (tag == "SZYX" || tag == "NALP") {
-      if (size % 16 != 0) problem(tag + " size not a multiple of 16");
+      if (size % 16 != 0) return problem(tag + " size not a multiple of 16");
       (tag == "SZYX" ? walk.vertices : walk.planes) = size / 16;
     } else if (tag == "NRTS") {
       std::size_t i = 0;
@@ -96,11 +89,11 @@ GplWalk WalkGplObject(std::span<const std::uint8_t> b) {
         while (i < size && data[i] != 0) ++i;
         ++i;
       }
-      if (i >= size) problem("STRN without its 0xFF inside");
+      if (i >= size) return problem("STRN without its 0xFF inside");
       for (std::size_t k = i + 1; k < size; ++k) {
-        if (data[k] != ' ') problem("STRN fill is not blanks");
+        if (data[k] != ' ') return problem("STRN fill is not blanks");
       }
-      if (size % 4 != 0) problem("STRN size not a multiple of 4");
+      if (size % 4 != 0) return problem("STRN size not a multiple of 4");
     } else if (tag == "DNAH") {
       for (std::size_t k = 0; k + 8 <= size; k += 8) {
         handles.emplace_back(WordAt(data, k), WordAt(data, k + 4));
@@ -111,47 +104,48 @@ GplWalk WalkGplObject(std::span<const std::uint8_t> b) {
     const std::size_t pad = (4 - size % 4) % 4;
     for (std::size_t k = 0; k < pad; ++k) {
       if (payload + size + k >= b.size() || b[payload + size + k] != ' ') {
-        problem(tag + " pad missing or not blank");
-        return walk;
+        return problem(tag + " pad missing or not blank");
       }
     }
     at = payload + size + pad;
   }
-  if (at != b.size()) problem("chunks do not end at the file's end");
+  if (at != b.size()) return problem("chunks do not end at the file's end");
   if (prim.size() < 4) {
-    problem("no node stream");
-    return walk;
+    return problem("no node stream");
   }
 
   std::set<std::uint32_t> starts;
   std::uint32_t last = 0xFFFFFFFF;
   std::size_t n = 4;
+  Status first = Status::Ok();  // the first problem met inside a node
+  auto note = [&](bool bad, const std::string& text) {
+    if (bad && first.ok()) first = Status::Corruption(text);
+  };
   while (n < prim.size()) {
     const std::uint64_t length = NodeLength(prim, n);
     if (length == 0 || length > prim.size() - n) {
-      problem("node at " + std::to_string(n) + " has no length that fits");
-      return walk;
+      return problem("node at " + std::to_string(n) + " has no length that fits");
     }
     const auto here = static_cast<std::uint32_t>(n);
     auto u = [&](std::size_t k) { return WordAt(prim, n + 4 * k); };
     auto ref = [&](std::size_t k) {
       const std::uint32_t r = u(k);
-      if (r != 0xFFFFFFFF && (r >= here || !starts.count(r))) {
-        problem("node at " + std::to_string(n) + " refers to " + std::to_string(r));
-      }
+      note(r != 0xFFFFFFFF && (r >= here || !starts.count(r)),
+           "node at " + std::to_string(n) + " refers to " + std::to_string(r));
     };
     auto link = [&](std::size_t k) {  // track-section links may point forward
       const std::uint32_t r = u(k);
-      if (r != 0xFFFFFFFF && (r < 4 || r >= prim.size())) problem("bad section link");
+      note(r != 0xFFFFFFFF && (r < 4 || r >= prim.size()),
+           "node at " + std::to_string(n) + " has a bad section link");
     };
     auto vertex = [&](std::uint32_t v) {
-      if (v >= walk.vertices) problem("vertex " + std::to_string(v) + " past the table");
+      note(v >= walk.vertices, "vertex " + std::to_string(v) + " past the table");
     };
     auto plane = [&](std::uint32_t p) {
-      if (p >= walk.planes) problem("plane " + std::to_string(p) + " past the table");
+      note(p >= walk.planes, "plane " + std::to_string(p) + " past the table");
     };
     auto name = [&](std::uint32_t s) {
-      if (!name_starts.count(s)) problem("string offset " + std::to_string(s) + " is no name");
+      note(!name_starts.count(s), "string offset " + std::to_string(s) + " is no name");
     };
     const std::uint32_t opcode = u(0) & 0xFF;
     switch (opcode) {
@@ -179,19 +173,20 @@ GplWalk WalkGplObject(std::span<const std::uint8_t> b) {
         break;
       default: break;
     }
+    if (!first.ok()) return first;
     starts.insert(here);
     walk.opcodes.push_back(opcode);
     walk.node_offsets.push_back(here);
     last = here;
     n += length;
   }
-  walk.nodes = walk.opcodes.size();
-  if (WordAt(prim, 0) != last) problem("root is not the last node");
+  walk.root = WordAt(prim, 0);
+  if (walk.root != last) return problem("root is not the last node");
   for (const auto& [name_offset, node] : handles) {
-    if (!name_starts.count(name_offset)) problem("handle name is no name");
-    if (!starts.count(node)) problem("handle node is no node");
+    if (!name_starts.count(name_offset)) return problem("handle name is no name");
+    if (!starts.count(node)) return problem("handle node is no node");
   }
   return walk;
 }
 
-}  // namespace velmora::testkit
+}  // namespace velmora
