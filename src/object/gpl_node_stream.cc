@@ -27,6 +27,16 @@ std::int32_t GplNodeStream::WrittenOffset(std::uint32_t source_offset) const {
   return node == nullptr ? kNoNode : node->output_offset;
 }
 
+std::uint32_t GplNodeStream::WordAt(std::int32_t node_offset, std::size_t word) const {
+  if (node_offset < 4) return 0;
+  const std::size_t at = nodes_start_ + static_cast<std::size_t>(node_offset) - 4 + 4 * word;
+  const std::vector<std::uint8_t>& bytes = out_.bytes();
+  if (at + 4 > bytes.size()) return 0;
+  return static_cast<std::uint32_t>(bytes[at]) | static_cast<std::uint32_t>(bytes[at + 1]) << 8 |
+         static_cast<std::uint32_t>(bytes[at + 2]) << 16 |
+         static_cast<std::uint32_t>(bytes[at + 3]) << 24;
+}
+
 void GplNodeStream::PatchWord(std::int32_t node_offset, std::size_t word, std::uint32_t value) {
   out_.PatchU32(nodes_start_ + static_cast<std::size_t>(node_offset) - 4 + 4 * word, value);
 }

@@ -35,6 +35,8 @@ class GplNodeStream {
   // The output offset of the node of the record at `source_offset`; -1 when there is none or
   // it has not been written.
   std::int32_t WrittenOffset(std::uint32_t source_offset) const;
+  // Word `word` of the node written at offset `node_offset`; 0 outside what was written.
+  std::uint32_t WordAt(std::int32_t node_offset, std::size_t word) const;
   // Overwrites word `word` of the node written at offset `node_offset`.
   void PatchWord(std::int32_t node_offset, std::size_t word, std::uint32_t value);
 

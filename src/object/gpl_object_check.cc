@@ -1,5 +1,6 @@
 #include "object/gpl_object_check.h"
 
+#include <map>
 #include <set>
 #include <string>
 
@@ -100,6 +101,7 @@ Result<GplObjectOutline> CheckGplObject(std::span<const std::uint8_t> b) {
       }
     } else if (tag == "MIRP") {
       prim = data;
+      walk.prim_at = payload;
     }
     const std::size_t pad = (4 - size % 4) % 4;
     for (std::size_t k = 0; k < pad; ++k) {
@@ -187,6 +189,66 @@ Result<GplObjectOutline> CheckGplObject(std::span<const std::uint8_t> b) {
     if (!starts.count(node)) return problem("handle node is no node");
   }
   return walk;
+}
+
+namespace {
+
+// The track object's closing groups, read from an outline that passed CheckGplObject.
+Status CheckTrackGroups(std::span<const std::uint8_t> prim, const GplObjectOutline& walk) {
+  auto u = [&](std::uint32_t node, std::size_t k) { return WordAt(prim, node + 4 * k); };
+  auto corrupt = [](const std::string& text) { return Status::Corruption("track object: " + text); };
+  std::map<std::uint32_t, std::uint32_t> opcode_at;
+  for (std::size_t i = 0; i < walk.opcodes.size(); ++i) {
+    opcode_at[walk.node_offsets[i]] = walk.opcodes[i];
+  }
+  auto opcode = [&](std::uint32_t at) {
+    auto it = opcode_at.find(at);
+    return it == opcode_at.end() ? 0xFFFFFFFFu : it->second;
+  };
+  const std::uint32_t root = walk.root;
+  if (opcode(root) != 4 || u(root, 1) != 2) return corrupt("root is not a group of 2");
+  const std::uint32_t fixed = u(root, 3);
+  if (walk.node_offsets.size() < 2 || walk.node_offsets[walk.node_offsets.size() - 2] != fixed ||
+      opcode(fixed) != 16 || u(fixed, 1) != 240 || root - fixed != 968) {
+    return corrupt("the node before the root is not the 968-byte fixed table");
+  }
+  const std::uint32_t g2 = u(root, 2);
+  if (opcode(g2) != 4 || u(g2, 1) < 2) return corrupt("no track group");
+  const std::uint32_t sections = u(g2, 1) - 2;
+  const std::uint32_t g1 = u(g2, 2 + sections + 1);
+  if (opcode(u(g2, 2)) != 16) return corrupt("the track group does not begin with the index list");
+  if (opcode(g1) != 4 || u(g1, 1) != sections + 1 || u(g1, 2 + sections) != 0xFFFFFFFF) {
+    return corrupt("the section group does not hold sections + 1 entries ending in -1");
+  }
+  for (std::size_t i = 0; i < walk.opcodes.size(); ++i) {
+    if (walk.opcodes[i] != 15) continue;
+    for (std::size_t k : {2u, 4u, 6u, 8u, 9u}) {
+      const std::uint32_t link = u(walk.node_offsets[i], k);
+      if (link != 0xFFFFFFFF && opcode(link) != 15) {
+        return corrupt("track section at " + std::to_string(walk.node_offsets[i]) +
+                       " links to a node that is no track section");
+      }
+    }
+  }
+  if (sections > 0) {
+    const std::uint32_t first = u(g1, 2), last = u(g1, 2 + sections - 1);
+    if (first != 0xFFFFFFFF && opcode(first) == 15 && u(first, 6) != last) {
+      return corrupt("lane 6 of the first section does not link back to the last");
+    }
+  }
+  return Status::Ok();
+}
+
+}  // namespace
+
+Result<GplObjectOutline> CheckTrackObject(std::span<const std::uint8_t> bytes) {
+  Result<GplObjectOutline> outline = CheckGplObject(bytes);
+  if (!outline.ok()) return outline;
+  const std::span<const std::uint8_t> prim =
+      bytes.subspan(outline->prim_at, bytes.size() - outline->prim_at);
+  Status status = CheckTrackGroups(prim, *outline);
+  if (!status.ok()) return status;
+  return outline;
 }
 
 }  // namespace velmora

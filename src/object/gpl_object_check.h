@@ -17,6 +17,7 @@ struct GplObjectOutline {
   std::vector<std::uint32_t> opcodes;       // of the nodes, in file order
   std::vector<std::uint32_t> node_offsets;  // from the PRIM payload start
   std::uint32_t root = 0;
+  std::size_t prim_at = 0;  // where the node stream's `root` field sits in the file
 };
 
 // Reads a 3DO4 file by its own reading of the format, sharing nothing with the object writer
@@ -25,6 +26,13 @@ struct GplObjectOutline {
 // reference of every node (to an earlier node, a vertex, a plane or a name). Corruption naming
 // the first problem.
 Result<GplObjectOutline> CheckGplObject(std::span<const std::uint8_t> bytes);
+
+// The same for a track object, which must in addition end in the shape every track object has:
+// the root a group of 2 whose second child is the 968-byte fixed table and whose first is the
+// track group (the section index list, one surface group per section, the section group); the
+// section group holds one lane-6 node per section and then -1; every track section node's links
+// point at track section nodes or are -1; and the first section's lane 6 links back to the last.
+Result<GplObjectOutline> CheckTrackObject(std::span<const std::uint8_t> bytes);
 
 }  // namespace velmora
 

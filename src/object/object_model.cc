@@ -126,9 +126,28 @@ std::uint32_t Object3do::PaletteColour(std::uint8_t index) const {
   return ColourWord(c.r, c.g, c.b);
 }
 
+// Synthetic records start this far past the node data, so no source record offset reaches them.
+constexpr std::size_t kSyntheticGap = 16;
+// Each synthetic record is padded with zeros to this size: its unused fields read as 0.
+constexpr std::size_t kSyntheticRecordSize = 48;
+
+std::uint32_t Object3do::AddSyntheticRecord(std::span<const std::uint8_t> bytes) {
+  const auto offset = static_cast<std::uint32_t>(node_data_.size() + kSyntheticGap +
+                                                 synthetic_.size());
+  synthetic_.insert(synthetic_.end(), bytes.begin(), bytes.end());
+  synthetic_.resize(synthetic_.size() + kSyntheticRecordSize - bytes.size() % kSyntheticRecordSize,
+                    0);
+  return offset;
+}
+
 std::uint32_t Object3do::Field(std::uint32_t record, std::size_t at) const {
-  if (record > node_data_.size()) return 0;
-  ByteReader r(node_data_.subspan(record));
+  std::span<const std::uint8_t> data = node_data_;
+  if (record >= node_data_.size() + kSyntheticGap && !synthetic_.empty()) {
+    data = synthetic_;
+    record -= static_cast<std::uint32_t>(node_data_.size() + kSyntheticGap);
+  }
+  if (record > data.size()) return 0;
+  ByteReader r(data.subspan(record));
   r.Skip(at);
   const std::uint32_t value = r.U32();
   return r.ok() ? value : 0;

@@ -15,6 +15,7 @@
 
 #include "image/texture_palette.h"
 #include "object/gpl_object_format.h"
+#include "platform/resource_store.h"
 #include "platform/status.h"
 #include "track/track_geometry.h"
 
@@ -110,6 +111,13 @@ class Object3do {
   void SetKeepSkidMarks(bool keep) { keep_skid_marks_ = keep; }
   // The run's sixteen-bit request, handed to the textures the object converts.
   void SetSixteenBitTextures(bool on) { sixteen_bit_textures_ = on; }
+  // Where the track object finds its trackside tables; none: no trackside objects.
+  void SetResources(const ResourceStore* resources) { resources_ = resources; }
+  const ResourceStore* resources() const { return resources_; }
+
+  // A record the program makes (strip pieces of the track object): its bytes as the layout's
+  // records hold them, given a record offset past the node data that Field reads them at.
+  std::uint32_t AddSyntheticRecord(std::span<const std::uint8_t> bytes);
 
   // The name lists. AddName finds `name` (ignoring case) or appends it; `out_offset` gets the
   // sum of (length + 1) of the names before it. Kind outside 1 to 3: 0 and no change.
@@ -193,8 +201,10 @@ class Object3do {
   std::span<const std::uint8_t> node_data_;
   std::span<const std::uint8_t> strings_;  // 3DO3 STRN payload
   std::size_t source_vertex_count_ = 0;
+  std::vector<std::uint8_t> synthetic_;  // records made by the program, Field past the data
 
   TexturePalette* palette_ = nullptr;
+  const ResourceStore* resources_ = nullptr;
   const TrackGeometry* track_ = nullptr;
   std::uint32_t track_length_ = 0;
   bool keep_skid_marks_ = false;

@@ -216,14 +216,18 @@ std::vector<std::uint8_t> BuildGplObject(Object3do& object, const std::filesyste
   }
   const bool horizon = object.source_path().find("horiz.3do") != std::string::npos;
   BuildPlanes(object);
-  if (object.is_track_object()) BuildTrackSections(object);
+  std::optional<TrackObjectWriter> track_writer;
+  if (object.is_track_object()) {
+    track_writer.emplace(object, output);
+    track_writer->BuildSections();
+  }
 
   GplObjectWriter writer(std::min(3 * object.source_size(), kMaxReserve));
   AppendPointTables(object, horizon, writer);
   AppendNames(object, output, writer);
   GplNodeStream stream(writer, object);
-  if (object.is_track_object()) {
-    WriteTrackObjectNodes(stream);
+  if (track_writer) {
+    track_writer->WriteNodes(stream);
   } else {
     for (const auto& node : object.nodes()) WriteSourceNode(*node, stream);
   }

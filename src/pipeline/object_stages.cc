@@ -36,6 +36,7 @@ bool ConversionRun::ConvertObject(const fs::path& source, const fs::path& output
   object.BuildTree().IgnoreError();
   object.SetKeepSkidMarks(request_.keep_skid_marks);
   object.SetSixteenBitTextures(request_.sixteen_bit_sky);
+  object.SetResources(&converter_.services().resources);
   // An object that cannot be written is not reported: the run goes on with the next one.
   WriteGplObject(object, output).IgnoreError();
   return true;
