@@ -49,18 +49,38 @@ std::uint64_t NodeLength(std::span<const std::uint8_t> p, std::size_t at) {
   }
 }
 
-}  // namespace
+Status Problem(std::string text) { return Status::Corruption(std::move(text)); }
 
-Result<GplObjectOutline> CheckGplObject(std::span<const std::uint8_t> b) {
-  GplObjectOutline walk;
-  auto problem = [](std::string text) { return Status::Corruption(std::move(text)); };
+// What the chunks give the node check.
+struct Tables {
+  std::set<std::uint32_t> name_starts;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> handles;
+  std::span<const std::uint8_t> prim;
+};
+
+Status CheckStrings(std::span<const std::uint8_t> data, Tables& tables) {
+  const std::size_t size = data.size();
+  std::size_t i = 0;
+  while (i < size && data[i] != 0xFF) {
+    tables.name_starts.insert(static_cast<std::uint32_t>(i));
+    while (i < size && data[i] != 0) ++i;
+    ++i;
+  }
+  if (i >= size) return Problem("STRN without its 0xFF inside");
+  for (std::size_t k = i + 1; k < size; ++k) {
+    if (data[k] != ' ') return Problem("STRN fill is not blanks");
+  }
+  if (size % 4 != 0) return Problem("STRN size not a multiple of 4");
+  return Status::Ok();
+}
+
+// The chunks in their order, each with its pad, up to the file's end.
+Status CheckChunks(std::span<const std::uint8_t> b, GplObjectOutline& walk, Tables& tables) {
+  auto problem = Problem;
   if (b.size() < 12 || Tag(b, 0) != "4OD3") {
     return problem("not a 4OD3 file");
   }
   if (WordAt(b, 8) != b.size() - 12) return problem("header size is not the file length - 12");
-  std::set<std::uint32_t> name_starts;
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> handles;
-  std::span<const std::uint8_t> prim;
   const std::string order[] = {"SZYX", "NALP", "NRTS", "DNAH", "MIRP"};
   int last_rank = -1;
   std::size_t at = 12;
@@ -84,23 +104,14 @@ Result<GplObjectOutline> CheckGplObject(std::span<const std::uint8_t> b) {
       if (size % 16 != 0) return problem(tag + " size not a multiple of 16");
       (tag == "SZYX" ? walk.vertices : walk.planes) = size / 16;
     } else if (tag == "NRTS") {
-      std::size_t i = 0;
-      while (i < size && data[i] != 0xFF) {
-        name_starts.insert(static_cast<std::uint32_t>(i));
-        while (i < size && data[i] != 0) ++i;
-        ++i;
-      }
-      if (i >= size) return problem("STRN without its 0xFF inside");
-      for (std::size_t k = i + 1; k < size; ++k) {
-        if (data[k] != ' ') return problem("STRN fill is not blanks");
-      }
-      if (size % 4 != 0) return problem("STRN size not a multiple of 4");
+      Status strings = CheckStrings(data, tables);
+      if (!strings.ok()) return strings;
     } else if (tag == "DNAH") {
       for (std::size_t k = 0; k + 8 <= size; k += 8) {
-        handles.emplace_back(WordAt(data, k), WordAt(data, k + 4));
+        tables.handles.emplace_back(WordAt(data, k), WordAt(data, k + 4));
       }
     } else if (tag == "MIRP") {
-      prim = data;
+      tables.prim = data;
       walk.prim_at = payload;
     }
     const std::size_t pad = (4 - size % 4) % 4;
@@ -112,10 +123,15 @@ Result<GplObjectOutline> CheckGplObject(std::span<const std::uint8_t> b) {
     at = payload + size + pad;
   }
   if (at != b.size()) return problem("chunks do not end at the file's end");
-  if (prim.size() < 4) {
-    return problem("no node stream");
-  }
+  if (tables.prim.size() < 4) return problem("no node stream");
+  return Status::Ok();
+}
 
+// Every node by its length, every reference it holds, the root last and the handles' nodes.
+Status CheckNodes(const Tables& tables, GplObjectOutline& walk) {
+  auto problem = Problem;
+  const std::span<const std::uint8_t> prim = tables.prim;
+  const std::set<std::uint32_t>& name_starts = tables.name_starts;
   std::set<std::uint32_t> starts;
   std::uint32_t last = 0xFFFFFFFF;
   std::size_t n = 4;
@@ -184,10 +200,21 @@ Result<GplObjectOutline> CheckGplObject(std::span<const std::uint8_t> b) {
   }
   walk.root = WordAt(prim, 0);
   if (walk.root != last) return problem("root is not the last node");
-  for (const auto& [name_offset, node] : handles) {
+  for (const auto& [name_offset, node] : tables.handles) {
     if (!name_starts.count(name_offset)) return problem("handle name is no name");
     if (!starts.count(node)) return problem("handle node is no node");
   }
+  return Status::Ok();
+}
+
+}  // namespace
+
+Result<GplObjectOutline> CheckGplObject(std::span<const std::uint8_t> bytes) {
+  GplObjectOutline walk;
+  Tables tables;
+  Status status = CheckChunks(bytes, walk, tables);
+  if (status.ok()) status = CheckNodes(tables, walk);
+  if (!status.ok()) return status;
   return walk;
 }
 

@@ -7,6 +7,7 @@
 #include "image/chunk_file.h"
 #include "platform/byte_reader.h"
 #include "platform/byte_writer.h"
+#include "testing/track_object_builder.h"
 
 namespace velmora::testkit {
 
@@ -326,6 +327,7 @@ void AddDemoObjects(std::vector<MemberBytes>& members) {
   members.push_back({"kstand.3do", DemoStand()});
   members.push_back({"kboards.3do", DemoBoards()});
   members.push_back({"khoriz.3do", DemoHorizon()});
+  members.push_back({"ktrack.3do", DemoTrackObject()});
 }
 
 }  // namespace velmora::testkit

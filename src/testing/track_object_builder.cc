@@ -176,6 +176,18 @@ std::vector<std::uint8_t> BuildTrackObject(const TrackObjectSpec& spec, const Tr
   return Builder(spec, track, format).Build();
 }
 
+std::vector<std::uint8_t> DemoTrackObject() {
+  TrackGeometry track;
+  track.LoadBytes(BuildTrackFile(SampleCircuitSpec(), kSourceLayoutVersion), "kestrel.trk");
+  TrackObjectSpec spec;
+  spec.starts.clear();
+  for (std::uint32_t s = 0; s < 8; ++s) spec.starts.push_back(track.track_length() / 8 * s);
+  spec.dividers = {2, 2, 2, 2, 2, 2, 2};
+  spec.edges = true;
+  spec.left_dlat_metres = 5.0;
+  return BuildTrackObject(spec, track, 1);
+}
+
 TrackSpec StraightTrackSpec(double metres) {
   TrackSpec spec;
   spec.lines = {0, 590550, 1181100};

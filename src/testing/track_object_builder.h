@@ -29,6 +29,10 @@ struct TrackObjectSpec {
 std::vector<std::uint8_t> BuildTrackObject(const TrackObjectSpec& spec, const TrackGeometry& track,
                                            int format);
 
+// The sample track's track object (untagged, as CART tracks hold it) over the sample circuit:
+// eight sections, four road parts and two halves, each of two dividers with edges.
+std::vector<std::uint8_t> DemoTrackObject();
+
 // A straight track of `metres` along +x from the origin, in the source games' layout, whose road
 // (surface code 50) runs from dlat 0 to 60 m with run-off (code 35) on both sides.
 TrackSpec StraightTrackSpec(double metres);
