@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "image/chunk_file.h"
+#include "format/chunk_file.h"
 #include "platform/byte_reader.h"
 
 namespace velmora {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "image/chunk_file.h"
+#include "format/chunk_file.h"
 #include "object/source_object_format.h"
 #include "object/source_object_readers.h"
 #include "platform/byte_reader.h"

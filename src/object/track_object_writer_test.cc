@@ -11,13 +11,13 @@
 #include "object/source_node_writers.h"
 #include "object/source_object_writer.h"
 #include "platform/byte_reader.h"
-#include "testing/object_builders.h"
-#include "testing/track_object_builder.h"
+#include "samples/object_builders.h"
+#include "samples/track_object_builder.h"
 
 namespace velmora {
 namespace {
 
-using testkit::TrackObjectSpec;
+using samples::TrackObjectSpec;
 
 constexpr std::uint32_t kMetre = 19685;
 
@@ -61,7 +61,7 @@ Written Write(std::unique_ptr<Object3do> object) {
 }
 
 Written Write(const TrackObjectSpec& spec, const TrackGeometry& track, int format) {
-  return Write(Linked(testkit::BuildTrackObject(spec, track, format), &track));
+  return Write(Linked(samples::BuildTrackObject(spec, track, format), &track));
 }
 
 TEST(SectionIndexListTest, OneValuePerStepOfTheLap) {
@@ -76,7 +76,7 @@ TEST(SectionIndexListTest, OneValuePerStepOfTheLap) {
 }
 
 TEST(TrackObjectWriterTest, BothLayoutsEndInTheTrackGroups) {
-  const TrackGeometry track = testkit::StraightTrack(400);
+  const TrackGeometry track = samples::StraightTrack(400);
   TrackObjectSpec spec;
   spec.starts = {0, 100 * kMetre, 200 * kMetre, 300 * kMetre};
   spec.dividers = {3, 3, 0, 0, 3, 3, 3};
@@ -117,7 +117,7 @@ TEST(TrackObjectWriterTest, BothLayoutsEndInTheTrackGroups) {
 }
 
 TEST(TrackObjectWriterTest, ContentsGoIntoTheStripsBetweenTheirDividers) {
-  const TrackGeometry track = testkit::StraightTrack(100);
+  const TrackGeometry track = samples::StraightTrack(100);
   TrackObjectSpec spec;
   spec.dividers = {3, 0, 0, 0, 0, 0, 0};
   spec.contents = 2;
@@ -149,8 +149,8 @@ TEST(TrackObjectWriterTest, ContentsGoIntoTheStripsBetweenTheirDividers) {
 }
 
 TEST(TrackObjectWriterTest, SectionBuildingPositionsCollapseAndCutPlanes) {
-  const TrackGeometry track = testkit::StraightTrack(100);
-  testkit::Object3Builder b;
+  const TrackGeometry track = samples::StraightTrack(100);
+  samples::Object3Builder b;
   const std::uint32_t v = b.Vertex(0, 0, 0);
   std::vector<std::uint32_t> sections;
   for (std::uint32_t start : {0u, 500000u}) {
@@ -191,7 +191,7 @@ TEST(TrackObjectWriterTest, SectionBuildingPositionsCollapseAndCutPlanes) {
 }
 
 TEST(TrackObjectWriterTest, SkidMarksAreLeftOutUnlessKept) {
-  const TrackGeometry track = testkit::StraightTrack(100);
+  const TrackGeometry track = samples::StraightTrack(100);
   TrackObjectSpec spec;
   spec.dividers = {2, 0, 0, 0, 0, 0, 0};
   spec.skid_marks = true;
@@ -199,7 +199,7 @@ TEST(TrackObjectWriterTest, SkidMarksAreLeftOutUnlessKept) {
     for (bool keep : {false, true}) {
       SCOPED_TRACE(testing::Message() << format << " keep " << keep);
       std::unique_ptr<Object3do> object =
-          Linked(testkit::BuildTrackObject(spec, track, format), &track);
+          Linked(samples::BuildTrackObject(spec, track, format), &track);
       object->SetKeepSkidMarks(keep);
       BuildPlanes(*object);
       TrackObjectWriter writer(*object, {});
@@ -213,9 +213,9 @@ TEST(TrackObjectWriterTest, SkidMarksAreLeftOutUnlessKept) {
 }
 
 TEST(StripTestTest, BothModes) {
-  const TrackGeometry track = testkit::StraightTrack(100);
+  const TrackGeometry track = samples::StraightTrack(100);
   std::unique_ptr<Object3do> object =
-      Linked(testkit::BuildTrackObject(TrackObjectSpec{}, track, 2), &track);
+      Linked(samples::BuildTrackObject(TrackObjectSpec{}, track, 2), &track);
   // Planes facing right (normal -y): A at y = 10 m, B at y = 4 m.
   ObjectPoint a{.x = 0, .y = -1, .z = 0, .d = 10}, b{.x = 0, .y = -1, .z = 0, .d = 4};
   std::vector<ObjectPoint>& v = object->vertices();
@@ -256,10 +256,10 @@ TEST(StripTestTest, BothModes) {
 }
 
 TEST(TrackObjectWriterTest, HostileTrackObjectsWriteSoundObjects) {
-  const TrackGeometry track = testkit::StraightTrack(100);
+  const TrackGeometry track = samples::StraightTrack(100);
   {
     SCOPED_TRACE("sections without positions, lanes without nodes, a list that never closes");
-    testkit::Object3Builder b;
+    samples::Object3Builder b;
     std::vector<std::uint32_t> sections;
     for (std::uint32_t start : {0u, 7u, 9u}) {
       sections.push_back(b.Group({b.Group({}), b.NumberList({start, 1, 2, 3})}));
@@ -270,7 +270,7 @@ TEST(TrackObjectWriterTest, HostileTrackObjectsWriteSoundObjects) {
   }
   {
     SCOPED_TRACE("planes of zero length");
-    testkit::Object3Builder b;
+    samples::Object3Builder b;
     const std::uint32_t v = b.Vertex(0, 0, 0);
     const std::uint32_t split = b.Split(10, 0, 0, 0, 0, 0, {b.Polygon(0, 1, {v, v, v})});
     b.Group({b.Group({split, split}), b.NumberList({0, 0, 0, 0})});
@@ -279,12 +279,12 @@ TEST(TrackObjectWriterTest, HostileTrackObjectsWriteSoundObjects) {
   }
   {
     SCOPED_TRACE("no track attached");
-    Written w = Write(Linked(testkit::BuildTrackObject(TrackObjectSpec{}, track, 1), nullptr));
+    Written w = Write(Linked(samples::BuildTrackObject(TrackObjectSpec{}, track, 1), nullptr));
     EXPECT_FALSE(w.outline.opcodes.empty());
   }
   {
     SCOPED_TRACE("no sections at all: the index list and G1 only");
-    testkit::UntaggedBuilder u;
+    samples::UntaggedBuilder u;
     u.Group({});
     u.SectionList(5, 1, 2, 3);  // never turns the sections on
     Written w = Write(Linked(u.Build(), &track));
@@ -295,13 +295,13 @@ TEST(TrackObjectWriterTest, HostileTrackObjectsWriteSoundObjects) {
 }
 
 TEST(TrackObjectWriterTest, CutAndFlippedTrackObjectsNeverCrash) {
-  const TrackGeometry track = testkit::StraightTrack(100);
+  const TrackGeometry track = samples::StraightTrack(100);
   TrackObjectSpec spec;
   spec.starts = {0, 50 * kMetre};
   spec.dividers = {2, 0, 0, 0, 1, 1, 1};
   spec.edges = true;
   for (int format : {1, 2}) {
-    const std::vector<std::uint8_t> file = testkit::BuildTrackObject(spec, track, format);
+    const std::vector<std::uint8_t> file = samples::BuildTrackObject(spec, track, format);
     const std::size_t step = file.size() / 23 + 1;
     for (std::size_t cut = file.size() / 2; cut <= file.size(); cut += step) {
       std::vector<std::uint8_t> part(file.begin(), file.begin() + cut);

@@ -1,9 +1,9 @@
-// The run's object stage.
+#include "pipeline/object_stages.h"
 
 #include "object/object_file.h"
 #include "object/source_object_writer.h"
-#include "pipeline/conversion_run.h"
-#include "pipeline/track_converter.h"
+#include "pipeline/conversion_workspace.h"
+#include "platform/ascii.h"
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
 
@@ -11,16 +11,18 @@ namespace velmora {
 
 namespace fs = std::filesystem;
 
-// Rewrites one source object as a GPL object; returns whether the source was read, and so
-// whether the output is packed. The track is attached before linking because the sections of
-// a track object take their track values from it. A track object goes through the track object
-// writer (object/track_object_writer.h); a GPL object is passed on as it is.
-bool ConversionRun::ConvertObject(const fs::path& source, const fs::path& output) {
+namespace {
+
+// Returns whether the source was read, and so whether the output is packed. The track is
+// attached before linking because the sections of a track object take their track values
+// from it. A track object goes through the track object writer (object/track_object_writer.h),
+// which finds its trackside tables among the resources; a GPL object is passed on as it is.
+bool ConvertOneObject(RunContext& run, const fs::path& source, const fs::path& output) {
   Result<ObjectFile> file = ReadObjectFile(source);
   if (!file.ok()) {
     // A file that cannot be read is shown; one whose layout cannot be read is skipped silently.
     if (file.status().IsIOError()) {
-      converter_.services().messages.Show("CreateobjFromFile Failed " + source.string());
+      run.messages().Show("CreateobjFromFile Failed " + source.string());
     }
     return false;
   }
@@ -30,16 +32,28 @@ bool ConversionRun::ConvertObject(const fs::path& source, const fs::path& output
     return true;
   }
   Object3do& object = *file->source;
-  object.SetPalette(&palette_);
-  object.SetTrack(track());
+  object.SetPalette(&run.palette);
+  object.SetTrack(run.track());
   // Cannot fail on an object that loaded.
   object.BuildTree().IgnoreError();
-  object.SetKeepSkidMarks(request_.keep_skid_marks);
-  object.SetSixteenBitTextures(request_.sixteen_bit_sky);
-  object.SetResources(&converter_.services().resources);
+  object.SetKeepSkidMarks(run.request.keep_skid_marks);
+  object.SetSixteenBitTextures(run.request.sixteen_bit_sky);
+  object.SetResources(&run.services.resources);
   // An object that cannot be written is not reported: the run goes on with the next one.
   WriteGplObject(object, output).IgnoreError();
   return true;
+}
+
+}  // namespace
+
+void ConvertObjectPass(RunContext& run) {
+  for (const fs::path& source : ListFiles(run.tmp_folder, ".3do")) {
+    std::string title = source.stem().string();
+    if (EqualsIgnoreCase(title, run.request.source_track)) title = run.gpl_track;
+    const fs::path output = run.GplTrackFile(title + ".3do");
+    if (ConvertOneObject(run, source, output)) run.workspace.AddToPack(output);
+    run.Step();
+  }
 }
 
 }  // namespace velmora

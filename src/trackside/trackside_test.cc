@@ -9,7 +9,7 @@
 #include "object/source_node_writers.h"
 #include "object/track_object_writer.h"
 #include "resources/embedded_files.h"
-#include "testing/track_object_builder.h"
+#include "samples/track_object_builder.h"
 #include "trackside/track_strips.h"
 #include "trackside/trackside_placement.h"
 
@@ -30,11 +30,11 @@ struct Scene {
   GplObjectWriter out;
   std::unique_ptr<GplNodeStream> stream;
 
-  Scene(double metres, const testkit::TrackObjectSpec& spec, const ResourceStore* store,
+  Scene(double metres, const samples::TrackObjectSpec& spec, const ResourceStore* store,
         int format = 2)
-      : track(testkit::StraightTrack(metres)) {
+      : track(samples::StraightTrack(metres)) {
     Result<ObjectFile> file =
-        ReadObjectBytes(testkit::BuildTrackObject(spec, track, format), "t.3do");
+        ReadObjectBytes(samples::BuildTrackObject(spec, track, format), "t.3do");
     object = std::move(file->source);
     object->SetTrack(&track);
     object->SetResources(store);
@@ -111,7 +111,7 @@ TEST(TracksideTest, FlagsInMetresOrTrackUnitsAndTheirSides) {
                           "3,0,2,100,20,0\r\n"                     // own node list
                           "4,7,1,100,20,0\r\n")}};                 // no such section
   ResourceStore store(files);
-  testkit::TrackObjectSpec spec;
+  samples::TrackObjectSpec spec;
   spec.dividers = {2, 0, 0, 0, 0, 0, 2};
   Scene scene(400, spec, &store);
   PlaceTrackside(*scene.object, scene.layout(), "TEST", *scene.stream);
@@ -150,7 +150,7 @@ TEST(TracksideTest, StarterAtTheTableOrTheDefaultsAndListedOnlyWhereItStands) {
     SCOPED_TRACE("a table without a parsable first line: the defaults");
     const EmbeddedFile files[] = {{"TEST_STARTER_LAT", Text("dlong,dlat,height\n1,2,3\n")}};
     ResourceStore store(files);
-    testkit::TrackObjectSpec spec;
+    samples::TrackObjectSpec spec;
     spec.starts = {0, 15 * kMetre};  // the first section ends before 400000
     Scene scene(400, spec, &store);
     PlaceTrackside(*scene.object, scene.layout(), "TEST", *scene.stream);
@@ -165,7 +165,7 @@ TEST(TracksideTest, StarterAtTheTableOrTheDefaultsAndListedOnlyWhereItStands) {
     SCOPED_TRACE("outside every lane of the first section: written, listed nowhere");
     const EmbeddedFile files[] = {{"TEST_STARTER_LAT", Text("300,-2.5,4.7\r\n")}};
     ResourceStore store(files);
-    testkit::TrackObjectSpec spec;
+    samples::TrackObjectSpec spec;
     spec.starts = {0, 100 * kMetre};
     Scene scene(400, spec, &store);
     PlaceTrackside(*scene.object, scene.layout(), "TEST", *scene.stream);
@@ -192,7 +192,7 @@ TEST(TracksideTest, FlagLatListsInEveryLaneHoldingItAndIgnoresItsFlag) {
 TEST(TrackStripsTest, GroovePieceCountsValuesAndTexels) {
   // A section whose lanes 0 to 3 span 100, 30, 49 and 21 m and whose halves are lanes 4, 5.
   ResourceStore store(std::span<const EmbeddedFile>{});
-  testkit::TrackObjectSpec spec;
+  samples::TrackObjectSpec spec;
   spec.dividers = {1, 1, 1, 1, 1, 1, 1};
   spec.starts = {0, 200 * kMetre};  // lane 4 then spans 100 m, lane 5 100 m, lane 6 200 m
   Scene scene(400, spec, &store);

@@ -1,5 +1,5 @@
-#ifndef VELMORA_TESTING_OBJECT_BUILDERS_H_
-#define VELMORA_TESTING_OBJECT_BUILDERS_H_
+#ifndef VELMORA_SAMPLES_OBJECT_BUILDERS_H_
+#define VELMORA_SAMPLES_OBJECT_BUILDERS_H_
 
 #include <cstdint>
 #include <span>
@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "testing/archive_builder.h"
+#include "samples/archive_builder.h"
 
-namespace velmora::testkit {
+namespace velmora::samples {
 
 // Builds a 3DO3 (format 2) source object record by record. Each record call returns the
 // record's offset in the node data, which later records name as a child.
@@ -95,6 +95,6 @@ inline constexpr std::uint32_t Marker(int code) {
 // The sample track's scenery (untagged objects, the way CART tracks hold them) and its horizon.
 void AddDemoObjects(std::vector<MemberBytes>& members);
 
-}  // namespace velmora::testkit
+}  // namespace velmora::samples
 
-#endif  // VELMORA_TESTING_OBJECT_BUILDERS_H_
+#endif  // VELMORA_SAMPLES_OBJECT_BUILDERS_H_

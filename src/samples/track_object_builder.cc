@@ -1,11 +1,11 @@
-#include "testing/track_object_builder.h"
+#include "samples/track_object_builder.h"
 
 #include <cmath>
 #include <functional>
 
-#include "testing/object_builders.h"
+#include "samples/object_builders.h"
 
-namespace velmora::testkit {
+namespace velmora::samples {
 
 namespace {
 
@@ -207,4 +207,4 @@ TrackGeometry StraightTrack(double metres) {
   return track;
 }
 
-}  // namespace velmora::testkit
+}  // namespace velmora::samples

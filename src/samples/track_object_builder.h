@@ -1,14 +1,14 @@
-#ifndef VELMORA_TESTING_TRACK_OBJECT_BUILDER_H_
-#define VELMORA_TESTING_TRACK_OBJECT_BUILDER_H_
+#ifndef VELMORA_SAMPLES_TRACK_OBJECT_BUILDER_H_
+#define VELMORA_SAMPLES_TRACK_OBJECT_BUILDER_H_
 
 #include <array>
 #include <cstdint>
 #include <vector>
 
-#include "testing/track_builders.h"
+#include "samples/track_builders.h"
 #include "track/track_geometry.h"
 
-namespace velmora::testkit {
+namespace velmora::samples {
 
 // A consistent synthetic track object over a track geometry: sections starting at `starts`, each
 // with the same lanes. Lane k has `dividers[k]` lane dividers (three-way splits with planes along
@@ -38,6 +38,6 @@ std::vector<std::uint8_t> DemoTrackObject();
 TrackSpec StraightTrackSpec(double metres);
 TrackGeometry StraightTrack(double metres);
 
-}  // namespace velmora::testkit
+}  // namespace velmora::samples
 
-#endif  // VELMORA_TESTING_TRACK_OBJECT_BUILDER_H_
+#endif  // VELMORA_SAMPLES_TRACK_OBJECT_BUILDER_H_

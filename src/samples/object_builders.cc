@@ -1,15 +1,16 @@
-#include "testing/object_builders.h"
+#include "samples/object_builders.h"
 
 #include <algorithm>
 #include <cmath>
 #include <set>
 
-#include "image/chunk_file.h"
+#include "format/chunk_file.h"
 #include "platform/byte_reader.h"
 #include "platform/byte_writer.h"
-#include "testing/track_object_builder.h"
+#include "platform/units.h"
+#include "samples/track_object_builder.h"
 
-namespace velmora::testkit {
+namespace velmora::samples {
 
 namespace {
 
@@ -249,13 +250,13 @@ std::vector<std::uint8_t> UntaggedBuilder::Build() const {
   return out.Take();
 }
 
-}  // namespace velmora::testkit
+}  // namespace velmora::samples
 
-namespace velmora::testkit {
+namespace velmora::samples {
 
 namespace {
 
-constexpr std::int32_t kMetre = 19685;
+constexpr std::int32_t kMetre = static_cast<std::int32_t>(kUnitsPerMetre);
 
 // A grandstand: a box of flat faces with a textured banner on its front, and two trees.
 std::vector<std::uint8_t> DemoStand() {
@@ -330,4 +331,4 @@ void AddDemoObjects(std::vector<MemberBytes>& members) {
   members.push_back({"ktrack.3do", DemoTrackObject()});
 }
 
-}  // namespace velmora::testkit
+}  // namespace velmora::samples
