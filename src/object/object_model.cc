@@ -1,6 +1,7 @@
 #include "object/object_model.h"
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_set>
 #include <utility>
 
@@ -40,6 +41,27 @@ constexpr SourceRoles kNoRoles{};
 
 }  // namespace
 
+std::optional<ObjectPoint> PlaneThrough(const ObjectPoint& p0, const ObjectPoint& p1,
+                                        const ObjectPoint& p2) {
+  const double ax = p1.x - p0.x, ay = p1.y - p0.y, az = p1.z - p0.z;
+  const double bx = p2.x - p1.x, by = p2.y - p1.y, bz = p2.z - p1.z;
+  const double nx = ay * bz - az * by, ny = az * bx - ax * bz, nz = ax * by - ay * bx;
+  const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
+  if (!(length > 0)) return std::nullopt;
+  ObjectPoint plane;
+  plane.x = nx / length;
+  plane.y = ny / length;
+  plane.z = nz / length;
+  plane.d = -(p0.x * nx + p0.y * ny + p0.z * nz) / (length * kUnitsPerMetre);
+  if (!(plane.z >= 0)) {
+    plane.x = -plane.x;
+    plane.y = -plane.y;
+    plane.z = -plane.z;
+    plane.d = -plane.d;
+  }
+  return plane;
+}
+
 const SourceRoles& RolesOf(SourceFormat format) {
   switch (format) {
     case SourceFormat::kUntagged: return kUntaggedRoles;
@@ -52,6 +74,11 @@ const SourceRoles& RolesOf(SourceFormat format) {
 Object3do::Object3do() : empty_node_(std::make_unique<ObjectNode>()) {}
 
 Object3do::~Object3do() = default;
+
+const TrackGeometry& Object3do::track_or_empty() const {
+  static const TrackGeometry kNoTrack;
+  return track_ != nullptr ? *track_ : kNoTrack;
+}
 
 void Object3do::SetTrack(const TrackGeometry* track) {
   track_ = track;

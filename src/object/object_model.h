@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -44,6 +45,11 @@ struct NameRecord {
 };
 
 enum class NameKind { kObject = 1, kTexture = 2, kSprite = 3 };
+
+// The plane through three points in source units (its distance term in metres), turned so that
+// its normal's z is not negative; nothing when the points are collinear.
+std::optional<ObjectPoint> PlaneThrough(const ObjectPoint& p0, const ObjectPoint& p1,
+                                        const ObjectPoint& p2);
 
 // One source record after linking. Children and the list head point at nodes the object owns;
 // `points` are indices into the object's vertex list.
@@ -155,6 +161,8 @@ class Object3do {
   bool is_track_object() const { return track_object_; }
   bool keep_skid_marks() const { return keep_skid_marks_; }
   const TrackGeometry* track() const { return track_; }
+  // The attached track, or one without sections whose queries give zero answers.
+  const TrackGeometry& track_or_empty() const;
   std::uint32_t track_length() const { return track_length_; }
   // Start positions of the sections, then the track length.
   const std::vector<std::uint32_t>& section_starts() const { return section_starts_; }

@@ -2,7 +2,6 @@
 #define VELMORA_OBJECT_SOURCE_NODE_WRITERS_H_
 
 #include <cstdint>
-#include <optional>
 
 #include "object/gpl_node_stream.h"
 #include "object/object_model.h"
@@ -27,10 +26,6 @@ void AppendRecordPlane(Object3do& object, ObjectNode& node, std::int32_t a, std:
                        std::int32_t c, std::int32_t hi, std::uint32_t lo);
 // The plane through a polygon's first three vertices (source units), turned to face up.
 void AppendPolygonPlane(Object3do& object, ObjectNode& node);
-// The plane through three points in source units, with a normal of non-negative z; nothing when
-// the points are collinear.
-std::optional<ObjectPoint> PlaneThrough(const ObjectPoint& p0, const ObjectPoint& p1,
-                                        const ObjectPoint& p2);
 
 }  // namespace velmora
 

@@ -177,27 +177,6 @@ void AppendRecordPlane(Object3do& object, ObjectNode& node, std::int32_t a, std:
   object.planes().push_back(plane);
 }
 
-std::optional<ObjectPoint> PlaneThrough(const ObjectPoint& p0, const ObjectPoint& p1,
-                                        const ObjectPoint& p2) {
-  const double ax = p1.x - p0.x, ay = p1.y - p0.y, az = p1.z - p0.z;
-  const double bx = p2.x - p1.x, by = p2.y - p1.y, bz = p2.z - p1.z;
-  const double nx = ay * bz - az * by, ny = az * bx - ax * bz, nz = ax * by - ay * bx;
-  const double length = std::sqrt(nx * nx + ny * ny + nz * nz);
-  if (!(length > 0)) return std::nullopt;
-  ObjectPoint plane;
-  plane.x = nx / length;
-  plane.y = ny / length;
-  plane.z = nz / length;
-  plane.d = -(p0.x * nx + p0.y * ny + p0.z * nz) / (length * kUnitsPerMetre);
-  if (!(plane.z >= 0)) {
-    plane.x = -plane.x;
-    plane.y = -plane.y;
-    plane.z = -plane.z;
-    plane.d = -plane.d;
-  }
-  return plane;
-}
-
 void AppendPolygonPlane(Object3do& object, ObjectNode& node) {
   if (node.points.size() < 3) return;
   const std::vector<ObjectPoint>& v = object.vertices();

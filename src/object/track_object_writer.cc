@@ -22,14 +22,8 @@ constexpr int kCutA[kLaneCount] = {1, 2, 3, 4, 2, 4, 4};
 constexpr int kCutB[kLaneCount] = {0, 1, 2, 3, 0, 2, 0};
 // Where the five neighbour links go in a track section node.
 constexpr std::size_t kLinkWords[5] = {2, 4, 6, 8, 9};
-constexpr std::size_t kTrackSectionHeaderWords = 16;
 // A hostile object may share subtrees among many lanes: this many node writes per node at most.
 constexpr std::size_t kSubtreeWritesPerNode = 64;
-
-const TrackGeometry& TrackOf(const Object3do& object) {
-  static const TrackGeometry kNoTrack;  // its queries give zero answers
-  return object.track() != nullptr ? *object.track() : kNoTrack;
-}
 
 // The plane of a lane node; the fixed plane `fallback` (0: far left, 1: far right) for a lane
 // node that is not there or has no plane.
@@ -123,7 +117,7 @@ void TrackObjectWriter::SetPositions() {
 }
 
 void TrackObjectWriter::MakeCutPlanes() {
-  const TrackGeometry& track = TrackOf(object_);
+  const TrackGeometry& track = object_.track_or_empty();
   std::vector<ObjectPoint>& planes = object_.planes();
   for (TrackSection& section : layout_.sections) {
     const std::uint32_t at[kCutPlaneCount] = {section.p[0], section.p[1], section.p[2],

@@ -5,7 +5,6 @@
 #include <optional>
 
 #include "object/gpl_object_format.h"
-#include "object/source_node_writers.h"
 #include "platform/message_sink.h"
 #include "track/racing_lines.h"
 
@@ -21,11 +20,6 @@ constexpr std::array<std::uint8_t, 8> kGrooveUntagged = {2, 0, 0, 0x80, 0, 1, 0,
 constexpr std::array<std::uint8_t, 12> kStartLineUntagged = {1, 0, 0, 0x80, 36, 0, 0, 0,
                                                              3, 0, 0, 0};
 
-const TrackGeometry& TrackOf(const Object3do& object) {
-  static const TrackGeometry kNoTrack;  // its queries give zero answers
-  return object.track() != nullptr ? *object.track() : kNoTrack;
-}
-
 struct Corner {
   std::int64_t dlong = 0;
   std::int64_t dlat = 0;
@@ -40,7 +34,7 @@ std::int32_t Clamped(std::int64_t v) {
 // collinear and so give no plane.
 ObjectNode* MakePiece(Object3do& object, TrackLayout& layout, const std::array<Corner, 4>& corners,
                       std::uint32_t record, int code) {
-  const TrackGeometry& track = TrackOf(object);
+  const TrackGeometry& track = object.track_or_empty();
   std::array<ObjectPoint, 4> points;
   for (std::size_t i = 0; i < 4; ++i) {
     const Point3 p = track.PositionAt(Clamped(corners[i].dlong), Clamped(corners[i].dlat));

@@ -21,11 +21,6 @@ struct Pose {
   double a1 = 0, a2 = 0, a3 = 0;
 };
 
-const TrackGeometry& TrackOf(const Object3do& object) {
-  static const TrackGeometry kNoTrack;  // its queries give zero answers
-  return object.track() != nullptr ? *object.track() : kNoTrack;
-}
-
 // Truncates metres times 19685 to whole track units, kept inside what a dlong can hold.
 std::int32_t TrackUnits(double metres) {
   const double units = std::trunc(metres * kUnitsPerMetre);
@@ -82,7 +77,7 @@ void PlaceStarter(Object3do& object, TrackLayout& layout, std::string_view folde
                   GplNodeStream& stream) {
   const std::vector<std::string> lines = Table(object, folder, "_STARTER_LAT");
   if (lines.empty()) return;
-  const TrackGeometry& track = TrackOf(object);
+  const TrackGeometry& track = object.track_or_empty();
   std::int64_t dlong = kStarterDlong;
   const std::vector<std::uint32_t>& starts = object.section_starts();
   if (starts.size() >= 2 && starts[1] < static_cast<std::uint32_t>(kStarterDlong)) {
@@ -104,7 +99,7 @@ void PlaceStarter(Object3do& object, TrackLayout& layout, std::string_view folde
 
 void PlaceFlags(Object3do& object, TrackLayout& layout, std::string_view folder,
                 GplNodeStream& stream) {
-  const TrackGeometry& track = TrackOf(object);
+  const TrackGeometry& track = object.track_or_empty();
   for (const std::string& line : Table(object, folder, "_FLAGS")) {
     int number = 0, k = 0, side = 0;
     float fx = 0, fy = 0, fz = 0;
@@ -143,7 +138,7 @@ void PlaceFlags(Object3do& object, TrackLayout& layout, std::string_view folder,
 
 void PlaceFlagLat(Object3do& object, TrackLayout& layout, std::string_view folder,
                   GplNodeStream& stream) {
-  const TrackGeometry& track = TrackOf(object);
+  const TrackGeometry& track = object.track_or_empty();
   for (const std::string& line : Table(object, folder, "_FLAG_LAT")) {
     float pos = 0, lat = 0;
     int flag = 0;  // read and not used
@@ -160,7 +155,7 @@ enum class RowKind { kTyres, kCones, kHay };
 
 void PlaceRows(Object3do& object, TrackLayout& layout, std::string_view folder,
                std::string_view suffix, RowKind kind, GplNodeStream& stream) {
-  const TrackGeometry& track = TrackOf(object);
+  const TrackGeometry& track = object.track_or_empty();
   const double spacing = kind == RowKind::kTyres ? 8.0 : kind == RowKind::kCones ? 12.0 : 10.0;
   const std::string_view name = kind == RowKind::kTyres ? "_tire"
                                 : kind == RowKind::kCones ? "_cone"
