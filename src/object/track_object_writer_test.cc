@@ -212,6 +212,73 @@ TEST(TrackObjectWriterTest, SkidMarksAreLeftOutUnlessKept) {
   }
 }
 
+TEST(TrackObjectWriterTest, NodeStreamOrder) {
+  const TrackGeometry track = samples::StraightTrack(100);
+  // The placement and its reference come first; then one starter from the table; then the
+  // section: its track section nodes, its dividers, its number list and surface group; last
+  // the index list, G1, G2, the fixed table and the root.
+  samples::Object3Builder full;
+  const std::uint32_t ref = full.ObjectRef("tree");
+  full.Placement(13, 19685, 0, 0, 0, 0, 0, ref);
+  const std::uint32_t v = full.Vertex(0, 0, 0);
+  const std::uint32_t split =
+      full.Split(10, 0, -1000, 0, 0, 20000, {0xFFFFFFFF, full.Polygon(0, 1, {v, v, v}), 0xFFFFFFFF});
+  full.Group({full.Group({split}), full.NumberList({0, 1000, 2000, 3000})});
+  const EmbeddedFile tables[] = {
+      {"TRACK_STARTER_LAT", std::span(reinterpret_cast<const std::uint8_t*>("1,2,3\n"), 6)}};
+  ResourceStore store(tables);
+  std::unique_ptr<Object3do> object = Linked(full.Build(), &track);
+  object->SetResources(&store);
+  Written w;
+  w.object = std::move(object);
+  w.bytes = BuildGplObject(*w.object, "/gpl/tracks/track/track.3do");
+  Result<GplObjectOutline> outline = CheckTrackObject(w.bytes);
+  ASSERT_TRUE(outline.ok()) << outline.status().ToString();
+  const std::vector<std::uint32_t>& ops = outline->opcodes;
+  ASSERT_GE(ops.size(), 9u);
+  EXPECT_EQ(std::vector<std::uint32_t>(ops.begin(), ops.begin() + 4),
+            (std::vector<std::uint32_t>{kOpObjectRef, kOpPlacement, kOpObjectRef, kOpPlacement}));
+  EXPECT_EQ(std::vector<std::uint32_t>(ops.end() - 5, ops.end()),
+            (std::vector<std::uint32_t>{kOpNumberList, kOpGroup, kOpGroup, kOpNumberList,
+                                        kOpGroup}));
+  // One lane divider (lane 0) after lane 0's two and lane 6's two track section nodes; the
+  // number list and the surface group close the section.
+  const auto first_divider = std::find(ops.begin(), ops.end(), kOpLaneDivider);
+  ASSERT_NE(first_divider, ops.end());
+  EXPECT_EQ(std::count(ops.begin(), first_divider, kOpTrackSection), 4);
+  EXPECT_EQ(std::count(first_divider, ops.end(), kOpTrackSection), 0);
+  EXPECT_EQ(std::vector<std::uint32_t>(ops.end() - 7, ops.end() - 5),
+            (std::vector<std::uint32_t>{kOpNumberList, kOpGroup}));
+}
+
+TEST(TrackObjectWriterTest, InnerWallsAreDroppedWhereTheTrackSaysSo) {
+  for (const char* path : {"straight.trk", "pocono.trk"}) {
+    SCOPED_TRACE(path);
+    TrackGeometry track;
+    ASSERT_TRUE(track.LoadBytes(
+        BuildTrackFile(samples::StraightTrackSpec(100), samples::kSourceLayoutVersion), path));
+    TrackObjectSpec spec;
+    spec.dividers = {4, 0, 0, 0, 0, 0, 4};
+    std::unique_ptr<Object3do> object =
+        Linked(samples::BuildTrackObject(spec, track, 2), &track);
+    BuildPlanes(*object);
+    TrackObjectWriter writer(*object, {});
+    writer.BuildSections();
+    const TrackSection& section = writer.layout().sections[0];
+    const bool drops = std::string(path) == "pocono.trk";
+    EXPECT_EQ(section.part_count, drops ? 2 : 4);
+    // Left to right after the reordering of four; the outer two are kept.
+    std::vector<double> d;
+    for (const ObjectNode* n : section.lanes[0].lane_nodes) {
+      d.push_back(object->planes()[n->plane_index].d);
+    }
+    EXPECT_EQ(d, drops ? (std::vector<double>{40, 10}) : (std::vector<double>{40, 30, 20, 10}));
+    EXPECT_EQ(section.lanes[6].cross_sections.size(), drops ? 3u : 5u);
+    Written w = Write(Linked(samples::BuildTrackObject(spec, track, 2), &track));
+    EXPECT_EQ(w.OffsetsOf(kOpLaneDivider).size(), drops ? 4u : 8u);
+  }
+}
+
 TEST(StripTestTest, BothModes) {
   const TrackGeometry track = samples::StraightTrack(100);
   std::unique_ptr<Object3do> object =
