@@ -239,9 +239,8 @@ Result<int> PatchSet::BuildArchive(const fs::path& archive, const fs::path& fold
     if (!size) return Status::IOError("cannot read " + file.string());
     plan.push_back({file.filename().string(), *size});
   }
-  std::string error;
-  std::optional<TrackArchiveWriter> writer = TrackArchiveWriter::Create(plan, &error);
-  if (!writer) return Status::InvalidArgument(error);
+  Result<TrackArchiveWriter> writer = TrackArchiveWriter::Create(plan);
+  if (!writer) return writer.status();
   // Every file is read before anything is written: a directory never promises missing bytes.
   for (std::size_t i = 0; i < files.size(); ++i) {
     if (!ReadFileInto(files[i], writer->MemberData(i))) {
