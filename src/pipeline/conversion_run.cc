@@ -73,6 +73,7 @@ bool ConversionRun::RunCart() {
   run.Step();
   WriteTrackIniIfMissing(run);
   run.workspace.WritePack();
+  MergeArchivePatchesIntoPack(run);
   run.Step();
   AddSeasons(run);
   return true;
@@ -104,6 +105,7 @@ bool ConversionRun::RunNSeries() {
   PackStandardFiles(run);
   WriteTrackIniIfMissing(run);
   run.workspace.WritePack();
+  MergeArchivePatchesIntoPack(run);
   run.Step();
   AddSeasons(run);
   return true;
