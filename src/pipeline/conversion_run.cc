@@ -84,6 +84,7 @@ bool ConversionRun::RunCart() {
   run.Step();
   WriteTrackIniIfMissing(run);
   run.workspace.WritePack();
+  MergeArchivePatchesIntoPack(run);
   run.Step();
   AddSeasonsInTurn(run);
   return true;
@@ -115,6 +116,7 @@ bool ConversionRun::RunNSeries() {
   PackStandardFiles(run);
   WriteTrackIniIfMissing(run);
   run.workspace.WritePack();
+  MergeArchivePatchesIntoPack(run);
   run.Step();
   AddSeasonsInTurn(run);
   return true;
