@@ -321,7 +321,8 @@ TEST_F(CliTest, BatchConvertsEveryTrackAsOneByOneWould) {
   }
   EXPECT_EQ(converted, 5);
   const std::map<std::string, std::string> batch_files = FilesUnder(gpl_);
-  EXPECT_EQ(batch_files.size(), 4 + 4 * 7u);  // the installation; per GPL track its archive and lines
+  // The installation; per GPL track its archive, six racing lines and track.ini.
+  EXPECT_EQ(batch_files.size(), 4 + 4 * 8u);
   EXPECT_TRUE(batch_files == FilesUnder(one_by_one));  // names and bytes
   for (const auto& [name, bytes] : FilesUnder(one_by_one)) {
     EXPECT_TRUE(batch_files.count(name) && batch_files.at(name) == bytes) << name;
