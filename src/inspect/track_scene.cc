@@ -273,7 +273,8 @@ Result<TrackScene> BuildTrackScene(const TrackFolder& folder) {
   std::optional<std::vector<std::uint8_t>> bytes = folder.Read(name);
   if (!bytes) return Status::NotFound(folder.folder().string() + " holds no readable " + name);
   TrackGeometry track;
-  if (Status loaded = track.LoadBytes(std::move(*bytes), AsciiLower((folder.folder() / name).string()));
+  if (Status loaded =
+          track.LoadBytes(std::move(*bytes), AsciiLower((folder.folder() / name).string()));
       !loaded.ok()) {
     return Status::Corruption("the track file " + name + " cannot be read: " + loaded.message());
   }

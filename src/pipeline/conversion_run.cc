@@ -66,13 +66,13 @@ bool ConversionRun::RunCart() {
   for (std::string_view kind : kCartSpriteKinds) ConvertSpritePass(run, kind);
   CopyStandardFiles(run, CartMexicoOrder());
   run.Step();
-  run.workspace.ExtractResource("PAGE2_PBF", "page2.pbf", true);
+  run.workspace.ExtractResource("PAGE2_PBF", "page2.pbf", true);  // a missing one was told
   MakePageImages(run);
   ApplyPatchesReported(run);
   PackStandardFiles(run);
   run.Step();
   WriteTrackIniIfMissing(run);
-  run.workspace.WritePack();
+  run.workspace.WritePack();  // a pack not written was told; the seasons still list the track
   MergeArchivePatchesIntoPack(run);
   run.Step();
   AddSeasons(run);
@@ -98,13 +98,13 @@ bool ConversionRun::RunNSeries() {
   ConvertObjectPass(run);
   ConvertSpritePass(run, ".srb");
   CopyStandardFiles(run, NSeriesMexicoOrder());
-  run.workspace.ExtractResource("PAGE2_PBF", "page2.pbf", true);
+  run.workspace.ExtractResource("PAGE2_PBF", "page2.pbf", true);  // a missing one was told
   MakePageImages(run);
   ApplyPatchesReported(run);
   run.Step();
   PackStandardFiles(run);
   WriteTrackIniIfMissing(run);
-  run.workspace.WritePack();
+  run.workspace.WritePack();  // a pack not written was told; the seasons still list the track
   MergeArchivePatchesIntoPack(run);
   run.Step();
   AddSeasons(run);

@@ -148,10 +148,10 @@ TEST_F(ConversionRunTest, FullCartRunPacksInTheRunsOrder) {
   const fs::path track_folder = gpl_ / "tracks" / "detroit";
   EXPECT_EQ(PackDirectory(track_folder / "detroit.dat"),
             (std::vector<std::string>{
-                "detroit.trk", "groove.mip",  "_blank_.3do", "_tire.3do",   "_hay.3do",
-                "hayba_s.mip", "_cone.3do",   "_cone1.srb",  "_conebs1.mip", "page2.pbf",
-                "page0.pbf",   "page1.pbf",   "event.pbf",   "bwpic.pbf",   "page3.pbf",
-                "page4.pbf",   "page5.pbf",   "starter.3do", "flagger.3do", "flagger.srb",
+                "detroit.trk", "groove.mip",   "_blank_.3do",  "_tire.3do",    "_hay.3do",
+                "hayba_s.mip", "_cone.3do",    "_cone1.srb",   "_conebs1.mip", "page2.pbf",
+                "page0.pbf",   "page1.pbf",    "event.pbf",    "bwpic.pbf",    "page3.pbf",
+                "page4.pbf",   "page5.pbf",    "starter.3do",  "flagger.3do",  "flagger.srb",
                 "tire.3do",    "tireside.mip", "tirefrnt.mip", "shadtire.mip", "crowd.wav",
                 "announce.wav"}));
   // The destruction of the converter removed every packed file: the pack is what is left.
