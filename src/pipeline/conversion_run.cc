@@ -11,6 +11,7 @@
 #include "pipeline/track_name_table.h"
 #include "platform/ascii.h"
 #include "platform/file_system.h"
+#include "platform/folder_lock.h"
 
 namespace velmora {
 
@@ -29,6 +30,16 @@ bool RaceLineHasSize(const fs::path& src_dir, std::string_view source_track, std
   std::optional<std::uintmax_t> found =
       FileSize(src_dir / "Tracks" / std::string(source_track) / "race.lp");
   return found && *found == size;
+}
+
+// The season files are shared by every conversion into one GPL installation. When the front
+// end runs several at once it hands over a lock, and the edits take turns under it.
+void AddSeasonsInTurn(RunContext& run) {
+  if (run.request.season_lock == nullptr) return AddSeasons(run);
+  const fs::path seasons = run.request.gpl_dir / "seasons";
+  const FolderLock::Held turn =
+      run.request.season_lock->Hold(ResolveExisting(seasons).value_or(seasons));
+  AddSeasons(run);
 }
 
 }  // namespace
@@ -75,7 +86,7 @@ bool ConversionRun::RunCart() {
   run.workspace.WritePack();  // a pack not written was told; the seasons still list the track
   MergeArchivePatchesIntoPack(run);
   run.Step();
-  AddSeasons(run);
+  AddSeasonsInTurn(run);
   return true;
 }
 
@@ -107,7 +118,7 @@ bool ConversionRun::RunNSeries() {
   run.workspace.WritePack();  // a pack not written was told; the seasons still list the track
   MergeArchivePatchesIntoPack(run);
   run.Step();
-  AddSeasons(run);
+  AddSeasonsInTurn(run);
   return true;
 }
 
