@@ -158,8 +158,8 @@ std::string CheckReport::Text() const {
   }
   const int count = problems();
   text += track + ": " + std::to_string(files_checked) + " files checked, " +
-          (count == 0 ? std::string("no problems") : std::to_string(count) +
-                                                         (count == 1 ? " problem" : " problems"));
+          (count == 0 ? std::string("no problems")
+                      : std::to_string(count) + (count == 1 ? " problem" : " problems"));
   if (notes() > 0) text += ", " + std::to_string(notes()) + (notes() == 1 ? " note" : " notes");
   return text + "\n";
 }

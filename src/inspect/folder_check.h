@@ -16,8 +16,8 @@ inline constexpr const char* kRacingLineFiles[] = {"race.lp",  "pit.lp",     "pa
 
 // What `velmora check` found in one GPL track folder.
 struct CheckReport {
-  std::string track;               // the track's name
-  std::vector<Finding> findings;   // in the order found
+  std::string track;              // the track's name
+  std::vector<Finding> findings;  // in the order found
   int files_checked = 0;
 
   int problems() const;

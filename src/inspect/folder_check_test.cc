@@ -50,8 +50,8 @@ class FolderCheckTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     demo_ = new std::optional<TempFolder>(TempFolder::Create("demo"));
-    const std::string command = std::string(VELMORA_CLI_PATH) + " demo '" +
-                                (**demo_).path().string() + "' >/dev/null 2>&1";
+    const std::string command =
+        std::string(VELMORA_CLI_PATH) + " demo '" + (**demo_).path().string() + "' >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0);
   }
   static void TearDownTestSuite() {
@@ -116,11 +116,10 @@ TEST_F(FolderCheckTest, TheFilesTheConversionWroteAreClean) {
   // The sample installation's carried pages, sounds and GPL's standard files are stand-ins; the
   // files the conversion itself made must all pass.
   const std::set<std::string> converted = {
-      "kestrel.trk", "race.lp",     "pit.lp",      "pass1.lp",    "pass2.lp",
-      "maxrace.lp",  "minrace.lp",  "kbarrier.mip", "kwall.mip",  "ksky.mip",
-      "kbanner.mip", "kboards.3do", "khoriz.3do",  "kstand.3do",  "ktree.srb",
-      "kmarker.srb", "kflag.srb",   "_tire.3do",   "_hay.3do",    "hayba_s.mip",
-      "_cone.3do",   "_cone1.srb",  "_conebs1.mip"};
+      "kestrel.trk", "race.lp",      "pit.lp",    "pass1.lp",    "pass2.lp",    "maxrace.lp",
+      "minrace.lp",  "kbarrier.mip", "kwall.mip", "ksky.mip",    "kbanner.mip", "kboards.3do",
+      "khoriz.3do",  "kstand.3do",   "ktree.srb", "kmarker.srb", "kflag.srb",   "_tire.3do",
+      "_hay.3do",    "hayba_s.mip",  "_cone.3do", "_cone1.srb",  "_conebs1.mip"};
   Result<CheckReport> report = CheckTrackFolder(track_);
   ASSERT_TRUE(report.ok());
   for (const Finding& finding : report->findings) {
@@ -223,7 +222,7 @@ TEST(MemberChecksTest, PagesAreHeldToTheirLayoutAndKnownSizes) {
   EXPECT_EQ(CheckPbfFile(Page(258, 341), "EVENT.PBF"),
             Problems{"page of 258 x 341 pixels, not 258 x 340"});
   std::vector<std::uint8_t> page = Page(10, 10);
-  page[12 + 12] = 4;  // BMHD type
+  page[12 + 12] = 4;       // BMHD type
   page[12 + 12 + 9] = 22;  // BMHD stride
   EXPECT_EQ(CheckPbfFile(page, "x.pbf"),
             (Problems{"type 4, not 3 (16-bit 5-6-5)", "row length 22 bytes, not 20 for 10 pixels",

@@ -21,9 +21,8 @@ std::string Number(std::int64_t value) { return std::to_string(value); }
 // Bytes left over behind a chunk that should fill the file.
 void CheckFills(const Chunk& chunk, std::size_t file_size, Problems& out) {
   if (chunk.End() < file_size) {
-    out.push_back(Number(static_cast<std::int64_t>(file_size - chunk.End())) +
-                  " bytes after the " + std::string(reinterpret_cast<const char*>(chunk.tag), 4) +
-                  " chunk");
+    out.push_back(Number(static_cast<std::int64_t>(file_size - chunk.End())) + " bytes after the " +
+                  std::string(reinterpret_cast<const char*>(chunk.tag), 4) + " chunk");
   }
 }
 
@@ -123,8 +122,8 @@ void CheckSectionRun(const TrackGeometry& track, Problems& out) {
                     Number(expected_start) + " where the one before ends");
     }
     if (record.words[kLineIndexWord] != static_cast<std::int64_t>(s) * track.line_count()) {
-      out.push_back(where + "names line record " + Number(record.words[kLineIndexWord]) +
-                    ", not " + Number(static_cast<std::int64_t>(s) * track.line_count()));
+      out.push_back(where + "names line record " + Number(record.words[kLineIndexWord]) + ", not " +
+                    Number(static_cast<std::int64_t>(s) * track.line_count()));
     }
     expected_start = static_cast<std::int64_t>(record.start()) + record.length();
   }
@@ -203,8 +202,8 @@ Problems CheckLineFile(std::span<const std::uint8_t> bytes,
   }
   const std::uint64_t needed = 8 + static_cast<std::uint64_t>(count) * kGplPointSize;
   if (needed != bytes.size()) {
-    out.push_back(Number(static_cast<std::int64_t>(bytes.size())) + " bytes, but " +
-                  Number(count) + " points need " + Number(static_cast<std::int64_t>(needed)));
+    out.push_back(Number(static_cast<std::int64_t>(bytes.size())) + " bytes, but " + Number(count) +
+                  " points need " + Number(static_cast<std::int64_t>(needed)));
   }
   const std::size_t present = std::min<std::uint64_t>(count, reader.remaining() / kGplPointSize);
   for (std::size_t k = 0; k < present; ++k) {

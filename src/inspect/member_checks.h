@@ -40,8 +40,8 @@ Problems CheckSrbFile(std::vector<std::uint8_t> bytes);
 Problems CheckPbfFile(std::span<const std::uint8_t> bytes, std::string_view name);
 Problems CheckObjectFile(std::span<const std::uint8_t> bytes);
 
-// The track file: it loads, is in GPL's layout or the newest one, and agrees with itself (sections back to back
-// from 0 to the lap length, records where the offsets say, blocks filling the file).
+// The track file: it loads, is in GPL's layout or the newest one, and agrees with itself (sections
+// back to back from 0 to the lap length, records where the offsets say, blocks filling the file).
 // `geometry` receives the loaded track when it loads.
 Problems CheckTrackFile(std::vector<std::uint8_t> bytes, std::string_view path,
                         TrackGeometry& geometry);

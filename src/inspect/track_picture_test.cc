@@ -67,8 +67,8 @@ class TrackPictureTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     demo_ = new std::optional<TempFolder>(TempFolder::Create("demo"));
-    const std::string command = std::string(VELMORA_CLI_PATH) + " demo '" +
-                                (**demo_).path().string() + "' >/dev/null 2>&1";
+    const std::string command =
+        std::string(VELMORA_CLI_PATH) + " demo '" + (**demo_).path().string() + "' >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0);
   }
   static void TearDownTestSuite() {
@@ -106,7 +106,8 @@ TEST_F(TrackPictureTest, ShowWritesAPictureOfTheFixedSizeWithTheRaceLineOnIt) {
   std::optional<TempFolder> out = TempFolder::Create("png");
   const fs::path png = out->path() / "kestrel.png";
   ASSERT_TRUE(ShowTrack(DemoTrack(), png).ok());
-  std::optional<Decoded> decoded = DecodePng(ReadFileBytes(png).value_or(std::vector<std::uint8_t>{}));
+  std::optional<Decoded> decoded =
+      DecodePng(ReadFileBytes(png).value_or(std::vector<std::uint8_t>{}));
   ASSERT_TRUE(decoded);
   EXPECT_EQ(decoded->width, 1600);
   EXPECT_EQ(decoded->height, 1200);
