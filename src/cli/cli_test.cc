@@ -4,8 +4,10 @@
 
 #include <array>
 #include <cstdio>
+#include <map>
 #include <string>
 
+#include "image/mip_file.h"
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
 #include "platform/temp_folder.h"
@@ -31,11 +33,13 @@ std::string Slurp(const fs::path& path) {
 
 class CliTest : public ::testing::Test {
  protected:
-  CommandResult Velmora(const std::string& arguments) {
+  // `environment` is put before the command, e.g. "TMPDIR=/x".
+  CommandResult Velmora(const std::string& arguments, const std::string& environment = "") {
     const fs::path out = folder_->path() / "stdout.txt";
     const fs::path err = folder_->path() / "stderr.txt";
-    const std::string command = std::string(VELMORA_CLI_PATH) + " " + arguments + " >" +
-                                out.string() + " 2>" + err.string() + " </dev/null";
+    const std::string command = environment + " " + std::string(VELMORA_CLI_PATH) + " " +
+                                arguments + " >" + out.string() + " 2>" + err.string() +
+                                " </dev/null";
     const int status = std::system(command.c_str());
     CommandResult result;
     result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -96,6 +100,90 @@ TEST_F(CliTest, ConvertWithResourcesRunsToTheEnd) {
   EXPECT_EQ(result.exit_code, 0) << result.err;
   EXPECT_EQ(result.out, "Conversion Finished\n");
   EXPECT_TRUE(fs::exists(gpl_ / "tracks" / "elkhart" / "elkhart.dat"));
+}
+
+// The name is given in UTF-8 and in small letters; the table holds it in Windows-1252 with a
+// capital.
+TEST_F(CliTest, ConvertFindsADisplayNameWithoutRegardToWindows1252Case) {
+  samples::WriteSourceTrack(src_, {"osring", {}, {}, "tracks"});
+  samples::WriteGplInstallation(gpl_);
+  CommandResult result = Velmora("convert --game cart --source " + Quote(src_) + " --gpl " +
+                                 Quote(gpl_) + " --track '\xC3\xB6sterreichring' --settings " +
+                                 Quote(folder_->path() / "Velmora.INI"));
+  // Found: the run starts and stops only for want of a geometry template.
+  EXPECT_EQ(result.exit_code, 1) << result.err;
+  EXPECT_EQ(result.err.find("no track"), std::string::npos) << result.err;
+  EXPECT_EQ(result.err.rfind("velmora: Failed to find resource osring_N4T\n", 0), 0u) << result.err;
+  EXPECT_TRUE(fs::is_directory(gpl_ / "tracks" / "osring"));
+}
+
+// Everything a run writes into the GPL track folder, by file name.
+std::map<std::string, std::vector<std::uint8_t>> TrackFolderFiles(const fs::path& folder) {
+  std::map<std::string, std::vector<std::uint8_t>> files;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    files[entry.path().filename().string()] = ReadFileBytes(entry.path()).value_or(Bytes("?"));
+  }
+  return files;
+}
+
+// The MIP flags of every texture in a track archive, read back with the program's own reader.
+std::map<std::string, int> PackedTextureFlags(const fs::path& archive_path) {
+  std::map<std::string, int> flags;
+  RecordingMessageSink quiet;
+  TrackArchive archive(quiet);
+  if (!archive.Open(archive_path) || !archive.Extract(".mip")) return flags;
+  for (const ArchiveEntry& entry : archive.entries()) {
+    if (!entry.name.ends_with(".mip")) continue;
+    std::optional<std::vector<std::uint8_t>> bytes =
+        ReadFileBytes(archive.ExtractedPath(entry.name));
+    std::optional<TextureImage> texture = bytes ? ReadMip(std::move(*bytes)) : std::nullopt;
+    flags[entry.name] = texture ? texture->mip_flags : -1;
+  }
+  return flags;
+}
+
+// Words the per-track and texture rules look for ("sky", "grass", "indy", "suz", "glen") in
+// the folders above the GPL folder, capitals in the GPL folder and a temporary folder whose
+// name holds track names change nothing that a run writes.
+TEST_F(CliTest, FoldersOutsideTheTrackChangeNothingWritten) {
+  auto convert = [&](const fs::path& dir, const std::string& environment) {
+    const samples::DemoInstallations demo = samples::WriteDemoInstallations(dir);
+    fs::path gpl = demo.gpl;
+    if (environment.empty()) return std::make_pair(gpl, demo.track);
+    fs::rename(gpl, dir / "GPL");
+    gpl = dir / "GPL";
+    fs::rename(gpl / "tracks", gpl / "TRACKS");
+    return std::make_pair(gpl, demo.track);
+  };
+  const auto neutral_install = convert(folder_->path() / "neutral", "");
+  const fs::path neutral_gpl = neutral_install.first;
+  const std::string track = neutral_install.second;
+  const fs::path odd_dir =
+      folder_->path() / "MySkyGames" / "Grass Valley" / "sky and grass" / "Indy";
+  const fs::path tmp = folder_->path() / "dirsuzglenindy";
+  fs::create_directories(tmp);
+  const std::string environment = "TMPDIR=" + Quote(tmp);
+  const fs::path odd_gpl = convert(odd_dir, environment).first;
+  auto run = [&](const fs::path& dir, const fs::path& gpl, const std::string& env) {
+    return Velmora("convert --game cart --source " + Quote(dir / "source") + " --gpl " +
+                       Quote(gpl) + " --track " + track + " --convert-track-file --settings " +
+                       Quote(dir / "Velmora.INI"),
+                   env);
+  };
+  const CommandResult neutral = run(folder_->path() / "neutral", neutral_gpl, "");
+  ASSERT_EQ(neutral.exit_code, 0) << neutral.err;
+  const CommandResult odd = run(odd_dir, odd_gpl, environment);
+  ASSERT_EQ(odd.exit_code, 0) << odd.err;
+
+  const fs::path neutral_folder = neutral_gpl / "tracks" / track;
+  const fs::path odd_folder = odd_gpl / "TRACKS" / track;
+  const auto neutral_files = TrackFolderFiles(neutral_folder);
+  ASSERT_TRUE(neutral_files.contains(track + ".dat"));
+  EXPECT_EQ(TrackFolderFiles(odd_folder), neutral_files);
+  const std::map<std::string, int> flags = PackedTextureFlags(neutral_folder / (track + ".dat"));
+  ASSERT_FALSE(flags.empty());
+  EXPECT_EQ(PackedTextureFlags(odd_folder / (track + ".dat")), flags);
+  EXPECT_TRUE(fs::is_empty(tmp));  // the run's own temporary folders were made there, and removed
 }
 
 TEST_F(CliTest, BadUsageExitsWithTwo) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "image/mip_file.h"
 #include "image/srb_file.h"
 #include "samples/image_builders.h"
@@ -152,6 +154,95 @@ TEST(SpriteImageTest, HeaderLayoutSpriteReadThroughItsTexture) {
   EXPECT_EQ(out.header.scale_x, 200000.0f / 19685.0f);
   EXPECT_EQ(At(out.texture, 0, 0), 0x8000 | 12 << 5 | 31);  // CMAP entry 1: B ff, G 60, R 0
   EXPECT_EQ(At(out.texture, 1, 0), 0xFFFF);
+}
+
+// Odd heights above 256 fold into H / f rows; the source rows past them are dropped, and of
+// the rows that share an output row the later one is the one kept.
+TEST(SpriteImageTest, OddTallSpritesKeepTheirLastFittingRow) {
+  TexturePalette palette = CartPalette();
+  for (int height : {257, 259, 513}) {
+    SCOPED_TRACE(height);
+    const int f = 2;  // 257 to 513 rows all halve once
+    const int rows = height / f;
+    const int last_kept = rows * f - 1;
+    SpriteImage sprite(palette);
+    ASSERT_TRUE(sprite.ParseNSeries(samples::BuildNSeriesSrb(
+        1, height, 19685, 19685, 0, 0, 0,
+        [&](int, int y) { return static_cast<std::uint8_t>(y == last_kept ? 35 : 44); })));
+    WrittenSprite out = ReadBack(sprite.BuildNSeries());
+    ASSERT_EQ(out.texture.height, rows);
+    EXPECT_EQ(out.size, 192u + 2u * rows);
+    EXPECT_EQ(At(out.texture, 0, rows - 1), 0xFFFF);
+    EXPECT_NE(At(out.texture, 0, rows - 2), 0xFFFF);
+  }
+}
+
+// The fuzzer's minimised input that wrote a row past the sprite's pixels: the sprite target's
+// kind byte 0 (N-series), then a sprite one pixel wide and 257 rows high.
+TEST(SpriteImageTest, MinimisedTallSpriteWritesInsideItsRows) {
+  std::vector<std::uint8_t> input = {0};
+  const std::vector<std::uint8_t> file =
+      samples::BuildNSeriesSrb(1, 257, 0, 0, 0, 0, 0, [](int, int) { return std::uint8_t{0}; });
+  input.insert(input.end(), file.begin(), file.end());
+  ASSERT_EQ(input.size(), 402u);
+  TexturePalette palette = CartPalette();
+  SpriteImage sprite(palette);
+  ASSERT_TRUE(sprite.ParseNSeries(std::vector<std::uint8_t>(input.begin() + 1, input.end())));
+  EXPECT_EQ(ReadBack(sprite.BuildNSeries()).texture.height, 128);
+}
+
+MipOut SixteenBitSquare(std::uint32_t side_log2, std::vector<std::uint8_t>& pixels) {
+  const std::uint32_t side = 1u << side_log2;
+  pixels.assign(side * side * 2, 0);
+  for (std::uint32_t y = 0; y < side; ++y) {
+    for (std::uint32_t x = 0; x < side; ++x) {
+      const std::uint16_t v = static_cast<std::uint16_t>(0x8000 | (y % 32) << 5 | (x % 32));
+      pixels[(y * side + x) * 2] = static_cast<std::uint8_t>(v);
+      pixels[(y * side + x) * 2 + 1] = static_cast<std::uint8_t>(v >> 8);
+    }
+  }
+  MipOut mip;
+  mip.type = kMipType16BitTransparent;
+  mip.width_log2 = mip.height_log2 = side_log2;
+  mip.levels.push_back({side, side, side * 2, pixels});
+  return mip;
+}
+
+// In the header layout the sprite header, not the texture behind it, gives the picture's size:
+// the texture lends its pixels where it has them, the rest is transparent.
+TEST(SpriteImageTest, HeaderLayoutSizeComesFromTheSpriteHeader) {
+  std::vector<std::uint8_t> pixels;
+  const MipOut mip = SixteenBitSquare(6, pixels);
+  TexturePalette palette = CartPalette();
+  {
+    SpriteImage sprite(palette);
+    ASSERT_TRUE(sprite.ParseNSeries(BuildSrb(SpriteHeader{1, 1, 48, 48, 24, 40}, mip)));
+    WrittenSprite out = ReadBack(sprite.BuildNSeries());
+    EXPECT_EQ(out.header.width, 48.0f);
+    EXPECT_EQ(out.header.height, 48.0f);
+    EXPECT_EQ(out.texture.width, 64);
+    EXPECT_EQ(out.texture.height, 48);
+    EXPECT_EQ(out.size, 192u + 64u * 48u * 2u);
+    EXPECT_EQ(At(out.texture, 47, 47), 0x8000 | 15 << 5 | 15);
+    EXPECT_EQ(At(out.texture, 0, 0), 0x8000);
+    EXPECT_EQ(At(out.texture, 48, 0), 0);  // beyond the header's width
+  }
+  {
+    // Taller than its texture: the missing rows are transparent.
+    SpriteImage sprite(palette);
+    ASSERT_TRUE(sprite.ParseNSeries(BuildSrb(SpriteHeader{1, 1, 40, 80, 0, 0}, mip)));
+    WrittenSprite out = ReadBack(sprite.BuildNSeries());
+    EXPECT_EQ(out.header.height, 80.0f);
+    EXPECT_EQ(out.texture.width, 64);
+    EXPECT_EQ(out.texture.height, 80);
+    EXPECT_EQ(At(out.texture, 39, 63), 0x8000 | 31 << 5 | 7);
+    EXPECT_EQ(At(out.texture, 0, 64), 0);
+    EXPECT_EQ(At(out.texture, 39, 79), 0);
+  }
+  for (float bad : {0.0f, -4.0f, 1e12f, std::numeric_limits<float>::quiet_NaN()}) {
+    SpriteImage sprite(palette);
+    EXPECT_FALSE(sprite.ParseNSeries(BuildSrb(SpriteHeader{1, 1, bad, 16, 0, 0}, mip))) << bad;
+  }
 }
 
 TEST(SpriteImageTest, HostileFilesRefused) {

@@ -6,6 +6,8 @@
 
 #include "image/mip_file.h"
 #include "image/pcx_file.h"
+#include "platform/file_system.h"
+#include "platform/temp_folder.h"
 #include "samples/image_builders.h"
 
 namespace velmora {
@@ -193,14 +195,58 @@ TEST(TextureConversionTest, PopularityListKeepsSixteenPlacesScanned) {
 
 // Mode 0 lays fragment A over indexes 24..175 whatever the file holds; mode 1 takes the file,
 // or fragment B over 24..195 when there is none.
+// The word rules see "tracks/<gpltrack>/<file>" lowercased: neither the folders above the GPL
+// folder nor the letter case of the folders change a written texture.
+TEST(TextureConversionTest, WordRulesIgnoreTheFoldersAboveTheTrack) {
+  std::optional<TempFolder> root = TempFolder::Create("rules");
+  ASSERT_TRUE(root);
+  auto index = [](int x, int y) { return static_cast<std::uint8_t>(40 + (x + y) % 6); };
+  std::optional<TextureImage> image = ParseTexture(samples::BuildRaw8(64, 64, index), "w.mip");
+  ASSERT_TRUE(image);
+  auto convert = [&](const std::string& folder, const char* file) {
+    const std::filesystem::path dir = root->path() / folder;
+    std::filesystem::create_directories(dir);
+    TexturePalette palette;
+    palette.LoadBytes(nullptr, 0);
+    EXPECT_TRUE(ConvertTexture(*image, palette, dir / file, false));
+    std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(dir / file);
+    EXPECT_TRUE(bytes);
+    return bytes.value_or(std::vector<std::uint8_t>{});
+  };
+  const std::vector<std::uint8_t> neutral = convert("plain/gpl/tracks/kestrel", "kwall.mip");
+  ASSERT_FALSE(neutral.empty());
+  EXPECT_EQ(neutral.at(37), 0);  // MPHD flags of a 4-bit texture without a word
+  for (const char* folder :
+       {"MySkyGames/Grass Valley/indy/gpl/tracks/kestrel", "plain/GPL/Tracks/Kestrel"}) {
+    SCOPED_TRACE(folder);
+    EXPECT_EQ(convert(folder, "kwall.mip"), neutral);
+  }
+  // The track's own folder and the file name are part of what the rules see.
+  EXPECT_EQ(convert("plain/gpl/tracks/kestrel", "KSKY.mip").at(37), 3);
+  EXPECT_EQ(convert("plain/gpl/tracks/skyline", "kwall.mip").at(37), 3);
+}
+
 TEST(TextureConversionTest, PaletteLoadModes) {
   const std::vector<std::uint8_t> file =
       samples::BuildPalettePcx(std::vector<Rgb24>(256, Rgb24{1, 2, 3}));
   TexturePalette cart;
   cart.LoadBytes(&file, 0);
   EXPECT_EQ(cart.ColourOf(23), (Rgb{1, 2, 3}));
-  EXPECT_EQ(cart.ColourOf(24), TexturePalette::FragmentAColour(0));
-  EXPECT_EQ(cart.ColourOf(175), TexturePalette::FragmentAColour(151));
+  // FNV-1a (64 bits) over the red, green and blue bytes of the built-in colours, worked out by
+  // a short script from the published RRGGBB lists: entries 24 to 175 for the CART/ICR2 mode,
+  // 24 to 195 when the N-series palette file is missing.
+  auto checksum = [](const TexturePalette& palette, std::size_t first, std::size_t last) {
+    std::uint64_t hash = 0xcbf29ce484222325u;
+    for (std::size_t i = first; i <= last; ++i) {
+      const Rgb c = palette.ColourOf(static_cast<std::uint8_t>(i));
+      for (std::uint8_t byte : {c.r, c.g, c.b}) {
+        hash ^= byte;
+        hash *= 0x100000001b3u;
+      }
+    }
+    return hash;
+  };
+  EXPECT_EQ(checksum(cart, 24, 175), 0x9ad353cd8d06f7a6u);
   EXPECT_EQ(cart.ColourOf(176), (Rgb{1, 2, 3}));
   TexturePalette nseries;
   nseries.LoadBytes(&file, 1);
@@ -208,8 +254,7 @@ TEST(TextureConversionTest, PaletteLoadModes) {
   TexturePalette missing_b;
   missing_b.Load("/no/such/sunny.pcx", 1);
   EXPECT_TRUE(missing_b.loaded());
-  EXPECT_EQ(missing_b.ColourOf(24), TexturePalette::FragmentBColour(0));
-  EXPECT_EQ(missing_b.ColourOf(195), TexturePalette::FragmentBColour(171));
+  EXPECT_EQ(checksum(missing_b, 24, 195), 0x373e8e5dd7dfcec8u);
   EXPECT_EQ(missing_b.ColourOf(196), (Rgb{}));
   TexturePalette missing_a;
   missing_a.LoadBytes(nullptr, 0);

@@ -3,6 +3,7 @@
 #include "pipeline/conversion_workspace.h"
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
+#include "platform/rule_path.h"
 #include "track/track_geometry_writer.h"
 
 namespace velmora {
@@ -18,7 +19,7 @@ bool ConvertSourceTrackFile(RunContext& run) {
   }
   const fs::path path = run.tmp_folder / name;
   TrackGeometry source;
-  if (!source.Load(path)) {
+  if (!source.Load(path, MemberRulePath(name))) {
     run.messages().Show("Cannot convert the track file " + path.string() + ": " + source.error());
     return false;
   }
@@ -27,12 +28,13 @@ bool ConvertSourceTrackFile(RunContext& run) {
   return true;
 }
 
-// T2 is parsed from the bytes just written rather than read back.
+// T2 is parsed from the bytes just written rather than read back; it is the GPL track's file,
+// so its rules see the GPL track's path, not the temporary folder's.
 bool PrepareGeometry(RunContext& run) {
   MessageSink& messages = run.messages();
   const fs::path placed = run.GplTrackFile(run.gpl_track + ".trk");
   run.t1.emplace();
-  if (!run.t1->Load(placed)) {
+  if (!run.t1->Load(placed, GplTrackFileRulePath(placed))) {
     messages.Show("Cannot load the track file " + placed.string() + ": " + run.t1->error());
     return false;
   }
@@ -43,7 +45,7 @@ bool PrepareGeometry(RunContext& run) {
     return false;
   }
   run.t2.emplace();
-  if (!run.t2->LoadBytes(std::move(bytes), converted.string())) {
+  if (!run.t2->LoadBytes(std::move(bytes), GplTrackFileRulePath(placed))) {
     messages.Show("Cannot load the track file " + converted.string() + ": " + run.t2->error());
     return false;
   }

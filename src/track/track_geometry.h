@@ -165,13 +165,15 @@ class TrackGeometry {
   TrackGeometry() = default;
 
   // Reads and parses the file. False when it cannot be read or its blocks do not fit.
-  bool Load(const std::filesystem::path& path);
-  // Parses bytes already in memory; `path` is what the per-track rules look at.
-  bool LoadBytes(std::vector<std::uint8_t> bytes, std::string_view path);
+  // `rule_path` is the file's logical path (platform/rule_path.h), the only path the per-track
+  // rules look at.
+  bool Load(const std::filesystem::path& path, std::string_view rule_path);
+  // Parses bytes already in memory; `rule_path` as for Load.
+  bool LoadBytes(std::vector<std::uint8_t> bytes, std::string_view rule_path);
 
   bool loaded() const { return loaded_; }
   const std::string& error() const { return error_; }
-  const std::string& path() const { return path_; }  // lowercased
+  const std::string& path() const { return path_; }  // the rule path, lowercased
   std::uint32_t version() const { return version_; }
   // The version when below 2000, else kNewestLayout: 1 is GPL's layout.
   int layout() const { return layout_; }

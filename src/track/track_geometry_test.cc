@@ -72,6 +72,16 @@ TEST(TrackGeometryTest, LapEndIsSectionZeroStart) {
   EXPECT_DOUBLE_EQ(track.HeadingAt(length), track.HeadingAt(0));
 }
 
+// A section holds its start and ends one unit before the next section's start.
+TEST(TrackGeometryTest, SectionContainingAtSectionStarts) {
+  TrackGeometry track = Loaded(BuildTrackFile(TwoStraights(), 6));
+  EXPECT_EQ(track.SectionContaining(0), 0);
+  EXPECT_EQ(track.SectionContaining(99999), 0);
+  EXPECT_EQ(track.SectionContaining(100000), 1);
+  EXPECT_EQ(track.SectionContaining(199999), 1);
+  EXPECT_EQ(track.SectionContaining(200000), -1);  // past the lap
+}
+
 TEST(TrackGeometryTest, ZeroDlatUsesIntervalWhoseUpperLineIsPositive) {
   // With a line at exactly 0 the interval is (0, 100000): line 1 and line 2.
   TrackSpec layout = TwoStraights();
@@ -243,7 +253,7 @@ TEST(TrackGeometryTest, RefusesDamagedFiles) {
 
 TEST(TrackGeometryTest, LoadReportsAMissingFile) {
   TrackGeometry track;
-  EXPECT_FALSE(track.Load("/nonexistent/velmora/none.trk"));
+  EXPECT_FALSE(track.Load("/nonexistent/velmora/none.trk", "none.trk"));
   EXPECT_EQ(track.error(), "it cannot be read");
 }
 
