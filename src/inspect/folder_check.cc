@@ -6,6 +6,7 @@
 #include "inspect/track_folder.h"
 #include "platform/ascii.h"
 #include "platform/file_system.h"
+#include "platform/rule_path.h"
 #include "track/racing_lines.h"
 
 namespace velmora {
@@ -78,11 +79,12 @@ class FolderChecker {
     checked_track_ = loose ? static_cast<const void*>(loose) : packed;
     TrackGeometry geometry;
     Problems problems =
-        CheckTrackFile(std::move(*bytes), (folder_.folder() / name).string(), geometry);
+        CheckTrackFile(std::move(*bytes), GplTrackFileRulePath(folder_.folder() / name), geometry);
     ++report_.files_checked;
     for (std::string& what : problems) Report(label, std::move(what));
     if (geometry.loaded()) {
-      expected_points_ = RacingLines::PointCount(geometry, AsciiLower(folder_.folder().string()));
+      expected_points_ =
+          RacingLines::PointCount(geometry, GplTrackFolderRulePath(folder_.folder()));
     }
   }
 
@@ -124,8 +126,8 @@ class FolderChecker {
     } else if (kind == ".trk") {
       if (file == checked_track_) return;  // checked first, by LoadTrack
       TrackGeometry geometry;
-      problems = CheckTrackFile({bytes.begin(), bytes.end()}, (folder_.folder() / name).string(),
-                                geometry);
+      problems = CheckTrackFile({bytes.begin(), bytes.end()},
+                                GplTrackFileRulePath(folder_.folder() / name), geometry);
     } else if (kind == ".lp") {
       problems = CheckLineFile(bytes, IsRacingLine(name) ? expected_points_ : std::nullopt);
     } else {

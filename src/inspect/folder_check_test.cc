@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 
 #include "format/chunk_file.h"
@@ -190,6 +191,25 @@ TEST_F(FolderCheckTest, RacingLinesAreHeldToTheCountTheTrackLengthGives) {
   EXPECT_EQ(Added(), std::vector<std::string>{"pass1.lp: " + std::to_string(count - 1) +
                                               " points, but the track's length gives " +
                                               std::to_string(count)});
+}
+
+TEST_F(FolderCheckTest, PointCountsFollowTheTracksOwnNameNotTheFoldersAboveIt) {
+  // The same track as "indy", kept under a folder whose name holds another track's name: the
+  // per-track count of indy (1342) applies, and daytona's (1345, a later rule) does not.
+  const fs::path indy = work_->path() / "daytona-backup" / "indy";
+  fs::create_directories(indy.parent_path());
+  fs::rename(track_, indy);
+  fs::rename(indy / "kestrel.dat", indy / "indy.dat");
+  std::vector<std::uint8_t> pack = ReadFileBytes(indy / "indy.dat").value();
+  ASSERT_EQ(std::string(reinterpret_cast<const char*>(&pack[2 + 10])), "kestrel.trk");
+  std::memcpy(&pack[2 + 10], "indy.trk\0", 9);
+  ASSERT_TRUE(WriteFileBytes(indy / "indy.dat", pack));
+  Result<CheckReport> report = CheckTrackFolder(indy);
+  ASSERT_TRUE(report.ok());
+  const std::vector<std::string> lines = Lines(*report);
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "Race.lp: 889 points, but the track's length gives 1342"),
+            lines.end());
 }
 
 TEST_F(FolderCheckTest, PackFaultsAreReportedAndTheReportSummarised) {

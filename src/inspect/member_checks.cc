@@ -167,10 +167,10 @@ void CheckSectionBlock(const TrackGeometry& track, std::size_t file_size, Proble
 
 }  // namespace
 
-Problems CheckTrackFile(std::vector<std::uint8_t> bytes, std::string_view path,
+Problems CheckTrackFile(std::vector<std::uint8_t> bytes, std::string_view rule_path,
                         TrackGeometry& geometry) {
   const std::size_t size = bytes.size();
-  if (!geometry.LoadBytes(std::move(bytes), AsciiLower(path))) {
+  if (!geometry.LoadBytes(std::move(bytes), rule_path)) {
     return {"the track file cannot be read: " + geometry.error()};
   }
   Problems out;

@@ -42,8 +42,9 @@ Problems CheckObjectFile(std::span<const std::uint8_t> bytes);
 
 // The track file: it loads, is in GPL's layout or the newest one, and agrees with itself (sections
 // back to back from 0 to the lap length, records where the offsets say, blocks filling the file).
-// `geometry` receives the loaded track when it loads.
-Problems CheckTrackFile(std::vector<std::uint8_t> bytes, std::string_view path,
+// `geometry` receives the loaded track when it loads; `rule_path` is the file's logical path,
+// what the per-track rules look at ("tracks/<track>/<track>.trk").
+Problems CheckTrackFile(std::vector<std::uint8_t> bytes, std::string_view rule_path,
                         TrackGeometry& geometry);
 
 // A racing line in GPL's layout; with `expected_points`, its count must be that.

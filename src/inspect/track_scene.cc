@@ -9,6 +9,7 @@
 #include "inspect/track_folder.h"
 #include "platform/ascii.h"
 #include "platform/byte_reader.h"
+#include "platform/rule_path.h"
 #include "track/racing_lines.h"
 #include "track/track_geometry.h"
 
@@ -271,7 +272,7 @@ Result<TrackScene> BuildTrackScene(const TrackFolder& folder) {
   std::optional<std::vector<std::uint8_t>> bytes = folder.Read(name);
   if (!bytes) return Status::NotFound(folder.folder().string() + " holds no readable " + name);
   TrackGeometry track;
-  if (!track.LoadBytes(std::move(*bytes), AsciiLower((folder.folder() / name).string()))) {
+  if (!track.LoadBytes(std::move(*bytes), GplTrackFileRulePath(folder.folder() / name))) {
     return Status::Corruption("the track file " + name + " cannot be read: " + track.error());
   }
   TrackScene scene;
