@@ -20,6 +20,8 @@ std::string Extension(std::string_view name) {
   return dot == std::string_view::npos ? std::string() : AsciiLower(name.substr(dot));
 }
 
+constexpr const char* kTrackIni = "track.ini";
+
 bool IsRacingLine(std::string_view name) {
   for (const char* line : kRacingLineFiles) {
     if (EqualsIgnoreCase(name, line)) return true;
@@ -42,8 +44,9 @@ class FolderChecker {
     for (const char* line : kRacingLineFiles) {
       if (!folder_.FindLoose(line) && !folder_.FindPacked(line)) Report(line, "missing");
     }
-    // track.ini is read by the checks once the converter writes it; until then it is left
-    // alone, like any other file of a kind the program does not read.
+    if (!folder_.FindLoose(kTrackIni) && !folder_.FindPacked(kTrackIni)) {
+      Report(kTrackIni, "missing");
+    }
   }
 
  private:
@@ -128,6 +131,8 @@ class FolderChecker {
       TrackGeometry geometry;
       problems = CheckTrackFile({bytes.begin(), bytes.end()},
                                 GplTrackFileRulePath(folder_.folder() / name), geometry);
+    } else if (EqualsIgnoreCase(name, kTrackIni)) {
+      problems = CheckTrackIni({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
     } else if (kind == ".lp") {
       problems = CheckLineFile(bytes, IsRacingLine(name) ? expected_points_ : std::nullopt);
     } else {

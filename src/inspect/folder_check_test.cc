@@ -235,6 +235,44 @@ TEST_F(FolderCheckTest, AFolderThatIsNoGplTrackIsRefused) {
   EXPECT_FALSE(CheckTrackFolder(work_->path() / "nothing").ok());
 }
 
+TEST_F(FolderCheckTest, TrackIniNeedsEveryKeyTheConverterFillsIn) {
+  const std::vector<std::uint8_t> bytes = Demo("track.ini");
+  const std::string ini(bytes.begin(), bytes.end());
+  ASSERT_TRUE(CheckTrackIni(ini).empty()) << CheckTrackIni(ini).front();
+  struct Row {
+    std::string from;
+    std::string to;
+    Problems expected;
+  };
+  const Row rows[] = {
+      {"track_length = 2.460m",
+       "track_length = 2.460",
+       {"[ track ] track_length = 2.460: not a "
+        "length in miles ending in \"m\""}},
+      {"reference_value = 83.25",
+       "reference_value = fast",
+       {"[ statistics ] reference_value = "
+        "fast: not one number"}},
+      {"stall_7  = 2756.58 -20.00",
+       "stall_7  = 2756.58",
+       {"[ pit_lane_0 ] stall_7 = 2756.58: "
+        "not two numbers"}},
+      {"pit_board = ", "pit_bored = ", {"[ pit_lane_0 ] has no pit_board"}},
+      {"[ statistics ]", "[ stats ]", {"no [ statistics ] section"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.to);
+    std::string broken = ini;
+    const std::size_t at = broken.find(row.from);
+    ASSERT_NE(at, std::string::npos);
+    broken.replace(at, row.from.size(), row.to);
+    EXPECT_EQ(CheckTrackIni(broken), row.expected);
+  }
+
+  fs::remove(track_ / "track.ini");
+  EXPECT_EQ(Added(), std::vector<std::string>{"track.ini: missing"});
+}
+
 TEST(MemberChecksTest, PagesAreHeldToTheirLayoutAndKnownSizes) {
   EXPECT_TRUE(CheckPbfFile(Page(281, 431), "page0.pbf").empty());
   EXPECT_EQ(Page(281, 431).size(), 243136u);

@@ -51,6 +51,10 @@ Problems CheckTrackFile(std::vector<std::uint8_t> bytes, std::string_view rule_p
 Problems CheckLineFile(std::span<const std::uint8_t> bytes,
                        std::optional<std::int64_t> expected_points);
 
+// track.ini: every key the converter fills in is there, in its section, with a value of its
+// form (a text, a length in miles ending in "m", or one, two or four numbers).
+Problems CheckTrackIni(std::string_view text);
+
 }  // namespace velmora
 
 #endif  // VELMORA_INSPECT_MEMBER_CHECKS_H_
