@@ -13,15 +13,15 @@
 #include "image/mip_file.h"
 #include "image/srb_file.h"
 #include "platform/file_system.h"
-#include "testing/archive_builder.h"
-#include "testing/image_builders.h"
-#include "testing/object_builders.h"
-#include "testing/track_builders.h"
+#include "samples/archive_builder.h"
+#include "samples/image_builders.h"
+#include "samples/object_builders.h"
+#include "samples/track_builders.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using velmora::testkit::MemberBytes;
+using velmora::samples::MemberBytes;
 using Bytes = std::vector<std::uint8_t>;
 
 struct Seed {
@@ -42,28 +42,28 @@ std::uint8_t Checker(int x, int y) {
 std::vector<Seed> TrackArchiveSeeds() {
   std::vector<MemberBytes> members;
   std::vector<MemberBytes> loose;
-  velmora::testkit::AddSampleTrackFiles("kestrel", members, loose);
-  members.push_back({"kestrel.txt", velmora::testkit::Bytes("SNAME Kestrel\r\n")});
-  members.push_back({"kwall.mip", velmora::testkit::BuildRaw8(8, 8, Checker)});
-  std::vector<MemberBytes> small = {{"a.txt", velmora::testkit::Bytes("one")},
-                                    {"b.lp", velmora::testkit::Bytes("two")}};
-  return {{"sample_track.dat", velmora::testkit::BuildTrackArchive(members)},
-          {"two_members.dat", velmora::testkit::BuildTrackArchive(small)},
-          {"empty.dat", velmora::testkit::BuildTrackArchive({})}};
+  velmora::samples::AddSampleTrackFiles("kestrel", members, loose);
+  members.push_back({"kestrel.txt", velmora::samples::Bytes("SNAME Kestrel\r\n")});
+  members.push_back({"kwall.mip", velmora::samples::BuildRaw8(8, 8, Checker)});
+  std::vector<MemberBytes> small = {{"a.txt", velmora::samples::Bytes("one")},
+                                    {"b.lp", velmora::samples::Bytes("two")}};
+  return {{"sample_track.dat", velmora::samples::BuildTrackArchive(members)},
+          {"two_members.dat", velmora::samples::BuildTrackArchive(small)},
+          {"empty.dat", velmora::samples::BuildTrackArchive({})}};
 }
 
 std::vector<Seed> TrackGeometrySeeds() {
-  const velmora::testkit::TrackSpec spec = velmora::testkit::SampleCircuitSpec();
-  return {{"gpl_layout.trk", velmora::testkit::BuildTrackFile(spec, 1)},
-          {"source_layout.trk", velmora::testkit::BuildTrackFile(spec, 6)},
-          {"newest_layout.trk", velmora::testkit::BuildTrackFile(spec, 3000)}};
+  const velmora::samples::TrackSpec spec = velmora::samples::SampleCircuitSpec();
+  return {{"gpl_layout.trk", velmora::samples::BuildTrackFile(spec, 1)},
+          {"source_layout.trk", velmora::samples::BuildTrackFile(spec, 6)},
+          {"newest_layout.trk", velmora::samples::BuildTrackFile(spec, 3000)}};
 }
 
 std::vector<Seed> RacingLineSeeds() {
-  return {{"race_60.lp", velmora::testkit::BuildSourceRacingLine(
-                             velmora::testkit::SampleRacingLinePoints(60, 0))},
-          {"race_3.lp", velmora::testkit::BuildSourceRacingLine(
-                            velmora::testkit::SampleRacingLinePoints(3, 19685))}};
+  return {{"race_60.lp", velmora::samples::BuildSourceRacingLine(
+                             velmora::samples::SampleRacingLinePoints(60, 0))},
+          {"race_3.lp", velmora::samples::BuildSourceRacingLine(
+                            velmora::samples::SampleRacingLinePoints(3, 19685))}};
 }
 
 std::vector<Seed> TextureSeeds() {
@@ -71,20 +71,20 @@ std::vector<Seed> TextureSeeds() {
   auto index4 = [](int x, int y) { return static_cast<std::uint8_t>((x + y) % 5); };
   auto pixel16 = [](int x, int y) { return static_cast<std::uint16_t>(x * 64 + y); };
   auto rgb = [](int x, int y) {
-    return velmora::testkit::Rgb24{static_cast<std::uint8_t>(x * 8),
+    return velmora::samples::Rgb24{static_cast<std::uint8_t>(x * 8),
                                    static_cast<std::uint8_t>(y * 8), 90};
   };
   const std::vector<std::uint32_t> bgra = {0xFF000000, 0xFF0000FF, 0xFF00FF00, 0xFFFF0000,
                                            0xFFFFFFFF};
   // Selector byte: path (low three bits), palette mode (bit 7), sixteen-bit request (bit 3).
-  return {{"raw8.mip", Selected(0, velmora::testkit::BuildRaw8(16, 8, Checker))},
-          {"mip8_levels.mip", Selected(0, velmora::testkit::BuildMip8(16, 16, Checker, false, 3))},
-          {"mip4.mip", Selected(0x80, velmora::testkit::BuildMip4(16, 8, index4, bgra, true))},
-          {"raw4.mi4", Selected(1, velmora::testkit::BuildRaw4(16, 8, index4, entries, true))},
-          {"raw16.m16", Selected(2, velmora::testkit::BuildRaw16(8, 8, pixel16))},
-          {"pcx24.pcx", Selected(3, velmora::testkit::BuildPcx24(8, 4, rgb, 1))},
-          {"asphalt_raw8.mip", Selected(4, velmora::testkit::BuildRaw8(16, 16, Checker))},
-          {"sky16.m16", Selected(7 | 8, velmora::testkit::BuildRaw16(16, 4, pixel16))}};
+  return {{"raw8.mip", Selected(0, velmora::samples::BuildRaw8(16, 8, Checker))},
+          {"mip8_levels.mip", Selected(0, velmora::samples::BuildMip8(16, 16, Checker, false, 3))},
+          {"mip4.mip", Selected(0x80, velmora::samples::BuildMip4(16, 8, index4, bgra, true))},
+          {"raw4.mi4", Selected(1, velmora::samples::BuildRaw4(16, 8, index4, entries, true))},
+          {"raw16.m16", Selected(2, velmora::samples::BuildRaw16(8, 8, pixel16))},
+          {"pcx24.pcx", Selected(3, velmora::samples::BuildPcx24(8, 4, rgb, 1))},
+          {"asphalt_raw8.mip", Selected(4, velmora::samples::BuildRaw8(16, 16, Checker))},
+          {"sky16.m16", Selected(7 | 8, velmora::samples::BuildRaw16(16, 4, pixel16))}};
 }
 
 std::vector<Seed> SpriteSeeds() {
@@ -98,19 +98,19 @@ std::vector<Seed> SpriteSeeds() {
   const velmora::SpriteHeader header{1.0f, 1.0f, 6.0f, 8.0f, 3.0f, 8.0f};
   // Selector byte: 0 the N-series sprite, 1 ".pmp", 2 ".pm4", 3 ".p16".
   return {{"nseries_words.srb",
-           Selected(0, velmora::testkit::BuildNSeriesSrb(6, 5, 39370, 19685, 3, 5, 0, index))},
+           Selected(0, velmora::samples::BuildNSeriesSrb(6, 5, 39370, 19685, 3, 5, 0, index))},
           {"nseries_half_width.srb",
-           Selected(0, velmora::testkit::BuildNSeriesSrb(7, 4, 19685, 19685, 3, 4, 1, index))},
+           Selected(0, velmora::samples::BuildNSeriesSrb(7, 4, 19685, 19685, 3, 4, 1, index))},
           // One pixel wide and 257 rows: the height fold that once wrote past the pixels.
           {"nseries_tall_odd.srb",
-           Selected(0, velmora::testkit::BuildNSeriesSrb(
+           Selected(0, velmora::samples::BuildNSeriesSrb(
                            1, 257, 0, 0, 0, 0, 0, [](int, int) { return std::uint8_t{0}; }))},
           {"nseries_header_layout.srb", Selected(0, velmora::BuildSrb(header, mip))},
           {"runs.pmp",
-           Selected(1, velmora::testkit::BuildPmp({{120, 118, 130, 40}, {121, 119, 129, 45}}))},
+           Selected(1, velmora::samples::BuildPmp({{120, 118, 130, 40}, {121, 119, 129, 45}}))},
           {"four_bit.pm4",
-           Selected(2, velmora::testkit::BuildPm4(9, 6, 4, 6, index, {0x0000, 0xFC00, 0xFFFF}))},
-          {"sixteen_bit.p16", Selected(3, velmora::testkit::BuildP16(9, 6, 4, 6, pixel16))}};
+           Selected(2, velmora::samples::BuildPm4(9, 6, 4, 6, index, {0x0000, 0xFC00, 0xFFFF}))},
+          {"sixteen_bit.p16", Selected(3, velmora::samples::BuildP16(9, 6, 4, 6, pixel16))}};
 }
 
 }  // namespace

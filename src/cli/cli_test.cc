@@ -11,14 +11,14 @@
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
 #include "platform/temp_folder.h"
-#include "testing/installation_builder.h"
+#include "samples/installation_builder.h"
 #include "track/track_archive.h"
 
 namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
-using testkit::Bytes;
+using samples::Bytes;
 
 struct CommandResult {
   int exit_code = -1;
@@ -55,8 +55,8 @@ class CliTest : public ::testing::Test {
 };
 
 TEST_F(CliTest, ListPrintsFolderAndDisplayNameInTheGamesOrder) {
-  testkit::WriteSourceTrack(src_, {"dethq", {}, {}, "tracks"});
-  testkit::WriteSourceTrack(src_, {"Elkhart", {}, {}, "tracks"});
+  samples::WriteSourceTrack(src_, {"dethq", {}, {}, "tracks"});
+  samples::WriteSourceTrack(src_, {"Elkhart", {}, {}, "tracks"});
   CommandResult cart = Velmora("list --game cart --source " + Quote(src_));
   EXPECT_EQ(cart.exit_code, 0);
   EXPECT_EQ(cart.out, "Elkhart\tRoad America\ndethq\tDetroit HQ\n");
@@ -69,9 +69,9 @@ TEST_F(CliTest, ListPrintsFolderAndDisplayNameInTheGamesOrder) {
 }
 
 TEST_F(CliTest, ConvertTakesADisplayNameAndWritesIntoTheBaseTrack) {
-  testkit::WriteSourceTrack(src_, {"dethq", {{"dethq.txt", Bytes("SNAME Detroit\r\n")}}, {},
-                                   "tracks"});
-  testkit::WriteGplInstallation(gpl_);
+  samples::WriteSourceTrack(src_,
+                            {"dethq", {{"dethq.txt", Bytes("SNAME Detroit\r\n")}}, {}, "tracks"});
+  samples::WriteGplInstallation(gpl_);
   const fs::path settings = folder_->path() / "Velmora.INI";
   CommandResult result = Velmora("convert --game cart --source " + Quote(src_) + " --gpl " +
                                  Quote(gpl_) + " --track 'Detroit HQ' --settings " +
@@ -89,10 +89,10 @@ TEST_F(CliTest, ConvertTakesADisplayNameAndWritesIntoTheBaseTrack) {
 }
 
 TEST_F(CliTest, ConvertWithResourcesRunsToTheEnd) {
-  testkit::WriteSourceTrack(src_, {"elkhart", {}, {}, "tracks"});
-  testkit::WriteGplInstallation(gpl_);
+  samples::WriteSourceTrack(src_, {"elkhart", {}, {}, "tracks"});
+  samples::WriteGplInstallation(gpl_);
   const fs::path resources = folder_->path() / "resources";
-  testkit::WriteCarriedResourcesFolder(resources, "elkhart");
+  samples::WriteCarriedResourcesFolder(resources, "elkhart");
   CommandResult result = Velmora("convert --game cart --source " + Quote(src_) + " --gpl " +
                                  Quote(gpl_) + " --track 'road america' --settings " +
                                  Quote(folder_->path() / "Velmora.INI") + " --resources " +
@@ -105,8 +105,8 @@ TEST_F(CliTest, ConvertWithResourcesRunsToTheEnd) {
 // The name is given in UTF-8 and in small letters; the table holds it in Windows-1252 with a
 // capital.
 TEST_F(CliTest, ConvertFindsADisplayNameWithoutRegardToWindows1252Case) {
-  testkit::WriteSourceTrack(src_, {"osring", {}, {}, "tracks"});
-  testkit::WriteGplInstallation(gpl_);
+  samples::WriteSourceTrack(src_, {"osring", {}, {}, "tracks"});
+  samples::WriteGplInstallation(gpl_);
   CommandResult result = Velmora("convert --game cart --source " + Quote(src_) + " --gpl " +
                                  Quote(gpl_) + " --track '\xC3\xB6sterreichring' --settings " +
                                  Quote(folder_->path() / "Velmora.INI"));
@@ -147,7 +147,7 @@ std::map<std::string, int> PackedTextureFlags(const fs::path& archive_path) {
 // name holds track names change nothing that a run writes.
 TEST_F(CliTest, FoldersOutsideTheTrackChangeNothingWritten) {
   auto convert = [&](const fs::path& dir, const std::string& environment) {
-    const testkit::DemoInstallations demo = testkit::WriteDemoInstallations(dir);
+    const samples::DemoInstallations demo = samples::WriteDemoInstallations(dir);
     fs::path gpl = demo.gpl;
     if (environment.empty()) return std::make_pair(gpl, demo.track);
     fs::rename(gpl, dir / "GPL");
@@ -187,7 +187,7 @@ TEST_F(CliTest, FoldersOutsideTheTrackChangeNothingWritten) {
 }
 
 TEST_F(CliTest, BadUsageExitsWithTwo) {
-  testkit::WriteSourceTrack(src_, {"dethq", {}, {}, "tracks"});
+  samples::WriteSourceTrack(src_, {"dethq", {}, {}, "tracks"});
   const std::string common = " --source " + Quote(src_) + " --gpl " + Quote(gpl_);
   struct Row {
     std::string arguments;

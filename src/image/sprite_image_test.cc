@@ -6,7 +6,7 @@
 
 #include "image/mip_file.h"
 #include "image/srb_file.h"
-#include "testing/image_builders.h"
+#include "samples/image_builders.h"
 
 namespace velmora {
 namespace {
@@ -45,7 +45,7 @@ TEST(SpriteImageTest, SixteenBitKindGetsPowerOfTwoStrictlyAbove) {
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
   ASSERT_TRUE(sprite.ParseCart(
-      testkit::BuildP16(
+      samples::BuildP16(
           64, 64, 10, -5,
           [](int x, int y) { return static_cast<std::uint16_t>(0x8000 | x << 5 | y); }),
       "/t/FLAG.P16"));
@@ -66,7 +66,7 @@ TEST(SpriteImageTest, RunKindBoundsAndOrigin) {
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
   ASSERT_TRUE(sprite.ParseCart(
-      testkit::BuildPmp({{0, 10, 40, 35}, {63, 20, 30, 34}, {5, 12, 12, 44}}), "/t/tree.pmp"));
+      samples::BuildPmp({{0, 10, 40, 35}, {63, 20, 30, 34}, {5, 12, 12, 44}}), "/t/tree.pmp"));
   WrittenSprite out = ReadBack(sprite.BuildCart());
   EXPECT_EQ(out.texture.width, 32);   // above 40 - 10 = 30
   EXPECT_EQ(out.texture.height, 64);  // above 63 - 0 = 63
@@ -82,7 +82,7 @@ TEST(SpriteImageTest, FourBitKindThroughItsOwnPalette) {
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
   ASSERT_TRUE(sprite.ParseCart(
-      testkit::BuildPm4(10, 3, 5, 3, [](int x, int) { return static_cast<std::uint8_t>(x % 3); },
+      samples::BuildPm4(10, 3, 5, 3, [](int x, int) { return static_cast<std::uint8_t>(x % 3); },
                         {0x0000, 0xFC00, 0x83E0}),
       "/t/m.pm4"));
   WrittenSprite out = ReadBack(sprite.BuildCart());
@@ -98,7 +98,7 @@ TEST(SpriteImageTest, NSeriesSpriteFoldsTallRowsAndPadsWidth) {
   SpriteImage sprite(palette);
   // Even rows white, odd rows index 44: with f = 2 every second (odd) row survives.
   ASSERT_TRUE(sprite.ParseNSeries(
-      testkit::BuildNSeriesSrb(40, 512, 39370, 19685, 20, 500, 0, [](int x, int y) {
+      samples::BuildNSeriesSrb(40, 512, 39370, 19685, 20, 500, 0, [](int x, int y) {
         return static_cast<std::uint8_t>(x == 0 ? 34 : y % 2 ? 44 : 35);
       })));
   EXPECT_EQ(sprite.NSeriesSize(), (std::pair<std::int32_t, std::int32_t>{39370, 19685}));
@@ -119,7 +119,7 @@ TEST(SpriteImageTest, NSeriesHalfWidthMode) {
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
   ASSERT_TRUE(
-      sprite.ParseNSeries(testkit::BuildNSeriesSrb(5, 2, 19685, 19685, 0, 0, 1, [](int x, int) {
+      sprite.ParseNSeries(samples::BuildNSeriesSrb(5, 2, 19685, 19685, 0, 0, 1, [](int x, int) {
         return static_cast<std::uint8_t>(x < 2 ? 35 : 44);
       })));
   WrittenSprite out = ReadBack(sprite.BuildNSeries());
@@ -166,7 +166,7 @@ TEST(SpriteImageTest, OddTallSpritesKeepTheirLastFittingRow) {
     const int rows = height / f;
     const int last_kept = rows * f - 1;
     SpriteImage sprite(palette);
-    ASSERT_TRUE(sprite.ParseNSeries(testkit::BuildNSeriesSrb(
+    ASSERT_TRUE(sprite.ParseNSeries(samples::BuildNSeriesSrb(
         1, height, 19685, 19685, 0, 0, 0,
         [&](int, int y) { return static_cast<std::uint8_t>(y == last_kept ? 35 : 44); })));
     WrittenSprite out = ReadBack(sprite.BuildNSeries());
@@ -182,7 +182,7 @@ TEST(SpriteImageTest, OddTallSpritesKeepTheirLastFittingRow) {
 TEST(SpriteImageTest, MinimisedTallSpriteWritesInsideItsRows) {
   std::vector<std::uint8_t> input = {0};
   const std::vector<std::uint8_t> file =
-      testkit::BuildNSeriesSrb(1, 257, 0, 0, 0, 0, 0, [](int, int) { return std::uint8_t{0}; });
+      samples::BuildNSeriesSrb(1, 257, 0, 0, 0, 0, 0, [](int, int) { return std::uint8_t{0}; });
   input.insert(input.end(), file.begin(), file.end());
   ASSERT_EQ(input.size(), 402u);
   TexturePalette palette = CartPalette();
@@ -252,9 +252,9 @@ TEST(SpriteImageTest, HostileFilesRefused) {
     std::vector<std::uint8_t> bytes;
   };
   const std::vector<Case> cases = {
-      {"a.pmp", testkit::BuildPmp({{1, 2, 3, 4}, {5, 6, 7, 8}})},
-      {"a.p16", testkit::BuildP16(9, 7, 0, 0, [](int, int) { return std::uint16_t{1}; })},
-      {"a.pm4", testkit::BuildPm4(9, 7, 0, 0, [](int, int) { return std::uint8_t{1}; }, {})},
+      {"a.pmp", samples::BuildPmp({{1, 2, 3, 4}, {5, 6, 7, 8}})},
+      {"a.p16", samples::BuildP16(9, 7, 0, 0, [](int, int) { return std::uint16_t{1}; })},
+      {"a.pm4", samples::BuildPm4(9, 7, 0, 0, [](int, int) { return std::uint8_t{1}; }, {})},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
@@ -269,7 +269,7 @@ TEST(SpriteImageTest, HostileFilesRefused) {
     }
   }
   const std::vector<std::uint8_t> srb =
-      testkit::BuildNSeriesSrb(7, 9, 1, 1, 0, 0, 0, [](int, int) { return std::uint8_t{5}; });
+      samples::BuildNSeriesSrb(7, 9, 1, 1, 0, 0, 0, [](int, int) { return std::uint8_t{5}; });
   for (std::size_t cut = 0; cut < srb.size(); ++cut) {
     SpriteImage sprite(palette);
     ASSERT_FALSE(sprite.ParseNSeries(std::vector<std::uint8_t>(srb.begin(), srb.begin() + cut)))

@@ -8,6 +8,7 @@
 
 #include "platform/byte_reader.h"
 #include "platform/byte_writer.h"
+#include "platform/units.h"
 
 namespace velmora {
 
@@ -206,8 +207,8 @@ std::vector<std::uint8_t> BuildNSeriesSprite(const NSeriesSprite& sprite,
     }
   }
   SpriteHeader header;
-  header.scale_x = static_cast<float>(sprite.size_x) / kSourceUnitsPerMetre;
-  header.scale_y = static_cast<float>(sprite.size_y) / kSourceUnitsPerMetre;
+  header.scale_x = static_cast<float>(sprite.size_x) / static_cast<float>(kUnitsPerMetre);
+  header.scale_y = static_cast<float>(sprite.size_y) / static_cast<float>(kUnitsPerMetre);
   header.width = sprite.texture ? sprite.header_width : static_cast<float>(sprite.width);
   header.height = sprite.texture ? sprite.header_height : static_cast<float>(sprite.height);
   header.origin_x = static_cast<float>(sprite.anchor_x);

@@ -38,8 +38,6 @@ inline constexpr std::size_t kSrbHeaderPayload = 24;
 inline constexpr std::size_t kSrbHeader2Payload = 36;
 inline constexpr std::size_t kNSeriesModeAt = 72;
 inline constexpr std::size_t kNSeriesPixelsAt = 144;
-// Source units a sprite's size factor is measured in.
-inline constexpr float kSourceUnitsPerMetre = 19685.0f;
 // The size of an N-series sprite whose file does not give one (the 84 layout).
 inline constexpr std::int32_t kDefaultNSeriesSize = 200000;
 // Widths of source sprites beyond this are refused: real sprites are a few hundred pixels.

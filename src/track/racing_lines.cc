@@ -180,7 +180,7 @@ bool RacingLines::ConvertLine(std::string_view name, double scale, bool pit) {
     point.speed = static_cast<float>(current.speed / divisor * scale);
     if (overtaking) point.speed = static_cast<float>(point.speed - kOvertakingSlowdown);
     point.second = static_cast<float>(current.second * kSecondScale);
-    point.dlat = static_cast<float>(current.dlat / kTrackUnitsPerMetre);
+    point.dlat = static_cast<float>(current.dlat / kUnitsPerMetre);
     if (edge) {
       point.dlat = static_cast<float>(point.dlat + edge_offset);
     } else if (!pit) {
@@ -188,7 +188,7 @@ bool RacingLines::ConvertLine(std::string_view name, double scale, bool pit) {
     }
     if (k > 0 && point.speed != 0) {
       float rate = static_cast<float>((point.dlat - previous.dlat) / (point.speed * 100.0));
-      const int sense = TurnSenseAt(static_cast<std::int64_t>(3.0 * k * kTrackUnitsPerMetre));
+      const int sense = TurnSenseAt(static_cast<std::int64_t>(3.0 * k * kUnitsPerMetre));
       // Moving outwards in a corner is damped hard; on straights the rate is quartered.
       if (rate * sense < 0) rate = static_cast<float>(rate * kOutwardDamping);
       if (rate * sense == 0) rate = static_cast<float>(rate * kStraightDamping);

@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/units.h"
 #include "track/track_geometry.h"
 
 namespace velmora {
@@ -30,7 +31,7 @@ class MessageSink;
 inline constexpr std::uint32_t kGplLineTag = 65538;  // 0x00010002
 inline constexpr std::size_t kSourcePointSize = 12;
 inline constexpr std::size_t kGplPointSize = 20;
-inline constexpr double kPointSpacing = 19685.0 * 3.0;  // track units between GPL points
+inline constexpr double kPointSpacing = kUnitsPerMetre * 3.0;  // track units between GPL points
 
 struct LinePoint {
   float speed = 0;

@@ -9,13 +9,13 @@
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
 #include "platform/temp_folder.h"
-#include "testing/track_builders.h"
+#include "samples/track_builders.h"
 
 namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
-using testkit::SourceLinePoint;
+using samples::SourceLinePoint;
 
 struct Written {
   std::uint32_t tag = 0;
@@ -46,7 +46,7 @@ class RacingLinesTest : public ::testing::Test {
   void SetUp() override {
     folder_ = TempFolder::Create("lines");
     ASSERT_TRUE(folder_);
-    ASSERT_TRUE(track_.LoadBytes(testkit::BuildTemplateTrackFile(), "x/kestrel.trk"));
+    ASSERT_TRUE(track_.LoadBytes(samples::BuildTemplateTrackFile(), "x/kestrel.trk"));
   }
   fs::path Dest(std::string_view name) {
     const fs::path dest = folder_->path() / name;
@@ -54,7 +54,7 @@ class RacingLinesTest : public ::testing::Test {
     return dest;
   }
   void WriteSource(std::string_view name, const std::vector<SourceLinePoint>& points) {
-    ASSERT_TRUE(WriteFileBytes(folder_->path() / name, testkit::BuildSourceRacingLine(points)));
+    ASSERT_TRUE(WriteFileBytes(folder_->path() / name, samples::BuildSourceRacingLine(points)));
   }
 
   std::optional<TempFolder> folder_;
@@ -64,27 +64,27 @@ class RacingLinesTest : public ::testing::Test {
 
 // A track of straights only: its reference lap is the sum of the section lengths.
 TrackGeometry StraightTrack(std::int32_t lap) {
-  testkit::TrackSpec spec = testkit::SampleCircuitSpec();
-  testkit::TrackSectionSpec straight = spec.sections.front();
+  samples::TrackSpec spec = samples::SampleCircuitSpec();
+  samples::TrackSectionSpec straight = spec.sections.front();
   straight.length = lap / 2;
   spec.sections = {straight, straight};
   spec.sections.back().length = lap - lap / 2;
   TrackGeometry track;
-  EXPECT_TRUE(track.LoadBytes(testkit::BuildTrackFile(spec, kNewestLayoutVersion), "t.trk"));
+  EXPECT_TRUE(track.LoadBytes(samples::BuildTrackFile(spec, kNewestLayoutVersion), "t.trk"));
   return track;
 }
 
 // A left-hand quarter circle of 1000 m radius from the start line, then 2000 m straight on.
 TrackGeometry CornerThenStraightTrack() {
-  testkit::TrackSpec spec = testkit::SampleCircuitSpec();
-  testkit::TrackSectionSpec straight = spec.sections.front();
+  samples::TrackSpec spec = samples::SampleCircuitSpec();
+  samples::TrackSectionSpec straight = spec.sections.front();
   straight.length = 2000 * 19685;
-  testkit::TrackSectionSpec arc = spec.sections[1];
+  samples::TrackSectionSpec arc = spec.sections[1];
   arc.turn_radians = std::acos(-1.0) / 2;
   arc.length = static_cast<std::int32_t>(arc.turn_radians * 1000 * 19685);
   spec.sections = {arc, straight};
   TrackGeometry track;
-  EXPECT_TRUE(track.LoadBytes(testkit::BuildTrackFile(spec, kNewestLayoutVersion), "t.trk"));
+  EXPECT_TRUE(track.LoadBytes(samples::BuildTrackFile(spec, kNewestLayoutVersion), "t.trk"));
   return track;
 }
 
@@ -221,7 +221,7 @@ TEST_F(RacingLinesTest, EmptyLinesAndZeroSpeedsGiveDefinedPoints) {
   WriteSource("Race.lp", {});
   WriteSource("pit.lp", {{0, 0, 19685}, {0, 0, 39370}, {0, 0, 59055}});
   // A count larger than the points present: the points that are there are used.
-  std::vector<std::uint8_t> lying = testkit::BuildSourceRacingLine({{60000, 0, 19685}});
+  std::vector<std::uint8_t> lying = samples::BuildSourceRacingLine({{60000, 0, 19685}});
   lying[0] = 200;
   ASSERT_TRUE(WriteFileBytes(folder_->path() / "pass1.lp", lying));
   RacingLines lines(messages_);
@@ -298,15 +298,15 @@ TEST_F(RacingLinesTest, BrakingAndGroove) {
 
 TEST_F(RacingLinesTest, RoundTripThroughLoadLinesWithTrackFromArchive) {
   const fs::path dest = Dest("kestrel");
-  const std::vector<SourceLinePoint> points = testkit::SampleRacingLinePoints(700, 0);
+  const std::vector<SourceLinePoint> points = samples::SampleRacingLinePoints(700, 0);
   for (const char* name : {"Race.lp", "pass1.lp", "pass2.lp", "maxrace.lp", "minrace.lp"}) {
     WriteSource(name, points);
   }
   RacingLines lines(messages_);
   lines.ConvertAll(folder_->path(), dest, track_);
   // A GPL folder holds the track only inside its archive.
-  std::vector<testkit::MemberBytes> members = {{"kestrel.trk", testkit::BuildTemplateTrackFile()}};
-  ASSERT_TRUE(WriteFileBytes(dest / "kestrel.dat", testkit::BuildTrackArchive(members)));
+  std::vector<samples::MemberBytes> members = {{"kestrel.trk", samples::BuildTemplateTrackFile()}};
+  ASSERT_TRUE(WriteFileBytes(dest / "kestrel.dat", samples::BuildTrackArchive(members)));
   RacingLines loaded(messages_);
   loaded.LoadLines(dest, "kestrel");
   ASSERT_NE(loaded.geometry(), nullptr);

@@ -345,7 +345,7 @@ TrackDirection TrackGeometry::DirectionAt(std::int32_t dlong) const {
     px = record.cx();
     py = record.cy();
   }
-  out.plane_offset = (out.cos * px + out.sin * py) / -kTrackUnitsPerMetre;
+  out.plane_offset = (out.cos * px + out.sin * py) / -kUnitsPerMetre;
   return out;
 }
 

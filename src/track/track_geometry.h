@@ -38,6 +38,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/units.h"
+
 namespace velmora {
 
 inline constexpr std::array<std::uint8_t, 4> kTrackMagic = {'K', 'A', 'R', 'T'};
@@ -67,7 +69,6 @@ inline constexpr std::int32_t kFiller = static_cast<std::int32_t>(0xCCCCCCCCu);
 inline constexpr int kStraight = 1;
 inline constexpr int kArc = 2;
 
-inline constexpr double kTrackUnitsPerMetre = 19685.0;
 // Angle factors: the full turn is 6.28318 (not a more precise 2 pi), a quarter turn 1.570795.
 inline constexpr double kFullTurn = 6.28318;
 inline constexpr double kQuarterTurn = 1.570795;
