@@ -71,7 +71,8 @@ bool ConversionRun::RunCart() {
   PackStandardFiles(run);
   run.Step();
   WriteTrackIniIfMissing(run);
-  run.workspace.WritePack();
+  // A pack that cannot be written stops the run; its files stay loose in the track folder.
+  if (!run.workspace.WritePack()) return false;
   run.Step();
   AddSeasons(run);
   return true;
@@ -101,7 +102,8 @@ bool ConversionRun::RunNSeries() {
   run.Step();
   PackStandardFiles(run);
   WriteTrackIniIfMissing(run);
-  run.workspace.WritePack();
+  // A pack that cannot be written stops the run; its files stay loose in the track folder.
+  if (!run.workspace.WritePack()) return false;
   run.Step();
   AddSeasons(run);
   return true;
