@@ -95,7 +95,10 @@ TEST_F(CliTest, ConvertTakesADisplayNameAndWritesIntoTheBaseTrack) {
   EXPECT_EQ(result.out, "Conversion Finished\n");
   EXPECT_EQ(result.err,
             "velmora: Failed to find resource detroit_N4T\n"
-            "velmora: GPL directory not correctly set?\n");
+            "velmora: GPL directory not correctly set?\n"
+            "velmora: The geometry template detroit_N4T is missing: put a file of that name into "
+            "the resources folder (setting Resources, option --resources), or convert the "
+            "source game's own track file (--convert-track-file).\n");
   EXPECT_TRUE(fs::is_directory(gpl_ / "tracks" / "detroit"));
   EXPECT_FALSE(fs::exists(gpl_ / "tracks" / "dethq"));
   // The command line's option never reaches the settings file.
@@ -201,6 +204,30 @@ TEST_F(CliTest, FoldersOutsideTheTrackChangeNothingWritten) {
   ASSERT_FALSE(flags.empty());
   EXPECT_EQ(PackedTextureFlags(odd_folder / (track + ".dat")), flags);
   EXPECT_TRUE(fs::is_empty(tmp));  // the run's own temporary folders were made there, and removed
+}
+
+// A GPL track whose name makes a member name longer than a pack holds ("longtrackname.trk"):
+// the run says why, keeps the converted files loose in the track folder and exits with 1.
+TEST_F(CliTest, APackThatCannotBeWrittenKeepsTheFilesAndFails) {
+  samples::WriteSourceTrack(src_, {"longtrackname", {}, {}, "tracks"});
+  samples::WriteGplInstallation(gpl_);
+  const fs::path resources = folder_->path() / "resources";
+  samples::WriteCarriedResourcesFolder(resources, "longtrackname");
+  CommandResult result = Velmora("convert --game cart --source " + Quote(src_) + " --gpl " +
+                                 Quote(gpl_) + " --track longtrackname --settings " +
+                                 Quote(folder_->path() / "Velmora.INI") + " --resources " +
+                                 Quote(resources));
+  EXPECT_EQ(result.exit_code, 1) << result.err;
+  const fs::path track = gpl_ / "tracks" / "longtrackname";
+  EXPECT_NE(result.err.find("velmora: Cannot write the track archive " +
+                            (track / "longtrackname.dat").string() +
+                            ": the member name \"longtrackname.trk\" does not fit the 12 "
+                            "characters of an archive name\n"),
+            std::string::npos)
+      << result.err;
+  EXPECT_FALSE(fs::exists(track / "longtrackname.dat"));
+  EXPECT_TRUE(fs::exists(track / "longtrackname.trk"));
+  EXPECT_TRUE(fs::exists(track / "page2.pbf"));
 }
 
 TEST_F(CliTest, BadUsageExitsWithTwo) {

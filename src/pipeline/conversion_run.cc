@@ -83,7 +83,8 @@ bool ConversionRun::RunCart() {
   PackStandardFiles(run);
   run.Step();
   WriteTrackIniIfMissing(run);
-  run.workspace.WritePack();  // a pack not written was told; the seasons still list the track
+  // A pack that cannot be written stops the run; its files stay loose in the track folder.
+  if (!run.workspace.WritePack()) return false;
   MergeArchivePatchesIntoPack(run);
   run.Step();
   AddSeasonsInTurn(run);
@@ -115,7 +116,8 @@ bool ConversionRun::RunNSeries() {
   run.Step();
   PackStandardFiles(run);
   WriteTrackIniIfMissing(run);
-  run.workspace.WritePack();  // a pack not written was told; the seasons still list the track
+  // A pack that cannot be written stops the run; its files stay loose in the track folder.
+  if (!run.workspace.WritePack()) return false;
   MergeArchivePatchesIntoPack(run);
   run.Step();
   AddSeasonsInTurn(run);
