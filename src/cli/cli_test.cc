@@ -129,14 +129,17 @@ std::map<std::string, std::vector<std::uint8_t>> TrackFolderFiles(const fs::path
 // The MIP flags of every texture in a track archive, read back with the program's own reader.
 std::map<std::string, int> PackedTextureFlags(const fs::path& archive_path) {
   std::map<std::string, int> flags;
-  RecordingMessageSink quiet;
-  TrackArchive archive(quiet);
-  if (!archive.Open(archive_path) || !archive.Extract(".mip")) return flags;
+  TrackArchive archive;
+  if (!archive.Open(archive_path).ok() || !archive.Extract(".mip").ok()) return flags;
   for (const ArchiveEntry& entry : archive.entries()) {
     if (!entry.name.ends_with(".mip")) continue;
     std::optional<std::vector<std::uint8_t>> bytes =
         ReadFileBytes(archive.ExtractedPath(entry.name));
-    std::optional<TextureImage> texture = bytes ? ReadMip(std::move(*bytes)) : std::nullopt;
+    if (!bytes) {
+      flags[entry.name] = -1;
+      continue;
+    }
+    Result<TextureImage> texture = ReadMip(std::move(*bytes));
     flags[entry.name] = texture ? texture->mip_flags : -1;
   }
   return flags;

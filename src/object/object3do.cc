@@ -354,14 +354,14 @@ void Object3do::LoadTexturesAndSprites(const std::filesystem::path& output) {
   for (NameRecord& sprite : sprite_names_) {
     SpriteImage image(palette);
     if (format_ == 2) {
-      if (image.LoadNSeries(folder / (sprite.name + ".srb"))) {
+      if (image.LoadNSeries(folder / (sprite.name + ".srb")).ok()) {
         sprite.size = image.NSeriesSize().first;
       }
       continue;
     }
     sprite.width = sprite.height = 128;
     for (std::string_view extension : {".pmp", ".pm4", ".p16"}) {
-      if (!image.LoadCart(folder / (sprite.name + std::string(extension)))) continue;
+      if (!image.LoadCart(folder / (sprite.name + std::string(extension))).ok()) continue;
       std::tie(sprite.width, sprite.height) = image.CartExtent();
       break;
     }
@@ -373,12 +373,14 @@ void Object3do::LoadTexturesAndSprites(const std::filesystem::path& output) {
   for (NameRecord& texture : textures_) {
     texture.string_offset = offset;
     offset += static_cast<std::uint32_t>(texture.name.size() + 1);
-    std::optional<TextureImage> image = LoadTexture(texture.path);
+    Result<TextureImage> image = LoadTexture(texture.path);
     if (!image) continue;
     std::tie(texture.width, texture.height) = TextureExtent(*image);
     if (!output.empty()) {
+      // Not told about, as objects never have: the object still names the texture.
       ConvertTexture(*image, palette, output.parent_path() / (texture.name + ".mip"),
-                     sixteen_bit_textures_);
+                     sixteen_bit_textures_)
+          .IgnoreError();
     }
   }
 }

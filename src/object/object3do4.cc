@@ -31,7 +31,7 @@ int Object3do4::Load(std::vector<std::uint8_t> buffer, const std::filesystem::pa
   path_ = path;
   source_path_ = AsciiLower(path.string());
   format_ = 0;
-  std::optional<Chunk> top = ReadChunk(buffer_, 0);
+  Result<Chunk> top = ReadChunk(buffer_, 0);
   if (!top || !top->Is(kTagObject4)) return 0;  // any top `version` is accepted
   const std::span<const std::uint8_t> bytes(buffer_);
   const std::size_t limit = top->payload + top->size;
@@ -41,10 +41,10 @@ int Object3do4::Load(std::vector<std::uint8_t> buffer, const std::filesystem::pa
   while (at < limit) {
     const std::size_t start = at;
     auto next = [&](std::string_view tag) -> std::optional<Chunk> {
-      std::optional<Chunk> chunk = ReadChunk(buffer_, at, limit);
+      Result<Chunk> chunk = ReadChunk(buffer_, at, limit);
       if (!chunk || !chunk->Is(tag)) return std::nullopt;
       at = std::min(chunk->End(), limit);
-      return chunk;
+      return *chunk;
     };
     if (auto c = next(kTagNormals)) ReadPoints(bytes.subspan(c->payload, c->size), 16, true, planes_);
     if (auto c = next(kTagVertices)) {

@@ -53,7 +53,7 @@ Written Convert(std::vector<std::uint8_t> file, const std::string& path = "obj.3
     EXPECT_EQ(w.walk.problems, std::vector<std::string>{});
   }
   for (std::size_t at = 12; at + 12 <= w.bytes.size();) {
-    std::optional<Chunk> c = ReadChunk(w.bytes, at);
+    Result<Chunk> c = ReadChunk(w.bytes, at);
     if (!c) break;
     if (c->Is(kTagNodes)) w.prim = std::span<const std::uint8_t>(w.bytes).subspan(c->payload, c->size);
     at = c->End();

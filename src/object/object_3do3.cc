@@ -55,13 +55,13 @@ std::uint64_t Record3do3Length(std::span<const std::uint8_t> data, std::size_t a
 }
 
 int Object3do::Load3do3() {
-  std::optional<Chunk> top = ReadChunk(buffer_, 0);
+  Result<Chunk> top = ReadChunk(buffer_, 0);
   if (!top) return 0;
   const std::size_t limit = top->payload + top->size;
   std::size_t at = top->payload;
   while (at < limit) {
     const std::size_t start = at;
-    std::optional<Chunk> chunk = ReadChunk(buffer_, at, limit);
+    Result<Chunk> chunk = ReadChunk(buffer_, at, limit);
     if (chunk && chunk->Is(kTagSourceVertices)) {
       ByteReader r(std::span<const std::uint8_t>(buffer_).subspan(chunk->payload, chunk->size));
       for (std::size_t i = 0; i + kVertexEntrySize <= chunk->size; i += kVertexEntrySize) {

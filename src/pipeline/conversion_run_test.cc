@@ -81,10 +81,9 @@ class ConversionRunTest : public ::testing::Test {
   }
 
   std::vector<std::string> PackDirectory(const fs::path& pack) {
-    RecordingMessageSink quiet;
-    TrackArchive archive(quiet);
+    TrackArchive archive;
     std::vector<std::string> names;
-    if (!archive.Open(pack)) return names;
+    if (archive.Open(pack).IsNotFound()) return names;
     for (const ArchiveEntry& entry : archive.entries()) names.push_back(entry.name);
     return names;
   }
@@ -159,10 +158,9 @@ TEST_F(ConversionRunTest, FullCartRunPacksInTheRunsOrder) {
   EXPECT_EQ(FolderFiles(track_folder), std::vector<std::string>{"detroit.dat"});
 
   // GPL's own groove texture replaced the carried one before packing.
-  RecordingMessageSink quiet;
-  TrackArchive pack(quiet);
-  ASSERT_TRUE(pack.Open(track_folder / "detroit.dat"));
-  ASSERT_TRUE(pack.Extract());
+  TrackArchive pack;
+  ASSERT_TRUE(pack.Open(track_folder / "detroit.dat").ok());
+  ASSERT_TRUE(pack.Extract().ok());
   EXPECT_EQ(*ReadFileBytes(pack.ExtractedPath("groove.mip")), Bytes("mexico:groove.mip"));
   EXPECT_EQ(*ReadFileBytes(pack.ExtractedPath("detroit.trk")), samples::BuildTemplateTrackFile());
 }
