@@ -33,13 +33,19 @@ void CheckFills(const Chunk& chunk, std::size_t file_size, Problems& out) {
 Problems CheckMipFile(std::vector<std::uint8_t> bytes) {
   Problems out;
   const std::size_t size = bytes.size();
-  std::optional<Chunk> top = ReadChunk(bytes, 0);
+  Result<Chunk> top = ReadChunk(bytes, 0);
   if (StartsWithTag(bytes, kTagMip)) {
     if (!top) return {"the MIP chunk's size runs past the end of the file"};
     CheckFills(*top, size, out);
-    if (!ReadMip(std::move(bytes))) out.push_back("not a texture the program can read");
+    Result<TextureImage> texture = ReadMip(std::move(bytes));
+    if (!texture.ok()) {
+      out.push_back("not a texture the program can read: " + texture.status().message());
+    }
   } else if (StartsWithTag(bytes, kTagMip8)) {
-    if (!ReadMip8(std::move(bytes))) out.push_back("not a texture the program can read");
+    Result<TextureImage> texture = ReadMip8(std::move(bytes));
+    if (!texture.ok()) {
+      out.push_back("not a texture the program can read: " + texture.status().message());
+    }
   } else {
     out.push_back("does not begin with a MIP chunk");
   }
@@ -52,19 +58,21 @@ Problems CheckSrbFile(std::vector<std::uint8_t> bytes) {
     return {"no texture behind the sprite headers"};
   }
   Problems out;
-  std::optional<Chunk> texture = ReadChunk(bytes, kSrbTextureAt);
+  Result<Chunk> texture = ReadChunk(bytes, kSrbTextureAt);
   if (!texture) return {"the texture's size runs past the end of the file"};
   CheckFills(*texture, bytes.size(), out);
-  if (!ReadMip(std::move(bytes), kSrbTextureAt)) {
-    out.push_back("the texture behind the sprite headers cannot be read");
+  Result<TextureImage> picture = ReadMip(std::move(bytes), kSrbTextureAt);
+  if (!picture.ok()) {
+    out.push_back("the texture behind the sprite headers cannot be read: " +
+                  picture.status().message());
   }
   return out;
 }
 
 Problems CheckPbfFile(std::span<const std::uint8_t> bytes, std::string_view name) {
-  std::optional<Chunk> bitmap = ReadChunk(bytes, 0);
+  Result<Chunk> bitmap = ReadChunk(bytes, 0);
   if (!bitmap || !bitmap->Is(kTagBitmap)) return {"does not begin with a BMAP chunk"};
-  std::optional<Chunk> header = ReadChunk(bytes, bitmap->payload, bitmap->payload + bitmap->size);
+  Result<Chunk> header = ReadChunk(bytes, bitmap->payload, bitmap->payload + bitmap->size);
   if (!header || !header->Is(kTagBitmapHeader) || header->size != kBitmapHeaderPayload) {
     return {"no 14-byte BMHD chunk at the start of the BMAP chunk"};
   }
@@ -80,7 +88,7 @@ Problems CheckPbfFile(std::span<const std::uint8_t> bytes, std::string_view name
     out.push_back("row length " + Number(stride) + " bytes, not " + Number(row) + " for " +
                   Number(width) + " pixels");
   }
-  std::optional<Chunk> data = ReadChunk(bytes, header->End(), bitmap->payload + bitmap->size);
+  Result<Chunk> data = ReadChunk(bytes, header->End(), bitmap->payload + bitmap->size);
   if (!data || !data->Is(kTagData) || data->payload != kPagePixelsAt) {
     out.push_back("no DATA chunk with the pixels at byte 52");
     return out;
@@ -172,9 +180,8 @@ void CheckSectionBlock(const TrackGeometry& track, std::size_t file_size, Proble
 Problems CheckTrackFile(std::vector<std::uint8_t> bytes, std::string_view rule_path,
                         TrackGeometry& geometry) {
   const std::size_t size = bytes.size();
-  if (!geometry.LoadBytes(std::move(bytes), rule_path)) {
-    return {"the track file cannot be read: " + geometry.error()};
-  }
+  const Status loaded = geometry.LoadBytes(std::move(bytes), rule_path);
+  if (!loaded.ok()) return {"the track file cannot be read: " + loaded.message()};
   Problems out;
   if (geometry.version() != kGplLayoutVersion && geometry.version() != kNewestLayoutVersion) {
     out.push_back("version " + Number(geometry.version()) +

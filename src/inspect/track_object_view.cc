@@ -34,7 +34,7 @@ class ObjectTables {
  public:
   bool Read(std::span<const std::uint8_t> bytes, const testkit::GplWalk& walk) {
     for (std::size_t at = kChunkHeaderSize; at < bytes.size();) {
-      std::optional<Chunk> chunk = ReadChunk(bytes, at);
+      Result<Chunk> chunk = ReadChunk(bytes, at);
       if (!chunk) return false;
       const std::span<const std::uint8_t> payload = bytes.subspan(chunk->payload, chunk->size);
       if (chunk->Is("SZYX")) vertices_ = payload;
