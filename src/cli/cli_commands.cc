@@ -312,8 +312,8 @@ constexpr Command kCommands[] = {
     {"convert", "convert one track into GPL's installation", AddConvertOptions, RunConvert},
     {"demo", "write sample installations and convert their track", AddDemoOptions, RunDemo},
     {"show", "draw a GPL track folder from above into a PNG picture", AddShowOptions, RunShow},
-    {"check", "validate a GPL track folder: exit 0 clean, 1 problems, 2 bad usage",
-     AddCheckOptions, RunCheck},
+    {"check", "validate a GPL track folder: exit 0 clean, 1 problems, 2 bad usage", AddCheckOptions,
+     RunCheck},
 };
 
 }  // namespace

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/ascii.h"
 #include "image/mip_file.h"
+#include "platform/ascii.h"
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
 #include "platform/temp_folder.h"
@@ -95,7 +95,10 @@ TEST_F(CliTest, ConvertTakesADisplayNameAndWritesIntoTheBaseTrack) {
   EXPECT_EQ(result.out, "Conversion Finished\n");
   EXPECT_EQ(result.err,
             "velmora: Failed to find resource detroit_N4T\n"
-            "velmora: GPL directory not correctly set?\n");
+            "velmora: GPL directory not correctly set?\n"
+            "velmora: The geometry template detroit_N4T is missing: put a file of that name into "
+            "the resources folder (setting Resources, option --resources), or convert the "
+            "source game's own track file (--convert-track-file).\n");
   EXPECT_TRUE(fs::is_directory(gpl_ / "tracks" / "detroit"));
   EXPECT_FALSE(fs::exists(gpl_ / "tracks" / "dethq"));
   // The command line's option never reaches the settings file.
@@ -201,6 +204,30 @@ TEST_F(CliTest, FoldersOutsideTheTrackChangeNothingWritten) {
   ASSERT_FALSE(flags.empty());
   EXPECT_EQ(PackedTextureFlags(odd_folder / (track + ".dat")), flags);
   EXPECT_TRUE(fs::is_empty(tmp));  // the run's own temporary folders were made there, and removed
+}
+
+// A GPL track whose name makes a member name longer than a pack holds ("longtrackname.trk"):
+// the run says why, keeps the converted files loose in the track folder and exits with 1.
+TEST_F(CliTest, APackThatCannotBeWrittenKeepsTheFilesAndFails) {
+  samples::WriteSourceTrack(src_, {"longtrackname", {}, {}, "tracks"});
+  samples::WriteGplInstallation(gpl_);
+  const fs::path resources = folder_->path() / "resources";
+  samples::WriteCarriedResourcesFolder(resources, "longtrackname");
+  CommandResult result = Velmora("convert --game cart --source " + Quote(src_) + " --gpl " +
+                                 Quote(gpl_) + " --track longtrackname --settings " +
+                                 Quote(folder_->path() / "Velmora.INI") + " --resources " +
+                                 Quote(resources));
+  EXPECT_EQ(result.exit_code, 1) << result.err;
+  const fs::path track = gpl_ / "tracks" / "longtrackname";
+  EXPECT_NE(result.err.find("velmora: Cannot write the track archive " +
+                            (track / "longtrackname.dat").string() +
+                            ": the member name \"longtrackname.trk\" does not fit the 12 "
+                            "characters of an archive name\n"),
+            std::string::npos)
+      << result.err;
+  EXPECT_FALSE(fs::exists(track / "longtrackname.dat"));
+  EXPECT_TRUE(fs::exists(track / "longtrackname.trk"));
+  EXPECT_TRUE(fs::exists(track / "page2.pbf"));
 }
 
 TEST_F(CliTest, BadUsageExitsWithTwo) {
@@ -400,6 +427,42 @@ TEST_F(CliTest, DemoWritesItsSampleAndConverts) {
   CommandResult refused = Velmora("demo " + Quote(foreign));
   EXPECT_EQ(refused.exit_code, 2);
   EXPECT_TRUE(fs::is_directory(foreign / "gpl"));
+}
+
+TEST_F(CliTest, ShowAndCheckReadATrackFolderAndExitByWhatTheyFound) {
+  const fs::path dir = folder_->path() / "demo";
+  ASSERT_EQ(Velmora("demo " + Quote(dir)).exit_code, 0);
+  const fs::path track = dir / "gpl" / "tracks" / "kestrel";
+
+  // show writes <folder name>.png into the current folder unless told otherwise.
+  CommandResult shown = Velmora("show " + Quote(track));
+  EXPECT_EQ(shown.exit_code, 0) << shown.err;
+  EXPECT_EQ(shown.out, "kestrel.png\n");
+  EXPECT_TRUE(fs::exists("kestrel.png"));
+  fs::remove("kestrel.png");
+  const fs::path png = folder_->path() / "picture.png";
+  EXPECT_EQ(Velmora("show " + Quote(track) + " --out " + Quote(png)).exit_code, 0);
+  EXPECT_TRUE(fs::exists(png));
+
+  // A planted fault makes check exit with 1 and name the file.
+  std::vector<std::uint8_t> race = ReadFileBytes(track / "Race.lp").value_or(Bytes(""));
+  ASSERT_GT(race.size(), 28u);
+  race.resize(race.size() - 20);
+  ASSERT_TRUE(WriteFileBytes(track / "Race.lp", race));
+  CommandResult checked = Velmora("check " + Quote(track));
+  EXPECT_EQ(checked.exit_code, 1);
+  EXPECT_NE(checked.out.find("Race.lp: "), std::string::npos) << checked.out;
+  EXPECT_NE(checked.out.find("kestrel: "), std::string::npos);
+
+  // Not a GPL track: 1 with a message; not a folder, or no folder at all: bad usage.
+  for (const char* tool : {"show ", "check "}) {
+    SCOPED_TRACE(tool);
+    CommandResult not_track = Velmora(tool + Quote(dir));
+    EXPECT_EQ(not_track.exit_code, 1);
+    EXPECT_NE(not_track.err.find("is not a GPL track folder"), std::string::npos);
+    EXPECT_EQ(Velmora(tool + Quote(dir / "nothing")).exit_code, 2);
+    EXPECT_EQ(Velmora(tool).exit_code, 2);
+  }
 }
 
 }  // namespace

@@ -77,13 +77,14 @@ bool ConversionRun::RunCart() {
   for (std::string_view kind : kCartSpriteKinds) ConvertSpritePass(run, kind);
   CopyStandardFiles(run, CartMexicoOrder());
   run.Step();
-  run.workspace.ExtractResource("PAGE2_PBF", "page2.pbf", true);
+  run.workspace.ExtractResource("PAGE2_PBF", "page2.pbf", true);  // a missing one was told
   MakePageImages(run);
   ApplyPatchesReported(run);
   PackStandardFiles(run);
   run.Step();
   WriteTrackIniIfMissing(run);
-  run.workspace.WritePack();
+  // A pack that cannot be written stops the run; its files stay loose in the track folder.
+  if (!run.workspace.WritePack()) return false;
   MergeArchivePatchesIntoPack(run);
   run.Step();
   AddSeasonsInTurn(run);
@@ -109,13 +110,14 @@ bool ConversionRun::RunNSeries() {
   ConvertObjectPass(run);
   ConvertSpritePass(run, ".srb");
   CopyStandardFiles(run, NSeriesMexicoOrder());
-  run.workspace.ExtractResource("PAGE2_PBF", "page2.pbf", true);
+  run.workspace.ExtractResource("PAGE2_PBF", "page2.pbf", true);  // a missing one was told
   MakePageImages(run);
   ApplyPatchesReported(run);
   run.Step();
   PackStandardFiles(run);
   WriteTrackIniIfMissing(run);
-  run.workspace.WritePack();
+  // A pack that cannot be written stops the run; its files stay loose in the track folder.
+  if (!run.workspace.WritePack()) return false;
   MergeArchivePatchesIntoPack(run);
   run.Step();
   AddSeasonsInTurn(run);

@@ -7,6 +7,7 @@
 #include "platform/ascii.h"
 #include "platform/byte_reader.h"
 #include "platform/file_system.h"
+#include "platform/rule_path.h"
 #include "platform/temp_folder.h"
 #include "track/track_archive.h"
 #include "track/track_archive_format.h"
@@ -169,7 +170,8 @@ int PatchSet::ApplyPatches(std::string_view track_path, const fs::path& game_fol
   if (second_archive) MergeFirstFound("zcr", "zcd", replace_archive);
 
   int copied = CopyAll(codes_);
-  if (AsciiLower(track_folder_.string()).find("nr1999", 1) != std::string::npos) {
+  // Like every word rule, this one looks at the track folder as seen from the GPL folder.
+  if (GplTrackFolderRulePath(track_folder_).find("nr1999", 1) != std::string::npos) {
     copied += CopyAll(season_codes_);
   }
   return copied;
