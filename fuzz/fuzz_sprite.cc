@@ -17,11 +17,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::uint8_t> bytes(data + 1, data + size);
   switch (data[0] % 4) {
     case 0:
-      if (sprite.ParseNSeries(std::move(bytes))) sprite.BuildNSeries();
+      if (sprite.ParseNSeries(std::move(bytes)).ok()) sprite.BuildNSeries();
       break;
     default: {
       static const char* const kPaths[] = {"", "s.pmp", "s.pm4", "s.p16"};
-      if (sprite.ParseCart(std::move(bytes), kPaths[data[0] % 4])) sprite.BuildCart();
+      if (sprite.ParseCart(std::move(bytes), kPaths[data[0] % 4]).ok()) sprite.BuildCart();
       break;
     }
   }

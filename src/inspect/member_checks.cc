@@ -10,7 +10,7 @@
 #include "track/racing_lines.h"
 // The structural walk of GPL objects: it reads a 3DO4 file by its own reading of the format,
 // sharing nothing with the object writer.
-#include "testing/object_walker.h"
+#include "object/gpl_object_check.h"
 
 namespace velmora {
 
@@ -32,7 +32,7 @@ void CheckFills(const Chunk& chunk, std::size_t file_size, Problems& out) {
 Problems CheckMipFile(std::vector<std::uint8_t> bytes) {
   Problems out;
   const std::size_t size = bytes.size();
-  std::optional<Chunk> top = ReadChunk(bytes, 0);
+  Result<Chunk> top = ReadChunk(bytes, 0);
   if (StartsWithTag(bytes, kTagMip)) {
     if (!top) return {"the MIP chunk's size runs past the end of the file"};
     CheckFills(*top, size, out);
@@ -51,7 +51,7 @@ Problems CheckSrbFile(std::vector<std::uint8_t> bytes) {
     return {"no texture behind the sprite headers"};
   }
   Problems out;
-  std::optional<Chunk> texture = ReadChunk(bytes, kSrbTextureAt);
+  Result<Chunk> texture = ReadChunk(bytes, kSrbTextureAt);
   if (!texture) return {"the texture's size runs past the end of the file"};
   CheckFills(*texture, bytes.size(), out);
   if (!ReadMip(std::move(bytes), kSrbTextureAt)) {
@@ -61,9 +61,9 @@ Problems CheckSrbFile(std::vector<std::uint8_t> bytes) {
 }
 
 Problems CheckPbfFile(std::span<const std::uint8_t> bytes, std::string_view name) {
-  std::optional<Chunk> bitmap = ReadChunk(bytes, 0);
+  Result<Chunk> bitmap = ReadChunk(bytes, 0);
   if (!bitmap || !bitmap->Is(kTagBitmap)) return {"does not begin with a BMAP chunk"};
-  std::optional<Chunk> header = ReadChunk(bytes, bitmap->payload, bitmap->payload + bitmap->size);
+  Result<Chunk> header = ReadChunk(bytes, bitmap->payload, bitmap->payload + bitmap->size);
   if (!header || !header->Is(kTagBitmapHeader) || header->size != kBitmapHeaderPayload) {
     return {"no 14-byte BMHD chunk at the start of the BMAP chunk"};
   }
@@ -79,7 +79,7 @@ Problems CheckPbfFile(std::span<const std::uint8_t> bytes, std::string_view name
     out.push_back("row length " + Number(stride) + " bytes, not " + Number(row) + " for " +
                   Number(width) + " pixels");
   }
-  std::optional<Chunk> data = ReadChunk(bytes, header->End(), bitmap->payload + bitmap->size);
+  Result<Chunk> data = ReadChunk(bytes, header->End(), bitmap->payload + bitmap->size);
   if (!data || !data->Is(kTagData) || data->payload != kPagePixelsAt) {
     out.push_back("no DATA chunk with the pixels at byte 52");
     return out;
@@ -99,7 +99,9 @@ Problems CheckPbfFile(std::span<const std::uint8_t> bytes, std::string_view name
 }
 
 Problems CheckObjectFile(std::span<const std::uint8_t> bytes) {
-  return testkit::WalkGplObject(bytes).problems;
+  Result<GplObjectOutline> outline = CheckGplObject(bytes);
+  if (outline.ok()) return {};
+  return {outline.status().message()};
 }
 
 }  // namespace velmora
@@ -171,8 +173,8 @@ void CheckSectionBlock(const TrackGeometry& track, std::size_t file_size, Proble
 Problems CheckTrackFile(std::vector<std::uint8_t> bytes, std::string_view path,
                         TrackGeometry& geometry) {
   const std::size_t size = bytes.size();
-  if (!geometry.LoadBytes(std::move(bytes), AsciiLower(path))) {
-    return {"the track file cannot be read: " + geometry.error()};
+  if (Status loaded = geometry.LoadBytes(std::move(bytes), AsciiLower(path)); !loaded.ok()) {
+    return {"the track file cannot be read: " + loaded.message()};
   }
   Problems out;
   if (geometry.version() != kGplLayoutVersion && geometry.version() != kNewestLayoutVersion) {

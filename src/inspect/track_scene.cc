@@ -273,8 +273,10 @@ Result<TrackScene> BuildTrackScene(const TrackFolder& folder) {
   std::optional<std::vector<std::uint8_t>> bytes = folder.Read(name);
   if (!bytes) return Status::NotFound(folder.folder().string() + " holds no readable " + name);
   TrackGeometry track;
-  if (!track.LoadBytes(std::move(*bytes), AsciiLower((folder.folder() / name).string()))) {
-    return Status::Corruption("the track file " + name + " cannot be read: " + track.error());
+  if (Status loaded =
+          track.LoadBytes(std::move(*bytes), AsciiLower((folder.folder() / name).string()));
+      !loaded.ok()) {
+    return Status::Corruption("the track file " + name + " cannot be read: " + loaded.message());
   }
   TrackScene scene;
   scene.track = folder.name();

@@ -61,10 +61,10 @@ bool ConversionWorkspace::WritePack() {
   }
 
   const fs::path archive_path = output_folder_ / (track_name_ + ".dat");
-  std::string error;
-  std::optional<TrackArchiveWriter> writer = TrackArchiveWriter::Create(plan, &error);
+  Result<TrackArchiveWriter> writer = TrackArchiveWriter::Create(plan);
   if (!writer) {
-    messages_.Show("Cannot write the track archive " + archive_path.string() + ": " + error);
+    messages_.Show("Cannot write the track archive " + archive_path.string() + ": " +
+                   writer.status().message());
     return false;
   }
   for (std::size_t i = 0; i < pack_list_.size(); ++i) {

@@ -143,11 +143,11 @@ TEST_F(ConversionWorkspaceTest, LooseFilesStayWhenThePackCannotBeWritten) {
 
 TEST(TrackArchiveWriterTest, RefusesMoreMembersThanTheCountHolds) {
   std::vector<ArchiveMemberPlan> plan(65536, ArchiveMemberPlan{"a.mip", 0});
-  std::string error;
-  EXPECT_FALSE(TrackArchiveWriter::Create(plan, &error));
-  EXPECT_EQ(error, "a track archive holds at most 65535 files, not 65536");
+  Result<TrackArchiveWriter> refused = TrackArchiveWriter::Create(plan);
+  EXPECT_FALSE(refused);
+  EXPECT_EQ(refused.status().message(), "a track archive holds at most 65535 files, not 65536");
   plan.pop_back();
-  EXPECT_TRUE(TrackArchiveWriter::Create(plan, &error));
+  EXPECT_TRUE(TrackArchiveWriter::Create(plan));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "pipeline/archive_messages.h"
 #include "pipeline/conversion_workspace.h"
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
@@ -87,9 +88,8 @@ void StartOutput(RunContext& run, std::string gpl_track) {
 }
 
 void UnpackSource(RunContext& run) {
-  // A failed open has shown its message; Extract then fails too and leaves no folder.
-  run.source_archive.Open(run.src_track_folder / (run.request.source_track + ".dat"));
-  run.source_archive.Extract();
+  UnpackArchiveReported(run.source_archive,
+                        run.src_track_folder / (run.request.source_track + ".dat"), run.messages());
   run.tmp_folder = run.source_archive.folder_path();
 }
 
@@ -120,22 +120,25 @@ bool ExtractCarriedFiles(RunContext& run, std::span<const std::string_view> orde
     if (!run.workspace.ExtractResource(file.resource, file.file, true)) return false;
     if (file.resource == kGroove.resource && !run.tmp_folder.empty()) {
       // The groove texture is converted with the track's own textures. Without an unpacked
-      // source there is nothing to convert it with, and no copy to make.
-      CopyFileReplacing(run.GplTrackFile(file.file), run.tmp_folder / file.file);
+      // source there is nothing to convert it with, and no copy to make. A failed copy is not
+      // told about: the carried texture just written is then packed as it is.
+      static_cast<void>(CopyFileReplacing(run.GplTrackFile(file.file), run.tmp_folder / file.file));
     }
   }
   return true;
 }
 
 void CopyStandardFiles(RunContext& run, std::span<const std::string_view> order) {
-  run.mexico_archive.emplace(run.messages());
+  run.mexico_archive.emplace();
   // A mexico track that cannot be read gives no files to copy; the run packs what it has.
   // Without an extraction folder the member paths would name files in the working folder.
-  run.mexico_archive->Open(run.request.gpl_dir / "tracks" / "mexico" / "mexico.dat");
-  run.mexico_archive->Extract();
+  UnpackArchiveReported(*run.mexico_archive,
+                        run.request.gpl_dir / "tracks" / "mexico" / "mexico.dat", run.messages());
   if (run.mexico_archive->folder_path().empty()) return;
   for (std::string_view name : order) {
-    CopyFileReplacing(run.mexico_archive->ExtractedPath(name), run.GplTrackFile(name));
+    // A file mexico lacks is not copied; packing names it when it finds it missing.
+    static_cast<void>(
+        CopyFileReplacing(run.mexico_archive->ExtractedPath(name), run.GplTrackFile(name)));
   }
 }
 
