@@ -580,5 +580,22 @@ TEST_F(ObjectFilesTest, NamesThatLeaveTheFolderAreMissingFiles) {
   }
 }
 
+// 3DO3 placements: code 13 is GPL's opword 19, code 19 GPL's 13.
+TEST(Object3doTest, PlacementCodesSwapTheirGplOpwords) {
+  Object3Builder b;
+  const std::uint32_t a = b.Vertex(0, 0, 0), c = b.Vertex(19685, 0, 0), d = b.Vertex(0, 19685, 0);
+  const std::uint32_t poly = b.Polygon(0, 1, {a, c, d});
+  const std::uint32_t code13 = b.Placement(13, 19685, 0, 0, 0, 0, 0, poly);
+  const std::uint32_t code19 = b.Placement(19, 0, 39370, 0, 0, 0, 0, poly);
+  b.Group({code13, code19});
+  Written w = Convert(b.Build());
+  std::vector<std::pair<float, std::uint32_t>> placements;  // (x + y in metres, opword)
+  for (std::size_t i = 0; i < w.walk.node_offsets.size(); ++i) {
+    const std::vector<std::uint32_t> words = w.Node(i);
+    if (words.size() == 9 && w.F(i, 7) == 1.0f) placements.emplace_back(w.F(i, 1) + w.F(i, 2), words[0]);
+  }
+  EXPECT_EQ(placements, (std::vector<std::pair<float, std::uint32_t>>{{1.0f, 19u}, {2.0f, 13u}}));
+}
+
 }  // namespace
 }  // namespace velmora
