@@ -1,5 +1,7 @@
 # One GoogleTest binary holds every *_test.cc beside the core's code.
-find_package(GTest REQUIRED)
+if(NOT TARGET GTest::gtest_main)
+  find_package(GTest REQUIRED)
+endif()
 include(GoogleTest)
 
 set(test_dirs platform track image object trackside pipeline resources testing cli)
@@ -14,6 +16,11 @@ target_compile_options(velmora_tests PRIVATE ${VELMORA_WARNINGS})
 target_link_libraries(velmora_tests PRIVATE velmora_core velmora_testing GTest::gtest_main)
 # The command-line tests run the real `velmora` binary.
 add_dependencies(velmora_tests velmora)
-target_compile_definitions(velmora_tests PRIVATE VELMORA_CLI_PATH="$<TARGET_FILE:velmora>")
+if(CMAKE_CROSSCOMPILING AND WIN32)
+  # Under Wine the build tree is on drive Z:.
+  target_compile_definitions(velmora_tests PRIVATE VELMORA_CLI_PATH="Z:$<TARGET_FILE:velmora>")
+else()
+  target_compile_definitions(velmora_tests PRIVATE VELMORA_CLI_PATH="$<TARGET_FILE:velmora>")
+endif()
 gtest_discover_tests(velmora_tests DISCOVERY_MODE PRE_TEST
                      PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1")

@@ -1,12 +1,15 @@
 // Runs the real `velmora` command on synthetic installations.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include <array>
 #include <cstdio>
 #include <string>
 
 #include "platform/file_system.h"
+#include "platform/path_text.h"
 #include "platform/temp_folder.h"
 #include "testing/installation_builder.h"
 #include "track/track_archive.h"
@@ -34,16 +37,38 @@ class CliTest : public ::testing::Test {
   CommandResult Velmora(const std::string& arguments) {
     const fs::path out = folder_->path() / "stdout.txt";
     const fs::path err = folder_->path() / "stderr.txt";
+#ifdef _WIN32
+    // cmd.exe drops the outermost quotes of a command that starts with one.
+    std::string command = "\"";
+    command.append(QuoteText(VELMORA_CLI_PATH)).append(" ").append(arguments);
+    command.append(" >").append(Quote(out)).append(" 2>").append(Quote(err)).append(" <NUL\"");
+    // The wide call, so that arguments beyond ASCII reach the program as written.
+    const int exit_code = _wsystem(PathFromUtf8(command).c_str());
+#else
     const std::string command = std::string(VELMORA_CLI_PATH) + " " + arguments + " >" +
                                 out.string() + " 2>" + err.string() + " </dev/null";
     const int status = std::system(command.c_str());
+    const int exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
     CommandResult result;
-    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.exit_code = exit_code;
     result.out = Slurp(out);
     result.err = Slurp(err);
     return result;
   }
-  std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
+  // One argument for the shell that runs the command: '...' for sh, "..." for cmd.exe.
+  static std::string QuoteText(std::string_view text) {
+#ifdef _WIN32
+    const char mark = '"';
+#else
+    const char mark = '\'';
+#endif
+    std::string quoted(1, mark);
+    quoted.append(text);
+    quoted.push_back(mark);
+    return quoted;
+  }
+  static std::string Quote(const fs::path& path) { return QuoteText(PathToUtf8(path)); }
 
   std::optional<TempFolder> folder_ = TempFolder::Create("test");
   fs::path src_ = folder_->path() / "cart";
@@ -70,7 +95,7 @@ TEST_F(CliTest, ConvertTakesADisplayNameAndWritesIntoTheBaseTrack) {
   testkit::WriteGplInstallation(gpl_);
   const fs::path settings = folder_->path() / "Velmora.INI";
   CommandResult result = Velmora("convert --game cart --source " + Quote(src_) + " --gpl " +
-                                 Quote(gpl_) + " --track 'Detroit HQ' --settings " +
+                                 Quote(gpl_) + " --track " + QuoteText("Detroit HQ") + " --settings " +
                                  Quote(settings));
   // No template is carried for detroit, so the run stops after saying so.
   EXPECT_EQ(result.exit_code, 1);
@@ -90,12 +115,29 @@ TEST_F(CliTest, ConvertWithResourcesRunsToTheEnd) {
   const fs::path resources = folder_->path() / "resources";
   testkit::WriteCarriedResourcesFolder(resources, "elkhart");
   CommandResult result = Velmora("convert --game cart --source " + Quote(src_) + " --gpl " +
-                                 Quote(gpl_) + " --track 'road america' --settings " +
+                                 Quote(gpl_) + " --track " + QuoteText("road america") +
+                                 " --settings " +
                                  Quote(folder_->path() / "Velmora.INI") + " --resources " +
                                  Quote(resources));
   EXPECT_EQ(result.exit_code, 0) << result.err;
   EXPECT_EQ(result.out, "Conversion Finished\n");
   EXPECT_TRUE(fs::exists(gpl_ / "tracks" / "elkhart" / "elkhart.dat"));
+}
+
+TEST_F(CliTest, NamesBeyondAsciiPassThroughUnchanged) {
+  // A folder and a track name with letters outside ASCII, in the arguments and in the output.
+  const fs::path source = PathFromUtf8(PathToUtf8(folder_->path()) + "/Spiele \u00D6sterreich");
+  testkit::WriteSourceTrack(source, {"dethq", {}, {}, "Tracks"});
+  CommandResult list = Velmora("list --game cart --source " + Quote(source));
+  EXPECT_EQ(list.exit_code, 0) << list.err;
+  EXPECT_EQ(list.out, "dethq\tDetroit HQ\n");
+
+  CommandResult missing = Velmora("convert --game cart --source " + Quote(source) + " --gpl " +
+                                  Quote(gpl_) + " --track " + QuoteText("\u00D6sterreichring"));
+  EXPECT_EQ(missing.exit_code, 2);
+  EXPECT_NE(missing.err.find("no track \"\u00D6sterreichring\" under " + PathToUtf8(source)),
+            std::string::npos)
+      << missing.err;
 }
 
 TEST_F(CliTest, BadUsageExitsWithTwo) {

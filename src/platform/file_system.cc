@@ -3,7 +3,12 @@
 #include <algorithm>
 #include <fstream>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "platform/ascii.h"
+#include "platform/path_text.h"
 
 namespace velmora {
 namespace {
@@ -19,15 +24,21 @@ std::optional<fs::path> FindEntryIgnoringCase(const fs::path& folder, const fs::
   std::error_code ec;
   fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec);
   if (ec) return std::nullopt;
-  const std::string wanted = name.string();
+  // Names are compared as UTF-8, which leaves every letter beyond ASCII as it is.
+  const std::string wanted = PathToUtf8(name);
   std::optional<std::string> best;
+  fs::path best_name;
   for (; it != fs::directory_iterator(); it.increment(ec)) {
     if (ec) break;
-    std::string candidate = it->path().filename().string();
-    if (EqualsIgnoreCase(candidate, wanted) && (!best || candidate < *best)) best = candidate;
+    fs::path candidate_name = it->path().filename();
+    std::string candidate = PathToUtf8(candidate_name);
+    if (EqualsIgnoreCase(candidate, wanted) && (!best || candidate < *best)) {
+      best = std::move(candidate);
+      best_name = std::move(candidate_name);
+    }
   }
   if (!best) return std::nullopt;
-  return folder / *best;
+  return folder / best_name;
 }
 
 }  // namespace
@@ -138,9 +149,15 @@ bool RemoveFile(const fs::path& path) {
 bool CopyFileReplacing(const fs::path& from, const fs::path& to) {
   std::optional<fs::path> source = ResolveExisting(from);
   if (!source) return false;
+#ifdef _WIN32
+  // The library's copy_file cannot replace a file on Windows: with no inode numbers there it
+  // takes every existing target for the source itself and refuses.
+  return CopyFileW(source->c_str(), ResolveForWrite(to).c_str(), FALSE) != 0;
+#else
   std::error_code ec;
   fs::copy_file(*source, ResolveForWrite(to), fs::copy_options::overwrite_existing, ec);
   return !ec;
+#endif
 }
 
 bool CreateFolder(const fs::path& path) {
@@ -164,10 +181,12 @@ std::vector<fs::path> ListFiles(const fs::path& folder, std::string_view extensi
     if (ec) break;
     std::error_code type_ec;
     if (!it->is_regular_file(type_ec)) continue;
-    if (EqualsIgnoreCase(it->path().extension().string(), extension)) files.push_back(it->path());
+    if (EqualsIgnoreCase(PathToUtf8(it->path().extension()), extension)) {
+      files.push_back(it->path());
+    }
   }
   std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
-    return AsciiLower(a.filename().string()) < AsciiLower(b.filename().string());
+    return AsciiLower(PathToUtf8(a.filename())) < AsciiLower(PathToUtf8(b.filename()));
   });
   return files;
 }

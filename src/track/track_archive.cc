@@ -7,6 +7,7 @@
 #include "platform/byte_reader.h"
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
+#include "platform/path_text.h"
 #include "track/track_archive_format.h"
 
 namespace velmora {
@@ -96,6 +97,10 @@ bool TrackArchive::Extract(std::optional<std::string_view> filter) {
   data_.clear();
   data_.shrink_to_fit();
   return all_written;
+}
+
+fs::path TrackArchive::ExtractedPath(std::string_view member) const {
+  return folder_ / PathFromWindows1252(member);
 }
 
 bool TrackArchive::WriteMember(const ArchiveEntry& entry) {

@@ -45,8 +45,9 @@ class TrackArchive {
   // not written; the others still are.
   bool Extract(std::optional<std::string_view> filter = std::nullopt);
 
-  // The path under which a member was written.
-  std::filesystem::path ExtractedPath(std::string_view member) const { return folder_ / member; }
+  // The path under which a member was written; its Windows-1252 name becomes the same name in
+  // Unicode on disk.
+  std::filesystem::path ExtractedPath(std::string_view member) const;
   // The temporary folder; empty before Extract.
   const std::filesystem::path& folder_path() const { return folder_; }
 
