@@ -116,7 +116,7 @@ TEST_F(ConversionRunTest, MissingTemplateMessagesDependOnTheOption) {
   // The run names the file as it builds it, in the spelling the disk's lookup gives.
   const std::string no_track_file =
       "Cannot load the track file " +
-      ResolveForWrite(gpl_ / "Tracks" / "detroit" / "detroit.trk").string() +
+      (ResolveForWrite(gpl_ / "Tracks") / "detroit" / "detroit.trk").string() +
       ": it cannot be read";
   const std::vector<Row> rows = {
       {Pipeline::kCart, 0, false, {lookup, unset}},
