@@ -6,13 +6,13 @@
 #include "image/texture_image.h"
 #include "platform/file_system.h"
 #include "platform/temp_folder.h"
-#include "testing/image_builders.h"
+#include "samples/image_builders.h"
 
 namespace velmora {
 namespace {
 
 std::vector<std::uint8_t> Source() {
-  return testkit::BuildRaw8(256, 256, [](int x, int y) {
+  return samples::BuildRaw8(256, 256, [](int x, int y) {
     return static_cast<std::uint8_t>((x * 7 + y * 13 + (x ^ y)) & 0xFF);
   });
 }

@@ -4,7 +4,7 @@ if(NOT TARGET GTest::gtest_main)
 endif()
 include(GoogleTest)
 
-set(test_dirs platform track image object trackside pipeline resources testing cli)
+set(test_dirs platform format track image object pipeline resources samples testing cli)
 set(VELMORA_TEST_SOURCES)
 foreach(dir IN LISTS test_dirs)
   file(GLOB dir_tests CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${dir}/*_test.cc)

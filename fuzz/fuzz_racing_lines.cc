@@ -10,13 +10,13 @@
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
 #include "platform/temp_folder.h"
-#include "testing/track_builders.h"
+#include "samples/track_builders.h"
 #include "track/racing_lines.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const velmora::TrackGeometry* track = [] {
     auto* loaded = new velmora::TrackGeometry();
-    loaded->LoadBytes(velmora::testkit::BuildTemplateTrackFile(), "fuzz/kestrel.trk");
+    loaded->LoadBytes(velmora::samples::BuildTemplateTrackFile(), "fuzz/kestrel.trk");
     return loaded;
   }();
   std::optional<velmora::TempFolder> folder = velmora::TempFolder::Create("fuzz");

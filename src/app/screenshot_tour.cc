@@ -17,12 +17,13 @@
 #include "dialogs/conversion_dialog.h"
 #include "dialogs/dialog_sinks.h"
 #include "dialogs/dialog_text.h"
+#include "dialogs/game_dialog_text.h"
 #include "dialogs/path_chooser.h"
 #include "platform/resource_store.h"
 #include "platform/settings.h"
 #include "platform/temp_folder.h"
 #include "resources/embedded_files.h"
-#include "testing/installation_builder.h"
+#include "samples/installation_builder.h"
 
 namespace velmora {
 
@@ -43,15 +44,15 @@ struct SampleSetup {
 SampleSetup WriteSamples(const fs::path& root) {
   SampleSetup setup{root / "ICR2", root / "GPL", root / "resources"};
   for (const char* name : kSampleTracks) {
-    const std::string description = testkit::SourceTrackDescription(name, name);
-    testkit::SourceTrack track;
+    const std::string description = samples::SourceTrackDescription(name, name);
+    samples::SourceTrack track;
     track.folder = name;
-    track.members = {{track.folder + ".txt", testkit::Bytes(description)}};
-    track.loose = {{track.folder + ".txt", testkit::Bytes(description)}};
-    testkit::WriteSourceTrack(setup.source, track);
+    track.members = {{track.folder + ".txt", samples::Bytes(description)}};
+    track.loose = {{track.folder + ".txt", samples::Bytes(description)}};
+    samples::WriteSourceTrack(setup.source, track);
   }
-  testkit::WriteGplInstallation(setup.gpl);
-  testkit::WriteCarriedResourcesFolder(setup.resources, kConvertedTrack);
+  samples::WriteGplInstallation(setup.gpl);
+  samples::WriteCarriedResourcesFolder(setup.resources, kConvertedTrack);
   return setup;
 }
 

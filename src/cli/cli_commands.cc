@@ -18,7 +18,7 @@
 #include "platform/settings.h"
 #include "platform/text_encoding.h"
 #include "resources/embedded_files.h"
-#include "testing/installation_builder.h"
+#include "samples/installation_builder.h"
 #include "track/track_archive.h"
 
 namespace velmora {
@@ -106,12 +106,12 @@ bool Convert(const SourceGameInfo& game, const CommandLine& line, Settings& sett
   bool finished = false;
   {
     TrackConverter converter(services);
-    finished = game.uses_cart_pipeline
-                   ? converter.ConvertCart(PathFromUtf8(line.source), PathFromUtf8(line.gpl), folder, line.keep_skid_marks,
-                                           &progress)
-                   : converter.ConvertNSeries(PathFromUtf8(line.source), PathFromUtf8(line.gpl), folder,
-                                              line.keep_skid_marks, line.sixteen_bit_sky,
-                                              &progress);
+    finished = converter.Convert(game.game, {.src_dir = PathFromUtf8(line.source),
+                                             .gpl_dir = PathFromUtf8(line.gpl),
+                                             .source_track = folder,
+                                             .keep_skid_marks = line.keep_skid_marks,
+                                             .sixteen_bit_sky = line.sixteen_bit_sky,
+                                             .progress = &progress});
   }
   progress.Finish();
   std::printf("Conversion Finished\n");
@@ -191,7 +191,7 @@ int RunDemo(const CommandLine& line) {
     return kExitUsage;
   }
 
-  testkit::DemoInstallations demo = testkit::WriteDemoInstallations(dir);
+  samples::DemoInstallations demo = samples::WriteDemoInstallations(dir);
   std::printf("Sample CART/ICR2 installation: %s (track \"%s\")\n", demo.source.string().c_str(),
               demo.track.c_str());
   std::printf("Sample GPL installation:       %s\n\n", demo.gpl.string().c_str());

@@ -6,20 +6,22 @@
 
 #include <array>
 #include <cstdio>
+#include <map>
 #include <string>
 
+#include "image/mip_file.h"
 #include "platform/file_system.h"
+#include "platform/message_sink.h"
 #include "platform/path_text.h"
 #include "platform/temp_folder.h"
-#include "testing/installation_builder.h"
+#include "samples/installation_builder.h"
 #include "track/track_archive.h"
-#include "platform/message_sink.h"
 
 namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
-using testkit::Bytes;
+using samples::Bytes;
 
 struct CommandResult {
   int exit_code = -1;
@@ -34,19 +36,22 @@ std::string Slurp(const fs::path& path) {
 
 class CliTest : public ::testing::Test {
  protected:
-  CommandResult Velmora(const std::string& arguments) {
+  // `environment` is put before the command, e.g. "TMPDIR=/x".
+  CommandResult Velmora(const std::string& arguments, const std::string& environment = "") {
     const fs::path out = folder_->path() / "stdout.txt";
     const fs::path err = folder_->path() / "stderr.txt";
 #ifdef _WIN32
     // cmd.exe drops the outermost quotes of a command that starts with one.
     std::string command = "\"";
+    if (!environment.empty()) command.append(environment).append(" ");
     command.append(QuoteText(VELMORA_CLI_PATH)).append(" ").append(arguments);
     command.append(" >").append(Quote(out)).append(" 2>").append(Quote(err)).append(" <NUL\"");
     // The wide call, so that arguments beyond ASCII reach the program as written.
     const int exit_code = _wsystem(PathFromUtf8(command).c_str());
 #else
-    const std::string command = std::string(VELMORA_CLI_PATH) + " " + arguments + " >" +
-                                out.string() + " 2>" + err.string() + " </dev/null";
+    const std::string command = environment + " " + std::string(VELMORA_CLI_PATH) + " " +
+                                arguments + " >" + out.string() + " 2>" + err.string() +
+                                " </dev/null";
     const int status = std::system(command.c_str());
     const int exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
@@ -69,6 +74,14 @@ class CliTest : public ::testing::Test {
     return quoted;
   }
   static std::string Quote(const fs::path& path) { return QuoteText(PathToUtf8(path)); }
+  // What puts the system's temporary folder at `folder` for one command.
+  static std::string TempFolderVariable(const fs::path& folder) {
+#ifdef _WIN32
+    return "set \"TMP=" + PathToUtf8(folder) + "\" &&";
+#else
+    return "TMPDIR=" + Quote(folder);
+#endif
+  }
 
   std::optional<TempFolder> folder_ = TempFolder::Create("test");
   fs::path src_ = folder_->path() / "cart";
@@ -76,8 +89,8 @@ class CliTest : public ::testing::Test {
 };
 
 TEST_F(CliTest, ListPrintsFolderAndDisplayNameInTheGamesOrder) {
-  testkit::WriteSourceTrack(src_, {"dethq", {}, {}, "tracks"});
-  testkit::WriteSourceTrack(src_, {"Elkhart", {}, {}, "tracks"});
+  samples::WriteSourceTrack(src_, {"dethq", {}, {}, "tracks"});
+  samples::WriteSourceTrack(src_, {"Elkhart", {}, {}, "tracks"});
   CommandResult cart = Velmora("list --game cart --source " + Quote(src_));
   EXPECT_EQ(cart.exit_code, 0);
   EXPECT_EQ(cart.out, "Elkhart\tRoad America\ndethq\tDetroit HQ\n");
@@ -90,9 +103,9 @@ TEST_F(CliTest, ListPrintsFolderAndDisplayNameInTheGamesOrder) {
 }
 
 TEST_F(CliTest, ConvertTakesADisplayNameAndWritesIntoTheBaseTrack) {
-  testkit::WriteSourceTrack(src_, {"dethq", {{"dethq.txt", Bytes("SNAME Detroit\r\n")}}, {},
-                                   "tracks"});
-  testkit::WriteGplInstallation(gpl_);
+  samples::WriteSourceTrack(src_,
+                            {"dethq", {{"dethq.txt", Bytes("SNAME Detroit\r\n")}}, {}, "tracks"});
+  samples::WriteGplInstallation(gpl_);
   const fs::path settings = folder_->path() / "Velmora.INI";
   CommandResult result = Velmora("convert --game cart --source " + Quote(src_) + " --gpl " +
                                  Quote(gpl_) + " --track " + QuoteText("Detroit HQ") + " --settings " +
@@ -110,10 +123,10 @@ TEST_F(CliTest, ConvertTakesADisplayNameAndWritesIntoTheBaseTrack) {
 }
 
 TEST_F(CliTest, ConvertWithResourcesRunsToTheEnd) {
-  testkit::WriteSourceTrack(src_, {"elkhart", {}, {}, "tracks"});
-  testkit::WriteGplInstallation(gpl_);
+  samples::WriteSourceTrack(src_, {"elkhart", {}, {}, "tracks"});
+  samples::WriteGplInstallation(gpl_);
   const fs::path resources = folder_->path() / "resources";
-  testkit::WriteCarriedResourcesFolder(resources, "elkhart");
+  samples::WriteCarriedResourcesFolder(resources, "elkhart");
   CommandResult result = Velmora("convert --game cart --source " + Quote(src_) + " --gpl " +
                                  Quote(gpl_) + " --track " + QuoteText("road america") +
                                  " --settings " +
@@ -127,21 +140,106 @@ TEST_F(CliTest, ConvertWithResourcesRunsToTheEnd) {
 TEST_F(CliTest, NamesBeyondAsciiPassThroughUnchanged) {
   // A folder and a track name with letters outside ASCII, in the arguments and in the output.
   const fs::path source = PathFromUtf8(PathToUtf8(folder_->path()) + "/Spiele \u00D6sterreich");
-  testkit::WriteSourceTrack(source, {"dethq", {}, {}, "Tracks"});
+  samples::WriteSourceTrack(source, {"dethq", {}, {}, "Tracks"});
   CommandResult list = Velmora("list --game cart --source " + Quote(source));
   EXPECT_EQ(list.exit_code, 0) << list.err;
   EXPECT_EQ(list.out, "dethq\tDetroit HQ\n");
 
   CommandResult missing = Velmora("convert --game cart --source " + Quote(source) + " --gpl " +
-                                  Quote(gpl_) + " --track " + QuoteText("\u00D6sterreichring"));
+                                  Quote(gpl_) + " --track " + QuoteText("Kestrel \u00D6st"));
   EXPECT_EQ(missing.exit_code, 2);
-  EXPECT_NE(missing.err.find("no track \"\u00D6sterreichring\" under " + PathToUtf8(source)),
+  EXPECT_NE(missing.err.find("no track \"Kestrel \u00D6st\" under " + PathToUtf8(source)),
             std::string::npos)
       << missing.err;
 }
 
+// The name is given in UTF-8 and in small letters; the table holds it in Windows-1252 with a
+// capital.
+TEST_F(CliTest, ConvertFindsADisplayNameWithoutRegardToWindows1252Case) {
+  samples::WriteSourceTrack(src_, {"osring", {}, {}, "tracks"});
+  samples::WriteGplInstallation(gpl_);
+  CommandResult result = Velmora("convert --game cart --source " + Quote(src_) + " --gpl " +
+                                 Quote(gpl_) + " --track " + QuoteText("\xC3\xB6sterreichring") +
+                                 " --settings " +
+                                 Quote(folder_->path() / "Velmora.INI"));
+  // Found: the run starts and stops only for want of a geometry template.
+  EXPECT_EQ(result.exit_code, 1) << result.err;
+  EXPECT_EQ(result.err.find("no track"), std::string::npos) << result.err;
+  EXPECT_EQ(result.err.rfind("velmora: Failed to find resource osring_N4T\n", 0), 0u) << result.err;
+  EXPECT_TRUE(fs::is_directory(gpl_ / "tracks" / "osring"));
+}
+
+// Everything a run writes into the GPL track folder, by file name.
+std::map<std::string, std::vector<std::uint8_t>> TrackFolderFiles(const fs::path& folder) {
+  std::map<std::string, std::vector<std::uint8_t>> files;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    files[entry.path().filename().string()] = ReadFileBytes(entry.path()).value_or(Bytes("?"));
+  }
+  return files;
+}
+
+// The MIP flags of every texture in a track archive, read back with the program's own reader.
+std::map<std::string, int> PackedTextureFlags(const fs::path& archive_path) {
+  std::map<std::string, int> flags;
+  RecordingMessageSink quiet;
+  TrackArchive archive(quiet);
+  if (!archive.Open(archive_path) || !archive.Extract(".mip")) return flags;
+  for (const ArchiveEntry& entry : archive.entries()) {
+    if (!entry.name.ends_with(".mip")) continue;
+    std::optional<std::vector<std::uint8_t>> bytes =
+        ReadFileBytes(archive.ExtractedPath(entry.name));
+    std::optional<TextureImage> texture = bytes ? ReadMip(std::move(*bytes)) : std::nullopt;
+    flags[entry.name] = texture ? texture->mip_flags : -1;
+  }
+  return flags;
+}
+
+// Words the per-track and texture rules look for ("sky", "grass", "indy", "suz", "glen") in
+// the folders above the GPL folder, capitals in the GPL folder and a temporary folder whose
+// name holds track names change nothing that a run writes.
+TEST_F(CliTest, FoldersOutsideTheTrackChangeNothingWritten) {
+  auto convert = [&](const fs::path& dir, const std::string& environment) {
+    const samples::DemoInstallations demo = samples::WriteDemoInstallations(dir);
+    fs::path gpl = demo.gpl;
+    if (environment.empty()) return std::make_pair(gpl, demo.track);
+    fs::rename(gpl, dir / "GPL");
+    gpl = dir / "GPL";
+    fs::rename(gpl / "tracks", gpl / "TRACKS");
+    return std::make_pair(gpl, demo.track);
+  };
+  const auto neutral_install = convert(folder_->path() / "neutral", "");
+  const fs::path neutral_gpl = neutral_install.first;
+  const std::string track = neutral_install.second;
+  const fs::path odd_dir =
+      folder_->path() / "MySkyGames" / "Grass Valley" / "sky and grass" / "Indy";
+  const fs::path tmp = folder_->path() / "dirsuzglenindy";
+  fs::create_directories(tmp);
+  const std::string environment = TempFolderVariable(tmp);
+  const fs::path odd_gpl = convert(odd_dir, environment).first;
+  auto run = [&](const fs::path& dir, const fs::path& gpl, const std::string& env) {
+    return Velmora("convert --game cart --source " + Quote(dir / "source") + " --gpl " +
+                       Quote(gpl) + " --track " + track + " --convert-track-file --settings " +
+                       Quote(dir / "Velmora.INI"),
+                   env);
+  };
+  const CommandResult neutral = run(folder_->path() / "neutral", neutral_gpl, "");
+  ASSERT_EQ(neutral.exit_code, 0) << neutral.err;
+  const CommandResult odd = run(odd_dir, odd_gpl, environment);
+  ASSERT_EQ(odd.exit_code, 0) << odd.err;
+
+  const fs::path neutral_folder = neutral_gpl / "tracks" / track;
+  const fs::path odd_folder = odd_gpl / "TRACKS" / track;
+  const auto neutral_files = TrackFolderFiles(neutral_folder);
+  ASSERT_TRUE(neutral_files.contains(track + ".dat"));
+  EXPECT_EQ(TrackFolderFiles(odd_folder), neutral_files);
+  const std::map<std::string, int> flags = PackedTextureFlags(neutral_folder / (track + ".dat"));
+  ASSERT_FALSE(flags.empty());
+  EXPECT_EQ(PackedTextureFlags(odd_folder / (track + ".dat")), flags);
+  EXPECT_TRUE(fs::is_empty(tmp));  // the run's own temporary folders were made there, and removed
+}
+
 TEST_F(CliTest, BadUsageExitsWithTwo) {
-  testkit::WriteSourceTrack(src_, {"dethq", {}, {}, "tracks"});
+  samples::WriteSourceTrack(src_, {"dethq", {}, {}, "tracks"});
   const std::string common = " --source " + Quote(src_) + " --gpl " + Quote(gpl_);
   struct Row {
     std::string arguments;

@@ -13,6 +13,7 @@
 
 #include "dialogs/dialog_sinks.h"
 #include "dialogs/dialog_text.h"
+#include "dialogs/game_dialog_text.h"
 #include "dialogs/path_chooser.h"
 #include "pipeline/track_converter.h"
 #include "pipeline/track_name_table.h"
@@ -33,10 +34,11 @@ ConversionDialog::ConversionDialog(const SourceGameInfo& game, const Services& s
                                    QWidget* parent)
     : QDialog(parent),
       game_(game),
+      text_(DialogTextOf(game.game)),
       services_(services),
       source_dir_(FromPath(services.settings.Folder(game.settings_key))),
       gpl_dir_(FromPath(services.settings.Folder(kGplPathKey))) {
-  setWindowTitle(Text(game.dialog_title));
+  setWindowTitle(Text(text_.dialog_title));
   setModal(true);
   BuildControls();
   RefreshTracks();
@@ -75,15 +77,15 @@ void ConversionDialog::BuildControls() {
   // looks selected while Convert is still disabled.
   gpl_button->setFocus();
   QPushButton* source_button =
-      AddButton(game_.source_button_id, game_.source_button_text, "sourceButton");
+      AddButton(text_.source_button_id, text_.source_button_text, "sourceButton");
   convert_ = AddButton(kConvertButtonId, kConvertButtonText, "convertButton");
   convert_->setEnabled(false);
   QPushButton* back = AddButton(kBackButtonId, kBackButtonText, "backButton");
 
   keep_skid_marks_ =
-      AddCheckBox(game_.keep_skid_marks_id, game_.keep_skid_marks_text, "keepSkidMarks");
-  if (game_.sixteen_bit_id != 0) {
-    sixteen_bit_ = AddCheckBox(game_.sixteen_bit_id, game_.sixteen_bit_text, "sixteenBit");
+      AddCheckBox(text_.keep_skid_marks_id, text_.keep_skid_marks_text, "keepSkidMarks");
+  if (text_.sixteen_bit_id != 0) {
+    sixteen_bit_ = AddCheckBox(text_.sixteen_bit_id, text_.sixteen_bit_text, "sixteenBit");
   }
 
   source_dir_text_ = new QLabel(this);
@@ -166,7 +168,7 @@ std::optional<QString> ConversionDialog::ChooseFolder(std::string_view title,
 
 void ConversionDialog::ChooseSourceFolder() {
   std::optional<QString> chosen =
-      ChooseFolder(game_.chooser_title, game_.probe_file, game_.found_message, source_dir_);
+      ChooseFolder(text_.chooser_title, game_.probe_file, text_.found_message, source_dir_);
   if (!chosen) return;
   source_dir_ = *chosen;
   RefreshTracks();
@@ -198,16 +200,16 @@ void ConversionDialog::RunPipeline(const std::string& folder) {
   running_ = true;
   progress_->setEnabled(true);
   ProgressBarSink progress(progress_);
-  const bool keep_skid_marks = keep_skid_marks_->isChecked();
   const std::string source = ToPath(source_dir_);
   const std::string gpl = ToPath(gpl_dir_);
+  const RunRequest request{.src_dir = source,
+                           .gpl_dir = gpl,
+                           .source_track = folder,
+                           .keep_skid_marks = keep_skid_marks_->isChecked(),
+                           .sixteen_bit_sky = sixteen_bit_ != nullptr && sixteen_bit_->isChecked(),
+                           .progress = &progress};
   // The result is not looked at: a run that stopped early has shown why already.
-  if (game_.uses_cart_pipeline) {
-    converter.ConvertCart(source, gpl, folder, keep_skid_marks, &progress);
-  } else {
-    converter.ConvertNSeries(source, gpl, folder, keep_skid_marks,
-                             sixteen_bit_ != nullptr && sixteen_bit_->isChecked(), &progress);
-  }
+  static_cast<void>(converter.Convert(game_.game, request));
   services_.settings.SetFolder(kGplPathKey, gpl);
   services_.messages.Show("Conversion Finished");
   progress_->setValue(0);

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "dialogs/game_dialog_text.h"
 #include "pipeline/source_games.h"
 #include "platform/services.h"
 
@@ -21,8 +22,8 @@ namespace velmora {
 // The modal dialog that converts one track of one source game: the source game's folder and
 // GPL's folder (each changed with the PathChooser), the list of the game's tracks found in the
 // source folder, the game's check boxes, Convert and a progress bar. Everything that differs
-// between the games comes from the SourceGameInfo; the conversion itself is the core's
-// TrackConverter, the same one the command line runs.
+// between the games comes from the SourceGameInfo and the GameDialogText; the conversion itself is
+// the core's TrackConverter, the same one the command line runs.
 //
 // Settings: both folders are read when the dialog is made. The source folder is stored each
 // time the list finds a track in it; the GPL folder after each conversion; "HQsky" on each
@@ -55,6 +56,7 @@ class ConversionDialog : public QDialog {
   void RunPipeline(const std::string& folder);
 
   const SourceGameInfo& game_;
+  const GameDialogText& text_;
   Services services_;
   QString source_dir_;
   QString gpl_dir_;

@@ -24,7 +24,7 @@
 #include "platform/resource_store.h"
 #include "platform/settings.h"
 #include "resources/embedded_files.h"
-#include "testing/installation_builder.h"
+#include "samples/installation_builder.h"
 
 namespace velmora::testkit {
 
@@ -58,13 +58,13 @@ class BarWatchingSink : public MessageSink {
 
 void WriteTrack(const fs::path& root, const std::string& folder,
                 const std::string& tracks_spelling = "tracks") {
-  SourceTrack track;
+  samples::SourceTrack track;
   track.folder = folder;
   track.tracks_spelling = tracks_spelling;
-  const std::string description = SourceTrackDescription(folder, folder);
-  track.members = {{folder + ".txt", Bytes(description)}};
-  track.loose = {{folder + ".txt", Bytes(description)}};
-  WriteSourceTrack(root, track);
+  const std::string description = samples::SourceTrackDescription(folder, folder);
+  track.members = {{folder + ".txt", samples::Bytes(description)}};
+  track.loose = {{folder + ".txt", samples::Bytes(description)}};
+  samples::WriteSourceTrack(root, track);
 }
 
 QString FileText(const fs::path& path) {
@@ -168,7 +168,7 @@ class ConversionDialogTest : public QObject {
   }
 
   void enterOpensTheGplChooserAndCancelChangesNothing() {
-    WriteGplInstallation(root_ / "GPL");
+    samples::WriteGplInstallation(root_ / "GPL");
     settings_->SetFolder(kGplPathKey, (root_ / "GPL").string());
     auto dialog = Open(SourceGame::kN2);
     const QString settings_before = SettingsText();
@@ -266,8 +266,8 @@ class ConversionDialogTest : public QObject {
     const fs::path gpl = root_ / "GPL";
     WriteTrack(cart, "dethq");
     WriteTrack(cart, "detroit");
-    WriteGplInstallation(gpl);
-    WriteCarriedResourcesFolder(root_ / "resources", "detroit");
+    samples::WriteGplInstallation(gpl);
+    samples::WriteCarriedResourcesFolder(root_ / "resources", "detroit");
     WriteFileText(root_ / "resources" / "PAGE2_PBF", "resource:PAGE2_PBF");
     resources_ = std::make_unique<ResourceStore>(EmbeddedFiles(), root_ / "resources");
     settings_->SetFolder(kIcr2PathKey, cart.string());

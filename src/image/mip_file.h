@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "image/chunk_file.h"
+#include "format/chunk_file.h"
 #include "image/texture_image.h"
 #include "platform/byte_writer.h"
 

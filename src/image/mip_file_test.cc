@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "image/texture_conversion.h"
-#include "testing/image_builders.h"
+#include "samples/image_builders.h"
 
 namespace velmora {
 namespace {
@@ -17,7 +17,7 @@ const std::vector<std::uint32_t> kGreys = {
     0xFF888888, 0xFF999999, 0xFFAAAAAA, 0xFFBBBBBB, 0xFFCCCCCC, 0xFFDDDDDD, 0xFFEEEEEE, 0xFFFFFFFF};
 
 TEST(MipFileTest, FourBitSixtyFourSquareWithFourLevels) {
-  const std::vector<std::uint8_t> source = testkit::BuildMip4(
+  const std::vector<std::uint8_t> source = samples::BuildMip4(
       64, 64, [](int x, int y) { return static_cast<std::uint8_t>((x ^ y) & 7); }, kGreys, false,
       4);
   std::optional<TextureImage> image = ReadMip(source);
@@ -58,7 +58,7 @@ TEST(MipFileTest, FourBitSixtyFourSquareWithFourLevels) {
 
 TEST(MipFileTest, SixteenBitLevelSizes) {
   std::optional<TextureImage> image = ParseTexture(
-      testkit::BuildRaw16(256, 64,
+      samples::BuildRaw16(256, 64,
                           [](int x, int y) { return static_cast<std::uint16_t>(x * 64 + y); }),
       "sky.m16");
   ASSERT_TRUE(image);
@@ -75,7 +75,7 @@ TEST(MipFileTest, SixteenBitLevelSizes) {
 }
 
 TEST(MipFileTest, TypeTwoReadsOneLevel) {
-  std::vector<std::uint8_t> bytes = testkit::BuildMip4(
+  std::vector<std::uint8_t> bytes = samples::BuildMip4(
       16, 16, [](int, int) { return std::uint8_t{1}; }, kGreys, false, 3);
   bytes[24] = 2;
   bytes[38] = 200;  // a count no texture has
@@ -86,7 +86,7 @@ TEST(MipFileTest, TypeTwoReadsOneLevel) {
 }
 
 TEST(MipFileTest, EightBitReaderTakesSmallerOfWidthAndStride) {
-  std::vector<std::uint8_t> bytes = testkit::BuildMip8(
+  std::vector<std::uint8_t> bytes = samples::BuildMip8(
       32, 8, [](int x, int) { return static_cast<std::uint8_t>(x); }, true, 2);
   std::optional<TextureImage> image = ParseTexture(bytes, "groove.mip");
   ASSERT_TRUE(image);
@@ -101,7 +101,7 @@ TEST(MipFileTest, EightBitReaderTakesSmallerOfWidthAndStride) {
 }
 
 TEST(MipFileTest, TruncatedAndLyingFilesAreRefused) {
-  const std::vector<std::uint8_t> good = testkit::BuildMip4(
+  const std::vector<std::uint8_t> good = samples::BuildMip4(
       32, 32, [](int x, int) { return static_cast<std::uint8_t>(x & 15); }, kGreys, false, 3);
   for (std::size_t cut = 0; cut < good.size(); ++cut) {
     std::vector<std::uint8_t> bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut));
@@ -124,7 +124,7 @@ TEST(MipFileTest, TruncatedAndLyingFilesAreRefused) {
 }
 
 TEST(MipFileTest, SmallestLevelsFollowAtTheFixedGap) {
-  const std::vector<std::uint8_t> source = testkit::BuildMip4(
+  const std::vector<std::uint8_t> source = samples::BuildMip4(
       4, 4, [](int x, int y) { return static_cast<std::uint8_t>(x + 4 * y); }, kGreys, false, 3);
   std::optional<TextureImage> image = ReadMip(source);
   ASSERT_TRUE(image);

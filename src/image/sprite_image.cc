@@ -17,7 +17,8 @@ bool SpriteImage::LoadNSeries(const std::filesystem::path& path) {
 }
 
 bool SpriteImage::ParseCart(std::vector<std::uint8_t> bytes, const std::filesystem::path& path) {
-  path_ = AsciiLower(path.string());
+  // The kind comes from the file's own name, never from the folders above it.
+  path_ = AsciiLower(path.filename().string());
   kind_ = CartSpriteKindOf(path_);
   if (!CartSpriteFits(bytes, kind_)) return false;
   bytes_ = std::move(bytes);

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "image/mip_file.h"
 #include "image/srb_file.h"
-#include "testing/image_builders.h"
+#include "samples/image_builders.h"
 
 namespace velmora {
 namespace {
@@ -43,7 +45,7 @@ TEST(SpriteImageTest, SixteenBitKindGetsPowerOfTwoStrictlyAbove) {
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
   ASSERT_TRUE(sprite.ParseCart(
-      testkit::BuildP16(
+      samples::BuildP16(
           64, 64, 10, -5,
           [](int x, int y) { return static_cast<std::uint16_t>(0x8000 | x << 5 | y); }),
       "/t/FLAG.P16"));
@@ -64,7 +66,7 @@ TEST(SpriteImageTest, RunKindBoundsAndOrigin) {
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
   ASSERT_TRUE(sprite.ParseCart(
-      testkit::BuildPmp({{0, 10, 40, 35}, {63, 20, 30, 34}, {5, 12, 12, 44}}), "/t/tree.pmp"));
+      samples::BuildPmp({{0, 10, 40, 35}, {63, 20, 30, 34}, {5, 12, 12, 44}}), "/t/tree.pmp"));
   WrittenSprite out = ReadBack(sprite.BuildCart());
   EXPECT_EQ(out.texture.width, 32);   // above 40 - 10 = 30
   EXPECT_EQ(out.texture.height, 64);  // above 63 - 0 = 63
@@ -80,7 +82,7 @@ TEST(SpriteImageTest, FourBitKindThroughItsOwnPalette) {
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
   ASSERT_TRUE(sprite.ParseCart(
-      testkit::BuildPm4(10, 3, 5, 3, [](int x, int) { return static_cast<std::uint8_t>(x % 3); },
+      samples::BuildPm4(10, 3, 5, 3, [](int x, int) { return static_cast<std::uint8_t>(x % 3); },
                         {0x0000, 0xFC00, 0x83E0}),
       "/t/m.pm4"));
   WrittenSprite out = ReadBack(sprite.BuildCart());
@@ -96,7 +98,7 @@ TEST(SpriteImageTest, NSeriesSpriteFoldsTallRowsAndPadsWidth) {
   SpriteImage sprite(palette);
   // Even rows white, odd rows index 44: with f = 2 every second (odd) row survives.
   ASSERT_TRUE(sprite.ParseNSeries(
-      testkit::BuildNSeriesSrb(40, 512, 39370, 19685, 20, 500, 0, [](int x, int y) {
+      samples::BuildNSeriesSrb(40, 512, 39370, 19685, 20, 500, 0, [](int x, int y) {
         return static_cast<std::uint8_t>(x == 0 ? 34 : y % 2 ? 44 : 35);
       })));
   EXPECT_EQ(sprite.NSeriesSize(), (std::pair<std::int32_t, std::int32_t>{39370, 19685}));
@@ -117,7 +119,7 @@ TEST(SpriteImageTest, NSeriesHalfWidthMode) {
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
   ASSERT_TRUE(
-      sprite.ParseNSeries(testkit::BuildNSeriesSrb(5, 2, 19685, 19685, 0, 0, 1, [](int x, int) {
+      sprite.ParseNSeries(samples::BuildNSeriesSrb(5, 2, 19685, 19685, 0, 0, 1, [](int x, int) {
         return static_cast<std::uint8_t>(x < 2 ? 35 : 44);
       })));
   WrittenSprite out = ReadBack(sprite.BuildNSeries());
@@ -154,6 +156,95 @@ TEST(SpriteImageTest, HeaderLayoutSpriteReadThroughItsTexture) {
   EXPECT_EQ(At(out.texture, 1, 0), 0xFFFF);
 }
 
+// Odd heights above 256 fold into H / f rows; the source rows past them are dropped, and of
+// the rows that share an output row the later one is the one kept.
+TEST(SpriteImageTest, OddTallSpritesKeepTheirLastFittingRow) {
+  TexturePalette palette = CartPalette();
+  for (int height : {257, 259, 513}) {
+    SCOPED_TRACE(height);
+    const int f = 2;  // 257 to 513 rows all halve once
+    const int rows = height / f;
+    const int last_kept = rows * f - 1;
+    SpriteImage sprite(palette);
+    ASSERT_TRUE(sprite.ParseNSeries(samples::BuildNSeriesSrb(
+        1, height, 19685, 19685, 0, 0, 0,
+        [&](int, int y) { return static_cast<std::uint8_t>(y == last_kept ? 35 : 44); })));
+    WrittenSprite out = ReadBack(sprite.BuildNSeries());
+    ASSERT_EQ(out.texture.height, rows);
+    EXPECT_EQ(out.size, 192u + 2u * rows);
+    EXPECT_EQ(At(out.texture, 0, rows - 1), 0xFFFF);
+    EXPECT_NE(At(out.texture, 0, rows - 2), 0xFFFF);
+  }
+}
+
+// The fuzzer's minimised input that wrote a row past the sprite's pixels: the sprite target's
+// kind byte 0 (N-series), then a sprite one pixel wide and 257 rows high.
+TEST(SpriteImageTest, MinimisedTallSpriteWritesInsideItsRows) {
+  std::vector<std::uint8_t> input = {0};
+  const std::vector<std::uint8_t> file =
+      samples::BuildNSeriesSrb(1, 257, 0, 0, 0, 0, 0, [](int, int) { return std::uint8_t{0}; });
+  input.insert(input.end(), file.begin(), file.end());
+  ASSERT_EQ(input.size(), 402u);
+  TexturePalette palette = CartPalette();
+  SpriteImage sprite(palette);
+  ASSERT_TRUE(sprite.ParseNSeries(std::vector<std::uint8_t>(input.begin() + 1, input.end())));
+  EXPECT_EQ(ReadBack(sprite.BuildNSeries()).texture.height, 128);
+}
+
+MipOut SixteenBitSquare(std::uint32_t side_log2, std::vector<std::uint8_t>& pixels) {
+  const std::uint32_t side = 1u << side_log2;
+  pixels.assign(side * side * 2, 0);
+  for (std::uint32_t y = 0; y < side; ++y) {
+    for (std::uint32_t x = 0; x < side; ++x) {
+      const std::uint16_t v = static_cast<std::uint16_t>(0x8000 | (y % 32) << 5 | (x % 32));
+      pixels[(y * side + x) * 2] = static_cast<std::uint8_t>(v);
+      pixels[(y * side + x) * 2 + 1] = static_cast<std::uint8_t>(v >> 8);
+    }
+  }
+  MipOut mip;
+  mip.type = kMipType16BitTransparent;
+  mip.width_log2 = mip.height_log2 = side_log2;
+  mip.levels.push_back({side, side, side * 2, pixels});
+  return mip;
+}
+
+// In the header layout the sprite header, not the texture behind it, gives the picture's size:
+// the texture lends its pixels where it has them, the rest is transparent.
+TEST(SpriteImageTest, HeaderLayoutSizeComesFromTheSpriteHeader) {
+  std::vector<std::uint8_t> pixels;
+  const MipOut mip = SixteenBitSquare(6, pixels);
+  TexturePalette palette = CartPalette();
+  {
+    SpriteImage sprite(palette);
+    ASSERT_TRUE(sprite.ParseNSeries(BuildSrb(SpriteHeader{1, 1, 48, 48, 24, 40}, mip)));
+    WrittenSprite out = ReadBack(sprite.BuildNSeries());
+    EXPECT_EQ(out.header.width, 48.0f);
+    EXPECT_EQ(out.header.height, 48.0f);
+    EXPECT_EQ(out.texture.width, 64);
+    EXPECT_EQ(out.texture.height, 48);
+    EXPECT_EQ(out.size, 192u + 64u * 48u * 2u);
+    EXPECT_EQ(At(out.texture, 47, 47), 0x8000 | 15 << 5 | 15);
+    EXPECT_EQ(At(out.texture, 0, 0), 0x8000);
+    EXPECT_EQ(At(out.texture, 48, 0), 0);  // beyond the header's width
+  }
+  {
+    // Taller than its texture: the missing rows are transparent.
+    SpriteImage sprite(palette);
+    ASSERT_TRUE(sprite.ParseNSeries(BuildSrb(SpriteHeader{1, 1, 40, 80, 0, 0}, mip)));
+    WrittenSprite out = ReadBack(sprite.BuildNSeries());
+    EXPECT_EQ(out.header.height, 80.0f);
+    EXPECT_EQ(out.texture.width, 64);
+    EXPECT_EQ(out.texture.height, 80);
+    EXPECT_EQ(At(out.texture, 39, 63), 0x8000 | 31 << 5 | 7);
+    EXPECT_EQ(At(out.texture, 0, 64), 0);
+    EXPECT_EQ(At(out.texture, 39, 79), 0);
+  }
+  for (float bad : {0.0f, -4.0f, 1e12f, std::numeric_limits<float>::quiet_NaN()}) {
+    SpriteImage sprite(palette);
+    EXPECT_FALSE(sprite.ParseNSeries(BuildSrb(SpriteHeader{1, 1, bad, 16, 0, 0}, mip))) << bad;
+  }
+}
+
 TEST(SpriteImageTest, HostileFilesRefused) {
   TexturePalette palette = CartPalette();
   struct Case {
@@ -161,9 +252,9 @@ TEST(SpriteImageTest, HostileFilesRefused) {
     std::vector<std::uint8_t> bytes;
   };
   const std::vector<Case> cases = {
-      {"a.pmp", testkit::BuildPmp({{1, 2, 3, 4}, {5, 6, 7, 8}})},
-      {"a.p16", testkit::BuildP16(9, 7, 0, 0, [](int, int) { return std::uint16_t{1}; })},
-      {"a.pm4", testkit::BuildPm4(9, 7, 0, 0, [](int, int) { return std::uint8_t{1}; }, {})},
+      {"a.pmp", samples::BuildPmp({{1, 2, 3, 4}, {5, 6, 7, 8}})},
+      {"a.p16", samples::BuildP16(9, 7, 0, 0, [](int, int) { return std::uint16_t{1}; })},
+      {"a.pm4", samples::BuildPm4(9, 7, 0, 0, [](int, int) { return std::uint8_t{1}; }, {})},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
@@ -178,7 +269,7 @@ TEST(SpriteImageTest, HostileFilesRefused) {
     }
   }
   const std::vector<std::uint8_t> srb =
-      testkit::BuildNSeriesSrb(7, 9, 1, 1, 0, 0, 0, [](int, int) { return std::uint8_t{5}; });
+      samples::BuildNSeriesSrb(7, 9, 1, 1, 0, 0, 0, [](int, int) { return std::uint8_t{5}; });
   for (std::size_t cut = 0; cut < srb.size(); ++cut) {
     SpriteImage sprite(palette);
     ASSERT_FALSE(sprite.ParseNSeries(std::vector<std::uint8_t>(srb.begin(), srb.begin() + cut)))

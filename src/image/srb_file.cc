@@ -1,5 +1,6 @@
 #include "image/srb_file.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -7,6 +8,7 @@
 
 #include "platform/byte_reader.h"
 #include "platform/byte_writer.h"
+#include "platform/units.h"
 
 namespace velmora {
 
@@ -114,12 +116,20 @@ std::optional<NSeriesSprite> ParseNSeriesSprite(std::vector<std::uint8_t> bytes)
     std::optional<SpriteHeader> header = ReadSrbHeader(bytes);
     if (!header) return std::nullopt;
     // The picture is read through the texture reader, whatever kind the texture is.
-    std::optional<TextureImage> texture = ReadMip(std::move(bytes), kSrbTextureAt);
-    if (!texture || static_cast<std::uint32_t>(texture->width) > kMaxSpriteWidth) {
+    // The sprite header, not the texture, gives the picture's size; the texture lends its
+    // pixels where it has them.
+    const std::int32_t width = Truncated(header->width);
+    const std::int32_t height = Truncated(header->height);
+    if (width < 1 || height < 1 || static_cast<std::uint32_t>(width) > kMaxSpriteWidth ||
+        static_cast<std::uint32_t>(height) > kMaxSpriteHeight) {
       return std::nullopt;
     }
-    sprite.width = texture->width;
-    sprite.height = texture->height;
+    std::optional<TextureImage> texture = ReadMip(std::move(bytes), kSrbTextureAt);
+    if (!texture) return std::nullopt;
+    sprite.width = width;
+    sprite.height = height;
+    sprite.header_width = header->width;
+    sprite.header_height = header->height;
     sprite.anchor_x = Truncated(header->origin_x);
     sprite.anchor_y = Truncated(header->origin_y);
     sprite.mode = texture->mip_type;
@@ -160,16 +170,25 @@ std::vector<std::uint8_t> BuildNSeriesSprite(const NSeriesSprite& sprite,
   const std::uint32_t width = std::bit_ceil(source_width);
   // Rows are laid out at the power-of-two stride the bitmap header gives.
   std::vector<std::uint8_t> pixels(static_cast<std::size_t>(width) * rows * 2, 0);
+  // Later source rows overwrite earlier ones; the rows past the output (odd heights above
+  // 256 leave one) are dropped.
   auto put = [&](std::uint32_t y, std::uint32_t x, std::uint16_t value) {
-    if (x >= width) return;
+    if (x >= width || y >= rows) return;
     std::uint8_t* at = pixels.data() + (static_cast<std::size_t>(y) * width + x) * 2;
     at[0] = static_cast<std::uint8_t>(value);
     at[1] = static_cast<std::uint8_t>(value >> 8);
   };
   if (sprite.texture) {
+    // Of the source rows that fold into one output row the last one is kept, so only that one
+    // is read; rows and columns the texture does not have stay transparent.
     TexturePixels source(*sprite.texture);
-    for (std::uint32_t y = 0; y < source_rows; ++y) {
-      for (std::uint32_t x = 0; x < source_width; ++x) put(y / f, x, source.At(x, y));
+    const auto texture_width = static_cast<std::uint32_t>(sprite.texture->width);
+    const auto texture_rows = static_cast<std::uint32_t>(sprite.texture->height);
+    const std::uint32_t columns = std::min(source_width, texture_width);
+    for (std::uint32_t row = 0; row < rows; ++row) {
+      const std::uint32_t y = std::min((row + 1) * f - 1, source_rows - 1);
+      if (y >= texture_rows) continue;
+      for (std::uint32_t x = 0; x < columns; ++x) put(row, x, source.At(x, y));
     }
   } else {
     const bool doubled = sprite.mode == 1;
@@ -188,10 +207,10 @@ std::vector<std::uint8_t> BuildNSeriesSprite(const NSeriesSprite& sprite,
     }
   }
   SpriteHeader header;
-  header.scale_x = static_cast<float>(sprite.size_x) / kSourceUnitsPerMetre;
-  header.scale_y = static_cast<float>(sprite.size_y) / kSourceUnitsPerMetre;
-  header.width = static_cast<float>(sprite.width);
-  header.height = static_cast<float>(sprite.height);
+  header.scale_x = static_cast<float>(sprite.size_x) / static_cast<float>(kUnitsPerMetre);
+  header.scale_y = static_cast<float>(sprite.size_y) / static_cast<float>(kUnitsPerMetre);
+  header.width = sprite.texture ? sprite.header_width : static_cast<float>(sprite.width);
+  header.height = sprite.texture ? sprite.header_height : static_cast<float>(sprite.height);
   header.origin_x = static_cast<float>(sprite.anchor_x);
   header.origin_y = static_cast<float>(sprite.anchor_y);
   return BuildSrb(header,

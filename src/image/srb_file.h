@@ -25,7 +25,8 @@ namespace velmora {
 // bytes of sprite chunks, 96 bytes of texture headers, then width x height x 2 pixel bytes.
 //
 // The N2, N3 and NL sprites come in two layouts, told apart by the u32 at byte 8:
-//   84:    the layout above; the picture is the texture behind the headers.
+//   84:    the layout above; the sprite header's width and height give the picture's size,
+//          and the texture behind the headers its pixels (transparent where it has none).
 //   other: u32 words: 6, 7 the sprite's size in source units (x, y); 8, 9 the anchor;
 //          10 width - 1; 11 height - 1; mode byte at byte 72; from byte 144 the rows of 8-bit
 //          colour indexes: (width + 1) / 2 bytes a row in mode 1, each byte two pixels wide,
@@ -37,8 +38,6 @@ inline constexpr std::size_t kSrbHeaderPayload = 24;
 inline constexpr std::size_t kSrbHeader2Payload = 36;
 inline constexpr std::size_t kNSeriesModeAt = 72;
 inline constexpr std::size_t kNSeriesPixelsAt = 144;
-// Source units a sprite's size factor is measured in.
-inline constexpr float kSourceUnitsPerMetre = 19685.0f;
 // The size of an N-series sprite whose file does not give one (the 84 layout).
 inline constexpr std::int32_t kDefaultNSeriesSize = 200000;
 // Widths of source sprites beyond this are refused: real sprites are a few hundred pixels.
@@ -76,8 +75,11 @@ struct NSeriesSprite {
   // Other layout: the file and where its rows start.
   std::vector<std::uint8_t> bytes;
   std::size_t pixels_at = kNSeriesPixelsAt;
-  // 84 layout: the texture behind the headers, which owns the file.
+  // 84 layout: the texture behind the headers, which owns the file, and the header's size as
+  // written back (width and height above are its whole-pixel values).
   std::optional<TextureImage> texture;
+  float header_width = 0;
+  float header_height = 0;
 };
 std::optional<NSeriesSprite> ParseNSeriesSprite(std::vector<std::uint8_t> bytes);
 // The converted sprite file: height folded to at most 256 rows, width padded to a power of two

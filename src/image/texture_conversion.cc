@@ -8,6 +8,7 @@
 #include "image/mip_file.h"
 #include "image/pcx_file.h"
 #include "platform/file_system.h"
+#include "platform/rule_path.h"
 
 namespace velmora {
 
@@ -223,8 +224,8 @@ std::vector<std::uint8_t> BuildConvertedTexture(const TextureImage& image, Textu
 
 bool ConvertTexture(const TextureImage& image, TexturePalette& palette,
                     const std::filesystem::path& output, bool sixteen_bit) {
-  return WriteFileBytes(output,
-                        BuildConvertedTexture(image, palette, output.string(), sixteen_bit));
+  return WriteFileBytes(
+      output, BuildConvertedTexture(image, palette, GplTrackFileRulePath(output), sixteen_bit));
 }
 
 }  // namespace velmora

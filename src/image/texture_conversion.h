@@ -17,7 +17,8 @@ namespace velmora {
 //
 // The 4-bit writer takes indexed sources (4 and 8 bits) whose width is a power of two of at
 // most 256; everything else, and the textures it declines, go to the 16-bit writer. Rules on
-// words in the output path (case-sensitive, anywhere in the path):
+// words in `output_path`, the output's lowercased rule path "tracks/<gpltrack>/<file>"
+// (platform/rule_path.h), so that no folder above the GPL folder changes a texture:
 //   sixteen-bit request on:  "page03", "skyindex", "asphalt"     the 4-bit writer declines
 //   4-bit from 8-bit source: "asphalt", "grass"                  rows cropped, not squeezed
 //   4-bit writer:            "horiz", "sky", "page03", "tree"    MPHD flags 3, else 0
@@ -42,7 +43,8 @@ std::vector<std::uint8_t> BuildSixteenBitTexture(const TextureImage& image,
 // Chooses the writer and builds the file's bytes.
 std::vector<std::uint8_t> BuildConvertedTexture(const TextureImage& image, TexturePalette& palette,
                                                 std::string_view output_path, bool sixteen_bit);
-// Builds the file and writes it to `output` with one write; false when it cannot be written.
+// Builds the file and writes it to `output`, a file in a GPL track folder, with one write;
+// false when it cannot be written.
 bool ConvertTexture(const TextureImage& image, TexturePalette& palette,
                     const std::filesystem::path& output, bool sixteen_bit);
 

@@ -6,12 +6,14 @@
 
 #include "image/mip_file.h"
 #include "image/pcx_file.h"
-#include "testing/image_builders.h"
+#include "platform/file_system.h"
+#include "platform/temp_folder.h"
+#include "samples/image_builders.h"
 
 namespace velmora {
 namespace {
 
-using testkit::Rgb24;
+using samples::Rgb24;
 
 struct Written {
   std::uint8_t type = 0;
@@ -49,15 +51,15 @@ TexturePalette GreyPalette(int mode = 1) {
     colours.push_back(Rgb24{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i),
                             static_cast<std::uint8_t>(i)});
   }
-  const std::vector<std::uint8_t> file = testkit::BuildPalettePcx(colours);
+  const std::vector<std::uint8_t> file = samples::BuildPalettePcx(colours);
   TexturePalette palette;
   palette.LoadBytes(&file, mode);
   return palette;
 }
 
-TextureImage Eight(int width, int height, const testkit::IndexAt& index) {
+TextureImage Eight(int width, int height, const samples::IndexAt& index) {
   std::optional<TextureImage> image =
-      ParseTexture(testkit::BuildRaw8(width, height, index), "t.mip");
+      ParseTexture(samples::BuildRaw8(width, height, index), "t.mip");
   EXPECT_TRUE(image);
   return std::move(*image);
 }
@@ -193,14 +195,58 @@ TEST(TextureConversionTest, PopularityListKeepsSixteenPlacesScanned) {
 
 // Mode 0 lays fragment A over indexes 24..175 whatever the file holds; mode 1 takes the file,
 // or fragment B over 24..195 when there is none.
+// The word rules see "tracks/<gpltrack>/<file>" lowercased: neither the folders above the GPL
+// folder nor the letter case of the folders change a written texture.
+TEST(TextureConversionTest, WordRulesIgnoreTheFoldersAboveTheTrack) {
+  std::optional<TempFolder> root = TempFolder::Create("rules");
+  ASSERT_TRUE(root);
+  auto index = [](int x, int y) { return static_cast<std::uint8_t>(40 + (x + y) % 6); };
+  std::optional<TextureImage> image = ParseTexture(samples::BuildRaw8(64, 64, index), "w.mip");
+  ASSERT_TRUE(image);
+  auto convert = [&](const std::string& folder, const char* file) {
+    const std::filesystem::path dir = root->path() / folder;
+    std::filesystem::create_directories(dir);
+    TexturePalette palette;
+    palette.LoadBytes(nullptr, 0);
+    EXPECT_TRUE(ConvertTexture(*image, palette, dir / file, false));
+    std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(dir / file);
+    EXPECT_TRUE(bytes);
+    return bytes.value_or(std::vector<std::uint8_t>{});
+  };
+  const std::vector<std::uint8_t> neutral = convert("plain/gpl/tracks/kestrel", "kwall.mip");
+  ASSERT_FALSE(neutral.empty());
+  EXPECT_EQ(neutral.at(37), 0);  // MPHD flags of a 4-bit texture without a word
+  for (const char* folder :
+       {"MySkyGames/Grass Valley/indy/gpl/tracks/kestrel", "plain/GPL/Tracks/Kestrel"}) {
+    SCOPED_TRACE(folder);
+    EXPECT_EQ(convert(folder, "kwall.mip"), neutral);
+  }
+  // The track's own folder and the file name are part of what the rules see.
+  EXPECT_EQ(convert("plain/gpl/tracks/kestrel", "KSKY.mip").at(37), 3);
+  EXPECT_EQ(convert("plain/gpl/tracks/skyline", "kwall.mip").at(37), 3);
+}
+
 TEST(TextureConversionTest, PaletteLoadModes) {
   const std::vector<std::uint8_t> file =
-      testkit::BuildPalettePcx(std::vector<Rgb24>(256, Rgb24{1, 2, 3}));
+      samples::BuildPalettePcx(std::vector<Rgb24>(256, Rgb24{1, 2, 3}));
   TexturePalette cart;
   cart.LoadBytes(&file, 0);
   EXPECT_EQ(cart.ColourOf(23), (Rgb{1, 2, 3}));
-  EXPECT_EQ(cart.ColourOf(24), TexturePalette::FragmentAColour(0));
-  EXPECT_EQ(cart.ColourOf(175), TexturePalette::FragmentAColour(151));
+  // FNV-1a (64 bits) over the red, green and blue bytes of the built-in colours, worked out by
+  // a short script from the published RRGGBB lists: entries 24 to 175 for the CART/ICR2 mode,
+  // 24 to 195 when the N-series palette file is missing.
+  auto checksum = [](const TexturePalette& palette, std::size_t first, std::size_t last) {
+    std::uint64_t hash = 0xcbf29ce484222325u;
+    for (std::size_t i = first; i <= last; ++i) {
+      const Rgb c = palette.ColourOf(static_cast<std::uint8_t>(i));
+      for (std::uint8_t byte : {c.r, c.g, c.b}) {
+        hash ^= byte;
+        hash *= 0x100000001b3u;
+      }
+    }
+    return hash;
+  };
+  EXPECT_EQ(checksum(cart, 24, 175), 0x9ad353cd8d06f7a6u);
   EXPECT_EQ(cart.ColourOf(176), (Rgb{1, 2, 3}));
   TexturePalette nseries;
   nseries.LoadBytes(&file, 1);
@@ -208,8 +254,7 @@ TEST(TextureConversionTest, PaletteLoadModes) {
   TexturePalette missing_b;
   missing_b.Load("/no/such/sunny.pcx", 1);
   EXPECT_TRUE(missing_b.loaded());
-  EXPECT_EQ(missing_b.ColourOf(24), TexturePalette::FragmentBColour(0));
-  EXPECT_EQ(missing_b.ColourOf(195), TexturePalette::FragmentBColour(171));
+  EXPECT_EQ(checksum(missing_b, 24, 195), 0x373e8e5dd7dfcec8u);
   EXPECT_EQ(missing_b.ColourOf(196), (Rgb{}));
   TexturePalette missing_a;
   missing_a.LoadBytes(nullptr, 0);
@@ -225,10 +270,11 @@ TEST(TextureConversionTest, RawFourBitKinds) {
   // Transparent: 1-5-5-5 entries; opaque: 5-6-5.
   const std::vector<std::uint16_t> entries = {0x7FFF, 0x7C00, 0x03E0, 0x001F, 0xF800};
   auto parse = [&](int width, bool transparent, const char* path) {
-    std::optional<TextureImage> image = ParseTexture(
-        testkit::BuildRaw4(width, 4, [](int x, int) { return static_cast<std::uint8_t>(x % 5); },
-                           entries, transparent),
-        path);
+    std::optional<TextureImage> image =
+        ParseTexture(samples::BuildRaw4(
+                         width, 4, [](int x, int) { return static_cast<std::uint8_t>(x % 5); },
+                         entries, transparent),
+                     path);
     EXPECT_TRUE(image);
     return image.value_or(TextureImage{});
   };
@@ -264,7 +310,7 @@ TEST(TextureConversionTest, TrueColourPcx) {
   for (int pad : {0, 3}) {
     SCOPED_TRACE(pad);
     std::optional<TextureImage> image =
-        ParseTexture(testkit::BuildPcx24(20, 10, colour, pad), "b.pcx");
+        ParseTexture(samples::BuildPcx24(20, 10, colour, pad), "b.pcx");
     ASSERT_TRUE(image);
     EXPECT_EQ(image->bits_per_pixel, 24);
     TexturePalette palette;
@@ -275,7 +321,7 @@ TEST(TextureConversionTest, TrueColourPcx) {
     // Source row 9 lands on row 7; pixel (19, 9).
     EXPECT_EQ(Pixel16(out.image, 19, 7), (152 & 0xF8) << 8 | (72 & 0xFC) << 3 | 0xC8 >> 3);
   }
-  std::vector<std::uint8_t> good = testkit::BuildPcx24(20, 10, colour);
+  std::vector<std::uint8_t> good = samples::BuildPcx24(20, 10, colour);
   ASSERT_TRUE(IsTrueColourPcxHeader(good));
   for (std::size_t cut = 0; cut < good.size(); ++cut) {
     ASSERT_FALSE(ReadPcxTexture(std::vector<std::uint8_t>(good.begin(), good.begin() + cut)))
@@ -300,7 +346,7 @@ TEST(TextureConversionTest, TrueColourPcx) {
 
 TEST(TextureConversionTest, HostileRawHeadersRefused) {
   std::vector<std::uint8_t> good =
-      testkit::BuildRaw8(16, 16, [](int, int) { return std::uint8_t{1}; });
+      samples::BuildRaw8(16, 16, [](int, int) { return std::uint8_t{1}; });
   for (std::size_t cut = 0; cut < good.size(); ++cut) {
     ASSERT_FALSE(ParseTexture(std::vector<std::uint8_t>(good.begin(), good.begin() + cut), "t.mip"))
         << cut;
@@ -310,7 +356,7 @@ TEST(TextureConversionTest, HostileRawHeadersRefused) {
     bytes[field + 3] = 0x7F;
     EXPECT_FALSE(ParseTexture(bytes, "t.mip")) << field;
   }
-  std::vector<std::uint8_t> four = testkit::BuildRaw4(
+  std::vector<std::uint8_t> four = samples::BuildRaw4(
       16, 16, [](int, int) { return std::uint8_t{1}; }, {}, true);
   four[0] = 0xF0;  // marker past the end
   EXPECT_FALSE(ParseTexture(four, "t.mi4"));

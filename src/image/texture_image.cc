@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "image/chunk_file.h"
+#include "format/chunk_file.h"
 #include "image/mip_file.h"
 #include "image/pcx_file.h"
 #include "image/raw_texture.h"

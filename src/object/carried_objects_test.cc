@@ -5,7 +5,8 @@
 #include "object/object_file.h"
 #include "platform/resource_store.h"
 #include "resources/embedded_files.h"
-#include "testing/object_builders.h"
+#include "samples/object_builders.h"
+#include "testing/object_walker.h"
 
 namespace velmora {
 namespace {

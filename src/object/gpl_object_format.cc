@@ -1,6 +1,6 @@
 #include "object/gpl_object_format.h"
 
-#include "image/chunk_file.h"
+#include "format/chunk_file.h"
 #include "platform/byte_reader.h"
 
 namespace velmora {

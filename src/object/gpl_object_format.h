@@ -9,10 +9,11 @@
 #include <vector>
 
 #include "platform/byte_writer.h"
+#include "platform/units.h"
 
 namespace velmora {
 
-// GPL's 3D object files (.3do), in the chunk container (image/chunk_file.h):
+// GPL's 3D object files (.3do), in the chunk container (format/chunk_file.h):
 //
 //   3do   := "4OD3"(version, size = file length - 12) { XYZS? PLAN? STRN? MIRP }
 //   XYZS  := count x (flags:u32 x:f32 y:f32 z:f32)              vertices, metres
@@ -44,8 +45,6 @@ inline constexpr std::uint8_t kStringTableEnd = 0xFF;
 inline constexpr std::size_t kNodeChunkHeaderSize = 16;
 inline constexpr std::int32_t kNoNode = -1;
 
-// Units: 19685 source units make a metre; a binary angle unit in radians.
-inline constexpr double kUnitsPerMetre = 19685.0;
 inline constexpr double kAngleFactor = 1.462916844274344e-9;
 
 // Opcodes of the nodes, with the flags byte where the writer sets one.

@@ -1,6 +1,6 @@
 #include "object/object3do4.h"
 
-#include "image/chunk_file.h"
+#include "format/chunk_file.h"
 #include "platform/ascii.h"
 #include "platform/byte_reader.h"
 

@@ -7,18 +7,19 @@
 #include <bit>
 #include <cstring>
 
-#include "image/chunk_file.h"
+#include "format/chunk_file.h"
 #include "object/object3do4.h"
 #include "object/object_file.h"
 #include "platform/byte_reader.h"
-#include "testing/object_builders.h"
+#include "samples/object_builders.h"
+#include "testing/object_walker.h"
 
 namespace velmora {
 namespace {
 
-using testkit::Marker;
-using testkit::Object3Builder;
-using testkit::UntaggedBuilder;
+using samples::Marker;
+using samples::Object3Builder;
+using samples::UntaggedBuilder;
 
 struct Written {
   std::unique_ptr<Object3do> object;

@@ -1,6 +1,6 @@
 // Format 2: the 3DO3 source objects of N2, N3 and NL, read, linked and converted.
 
-#include "image/chunk_file.h"
+#include "format/chunk_file.h"
 #include "object/object3do.h"
 #include "object/source_object_format.h"
 #include "platform/byte_reader.h"

@@ -11,18 +11,18 @@
 #include "platform/settings.h"
 #include "platform/temp_folder.h"
 #include "resources/embedded_files.h"
+#include "samples/installation_builder.h"
+#include "samples/track_builders.h"
 #include "testing/disk_probe.h"
-#include "testing/installation_builder.h"
 #include "testing/recording_progress.h"
-#include "testing/track_builders.h"
 #include "track/track_archive.h"
 
 namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
-using testkit::Bytes;
-using testkit::MemberBytes;
+using samples::Bytes;
+using samples::MemberBytes;
 
 constexpr std::string_view kNoTemplate = "";
 constexpr std::string_view kPatchMessage1 = "No Patch Files Found for ";
@@ -49,12 +49,12 @@ class ConversionRunTest : public ::testing::Test {
  protected:
   enum class Pipeline { kCart, kNSeries };
 
-  void SetUp() override { testkit::WriteGplInstallation(gpl_); }
+  void SetUp() override { samples::WriteGplInstallation(gpl_); }
 
   // Source track `folder` of the CART layout (or N-series: same layout on disk).
   void AddSourceTrack(const std::string& folder, std::vector<MemberBytes> members = {},
                       std::vector<MemberBytes> loose = {}) {
-    testkit::WriteSourceTrack(src_, {folder, std::move(members), std::move(loose), "Tracks"});
+    samples::WriteSourceTrack(src_, {folder, std::move(members), std::move(loose), "Tracks"});
   }
   void SetOption(int value) { settings_.WriteInt(kOptionsSection, kTrackFileConversionKey, value); }
 
@@ -63,10 +63,9 @@ class ConversionRunTest : public ::testing::Test {
     ResourceStore resources(embedded, resources_);
     Services services{messages_, settings_, resources};
     TrackConverter converter(services);
-    const bool finished =
-        pipeline == Pipeline::kCart
-            ? converter.ConvertCart(src_, gpl_, track, false, progress)
-            : converter.ConvertNSeries(src_, gpl_, track, false, false, progress);
+    const bool finished = converter.Convert(
+        pipeline == Pipeline::kCart ? SourceGame::kCart : SourceGame::kN3,
+        {.src_dir = src_, .gpl_dir = gpl_, .source_track = track, .progress = progress});
     pack_list_ = Names(converter.workspace().pack_list());
     return finished;
   }
@@ -126,9 +125,9 @@ TEST_F(ConversionRunTest, MissingTemplateMessagesDependOnTheOption) {
       {Pipeline::kNSeries, 1, true, {lookup, patches1, patches2}},
       {Pipeline::kNSeries, 2, false, {lookup, no_track_file}},
   };
-  testkit::WriteCarriedResourcesFolder(resources_, kNoTemplate);
+  samples::WriteCarriedResourcesFolder(resources_, kNoTemplate);
   std::vector<MemberBytes> members, loose;
-  testkit::AddSampleTrackFiles("detroit", members, loose);
+  samples::AddSampleTrackFiles("detroit", members, loose);
   AddSourceTrack("detroit", members, loose);
   for (const Row& row : rows) {
     SCOPED_TRACE(::testing::Message() << (row.pipeline == Pipeline::kCart ? "cart" : "n-series")
@@ -141,7 +140,7 @@ TEST_F(ConversionRunTest, MissingTemplateMessagesDependOnTheOption) {
 }
 
 TEST_F(ConversionRunTest, FullCartRunPacksInTheRunsOrder) {
-  testkit::WriteCarriedResourcesFolder(resources_, "detroit");
+  samples::WriteCarriedResourcesFolder(resources_, "detroit");
   AddSourceTrack("dethq", {{"sunny.pcx", PcxHeader(1)},
                            {"dethq.3do", Bytes("object")},
                            {"wall.mip", Bytes("texture")},
@@ -168,11 +167,11 @@ TEST_F(ConversionRunTest, FullCartRunPacksInTheRunsOrder) {
   ASSERT_TRUE(pack.Open(track_folder / "detroit.dat"));
   ASSERT_TRUE(pack.Extract());
   EXPECT_EQ(*ReadFileBytes(pack.ExtractedPath("groove.mip")), Bytes("mexico:groove.mip"));
-  EXPECT_EQ(*ReadFileBytes(pack.ExtractedPath("detroit.trk")), testkit::BuildTemplateTrackFile());
+  EXPECT_EQ(*ReadFileBytes(pack.ExtractedPath("detroit.trk")), samples::BuildTemplateTrackFile());
 }
 
 TEST_F(ConversionRunTest, FullNSeriesRunWritesTheCarriedFilesInItsOwnOrder) {
-  testkit::WriteCarriedResourcesFolder(resources_, "Glen");
+  samples::WriteCarriedResourcesFolder(resources_, "Glen");
   AddSourceTrack("watglen", {{"watglen.3do", Bytes("object")}});
   ASSERT_TRUE(Run(Pipeline::kNSeries, "watglen"));
   EXPECT_EQ(messages_.messages(),
@@ -190,7 +189,7 @@ TEST_F(ConversionRunTest, FullNSeriesRunWritesTheCarriedFilesInItsOwnOrder) {
 TEST_F(ConversionRunTest, StoppedRunLeavesNoListedFileAndNoPack) {
   // The template and two carried files are there; the third carried file is missing.
   fs::create_directories(resources_);
-  WriteFileBytes(resources_ / "DETROIT_N4T", testkit::BuildTemplateTrackFile());
+  WriteFileBytes(resources_ / "DETROIT_N4T", samples::BuildTemplateTrackFile());
   WriteFileText(resources_ / "N2GROOVE_MIP", "groove");
   WriteFileText(resources_ / "N4BLANK_3DO", "blank");
   AddSourceTrack("detroit");
@@ -204,7 +203,7 @@ TEST_F(ConversionRunTest, StoppedRunLeavesNoListedFileAndNoPack) {
 
 TEST_F(ConversionRunTest, GplFolderWithoutTracksFolderStops) {
   fs::remove_all(gpl_ / "tracks");
-  testkit::WriteCarriedResourcesFolder(resources_, "detroit");
+  samples::WriteCarriedResourcesFolder(resources_, "detroit");
   AddSourceTrack("dethq");
   EXPECT_FALSE(Run(Pipeline::kCart, "dethq"));
   EXPECT_EQ(messages_.messages(),
@@ -215,7 +214,7 @@ TEST_F(ConversionRunTest, GplFolderWithoutTracksFolderStops) {
 }
 
 TEST_F(ConversionRunTest, ProgressCountsTheArchiveAndStepsPerFile) {
-  testkit::WriteCarriedResourcesFolder(resources_, "detroit");
+  samples::WriteCarriedResourcesFolder(resources_, "detroit");
   // Ten members: the range is 0 .. 12 ("." and ".." count), starting at 2.
   const std::vector<MemberBytes> members = {
       {"sunny.pcx", PcxHeader(1)}, {"a.mip", Bytes("t")},       {"b.mi4", Bytes("t")},
@@ -242,7 +241,7 @@ TEST_F(ConversionRunTest, ProgressCountsTheArchiveAndStepsPerFile) {
 }
 
 TEST_F(ConversionRunTest, ExistingTrackIniIsNeitherReplacedNorPacked) {
-  testkit::WriteCarriedResourcesFolder(resources_, "detroit");
+  samples::WriteCarriedResourcesFolder(resources_, "detroit");
   AddSourceTrack("detroit");
   const fs::path track_folder = gpl_ / "tracks" / "detroit";
   fs::create_directories(track_folder);
@@ -257,8 +256,8 @@ TEST_F(ConversionRunTest, ExistingTrackIniIsNeitherReplacedNorPacked) {
 
 TEST_F(ConversionRunTest, FoldersOfAnyCaseAreFound) {
   fs::rename(gpl_ / "tracks", gpl_ / "TRACKS");
-  testkit::WriteCarriedResourcesFolder(resources_, "detroit");
-  testkit::WriteSourceTrack(src_, {"DETHQ", {{"DETHQ.3DO", Bytes("o")}}, {}, "TRACKS"});
+  samples::WriteCarriedResourcesFolder(resources_, "detroit");
+  samples::WriteSourceTrack(src_, {"DETHQ", {{"DETHQ.3DO", Bytes("o")}}, {}, "TRACKS"});
   ASSERT_TRUE(Run(Pipeline::kCart, "dethq"));
   EXPECT_TRUE(fs::exists(gpl_ / "TRACKS" / "detroit" / "detroit.dat"));
   if (!testkit::DiskIgnoresCase(gpl_)) {

@@ -1,33 +1,42 @@
-// The run's finishing stages: patches, page images, track.ini and the season files.
+#include "pipeline/finishing_stages.h"
 
-#include "pipeline/conversion_run.h"
-#include "pipeline/track_converter.h"
+#include "pipeline/conversion_workspace.h"
+#include "platform/file_system.h"
+#include "platform/message_sink.h"
 
 namespace velmora {
 
 namespace fs = std::filesystem;
 
-// The number of single-file patches applied to the GPL track folder. Not part of the program
-// yet: none is applied, which the reported pass tells the user.
-int ConversionRun::ApplyPatches() { return 0; }
+// Placeholder: no page image is written yet.
+void MakePageImages(RunContext& /*run*/) {}
 
-// Fills the working copy of the track.ini template from the source track's description and
-// the geometry, and copies it to the destination. Not part of the program yet: no track.ini is
-// written.
-void ConversionRun::WriteTrackIni(const fs::path& /*description*/, const fs::path& /*working_ini*/,
-                                  const fs::path& /*destination*/) {}
+// Placeholder: no patch is applied yet, which the reported pass tells the user.
+int ApplyPatches(RunContext& /*run*/) { return 0; }
 
-// Enters the track into "67season.ini" and "gp.ini" through AddSeasonEvent, with the length of
-// the loaded track. Not part of the program yet: the season files are left as they are.
-void ConversionRun::AddSeasons() {}
+void ApplyPatchesReported(RunContext& run) {
+  if (ApplyPatches(run) != 0) return;
+  run.messages().Show("No Patch Files Found for " + run.gpl_track);
+  run.messages().Show("Check your installation of the converter");
+}
 
-// Menu page images with the track's name. Not part of the program yet: none is written.
-void TrackConverter::MakePageImages(const fs::path& /*gpl_track_folder*/,
-                                    std::string_view /*gpl_track*/) {}
+// Placeholder: no track.ini is written yet.
+void WriteTrackIni(RunContext& /*run*/, const fs::path& /*description*/,
+                   const fs::path& /*working_ini*/, const fs::path& /*destination*/) {}
 
-// One event in one season file. Not part of the program yet: the file is left as it is.
-void TrackConverter::AddSeasonEvent(const fs::path& /*gpl_dir*/, std::string_view /*gpl_track*/,
-                                    std::int64_t /*track_length*/,
-                                    std::string_view /*season_file*/) {}
+void WriteTrackIniIfMissing(RunContext& run) {
+  if (FileExists(run.GplTrackFile("track.ini"))) return;
+  run.workspace.ExtractResource("N2N4TEMP_INI", "temp.ini", false);
+  WriteTrackIni(run, run.src_track_folder / (run.request.source_track + ".txt"),
+                run.GplTrackFile("temp.ini"), run.GplTrackFile("track.ini"));
+  RemoveFile(run.GplTrackFile("temp.ini"));
+}
+
+// Placeholder: the season file is left as it is.
+void AddSeasonEvent(const fs::path& /*gpl_dir*/, std::string_view /*gpl_track*/,
+                    std::int64_t /*track_length*/, std::string_view /*season_file*/) {}
+
+// Placeholder: waits for AddSeasonEvent.
+void AddSeasons(RunContext& /*run*/) {}
 
 }  // namespace velmora

@@ -11,8 +11,8 @@
 #include "platform/settings.h"
 #include "platform/temp_folder.h"
 #include "resources/embedded_files.h"
-#include "testing/installation_builder.h"
-#include "testing/track_builders.h"
+#include "samples/installation_builder.h"
+#include "samples/track_builders.h"
 #include "track/racing_lines.h"
 #include "track/track_archive.h"
 
@@ -28,18 +28,18 @@ class GeometryStagesTest : public ::testing::TestWithParam<bool> {
   void SetUp() override {
     root_ = TempFolder::Create("stages");
     ASSERT_TRUE(root_);
-    testkit::WriteGplInstallation(Gpl());
+    samples::WriteGplInstallation(Gpl());
   }
   fs::path Source() const { return root_->path() / "source"; }
   fs::path Gpl() const { return root_->path() / "gpl"; }
   fs::path Resources() const { return root_->path() / "resources"; }
 
   void WriteTrack(bool with_track_file) {
-    testkit::SourceTrack track;
+    samples::SourceTrack track;
     track.folder = "kestrel";
-    testkit::AddSampleTrackFiles("kestrel", track.members, track.loose);
+    samples::AddSampleTrackFiles("kestrel", track.members, track.loose);
     if (!with_track_file) track.members.clear();
-    testkit::WriteSourceTrack(Source(), track);
+    samples::WriteSourceTrack(Source(), track);
   }
 
   // Runs the pipeline of the parameter (true: CART/ICR2) with N2N4TrkConvert at `option`.
@@ -49,10 +49,8 @@ class GeometryStagesTest : public ::testing::TestWithParam<bool> {
     ResourceStore resources(EmbeddedFiles(), Resources());
     Services services{messages_, settings, resources};
     TrackConverter converter(services);
-    const bool result =
-        GetParam() ? converter.ConvertCart(Source(), Gpl(), "kestrel", false, nullptr)
-                   : converter.ConvertNSeries(Source(), Gpl(), "kestrel", false, false, nullptr);
-    return result;
+    return converter.Convert(GetParam() ? SourceGame::kCart : SourceGame::kN2,
+                             {.src_dir = Source(), .gpl_dir = Gpl(), .source_track = "kestrel"});
   }
   bool Shown(std::string_view prefix, std::string_view suffix) const {
     for (const std::string& m : messages_.messages()) {
@@ -67,17 +65,17 @@ class GeometryStagesTest : public ::testing::TestWithParam<bool> {
 
 TEST_P(GeometryStagesTest, TemplateTrackGivesRacingLinesAndPackedTrack) {
   WriteTrack(true);
-  testkit::WriteCarriedResourcesFolder(Resources(), "kestrel");
+  samples::WriteCarriedResourcesFolder(Resources(), "kestrel");
   ASSERT_TRUE(Run(0));
   const fs::path folder = Gpl() / "tracks" / "kestrel";
   TrackGeometry templ;
-  ASSERT_TRUE(templ.LoadBytes(testkit::BuildTemplateTrackFile(), "kestrel.trk"));
+  ASSERT_TRUE(templ.LoadBytes(samples::BuildTemplateTrackFile(), "kestrel.trk"));
   for (const char* name : {"Race.lp", "pit.lp", "pass1.lp", "pass2.lp", "maxrace.lp",
                            "minrace.lp"}) {
     SCOPED_TRACE(name);
     std::optional<std::uintmax_t> size = FileSize(folder / name);
     ASSERT_TRUE(size);
-    EXPECT_EQ(*size, 8 + 20 * RacingLines::PointCount(templ, folder.string()));
+    EXPECT_EQ(*size, 8 + 20 * RacingLines::PointCount(templ, "tracks/kestrel/"));
   }
   // The pack holds the template as placed (newest layout), listed first.
   TrackArchive pack(messages_);
@@ -87,26 +85,26 @@ TEST_P(GeometryStagesTest, TemplateTrackGivesRacingLinesAndPackedTrack) {
   ASSERT_TRUE(pack.Extract(".trk"));
   std::optional<std::vector<std::uint8_t>> packed = ReadFileBytes(pack.ExtractedPath("kestrel.trk"));
   ASSERT_TRUE(packed);
-  EXPECT_EQ(*packed, testkit::BuildTemplateTrackFile());
+  EXPECT_EQ(*packed, samples::BuildTemplateTrackFile());
 }
 
 TEST_P(GeometryStagesTest, OptionOneConvertsTheSourceTrackFile) {
   WriteTrack(true);
-  testkit::WriteCarriedResourcesFolder(Resources(), "");  // no template
+  samples::WriteCarriedResourcesFolder(Resources(), "");  // no template
   ASSERT_TRUE(Run(1));
   const fs::path folder = Gpl() / "tracks" / "kestrel";
   TrackArchive pack(messages_);
   ASSERT_TRUE(pack.Open(folder / "kestrel.dat"));
   ASSERT_TRUE(pack.Extract(".trk"));
   TrackGeometry placed;
-  ASSERT_TRUE(placed.Load(pack.ExtractedPath("kestrel.trk"))) << placed.error();
+  ASSERT_TRUE(placed.Load(pack.ExtractedPath("kestrel.trk"), "kestrel.trk")) << placed.error();
   EXPECT_EQ(placed.layout(), kNewestLayout);
   EXPECT_TRUE(FileExists(folder / "Race.lp"));
 }
 
 TEST_P(GeometryStagesTest, MissingSourceTrackFileStopsWithItsName) {
   WriteTrack(false);
-  testkit::WriteCarriedResourcesFolder(Resources(), "");
+  samples::WriteCarriedResourcesFolder(Resources(), "");
   EXPECT_FALSE(Run(1));
   EXPECT_TRUE(Shown("Cannot convert the track file ", "kestrel.trk: it cannot be read"));
   EXPECT_FALSE(FileExists(Gpl() / "tracks" / "kestrel" / "Race.lp"));
@@ -114,8 +112,8 @@ TEST_P(GeometryStagesTest, MissingSourceTrackFileStopsWithItsName) {
 
 TEST_P(GeometryStagesTest, DamagedTemplateStopsWithItsName) {
   WriteTrack(true);
-  testkit::WriteCarriedResourcesFolder(Resources(), "kestrel");
-  ASSERT_TRUE(WriteFileBytes(Resources() / "KESTREL_N4T.trk", testkit::Bytes("KART")));
+  samples::WriteCarriedResourcesFolder(Resources(), "kestrel");
+  ASSERT_TRUE(WriteFileBytes(Resources() / "KESTREL_N4T.trk", samples::Bytes("KART")));
   EXPECT_FALSE(Run(0));
   EXPECT_TRUE(Shown("Cannot load the track file ",
                     "kestrel.trk: it is shorter than its 28-byte header"));

@@ -1,31 +1,31 @@
-// The run's image stages: palette, textures and sprites.
+#include "pipeline/image_stages.h"
 
+#include "image/pcx_file.h"
 #include "image/sprite_image.h"
 #include "image/texture_conversion.h"
 #include "image/texture_image.h"
-#include "pipeline/conversion_run.h"
-#include "pipeline/track_converter.h"
+#include "pipeline/conversion_workspace.h"
 #include "platform/ascii.h"
+#include "platform/file_system.h"
 
 namespace velmora {
 
 namespace fs = std::filesystem;
 
-// The run's palette from the track's "sunny.pcx" (mode 0 for CART/ICR2, 1 for the N series).
-void ConversionRun::LoadPalette(const fs::path& path, int mode) { palette_.Load(path, mode); }
+namespace {
 
 // Each returns whether the source file was loaded, and so whether its output is packed. Each
 // image lives only while its file is converted.
-bool ConversionRun::ConvertTexture(const fs::path& source, const fs::path& output,
-                                   bool sixteen_bit) {
+bool ConvertOneTexture(RunContext& run, const fs::path& source, const fs::path& output,
+                       bool sixteen_bit) {
   std::optional<TextureImage> image = LoadTexture(source);
   if (!image) return false;
-  velmora::ConvertTexture(*image, palette_, output, sixteen_bit);
+  ConvertTexture(*image, run.palette, output, sixteen_bit);
   return true;
 }
 
-bool ConversionRun::ConvertSprite(const fs::path& source, const fs::path& output) {
-  SpriteImage sprite(palette_);
+bool ConvertOneSprite(RunContext& run, const fs::path& source, const fs::path& output) {
+  SpriteImage sprite(run.palette);
   if (EqualsIgnoreCase(source.extension().string(), ".srb")) {
     if (!sprite.LoadNSeries(source)) return false;
     sprite.WriteNSeries(output);
@@ -34,6 +34,37 @@ bool ConversionRun::ConvertSprite(const fs::path& source, const fs::path& output
   if (!sprite.LoadCart(source)) return false;
   sprite.WriteCart(output);
   return true;
+}
+
+}  // namespace
+
+void LoadPalette(RunContext& run, int mode) {
+  // Without an unpacked source there is no "sunny.pcx" (and the bare name would be looked for
+  // in the working folder): the palette is made as for a missing file.
+  if (run.tmp_folder.empty()) {
+    run.palette.LoadBytes(nullptr, mode);
+    return;
+  }
+  run.palette.Load(run.tmp_folder / "sunny.pcx", mode);
+}
+
+void ConvertTexturePass(RunContext& run, std::string_view extension, bool sixteen_bit) {
+  const bool pcx = extension == ".pcx";
+  for (const fs::path& source : ListFiles(run.tmp_folder, extension)) {
+    // The other PCX pictures are not counted either.
+    if (pcx && !IsTrueColourPcx(source)) continue;
+    const fs::path output = run.GplTrackFile(source.stem().string() + ".mip");
+    if (ConvertOneTexture(run, source, output, sixteen_bit)) run.workspace.AddToPack(output);
+    run.Step();
+  }
+}
+
+void ConvertSpritePass(RunContext& run, std::string_view extension) {
+  for (const fs::path& source : ListFiles(run.tmp_folder, extension)) {
+    const fs::path output = run.GplTrackFile(source.stem().string() + ".srb");
+    if (ConvertOneSprite(run, source, output)) run.workspace.AddToPack(output);
+    run.Step();
+  }
 }
 
 }  // namespace velmora

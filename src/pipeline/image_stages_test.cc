@@ -14,10 +14,10 @@
 #include "platform/settings.h"
 #include "platform/temp_folder.h"
 #include "resources/embedded_files.h"
-#include "testing/image_builders.h"
-#include "testing/installation_builder.h"
+#include "samples/image_builders.h"
+#include "samples/installation_builder.h"
+#include "samples/track_builders.h"
 #include "testing/recording_progress.h"
-#include "testing/track_builders.h"
 
 namespace velmora {
 namespace {
@@ -36,8 +36,8 @@ class ImagePassesTest : public ::testing::Test {
     for (const char* name : {"N4BLANK_3DO", "_TIRE_3DO", "_HAY_3DO", "_CONE_3DO"}) {
       WriteFileText(root_ / "resources" / name, std::string("resource:") + name);
     }
-    WriteFileBytes(root_ / "resources" / "KESTREL_N4T", testkit::BuildTemplateTrackFile());
-    testkit::WriteGplInstallation(root_ / "gpl");
+    WriteFileBytes(root_ / "resources" / "KESTREL_N4T", samples::BuildTemplateTrackFile());
+    samples::WriteGplInstallation(root_ / "gpl");
   }
 
   std::vector<std::string> PackedImages(const ConversionWorkspace& workspace) const {
@@ -54,19 +54,22 @@ class ImagePassesTest : public ::testing::Test {
 };
 
 TEST_F(ImagePassesTest, CartConvertsEveryTextureAndSpriteKind) {
-  testkit::SourceTrack track;
+  samples::SourceTrack track;
   track.folder = "kestrel";
-  testkit::AddDemoImages(track.members);
-  track.members.push_back({"sunny.pcx", testkit::BuildPalettePcx({})});  // 8-bit: not a texture
-  track.members.push_back({"junk.mip", testkit::Bytes("not a texture")});
-  testkit::WriteSourceTrack(root_ / "cart", track);
+  samples::AddDemoImages(track.members);
+  track.members.push_back({"sunny.pcx", samples::BuildPalettePcx({})});  // 8-bit: not a texture
+  track.members.push_back({"junk.mip", samples::Bytes("not a texture")});
+  samples::WriteSourceTrack(root_ / "cart", track);
 
   RecordingMessageSink messages;
   Settings settings(root_ / "Velmora.INI", root_.string());
   ResourceStore resources(EmbeddedFiles(), root_ / "resources");
   TrackConverter converter(Services{messages, settings, resources});
   testkit::RecordingProgress progress;
-  converter.ConvertCart(root_ / "cart", root_ / "gpl", "kestrel", false, &progress);
+  ASSERT_TRUE(converter.Convert(SourceGame::kCart, {.src_dir = root_ / "cart",
+                                                    .gpl_dir = root_ / "gpl",
+                                                    .source_track = "kestrel",
+                                                    .progress = &progress}));
 
   const fs::path out = converter.workspace().output_folder();
   // Carried files first, then the texture passes (.mip, .mi4, .m16, 24-bit .pcx), then the
@@ -109,24 +112,27 @@ TEST_F(ImagePassesTest, CartConvertsEveryTextureAndSpriteKind) {
 }
 
 TEST_F(ImagePassesTest, NSeriesConvertsMipAndSrbOnlyWithTheSixteenBitRequest) {
-  testkit::SourceTrack track;
+  samples::SourceTrack track;
   track.folder = "kestrel";
   auto checker = [](int x, int y) {
     return static_cast<std::uint8_t>((x / 4 + y / 4) % 2 ? 40 : 50);
   };
   track.members = {
-      {"skyindex.mip", testkit::BuildMip8(64, 64, checker)},
-      {"wall.mip", testkit::BuildMip8(64, 64, checker)},
-      {"old.mi4", testkit::BuildRaw4(16, 16, checker, {}, false)},  // not an N-series kind
-      {"marshal.srb", testkit::BuildNSeriesSrb(20, 30, 19685, 19685, 10, 30, 0, checker)},
+      {"skyindex.mip", samples::BuildMip8(64, 64, checker)},
+      {"wall.mip", samples::BuildMip8(64, 64, checker)},
+      {"old.mi4", samples::BuildRaw4(16, 16, checker, {}, false)},  // not an N-series kind
+      {"marshal.srb", samples::BuildNSeriesSrb(20, 30, 19685, 19685, 10, 30, 0, checker)},
   };
-  testkit::WriteSourceTrack(root_ / "n2", track);
+  samples::WriteSourceTrack(root_ / "n2", track);
 
   RecordingMessageSink messages;
   Settings settings(root_ / "Velmora.INI", root_.string());
   ResourceStore resources(EmbeddedFiles(), root_ / "resources");
   TrackConverter converter(Services{messages, settings, resources});
-  converter.ConvertNSeries(root_ / "n2", root_ / "gpl", "kestrel", false, true, nullptr);
+  ASSERT_TRUE(converter.Convert(SourceGame::kNl, {.src_dir = root_ / "n2",
+                                                  .gpl_dir = root_ / "gpl",
+                                                  .source_track = "kestrel",
+                                                  .sixteen_bit_sky = true}));
   const fs::path out = converter.workspace().output_folder();
   EXPECT_EQ(PackedImages(converter.workspace()),
             (std::vector<std::string>{"groove.mip", "hayba_s.mip", "_cone1.srb", "_conebs1.mip",

@@ -9,10 +9,11 @@
 #include "platform/settings.h"
 #include "platform/temp_folder.h"
 #include "resources/embedded_files.h"
-#include "testing/image_builders.h"
-#include "testing/installation_builder.h"
-#include "testing/object_builders.h"
-#include "testing/track_builders.h"
+#include "samples/image_builders.h"
+#include "samples/installation_builder.h"
+#include "samples/object_builders.h"
+#include "samples/track_builders.h"
+#include "testing/object_walker.h"
 
 namespace velmora {
 namespace {
@@ -23,25 +24,26 @@ TEST(ObjectPassTest, SourceObjectsBecomeGplObjectsUnderTheirOutputNames) {
   std::optional<TempFolder> folder = TempFolder::Create("objects");
   ASSERT_TRUE(folder);
   const fs::path root = folder->path();
-  testkit::WriteCarriedResourcesFolder(root / "resources", "");
-  WriteFileBytes(root / "resources" / "KESTREL_N4T", testkit::BuildTemplateTrackFile());
-  testkit::WriteGplInstallation(root / "gpl");
+  samples::WriteCarriedResourcesFolder(root / "resources", "");
+  WriteFileBytes(root / "resources" / "KESTREL_N4T", samples::BuildTemplateTrackFile());
+  samples::WriteGplInstallation(root / "gpl");
 
-  testkit::SourceTrack track;
+  samples::SourceTrack track;
   track.folder = "kestrel";
-  testkit::AddDemoImages(track.members);
-  testkit::AddDemoObjects(track.members);
-  testkit::Object3Builder own;
+  samples::AddDemoImages(track.members);
+  samples::AddDemoObjects(track.members);
+  samples::Object3Builder own;
   own.Sprite(own.Vertex(0, 0, 0), "ktree", 0xC0004CE5);
   track.members.push_back({"KESTREL.3do", own.Build()});        // the title rule ignores case
-  track.members.push_back({"junk.3do", testkit::Bytes("junk")});  // unreadable: skipped
-  testkit::WriteSourceTrack(root / "cart", track);
+  track.members.push_back({"junk.3do", samples::Bytes("junk")});  // unreadable: skipped
+  samples::WriteSourceTrack(root / "cart", track);
 
   RecordingMessageSink messages;
   Settings settings(root / "Velmora.INI", root.string());
   ResourceStore resources(EmbeddedFiles(), root / "resources");
   TrackConverter converter(Services{messages, settings, resources});
-  converter.ConvertCart(root / "cart", root / "gpl", "kestrel", false, nullptr);
+  converter.Convert(SourceGame::kCart,
+                    {.src_dir = root / "cart", .gpl_dir = root / "gpl", .source_track = "kestrel"});
 
   std::vector<std::string> objects;
   for (const fs::path& path : converter.workspace().pack_list()) {

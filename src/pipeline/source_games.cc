@@ -24,22 +24,14 @@ constexpr std::string_view kN3Tracks[] = {
 constexpr std::string_view kNlTracks[] = {"ontario", "riversid", "thompson"};
 
 constexpr SourceGameInfo kGames[] = {
-    {SourceGame::kCart, "cart", "CART To GPL Conversion", kIcr2PathKey, 1006, "Set CART Directory",
-     "Set CART/ICR2 Application Directory", "tracks/detroit/detroit.txt", "CART Directory found",
-     "If the list box is empty the CART directory is not correctly set,", 1012, "Keep Skid-marks",
-     0, "", kCartTracks, true},
-    {SourceGame::kN2, "n2", "N2 To GPL Converter", kN2PathKey, 1001, "Set N2 Directory",
-     "Set N2 Application Directory", "tracks/bristol/bristol.txt", "N2 Directory found",
-     "If the list box is empty the N2 directory is not correctly set,", 1013, "Keep Skid Marks",
-     1012, "16-Bit Sky/Horizon", kN2Tracks, false},
-    {SourceGame::kN3, "n3", "N3 To GPL Converter", kN3PathKey, 1001, "Set N3 Directory",
-     "Set N3 Application Directory", "tracks/bristol/bristol.txt", "N3 Directory found",
-     "If the list box is empty the N3 directory is not correctly set,", 1013, "Keep Skid-marks",
-     1012, "16Bit Sky/Horizon", kN3Tracks, false},
-    {SourceGame::kNl, "nl", "Nascar Legends To GPL Converter", kNlPathKey, 1001, "Set NL Directory",
-     "Set NL Application Directory", "tracks/bristol/bristol.txt", "NL Directory found",
-     "If the list box is empty the NL directory is not correctly set,", 1013, "Keep Skid-marks",
-     1012, "16Bit Sky/Horizon", kNlTracks, false},
+    {SourceGame::kCart, "cart", kIcr2PathKey, "tracks/detroit/detroit.txt",
+     "If the list box is empty the CART directory is not correctly set,", kCartTracks},
+    {SourceGame::kN2, "n2", kN2PathKey, "tracks/bristol/bristol.txt",
+     "If the list box is empty the N2 directory is not correctly set,", kN2Tracks},
+    {SourceGame::kN3, "n3", kN3PathKey, "tracks/bristol/bristol.txt",
+     "If the list box is empty the N3 directory is not correctly set,", kN3Tracks},
+    {SourceGame::kNl, "nl", kNlPathKey, "tracks/bristol/bristol.txt",
+     "If the list box is empty the NL directory is not correctly set,", kNlTracks},
 };
 
 }  // namespace

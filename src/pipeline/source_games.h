@@ -10,56 +10,26 @@
 
 namespace velmora {
 
-// The games a track can be converted from. Each has its own conversion dialog, settings key and
-// list of track folders; the front ends take everything that differs between them from the
-// SourceGameInfo below, so no front end spells out a game's texts itself.
+// The games a track can be converted from. Each has its own settings key, tell-tale file and
+// list of track folders; the front ends take what differs between them from the SourceGameInfo
+// below. Which run converts a game's tracks is the TrackConverter's business.
 enum class SourceGame { kCart, kN2, kN3, kNl };
 
-// What differs between the conversion dialogs of the source games. The texts are shown word for
-// word (the small differences in spelling between games are kept). All views point at static
-// text and live as long as the program.
+// What a conversion and both front ends need to know of a source game. All views point at
+// static text and live as long as the program.
 struct SourceGameInfo {
   SourceGame game;
   std::string_view cli_name;      // "cart", "n2", "n3", "nl": the command line's --game value
-  std::string_view dialog_title;  // window title of the conversion dialog
   std::string_view settings_key;  // key of the source folder in section "Directories"
-  int source_button_id;           // control identifier of the source-folder button
-  std::string_view source_button_text;
-  std::string_view chooser_title;  // title of the directory chooser for the source folder
   // A file every installation of the game has, relative to its folder, '/'-separated. The
   // directory chooser looks for it to tell the user the folder is right.
   std::string_view probe_file;
-  std::string_view found_message;  // shown by the chooser when the probe file is there
-  std::string_view hint_text;      // tells the user why the track list may be empty
-  int keep_skid_marks_id;
-  std::string_view keep_skid_marks_text;
-  int sixteen_bit_id;  // 0 when the game has no sixteen-bit sky box
-  std::string_view sixteen_bit_text;
-  // The folders under "tracks" that the dialog looks for, in list order and spelled as the
-  // game installs them.
+  // Tells the user why no track may be found; both front ends show it word for word.
+  std::string_view hint_text;
+  // The folders under "tracks" that are looked for, in list order and spelled as the game
+  // installs them.
   std::span<const std::string_view> track_folders;
-  bool uses_cart_pipeline;  // ConvertCart for CART/ICR2, ConvertNSeries for the others
 };
-
-// The GPL folder button, the same in every conversion dialog. It is the dialog's default button,
-// so Enter opens the chooser rather than closing the dialog.
-inline constexpr int kGplButtonId = 1;
-inline constexpr std::string_view kGplButtonText = "Set GPL Directory";
-inline constexpr std::string_view kGplChooserTitle = "Set GPL Application Directory";
-inline constexpr std::string_view kGplProbeFile = "gpl.exe";
-inline constexpr std::string_view kGplFoundMessage = "GPL Directory found";
-
-// Controls every conversion dialog has.
-inline constexpr int kTrackListId = 1000;
-inline constexpr int kConvertButtonId = 1002;
-inline constexpr int kProgressBarId = 1003;
-inline constexpr int kSourceFolderTextId = 1004;
-inline constexpr int kGplFolderTextId = 1005;
-inline constexpr int kBackButtonId = 2;  // the dialog's cancel button: Escape presses it
-inline constexpr std::string_view kTracksAvailableText = "Tracks Available:-";
-inline constexpr std::string_view kConvertButtonText = "Convert";
-inline constexpr std::string_view kBackButtonText = "Back";
-inline constexpr std::string_view kSelectTrackText = "Select Track From List and hit Convert!";
 
 const SourceGameInfo& GameInfo(SourceGame game);
 // Every game, in the order the main dialog offers them: CART/ICR2, N2, N3, NL.

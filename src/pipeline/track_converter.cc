@@ -36,23 +36,15 @@ TrackConverter::TrackConverter(const Services& services)
 
 TrackConverter::~TrackConverter() = default;
 
-bool TrackConverter::ConvertCart(const fs::path& src_dir, const fs::path& gpl_dir,
-                                 std::string_view source_track, bool keep_skid_marks,
-                                 ProgressSink* progress) {
+bool TrackConverter::Convert(SourceGame game, const RunRequest& request) {
   return Guarded(services_.messages, [&] {
-    ConversionRun run(*this, {src_dir, gpl_dir, std::string(source_track), keep_skid_marks,
-                              /*sixteen_bit_sky=*/false, progress});
-    return run.RunCart();
-  });
-}
-
-bool TrackConverter::ConvertNSeries(const fs::path& src_dir, const fs::path& gpl_dir,
-                                    std::string_view source_track, bool keep_skid_marks,
-                                    bool sixteen_bit_sky, ProgressSink* progress) {
-  return Guarded(services_.messages, [&] {
-    ConversionRun run(*this,
-                      {src_dir, gpl_dir, std::string(source_track), keep_skid_marks, sixteen_bit_sky,
-                       progress});
+    if (game == SourceGame::kCart) {
+      RunRequest cart = request;
+      cart.sixteen_bit_sky = false;
+      ConversionRun run(services_, workspace_, std::move(cart));
+      return run.RunCart();
+    }
+    ConversionRun run(services_, workspace_, request);
     return run.RunNSeries();
   });
 }

@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "platform/ascii.h"
+#include "platform/text_encoding.h"
 
 namespace velmora {
 namespace {
@@ -81,7 +81,7 @@ constexpr std::string_view kHqSuffix = " HQ";
 
 const TrackNameRow* FindFolder(std::string_view folder) {
   for (const TrackNameRow& row : kTrackNameTable) {
-    if (EqualsIgnoreCase(row.folder, folder)) return &row;
+    if (EqualsIgnoreCase1252(row.folder, folder)) return &row;
   }
   return nullptr;
 }
@@ -104,7 +104,7 @@ TrackTitleSet TrackTitles(std::string_view folder, bool strip) {
 
 std::string FolderOfDisplayName(std::string_view name) {
   for (const TrackNameRow& row : kTrackNameTable) {
-    if (EqualsIgnoreCase(row.display_name, name)) return std::string(row.folder);
+    if (EqualsIgnoreCase1252(row.display_name, name)) return std::string(row.folder);
   }
   return std::string(name);
 }

@@ -7,7 +7,7 @@
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
 #include "platform/temp_folder.h"
-#include "testing/archive_builder.h"
+#include "samples/archive_builder.h"
 #include "track/track_archive.h"
 
 namespace velmora {
@@ -71,8 +71,8 @@ TEST(PathTextTest, ArchiveMembersUnpackUnderTheirUnicodeNames) {
   ASSERT_TRUE(folder);
   const fs::path archive_path = folder->path() / "track.dat";
   const std::string member = "\xD6sterr.txt";  // the field holds 8.3 names
-  WriteFileBytes(archive_path, testkit::BuildTrackArchive({{member, testkit::Bytes("data")},
-                                                           {"plain.trk", testkit::Bytes("t")}}));
+  WriteFileBytes(archive_path, samples::BuildTrackArchive({{member, samples::Bytes("data")},
+                                                           {"plain.trk", samples::Bytes("t")}}));
   TrackArchive archive(messages);
   ASSERT_TRUE(archive.Open(archive_path));
   ASSERT_TRUE(archive.Extract());
@@ -80,7 +80,7 @@ TEST(PathTextTest, ArchiveMembersUnpackUnderTheirUnicodeNames) {
   std::vector<std::string> names = Utf8Names(archive.folder_path());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"plain.trk", "\u00D6sterr.txt"}));
-  EXPECT_EQ(ReadFileBytes(archive.ExtractedPath(member)), testkit::Bytes("data"));
+  EXPECT_EQ(ReadFileBytes(archive.ExtractedPath(member)), samples::Bytes("data"));
 }
 
 }  // namespace

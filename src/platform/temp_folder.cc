@@ -27,6 +27,12 @@ fs::path SystemTempFolder() {
   }
   if (length == 0 || length > buffer.size()) return fs::path();
   buffer.resize(length);
+  // GetTempPathW names the folder from TMP or TEMP without looking at the disk; a folder that
+  // is not there is no temporary folder, as on Linux.
+  const DWORD attributes = GetFileAttributesW(buffer.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return fs::path();
+  }
   return fs::path(buffer);
 }
 

@@ -4,6 +4,31 @@
 #include <cstdint>
 
 namespace velmora {
+
+char Windows1252Lower(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7)) {
+    return static_cast<char>(byte + 0x20);
+  }
+  switch (byte) {
+    case 0x8A:
+    case 0x8C:
+    case 0x8E:
+      return static_cast<char>(byte + 0x10);
+    case 0x9F:
+      return static_cast<char>(0xFF);
+    default:
+      return c;
+  }
+}
+
+bool EqualsIgnoreCase1252(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (Windows1252Lower(a[i]) != Windows1252Lower(b[i])) return false;
+  }
+  return true;
+}
 namespace {
 
 // Code points of the bytes 0x80 to 0x9F; the rest of the code page equals Latin-1.

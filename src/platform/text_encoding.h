@@ -16,6 +16,12 @@ std::string Windows1252ToUtf8(std::string_view text);
 // Characters outside the code page, and malformed UTF-8, become '?'.
 std::string Utf8ToWindows1252(std::string_view text);
 
+// The small letter of a Windows-1252 capital: A-Z, 0xC0-0xDE except 0xD7 (multiplication
+// sign), and the pairs 0x8A/0x9A, 0x8C/0x9C, 0x8E/0x9E, 0x9F/0xFF. Other bytes are unchanged.
+char Windows1252Lower(char c);
+// Equal without regard to letter case, Windows-1252 letters included.
+bool EqualsIgnoreCase1252(std::string_view a, std::string_view b);
+
 }  // namespace velmora
 
 #endif  // VELMORA_PLATFORM_TEXT_ENCODING_H_

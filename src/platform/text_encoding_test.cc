@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "platform/ascii.h"
 
 namespace velmora {
@@ -23,6 +25,29 @@ TEST(TextEncodingTest, UnmappableAndMalformedTextBecomesQuestionMarks) {
   EXPECT_EQ(Utf8ToWindows1252("\xE6\x97\xA5x"), "?x");  // a CJK character
   EXPECT_EQ(Utf8ToWindows1252("a\xC3"), "a?");        // cut sequence
   EXPECT_EQ(Utf8ToWindows1252("\xFF" "b"), "?b");
+}
+
+TEST(TextEncodingTest, FoldsWindows1252Letters) {
+  // Capital and small letter pairs of the code page; every other byte folds to itself.
+  std::map<unsigned, unsigned> pairs = {{0x8A, 0x9A}, {0x8C, 0x9C}, {0x8E, 0x9E}, {0x9F, 0xFF}};
+  for (unsigned c = 'A'; c <= 'Z'; ++c) pairs[c] = c + 32;
+  for (unsigned c = 0xC0; c <= 0xDE; ++c) {
+    if (c != 0xD7) pairs[c] = c + 32;  // 0xD7 and 0xF7 are the multiplication and division signs
+  }
+  ASSERT_EQ(pairs.size(), 60u);
+  for (unsigned b = 0; b < 256; ++b) {
+    const auto it = pairs.find(b);
+    const unsigned lower = it == pairs.end() ? b : it->second;
+    EXPECT_EQ(static_cast<unsigned char>(Windows1252Lower(static_cast<char>(b))), lower) << b;
+  }
+  EXPECT_TRUE(EqualsIgnoreCase1252("\xF6sterreichring", "\xD6STERREICHRING"));
+  EXPECT_TRUE(
+      EqualsIgnoreCase1252("\x9A"
+                           "a\xFF",
+                           "\x8A"
+                           "A\x9F"));
+  EXPECT_FALSE(EqualsIgnoreCase1252("\xD7", "\xF7"));
+  EXPECT_FALSE(EqualsIgnoreCase1252("ab", "abc"));
 }
 
 TEST(AsciiTest, FoldsOnlyTheLettersAToZ) {

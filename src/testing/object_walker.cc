@@ -1,11 +1,12 @@
 // The independent walker of 3DO4 files: it shares nothing with the object writer but the
 // byte reader, so a fault in the writer's own idea of the format shows here.
 
+#include "testing/object_walker.h"
+
 #include <set>
 #include <string>
 
 #include "platform/byte_reader.h"
-#include "testing/object_builders.h"
 
 namespace velmora::testkit {
 

@@ -8,6 +8,7 @@
 #include "platform/byte_reader.h"
 #include "platform/byte_writer.h"
 #include "platform/file_system.h"
+#include "platform/rule_path.h"
 #include "track/track_archive.h"
 
 namespace velmora {
@@ -23,7 +24,11 @@ constexpr std::int64_t kMaxPoints = 200000;
 constexpr double kSecondScale = 2e-05;
 constexpr double kEdgeOffset = 0.75;  // metres outside the edge lines
 constexpr double kLaneNarrowing = 0.9;
-constexpr float kOvertakingSlowdown = 0.2f;
+// Kept as doubles: the float speed and rate are widened, the step is done in double and the
+// result rounded back to float, which gives other last bits than float arithmetic would.
+constexpr double kOvertakingSlowdown = 0.2;
+constexpr double kOutwardDamping = -0.05;
+constexpr double kStraightDamping = 0.25;
 
 // GPL point counts of tracks whose computed count GPL does not use; a later row wins.
 struct PointCountRule {
@@ -81,7 +86,7 @@ bool RacingLines::ConvertAll(const fs::path& source_folder, const fs::path& dest
                              const TrackGeometry& geometry) {
   source_folder_ = source_folder;
   dest_folder_ = dest_folder;
-  dest_name_ = AsciiLower(dest_folder.string());
+  dest_name_ = GplTrackFolderRulePath(dest_folder);
   geometry_ = &geometry;
   bool result = false;
   for (std::string_view name :
@@ -91,7 +96,7 @@ bool RacingLines::ConvertAll(const fs::path& source_folder, const fs::path& dest
   return result;
 }
 
-std::int64_t RacingLines::PointCount(const TrackGeometry& geometry, std::string_view dest_folder) {
+std::int64_t RacingLines::PointCount(const TrackGeometry& geometry, std::string_view rule_path) {
   std::int64_t length = 0;
   if (geometry.loaded()) {
     const double line0 = geometry.lines().front();
@@ -108,7 +113,7 @@ std::int64_t RacingLines::PointCount(const TrackGeometry& geometry, std::string_
     }
   }
   std::int64_t count = length / kUnitsPerPoint + 2;
-  const std::string lowered = AsciiLower(dest_folder);
+  const std::string lowered = AsciiLower(rule_path);
   for (const PointCountRule& rule : kPointCountRules) {
     if (lowered.find(rule.name) == std::string::npos) continue;
     count = rule.count < 0 ? count - 1 : rule.count;
@@ -173,9 +178,9 @@ bool RacingLines::ConvertLine(std::string_view name, double scale, bool pit) {
     if (divisor < 40000) divisor = 40000;
     LinePoint point;
     point.speed = static_cast<float>(current.speed / divisor * scale);
-    if (overtaking) point.speed -= kOvertakingSlowdown;
+    if (overtaking) point.speed = static_cast<float>(point.speed - kOvertakingSlowdown);
     point.second = static_cast<float>(current.second * kSecondScale);
-    point.dlat = static_cast<float>(current.dlat / kTrackUnitsPerMetre);
+    point.dlat = static_cast<float>(current.dlat / kUnitsPerMetre);
     if (edge) {
       point.dlat = static_cast<float>(point.dlat + edge_offset);
     } else if (!pit) {
@@ -183,10 +188,10 @@ bool RacingLines::ConvertLine(std::string_view name, double scale, bool pit) {
     }
     if (k > 0 && point.speed != 0) {
       float rate = static_cast<float>((point.dlat - previous.dlat) / (point.speed * 100.0));
-      const int sense = TurnSenseAt(static_cast<std::int64_t>(3.0 * k * kTrackUnitsPerMetre));
+      const int sense = TurnSenseAt(static_cast<std::int64_t>(3.0 * k * kUnitsPerMetre));
       // Moving outwards in a corner is damped hard; on straights the rate is quartered.
-      if (rate * sense < 0) rate *= -0.05f;
-      if (rate * sense == 0) rate *= 0.25f;
+      if (rate * sense < 0) rate = static_cast<float>(rate * kOutwardDamping);
+      if (rate * sense == 0) rate = static_cast<float>(rate * kStraightDamping);
       point.lat_rate = rate;
     }
     out.F32(point.speed);
@@ -216,14 +221,16 @@ void RacingLines::LoadLines(const fs::path& folder, std::optional<std::string_vi
   if (!track_name) return;
 
   const std::string name(*track_name);
+  // The track file is one of the GPL track's, whether loose or inside its archive.
+  const std::string rule_path = GplTrackFolderRulePath(folder) + AsciiLower(name) + ".trk";
   auto geometry = std::make_unique<TrackGeometry>();
   bool loaded = false;
   if (FileExists(folder / (name + ".trk"))) {
-    loaded = geometry->Load(folder / (name + ".trk"));
+    loaded = geometry->Load(folder / (name + ".trk"), rule_path);
   } else {
     TrackArchive archive(messages_);
     if (archive.Open(folder / (name + ".dat")) && archive.Extract(".trk")) {
-      loaded = geometry->Load(archive.ExtractedPath(AsciiLower(name) + ".trk"));
+      loaded = geometry->Load(archive.ExtractedPath(AsciiLower(name) + ".trk"), rule_path);
     }
   }
   if (loaded) {

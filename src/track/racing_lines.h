@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/units.h"
 #include "track/track_geometry.h"
 
 namespace velmora {
@@ -30,7 +31,7 @@ class MessageSink;
 inline constexpr std::uint32_t kGplLineTag = 65538;  // 0x00010002
 inline constexpr std::size_t kSourcePointSize = 12;
 inline constexpr std::size_t kGplPointSize = 20;
-inline constexpr double kPointSpacing = 19685.0 * 3.0;  // track units between GPL points
+inline constexpr double kPointSpacing = kUnitsPerMetre * 3.0;  // track units between GPL points
 
 struct LinePoint {
   float speed = 0;
@@ -66,8 +67,10 @@ class RacingLines {
   // Lateral position in metres of the worn groove at `dlong`.
   double GrooveDlatAt(std::int32_t dlong) const;
 
-  // GPL's point count for a lap of the given track written into `dest_folder`.
-  static std::int64_t PointCount(const TrackGeometry& geometry, std::string_view dest_folder);
+  // GPL's point count for a lap of the given track. The per-track counts look for track names
+  // in `rule_path`, the destination as seen from the GPL folder ("tracks/<track>/"), never in
+  // the folders above it.
+  static std::int64_t PointCount(const TrackGeometry& geometry, std::string_view rule_path);
 
   const TrackGeometry* geometry() const { return geometry_; }
   const std::vector<LinePoint>& race() const { return race_; }
@@ -84,7 +87,7 @@ class RacingLines {
   MessageSink& messages_;
   std::filesystem::path source_folder_;
   std::filesystem::path dest_folder_;
-  std::string dest_name_;  // dest_folder_ lowercased, for the per-track rules
+  std::string dest_name_;  // "tracks/<track>/" lowercased, for the per-track rules
   const TrackGeometry* geometry_ = nullptr;
   std::unique_ptr<TrackGeometry> owned_geometry_;
   float brake_scale_ = 0;

@@ -9,13 +9,13 @@
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
 #include "platform/temp_folder.h"
-#include "testing/track_builders.h"
+#include "samples/track_builders.h"
 
 namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
-using testkit::SourceLinePoint;
+using samples::SourceLinePoint;
 
 struct Written {
   std::uint32_t tag = 0;
@@ -46,7 +46,7 @@ class RacingLinesTest : public ::testing::Test {
   void SetUp() override {
     folder_ = TempFolder::Create("lines");
     ASSERT_TRUE(folder_);
-    ASSERT_TRUE(track_.LoadBytes(testkit::BuildTemplateTrackFile(), "x/kestrel.trk"));
+    ASSERT_TRUE(track_.LoadBytes(samples::BuildTemplateTrackFile(), "x/kestrel.trk"));
   }
   fs::path Dest(std::string_view name) {
     const fs::path dest = folder_->path() / name;
@@ -54,7 +54,7 @@ class RacingLinesTest : public ::testing::Test {
     return dest;
   }
   void WriteSource(std::string_view name, const std::vector<SourceLinePoint>& points) {
-    ASSERT_TRUE(WriteFileBytes(folder_->path() / name, testkit::BuildSourceRacingLine(points)));
+    ASSERT_TRUE(WriteFileBytes(folder_->path() / name, samples::BuildSourceRacingLine(points)));
   }
 
   std::optional<TempFolder> folder_;
@@ -62,25 +62,72 @@ class RacingLinesTest : public ::testing::Test {
   RecordingMessageSink messages_;
 };
 
-TEST_F(RacingLinesTest, PointCountFollowsLapAndPerTrackTable) {
-  const std::int64_t computed = RacingLines::PointCount(track_, "/gpl/tracks/kestrel");
-  // The reference lap of the sample circuit is about 2663 m: 887 points of 3 m, plus 2.
-  EXPECT_NEAR(static_cast<double>(computed), 2663.0 * 19685 / 59099 + 2, 2);
+// A track of straights only: its reference lap is the sum of the section lengths.
+TrackGeometry StraightTrack(std::int32_t lap) {
+  samples::TrackSpec spec = samples::SampleCircuitSpec();
+  samples::TrackSectionSpec straight = spec.sections.front();
+  straight.length = lap / 2;
+  spec.sections = {straight, straight};
+  spec.sections.back().length = lap - lap / 2;
+  TrackGeometry track;
+  EXPECT_TRUE(track.LoadBytes(samples::BuildTrackFile(spec, kNewestLayoutVersion), "t.trk"));
+  return track;
+}
+
+// A left-hand quarter circle of 1000 m radius from the start line, then 2000 m straight on.
+TrackGeometry CornerThenStraightTrack() {
+  samples::TrackSpec spec = samples::SampleCircuitSpec();
+  samples::TrackSectionSpec straight = spec.sections.front();
+  straight.length = 2000 * 19685;
+  samples::TrackSectionSpec arc = spec.sections[1];
+  arc.turn_radians = std::acos(-1.0) / 2;
+  arc.length = static_cast<std::int32_t>(arc.turn_radians * 1000 * 19685);
+  spec.sections = {arc, straight};
+  TrackGeometry track;
+  EXPECT_TRUE(track.LoadBytes(samples::BuildTrackFile(spec, kNewestLayoutVersion), "t.trk"));
+  return track;
+}
+
+TEST_F(RacingLinesTest, PointCountIsTheLapInPointsPlusTwo) {
+  // 900 whole points of 59099 units and one unit short of the next: 900 + 2.
+  const TrackGeometry track = StraightTrack(59099 * 900 + 59098);
+  EXPECT_EQ(RacingLines::PointCount(track, "tracks/kestrel/"), 902);
+  EXPECT_EQ(RacingLines::PointCount(StraightTrack(59099 * 901), "tracks/kestrel/"), 903);
   struct Row {
-    const char* folder;
+    const char* rule_path;
     std::int64_t count;
-  } rows[] = {{"/gpl/tracks/laguna", 1187},
-              {"/gpl/tracks/SearsPt", computed - 1},  // any letter case
-              {"/gpl/tracks/laguna/pocono", 1340}};   // the later rule wins
+  } rows[] = {{"tracks/laguna/", 1187},
+              {"tracks/SearsPt/", 901},        // any letter case
+              {"tracks/lagunapocono/", 1340},  // the later rule wins
+              {"tracks/suzuka/", 1977},
+              {"tracks/kestrel/", 902}};
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.folder);
-    EXPECT_EQ(RacingLines::PointCount(track_, row.folder), row.count);
+    SCOPED_TRACE(row.rule_path);
+    EXPECT_EQ(RacingLines::PointCount(track, row.rule_path), row.count);
   }
+}
+
+// The per-track counts look only at the GPL track's own folder name: a user's folders that
+// happen to hold track names ("cindy" holds "indy") change nothing.
+TEST_F(RacingLinesTest, FoldersAboveTheTrackFolderDoNotPickACount) {
+  const TrackGeometry track = StraightTrack(59099 * 900);
+  WriteSource("Race.lp", {{60000, 0, 0}, {60000, 0, 0}});
+  for (const char* above : {"plain", "home/cindy/Laguna Games", "SUZ/glen"}) {
+    SCOPED_TRACE(above);
+    const fs::path dest = Dest(std::string(above) + "/gpl/tracks/kestrel");
+    RacingLines lines(messages_);
+    lines.ConvertAll(folder_->path(), dest, track);
+    EXPECT_EQ(ReadBack(dest / "Race.lp").points.size(), 902u);
+  }
+  const fs::path indy = Dest("any/gpl/tracks/Indy");
+  RacingLines lines(messages_);
+  lines.ConvertAll(folder_->path(), indy, track);
+  EXPECT_EQ(ReadBack(indy / "Race.lp").points.size(), 1342u);
 }
 
 TEST_F(RacingLinesTest, StretchedAndThinnedLines) {
   const fs::path dest = Dest("kestrel");
-  const std::int64_t n = RacingLines::PointCount(track_, dest.string());
+  const std::int64_t n = RacingLines::PointCount(track_, "tracks/kestrel/");
   for (int source_count : {100, 5000}) {
     SCOPED_TRACE(source_count);
     std::vector<SourceLinePoint> points;
@@ -103,7 +150,11 @@ TEST_F(RacingLinesTest, StretchedAndThinnedLines) {
   }
 }
 
-TEST_F(RacingLinesTest, SpeedsOffsetsAndLatRate) {
+// Expected values worked out apart from the code, with Python's struct module for float
+// rounding: f32(x) = unpack('f', pack('f', x)). speed = f32(raw / divisor), divisor
+// 55000 - (raw - 20000) * 0.16666666666666669 above 20000, at least 40000; the overtaking
+// lines' speed is f32(speed - 0.2) computed in double; dlat = f32(f32(raw / 19685.0) * 0.9).
+TEST_F(RacingLinesTest, SpeedsAndOffsets) {
   const fs::path dest = Dest("kestrel");
   // Speeds below and above 20000, one so fast that the divisor is held at 40000.
   const std::vector<SourceLinePoint> points = {
@@ -111,45 +162,58 @@ TEST_F(RacingLinesTest, SpeedsOffsetsAndLatRate) {
   for (const char* name : {"Race.lp", "pit.lp", "pass1.lp", "maxrace.lp", "minrace.lp"}) {
     WriteSource(name, points);
   }
+  const TrackGeometry track = StraightTrack(59099 * 4);  // 6 points: source points 0 to 3, 3, 3
   RacingLines lines(messages_);
-  lines.ConvertAll(folder_->path(), dest, track_);
+  lines.ConvertAll(folder_->path(), dest, track);
   Written race = ReadBack(dest / "Race.lp");
-  ASSERT_GT(race.points.size(), 4u);
-  EXPECT_FLOAT_EQ(race.points[0].speed, static_cast<float>(10000 / 55000.0));
-  EXPECT_FLOAT_EQ(race.points[0].second, 1.0f);
-  EXPECT_FLOAT_EQ(race.points[0].dlat, 0.9f);
+  ASSERT_EQ(race.points.size(), 6u);
+  EXPECT_EQ(race.points[0].speed, 0.181818187f);
+  EXPECT_EQ(race.points[1].speed, 1.77777779f);
+  EXPECT_EQ(race.points[2].speed, 5.0f);
+  EXPECT_EQ(race.points[0].second, 1.0f);
+  EXPECT_EQ(race.points[0].dlat, 0.899999976f);
   EXPECT_EQ(race.points[0].lat_rate, 0.0f);
-  const std::size_t n = race.points.size();
-  const double step = 4.0 / static_cast<double>(n - 2);
-  auto first_of = [&](int j) {
-    std::size_t k = 0;
-    while (static_cast<int>(k * step) < j) ++k;
-    return k;
-  };
-  const std::size_t k1 = first_of(1);
-  const std::size_t k2 = first_of(2);
-  EXPECT_FLOAT_EQ(race.points[k1].speed, static_cast<float>(80000 / (55000 - 60000 * 0.16666666666666669)));
-  EXPECT_FLOAT_EQ(race.points[k2].speed, static_cast<float>(200000 / 40000.0));
-  // At k1 (about 666 m, in the first left-hand corner) the line moves 0.9 m to the left,
-  // the inside: the rate is kept as it is.
-  const float rate = static_cast<float>((race.points[k1].dlat - race.points[k1 - 1].dlat) /
-                                        (race.points[k1].speed * 100.0));
-  EXPECT_FLOAT_EQ(race.points[k1].lat_rate, rate);
-  // At the first point of source 2 it moves 0.9 m right, outwards in the corner or on a
-  // straight: damped to -0.05 or quartered.
-  const std::size_t k3 = k2;
-  const float back = static_cast<float>((race.points[k3].dlat - race.points[k3 - 1].dlat) /
-                                        (race.points[k3].speed * 100.0));
-  EXPECT_TRUE(race.points[k3].lat_rate == back * -0.05f || race.points[k3].lat_rate == back * 0.25f)
-      << race.points[k3].lat_rate;
-  EXPECT_NE(race.points[k3].lat_rate, back);
 
-  EXPECT_FLOAT_EQ(ReadBack(dest / "pit.lp").points[0].dlat, 1.0f);
-  EXPECT_FLOAT_EQ(ReadBack(dest / "pass1.lp").points[0].speed,
-                  static_cast<float>(10000 / 55000.0) - 0.2f);
-  EXPECT_FLOAT_EQ(ReadBack(dest / "maxrace.lp").points[0].dlat, 0.25f);
-  EXPECT_FLOAT_EQ(ReadBack(dest / "minrace.lp").points[0].dlat, 1.75f);
+  EXPECT_EQ(ReadBack(dest / "pit.lp").points[0].dlat, 1.0f);
+  // In float arithmetic this would be -0.0181818157.
+  EXPECT_EQ(ReadBack(dest / "pass1.lp").points[0].speed, -0.018181812f);
+  EXPECT_EQ(ReadBack(dest / "maxrace.lp").points[0].dlat, 0.25f);
+  EXPECT_EQ(ReadBack(dest / "minrace.lp").points[0].dlat, 1.75f);
   EXPECT_FALSE(FileExists(dest / "pass2.lp"));  // no source: skipped
+}
+
+// The lateral rate: (dlat - previous dlat) / (speed * 100.0), then damped by the turning sense
+// at the point: moving outwards in a corner times -0.05, on a straight times 0.25, both in
+// double. With raw speed 30000 (0.5625) and a step of one metre (0.899999976 m after the
+// narrowing): rate -0.0159999989; damped outwards 0.000799999922 (float arithmetic would give
+// 0.00079999998); quartered -0.00399999972.
+TEST_F(RacingLinesTest, LatRateIsDampedByTheTurningSense) {
+  const TrackGeometry track = CornerThenStraightTrack();
+  const std::int64_t n = RacingLines::PointCount(track, "tracks/kestrel/");
+  ASSERT_GT(n, 810);
+  // n - 2 source points: output point k shows source point k.
+  std::vector<SourceLinePoint> points(static_cast<std::size_t>(n - 2), {30000, 0, 0});
+  points[1].dlat = -19685;    // 3 m, in the left-hand corner: a step outwards, then back in
+  points[800].dlat = -19685;  // 2400 m, on the straight
+  WriteSource("Race.lp", points);
+  std::vector<SourceLinePoint> slow(points.size(), {2554, 0, 0});
+  WriteSource("pass2.lp", slow);
+  const fs::path dest = Dest("kestrel");
+  RacingLines lines(messages_);
+  lines.ConvertAll(folder_->path(), dest, track);
+  Written race = ReadBack(dest / "Race.lp");
+  ASSERT_EQ(static_cast<std::int64_t>(race.points.size()), n);
+  EXPECT_EQ(race.points[1].speed, 0.5625f);
+  EXPECT_EQ(race.points[1].lat_rate, 0.000799999922f);
+  EXPECT_EQ(race.points[2].lat_rate, 0.0159999989f);  // inwards: kept
+  EXPECT_EQ(race.points[800].lat_rate, -0.00399999972f);
+  EXPECT_EQ(race.points[801].lat_rate, 0.00399999972f);
+  EXPECT_EQ(race.points[700].lat_rate, 0.0f);
+  // In float arithmetic this would be -0.153563648.
+  Written pass2 = ReadBack(dest / "pass2.lp");
+  ASSERT_EQ(pass2.points.size(), race.points.size());
+  EXPECT_EQ(pass2.points[0].speed, -0.153563634f);
+  EXPECT_EQ(pass2.points[500].speed, -0.153563634f);
 }
 
 TEST_F(RacingLinesTest, EmptyLinesAndZeroSpeedsGiveDefinedPoints) {
@@ -157,7 +221,7 @@ TEST_F(RacingLinesTest, EmptyLinesAndZeroSpeedsGiveDefinedPoints) {
   WriteSource("Race.lp", {});
   WriteSource("pit.lp", {{0, 0, 19685}, {0, 0, 39370}, {0, 0, 59055}});
   // A count larger than the points present: the points that are there are used.
-  std::vector<std::uint8_t> lying = testkit::BuildSourceRacingLine({{60000, 0, 19685}});
+  std::vector<std::uint8_t> lying = samples::BuildSourceRacingLine({{60000, 0, 19685}});
   lying[0] = 200;
   ASSERT_TRUE(WriteFileBytes(folder_->path() / "pass1.lp", lying));
   RacingLines lines(messages_);
@@ -234,15 +298,15 @@ TEST_F(RacingLinesTest, BrakingAndGroove) {
 
 TEST_F(RacingLinesTest, RoundTripThroughLoadLinesWithTrackFromArchive) {
   const fs::path dest = Dest("kestrel");
-  const std::vector<SourceLinePoint> points = testkit::SampleRacingLinePoints(700, 0);
+  const std::vector<SourceLinePoint> points = samples::SampleRacingLinePoints(700, 0);
   for (const char* name : {"Race.lp", "pass1.lp", "pass2.lp", "maxrace.lp", "minrace.lp"}) {
     WriteSource(name, points);
   }
   RacingLines lines(messages_);
   lines.ConvertAll(folder_->path(), dest, track_);
   // A GPL folder holds the track only inside its archive.
-  std::vector<testkit::MemberBytes> members = {{"kestrel.trk", testkit::BuildTemplateTrackFile()}};
-  ASSERT_TRUE(WriteFileBytes(dest / "kestrel.dat", testkit::BuildTrackArchive(members)));
+  std::vector<samples::MemberBytes> members = {{"kestrel.trk", samples::BuildTemplateTrackFile()}};
+  ASSERT_TRUE(WriteFileBytes(dest / "kestrel.dat", samples::BuildTrackArchive(members)));
   RacingLines loaded(messages_);
   loaded.LoadLines(dest, "kestrel");
   ASSERT_NE(loaded.geometry(), nullptr);

@@ -5,15 +5,16 @@
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
 #include "platform/temp_folder.h"
-#include "testing/archive_builder.h"
+#include "samples/archive_builder.h"
+#include "testing/raw_archive.h"
 
 namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
-using testkit::Bytes;
+using samples::BuildTrackArchive;
+using samples::Bytes;
 using testkit::BuildRawArchive;
-using testkit::BuildTrackArchive;
 
 std::string FileText(const fs::path& path) {
   std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);

@@ -81,19 +81,19 @@ SectionSettings SectionSettingsForPath(std::string_view lowercased_path) {
   return settings;
 }
 
-bool TrackGeometry::Load(const std::filesystem::path& path) {
+bool TrackGeometry::Load(const std::filesystem::path& path, std::string_view rule_path) {
   std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
   if (!bytes) {
     *this = TrackGeometry();
-    path_ = AsciiLower(path.string());
+    path_ = AsciiLower(rule_path);
     return Fail("it cannot be read");
   }
-  return LoadBytes(std::move(*bytes), path.string());
+  return LoadBytes(std::move(*bytes), rule_path);
 }
 
-bool TrackGeometry::LoadBytes(std::vector<std::uint8_t> bytes, std::string_view path) {
+bool TrackGeometry::LoadBytes(std::vector<std::uint8_t> bytes, std::string_view rule_path) {
   *this = TrackGeometry();
-  path_ = AsciiLower(path);
+  path_ = AsciiLower(rule_path);
   settings_ = SectionSettingsForPath(path_);
   image_ = std::move(bytes);
   if (!Parse()) return false;
@@ -345,7 +345,7 @@ TrackDirection TrackGeometry::DirectionAt(std::int32_t dlong) const {
     px = record.cx();
     py = record.cy();
   }
-  out.plane_offset = (out.cos * px + out.sin * py) / -kTrackUnitsPerMetre;
+  out.plane_offset = (out.cos * px + out.sin * py) / -kUnitsPerMetre;
   return out;
 }
 

@@ -38,6 +38,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/units.h"
+
 namespace velmora {
 
 inline constexpr std::array<std::uint8_t, 4> kTrackMagic = {'K', 'A', 'R', 'T'};
@@ -67,7 +69,6 @@ inline constexpr std::int32_t kFiller = static_cast<std::int32_t>(0xCCCCCCCCu);
 inline constexpr int kStraight = 1;
 inline constexpr int kArc = 2;
 
-inline constexpr double kTrackUnitsPerMetre = 19685.0;
 // Angle factors: the full turn is 6.28318 (not a more precise 2 pi), a quarter turn 1.570795.
 inline constexpr double kFullTurn = 6.28318;
 inline constexpr double kQuarterTurn = 1.570795;
@@ -164,13 +165,15 @@ class TrackGeometry {
   TrackGeometry() = default;
 
   // Reads and parses the file. False when it cannot be read or its blocks do not fit.
-  bool Load(const std::filesystem::path& path);
-  // Parses bytes already in memory; `path` is what the per-track rules look at.
-  bool LoadBytes(std::vector<std::uint8_t> bytes, std::string_view path);
+  // `rule_path` is the file's logical path (platform/rule_path.h), the only path the per-track
+  // rules look at.
+  bool Load(const std::filesystem::path& path, std::string_view rule_path);
+  // Parses bytes already in memory; `rule_path` as for Load.
+  bool LoadBytes(std::vector<std::uint8_t> bytes, std::string_view rule_path);
 
   bool loaded() const { return loaded_; }
   const std::string& error() const { return error_; }
-  const std::string& path() const { return path_; }  // lowercased
+  const std::string& path() const { return path_; }  // the rule path, lowercased
   std::uint32_t version() const { return version_; }
   // The version when below 2000, else kNewestLayout: 1 is GPL's layout.
   int layout() const { return layout_; }

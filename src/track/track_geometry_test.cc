@@ -5,14 +5,14 @@
 #include <cmath>
 
 #include "platform/byte_writer.h"
-#include "testing/track_builders.h"
+#include "samples/track_builders.h"
 
 namespace velmora {
 namespace {
 
-using testkit::BuildTrackFile;
-using testkit::TrackSectionSpec;
-using testkit::TrackSpec;
+using samples::BuildTrackFile;
+using samples::TrackSectionSpec;
+using samples::TrackSpec;
 
 // Two straights of 100000 units along +x, three reference lines, walls that open outwards.
 TrackSpec TwoStraights() {
@@ -37,7 +37,7 @@ TrackGeometry Loaded(const std::vector<std::uint8_t>& bytes, std::string_view pa
 TEST(TrackGeometryTest, LoadsEveryLayout) {
   for (std::uint32_t version : {1u, 6u, 3000u}) {
     SCOPED_TRACE(version);
-    const TrackSpec layout = testkit::SampleCircuitSpec();
+    const TrackSpec layout = samples::SampleCircuitSpec();
     TrackGeometry track = Loaded(BuildTrackFile(layout, version));
     EXPECT_EQ(track.layout(), version == 3000 ? kNewestLayout : static_cast<int>(version));
     EXPECT_EQ(track.line_count(), 6);
@@ -47,7 +47,7 @@ TEST(TrackGeometryTest, LoadsEveryLayout) {
 }
 
 TEST(TrackGeometryTest, Version3000DropsWordFour) {
-  const TrackSpec layout = testkit::SampleCircuitSpec();
+  const TrackSpec layout = samples::SampleCircuitSpec();
   TrackGeometry newest = Loaded(BuildTrackFile(layout, 3000));
   TrackGeometry source = Loaded(BuildTrackFile(layout, 6));
   for (int s = 0; s < newest.section_count(); ++s) {
@@ -62,7 +62,7 @@ TEST(TrackGeometryTest, Version3000DropsWordFour) {
 }
 
 TEST(TrackGeometryTest, LapEndIsSectionZeroStart) {
-  TrackGeometry track = Loaded(BuildTrackFile(testkit::SampleCircuitSpec(), 6));
+  TrackGeometry track = Loaded(BuildTrackFile(samples::SampleCircuitSpec(), 6));
   const auto length = static_cast<std::int32_t>(track.track_length());
   const Point3 start = track.PositionAt(0, 0);
   const Point3 end = track.PositionAt(length, 0);
@@ -70,6 +70,16 @@ TEST(TrackGeometryTest, LapEndIsSectionZeroStart) {
   EXPECT_DOUBLE_EQ(end.y, start.y);
   EXPECT_DOUBLE_EQ(end.z, start.z);
   EXPECT_DOUBLE_EQ(track.HeadingAt(length), track.HeadingAt(0));
+}
+
+// A section holds its start and ends one unit before the next section's start.
+TEST(TrackGeometryTest, SectionContainingAtSectionStarts) {
+  TrackGeometry track = Loaded(BuildTrackFile(TwoStraights(), 6));
+  EXPECT_EQ(track.SectionContaining(0), 0);
+  EXPECT_EQ(track.SectionContaining(99999), 0);
+  EXPECT_EQ(track.SectionContaining(100000), 1);
+  EXPECT_EQ(track.SectionContaining(199999), 1);
+  EXPECT_EQ(track.SectionContaining(200000), -1);  // past the lap
 }
 
 TEST(TrackGeometryTest, ZeroDlatUsesIntervalWhoseUpperLineIsPositive) {
@@ -107,7 +117,7 @@ TEST(TrackGeometryTest, WallsAtCapsAtFourAndPicksOuterEnds) {
 }
 
 TEST(TrackGeometryTest, DirectionAndPlaneOffset) {
-  TrackGeometry track = Loaded(BuildTrackFile(testkit::SampleCircuitSpec(), 6));
+  TrackGeometry track = Loaded(BuildTrackFile(samples::SampleCircuitSpec(), 6));
   // Section 0 runs along +x from the origin; line 0 lies 250000 units to its right.
   TrackDirection d = track.DirectionAt(10000);
   EXPECT_NEAR(d.cos, 1, 1e-5);
@@ -243,7 +253,7 @@ TEST(TrackGeometryTest, RefusesDamagedFiles) {
 
 TEST(TrackGeometryTest, LoadReportsAMissingFile) {
   TrackGeometry track;
-  EXPECT_FALSE(track.Load("/nonexistent/velmora/none.trk"));
+  EXPECT_FALSE(track.Load("/nonexistent/velmora/none.trk", "none.trk"));
   EXPECT_EQ(track.error(), "it cannot be read");
 }
 

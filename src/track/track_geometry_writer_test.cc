@@ -5,14 +5,14 @@
 #include <cmath>
 
 #include "platform/byte_reader.h"
-#include "testing/track_builders.h"
+#include "samples/track_builders.h"
 
 namespace velmora {
 namespace {
 
-using testkit::BuildTrackFile;
-using testkit::TrackSectionSpec;
-using testkit::TrackSpec;
+using samples::BuildTrackFile;
+using samples::TrackSectionSpec;
+using samples::TrackSpec;
 
 TrackGeometry Loaded(const std::vector<std::uint8_t>& bytes, std::string_view path = "t.trk") {
   TrackGeometry track;
@@ -99,7 +99,7 @@ TEST(TrackGeometryWriterTest, GplSectionTwoWallAndAllWallCases) {
 }
 
 TEST(TrackGeometryWriterTest, TwelveLinesKeepLinesFourToSeven) {
-  TrackSpec layout = testkit::SampleCircuitSpec();
+  TrackSpec layout = samples::SampleCircuitSpec();
   layout.lines.clear();
   for (int i = 0; i < 12; ++i) layout.lines.push_back(-275000 + 50000 * i);
   TrackGeometry newest = Loaded(BuildTrackFile(layout, 3000));
@@ -116,7 +116,7 @@ TEST(TrackGeometryWriterTest, TwelveLinesKeepLinesFourToSeven) {
     }
   }
   // Ten lines or fewer: all kept.
-  EXPECT_EQ(Loaded(GplLayoutBytes(Loaded(BuildTrackFile(testkit::SampleCircuitSpec(), 3000))))
+  EXPECT_EQ(Loaded(GplLayoutBytes(Loaded(BuildTrackFile(samples::SampleCircuitSpec(), 3000))))
                 .line_count(),
             6);
 }
@@ -127,7 +127,7 @@ TEST(TrackGeometryWriterTest, TwelveLinesKeepLinesFourToSeven) {
 // lost or shifted word (the smallest change, one track unit, is 5e-5 m).
 TEST(TrackGeometryWriterTest, RoundTripKeepsTheTrack) {
   const std::vector<std::uint8_t> source_bytes =
-      BuildTrackFile(testkit::SampleCircuitSpec(), testkit::kSourceLayoutVersion);
+      BuildTrackFile(samples::SampleCircuitSpec(), samples::kSourceLayoutVersion);
   TrackGeometry source = Loaded(source_bytes, "x/kestrel.trk");
   TrackGeometry newest = Loaded(NewestLayoutBytes(source), "x/kestrel.trk");
   ASSERT_EQ(newest.layout(), kNewestLayout);
@@ -161,7 +161,7 @@ TEST(TrackGeometryWriterTest, RoundTripKeepsTheTrack) {
 }
 
 TEST(TrackGeometryWriterTest, GplFileSizesAgreeWithItsHeader) {
-  TrackGeometry newest = Loaded(BuildTrackFile(testkit::SampleCircuitSpec(), 3000));
+  TrackGeometry newest = Loaded(BuildTrackFile(samples::SampleCircuitSpec(), 3000));
   const std::vector<std::uint8_t> bytes = GplLayoutBytes(newest);
   TrackGeometry gpl = Loaded(bytes);
   ByteReader header(bytes);
@@ -191,7 +191,7 @@ TEST(TrackGeometryWriterTest, GplFileSizesAgreeWithItsHeader) {
 }
 
 TEST(TrackGeometryWriterTest, WallsMeetAcrossTheLapEnd) {
-  TrackSpec layout = testkit::SampleCircuitSpec();
+  TrackSpec layout = samples::SampleCircuitSpec();
   // Give the last section walls that do not meet section 0's.
   layout.sections.back().walls = {{6, -260000, -250000, 0, 0}, {4, 200000, 210000, 0, 0}};
   TrackGeometry gpl = Loaded(GplLayoutBytes(Loaded(BuildTrackFile(layout, 6))));
@@ -210,7 +210,7 @@ TEST(TrackGeometryWriterTest, WallsMeetAcrossTheLapEnd) {
 }
 
 TEST(TrackGeometryWriterTest, GplLayoutRewriteSetsSlopesAndFillers) {
-  TrackSpec layout = testkit::SampleCircuitSpec();
+  TrackSpec layout = samples::SampleCircuitSpec();
   std::vector<std::uint8_t> bytes = BuildTrackFile(layout, 1);
   TrackGeometry original = Loaded(bytes);
   TrackGeometry again = Loaded(GplLayoutBytes(original));

@@ -1,18 +1,19 @@
-#include "testing/track_builders.h"
+#include "samples/track_builders.h"
 
 #include <algorithm>
 #include <cmath>
 #include <string>
 
 #include "platform/byte_writer.h"
+#include "platform/units.h"
 
-namespace velmora::testkit {
+namespace velmora::samples {
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-std::int32_t Metres(double metres) { return static_cast<std::int32_t>(metres * 19685.0); }
+std::int32_t Metres(double metres) { return static_cast<std::int32_t>(metres * kUnitsPerMetre); }
 
 struct SectionPose {
   double x = 0;
@@ -268,4 +269,4 @@ void AddSampleTrackFiles(std::string_view folder, std::vector<MemberBytes>& memb
   }
 }
 
-}  // namespace velmora::testkit
+}  // namespace velmora::samples

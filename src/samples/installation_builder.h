@@ -1,14 +1,14 @@
-#ifndef VELMORA_TESTING_INSTALLATION_BUILDER_H_
-#define VELMORA_TESTING_INSTALLATION_BUILDER_H_
+#ifndef VELMORA_SAMPLES_INSTALLATION_BUILDER_H_
+#define VELMORA_SAMPLES_INSTALLATION_BUILDER_H_
 
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "testing/archive_builder.h"
+#include "samples/archive_builder.h"
 
-namespace velmora::testkit {
+namespace velmora::samples {
 
 namespace fs = std::filesystem;
 
@@ -45,6 +45,6 @@ struct DemoInstallations {
 };
 DemoInstallations WriteDemoInstallations(const fs::path& dir);
 
-}  // namespace velmora::testkit
+}  // namespace velmora::samples
 
-#endif  // VELMORA_TESTING_INSTALLATION_BUILDER_H_
+#endif  // VELMORA_SAMPLES_INSTALLATION_BUILDER_H_

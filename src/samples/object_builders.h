@@ -1,5 +1,5 @@
-#ifndef VELMORA_TESTING_OBJECT_BUILDERS_H_
-#define VELMORA_TESTING_OBJECT_BUILDERS_H_
+#ifndef VELMORA_SAMPLES_OBJECT_BUILDERS_H_
+#define VELMORA_SAMPLES_OBJECT_BUILDERS_H_
 
 #include <cstdint>
 #include <span>
@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "testing/archive_builder.h"
+#include "samples/archive_builder.h"
 
-namespace velmora::testkit {
+namespace velmora::samples {
 
 // Builds a 3DO3 (format 2) source object record by record. Each record call returns the
 // record's offset in the node data, which later records name as a child.
@@ -92,22 +92,9 @@ inline constexpr std::uint32_t Marker(int code) {
   return 0x80000000u | static_cast<std::uint32_t>(code);
 }
 
-// What the independent walker found in a 3DO4 file; clean when `problems` is empty.
-struct GplWalk {
-  std::vector<std::string> problems;
-  std::size_t vertices = 0;
-  std::size_t planes = 0;
-  std::size_t nodes = 0;
-  std::vector<std::uint32_t> opcodes;  // of the nodes, in file order
-  std::vector<std::uint32_t> node_offsets;
-};
-// Reads a 3DO4 file by its own reading of the format: chunk sizes and pads against the file
-// length, every node by the node length table, and every reference of every node.
-GplWalk WalkGplObject(std::span<const std::uint8_t> bytes);
-
 // The sample track's scenery (untagged objects, the way CART tracks hold them) and its horizon.
 void AddDemoObjects(std::vector<MemberBytes>& members);
 
-}  // namespace velmora::testkit
+}  // namespace velmora::samples
 
-#endif  // VELMORA_TESTING_OBJECT_BUILDERS_H_
+#endif  // VELMORA_SAMPLES_OBJECT_BUILDERS_H_

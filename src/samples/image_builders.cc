@@ -1,4 +1,4 @@
-#include "testing/image_builders.h"
+#include "samples/image_builders.h"
 
 #include <bit>
 
@@ -6,7 +6,7 @@
 #include "image/raw_texture.h"
 #include "platform/byte_writer.h"
 
-namespace velmora::testkit {
+namespace velmora::samples {
 
 namespace {
 
@@ -256,4 +256,4 @@ void AddDemoImages(std::vector<MemberBytes>& members) {
                                              {0x0000, 0xFC00, 0xFFFF})});
 }
 
-}  // namespace velmora::testkit
+}  // namespace velmora::samples

@@ -1,15 +1,15 @@
-#include "testing/installation_builder.h"
+#include "samples/installation_builder.h"
 
 #include <array>
 #include <system_error>
 
 #include "platform/ascii.h"
 #include "platform/file_system.h"
-#include "testing/image_builders.h"
-#include "testing/object_builders.h"
-#include "testing/track_builders.h"
+#include "samples/image_builders.h"
+#include "samples/object_builders.h"
+#include "samples/track_builders.h"
 
-namespace velmora::testkit {
+namespace velmora::samples {
 
 namespace {
 
@@ -93,4 +93,4 @@ DemoInstallations WriteDemoInstallations(const fs::path& dir) {
   return demo;
 }
 
-}  // namespace velmora::testkit
+}  // namespace velmora::samples

@@ -1,14 +1,15 @@
-#include "testing/object_builders.h"
+#include "samples/object_builders.h"
 
 #include <algorithm>
 #include <cmath>
 #include <set>
 
-#include "image/chunk_file.h"
+#include "format/chunk_file.h"
 #include "platform/byte_reader.h"
 #include "platform/byte_writer.h"
+#include "platform/units.h"
 
-namespace velmora::testkit {
+namespace velmora::samples {
 
 namespace {
 
@@ -248,13 +249,13 @@ std::vector<std::uint8_t> UntaggedBuilder::Build() const {
   return out.Take();
 }
 
-}  // namespace velmora::testkit
+}  // namespace velmora::samples
 
-namespace velmora::testkit {
+namespace velmora::samples {
 
 namespace {
 
-constexpr std::int32_t kMetre = 19685;
+constexpr std::int32_t kMetre = static_cast<std::int32_t>(kUnitsPerMetre);
 
 // A grandstand: a box of flat faces with a textured banner on its front, and two trees.
 std::vector<std::uint8_t> DemoStand() {
@@ -328,4 +329,4 @@ void AddDemoObjects(std::vector<MemberBytes>& members) {
   members.push_back({"khoriz.3do", DemoHorizon()});
 }
 
-}  // namespace velmora::testkit
+}  // namespace velmora::samples

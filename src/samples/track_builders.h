@@ -1,14 +1,14 @@
-#ifndef VELMORA_TESTING_TRACK_BUILDERS_H_
-#define VELMORA_TESTING_TRACK_BUILDERS_H_
+#ifndef VELMORA_SAMPLES_TRACK_BUILDERS_H_
+#define VELMORA_SAMPLES_TRACK_BUILDERS_H_
 
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
-#include "testing/archive_builder.h"
+#include "samples/archive_builder.h"
 #include "track/track_geometry.h"
 
-namespace velmora::testkit {
+namespace velmora::samples {
 
 // One section of a synthetic track, laid along the reference line.
 struct TrackSectionSpec {
@@ -56,6 +56,6 @@ std::vector<SourceLinePoint> SampleRacingLinePoints(int count, std::int32_t bias
 void AddSampleTrackFiles(std::string_view folder, std::vector<MemberBytes>& members,
                          std::vector<MemberBytes>& loose);
 
-}  // namespace velmora::testkit
+}  // namespace velmora::samples
 
-#endif  // VELMORA_TESTING_TRACK_BUILDERS_H_
+#endif  // VELMORA_SAMPLES_TRACK_BUILDERS_H_

@@ -1,5 +1,5 @@
-#ifndef VELMORA_IMAGE_CHUNK_FILE_H_
-#define VELMORA_IMAGE_CHUNK_FILE_H_
+#ifndef VELMORA_FORMAT_CHUNK_FILE_H_
+#define VELMORA_FORMAT_CHUNK_FILE_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -95,4 +95,4 @@ class ChunkScope {
 
 }  // namespace velmora
 
-#endif  // VELMORA_IMAGE_CHUNK_FILE_H_
+#endif  // VELMORA_FORMAT_CHUNK_FILE_H_

@@ -1,13 +1,13 @@
-#ifndef VELMORA_TESTING_IMAGE_BUILDERS_H_
-#define VELMORA_TESTING_IMAGE_BUILDERS_H_
+#ifndef VELMORA_SAMPLES_IMAGE_BUILDERS_H_
+#define VELMORA_SAMPLES_IMAGE_BUILDERS_H_
 
 #include <cstdint>
 #include <functional>
 #include <vector>
 
-#include "testing/archive_builder.h"
+#include "samples/archive_builder.h"
 
-namespace velmora::testkit {
+namespace velmora::samples {
 
 // Builders of the source texture and sprite kinds, each from a pixel function (x, y) so a test
 // says what picture it wants in a line.
@@ -54,6 +54,6 @@ std::vector<std::uint8_t> BuildNSeriesSrb(int width, int height, int size_x, int
 // The sample track's textures and sprites, one of every CART/ICR2 kind, added to its members.
 void AddDemoImages(std::vector<MemberBytes>& members);
 
-}  // namespace velmora::testkit
+}  // namespace velmora::samples
 
-#endif  // VELMORA_TESTING_IMAGE_BUILDERS_H_
+#endif  // VELMORA_SAMPLES_IMAGE_BUILDERS_H_

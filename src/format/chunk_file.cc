@@ -1,4 +1,4 @@
-#include "image/chunk_file.h"
+#include "format/chunk_file.h"
 
 #include <algorithm>
 

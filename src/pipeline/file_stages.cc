@@ -1,0 +1,136 @@
+#include "pipeline/file_stages.h"
+
+#include <array>
+
+#include "pipeline/conversion_workspace.h"
+#include "platform/file_system.h"
+#include "platform/message_sink.h"
+#include "platform/progress_sink.h"
+
+namespace velmora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kTemplateMissing = "GPL directory not correctly set?";
+
+// Carried files written into every converted track, as (resource, file name).
+struct CarriedFile {
+  std::string_view resource;
+  std::string_view file;
+};
+constexpr CarriedFile kGroove = {"N2GROOVE_MIP", "groove.mip"};
+constexpr std::array<CarriedFile, 8> kCarriedFiles = {{
+    kGroove,
+    {"N4BLANK_3DO", "_blank_.3do"},
+    {"_TIRE_3DO", "_tire.3do"},
+    {"_HAY_3DO", "_hay.3do"},
+    {"_HAY_MIP", "hayba_s.mip"},
+    {"_CONE_3DO", "_cone.3do"},
+    {"_CONE1_SRB", "_cone1.srb"},
+    {"_CONEBS1_MIP", "_conebs1.mip"},
+}};
+constexpr std::array<std::string_view, 8> kCartCarriedOrder = {
+    "N2GROOVE_MIP", "N4BLANK_3DO", "_TIRE_3DO",  "_HAY_3DO",
+    "_HAY_MIP",     "_CONE_3DO",   "_CONE1_SRB", "_CONEBS1_MIP"};
+constexpr std::array<std::string_view, 8> kNSeriesCarriedOrder = {
+    "N2GROOVE_MIP", "N4BLANK_3DO", "_TIRE_3DO",  "_CONE_3DO",
+    "_HAY_3DO",     "_HAY_MIP",    "_CONE1_SRB", "_CONEBS1_MIP"};
+
+constexpr std::array<std::string_view, 18> kCartMexicoOrder = {
+    "bwpic.pbf",    "event.pbf", "page0.pbf",   "page1.pbf",    "page2.pbf",    "page3.pbf",
+    "page4.pbf",    "page5.pbf", "starter.3do", "groove.mip",   "flagger.3do",  "flagger.srb",
+    "announce.wav", "crowd.wav", "tire.3do",    "tirefrnt.mip", "tireside.mip", "shadtire.mip"};
+constexpr std::array<std::string_view, 18> kNSeriesMexicoOrder = {
+    "bwpic.pbf", "event.pbf",    "page0.pbf",    "page1.pbf",    "page2.pbf",    "page3.pbf",
+    "page4.pbf", "page5.pbf",    "groove.mip",   "starter.3do",  "flagger.3do",  "flagger.srb",
+    "tire.3do",  "tirefrnt.mip", "tireside.mip", "shadtire.mip", "announce.wav", "crowd.wav"};
+
+// Listed for packing near the end of every run, in this order.
+constexpr std::array<std::string_view, 18> kStandardPackOrder = {
+    "bwpic.pbf",    "event.pbf",    "page0.pbf",    "page1.pbf",   "page2.pbf",    "page3.pbf",
+    "page4.pbf",    "page5.pbf",    "starter.3do",  "flagger.3do", "flagger.srb",  "tire.3do",
+    "tireside.mip", "tirefrnt.mip", "shadtire.mip", "crowd.wav",   "announce.wav", "_blank_.3do"};
+
+const CarriedFile& CarriedFileOf(std::string_view resource) {
+  for (const CarriedFile& file : kCarriedFiles) {
+    if (file.resource == resource) return file;
+  }
+  return kCarriedFiles.front();
+}
+
+}  // namespace
+
+std::span<const std::string_view> CartCarriedOrder() { return kCartCarriedOrder; }
+std::span<const std::string_view> NSeriesCarriedOrder() { return kNSeriesCarriedOrder; }
+std::span<const std::string_view> CartMexicoOrder() { return kCartMexicoOrder; }
+std::span<const std::string_view> NSeriesMexicoOrder() { return kNSeriesMexicoOrder; }
+
+void StartOutput(RunContext& run, std::string gpl_track) {
+  run.gpl_track = std::move(gpl_track);
+  run.workspace.set_track_name(run.gpl_track);
+  const fs::path folder = run.request.gpl_dir / "Tracks" / run.gpl_track;
+  CreateFolder(folder);  // an existing folder is fine; a missing Tracks folder shows up later
+  // GPL folders spell "Tracks" in any case: the output goes to the spelling on disk.
+  run.workspace.set_output_folder(ResolveExisting(folder).value_or(folder));
+  run.src_track_folder = run.request.src_dir / "Tracks" / run.request.source_track;
+}
+
+void UnpackSource(RunContext& run) {
+  // A failed open has shown its message; Extract then fails too and leaves no folder.
+  run.source_archive.Open(run.src_track_folder / (run.request.source_track + ".dat"));
+  run.source_archive.Extract();
+  run.tmp_folder = run.source_archive.folder_path();
+}
+
+void SetProgressRange(RunContext& run) {
+  if (run.request.progress == nullptr) return;
+  // The range counts the folder's entries as the platform lists them, "." and ".." included.
+  const std::size_t entries = FolderExists(run.tmp_folder) ? CountEntries(run.tmp_folder) + 2 : 0;
+  run.request.progress->SetRange(0, static_cast<int>(entries % 65536));
+  run.request.progress->SetPosition(2);
+}
+
+bool PlaceTemplate(RunContext& run, bool cart) {
+  const std::string& track = run.gpl_track;
+  if (run.workspace.ExtractResource(track + "_N4T", track + ".trk", true)) return true;
+  if (cart) {
+    run.messages().Show(kTemplateMissing);
+    return run.track_file_conversion != 0;
+  }
+  if (run.track_file_conversion != 0) return true;
+  run.messages().Show(kTemplateMissing);
+  return false;
+}
+
+bool ExtractCarriedFiles(RunContext& run, std::span<const std::string_view> order) {
+  for (std::string_view resource : order) {
+    const CarriedFile& file = CarriedFileOf(resource);
+    if (!run.workspace.ExtractResource(file.resource, file.file, true)) return false;
+    if (file.resource == kGroove.resource && !run.tmp_folder.empty()) {
+      // The groove texture is converted with the track's own textures. Without an unpacked
+      // source there is nothing to convert it with, and no copy to make.
+      CopyFileReplacing(run.GplTrackFile(file.file), run.tmp_folder / file.file);
+    }
+  }
+  return true;
+}
+
+void CopyStandardFiles(RunContext& run, std::span<const std::string_view> order) {
+  run.mexico_archive.emplace(run.messages());
+  // A mexico track that cannot be read gives no files to copy; the run packs what it has.
+  // Without an extraction folder the member paths would name files in the working folder.
+  run.mexico_archive->Open(run.request.gpl_dir / "tracks" / "mexico" / "mexico.dat");
+  run.mexico_archive->Extract();
+  if (run.mexico_archive->folder_path().empty()) return;
+  for (std::string_view name : order) {
+    CopyFileReplacing(run.mexico_archive->ExtractedPath(name), run.GplTrackFile(name));
+  }
+}
+
+void PackStandardFiles(RunContext& run) {
+  for (std::string_view name : kStandardPackOrder) run.workspace.AddToPack(run.GplTrackFile(name));
+}
+
+}  // namespace velmora

@@ -1,0 +1,152 @@
+// The file stages on a context of their own, without a whole run around them.
+#include "pipeline/file_stages.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "pipeline/conversion_workspace.h"
+#include "pipeline/image_stages.h"
+#include "platform/file_system.h"
+#include "platform/message_sink.h"
+#include "platform/resource_store.h"
+#include "platform/settings.h"
+#include "platform/temp_folder.h"
+#include "resources/embedded_files.h"
+#include "samples/image_builders.h"
+#include "samples/installation_builder.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The variable that names the system's temporary folder.
+#ifdef _WIN32
+constexpr const char* kTempVariable = "TMP";
+#else
+constexpr const char* kTempVariable = "TMPDIR";
+#endif
+
+// Sets an environment variable for one scope and puts the old value back.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    Set(value);
+  }
+  ~ScopedEnv() { Set(old_ ? old_->c_str() : nullptr); }
+
+ private:
+  void Set(const char* value) {
+#ifdef _WIN32
+    _putenv_s(name_, value != nullptr ? value : "");  // empty removes it
+#else
+    if (value != nullptr) {
+      setenv(name_, value, 1);
+    } else {
+      unsetenv(name_);
+    }
+#endif
+  }
+
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+// Makes `folder` the working folder for one scope.
+class ScopedWorkingFolder {
+ public:
+  explicit ScopedWorkingFolder(const fs::path& folder) : old_(fs::current_path()) {
+    fs::current_path(folder);
+  }
+  ~ScopedWorkingFolder() { fs::current_path(old_); }
+
+ private:
+  fs::path old_;
+};
+
+class FileStagesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(root_);
+    samples::WriteGplInstallation(root_->path() / "gpl");
+    samples::WriteCarriedResourcesFolder(root_->path() / "resources", "");
+    run_.emplace(Services{messages_, settings_, resources_}, workspace_,
+                 RunRequest{.src_dir = root_->path() / "source",
+                            .gpl_dir = root_->path() / "gpl",
+                            .source_track = "kestrel"});
+    StartOutput(*run_, "kestrel");
+  }
+
+  std::optional<TempFolder> root_ = TempFolder::Create("stages");
+  RecordingMessageSink messages_;
+  Settings settings_{root_->path() / "Velmora.INI", root_->path().string()};
+  ResourceStore resources_{EmbeddedFiles(), root_->path() / "resources"};
+  ConversionWorkspace workspace_{messages_, resources_};
+  std::optional<RunContext> run_;
+};
+
+// When the source track could not be unpacked (here: no temporary folder at all), the stages
+// that work on unpacked files must not fall back on the working folder: the groove texture
+// is not copied there, a "sunny.pcx" there is not the run's palette, and files there are not
+// taken for GPL's standard files.
+TEST_F(FileStagesTest, WithoutAnUnpackedSourceTheWorkingFolderIsLeftAlone) {
+  const fs::path work = root_->path() / "work";
+  fs::create_directories(work);
+  WriteFileBytes(work / "sunny.pcx",
+                 samples::BuildPalettePcx(std::vector<samples::Rgb24>(256, {255, 255, 255})));
+  WriteFileText(work / "bwpic.pbf", "not GPL's");
+  ScopedWorkingFolder in_work(work);
+  {
+    ScopedEnv no_temp(kTempVariable, (root_->path() / "missing").string().c_str());
+    UnpackSource(*run_);
+    CopyStandardFiles(*run_, CartMexicoOrder());
+  }
+  ASSERT_TRUE(run_->tmp_folder.empty());
+  EXPECT_EQ(messages_.messages(),
+            (std::vector<std::string>{"GetTempPath Failed ", "GetTempPath Failed "}));
+  EXPECT_FALSE(FileExists(run_->GplTrackFile("bwpic.pbf")));
+
+  EXPECT_TRUE(ExtractCarriedFiles(*run_, CartCarriedOrder()));
+  EXPECT_TRUE(FileExists(run_->GplTrackFile("groove.mip")));
+  EXPECT_FALSE(FileExists(work / "groove.mip"));
+
+  LoadPalette(*run_, kNSeriesPaletteMode);
+  EXPECT_EQ(run_->palette.ColourOf(0).r, 0);  // black, as without a palette file
+  EXPECT_EQ(*ReadFileBytes(work / "bwpic.pbf"), samples::Bytes("not GPL's"));
+}
+
+// The two runs write the same eight carried files in their own orders and list each for
+// packing as it is written.
+TEST_F(FileStagesTest, CarriedFilesArePackedInTheRunsOrder) {
+  struct Row {
+    std::span<const std::string_view> order;
+    std::vector<std::string> packed;
+  };
+  const std::vector<Row> rows = {
+      {CartCarriedOrder(),
+       {"groove.mip", "_blank_.3do", "_tire.3do", "_hay.3do", "hayba_s.mip", "_cone.3do",
+        "_cone1.srb", "_conebs1.mip"}},
+      {NSeriesCarriedOrder(),
+       {"groove.mip", "_blank_.3do", "_tire.3do", "_cone.3do", "_hay.3do", "hayba_s.mip",
+        "_cone1.srb", "_conebs1.mip"}},
+  };
+  for (const Row& row : rows) {
+    ConversionWorkspace workspace(messages_, resources_);
+    workspace.set_output_folder(run_->workspace.output_folder());
+    RunContext run(run_->services, workspace, run_->request);
+    ASSERT_TRUE(ExtractCarriedFiles(run, row.order));
+    std::vector<std::string> packed;
+    for (const fs::path& path : workspace.pack_list()) packed.push_back(path.filename().string());
+    EXPECT_EQ(packed, row.packed);
+  }
+  EXPECT_TRUE(messages_.messages().empty());
+}
+
+}  // namespace
+}  // namespace velmora

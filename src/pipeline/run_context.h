@@ -1,0 +1,62 @@
+#ifndef VELMORA_PIPELINE_RUN_CONTEXT_H_
+#define VELMORA_PIPELINE_RUN_CONTEXT_H_
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "image/texture_palette.h"
+#include "pipeline/run_request.h"
+#include "platform/services.h"
+#include "track/racing_lines.h"
+#include "track/track_archive.h"
+#include "track/track_geometry.h"
+
+namespace velmora {
+
+class ConversionWorkspace;
+class MessageSink;
+
+// The state of one conversion run, handed to every stage. A stage is a function over this
+// context (see the *_stages.h headers); a new stage that keeps state across the run adds one
+// member here. The services, the workspace and the request belong to the caller and outlive
+// the context; everything else is owned here and released in the reverse of member order when
+// the run ends: mexico archive, palette, racing lines, T2, T1, source archive.
+struct RunContext {
+  RunContext(const Services& services, ConversionWorkspace& workspace, RunRequest request);
+  RunContext(const RunContext&) = delete;
+  RunContext& operator=(const RunContext&) = delete;
+
+  MessageSink& messages() const { return services.messages; }
+  // A file in the GPL track folder.
+  std::filesystem::path GplTrackFile(std::string_view name) const;
+  // One step of the progress bar, when there is one.
+  void Step() const;
+  // The track every stage after the geometry asks (T2); null before it is loaded.
+  const TrackGeometry* track() const { return t2 ? &*t2 : nullptr; }
+
+  const Services services;
+  ConversionWorkspace& workspace;
+  const RunRequest request;
+  // The option "N2N4TrkConvert", read once per run.
+  const int track_file_conversion;
+
+  std::string gpl_track;
+  std::filesystem::path src_track_folder;
+  // The folder the source archive was unpacked into; empty when it could not be.
+  std::filesystem::path tmp_folder;
+
+  TrackArchive source_archive;
+  // T1: the track file placed in the GPL track folder; T2: its GPL-layout copy in the
+  // temporary folder, the track every later stage asks.
+  std::optional<TrackGeometry> t1;
+  std::optional<TrackGeometry> t2;
+  std::optional<RacingLines> racing_lines;
+  TexturePalette palette;
+  std::optional<TrackArchive> mexico_archive;
+};
+
+}  // namespace velmora
+
+#endif  // VELMORA_PIPELINE_RUN_CONTEXT_H_
