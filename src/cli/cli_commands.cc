@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "cli/terminal_sinks.h"
+#include "inspect/folder_check.h"
+#include "inspect/track_picture.h"
 #include "pipeline/source_games.h"
 #include "pipeline/track_converter.h"
 #include "pipeline/track_name_table.h"
@@ -36,6 +38,8 @@ struct CommandLine {
   std::string settings;
   std::string resources;
   std::string dir;
+  std::string track_folder;
+  std::string out;
   bool keep_skid_marks = false;
   bool sixteen_bit_sky = false;
   bool convert_track_file = false;
@@ -215,6 +219,42 @@ int RunDemo(const CommandLine& line) {
   return kExitFinished;
 }
 
+void AddCheckOptions(CLI::App& app, CommandLine& line) {
+  app.add_option("folder", line.track_folder, "the GPL track folder")->required();
+}
+
+// Exit status of a read-only tool that could not open its track folder.
+int OpenFailure(const Status& status) {
+  Complain(status.message());
+  return status.kind() == Status::Kind::kInvalidArgument ? kExitUsage : kExitStopped;
+}
+
+void AddShowOptions(CLI::App& app, CommandLine& line) {
+  app.add_option("folder", line.track_folder, "the GPL track folder")->required();
+  app.add_option("--out", line.out,
+                 "the PNG file to write (default: <folder name>.png in the current folder)");
+}
+
+int RunShow(const CommandLine& line) {
+  fs::path out = line.out;
+  if (out.empty()) {
+    fs::path name = fs::path(line.track_folder).filename();
+    if (name.empty()) name = fs::path(line.track_folder).parent_path().filename();
+    out = name.string() + ".png";
+  }
+  const Status shown = ShowTrack(line.track_folder, out);
+  if (!shown.ok()) return OpenFailure(shown);
+  std::printf("%s\n", out.string().c_str());
+  return kExitFinished;
+}
+
+int RunCheck(const CommandLine& line) {
+  Result<CheckReport> report = CheckTrackFolder(line.track_folder);
+  if (!report.ok()) return OpenFailure(report.status());
+  std::fputs(report->Text().c_str(), stdout);
+  return report->problems() == 0 ? kExitFinished : kExitStopped;
+}
+
 struct Command {
   const char* name;
   const char* help;
@@ -226,6 +266,9 @@ constexpr Command kCommands[] = {
     {"list", "list the tracks installed in a source game's folder", AddListOptions, RunList},
     {"convert", "convert one track into GPL's installation", AddConvertOptions, RunConvert},
     {"demo", "write sample installations and convert their track", AddDemoOptions, RunDemo},
+    {"show", "draw a GPL track folder from above into a PNG picture", AddShowOptions, RunShow},
+    {"check", "validate a GPL track folder: exit 0 clean, 1 problems, 2 bad usage",
+     AddCheckOptions, RunCheck},
 };
 
 }  // namespace

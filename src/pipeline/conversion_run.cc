@@ -59,7 +59,8 @@ bool ConversionRun::RunCart() {
   run.workspace.AddToPack(run.GplTrackFile(run.gpl_track + ".trk"));
   if (!ExtractCarriedFiles(run, CartCarriedOrder())) return false;
   ConvertRacingLines(run);
-  run.Step();  // the patch set is made here and applied after the page images
+  MakePatchSet(run);  // applied after the page images
+  run.Step();
   for (std::string_view kind : kCartTextureKinds) ConvertTexturePass(run, kind, false);
   ConvertObjectPass(run);
   for (std::string_view kind : kCartSpriteKinds) ConvertSpritePass(run, kind);
@@ -89,6 +90,7 @@ bool ConversionRun::RunNSeries() {
   if (!PrepareGeometry(run)) return false;
   run.workspace.AddToPack(run.GplTrackFile(run.gpl_track + ".trk"));
   ConvertRacingLines(run);
+  MakePatchSet(run);
   ApplyPatches(run);  // the first pass reports nothing
   run.Step();
   ConvertTexturePass(run, ".mip", run.request.sixteen_bit_sky);

@@ -154,7 +154,7 @@ TEST_F(ConversionRunTest, FullCartRunPacksInTheRunsOrder) {
             (std::vector<std::string>{
                 "detroit.trk", "groove.mip",  "_blank_.3do", "_tire.3do",   "_hay.3do",
                 "hayba_s.mip", "_cone.3do",   "_cone1.srb",  "_conebs1.mip", "page2.pbf",
-                "bwpic.pbf",   "event.pbf",   "page0.pbf",   "page1.pbf",   "page3.pbf",
+                "page0.pbf",   "page1.pbf",   "event.pbf",   "bwpic.pbf",   "page3.pbf",
                 "page4.pbf",   "page5.pbf",   "starter.3do", "flagger.3do", "flagger.srb",
                 "tire.3do",    "tireside.mip", "tirefrnt.mip", "shadtire.mip", "crowd.wav",
                 "announce.wav"}));

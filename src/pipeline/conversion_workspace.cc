@@ -71,8 +71,8 @@ bool ConversionWorkspace::WritePack() {
       return false;
     }
   }
-  std::vector<std::uint8_t> bytes = writer->Take();
-  if (!WriteFileBytes(archive_path, bytes)) {
+  // The archive may hold an earlier conversion the user plays: it is replaced whole or kept.
+  if (!ReplaceFileAtomically(archive_path, writer->Take()).ok()) {
     messages_.Show("Failed To Open " + archive_path.string() + " For Writing");
     return false;
   }

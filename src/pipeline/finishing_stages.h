@@ -1,12 +1,8 @@
 #ifndef VELMORA_PIPELINE_FINISHING_STAGES_H_
 #define VELMORA_PIPELINE_FINISHING_STAGES_H_
 
-// The run's finishing stages: patches, page images, track.ini and the season files.
-//
-// MakePageImages, ApplyPatches, WriteTrackIni and AddSeasonEvent are not built yet: the
-// placeholders in finishing_stages.cc stand in for them. Each is built in a source file of its
-// own beside this header (page, patch, track.ini and season stages), adding at most one member
-// to RunContext for the state it keeps across the run.
+// The run's finishing stages: page images (page_stage.cc), patches (patch_stage.cc), track.ini
+// (track_ini_stage.cc) and the season files (season_stage.cc).
 
 #include <cstdint>
 #include <filesystem>
@@ -16,12 +12,19 @@
 
 namespace velmora {
 
+class Settings;
+
 // Writes the track's menu page images, with its name printed on them, into the GPL track
 // folder and lists them for packing.
 void MakePageImages(RunContext& run);
 
-// Applies the single-file patches for the GPL track to its folder; the number applied.
+// Makes the run's patch set, with the patch folder of the settings.
+void MakePatchSet(RunContext& run);
+// Applies the patches found for the GPL track to its folder; the number of single files copied.
 int ApplyPatches(RunContext& run);
+// Where a conversion looks for patch files: the setting "Patches" of "Directories", else the
+// folder of the program itself.
+std::filesystem::path PatchFolder(const Settings& settings);
 // The patch pass whose result is reported: no patch found is told to the user.
 void ApplyPatchesReported(RunContext& run);
 
@@ -33,7 +36,9 @@ void WriteTrackIni(RunContext& run, const std::filesystem::path& description,
 // Writes track.ini from the template unless the GPL track folder has one already.
 void WriteTrackIniIfMissing(RunContext& run);
 
-// Enters the track as an event into one season file of GPL's "seasons" folder.
+// Enters the track as an event into one season file of GPL's "seasons" folder, under the
+// event names of the track name table. Silent when the file is missing or cannot be replaced:
+// the track is then not offered in that season, and the file stays as it was.
 void AddSeasonEvent(const std::filesystem::path& gpl_dir, std::string_view gpl_track,
                     std::int64_t track_length, std::string_view season_file);
 // Enters the track into "67season.ini" and "gp.ini" with the length of the loaded track.

@@ -9,6 +9,7 @@
 #include "image/texture_palette.h"
 #include "pipeline/run_request.h"
 #include "platform/services.h"
+#include "track/patch_set.h"
 #include "track/racing_lines.h"
 #include "track/track_archive.h"
 #include "track/track_geometry.h"
@@ -22,7 +23,7 @@ class MessageSink;
 // context (see the *_stages.h headers); a new stage that keeps state across the run adds one
 // member here. The services, the workspace and the request belong to the caller and outlive
 // the context; everything else is owned here and released in the reverse of member order when
-// the run ends: mexico archive, palette, racing lines, T2, T1, source archive.
+// the run ends: mexico archive, palette, patch set, racing lines, T2, T1, source archive.
 struct RunContext {
   RunContext(const Services& services, ConversionWorkspace& workspace, RunRequest request);
   RunContext(const RunContext&) = delete;
@@ -53,6 +54,7 @@ struct RunContext {
   std::optional<TrackGeometry> t1;
   std::optional<TrackGeometry> t2;
   std::optional<RacingLines> racing_lines;
+  std::optional<PatchSet> patch_set;
   TexturePalette palette;
   std::optional<TrackArchive> mexico_archive;
 };

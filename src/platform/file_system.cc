@@ -1,7 +1,14 @@
 #include "platform/file_system.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
+#include <string>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -138,6 +145,64 @@ bool WriteFileText(const fs::path& path, std::string_view text) {
                                   reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
+namespace {
+
+std::string ErrnoText(std::string_view what, const fs::path& path) {
+  return std::string(what) + " " + path.string() + ": " + std::strerror(errno);
+}
+
+// Writes all bytes to `fd`, resuming after short writes and interruptions.
+bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// Flushes a folder's entries, so a rename inside it survives a power cut.
+void SyncFolder(const fs::path& folder) {
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+Status ReplaceFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes) {
+  const fs::path target = ResolveForWrite(path);
+  const fs::path folder = target.parent_path();
+  // Hidden, so archive builders and folder listings of the game pass over a leftover one.
+  std::string pattern = (folder / ("." + target.filename().string() + ".new-XXXXXX")).string();
+  const int fd = ::mkstemp(pattern.data());
+  if (fd < 0) return Status::IOError(ErrnoText("cannot create a file beside", target));
+  const fs::path temporary = pattern;
+  ::fchmod(fd, 0644);
+  const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+  const std::string write_error = written ? std::string() : ErrnoText("cannot write", temporary);
+  if (::close(fd) != 0 || !written) {
+    ::unlink(temporary.c_str());
+    return Status::IOError(written ? ErrnoText("cannot write", temporary) : write_error);
+  }
+  if (::rename(temporary.c_str(), target.c_str()) != 0) {
+    const Status status = Status::IOError(ErrnoText("cannot replace", target));
+    ::unlink(temporary.c_str());
+    return status;
+  }
+  SyncFolder(folder);
+  return Status::Ok();
+}
+
+Status ReplaceFileAtomically(const fs::path& path, std::string_view text) {
+  return ReplaceFileAtomically(
+      path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()),
+                                          text.size()));
+}
+
 bool RemoveFile(const fs::path& path) {
   std::optional<fs::path> found = ResolveExisting(path);
   if (!found) return false;
@@ -168,6 +233,12 @@ bool CreateFolder(const fs::path& path) {
     return false;
   }
   return fs::create_directory(target, ec) && !ec;
+}
+
+fs::path ExecutableFolder() {
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? fs::path() : exe.parent_path();
 }
 
 std::vector<fs::path> ListFiles(const fs::path& folder, std::string_view extension) {

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/status.h"
+
 namespace velmora {
 
 namespace fs = std::filesystem;
@@ -48,11 +50,22 @@ bool WriteFileText(const fs::path& path, std::string_view text);
 // program made itself, where the name is known to be the only spelling.
 bool WriteFileBytesExact(const fs::path& path, std::span<const std::uint8_t> bytes);
 
+// Replaces the file at `path` (found in any letter case, else created as spelled) so that a
+// crash or kill at any instant leaves either the old file or the new one, complete: the bytes
+// go to a fresh hidden file beside the target, are flushed to disk, and that file is renamed
+// over the target. A read-only target is replaced all the same; the new file has ordinary
+// permissions. A failure leaves the target as it was and no file beside it.
+Status ReplaceFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes);
+Status ReplaceFileAtomically(const fs::path& path, std::string_view text);
+
 bool RemoveFile(const fs::path& path);
 // Copies a file, replacing the target.
 bool CopyFileReplacing(const fs::path& from, const fs::path& to);
 // Creates one folder; fails when its parent does not exist or the folder exists already.
 bool CreateFolder(const fs::path& path);
+
+// The folder of the running program's executable; empty when the system does not say.
+fs::path ExecutableFolder();
 
 // Regular files of `folder` whose extension equals `extension` (".mip") without regard to case,
 // sorted by name so that every run visits them in the same order.

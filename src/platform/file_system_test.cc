@@ -82,6 +82,26 @@ TEST_F(FileSystemTest, CopyAndRemoveResolveBothEnds) {
   EXPECT_FALSE(RemoveFile(root_ / "tracks"));  // never a folder
 }
 
+TEST_F(FileSystemTest, AtomicReplacementLeavesOnlyTheNewFile) {
+  const fs::path spelled = root_ / "tracks" / "dethq" / "dethq.dat";
+  ASSERT_TRUE(ReplaceFileAtomically(spelled, std::string_view("new bytes")).ok());
+  const fs::path real = root_ / "Tracks" / "DETHQ" / "DetHQ.DAT";
+  EXPECT_EQ(ReadFileBytes(real)->size(), 9u);
+  EXPECT_EQ(CountEntries(root_ / "Tracks" / "DETHQ"), 1u) << "no file left beside the target";
+
+  // A read-only season file is still replaced, and becomes an ordinary file.
+  const fs::path season = root_ / "67season.ini";
+  WriteFileText(season, "old");
+  fs::permissions(season, fs::perms::owner_read | fs::perms::group_read);
+  ASSERT_TRUE(ReplaceFileAtomically(season, std::string_view("newer")).ok());
+  EXPECT_EQ(FileSize(season), 5u);
+  EXPECT_NE(fs::status(season).permissions() & fs::perms::owner_write, fs::perms::none);
+
+  // A folder that does not exist: an error, nothing written.
+  EXPECT_TRUE(ReplaceFileAtomically(root_ / "none" / "x.ini", std::string_view("x")).IsIOError());
+  EXPECT_FALSE(FolderExists(root_ / "none"));
+}
+
 TEST(TempFolderTest, OwnsItsFolderUntilDestroyed) {
   fs::path path;
   {

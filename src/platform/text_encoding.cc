@@ -73,6 +73,13 @@ std::string Windows1252ToUtf8(std::string_view text) {
   return out;
 }
 
+std::u32string Windows1252ToCodePoints(std::string_view text) {
+  std::u32string out;
+  out.reserve(text.size());
+  for (char c : text) out += CodePointOf(static_cast<unsigned char>(c));
+  return out;
+}
+
 std::string Utf8ToWindows1252(std::string_view text) {
   std::string out;
   out.reserve(text.size());

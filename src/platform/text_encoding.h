@@ -13,6 +13,9 @@ namespace velmora {
 // their C1 control code points, so no byte is lost.
 std::string Windows1252ToUtf8(std::string_view text);
 
+// The code points of Windows-1252 text, for a font renderer.
+std::u32string Windows1252ToCodePoints(std::string_view text);
+
 // Characters outside the code page, and malformed UTF-8, become '?'.
 std::string Utf8ToWindows1252(std::string_view text);
 

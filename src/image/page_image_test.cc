@@ -1,0 +1,122 @@
+#include "image/page_image.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/resource_store.h"
+#include "resources/embedded_files.h"
+
+namespace velmora {
+namespace {
+
+std::vector<std::uint8_t> Resource(std::string_view name) {
+  ResourceStore store(EmbeddedFiles());
+  std::optional<std::span<const std::uint8_t>> bytes = store.Find(name);
+  return bytes ? std::vector<std::uint8_t>(bytes->begin(), bytes->end())
+               : std::vector<std::uint8_t>();
+}
+
+std::uint16_t PagePixel(const PageImage& page, int x, int y) {
+  const std::size_t at = kPagePixelsAt + static_cast<std::size_t>(y) * page.stride + 2 * x;
+  return static_cast<std::uint16_t>(page.bytes[at] | page.bytes[at + 1] << 8);
+}
+
+// Every character is half the height wide; records the heights it was asked about.
+class HalfWidthDrawer : public TextDrawer {
+ public:
+  int Measure(std::u32string_view text, int height) override {
+    measured.push_back(height);
+    return static_cast<int>(text.size()) * height / 2;
+  }
+  void Draw(std::u32string_view, int, const TextPlacement&, PixelCanvas&) override {}
+  std::vector<int> measured;
+};
+
+TEST(PageImageTest, CarriedPagesHaveTheirSizes) {
+  struct Row {
+    std::string_view page, bitmap;
+    int width, height;
+    std::size_t stride, file_size;
+    int bitmap_width, bitmap_height;
+  };
+  for (const Row& row : {Row{"PAGE0_PBF", "PAGE0_US_BMP", 281, 431, 564, 243136, 279, 429},
+                         Row{"PAGE1_PBF", "PAGE1_US_BMP", 277, 431, 556, 52 + 431 * 556, 277, 431},
+                         Row{"EVENT_PBF", "EVENT_US_BMP", 258, 340, 516, 52 + 340 * 516, 258, 340},
+                         Row{"PAGE2_PBF", "", 277, 431, 556, 52 + 431 * 556, 0, 0}}) {
+    SCOPED_TRACE(row.page);
+    std::vector<std::uint8_t> bytes = Resource(row.page);
+    EXPECT_EQ(bytes.size(), row.file_size);
+    Result<PageImage> page = ReadPageImage(std::move(bytes));
+    ASSERT_TRUE(page.ok()) << page.status().ToString();
+    EXPECT_EQ(page->width, row.width);
+    EXPECT_EQ(page->height, row.height);
+    EXPECT_EQ(page->stride, row.stride);
+    EXPECT_EQ(page->file_size, row.file_size);
+    EXPECT_EQ(page->bytes[12 + 12], kPageType);
+    if (row.bitmap.empty()) continue;
+    Result<BitmapImage> bitmap = ReadBitmap(Resource(row.bitmap));
+    ASSERT_TRUE(bitmap.ok()) << bitmap.status().ToString();
+    EXPECT_EQ(bitmap->width, row.bitmap_width);
+    EXPECT_EQ(bitmap->height, row.bitmap_height);
+    EXPECT_EQ(bitmap->pixels_at, kBitmapHeaderSize);
+  }
+}
+
+TEST(PageImageTest, CopyConvertsTo565AndClipsToThePage) {
+  // A 3 x 2 bitmap onto a 2 x 3 page: the third column falls off, the third row keeps its pixels.
+  const std::vector<std::uint8_t> rgb = {255, 255, 255, 8, 4, 255, 1, 2, 3,
+                                         0,   0,   0,   255, 0, 0, 9, 9, 9};
+  Result<BitmapImage> bitmap = ReadBitmap(BuildBitmap(3, 2, rgb));
+  ASSERT_TRUE(bitmap.ok());
+  EXPECT_EQ(bitmap->stride, 12u);
+  const std::vector<std::uint16_t> pixels(6, 0x1234);
+  Result<PageImage> page = ReadPageImage(BuildPageImage(2, 3, pixels));
+  ASSERT_TRUE(page.ok());
+  const std::size_t size = page->file_size;
+  CopyBitmapIntoPage(*bitmap, *page);
+  EXPECT_EQ(PagePixel(*page, 0, 0), 0xFFFF);
+  EXPECT_EQ(PagePixel(*page, 1, 0), (8 << 8) | (4 << 3) | 31);
+  EXPECT_EQ(PagePixel(*page, 0, 1), 0);
+  EXPECT_EQ(PagePixel(*page, 1, 1), 0xF800);
+  EXPECT_EQ(PagePixel(*page, 0, 2), 0x1234);
+  EXPECT_EQ(page->FileBytes().size(), size);
+}
+
+TEST(PageImageTest, DamagedFilesAreRefused) {
+  const std::vector<std::uint8_t> page = BuildPageImage(4, 2, std::vector<std::uint16_t>(8, 7));
+  const std::vector<std::uint8_t> bitmap = BuildBitmap(4, 2, std::vector<std::uint8_t>(24, 9));
+  for (std::size_t n = 0; n < page.size(); ++n) {
+    EXPECT_FALSE(ReadPageImage(std::vector<std::uint8_t>(page.begin(), page.begin() + n)).ok()) << n;
+  }
+  for (std::size_t n = 0; n < bitmap.size(); ++n) {
+    EXPECT_FALSE(ReadBitmap(std::vector<std::uint8_t>(bitmap.begin(), bitmap.begin() + n)).ok())
+        << n;
+  }
+  std::vector<std::uint8_t> huge = page;
+  huge[12 + 12 + 5] = 0xFF;  // height in the billions
+  huge[12 + 12 + 8] = 0x7F;
+  EXPECT_TRUE(ReadPageImage(huge).status().IsCorruption());
+  std::vector<std::uint8_t> narrow = page;
+  narrow[12 + 12 + 9] = 2;  // stride shorter than a row
+  EXPECT_TRUE(ReadPageImage(narrow).status().IsCorruption());
+  std::vector<std::uint8_t> top_down = bitmap;
+  top_down[25] = 0xFF;  // negative height
+  EXPECT_TRUE(ReadBitmap(top_down).status().IsCorruption());
+  std::vector<std::uint8_t> far = bitmap;
+  far[10] = 0xF0;  // pixels past the end
+  EXPECT_TRUE(ReadBitmap(far).status().IsCorruption());
+}
+
+TEST(PageImageTest, HeightSearchRunsFrom99DownAndStopsAt1) {
+  HalfWidthDrawer drawer;
+  EXPECT_EQ(FitTitleHeight(drawer, U"ab", 360), 99);
+  EXPECT_EQ(drawer.measured, std::vector<int>{99});
+  // 20 characters: 10 x height <= 360 from 36 down.
+  EXPECT_EQ(FitTitleHeight(drawer, std::u32string(20, U'x'), 360), 36);
+  EXPECT_EQ(FitTitleHeight(drawer, std::u32string(40, U'x'), 360), 18) << "longer, smaller";
+  drawer.measured.clear();
+  EXPECT_EQ(FitTitleHeight(drawer, std::u32string(5000, U'x'), 360), 1);
+  EXPECT_EQ(drawer.measured.size(), 98u) << "99 down to 2 measured, 1 taken without trying";
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,257 @@
+#include "inspect/folder_check.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <set>
+
+#include "format/chunk_file.h"
+#include "inspect/member_checks.h"
+#include "platform/byte_writer.h"
+#include "platform/file_system.h"
+#include "platform/temp_folder.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A menu page in the program's layout: BMAP { BMHD, DATA }.
+std::vector<std::uint8_t> Page(std::uint32_t width, std::uint32_t height) {
+  const std::uint32_t stride = (width * 2 + 3) / 4 * 4;
+  ByteWriter out;
+  {
+    ChunkScope bitmap(out, kTagBitmap);
+    WriteChunkHeader(out, kTagBitmapHeader, 0, 14);
+    out.U8(3);
+    out.U32(width);
+    out.U32(height);
+    out.U32(stride);
+    out.U8(0);
+    WriteChunkPad(out, 14);
+    WriteChunkHeader(out, kTagData, 0, height * stride);
+    out.Fill(static_cast<std::size_t>(height) * stride, 0x5A);
+  }
+  return out.Take();
+}
+
+std::vector<std::string> Lines(const CheckReport& report) {
+  std::vector<std::string> lines;
+  for (const Finding& f : report.findings) {
+    lines.push_back(f.member + ": " + (f.information ? "note: " : "") + f.what);
+  }
+  return lines;
+}
+
+// The demo's converted track, written once for the whole suite by the real `velmora demo`;
+// each test works on its own copy.
+class FolderCheckTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    demo_ = new std::optional<TempFolder>(TempFolder::Create("demo"));
+    const std::string command = std::string(VELMORA_CLI_PATH) + " demo '" +
+                                (**demo_).path().string() + "' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+  }
+  static void TearDownTestSuite() {
+    delete demo_;
+    demo_ = nullptr;
+  }
+  static fs::path DemoTrack() { return (**demo_).path() / "gpl" / "tracks" / "kestrel"; }
+
+  void SetUp() override {
+    fs::copy(DemoTrack(), track_, fs::copy_options::recursive);
+    before_ = Findings();
+  }
+
+  std::vector<std::string> Findings() {
+    Result<CheckReport> report = CheckTrackFolder(track_);
+    EXPECT_TRUE(report.ok()) << report.status().ToString();
+    return report.ok() ? Lines(*report) : std::vector<std::string>{};
+  }
+  // The findings a planted fault added to those of the untouched copy.
+  std::vector<std::string> Added() {
+    std::vector<std::string> added;
+    const std::set<std::string> before(before_.begin(), before_.end());
+    for (const std::string& line : Findings()) {
+      if (!before.count(line)) added.push_back(line);
+    }
+    return added;
+  }
+  std::vector<std::uint8_t> Demo(const char* name) {
+    return ReadFileBytes(track_ / name).value_or(std::vector<std::uint8_t>{});
+  }
+  // A member of the pack as it is stored.
+  std::vector<std::uint8_t> Packed(const std::string& name);
+  void Write(const char* name, const std::vector<std::uint8_t>& bytes) {
+    ASSERT_TRUE(WriteFileBytes(track_ / name, bytes));
+  }
+
+  static std::optional<TempFolder>* demo_;
+  std::optional<TempFolder> work_ = TempFolder::Create("test");
+  fs::path track_ = work_->path() / "kestrel";
+  std::vector<std::string> before_;
+};
+
+std::optional<TempFolder>* FolderCheckTest::demo_ = nullptr;
+
+std::vector<std::uint8_t> FolderCheckTest::Packed(const std::string& name) {
+  std::vector<std::uint8_t> pack = Demo("kestrel.dat");
+  const std::size_t count = pack[0] | pack[1] << 8;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::size_t at = 2 + 27 * i;
+    if (std::string(reinterpret_cast<const char*>(&pack[at + 10])) != name) continue;
+    auto word = [&](std::size_t k) {
+      return static_cast<std::size_t>(pack[k] | pack[k + 1] << 8 | pack[k + 2] << 16 |
+                                      pack[k + 3] << 24);
+    };
+    return {pack.begin() + word(at + 23), pack.begin() + word(at + 23) + word(at + 2)};
+  }
+  ADD_FAILURE() << name << " is not in the demo's pack";
+  return {};
+}
+
+TEST_F(FolderCheckTest, TheFilesTheConversionWroteAreClean) {
+  // The sample installation's carried pages, sounds and GPL's standard files are stand-ins; the
+  // files the conversion itself made must all pass.
+  const std::set<std::string> converted = {
+      "kestrel.trk", "race.lp",     "pit.lp",      "pass1.lp",    "pass2.lp",
+      "maxrace.lp",  "minrace.lp",  "kbarrier.mip", "kwall.mip",  "ksky.mip",
+      "kbanner.mip", "kboards.3do", "khoriz.3do",  "kstand.3do",  "ktree.srb",
+      "kmarker.srb", "kflag.srb",   "_tire.3do",   "_hay.3do",    "hayba_s.mip",
+      "_cone.3do",   "_cone1.srb",  "_conebs1.mip"};
+  Result<CheckReport> report = CheckTrackFolder(track_);
+  ASSERT_TRUE(report.ok());
+  for (const Finding& finding : report->findings) {
+    EXPECT_FALSE(converted.count(finding.member)) << finding.member << ": " << finding.what;
+  }
+  EXPECT_GE(report->files_checked, static_cast<int>(converted.size()));
+}
+
+TEST_F(FolderCheckTest, EachPlantedFaultIsReportedByName) {
+  std::vector<std::uint8_t> sky = Packed("ksky.mip");
+  sky.resize(sky.size() - 100);
+  Write("ksky.mip", sky);
+  std::vector<std::uint8_t> flag = Packed("kflag.srb");
+  flag[12] = 'X';  // the sprite header's tag
+  Write("kflag.srb", flag);
+  Write("page1.pbf", Page(276, 431));
+  std::vector<std::uint8_t> boards = Packed("kboards.3do");
+  boards.resize(boards.size() - 8);
+  Write("kboards.3do", boards);
+  std::vector<std::uint8_t> race = Demo("Race.lp");  // spelled as the conversion wrote it
+  ASSERT_EQ(race.size(), 8u + 20 * 889);
+  race.resize(race.size() - 20);
+  Write("Race.lp", race);
+  fs::remove(track_ / "pit.lp");
+
+  const std::vector<std::string> added = Added();
+  const std::vector<std::string> expected = {
+      "kboards.3do: note: loose file shadows the packed member of that name",
+      "kboards.3do (loose): header size is not the file length - 12",
+      "kflag.srb: note: loose file shadows the packed member of that name",
+      "kflag.srb (loose): does not begin with the sprite headers",
+      "ksky.mip: note: loose file shadows the packed member of that name",
+      "ksky.mip (loose): the MIP chunk's size runs past the end of the file",
+      "page1.pbf: note: loose file shadows the packed member of that name",
+      "page1.pbf (loose): page of 276 x 431 pixels, not 277 x 431",
+      "Race.lp: 17768 bytes, but 889 points need 17788",
+      "pit.lp: missing",
+  };
+  for (const std::string& line : expected) {
+    EXPECT_NE(std::find(added.begin(), added.end(), line), added.end()) << line;
+  }
+}
+
+TEST_F(FolderCheckTest, ATrackFileThatDisagreesWithItselfIsNamedAndItsLinesHeldToIt) {
+  std::vector<std::uint8_t> track = Packed("kestrel.trk");
+  // The lap length in the header, one metre longer: the sections no longer reach it, and the
+  // racing lines no longer have the count the length gives.
+  const std::uint32_t length = track[8] | track[9] << 8 | track[10] << 16 | track[11] << 24;
+  const std::uint32_t longer = length + 19685 * 100;
+  for (int i = 0; i < 4; ++i) track[8 + i] = static_cast<std::uint8_t>(longer >> (8 * i));
+  Write("kestrel.trk", track);
+  const std::vector<std::string> added = Added();
+  const std::string ends = "kestrel.trk (loose): the sections end at " + std::to_string(length) +
+                           ", not at the lap length " + std::to_string(longer);
+  EXPECT_NE(std::find(added.begin(), added.end(), ends), added.end());
+  EXPECT_NE(std::find(added.begin(), added.end(),
+                      "kestrel.trk: note: loose file shadows the packed member of that name"),
+            added.end());
+}
+
+TEST_F(FolderCheckTest, RacingLinesAreHeldToTheCountTheTrackLengthGives) {
+  std::vector<std::uint8_t> pass1 = Demo("pass1.lp");
+  const std::uint32_t count = pass1[4] | pass1[5] << 8;
+  pass1[4] = static_cast<std::uint8_t>(count - 1);
+  pass1[5] = static_cast<std::uint8_t>((count - 1) >> 8);
+  pass1.resize(pass1.size() - 20);
+  Write("pass1.lp", pass1);
+  EXPECT_EQ(Added(), std::vector<std::string>{"pass1.lp: " + std::to_string(count - 1) +
+                                              " points, but the track's length gives " +
+                                              std::to_string(count)});
+}
+
+TEST_F(FolderCheckTest, PackFaultsAreReportedAndTheReportSummarised) {
+  std::vector<std::uint8_t> pack = Demo("kestrel.dat");
+  pack[2] = 4;  // the first record's tag
+  Write("kestrel.dat", pack);
+  EXPECT_EQ(Added(), std::vector<std::string>{"kestrel.trk: directory tag is 4, not 5"});
+
+  Result<CheckReport> report = CheckTrackFolder(track_);
+  ASSERT_TRUE(report.ok());
+  const std::string text = report->Text();
+  EXPECT_NE(text.find("kestrel.trk: directory tag is 4, not 5\n"), std::string::npos);
+  const std::string summary = "kestrel: " + std::to_string(report->files_checked) +
+                              " files checked, " + std::to_string(report->problems()) +
+                              " problems\n";
+  EXPECT_TRUE(text.ends_with(summary)) << text;
+}
+
+TEST_F(FolderCheckTest, AFolderThatIsNoGplTrackIsRefused) {
+  Result<CheckReport> parent = CheckTrackFolder(work_->path());
+  ASSERT_FALSE(parent.ok());
+  EXPECT_TRUE(parent.status().IsNotFound());
+  EXPECT_FALSE(CheckTrackFolder(work_->path() / "nothing").ok());
+}
+
+TEST(MemberChecksTest, PagesAreHeldToTheirLayoutAndKnownSizes) {
+  EXPECT_TRUE(CheckPbfFile(Page(281, 431), "page0.pbf").empty());
+  EXPECT_EQ(Page(281, 431).size(), 243136u);
+  EXPECT_TRUE(CheckPbfFile(Page(100, 20), "page3.pbf").empty());
+  EXPECT_EQ(CheckPbfFile(Page(258, 341), "EVENT.PBF"),
+            Problems{"page of 258 x 341 pixels, not 258 x 340"});
+  std::vector<std::uint8_t> page = Page(10, 10);
+  page[12 + 12] = 4;  // BMHD type
+  page[12 + 12 + 9] = 22;  // BMHD stride
+  EXPECT_EQ(CheckPbfFile(page, "x.pbf"),
+            (Problems{"type 4, not 3 (16-bit 5-6-5)", "row length 22 bytes, not 20 for 10 pixels",
+                      "DATA holds 200 bytes, not 10 rows of 22"}));
+  page = Page(10, 10);
+  page.resize(page.size() - 1);
+  EXPECT_EQ(CheckPbfFile(page, "x.pbf"), Problems{"does not begin with a BMAP chunk"});
+  page = Page(10, 10);
+  page.insert(page.end(), 4, 0x20);
+  EXPECT_EQ(CheckPbfFile(page, "x.pbf"), Problems{"4 bytes after the PAMB chunk"});
+}
+
+TEST(MemberChecksTest, EveryCutOfALineFileIsRefusedCleanly) {
+  std::vector<std::uint8_t> line(8 + 20 * 3, 0);
+  line[0] = 2;
+  line[2] = 1;
+  line[4] = 3;
+  EXPECT_TRUE(CheckLineFile(line, 3).empty());
+  for (std::size_t cut = 0; cut < line.size(); ++cut) {
+    SCOPED_TRACE(cut);
+    EXPECT_FALSE(CheckLineFile(std::span(line).first(cut), 3).empty());
+  }
+  line[8 + 20 + 8] = 0xFF;  // a dlat that is not a number
+  line[8 + 20 + 9] = 0xFF;
+  line[8 + 20 + 10] = 0xFF;
+  line[8 + 20 + 11] = 0xFF;
+  EXPECT_EQ(CheckLineFile(line, 3), Problems{"point 1 holds a value that is not a number"});
+}
+
+}  // namespace
+}  // namespace velmora

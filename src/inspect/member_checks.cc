@@ -1,0 +1,223 @@
+#include "inspect/member_checks.h"
+
+#include <cmath>
+
+#include "format/chunk_file.h"
+#include "image/mip_file.h"
+#include "image/srb_file.h"
+#include "platform/ascii.h"
+#include "platform/byte_reader.h"
+#include "track/racing_lines.h"
+// The structural walk of GPL objects: it reads a 3DO4 file by its own reading of the format,
+// sharing nothing with the object writer.
+#include "testing/object_walker.h"
+
+namespace velmora {
+
+namespace {
+
+std::string Number(std::int64_t value) { return std::to_string(value); }
+
+// Bytes left over behind a chunk that should fill the file.
+void CheckFills(const Chunk& chunk, std::size_t file_size, Problems& out) {
+  if (chunk.End() < file_size) {
+    out.push_back(Number(static_cast<std::int64_t>(file_size - chunk.End())) +
+                  " bytes after the " + std::string(reinterpret_cast<const char*>(chunk.tag), 4) +
+                  " chunk");
+  }
+}
+
+}  // namespace
+
+Problems CheckMipFile(std::vector<std::uint8_t> bytes) {
+  Problems out;
+  const std::size_t size = bytes.size();
+  std::optional<Chunk> top = ReadChunk(bytes, 0);
+  if (StartsWithTag(bytes, kTagMip)) {
+    if (!top) return {"the MIP chunk's size runs past the end of the file"};
+    CheckFills(*top, size, out);
+    if (!ReadMip(std::move(bytes))) out.push_back("not a texture the program can read");
+  } else if (StartsWithTag(bytes, kTagMip8)) {
+    if (!ReadMip8(std::move(bytes))) out.push_back("not a texture the program can read");
+  } else {
+    out.push_back("does not begin with a MIP chunk");
+  }
+  return out;
+}
+
+Problems CheckSrbFile(std::vector<std::uint8_t> bytes) {
+  if (!ReadSrbHeader(bytes)) return {"does not begin with the sprite headers"};
+  if (!StartsWithTag(bytes, kTagMip, kSrbTextureAt)) {
+    return {"no texture behind the sprite headers"};
+  }
+  Problems out;
+  std::optional<Chunk> texture = ReadChunk(bytes, kSrbTextureAt);
+  if (!texture) return {"the texture's size runs past the end of the file"};
+  CheckFills(*texture, bytes.size(), out);
+  if (!ReadMip(std::move(bytes), kSrbTextureAt)) {
+    out.push_back("the texture behind the sprite headers cannot be read");
+  }
+  return out;
+}
+
+Problems CheckPbfFile(std::span<const std::uint8_t> bytes, std::string_view name) {
+  std::optional<Chunk> bitmap = ReadChunk(bytes, 0);
+  if (!bitmap || !bitmap->Is(kTagBitmap)) return {"does not begin with a BMAP chunk"};
+  std::optional<Chunk> header = ReadChunk(bytes, bitmap->payload, bitmap->payload + bitmap->size);
+  if (!header || !header->Is(kTagBitmapHeader) || header->size != kBitmapHeaderPayload) {
+    return {"no 14-byte BMHD chunk at the start of the BMAP chunk"};
+  }
+  ByteReader fields(bytes.subspan(header->payload, kBitmapHeaderPayload));
+  const std::uint8_t type = fields.U8();
+  const std::uint32_t width = fields.U32();
+  const std::uint32_t height = fields.U32();
+  const std::uint32_t stride = fields.U32();
+  Problems out;
+  if (type != kPageType) out.push_back("type " + Number(type) + ", not 3 (16-bit 5-6-5)");
+  const std::uint64_t row = (static_cast<std::uint64_t>(width) * 2 + 3) / 4 * 4;
+  if (stride != row) {
+    out.push_back("row length " + Number(stride) + " bytes, not " + Number(row) + " for " +
+                  Number(width) + " pixels");
+  }
+  std::optional<Chunk> data = ReadChunk(bytes, header->End(), bitmap->payload + bitmap->size);
+  if (!data || !data->Is(kTagData) || data->payload != kPagePixelsAt) {
+    out.push_back("no DATA chunk with the pixels at byte 52");
+    return out;
+  }
+  if (data->size != static_cast<std::uint64_t>(height) * stride) {
+    out.push_back("DATA holds " + Number(data->size) + " bytes, not " + Number(height) +
+                  " rows of " + Number(stride));
+  }
+  CheckFills(*bitmap, bytes.size(), out);
+  for (const PageSize& page : kPageSizes) {
+    if (EqualsIgnoreCase(name, page.name) && (width != page.width || height != page.height)) {
+      out.push_back("page of " + Number(width) + " x " + Number(height) + " pixels, not " +
+                    Number(page.width) + " x " + Number(page.height));
+    }
+  }
+  return out;
+}
+
+Problems CheckObjectFile(std::span<const std::uint8_t> bytes) {
+  return testkit::WalkGplObject(bytes).problems;
+}
+
+}  // namespace velmora
+
+namespace velmora {
+
+namespace {
+
+// Sections lie back to back from dlong 0, and the last one ends at the lap length.
+void CheckSectionRun(const TrackGeometry& track, Problems& out) {
+  std::int64_t expected_start = 0;
+  for (int s = 0; s < track.section_count(); ++s) {
+    const SectionRecord& record = track.section(s);
+    const std::string where = "section " + Number(s) + " ";
+    if (record.kind() != kStraight && record.kind() != kArc) {
+      out.push_back(where + "is of kind " + Number(record.kind()) + ", not 1 or 2");
+    }
+    if (record.length() <= 0) out.push_back(where + "has length " + Number(record.length()));
+    if (record.start() != expected_start) {
+      out.push_back(where + "starts at " + Number(record.start()) + ", not " +
+                    Number(expected_start) + " where the one before ends");
+    }
+    if (record.words[kLineIndexWord] != static_cast<std::int64_t>(s) * track.line_count()) {
+      out.push_back(where + "names line record " + Number(record.words[kLineIndexWord]) +
+                    ", not " + Number(static_cast<std::int64_t>(s) * track.line_count()));
+    }
+    expected_start = static_cast<std::int64_t>(record.start()) + record.length();
+  }
+  if (expected_start != track.track_length()) {
+    out.push_back("the sections end at " + Number(expected_start) + ", not at the lap length " +
+                  Number(track.track_length()));
+  }
+}
+
+// Section records sit where their offsets say, one behind the other with their walls, and the
+// surface entries they name exist.
+void CheckSectionBlock(const TrackGeometry& track, std::size_t file_size, Problems& out) {
+  const std::int64_t surface_total =
+      static_cast<std::int64_t>(track.section_block_at() - track.line_block_at()) -
+      static_cast<std::int64_t>(kLineRecordSize) * track.line_count() * track.section_count();
+  const std::int64_t entry_size = track.layout() == kNewestLayout ? kStripSize : kSurfaceEntrySize;
+  if (surface_total % entry_size != 0) {
+    out.push_back("the surface block is not a whole number of entries");
+  }
+  std::uint64_t expected_offset = 0;
+  for (int s = 0; s < track.section_count(); ++s) {
+    const SectionRecord& record = track.section(s);
+    if (track.section_offset(s) != expected_offset) {
+      out.push_back("section " + Number(s) + " is at offset " + Number(track.section_offset(s)) +
+                    ", not " + Number(static_cast<std::int64_t>(expected_offset)));
+    }
+    const std::int64_t first = record.words[kSurfaceFirstWord];
+    const std::int64_t count = record.words[kSurfaceCountWord];
+    if (first < 0 || count < 0 || first + count > surface_total / entry_size) {
+      out.push_back("section " + Number(s) + " names surface entries " + Number(first) + " to " +
+                    Number(first + count - 1) + " of " + Number(surface_total / entry_size));
+    }
+    expected_offset += kSectionRecordSize + kWallSize * track.walls(s).size();
+  }
+  const std::uint64_t end = track.section_block_at() + expected_offset;
+  if (end != file_size) {
+    out.push_back("the section block ends at byte " + Number(static_cast<std::int64_t>(end)) +
+                  " but the file has " + Number(static_cast<std::int64_t>(file_size)) + " bytes");
+  }
+}
+
+}  // namespace
+
+Problems CheckTrackFile(std::vector<std::uint8_t> bytes, std::string_view path,
+                        TrackGeometry& geometry) {
+  const std::size_t size = bytes.size();
+  if (!geometry.LoadBytes(std::move(bytes), AsciiLower(path))) {
+    return {"the track file cannot be read: " + geometry.error()};
+  }
+  Problems out;
+  if (geometry.version() != kGplLayoutVersion && geometry.version() != kNewestLayoutVersion) {
+    out.push_back("version " + Number(geometry.version()) +
+                  ": neither GPL's layout 1 nor the newest layout 3000");
+  }
+  for (int i = 1; i < geometry.line_count(); ++i) {
+    if (geometry.lines()[i] <= geometry.lines()[i - 1]) {
+      out.push_back("reference line " + Number(i) + " does not lie beyond line " + Number(i - 1));
+    }
+  }
+  CheckSectionRun(geometry, out);
+  CheckSectionBlock(geometry, size, out);
+  return out;
+}
+
+Problems CheckLineFile(std::span<const std::uint8_t> bytes,
+                       std::optional<std::int64_t> expected_points) {
+  ByteReader reader(bytes);
+  const std::uint32_t tag = reader.U32();
+  const std::uint32_t count = reader.U32();
+  if (!reader.ok()) return {"shorter than the 8-byte line header"};
+  Problems out;
+  if (tag != kGplLineTag) out.push_back("first word " + Number(tag) + ", not 65538");
+  if (expected_points && count != *expected_points) {
+    out.push_back(Number(count) + " points, but the track's length gives " +
+                  Number(*expected_points));
+  }
+  const std::uint64_t needed = 8 + static_cast<std::uint64_t>(count) * kGplPointSize;
+  if (needed != bytes.size()) {
+    out.push_back(Number(static_cast<std::int64_t>(bytes.size())) + " bytes, but " +
+                  Number(count) + " points need " + Number(static_cast<std::int64_t>(needed)));
+  }
+  const std::size_t present = std::min<std::uint64_t>(count, reader.remaining() / kGplPointSize);
+  for (std::size_t k = 0; k < present; ++k) {
+    bool finite = true;
+    for (int f = 0; f < 4; ++f) finite = std::isfinite(reader.F32()) && finite;
+    reader.Skip(4);
+    if (!finite) {
+      out.push_back("point " + Number(static_cast<std::int64_t>(k)) +
+                    " holds a value that is not a number");
+      break;
+    }
+  }
+  return out;
+}
+
+}  // namespace velmora

@@ -1,0 +1,55 @@
+#ifndef VELMORA_INSPECT_MEMBER_CHECKS_H_
+#define VELMORA_INSPECT_MEMBER_CHECKS_H_
+
+// The checks of one file of a GPL track folder by its kind, each through the program's own
+// reader of that kind. Each returns what is wrong, in the words `velmora check` prints after
+// the file's name; an empty list means the file is sound.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "track/track_geometry.h"
+
+namespace velmora {
+
+// Menu page images (.pbf): one BMAP chunk whose BMHD (type 3, 16-bit 5-6-5) and DATA chunk
+// fill the file exactly, the pixels at byte 52.
+inline constexpr std::size_t kPagePixelsAt = 52;
+inline constexpr std::uint8_t kPageType = 3;
+
+// The sizes of the pages every converted track carries; other pages are checked by layout only.
+struct PageSize {
+  std::string_view name;
+  std::uint32_t width;
+  std::uint32_t height;
+};
+inline constexpr PageSize kPageSizes[] = {
+    {"page0.pbf", 281, 431},
+    {"page1.pbf", 277, 431},
+    {"event.pbf", 258, 340},
+};
+
+using Problems = std::vector<std::string>;
+
+Problems CheckMipFile(std::vector<std::uint8_t> bytes);
+Problems CheckSrbFile(std::vector<std::uint8_t> bytes);
+Problems CheckPbfFile(std::span<const std::uint8_t> bytes, std::string_view name);
+Problems CheckObjectFile(std::span<const std::uint8_t> bytes);
+
+// The track file: it loads, is in GPL's layout or the newest one, and agrees with itself (sections back to back
+// from 0 to the lap length, records where the offsets say, blocks filling the file).
+// `geometry` receives the loaded track when it loads.
+Problems CheckTrackFile(std::vector<std::uint8_t> bytes, std::string_view path,
+                        TrackGeometry& geometry);
+
+// A racing line in GPL's layout; with `expected_points`, its count must be that.
+Problems CheckLineFile(std::span<const std::uint8_t> bytes,
+                       std::optional<std::int64_t> expected_points);
+
+}  // namespace velmora
+
+#endif  // VELMORA_INSPECT_MEMBER_CHECKS_H_

@@ -1,0 +1,105 @@
+#include "inspect/track_folder.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "platform/ascii.h"
+#include "platform/file_system.h"
+
+namespace velmora {
+
+namespace fs = std::filesystem;
+
+Result<TrackFolder> TrackFolder::Open(const fs::path& folder) {
+  std::error_code ec;
+  if (!fs::is_directory(folder, ec)) {
+    return Status::InvalidArgument(folder.string() + " is not a folder");
+  }
+  TrackFolder track;
+  track.folder_ = folder;
+  fs::path name = folder.filename();
+  if (name.empty()) name = folder.parent_path().filename();  // "tracks/kestrel/"
+  track.name_ = AsciiLower(name.string());
+  track.ListLooseFiles();
+  const LooseFile* pack = track.FindLoose(track.name_ + ".dat");
+  if (pack != nullptr) track.pack_path_ = pack->path;
+  if (!track.has_pack() && track.FindLoose(track.name_ + ".trk") == nullptr) {
+    return Status::NotFound(folder.string() + " is not a GPL track folder: it holds neither " +
+                            track.name_ + ".dat nor " + track.name_ + ".trk");
+  }
+  if (track.has_pack()) {
+    track.ReadPack();
+    // The pack is read through its directory, not as a loose file of the track.
+    const std::string pack_name = AsciiLower(track.pack_path_->filename().string());
+    std::erase_if(track.loose_, [&](const LooseFile& f) { return AsciiLower(f.name) == pack_name; });
+    track.loose_by_name_.clear();
+    for (std::size_t i = 0; i < track.loose_.size(); ++i) {
+      track.loose_by_name_.emplace(AsciiLower(track.loose_[i].name), i);
+    }
+  }
+  return track;
+}
+
+void TrackFolder::ListLooseFiles() {
+  std::error_code ec;
+  for (fs::directory_iterator it(folder_, ec); !ec && it != fs::directory_iterator();
+       it.increment(ec)) {
+    std::error_code type_ec;
+    if (!it->is_regular_file(type_ec)) continue;
+    loose_.push_back({it->path().filename().string(), it->path()});
+  }
+  std::sort(loose_.begin(), loose_.end(),
+            [](const LooseFile& a, const LooseFile& b) { return a.name < b.name; });
+  for (std::size_t i = 0; i < loose_.size(); ++i) {
+    loose_by_name_.emplace(AsciiLower(loose_[i].name), i);
+  }
+}
+
+void TrackFolder::ReadPack() {
+  std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(*pack_path_);
+  if (!bytes) {
+    pack_status_ = Status::IOError("the pack cannot be read");
+    return;
+  }
+  pack_ = std::move(*bytes);
+  Result<std::vector<PackEntry>> entries = ReadPackDirectory(pack_);
+  if (!entries.ok()) {
+    pack_status_ = entries.status();
+    return;
+  }
+  entries_ = std::move(*entries);
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    packed_by_name_.emplace(AsciiLower(entries_[i].name), i);
+  }
+}
+
+std::string TrackFolder::pack_name() const {
+  return pack_path_ ? pack_path_->filename().string() : std::string();
+}
+
+std::optional<std::span<const std::uint8_t>> TrackFolder::MemberBytes(
+    const PackEntry& entry) const {
+  if (static_cast<std::uint64_t>(entry.offset) + entry.length > pack_.size()) return std::nullopt;
+  return std::span<const std::uint8_t>(pack_).subspan(entry.offset, entry.length);
+}
+
+const LooseFile* TrackFolder::FindLoose(std::string_view name) const {
+  const auto it = loose_by_name_.find(AsciiLower(name));
+  return it == loose_by_name_.end() ? nullptr : &loose_[it->second];
+}
+
+const PackEntry* TrackFolder::FindPacked(std::string_view name) const {
+  const auto it = packed_by_name_.find(AsciiLower(name));
+  return it == packed_by_name_.end() ? nullptr : &entries_[it->second];
+}
+
+std::optional<std::vector<std::uint8_t>> TrackFolder::Read(std::string_view name) const {
+  if (const LooseFile* loose = FindLoose(name)) return ReadFileBytes(loose->path);
+  if (const PackEntry* packed = FindPacked(name)) {
+    std::optional<std::span<const std::uint8_t>> bytes = MemberBytes(*packed);
+    if (bytes) return std::vector<std::uint8_t>(bytes->begin(), bytes->end());
+  }
+  return std::nullopt;
+}
+
+}  // namespace velmora

@@ -1,0 +1,75 @@
+#ifndef VELMORA_INSPECT_TRACK_FOLDER_H_
+#define VELMORA_INSPECT_TRACK_FOLDER_H_
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "inspect/pack_directory.h"
+#include "platform/status.h"
+
+namespace velmora {
+
+// A loose file of a track folder.
+struct LooseFile {
+  std::string name;  // as spelled on disk
+  std::filesystem::path path;
+};
+
+// A GPL track folder opened for reading only: its pack "<folder>.dat" read whole once, with its
+// directory as stored, and the loose files beside it. GPL takes a loose file before a packed
+// member of the same name, so Read does too. The folder is never written to.
+class TrackFolder {
+ public:
+  // Fails with a message for the user: InvalidArgument when `folder` is not a folder, NotFound
+  // when it holds neither a pack "<folder>.dat" nor a track file "<folder>.trk" (any case).
+  static Result<TrackFolder> Open(const std::filesystem::path& folder);
+
+  const std::filesystem::path& folder() const { return folder_; }
+  // The track's name: the folder's name, lowercased.
+  const std::string& name() const { return name_; }
+
+  bool has_pack() const { return pack_path_.has_value(); }
+  // "<name>.dat" as spelled on disk, or empty without a pack.
+  std::string pack_name() const;
+  std::span<const std::uint8_t> pack_bytes() const { return pack_; }
+  // Why the pack's directory could not be read; ok when it was (or there is no pack).
+  const Status& pack_status() const { return pack_status_; }
+  const std::vector<PackEntry>& pack_entries() const { return entries_; }
+  // The member's bytes, or nothing when its data does not lie wholly inside the pack.
+  std::optional<std::span<const std::uint8_t>> MemberBytes(const PackEntry& entry) const;
+
+  // Loose files in name order, the pack itself left out.
+  const std::vector<LooseFile>& loose_files() const { return loose_; }
+  const LooseFile* FindLoose(std::string_view name) const;
+  // The first pack member of that name, without regard to letter case.
+  const PackEntry* FindPacked(std::string_view name) const;
+
+  // The file GPL reads under `name`: the loose one, else the packed one. Nothing when neither
+  // is there or readable.
+  std::optional<std::vector<std::uint8_t>> Read(std::string_view name) const;
+
+ private:
+  TrackFolder() = default;
+  void ListLooseFiles();
+  void ReadPack();
+
+  std::filesystem::path folder_;
+  std::string name_;
+  std::optional<std::filesystem::path> pack_path_;
+  std::vector<std::uint8_t> pack_;
+  Status pack_status_;
+  std::vector<PackEntry> entries_;
+  std::unordered_map<std::string, std::size_t> packed_by_name_;  // lowercased name -> entry
+  std::vector<LooseFile> loose_;
+  std::unordered_map<std::string, std::size_t> loose_by_name_;   // lowercased name -> file
+};
+
+}  // namespace velmora
+
+#endif  // VELMORA_INSPECT_TRACK_FOLDER_H_

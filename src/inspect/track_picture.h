@@ -1,0 +1,28 @@
+#ifndef VELMORA_INSPECT_TRACK_PICTURE_H_
+#define VELMORA_INSPECT_TRACK_PICTURE_H_
+
+#include <filesystem>
+
+#include "inspect/canvas.h"
+#include "inspect/track_scene.h"
+#include "platform/status.h"
+
+namespace velmora {
+
+inline constexpr int kPictureWidth = 1600;
+inline constexpr int kPictureHeight = 1200;
+// The legend's column on the right; the track is fitted into the rest.
+inline constexpr int kLegendWidth = 300;
+inline constexpr int kPictureMargin = 40;
+
+// The track seen from above, north up, scaled to fit the picture beside a legend, with a
+// scale bar in metres.
+Canvas DrawTrackScene(const TrackScene& scene);
+
+// `velmora show`: the picture of the GPL track folder `folder` as a PNG file at `out`. Fails
+// with a message for the user when the folder is not a GPL track or the file cannot be written.
+Status ShowTrack(const std::filesystem::path& folder, const std::filesystem::path& out);
+
+}  // namespace velmora
+
+#endif  // VELMORA_INSPECT_TRACK_PICTURE_H_

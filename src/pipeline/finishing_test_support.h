@@ -1,0 +1,58 @@
+#ifndef VELMORA_PIPELINE_FINISHING_TEST_SUPPORT_H_
+#define VELMORA_PIPELINE_FINISHING_TEST_SUPPORT_H_
+
+// A demo installation converted by the CART/ICR2 run, for the tests of the run's last stages.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "pipeline/source_games.h"
+#include "pipeline/track_converter.h"
+#include "platform/file_system.h"
+#include "platform/message_sink.h"
+#include "platform/resource_store.h"
+#include "platform/settings.h"
+#include "platform/temp_folder.h"
+#include "resources/embedded_files.h"
+#include "samples/installation_builder.h"
+
+namespace velmora::testkit {
+
+using samples::DemoInstallations;
+using samples::WriteDemoInstallations;
+
+class DemoConversion {
+ public:
+  DemoConversion() : demo_(WriteDemoInstallations(folder_->path() / "demo")) {
+    settings_.Override(kOptionsSection, kTrackFileConversionKey, "1");
+    settings_.Override(kDirectoriesSection, kPatchesKey, patches().string());
+    std::filesystem::create_directories(patches());
+  }
+  bool Convert() {
+    messages_.Clear();
+    TrackConverter converter(Services{messages_, settings_, resources_});
+    return converter.Convert(SourceGame::kCart, {demo_.source, demo_.gpl, demo_.track});
+  }
+  std::string Text(const std::filesystem::path& relative) const {
+    std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(demo_.gpl / relative);
+    return bytes ? std::string(bytes->begin(), bytes->end()) : "(none)";
+  }
+  std::filesystem::path patches() const { return folder_->path() / "patches"; }
+  const DemoInstallations& demo() const { return demo_; }
+  std::filesystem::path track_folder() const { return demo_.gpl / "tracks" / demo_.track; }
+  const std::vector<std::string>& messages() const { return messages_.messages(); }
+  Settings& settings() { return settings_; }
+
+ private:
+  std::optional<TempFolder> folder_ = TempFolder::Create("test");
+  DemoInstallations demo_;
+  RecordingMessageSink messages_;
+  Settings settings_{folder_->path() / "Velmora.INI", "/home/racer"};
+  ResourceStore resources_{EmbeddedFiles()};
+};
+
+}  // namespace velmora::testkit
+
+#endif  // VELMORA_PIPELINE_FINISHING_TEST_SUPPORT_H_

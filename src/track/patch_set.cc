@@ -1,0 +1,277 @@
+#include "track/patch_set.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include "platform/ascii.h"
+#include "platform/byte_reader.h"
+#include "platform/file_system.h"
+#include "platform/temp_folder.h"
+#include "track/track_archive.h"
+#include "track/track_archive_format.h"
+#include "track/track_archive_writer.h"
+
+namespace velmora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using CodePair = std::pair<std::string_view, std::string_view>;
+
+// A destination starting with "." is a new extension for the track's own name.
+constexpr std::array<CodePair, 24> kFileCodes = {{
+    {"tni", "track.ini"},    {"sae", "ace.stg"},      {"pb1", "biglogo1.pcx"},
+    {"sdt", "default.st1"},  {"sey", "easy.stg"},     {"pe1", "event1.pcx"},
+    {"sft", "fast.stg"},     {"lmc", "maxpanic.lp"},  {"lme", "maxrace.lp"},
+    {"lnc", "minpanic.lp"},  {"lne", "minrace.lp"},   {"lpe", "pace.lp"},
+    {"lp1", "pass1.lp"},     {"lp2", "pass2.lp"},     {"lpt", "pit.lp"},
+    {"sql", "qual.st1"},     {"sqy", "qualify.stg"},  {"lre", "race.lp"},
+    {"sre", "race.st1"},     {"trs", "records.txt"},  {"ls1", "spot1.lp"},
+    {"pto", "trklogo.pcx"},  {"ptt", "trkshot.pcx"},  {"ttt", ".txt"},
+}};
+constexpr std::array<CodePair, 4> kSeasonCodes = {{
+    {"9to", "trklogo.pcx"}, {"9e1", "event1.pcx"}, {"9b1", "biglogo1.pcx"}, {"9tt", "trkshot.pcx"},
+}};
+
+std::string ReadName(std::span<const std::uint8_t> field) {
+  auto end = std::find(field.begin(), field.end(), std::uint8_t{0});
+  std::string name = AsciiLower(std::string(field.begin(), end));
+  // Texture members are stored as ".!ip" and the like; they are written as ".mip".
+  const std::size_t bang = name.find(".!", 1);
+  if (bang != std::string::npos) name[bang + 1] = 'm';
+  return name;
+}
+
+bool IsTexture(std::string_view name) { return AsciiLower(name).find(".m", 1) != std::string::npos; }
+
+// The ordinary files of a folder that go into a rebuilt archive, textures first, each group
+// in name order (the order the games' file system lists them in).
+std::vector<fs::path> ArchiveCandidates(const fs::path& folder, std::string_view pattern) {
+  std::vector<fs::path> files;
+  std::error_code ec;
+  fs::directory_iterator it(folder, ec);
+  if (ec) return files;
+  for (; it != fs::directory_iterator(); it.increment(ec)) {
+    if (ec) break;
+    std::error_code status_ec;
+    const fs::file_status status = it->symlink_status(status_ec);
+    const std::string name = it->path().filename().string();
+    if (status_ec || !fs::is_regular_file(status) || name.starts_with(".")) continue;
+    if ((status.permissions() & fs::perms::owner_write) == fs::perms::none) continue;
+    if (MatchesWildcard(name, pattern)) files.push_back(it->path());
+  }
+  std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
+    const std::string an = a.filename().string(), bn = b.filename().string();
+    if (IsTexture(an) != IsTexture(bn)) return IsTexture(an);
+    return AsciiLower(an) < AsciiLower(bn);
+  });
+  return files;
+}
+
+enum class MemberWrite { kPlain, kAtomic };
+
+Result<int> Extract(const fs::path& archive, const fs::path& folder, MemberWrite how) {
+  std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(archive);
+  if (!bytes) return Status::NotFound("cannot read " + archive.string());
+  Result<std::vector<PatchMember>> members = ReadPatchDirectory(*bytes);
+  if (!members) {
+    return Status::Corruption(archive.string() + ": " + members.status().message());
+  }
+  const fs::path target = ResolveExisting(folder).value_or(folder);
+  for (const PatchMember& member : *members) {
+    std::span<const std::uint8_t> data(bytes->data() + member.offset, member.length);
+    const fs::path path = target / member.name;
+    if (how == MemberWrite::kAtomic) {
+      if (Status status = ReplaceFileAtomically(path, data); !status.ok()) return status;
+    } else if (!WriteFileBytes(path, data)) {
+      return Status::IOError("cannot write " + path.string());
+    }
+  }
+  return static_cast<int>(members->size());
+}
+
+}  // namespace
+
+bool MatchesWildcard(std::string_view name, std::string_view pattern) {
+  // Iterative matching with one backtrack point: linear in practice, never exponential.
+  std::size_t n = 0, p = 0, star = std::string_view::npos, resume = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() &&
+        (pattern[p] == '?' || AsciiLower(pattern[p]) == AsciiLower(name[n]))) {
+      ++n;
+      ++p;
+    } else if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      resume = n;
+    } else if (star != std::string_view::npos) {
+      p = star + 1;
+      n = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+Result<std::vector<PatchMember>> ReadPatchDirectory(std::span<const std::uint8_t> archive) {
+  ByteReader reader(archive);
+  const std::uint16_t count = reader.U16();  // unsigned: 65535 members at most, never negative
+  if (!reader.ok()) return Status::Corruption("no member count");
+  if (reader.remaining() / kArchiveRecordSize < count) {
+    return Status::Corruption("the directory of " + std::to_string(count) +
+                              " members runs past the end of the file");
+  }
+  std::vector<PatchMember> members;
+  members.reserve(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    ByteReader record = reader.Sub(kArchiveRecordSize);
+    record.Skip(kArchiveRecordLengthAt);
+    PatchMember member;
+    member.length = record.U32();
+    record.Skip(kArchiveRecordNameAt - kArchiveRecordLength2At);
+    member.name = ReadName(record.Bytes(kArchiveNameFieldSize));
+    member.offset = record.U32();
+    if (!IsSafeMemberName(member.name)) {
+      return Status::Corruption("member name \"" + member.name + "\" would leave its folder");
+    }
+    if (member.offset > archive.size() || member.length > archive.size() - member.offset) {
+      return Status::Corruption("the data of member " + member.name + " lies past the end");
+    }
+    members.push_back(std::move(member));
+  }
+  return members;
+}
+
+PatchSet::PatchSet(fs::path patch_folder) : patch_folder_(std::move(patch_folder)) {
+  for (const auto& [code, destination] : kFileCodes) codes_.emplace(code, destination);
+  for (const auto& [code, destination] : kSeasonCodes) season_codes_.emplace(code, destination);
+}
+
+int PatchSet::ApplyPatches(std::string_view track_path, const fs::path& game_folder,
+                           bool replace_archive, bool second_archive,
+                           std::optional<std::string_view> subfolder) {
+  const std::size_t slash = track_path.find_last_of("\\/");
+  track_name_ = AsciiLower(slash == std::string_view::npos ? track_path
+                                                           : track_path.substr(slash + 1));
+  game_folder_ = game_folder;
+  const fs::path spelled = game_folder / AsciiLower(subfolder.value_or("tracks")) / track_name_;
+  track_folder_ = ResolveExisting(spelled).value_or(spelled);
+
+  MergeFirstFound("zar", "zad", replace_archive);
+  if (std::optional<fs::path> extra = PatchFile("exp")) {
+    ExtractMembers(*extra, track_folder_).status().IgnoreError();  // a bad one writes nothing
+  }
+  if (second_archive) MergeFirstFound("zcr", "zcd", replace_archive);
+
+  int copied = CopyAll(codes_);
+  if (AsciiLower(track_folder_.string()).find("nr1999", 1) != std::string::npos) {
+    copied += CopyAll(season_codes_);
+  }
+  return copied;
+}
+
+void PatchSet::MergeFirstFound(std::string_view preferred, std::string_view fallback,
+                               bool use_preferred) {
+  std::optional<fs::path> patch = use_preferred ? PatchFile(preferred) : std::nullopt;
+  if (!patch) patch = PatchFile(fallback);
+  if (!patch) return;
+  // A patch that cannot be merged leaves the track archive as it was.
+  MergeIntoArchive(*patch, track_folder_ / (track_name_ + ".dat")).status().IgnoreError();
+}
+
+std::optional<fs::path> PatchSet::PatchFile(std::string_view extension) const {
+  const fs::path path = patch_folder_ / (track_name_ + "." + std::string(extension));
+  if (!FileExists(path)) return std::nullopt;
+  return ResolveExisting(path);
+}
+
+int PatchSet::CopyAll(const CodeMap& map) {
+  int copied = 0;
+  const std::string pattern = track_name_ + ".*";
+  std::vector<fs::path> found;
+  std::error_code ec;
+  const fs::path folder = ResolveExisting(patch_folder_).value_or(patch_folder_);
+  fs::directory_iterator it(folder, ec);
+  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    std::error_code type_ec;
+    if (it->is_regular_file(type_ec) && MatchesWildcard(it->path().filename().string(), pattern)) {
+      found.push_back(it->path());
+    }
+  }
+  std::sort(found.begin(), found.end());
+  for (const fs::path& patch : found) {
+    if (CopyPatchFile(patch, &map).ok()) ++copied;
+  }
+  return copied;
+}
+
+Status PatchSet::CopyPatchFile(const fs::path& patch, const CodeMap* map) {
+  const std::string name = patch.filename().string();
+  const std::size_t dot = name.find_last_of('.');
+  if (dot == std::string::npos) return Status::NotFound(name + " has no patch code");
+  const CodeMap& codes = map != nullptr ? *map : codes_;
+  auto code = codes.find(AsciiLower(name.substr(dot + 1)));
+  if (code == codes.end()) return Status::NotFound(name + " has no known patch code");
+  const std::string& value = code->second;
+  const fs::path destination =
+      track_folder_ / (value.starts_with(".") ? track_name_ + value : value);
+  std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(patch);
+  if (!bytes) return Status::IOError("cannot read " + patch.string());
+  return ReplaceFileAtomically(destination, *bytes);
+}
+
+Result<int> PatchSet::ExtractMembers(const fs::path& archive, const fs::path& folder) {
+  return Extract(archive, folder, MemberWrite::kAtomic);
+}
+
+Result<int> PatchSet::BuildArchive(const fs::path& archive, const fs::path& folder,
+                                   std::optional<std::string_view> pattern) {
+  const fs::path source = ResolveExisting(folder).value_or(folder);
+  const std::vector<fs::path> files = ArchiveCandidates(source, pattern.value_or("*.*"));
+  if (files.empty()) return 0;
+  std::vector<ArchiveMemberPlan> plan;
+  plan.reserve(files.size());
+  for (const fs::path& file : files) {
+    std::optional<std::uintmax_t> size = FileSize(file);
+    if (!size) return Status::IOError("cannot read " + file.string());
+    plan.push_back({file.filename().string(), *size});
+  }
+  std::string error;
+  std::optional<TrackArchiveWriter> writer = TrackArchiveWriter::Create(plan, &error);
+  if (!writer) return Status::InvalidArgument(error);
+  // Every file is read before anything is written: a directory never promises missing bytes.
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (!ReadFileInto(files[i], writer->MemberData(i))) {
+      return Status::IOError("cannot read " + files[i].string());
+    }
+  }
+  if (Status status = ReplaceFileAtomically(archive, writer->Take()); !status.ok()) return status;
+  return static_cast<int>(files.size());
+}
+
+Result<int> PatchSet::MergeIntoArchive(const fs::path& patch, const fs::path& archive) {
+  std::optional<TempFolder> folder = TempFolder::Create("dir");
+  if (!folder) return Status::IOError("no temporary folder");
+  if (FileExists(archive)) {
+    Result<int> old = Extract(archive, folder->path(), MemberWrite::kPlain);
+    if (!old) return old.status();
+  }
+  Result<int> added = Extract(patch, folder->path(), MemberWrite::kPlain);
+  if (!added) return added.status();
+  return BuildArchive(archive, folder->path());
+}
+
+void PatchSet::RemoveFolder(const fs::path& folder) {
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec); !ec && it != fs::directory_iterator();
+       it.increment(ec)) {
+    std::error_code remove_ec;
+    if (!it->is_directory(remove_ec)) fs::remove(it->path(), remove_ec);
+  }
+  fs::remove(folder, ec);
+}
+
+}  // namespace velmora

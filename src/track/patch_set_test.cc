@@ -1,0 +1,182 @@
+#include "track/patch_set.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/file_system.h"
+#include "platform/temp_folder.h"
+#include "samples/archive_builder.h"
+#include "testing/raw_archive.h"
+#include "track/track_archive.h"
+#include "track/track_archive_format.h"
+
+namespace velmora {
+namespace {
+
+using samples::Bytes;
+using testkit::BuildRawArchive;
+using samples::BuildTrackArchive;
+
+std::string Text(const fs::path& path) {
+  std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
+  return bytes ? std::string(bytes->begin(), bytes->end()) : "(none)";
+}
+
+// Member names and contents of an archive, in directory order.
+std::vector<std::pair<std::string, std::string>> Members(const fs::path& archive) {
+  std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(archive);
+  Result<std::vector<PatchMember>> members = ReadPatchDirectory(*bytes);
+  EXPECT_TRUE(members.ok()) << members.status().ToString();
+  std::vector<std::pair<std::string, std::string>> out;
+  for (const PatchMember& m : *members) {
+    out.emplace_back(m.name, std::string(bytes->begin() + static_cast<std::ptrdiff_t>(m.offset),
+                                         bytes->begin() + static_cast<std::ptrdiff_t>(m.offset + m.length)));
+  }
+  return out;
+}
+
+std::string MemberText(const fs::path& archive, std::string_view name) {
+  for (const auto& [member, text] : Members(archive)) {
+    if (member == name) return text;
+  }
+  return "(none)";
+}
+
+class PatchSetTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(track_);
+    fs::create_directories(patches_);
+    WriteFileBytes(track_ / "laguna.dat",
+                   BuildTrackArchive({{"laguna.trk", Bytes("track")}, {"race.lp", Bytes("old")},
+                                      {"wall.mip", Bytes("texture")}}));
+  }
+  void Patch(std::string_view name, const std::vector<std::uint8_t>& bytes) {
+    WriteFileBytes(patches_ / name, bytes);
+  }
+
+  std::optional<TempFolder> root_ = TempFolder::Create("test");
+  fs::path gpl_ = root_->path() / "GPL";
+  fs::path track_ = gpl_ / "Tracks" / "laguna";
+  fs::path patches_ = root_->path() / "patches";
+  PatchSet patches_set_{patches_};
+};
+
+TEST_F(PatchSetTest, SingleFilePatchesGoWhereTheirCodesSay) {
+  Patch("laguna.lre", Bytes("new race line"));
+  Patch("LAGUNA.TNI", Bytes("[ track ]"));
+  Patch("laguna.ttt", Bytes("notes"));
+  Patch("laguna.xyz", Bytes("unknown code"));
+  Patch("lagunahq.lre", Bytes("another track's"));
+  EXPECT_EQ(patches_set_.ApplyPatches("laguna", gpl_, false, false), 3);
+  EXPECT_EQ(Text(track_ / "race.lp"), "new race line");
+  EXPECT_EQ(Text(track_ / "track.ini"), "[ track ]");
+  EXPECT_EQ(Text(track_ / "laguna.txt"), "notes");
+  EXPECT_FALSE(FileExists(track_ / "laguna.xyz"));
+  EXPECT_TRUE(patches_set_.CopyPatchFile(patches_ / "laguna.xyz").IsNotFound());
+  // Season pictures only for the season folder "nr1999".
+  EXPECT_EQ(patches_set_.codes().size(), 24u);
+  EXPECT_FALSE(patches_set_.codes().contains("9to"));
+  EXPECT_EQ(patches_set_.season_codes().at("9to"), "trklogo.pcx");
+}
+
+TEST_F(PatchSetTest, AnArchivePatchReplacesOneMemberAndIsNotCopiedAgain) {
+  Patch("laguna.zad", BuildTrackArchive({{"race.lp", Bytes("patched")}, {"sky.!ip", Bytes("s")}}));
+  EXPECT_EQ(patches_set_.ApplyPatches("Tracks\\Laguna", gpl_, false, false), 0)
+      << "code zad is no single-file code";
+  EXPECT_EQ(Members(track_ / "laguna.dat"),
+            (std::vector<std::pair<std::string, std::string>>{{"sky.mip", "s"},
+                                                              {"wall.mip", "texture"},
+                                                              {"laguna.trk", "track"},
+                                                              {"race.lp", "patched"}}))
+      << "textures first, then the others; the patch member replaced the old one";
+  EXPECT_FALSE(FileExists(track_ / "laguna.zad"));
+  EXPECT_EQ(CountEntries(track_), 1u) << "nothing left beside the archive";
+}
+
+TEST_F(PatchSetTest, ExtraFilesAndTheSecondArchiveOnlyWhenAsked) {
+  Patch("laguna.exp", BuildTrackArchive({{"flag.3do", Bytes("flag")}}));
+  Patch("laguna.zcd", BuildTrackArchive({{"race.lp", Bytes("second")}}));
+  Patch("laguna.zcr", BuildTrackArchive({{"race.lp", Bytes("replace")}}));
+  patches_set_.ApplyPatches("laguna", gpl_, false, false);
+  EXPECT_EQ(Text(track_ / "flag.3do"), "flag");
+  EXPECT_EQ(MemberText(track_ / "laguna.dat", "race.lp"), "old");
+  patches_set_.ApplyPatches("laguna", gpl_, false, true);
+  EXPECT_EQ(MemberText(track_ / "laguna.dat", "race.lp"), "second");
+  patches_set_.ApplyPatches("laguna", gpl_, true, true);
+  EXPECT_EQ(MemberText(track_ / "laguna.dat", "race.lp"), "replace");
+}
+
+TEST_F(PatchSetTest, HostileArchivesWriteNothing) {
+  const std::string before = Text(track_ / "laguna.dat");
+  const std::vector<std::vector<std::uint8_t>> hostile = {
+      BuildTrackArchive({{"ok.txt", Bytes("a")}, {"../evil", Bytes("x")}}),
+      BuildTrackArchive({{"ok.txt", Bytes("a")}, {"a\\b", Bytes("x")}}),
+      BuildRawArchive(1, {{"ok.txt", 50, 29}}, Bytes("short")),
+      BuildRawArchive(3, {{"ok.txt", 1, 56}}, Bytes("a")),
+      BuildRawArchive(0xFFFF, {}, {}),  // a count that reads as -1 signed
+      {0x01},
+  };
+  for (std::size_t i = 0; i < hostile.size(); ++i) {
+    SCOPED_TRACE(i);
+    Patch("bad.zad", hostile[i]);
+    Result<int> merged = PatchSet::MergeIntoArchive(patches_ / "bad.zad", track_ / "laguna.dat");
+    EXPECT_TRUE(merged.status().IsCorruption()) << merged.status().ToString();
+    EXPECT_EQ(Text(track_ / "laguna.dat"), before);
+    Result<int> extracted = PatchSet::ExtractMembers(patches_ / "bad.zad", root_->path() / "x");
+    EXPECT_FALSE(extracted.ok());
+  }
+  EXPECT_FALSE(FileExists(root_->path() / "evil"));
+  EXPECT_FALSE(FileExists(gpl_ / "Tracks" / "evil"));
+  // Cut at every length: refused cleanly, never read out of bounds.
+  const std::vector<std::uint8_t> good = BuildTrackArchive({{"a.mip", Bytes("abc")}});
+  for (std::size_t n = 0; n < good.size(); ++n) {
+    EXPECT_FALSE(ReadPatchDirectory(std::span(good).first(n)).ok()) << n;
+  }
+  EXPECT_TRUE(ReadPatchDirectory(good).ok());
+}
+
+TEST_F(PatchSetTest, BuildArchiveWritesNothingItCannotBack) {
+  const fs::path folder = root_->path() / "build";
+  fs::create_directories(folder);
+  EXPECT_EQ(*PatchSet::BuildArchive(root_->path() / "empty.dat", folder), 0);
+  EXPECT_FALSE(FileExists(root_->path() / "empty.dat"));
+
+  WriteFileText(folder / "B.TXT", "b");
+  WriteFileText(folder / "a.m16", "m");
+  WriteFileText(folder / ".hidden", "h");
+  WriteFileText(folder / "locked.txt", "r");
+  fs::permissions(folder / "locked.txt", fs::perms::owner_read);
+  fs::create_directories(folder / "sub.mip");
+  Result<int> built = PatchSet::BuildArchive(root_->path() / "out.dat", folder);
+  ASSERT_TRUE(built.ok());
+  EXPECT_EQ(*built, 2);
+  const std::vector<std::uint8_t> bytes = *ReadFileBytes(root_->path() / "out.dat");
+  EXPECT_EQ(bytes.size(), 2u + 2 * kArchiveRecordSize + 2);
+  EXPECT_EQ(bytes[2], 5) << "record tag";
+  EXPECT_EQ(Members(root_->path() / "out.dat")[1].first, "b.txt");
+  // The stored name keeps its case.
+  EXPECT_EQ(std::string(bytes.begin() + 2 + 27 + 10, bytes.begin() + 2 + 27 + 15), "B.TXT");
+  EXPECT_EQ(*PatchSet::BuildArchive(root_->path() / "t.dat", folder, "*.txt"), 1);
+
+  // A name that does not fit the directory: refused, the old archive stays.
+  WriteFileText(folder / "much-too-long-name.txt", "x");
+  EXPECT_FALSE(PatchSet::BuildArchive(root_->path() / "out.dat", folder).ok());
+  EXPECT_EQ(ReadFileBytes(root_->path() / "out.dat"), bytes);
+
+  PatchSet::RemoveFolder(root_->path() / "x");
+  fs::permissions(folder / "locked.txt", fs::perms::owner_all);
+  fs::remove(folder / "sub.mip");
+  PatchSet::RemoveFolder(folder);
+  EXPECT_FALSE(FolderExists(folder));
+}
+
+TEST(WildcardTest, MatchesLikeTheFileSystemDoes) {
+  EXPECT_TRUE(MatchesWildcard("LAGUNA.LRE", "laguna.*"));
+  EXPECT_TRUE(MatchesWildcard("a.b", "*.*"));
+  EXPECT_FALSE(MatchesWildcard("lagunahq.lre", "laguna.*"));
+  EXPECT_TRUE(MatchesWildcard("x.mip", "?.m*"));
+  EXPECT_FALSE(MatchesWildcard(std::string(200, 'a'), std::string(100, '*') + "b"));
+}
+
+}  // namespace
+}  // namespace velmora

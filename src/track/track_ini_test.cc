@@ -1,0 +1,161 @@
+#include "track/track_ini.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/units.h"
+#include "platform/resource_store.h"
+#include "platform/temp_folder.h"
+#include "resources/embedded_files.h"
+
+namespace velmora {
+namespace {
+
+std::string Template() {
+  ResourceStore store(EmbeddedFiles());
+  std::optional<std::span<const std::uint8_t>> bytes = store.Find("N2N4TEMP_INI");
+  return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
+}
+
+// The value of `key` in the first header whose name contains `section`, as written.
+std::string ValueOf(const std::string& text, std::string_view section, std::string_view key) {
+  bool in = false;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t end = text.find("\r\n", at);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(at, end - at);
+    at = end + 2;
+    if (line.starts_with("[")) in = line == "[ " + std::string(section) + " ]";
+    const std::string prefix = std::string(key) + " = ";
+    if (in && line.starts_with(prefix)) return line.substr(prefix.size());
+  }
+  return "(missing)";
+}
+
+// A description whose pit row runs from `stalls_start` to `stalls_end` metres.
+TrackDescription Pits(double stalls_start, double stalls_end, double stall_dlat = -21.0) {
+  TrackDescription d;
+  auto units = [](double metres) { return static_cast<float>(metres * kUnitsPerMetre); };
+  d.pit = {0, units(100), units(400), units(stalls_start), units(stalls_end), units(stall_dlat),
+           units(450), 0, 0, 0, units(380)};
+  return d;
+}
+
+std::string Stall(const std::string& text, const char* section, int i) {
+  return ValueOf(text, section, "stall_" + std::to_string(i) + " ");
+}
+
+TEST(TrackIniTest, DescriptionPrefixesAndTheBlapCharacterRule) {
+  const TrackDescription d = ParseTrackDescription(
+      "SNAME Kestrel\r\nFNAME Kestrel Raceway\r\nLENGT 2150\r\nBLAP 98765\r\n"
+      "PIT 1 19685 39370 0 0 0 0 0 0 0 0\r\nSNAMEx ignored\r\nFNAME Kestrel Park\r\nPIT 5 7\r\n");
+  EXPECT_EQ(d.short_name, "Kestrel");
+  EXPECT_EQ(d.full_name, "Kestrel Park") << "a later line overwrites";
+  EXPECT_DOUBLE_EQ(d.length_miles, 2.15);
+  EXPECT_NEAR(d.lap_seconds, 8.765, 1e-9) << "the digit right after \"BLAP \" is skipped";
+  EXPECT_FLOAT_EQ(d.pit[0], 5);
+  EXPECT_FLOAT_EQ(d.pit[1], 7);
+  EXPECT_FLOAT_EQ(d.pit[2], 39370) << "a short PIT line keeps the earlier values";
+
+  const TrackDescription empty = ParseTrackDescription("garbage\nBLAP\nLENGT x\n");
+  EXPECT_EQ(empty.full_name, "");
+  EXPECT_EQ(empty.lap_seconds, 0.0);
+  EXPECT_EQ(empty.length_miles, 0.0);
+}
+
+TEST(TrackIniTest, FillsEveryKeyInTheTemplateAndKeepsEverythingElse) {
+  const std::string base = Template();
+  ASSERT_FALSE(base.empty());
+  TrackDescription d = Pits(1000, 1100);
+  d.short_name = "Kestrel";
+  d.full_name = "Kestrel Raceway";
+  d.length_miles = 2.15;
+  d.lap_seconds = 61.234;
+  const std::string ini = FillTrackIni(base, d, {3000.0, {}});
+  EXPECT_EQ(ValueOf(ini, "track", "track_name"), "Kestrel Raceway");
+  EXPECT_EQ(ValueOf(ini, "track", "track_name_short"), "Kestrel");
+  EXPECT_EQ(ValueOf(ini, "track", "track_length"), "2.150m");
+  EXPECT_EQ(ValueOf(ini, "track", "track_num_turns"), "4") << "keys not filled stay";
+  EXPECT_EQ(ValueOf(ini, "statistics", "reference_value"), "61.23");
+  EXPECT_EQ(ValueOf(ini, "ai_track", "merge_from_pit_line_dlong"), "450.00");
+  EXPECT_EQ(ValueOf(ini, "ai_track", "pit_lane_end_dlong"), "380.00");
+  EXPECT_EQ(ValueOf(ini, "ai_track", "pit_lane_start_dlong"), "80.00");
+  EXPECT_EQ(ValueOf(ini, "ai_track", "start_of_pit_stalls"), "1000.00");
+  EXPECT_EQ(ValueOf(ini, "pit_lane_0", "lane_bounds_dlong"), "100.00 400.00");
+  EXPECT_NE(ini.find("  ; while altitude given in meters.\r\n"), std::string::npos);
+  EXPECT_NE(ini.find("pit_lane_has_wall = 1.000000\t; 0 if no pit wall"), std::string::npos)
+      << "lines of other keys, comments included, stay as they were";
+  // The stall keys end in a blank, so their lines keep two blanks before "=".
+  EXPECT_NE(ini.find("\r\nstall_0  = "), std::string::npos);
+  EXPECT_EQ(std::count(ini.begin(), ini.end(), '\n'), std::count(base.begin(), base.end(), '\n'))
+      << "no line added or lost";
+}
+
+TEST(TrackIniTest, StallsOnShortAndLongRowsAndAcrossTheLine) {
+  const std::string base = Template();
+  // A row of 105 m: 20 stalls spread evenly, 5 m apart, counted back from its end; one metre
+  // nearer the reference line than the given dlat.
+  std::string ini = FillTrackIni(base, Pits(1000, 1105), {3000.0, {}});
+  EXPECT_EQ(Stall(ini, "pit_lane_0", 0), "1100.00 -20.00");
+  EXPECT_EQ(Stall(ini, "pit_lane_0", 19), "1005.00 -20.00");
+  // A row of 500 m: 10 m apart from its end.
+  ini = FillTrackIni(base, Pits(1000, 1500, 21.0), {3000.0, {}});
+  EXPECT_EQ(Stall(ini, "pit_lane_0", 0), "1490.00 20.00");
+  EXPECT_EQ(Stall(ini, "pit_lane_0", 19), "1300.00 20.00");
+  // A row from 2800 m over the line to 60 m on a 3000 m lap: stalls past the line wrap, a
+  // stall right on the line keeps the lap's length.
+  ini = FillTrackIni(base, Pits(2800, 60), {3000.0, {}});
+  EXPECT_EQ(Stall(ini, "pit_lane_0", 0), "50.00 -20.00");
+  EXPECT_EQ(Stall(ini, "pit_lane_0", 4), "10.00 -20.00");
+  EXPECT_EQ(Stall(ini, "pit_lane_0", 5), "3000.00 -20.00");
+  EXPECT_EQ(Stall(ini, "pit_lane_0", 6), "2990.00 -20.00");
+  EXPECT_EQ(Stall(ini, "pit_lane_0", 19), "2860.00 -20.00");
+}
+
+TEST(TrackIniTest, PitBoardAndGridFollowTheWallsAtTheLine) {
+  const std::string base = Template();
+  for (std::vector<std::int32_t> walls : {std::vector<std::int32_t>{},
+                                          std::vector<std::int32_t>{-300000, 300000}}) {
+    SCOPED_TRACE(walls.size());
+    const std::string ini = FillTrackIni(base, Pits(1000, 1100), {3000.0, walls});
+    EXPECT_EQ(ValueOf(ini, "pit_lane_0", "pit_board"), "10.000 2990.000 -100.0 100.0");
+    EXPECT_EQ(Stall(ini, "starting_grid_0", 0), "2985.00 -2.25");
+  }
+  // Four walls: the pair straddling the middle decides (the last such pair wins).
+  const std::vector<std::int32_t> walls = {-393700, -196850, 98425, 590550};
+  const std::string ini = FillTrackIni(base, Pits(1000, 1100), {3000.0, walls});
+  EXPECT_EQ(ValueOf(ini, "pit_lane_0", "pit_board"), "6.500 2990.000 -100.0 100.0");
+  // Centre (-10 + 5) / 2 = -2.5; rows of two cars, 10 m apart, staggered.
+  EXPECT_EQ(Stall(ini, "starting_grid_0", 0), "2985.00 -4.75");
+  EXPECT_EQ(Stall(ini, "starting_grid_0", 1), "2985.00 -1.75");
+  EXPECT_EQ(Stall(ini, "starting_grid_0", 2), "2975.00 -3.25");
+  EXPECT_EQ(Stall(ini, "starting_grid_0", 3), "2975.00 -0.25");
+  EXPECT_EQ(Stall(ini, "starting_grid_0", 19), "2895.00 -0.25");
+}
+
+TEST(TrackIniTest, SetIniValueMatchesSectionsByContainedName) {
+  const std::string text = "[ ai_track ]\nkey = 1\n[ other ]\nkey = 2\nkeyed = 3\n";
+  // "[ ai_track ]" also counts as section "track"; a key is matched with its blank.
+  EXPECT_EQ(SetIniValueInText(text, "track", "key", "9"),
+            "[ ai_track ]\nkey = 9\n[ other ]\nkey = 2\nkeyed = 3\n");
+  EXPECT_EQ(SetIniValueInText(text, "other", "missing", "9"), text) << "missing keys not added";
+  EXPECT_EQ(SetIniValueInText("[ a ]\r\nk = 1", "a", "k", "2"), "[ a ]\r\nk = 2\r\n");
+
+  std::optional<TempFolder> folder = TempFolder::Create("test");
+  const fs::path ini = folder->path() / "track.ini";
+  EXPECT_TRUE(SetIniNumber("a", "k", 3.14159, ini).IsNotFound());
+  EXPECT_FALSE(FileExists(ini));
+  WriteFileText(ini, "[ a ]\r\nk = 1\r\np = 0\r\n");
+  ASSERT_TRUE(SetIniNumber("a", "k", 3.14159, ini).ok());
+  ASSERT_TRUE(SetIniPair("a", "p", 1, -2.5, ini).ok());
+  std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(ini);
+  EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "[ a ]\r\nk = 3.14\r\np = 1.00 -2.50\r\n");
+  EXPECT_EQ(CountEntries(folder->path()), 1u) << "no working file left in the folder";
+}
+
+}  // namespace
+}  // namespace velmora
