@@ -11,7 +11,9 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$top/build-windows}
 
-packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest libcli11-dev zip)
+# fonts-liberation2: Wine draws the titles' "Arial" with its metric-compatible stand-in.
+packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest libcli11-dev zip
+  fonts-liberation2)
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \

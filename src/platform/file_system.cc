@@ -6,12 +6,12 @@
 #include <fstream>
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#ifdef _WIN32
-#include <windows.h>
 #endif
 
 #include "platform/ascii.h"
@@ -145,6 +145,75 @@ bool WriteFileText(const fs::path& path, std::string_view text) {
                                   reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
+#ifdef _WIN32
+
+namespace {
+
+std::string LastErrorText(std::string_view what, const fs::path& path) {
+  return std::string(what) + " " + PathToUtf8(path) + ": Windows error " +
+         std::to_string(GetLastError());
+}
+
+// Writes all bytes to `file` in pieces a DWORD can count.
+bool WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data() + done, piece, &written, nullptr) || written == 0) {
+      return false;
+    }
+    done += written;
+  }
+  return true;
+}
+
+// A new file beside `target` named ".<name>.new-<number>", opened for writing; CREATE_NEW
+// never opens a file that exists, so a taken name tries the next number.
+HANDLE CreateFileBeside(const fs::path& target, fs::path* created) {
+  DWORD unique = GetTickCount() ^ (GetCurrentProcessId() << 16);
+  for (int attempt = 0; attempt < 1000; ++attempt, ++unique) {
+    *created = target.parent_path() /
+               (L"." + target.filename().wstring() + L".new-" + std::to_wstring(unique));
+    HANDLE file = CreateFileW(created->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
+Status ReplaceFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes) {
+  const fs::path target = ResolveForWrite(path);
+  fs::path temporary;
+  HANDLE file = CreateFileBeside(target, &temporary);
+  if (file == INVALID_HANDLE_VALUE) {
+    return Status::IOError(LastErrorText("cannot create a file beside", target));
+  }
+  const bool written = WriteAll(file, bytes) && FlushFileBuffers(file);
+  const std::string write_error = written ? std::string() : LastErrorText("cannot write", temporary);
+  if (!CloseHandle(file) || !written) {
+    const std::string error = written ? LastErrorText("cannot write", temporary) : write_error;
+    DeleteFileW(temporary.c_str());
+    return Status::IOError(error);
+  }
+  // A read-only target cannot be replaced until it is an ordinary file again.
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    SetFileAttributesW(target.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  }
+  if (!MoveFileExW(temporary.c_str(), target.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const Status status = Status::IOError(LastErrorText("cannot replace", target));
+    DeleteFileW(temporary.c_str());
+    return status;
+  }
+  return Status::Ok();
+}
+
+#else
+
 namespace {
 
 std::string ErrnoText(std::string_view what, const fs::path& path) {
@@ -196,6 +265,8 @@ Status ReplaceFileAtomically(const fs::path& path, std::span<const std::uint8_t>
   SyncFolder(folder);
   return Status::Ok();
 }
+
+#endif
 
 Status ReplaceFileAtomically(const fs::path& path, std::string_view text) {
   return ReplaceFileAtomically(
