@@ -307,9 +307,23 @@ bool CreateFolder(const fs::path& path) {
 }
 
 fs::path ExecutableFolder() {
+#ifdef _WIN32
+  std::wstring name(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+    if (length == 0) return fs::path();
+    if (length < name.size()) {
+      name.resize(length);
+      return fs::path(name).parent_path();
+    }
+    if (name.size() >= 32768) return fs::path();  // longer than any Windows path
+    name.resize(name.size() * 2);
+  }
+#else
   std::error_code ec;
   fs::path exe = fs::read_symlink("/proc/self/exe", ec);
   return ec ? fs::path() : exe.parent_path();
+#endif
 }
 
 std::vector<fs::path> ListFiles(const fs::path& folder, std::string_view extension) {
