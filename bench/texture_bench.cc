@@ -24,7 +24,7 @@ TexturePalette Palette() {
 }
 
 void BM_FourBitWriter(benchmark::State& state) {
-  const std::optional<TextureImage> image = ParseTexture(Source(), "wall.mip");
+  const Result<TextureImage> image = ParseTexture(Source(), "wall.mip");
   TexturePalette palette = Palette();
   for (auto _ : state) {
     benchmark::DoNotOptimize(BuildFourBitTexture(*image, palette, "wall.mip", false));
@@ -34,7 +34,7 @@ void BM_FourBitWriter(benchmark::State& state) {
 BENCHMARK(BM_FourBitWriter);
 
 void BM_SixteenBitWriter(benchmark::State& state) {
-  const std::optional<TextureImage> image = ParseTexture(Source(), "wall.mip");
+  const Result<TextureImage> image = ParseTexture(Source(), "wall.mip");
   TexturePalette palette = Palette();
   for (auto _ : state) {
     benchmark::DoNotOptimize(BuildSixteenBitTexture(*image, palette, "wall.mip"));

@@ -13,11 +13,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const char* const kPaths[] = {"t.mip",       "t.mi4",      "t.m16",     "t.pcx",
                                        "asphalt.mip", "page03.mip", "grass.mi4", "sky.m16"};
   const char* path = kPaths[data[0] % 8];
-  std::optional<velmora::TextureImage> image =
+  velmora::Result<velmora::TextureImage> image =
       velmora::ParseTexture(std::vector<std::uint8_t>(data + 1, data + size), path);
   if (!image) return 0;
-  velmora::TexturePalette palette;
-  palette.LoadBytes(nullptr, data[0] >> 7);
-  velmora::BuildConvertedTexture(*image, palette, path, (data[0] & 8) != 0);
+  // The two built-in palettes, built once: an 8-bit source rebuilds only the reduction.
+  static velmora::TexturePalette* const palettes = [] {
+    auto* made = new velmora::TexturePalette[2];
+    made[0].LoadBytes(nullptr, 0);
+    made[1].LoadBytes(nullptr, 1);
+    return made;
+  }();
+  velmora::BuildConvertedTexture(*image, palettes[data[0] >> 7], path, (data[0] & 8) != 0);
   return 0;
 }

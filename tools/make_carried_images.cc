@@ -273,10 +273,10 @@ int Run(int argc, char** argv) {
             WriteFileBytes(out / "_CONE1_SRB", sprite_file);
   if (ok && argc > 2) {
     const fs::path preview = argv[2];
-    std::optional<TextureImage> g = ReadMip8(groove_file);
-    std::optional<TextureImage> h = ReadMip(hay_file);
-    std::optional<TextureImage> c = ReadMip(cone_file);
-    std::optional<TextureImage> s = ReadMip(sprite_file, kSrbTextureAt);
+    Result<TextureImage> g = ReadMip8(groove_file);
+    Result<TextureImage> h = ReadMip(hay_file);
+    Result<TextureImage> c = ReadMip(cone_file);
+    Result<TextureImage> s = ReadMip(sprite_file, kSrbTextureAt);
     ok = g && h && c && s;
     for (int mode = 0; ok && mode < 2; ++mode) {
       TexturePalette palette;

@@ -8,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "cli/batch_command.h"
 #include "cli/terminal_sinks.h"
 #include "inspect/folder_check.h"
 #include "inspect/track_picture.h"
@@ -19,6 +20,7 @@
 #include "platform/resource_store.h"
 #include "platform/settings.h"
 #include "platform/text_encoding.h"
+#include "platform/version.h"
 #include "resources/embedded_files.h"
 #include "samples/installation_builder.h"
 #include "track/track_archive.h"
@@ -43,6 +45,8 @@ struct CommandLine {
   bool keep_skid_marks = false;
   bool sixteen_bit_sky = false;
   bool convert_track_file = false;
+  bool all = false;  // convert --all
+  int jobs = 0;      // with --all; 0: one per processor
 };
 
 void Complain(const std::string& text) { std::fprintf(stderr, "velmora: %s\n", text.c_str()); }
@@ -65,7 +69,13 @@ void AddListOptions(CLI::App& app, CommandLine& line) { AddGameAndSource(app, li
 void AddConvertOptions(CLI::App& app, CommandLine& line) {
   AddGameAndSource(app, line);
   app.add_option("--gpl", line.gpl, "GPL's installation folder")->required();
-  app.add_option("--track", line.track, "the track's folder name or display name")->required();
+  CLI::Option* track =
+      app.add_option("--track", line.track, "the track's folder name or display name");
+  CLI::Option* all = app.add_flag("--all", line.all, "convert every track that list shows");
+  all->excludes(track);
+  app.add_option("--jobs", line.jobs, "with --all: conversions run at a time (default: processors)")
+      ->check(CLI::PositiveNumber)
+      ->needs(all);
   app.add_flag("--keep-skid-marks", line.keep_skid_marks, "keep the source track's skid marks");
   app.add_flag("--sixteen-bit-sky", line.sixteen_bit_sky,
                "16-bit sky and horizon textures (N2, N3, NL)");
@@ -141,6 +151,22 @@ int RunConvert(const CommandLine& line) {
   }
   std::optional<fs::path> resources_folder = ResourcesFolder(line, settings);
   if (!resources_folder) return kExitUsage;
+  if (line.all) {
+    BatchRequest batch{&game,
+                       line.source,
+                       line.gpl,
+                       line.jobs > 0 ? line.jobs : DefaultJobs(),
+                       line.keep_skid_marks,
+                       line.sixteen_bit_sky,
+                       line.convert_track_file,
+                       settings.file(),
+                       *resources_folder};
+    return RunBatchConversion(batch);
+  }
+  if (line.track.empty()) {
+    Complain("convert needs --track NAME or --all");
+    return kExitUsage;
+  }
 
   const std::string folder = FolderOfDisplayName(Utf8ToWindows1252(line.track));
   const fs::path archive = PathFromUtf8(line.source) / "tracks" / PathFromWindows1252(folder) /
@@ -166,9 +192,9 @@ void DescribeResult(const fs::path& track_folder) {
   for (const fs::path& file : files) {
     std::printf("  %s\n", file.filename().string().c_str());
     if (file.extension() != ".dat") continue;
-    RecordingMessageSink quiet;
-    TrackArchive archive(quiet);
-    if (!archive.Open(file)) continue;
+    TrackArchive archive;
+    // A directory cut short still lists its readable members.
+    if (archive.Open(file).IsNotFound()) continue;
     for (const ArchiveEntry& entry : archive.entries()) {
       std::printf("    %-12s %8u bytes\n", entry.name.c_str(), entry.length);
     }
@@ -267,8 +293,8 @@ constexpr Command kCommands[] = {
     {"convert", "convert one track into GPL's installation", AddConvertOptions, RunConvert},
     {"demo", "write sample installations and convert their track", AddDemoOptions, RunDemo},
     {"show", "draw a GPL track folder from above into a PNG picture", AddShowOptions, RunShow},
-    {"check", "validate a GPL track folder: exit 0 clean, 1 problems, 2 bad usage",
-     AddCheckOptions, RunCheck},
+    {"check", "validate a GPL track folder: exit 0 clean, 1 problems, 2 bad usage", AddCheckOptions,
+     RunCheck},
 };
 
 }  // namespace
@@ -276,6 +302,7 @@ constexpr Command kCommands[] = {
 int RunCommandLine(int argc, char** argv) {
   CLI::App app{"velmora: converts a race track of CART/ICR2, N2, N3 or NL into a GPL track"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("velmora ") + kVersion);
   CommandLine line;
   std::vector<std::pair<CLI::App*, const Command*>> subcommands;
   for (const Command& command : kCommands) {

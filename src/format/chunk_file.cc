@@ -16,10 +16,12 @@ bool Chunk::IsTerminated(std::string_view stored_tag) const {
   return Is(stored_tag) && (version & 0xFF) == 0;
 }
 
-std::optional<Chunk> ReadChunk(std::span<const std::uint8_t> bytes, std::size_t offset,
-                               std::size_t limit) {
+Result<Chunk> ReadChunk(std::span<const std::uint8_t> bytes, std::size_t offset,
+                        std::size_t limit) {
   limit = std::min(limit, bytes.size());
-  if (offset > limit || limit - offset < kChunkHeaderSize) return std::nullopt;
+  if (offset > limit || limit - offset < kChunkHeaderSize) {
+    return Status::Corruption("no chunk header fits at offset " + std::to_string(offset));
+  }
   ByteReader reader(bytes.subspan(offset, kChunkHeaderSize));
   Chunk chunk;
   std::span<const std::uint8_t> tag = reader.Bytes(4);
@@ -28,7 +30,8 @@ std::optional<Chunk> ReadChunk(std::span<const std::uint8_t> bytes, std::size_t 
   chunk.size = reader.U32();
   chunk.offset = offset;
   chunk.payload = offset + kChunkHeaderSize;
-  if (chunk.size > limit - chunk.payload) return std::nullopt;
+  if (chunk.size > limit - chunk.payload)
+    return Status::Corruption("a chunk size runs past its container");
   return chunk;
 }
 

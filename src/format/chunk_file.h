@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/byte_writer.h"
+#include "platform/status.h"
 
 namespace velmora {
 
@@ -54,12 +55,11 @@ struct Chunk {
   std::size_t End() const { return payload + size + ChunkPad(size); }
 };
 
-// The chunk header at `offset` whose payload lies wholly inside `bytes[0, limit)`; nothing when
-// the header or the payload would pass `limit` (or the buffer), so a size that runs past its
-// container or the file is refused here.
-std::optional<Chunk> ReadChunk(std::span<const std::uint8_t> bytes, std::size_t offset,
-                               std::size_t limit);
-inline std::optional<Chunk> ReadChunk(std::span<const std::uint8_t> bytes, std::size_t offset) {
+// The chunk header at `offset` whose payload lies wholly inside `bytes[0, limit)`; Corruption
+// when the header or the payload would pass `limit` (or the buffer), so a size that runs past
+// its container or the file is refused here.
+Result<Chunk> ReadChunk(std::span<const std::uint8_t> bytes, std::size_t offset, std::size_t limit);
+inline Result<Chunk> ReadChunk(std::span<const std::uint8_t> bytes, std::size_t offset) {
   return ReadChunk(bytes, offset, bytes.size());
 }
 

@@ -29,7 +29,7 @@ TEST(CarriedImagesTest, TexturesAreWhatTheConversionExpects) {
        {Row{"N2GROOVE_MIP", 128, 64, 8, 4, true}, Row{"_HAY_MIP", 64, 64, 4, 4, false},
         Row{"_CONEBS1_MIP", 64, 64, 4, 4, false}}) {
     SCOPED_TRACE(row.name);
-    std::optional<TextureImage> image = ParseTexture(Carried(row.name), "carried.mip");
+    Result<TextureImage> image = ParseTexture(Carried(row.name), "carried.mip");
     ASSERT_TRUE(image);
     EXPECT_EQ(image->width, row.width);
     EXPECT_EQ(image->height, row.height);
@@ -42,9 +42,9 @@ TEST(CarriedImagesTest, TexturesAreWhatTheConversionExpects) {
   for (int mode : {0, 1}) {
     TexturePalette palette;
     palette.LoadBytes(nullptr, mode);
-    std::optional<TextureImage> groove = ParseTexture(Carried("N2GROOVE_MIP"), "groove.mip");
+    Result<TextureImage> groove = ParseTexture(Carried("N2GROOVE_MIP"), "groove.mip");
     ASSERT_TRUE(groove);
-    std::optional<TextureImage> out =
+    Result<TextureImage> out =
         ReadMip(BuildConvertedTexture(*groove, palette, "groove.mip", false));
     ASSERT_TRUE(out);
     EXPECT_EQ(out->bits_per_pixel, 4);
@@ -59,8 +59,10 @@ TEST(CarriedImagesTest, TexturesAreWhatTheConversionExpects) {
 
 TEST(CarriedImagesTest, ConeSprite) {
   const std::vector<std::uint8_t> bytes = Carried("_CONE1_SRB");
-  EXPECT_EQ(ReadSrbHeader(bytes), (SpriteHeader{1.0f, 1.0f, 64.0f, 64.0f, 32.0f, 32.0f}));
-  std::optional<TextureImage> texture = ReadMip(bytes, kSrbTextureAt);
+  Result<SpriteHeader> header = ReadSrbHeader(bytes);
+  ASSERT_TRUE(header);
+  EXPECT_EQ(*header, (SpriteHeader{1.0f, 1.0f, 64.0f, 64.0f, 32.0f, 32.0f}));
+  Result<TextureImage> texture = ReadMip(bytes, kSrbTextureAt);
   ASSERT_TRUE(texture);
   EXPECT_EQ(texture->bits_per_pixel, 4);
   EXPECT_EQ(texture->palette_bits, 32);
@@ -70,8 +72,8 @@ TEST(CarriedImagesTest, ConeSprite) {
   // An N-series run converts it like any sprite of its tracks.
   TexturePalette palette;
   SpriteImage sprite(palette);
-  ASSERT_TRUE(sprite.ParseNSeries(bytes));
-  std::optional<TextureImage> out = ReadMip(sprite.BuildNSeries(), kSrbTextureAt);
+  ASSERT_TRUE(sprite.ParseNSeries(bytes).ok());
+  Result<TextureImage> out = ReadMip(sprite.BuildNSeries(), kSrbTextureAt);
   ASSERT_TRUE(out);
   EXPECT_EQ(out->width, 64);
   EXPECT_EQ(out->height, 64);

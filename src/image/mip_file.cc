@@ -86,30 +86,32 @@ std::vector<std::uint8_t> BuildMip(const MipOut& mip) {
   return out.Take();
 }
 
-std::optional<TextureImage> ReadMip(std::vector<std::uint8_t> bytes, std::size_t at) {
-  if (!StartsWithTag(bytes, kTagMip, at)) return std::nullopt;
-  if (bytes.size() - at < kMipHeadersSize) return std::nullopt;
+Result<TextureImage> ReadMip(std::vector<std::uint8_t> bytes, std::size_t at) {
+  if (!StartsWithTag(bytes, kTagMip, at)) return Status::Corruption("not a PIM texture");
+  if (bytes.size() - at < kMipHeadersSize)
+    return Status::Corruption("cut short inside its headers");
   TextureImage image;
   const std::size_t mphd = at + 24;
   image.mip_type = bytes[mphd + kMphdType];
   image.mip_flags = bytes[mphd + kMphdFlags];
   // Type 2 is read as one level whatever the count says.
   const std::uint32_t levels = image.mip_type == 2 ? 1 : U32At(bytes, mphd + kMphdLevelCount);
-  if (levels > static_cast<std::uint32_t>(kMaxTextureLevels)) return std::nullopt;
+  if (levels > static_cast<std::uint32_t>(kMaxTextureLevels))
+    return Status::Corruption("more levels than a texture holds");
   image.level_count = std::max<int>(1, static_cast<int>(levels));
   image.transparent = TransparentMipType(image.mip_type);
   image.bits_per_pixel = 16;
   bool have_size = false;
   std::size_t position = at + kMipHeadersSize;
   for (;;) {
-    std::optional<Chunk> chunk = ReadChunk(bytes, position);
-    if (!chunk) return std::nullopt;
+    Result<Chunk> chunk = ReadChunk(bytes, position);
+    if (!chunk) return Status::Corruption("a chunk runs past the file");
     if (chunk->IsTerminated(kTagData)) {
       image.pixels_at = chunk->payload;
       break;
     }
     if (chunk->IsTerminated(kTagColourMap)) {
-      if (chunk->size < kColourMapPayload) return std::nullopt;
+      if (chunk->size < kColourMapPayload) return Status::Corruption("its colour map is cut short");
       image.bits_per_pixel = 4;
       image.palette_bits = 32;
       image.palette_at = chunk->payload;
@@ -117,10 +119,12 @@ std::optional<TextureImage> ReadMip(std::vector<std::uint8_t> bytes, std::size_t
     } else if (chunk->IsTerminated(kTagBitmap)) {
       position = chunk->payload;  // into the level's headers
     } else if (chunk->IsTerminated(kTagBitmapHeader)) {
-      if (chunk->size < kBitmapHeaderPayload) return std::nullopt;
+      if (chunk->size < kBitmapHeaderPayload)
+        return Status::Corruption("its bitmap header is cut short");
       const std::uint32_t width = U32At(bytes, chunk->payload + kBmhdWidth);
       const std::uint32_t height = U32At(bytes, chunk->payload + kBmhdHeight);
-      if (!SaneSide(width) || !SaneSide(height)) return std::nullopt;
+      if (!SaneSide(width) || !SaneSide(height))
+        return Status::Corruption("its size is out of range");
       image.width = static_cast<std::int32_t>(width);
       image.height = static_cast<std::int32_t>(height);
       have_size = true;
@@ -129,25 +133,27 @@ std::optional<TextureImage> ReadMip(std::vector<std::uint8_t> bytes, std::size_t
       position = chunk->End();  // a chunk this reader does not use
     }
   }
-  if (!have_size) return std::nullopt;
+  if (!have_size) return Status::Corruption("it has no bitmap header");
   image.level_gap = kMipLevelGap;
   image.buffer = std::move(bytes);
-  if (!LevelsFit(image)) return std::nullopt;
+  if (!LevelsFit(image)) return Status::Corruption("its levels run past the file");
   return image;
 }
 
-std::optional<TextureImage> ReadMip8(std::vector<std::uint8_t> bytes) {
-  if (!StartsWithTag(bytes, kTagMip8) || bytes.size() < kMip8PixelsAt) return std::nullopt;
+Result<TextureImage> ReadMip8(std::vector<std::uint8_t> bytes) {
+  if (!StartsWithTag(bytes, kTagMip8) || bytes.size() < kMip8PixelsAt)
+    return Status::Corruption("not an 8-bit PIM texture");
   TextureImage image;
   image.mip_type = bytes[24 + kMphdType];
   image.mip_flags = bytes[24 + kMphdFlags];
   const std::uint32_t levels = U32At(bytes, 24 + kMphdLevelCount);
-  if (levels > static_cast<std::uint32_t>(kMaxTextureLevels)) return std::nullopt;
+  if (levels > static_cast<std::uint32_t>(kMaxTextureLevels))
+    return Status::Corruption("more levels than a texture holds");
   constexpr std::size_t kBmhd = kMipHeadersSize + 24;
   const std::uint32_t width =
       std::min(U32At(bytes, kBmhd + kBmhdWidth), U32At(bytes, kBmhd + kBmhdStride));
   const std::uint32_t height = U32At(bytes, kBmhd + kBmhdHeight);
-  if (!SaneSide(width) || !SaneSide(height)) return std::nullopt;
+  if (!SaneSide(width) || !SaneSide(height)) return Status::Corruption("its size is out of range");
   image.width = static_cast<std::int32_t>(width);
   image.height = static_cast<std::int32_t>(height);
   image.bits_per_pixel = 8;
@@ -156,7 +162,7 @@ std::optional<TextureImage> ReadMip8(std::vector<std::uint8_t> bytes) {
   image.level_gap = kMipLevelGap;
   image.pixels_at = kMip8PixelsAt;
   image.buffer = std::move(bytes);
-  if (!LevelsFit(image)) return std::nullopt;
+  if (!LevelsFit(image)) return Status::Corruption("its levels run past the file");
   return image;
 }
 

@@ -71,12 +71,12 @@ void AppendMip(ByteWriter& out, const MipOut& mip);
 std::vector<std::uint8_t> BuildMip(const MipOut& mip);
 
 // The "PIM " reader: walks MPHD, an optional CMAP, then BMAP and BMHD to the first DATA
-// (unknown chunks on the way are stepped over by their size). Nothing when the buffer is not a
-// "PIM " texture or its numbers do not fit it. `at` is where the MIP chunk starts (0 for a
+// (unknown chunks on the way are stepped over by their size). Corruption when the buffer is not
+// a "PIM " texture or its numbers do not fit it. `at` is where the MIP chunk starts (0 for a
 // texture file, 96 for the texture behind a sprite's headers).
-std::optional<TextureImage> ReadMip(std::vector<std::uint8_t> bytes, std::size_t at = 0);
+Result<TextureImage> ReadMip(std::vector<std::uint8_t> bytes, std::size_t at = 0);
 // The " PIM" reader: fixed layout, pixels from byte 96.
-std::optional<TextureImage> ReadMip8(std::vector<std::uint8_t> bytes);
+Result<TextureImage> ReadMip8(std::vector<std::uint8_t> bytes);
 
 // Whether the buffer starts with the stored tag followed by a zero byte.
 bool StartsWithTag(std::span<const std::uint8_t> bytes, std::string_view stored_tag,

@@ -48,26 +48,29 @@ bool LooksLikePcx(std::span<const std::uint8_t> bytes) {
   return bytes.size() >= 3 && bytes[0] == 10 && bytes[1] == 5 && bytes[2] == 1;
 }
 
-std::optional<TextureImage> ReadPcxTexture(std::vector<std::uint8_t> bytes) {
-  if (!LooksLikePcx(bytes) || bytes.size() < kPcxHeaderSize) return std::nullopt;
-  if (bytes[kPcxPlanesAt] != 3 || bytes[kPcxBitsPerPlaneAt] != 8) return std::nullopt;
+Result<TextureImage> ReadPcxTexture(std::vector<std::uint8_t> bytes) {
+  if (!LooksLikePcx(bytes) || bytes.size() < kPcxHeaderSize)
+    return Status::Corruption("not a PCX picture");
+  if (bytes[kPcxPlanesAt] != 3 || bytes[kPcxBitsPerPlaneAt] != 8)
+    return Status::Corruption("not a 24-bit picture");
   const int xmin = U16At(bytes, 4), ymin = U16At(bytes, 6);
   const int xmax = U16At(bytes, 8), ymax = U16At(bytes, 10);
   const std::size_t bytes_per_line = U16At(bytes, kPcxBytesPerLineAt);
-  if (xmax < xmin || ymax < ymin) return std::nullopt;
+  if (xmax < xmin || ymax < ymin) return Status::Corruption("its window is empty");
   TextureImage image;
   image.width = xmax - xmin + 1;
   image.height = ymax - ymin + 1;
   // Lines padded beyond the width are decoded whole and the padding dropped; shorter lines
   // cannot hold the picture.
-  if (bytes_per_line < static_cast<std::size_t>(image.width)) return std::nullopt;
+  if (bytes_per_line < static_cast<std::size_t>(image.width))
+    return Status::Corruption("its lines are shorter than its width");
   image.bits_per_pixel = 24;
   image.pcx_bytes_per_line = bytes_per_line;
   image.pixels_at = kPcxHeaderSize;
   image.buffer = std::move(bytes);
   PcxRowDecoder rows(image);
   for (std::int32_t y = 0; y < image.height; ++y) {
-    if (rows.Next().empty()) return std::nullopt;
+    if (rows.Next().empty()) return Status::Corruption("its rows end early");
   }
   return image;
 }

@@ -42,7 +42,7 @@ bool LooksLikePcx(std::span<const std::uint8_t> bytes);
 // Reads a 24-bit PCX picture (three planes of 8 bits) as a texture of `bits_per_pixel` 24. The
 // whole picture is decoded once to prove that its rows are all there; a picture whose data
 // ends early, whose planes are shorter than its width, or that is not 24-bit is refused.
-std::optional<TextureImage> ReadPcxTexture(std::vector<std::uint8_t> bytes);
+Result<TextureImage> ReadPcxTexture(std::vector<std::uint8_t> bytes);
 
 // Decodes the rows of a 24-bit picture read by ReadPcxTexture, top row first. Each row is
 // `3 x bytesPerLine` bytes: red, green and blue planes, of which the first `width` bytes each

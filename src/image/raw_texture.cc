@@ -7,7 +7,7 @@
 
 namespace velmora {
 
-std::optional<TextureImage> ReadRawTexture(std::vector<std::uint8_t> bytes, RawTextureKind kind) {
+Result<TextureImage> ReadRawTexture(std::vector<std::uint8_t> bytes, RawTextureKind kind) {
   ByteReader reader(bytes);
   const std::uint32_t marker_at = reader.U32();
   reader.U32();
@@ -15,12 +15,13 @@ std::optional<TextureImage> ReadRawTexture(std::vector<std::uint8_t> bytes, RawT
   const std::uint32_t height = reader.U32();
   const std::uint32_t records = reader.U32();
   reader.U32();
-  if (!reader.ok()) return std::nullopt;
+  if (!reader.ok()) return Status::Corruption("cut short inside its header");
   if (width < 1 || height < 1 || width > kMaxTextureSide || height > kMaxTextureSide) {
-    return std::nullopt;
+    return Status::Corruption("its size is out of range");
   }
   // The records must lie inside the file, which also keeps the product from overflowing.
-  if (records > bytes.size() / kRawRecordSize) return std::nullopt;
+  if (records > bytes.size() / kRawRecordSize)
+    return Status::Corruption("its records run past the file");
   TextureImage image;
   image.width = static_cast<std::int32_t>(width);
   image.height = static_cast<std::int32_t>(height);
@@ -39,14 +40,14 @@ std::optional<TextureImage> ReadRawTexture(std::vector<std::uint8_t> bytes, RawT
       marker.Seek(marker_at);
       const std::uint32_t value = marker.U32();
       // A marker outside the file says nothing about the texture: it is refused.
-      if (!marker.ok()) return std::nullopt;
+      if (!marker.ok()) return Status::Corruption("its transparency marker lies outside the file");
       image.transparent = value == 1;
       image.palette_bits = image.transparent ? 15 : 16;
       break;
     }
   }
   image.buffer = std::move(bytes);
-  if (!LevelsFit(image)) return std::nullopt;
+  if (!LevelsFit(image)) return Status::Corruption("its pixels run past the file");
   return image;
 }
 

@@ -27,8 +27,8 @@ inline constexpr std::size_t kRawRecordSize = 12;
 
 enum class RawTextureKind { k8Bit, k16Bit, k4Bit };
 
-// Nothing when the header's numbers do not fit the file.
-std::optional<TextureImage> ReadRawTexture(std::vector<std::uint8_t> bytes, RawTextureKind kind);
+// Corruption when the header's numbers do not fit the file.
+Result<TextureImage> ReadRawTexture(std::vector<std::uint8_t> bytes, RawTextureKind kind);
 
 // Builds a raw file of the kind from pixels laid out as above (for tests and the demo);
 // `palette` and `transparent` are used by the 4-bit kind only.

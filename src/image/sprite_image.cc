@@ -5,29 +5,45 @@
 
 namespace velmora {
 
-bool SpriteImage::LoadCart(const std::filesystem::path& path) {
-  std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
-  return bytes && ParseCart(std::move(*bytes), path);
+namespace {
+
+Status WriteSprite(const std::filesystem::path& output, const std::vector<std::uint8_t>& bytes) {
+  if (!WriteFileBytes(output, bytes)) return Status::IOError(output.string());
+  return Status::Ok();
 }
 
-bool SpriteImage::LoadNSeries(const std::filesystem::path& path) {
+}  // namespace
+
+Status SpriteImage::LoadCart(const std::filesystem::path& path) {
+  std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
+  if (!bytes) return Status::NotFound(path.string());
+  return ParseCart(std::move(*bytes), path);
+}
+
+Status SpriteImage::LoadNSeries(const std::filesystem::path& path) {
   std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
   path_ = AsciiLower(path.string());
-  return bytes && ParseNSeries(std::move(*bytes));
+  if (!bytes) return Status::NotFound(path.string());
+  return ParseNSeries(std::move(*bytes));
 }
 
-bool SpriteImage::ParseCart(std::vector<std::uint8_t> bytes, const std::filesystem::path& path) {
+Status SpriteImage::ParseCart(std::vector<std::uint8_t> bytes, const std::filesystem::path& path) {
   // The kind comes from the file's own name, never from the folders above it.
   path_ = AsciiLower(path.filename().string());
   kind_ = CartSpriteKindOf(path_);
-  if (!CartSpriteFits(bytes, kind_)) return false;
+  if (!CartSpriteFits(bytes, kind_)) return Status::Corruption("its numbers do not fit its file");
   bytes_ = std::move(bytes);
-  return true;
+  return Status::Ok();
 }
 
-bool SpriteImage::ParseNSeries(std::vector<std::uint8_t> bytes) {
-  nseries_ = ParseNSeriesSprite(std::move(bytes));
-  return nseries_.has_value();
+Status SpriteImage::ParseNSeries(std::vector<std::uint8_t> bytes) {
+  Result<NSeriesSprite> sprite = ParseNSeriesSprite(std::move(bytes));
+  if (!sprite) {
+    nseries_.reset();
+    return sprite.status();
+  }
+  nseries_ = std::move(*sprite);
+  return Status::Ok();
 }
 
 std::vector<std::uint8_t> SpriteImage::BuildCart() const {
@@ -40,14 +56,14 @@ std::vector<std::uint8_t> SpriteImage::BuildNSeries() const {
   return BuildNSeriesSprite(*nseries_, palette_);
 }
 
-bool SpriteImage::WriteCart(const std::filesystem::path& output) const {
-  if (bytes_.empty()) return false;
-  return WriteFileBytes(output, BuildCart());
+Status SpriteImage::WriteCart(const std::filesystem::path& output) const {
+  if (bytes_.empty()) return Status::InvalidArgument("no sprite is loaded");
+  return WriteSprite(output, BuildCart());
 }
 
-bool SpriteImage::WriteNSeries(const std::filesystem::path& output) const {
-  if (!nseries_) return false;
-  return WriteFileBytes(output, BuildNSeries());
+Status SpriteImage::WriteNSeries(const std::filesystem::path& output) const {
+  if (!nseries_) return Status::InvalidArgument("no sprite is loaded");
+  return WriteSprite(output, BuildNSeries());
 }
 
 std::pair<int, int> SpriteImage::CartExtent() const {

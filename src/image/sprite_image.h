@@ -22,18 +22,20 @@ class SpriteImage {
  public:
   explicit SpriteImage(const TexturePalette& palette) : palette_(palette) {}
 
-  // False when the file cannot be read or its numbers do not fit it.
-  bool LoadCart(const std::filesystem::path& path);
-  bool LoadNSeries(const std::filesystem::path& path);
+  // NotFound when the file cannot be read, Corruption when its numbers do not fit it.
+  Status LoadCart(const std::filesystem::path& path);
+  Status LoadNSeries(const std::filesystem::path& path);
   // The same on bytes in memory; `path` names the CART kind.
-  bool ParseCart(std::vector<std::uint8_t> bytes, const std::filesystem::path& path);
-  bool ParseNSeries(std::vector<std::uint8_t> bytes);
+  Status ParseCart(std::vector<std::uint8_t> bytes, const std::filesystem::path& path);
+  Status ParseNSeries(std::vector<std::uint8_t> bytes);
 
   // The converted sprite file's bytes, and writing them to `output` with one write.
   std::vector<std::uint8_t> BuildCart() const;
   std::vector<std::uint8_t> BuildNSeries() const;
-  bool WriteCart(const std::filesystem::path& output) const;
-  bool WriteNSeries(const std::filesystem::path& output) const;
+  // InvalidArgument when nothing is loaded, IOError (message: the path) when the file cannot
+  // be written.
+  Status WriteCart(const std::filesystem::path& output) const;
+  Status WriteNSeries(const std::filesystem::path& output) const;
 
   // What the object writer needs for sprite names: a CART file's bytes 0 and 1 (the picture's
   // width and height); an N-series sprite's size in source units.

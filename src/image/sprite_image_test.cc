@@ -7,6 +7,7 @@
 #include "image/mip_file.h"
 #include "image/srb_file.h"
 #include "samples/image_builders.h"
+#include "testing/corruption.h"
 
 namespace velmora {
 namespace {
@@ -20,11 +21,11 @@ struct WrittenSprite {
 WrittenSprite ReadBack(std::vector<std::uint8_t> bytes) {
   WrittenSprite out;
   out.size = bytes.size();
-  std::optional<SpriteHeader> header = ReadSrbHeader(bytes);
+  Result<SpriteHeader> header = ReadSrbHeader(bytes);
   EXPECT_TRUE(header);
   if (header) out.header = *header;
   EXPECT_EQ(bytes.at(8), 84);
-  std::optional<TextureImage> texture = ReadMip(std::move(bytes), kSrbTextureAt);
+  Result<TextureImage> texture = ReadMip(std::move(bytes), kSrbTextureAt);
   EXPECT_TRUE(texture);
   if (texture) out.texture = std::move(*texture);
   return out;
@@ -44,11 +45,14 @@ TexturePalette CartPalette() {
 TEST(SpriteImageTest, SixteenBitKindGetsPowerOfTwoStrictlyAbove) {
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
-  ASSERT_TRUE(sprite.ParseCart(
-      samples::BuildP16(
-          64, 64, 10, -5,
-          [](int x, int y) { return static_cast<std::uint16_t>(0x8000 | x << 5 | y); }),
-      "/t/FLAG.P16"));
+  ASSERT_TRUE(sprite
+                  .ParseCart(samples::BuildP16(64, 64, 10, -5,
+                                               [](int x, int y) {
+                                                 return static_cast<std::uint16_t>(0x8000 | x << 5 |
+                                                                                   y);
+                                               }),
+                             "/t/FLAG.P16")
+                  .ok());
   EXPECT_EQ(sprite.CartExtent(), (std::pair<int, int>{64, 64}));
   WrittenSprite out = ReadBack(sprite.BuildCart());
   EXPECT_EQ(out.texture.width, 128);
@@ -65,8 +69,11 @@ TEST(SpriteImageTest, SixteenBitKindGetsPowerOfTwoStrictlyAbove) {
 TEST(SpriteImageTest, RunKindBoundsAndOrigin) {
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
-  ASSERT_TRUE(sprite.ParseCart(
-      samples::BuildPmp({{0, 10, 40, 35}, {63, 20, 30, 34}, {5, 12, 12, 44}}), "/t/tree.pmp"));
+  ASSERT_TRUE(
+      sprite
+          .ParseCart(samples::BuildPmp({{0, 10, 40, 35}, {63, 20, 30, 34}, {5, 12, 12, 44}}),
+                     "/t/tree.pmp")
+          .ok());
   WrittenSprite out = ReadBack(sprite.BuildCart());
   EXPECT_EQ(out.texture.width, 32);   // above 40 - 10 = 30
   EXPECT_EQ(out.texture.height, 64);  // above 63 - 0 = 63
@@ -81,10 +88,13 @@ TEST(SpriteImageTest, RunKindBoundsAndOrigin) {
 TEST(SpriteImageTest, FourBitKindThroughItsOwnPalette) {
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
-  ASSERT_TRUE(sprite.ParseCart(
-      samples::BuildPm4(10, 3, 5, 3, [](int x, int) { return static_cast<std::uint8_t>(x % 3); },
-                        {0x0000, 0xFC00, 0x83E0}),
-      "/t/m.pm4"));
+  ASSERT_TRUE(
+      sprite
+          .ParseCart(samples::BuildPm4(10, 3, 5, 3,
+                                       [](int x, int) { return static_cast<std::uint8_t>(x % 3); },
+                                       {0x0000, 0xFC00, 0x83E0}),
+                     "/t/m.pm4")
+          .ok());
   WrittenSprite out = ReadBack(sprite.BuildCart());
   EXPECT_EQ(out.texture.width, 16);
   EXPECT_EQ(out.texture.height, 4);
@@ -97,10 +107,13 @@ TEST(SpriteImageTest, NSeriesSpriteFoldsTallRowsAndPadsWidth) {
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
   // Even rows white, odd rows index 44: with f = 2 every second (odd) row survives.
-  ASSERT_TRUE(sprite.ParseNSeries(
-      samples::BuildNSeriesSrb(40, 512, 39370, 19685, 20, 500, 0, [](int x, int y) {
-        return static_cast<std::uint8_t>(x == 0 ? 34 : y % 2 ? 44 : 35);
-      })));
+  ASSERT_TRUE(sprite
+                  .ParseNSeries(samples::BuildNSeriesSrb(
+                      40, 512, 39370, 19685, 20, 500, 0,
+                      [](int x, int y) {
+                        return static_cast<std::uint8_t>(x == 0 ? 34 : y % 2 ? 44 : 35);
+                      }))
+                  .ok());
   EXPECT_EQ(sprite.NSeriesSize(), (std::pair<std::int32_t, std::int32_t>{39370, 19685}));
   std::vector<std::uint8_t> bytes = sprite.BuildNSeries();
   WrittenSprite out = ReadBack(bytes);
@@ -118,10 +131,11 @@ TEST(SpriteImageTest, NSeriesSpriteFoldsTallRowsAndPadsWidth) {
 TEST(SpriteImageTest, NSeriesHalfWidthMode) {
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
-  ASSERT_TRUE(
-      sprite.ParseNSeries(samples::BuildNSeriesSrb(5, 2, 19685, 19685, 0, 0, 1, [](int x, int) {
-        return static_cast<std::uint8_t>(x < 2 ? 35 : 44);
-      })));
+  ASSERT_TRUE(sprite
+                  .ParseNSeries(samples::BuildNSeriesSrb(
+                      5, 2, 19685, 19685, 0, 0, 1,
+                      [](int x, int) { return static_cast<std::uint8_t>(x < 2 ? 35 : 44); }))
+                  .ok());
   WrittenSprite out = ReadBack(sprite.BuildNSeries());
   EXPECT_EQ(out.texture.width, 8);
   EXPECT_EQ(At(out.texture, 0, 0), 0xFFFF);
@@ -147,7 +161,7 @@ TEST(SpriteImageTest, HeaderLayoutSpriteReadThroughItsTexture) {
   EXPECT_EQ(file[8], 84);
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
-  ASSERT_TRUE(sprite.ParseNSeries(file));
+  ASSERT_TRUE(sprite.ParseNSeries(file).ok());
   WrittenSprite out = ReadBack(sprite.BuildNSeries());
   EXPECT_EQ(out.header.origin_x, 4.0f);
   EXPECT_EQ(out.header.origin_y, 7.0f);
@@ -168,7 +182,7 @@ TEST(SpriteImageTest, OddTallSpritesKeepTheirLastFittingRow) {
     SpriteImage sprite(palette);
     ASSERT_TRUE(sprite.ParseNSeries(samples::BuildNSeriesSrb(
         1, height, 19685, 19685, 0, 0, 0,
-        [&](int, int y) { return static_cast<std::uint8_t>(y == last_kept ? 35 : 44); })));
+        [&](int, int y) { return static_cast<std::uint8_t>(y == last_kept ? 35 : 44); })).ok());
     WrittenSprite out = ReadBack(sprite.BuildNSeries());
     ASSERT_EQ(out.texture.height, rows);
     EXPECT_EQ(out.size, 192u + 2u * rows);
@@ -187,7 +201,7 @@ TEST(SpriteImageTest, MinimisedTallSpriteWritesInsideItsRows) {
   ASSERT_EQ(input.size(), 402u);
   TexturePalette palette = CartPalette();
   SpriteImage sprite(palette);
-  ASSERT_TRUE(sprite.ParseNSeries(std::vector<std::uint8_t>(input.begin() + 1, input.end())));
+  ASSERT_TRUE(sprite.ParseNSeries(std::vector<std::uint8_t>(input.begin() + 1, input.end())).ok());
   EXPECT_EQ(ReadBack(sprite.BuildNSeries()).texture.height, 128);
 }
 
@@ -216,7 +230,7 @@ TEST(SpriteImageTest, HeaderLayoutSizeComesFromTheSpriteHeader) {
   TexturePalette palette = CartPalette();
   {
     SpriteImage sprite(palette);
-    ASSERT_TRUE(sprite.ParseNSeries(BuildSrb(SpriteHeader{1, 1, 48, 48, 24, 40}, mip)));
+    ASSERT_TRUE(sprite.ParseNSeries(BuildSrb(SpriteHeader{1, 1, 48, 48, 24, 40}, mip)).ok());
     WrittenSprite out = ReadBack(sprite.BuildNSeries());
     EXPECT_EQ(out.header.width, 48.0f);
     EXPECT_EQ(out.header.height, 48.0f);
@@ -230,7 +244,7 @@ TEST(SpriteImageTest, HeaderLayoutSizeComesFromTheSpriteHeader) {
   {
     // Taller than its texture: the missing rows are transparent.
     SpriteImage sprite(palette);
-    ASSERT_TRUE(sprite.ParseNSeries(BuildSrb(SpriteHeader{1, 1, 40, 80, 0, 0}, mip)));
+    ASSERT_TRUE(sprite.ParseNSeries(BuildSrb(SpriteHeader{1, 1, 40, 80, 0, 0}, mip)).ok());
     WrittenSprite out = ReadBack(sprite.BuildNSeries());
     EXPECT_EQ(out.header.height, 80.0f);
     EXPECT_EQ(out.texture.width, 64);
@@ -241,7 +255,7 @@ TEST(SpriteImageTest, HeaderLayoutSizeComesFromTheSpriteHeader) {
   }
   for (float bad : {0.0f, -4.0f, 1e12f, std::numeric_limits<float>::quiet_NaN()}) {
     SpriteImage sprite(palette);
-    EXPECT_FALSE(sprite.ParseNSeries(BuildSrb(SpriteHeader{1, 1, bad, 16, 0, 0}, mip))) << bad;
+    EXPECT_FALSE(sprite.ParseNSeries(BuildSrb(SpriteHeader{1, 1, bad, 16, 0, 0}, mip)).ok()) << bad;
   }
 }
 
@@ -259,26 +273,26 @@ TEST(SpriteImageTest, HostileFilesRefused) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.path);
     SpriteImage whole(palette);
-    EXPECT_TRUE(whole.ParseCart(c.bytes, c.path));
-    for (std::size_t cut = 0; cut < c.bytes.size(); ++cut) {
-      SpriteImage sprite(palette);
-      // The run list's length, the rows and the palette all have to be there.
-      ASSERT_FALSE(sprite.ParseCart(
-          std::vector<std::uint8_t>(c.bytes.begin(), c.bytes.begin() + cut), c.path))
-          << cut;
-    }
+    EXPECT_TRUE(whole.ParseCart(c.bytes, c.path).ok());
+    // The run list's length, the rows and the palette all have to be there.
+    testkit::ExpectEveryCutRefused(
+        [&](std::vector<std::uint8_t> bytes) {
+          SpriteImage sprite(palette);
+          return sprite.ParseCart(std::move(bytes), c.path).ok() && !sprite.BuildCart().empty();
+        },
+        c.bytes);
   }
   const std::vector<std::uint8_t> srb =
       samples::BuildNSeriesSrb(7, 9, 1, 1, 0, 0, 0, [](int, int) { return std::uint8_t{5}; });
-  for (std::size_t cut = 0; cut < srb.size(); ++cut) {
+  const testkit::Reader parse_srb = [&](std::vector<std::uint8_t> bytes) {
     SpriteImage sprite(palette);
-    ASSERT_FALSE(sprite.ParseNSeries(std::vector<std::uint8_t>(srb.begin(), srb.begin() + cut)))
-        << cut;
-  }
-  std::vector<std::uint8_t> wide = srb;
-  wide[40] = wide[41] = wide[42] = 0xFF;  // width - 1 absurd
-  SpriteImage sprite(palette);
-  EXPECT_FALSE(sprite.ParseNSeries(wide));
+    return sprite.ParseNSeries(std::move(bytes)).ok() && !sprite.BuildNSeries().empty();
+  };
+  testkit::ExpectEveryCutRefused(parse_srb, srb);
+  testkit::ExpectRefused(parse_srb, testkit::WithU32(srb, 40, 0x00FFFFFF), "width - 1 absurd");
+  testkit::ExpectRefused(parse_srb, testkit::WithU32(srb, 44, 0x7FFFFFFF), "height - 1 absurd");
+  // Whatever a header word says, the converted sprite is built inside the file's bytes.
+  testkit::ReadEveryBitFlip(parse_srb, srb, 0, kNSeriesPixelsAt);
 }
 
 }  // namespace

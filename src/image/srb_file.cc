@@ -90,11 +90,13 @@ std::vector<std::uint8_t> BuildSrb(const SpriteHeader& header, const MipOut& tex
   return out.Take();
 }
 
-std::optional<SpriteHeader> ReadSrbHeader(std::span<const std::uint8_t> bytes) {
-  std::optional<Chunk> srb = ReadChunk(bytes, 0);
-  if (!srb || !srb->Is(kTagSprite) || srb->size != kSrbHeadersSize) return std::nullopt;
-  std::optional<Chunk> srhd = ReadChunk(bytes, srb->payload, srb->payload + srb->size);
-  if (!srhd || !srhd->Is(kTagSpriteHeader) || srhd->size < kSrbHeaderPayload) return std::nullopt;
+Result<SpriteHeader> ReadSrbHeader(std::span<const std::uint8_t> bytes) {
+  Result<Chunk> srb = ReadChunk(bytes, 0);
+  if (!srb || !srb->Is(kTagSprite) || srb->size != kSrbHeadersSize)
+    return Status::Corruption("not a sprite in the 84 layout");
+  Result<Chunk> srhd = ReadChunk(bytes, srb->payload, srb->payload + srb->size);
+  if (!srhd || !srhd->Is(kTagSpriteHeader) || srhd->size < kSrbHeaderPayload)
+    return Status::Corruption("its sprite header is cut short");
   ByteReader reader(bytes.subspan(srhd->payload, kSrbHeaderPayload));
   SpriteHeader header;
   header.scale_x = reader.F32();
@@ -106,15 +108,15 @@ std::optional<SpriteHeader> ReadSrbHeader(std::span<const std::uint8_t> bytes) {
   return header;
 }
 
-std::optional<NSeriesSprite> ParseNSeriesSprite(std::vector<std::uint8_t> bytes) {
+Result<NSeriesSprite> ParseNSeriesSprite(std::vector<std::uint8_t> bytes) {
   ByteReader reader(bytes);
   reader.Seek(8);
   const std::uint32_t layout = reader.U32();
-  if (!reader.ok()) return std::nullopt;
+  if (!reader.ok()) return Status::Corruption("cut short before its layout word");
   NSeriesSprite sprite;
   if (layout == kSrbHeadersSize) {
-    std::optional<SpriteHeader> header = ReadSrbHeader(bytes);
-    if (!header) return std::nullopt;
+    Result<SpriteHeader> header = ReadSrbHeader(bytes);
+    if (!header) return header.status();
     // The picture is read through the texture reader, whatever kind the texture is.
     // The sprite header, not the texture, gives the picture's size; the texture lends its
     // pixels where it has them.
@@ -122,10 +124,10 @@ std::optional<NSeriesSprite> ParseNSeriesSprite(std::vector<std::uint8_t> bytes)
     const std::int32_t height = Truncated(header->height);
     if (width < 1 || height < 1 || static_cast<std::uint32_t>(width) > kMaxSpriteWidth ||
         static_cast<std::uint32_t>(height) > kMaxSpriteHeight) {
-      return std::nullopt;
+      return Status::Corruption("its size is out of range");
     }
-    std::optional<TextureImage> texture = ReadMip(std::move(bytes), kSrbTextureAt);
-    if (!texture) return std::nullopt;
+    Result<TextureImage> texture = ReadMip(std::move(bytes), kSrbTextureAt);
+    if (!texture) return texture.status();
     sprite.width = width;
     sprite.height = height;
     sprite.header_width = header->width;
@@ -133,7 +135,7 @@ std::optional<NSeriesSprite> ParseNSeriesSprite(std::vector<std::uint8_t> bytes)
     sprite.anchor_x = Truncated(header->origin_x);
     sprite.anchor_y = Truncated(header->origin_y);
     sprite.mode = texture->mip_type;
-    sprite.texture = std::move(texture);
+    sprite.texture = std::move(*texture);
     return sprite;
   }
   reader.Seek(24);
@@ -146,7 +148,7 @@ std::optional<NSeriesSprite> ParseNSeriesSprite(std::vector<std::uint8_t> bytes)
   reader.Seek(kNSeriesModeAt);
   sprite.mode = reader.U8();
   if (!reader.ok() || width_less_one >= kMaxSpriteWidth || height_less_one >= kMaxSpriteHeight) {
-    return std::nullopt;
+    return Status::Corruption("its header is cut short or its size is out of range");
   }
   sprite.width = static_cast<std::int32_t>(width_less_one + 1);
   sprite.height = static_cast<std::int32_t>(height_less_one + 1);
@@ -154,7 +156,7 @@ std::optional<NSeriesSprite> ParseNSeriesSprite(std::vector<std::uint8_t> bytes)
       sprite.mode == 1 ? (static_cast<std::size_t>(sprite.width) + 1) / 2 : sprite.width;
   if (bytes.size() < kNSeriesPixelsAt ||
       (bytes.size() - kNSeriesPixelsAt) / row_bytes < static_cast<std::size_t>(sprite.height)) {
-    return std::nullopt;
+    return Status::Corruption("its rows run past the file");
   }
   sprite.bytes = std::move(bytes);
   return sprite;

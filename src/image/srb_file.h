@@ -60,8 +60,8 @@ std::vector<std::uint8_t> BuildSrb(const SpriteHeader& header, const MipOut& tex
 MipOut SpriteTexture(std::uint32_t width, std::uint32_t height, std::uint32_t height_log2,
                      std::span<const std::uint8_t> pixels);
 
-// The sprite header of a file in the 84 layout; nothing for other files.
-std::optional<SpriteHeader> ReadSrbHeader(std::span<const std::uint8_t> bytes);
+// The sprite header of a file in the 84 layout; Corruption for other files.
+Result<SpriteHeader> ReadSrbHeader(std::span<const std::uint8_t> bytes);
 
 // An N2, N3 or NL sprite, parsed and checked against its file.
 struct NSeriesSprite {
@@ -81,7 +81,7 @@ struct NSeriesSprite {
   float header_width = 0;
   float header_height = 0;
 };
-std::optional<NSeriesSprite> ParseNSeriesSprite(std::vector<std::uint8_t> bytes);
+Result<NSeriesSprite> ParseNSeriesSprite(std::vector<std::uint8_t> bytes);
 // The converted sprite file: height folded to at most 256 rows, width padded to a power of two
 // (rows laid out at that stride), colours through the palette with black transparent.
 std::vector<std::uint8_t> BuildNSeriesSprite(const NSeriesSprite& sprite,

@@ -222,10 +222,13 @@ std::vector<std::uint8_t> BuildConvertedTexture(const TextureImage& image, Textu
   return BuildSixteenBitTexture(image, palette, output_path);
 }
 
-bool ConvertTexture(const TextureImage& image, TexturePalette& palette,
-                    const std::filesystem::path& output, bool sixteen_bit) {
-  return WriteFileBytes(
-      output, BuildConvertedTexture(image, palette, GplTrackFileRulePath(output), sixteen_bit));
+Status ConvertTexture(const TextureImage& image, TexturePalette& palette,
+                      const std::filesystem::path& output, bool sixteen_bit) {
+  if (!WriteFileBytes(output, BuildConvertedTexture(image, palette, GplTrackFileRulePath(output),
+                                                    sixteen_bit))) {
+    return Status::IOError(output.string());
+  }
+  return Status::Ok();
 }
 
 }  // namespace velmora

@@ -44,9 +44,9 @@ std::vector<std::uint8_t> BuildSixteenBitTexture(const TextureImage& image,
 std::vector<std::uint8_t> BuildConvertedTexture(const TextureImage& image, TexturePalette& palette,
                                                 std::string_view output_path, bool sixteen_bit);
 // Builds the file and writes it to `output`, a file in a GPL track folder, with one write;
-// false when it cannot be written.
-bool ConvertTexture(const TextureImage& image, TexturePalette& palette,
-                    const std::filesystem::path& output, bool sixteen_bit);
+// IOError (message: the path) when it cannot be written.
+Status ConvertTexture(const TextureImage& image, TexturePalette& palette,
+                      const std::filesystem::path& output, bool sixteen_bit);
 
 }  // namespace velmora
 

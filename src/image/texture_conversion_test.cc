@@ -9,6 +9,7 @@
 #include "platform/file_system.h"
 #include "platform/temp_folder.h"
 #include "samples/image_builders.h"
+#include "testing/corruption.h"
 
 namespace velmora {
 namespace {
@@ -28,7 +29,7 @@ Written ReadBack(std::vector<std::uint8_t> bytes) {
   w.width_log2 = bytes[25] | bytes[26] << 8;
   w.height_log2 = bytes[29] | bytes[30] << 8;
   w.flags = bytes[37];
-  std::optional<TextureImage> image = ReadMip(std::move(bytes));
+  Result<TextureImage> image = ReadMip(std::move(bytes));
   EXPECT_TRUE(image);
   if (image) w.image = std::move(*image);
   return w;
@@ -58,8 +59,7 @@ TexturePalette GreyPalette(int mode = 1) {
 }
 
 TextureImage Eight(int width, int height, const samples::IndexAt& index) {
-  std::optional<TextureImage> image =
-      ParseTexture(samples::BuildRaw8(width, height, index), "t.mip");
+  Result<TextureImage> image = ParseTexture(samples::BuildRaw8(width, height, index), "t.mip");
   EXPECT_TRUE(image);
   return std::move(*image);
 }
@@ -193,22 +193,20 @@ TEST(TextureConversionTest, PopularityListKeepsSixteenPlacesScanned) {
   EXPECT_EQ(palette.reduced()[15].r, 55);
 }
 
-// Mode 0 lays fragment A over indexes 24..175 whatever the file holds; mode 1 takes the file,
-// or fragment B over 24..195 when there is none.
 // The word rules see "tracks/<gpltrack>/<file>" lowercased: neither the folders above the GPL
 // folder nor the letter case of the folders change a written texture.
 TEST(TextureConversionTest, WordRulesIgnoreTheFoldersAboveTheTrack) {
   std::optional<TempFolder> root = TempFolder::Create("rules");
   ASSERT_TRUE(root);
   auto index = [](int x, int y) { return static_cast<std::uint8_t>(40 + (x + y) % 6); };
-  std::optional<TextureImage> image = ParseTexture(samples::BuildRaw8(64, 64, index), "w.mip");
+  Result<TextureImage> image = ParseTexture(samples::BuildRaw8(64, 64, index), "w.mip");
   ASSERT_TRUE(image);
   auto convert = [&](const std::string& folder, const char* file) {
     const std::filesystem::path dir = root->path() / folder;
     std::filesystem::create_directories(dir);
     TexturePalette palette;
     palette.LoadBytes(nullptr, 0);
-    EXPECT_TRUE(ConvertTexture(*image, palette, dir / file, false));
+    EXPECT_TRUE(ConvertTexture(*image, palette, dir / file, false).ok());
     std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(dir / file);
     EXPECT_TRUE(bytes);
     return bytes.value_or(std::vector<std::uint8_t>{});
@@ -217,7 +215,7 @@ TEST(TextureConversionTest, WordRulesIgnoreTheFoldersAboveTheTrack) {
   ASSERT_FALSE(neutral.empty());
   EXPECT_EQ(neutral.at(37), 0);  // MPHD flags of a 4-bit texture without a word
   for (const char* folder :
-       {"MySkyGames/Grass Valley/indy/gpl/tracks/kestrel", "plain/GPL/Tracks/Kestrel"}) {
+       {"MySkyGames/grass and sky/indy/gpl/tracks/kestrel", "plain/GPL/Tracks/Kestrel"}) {
     SCOPED_TRACE(folder);
     EXPECT_EQ(convert(folder, "kwall.mip"), neutral);
   }
@@ -226,6 +224,8 @@ TEST(TextureConversionTest, WordRulesIgnoreTheFoldersAboveTheTrack) {
   EXPECT_EQ(convert("plain/gpl/tracks/skyline", "kwall.mip").at(37), 3);
 }
 
+// Mode 0 lays fragment A over indexes 24..175 whatever the file holds; mode 1 takes the file,
+// or fragment B over 24..195 when there is none.
 TEST(TextureConversionTest, PaletteLoadModes) {
   const std::vector<std::uint8_t> file =
       samples::BuildPalettePcx(std::vector<Rgb24>(256, Rgb24{1, 2, 3}));
@@ -270,13 +270,13 @@ TEST(TextureConversionTest, RawFourBitKinds) {
   // Transparent: 1-5-5-5 entries; opaque: 5-6-5.
   const std::vector<std::uint16_t> entries = {0x7FFF, 0x7C00, 0x03E0, 0x001F, 0xF800};
   auto parse = [&](int width, bool transparent, const char* path) {
-    std::optional<TextureImage> image =
+    Result<TextureImage> image =
         ParseTexture(samples::BuildRaw4(
                          width, 4, [](int x, int) { return static_cast<std::uint8_t>(x % 5); },
                          entries, transparent),
                      path);
     EXPECT_TRUE(image);
-    return image.value_or(TextureImage{});
+    return image ? std::move(image).value() : TextureImage{};
   };
   for (bool transparent : {true, false}) {
     SCOPED_TRACE(transparent);
@@ -309,8 +309,7 @@ TEST(TextureConversionTest, TrueColourPcx) {
   };
   for (int pad : {0, 3}) {
     SCOPED_TRACE(pad);
-    std::optional<TextureImage> image =
-        ParseTexture(samples::BuildPcx24(20, 10, colour, pad), "b.pcx");
+    Result<TextureImage> image = ParseTexture(samples::BuildPcx24(20, 10, colour, pad), "b.pcx");
     ASSERT_TRUE(image);
     EXPECT_EQ(image->bits_per_pixel, 24);
     TexturePalette palette;
@@ -323,17 +322,15 @@ TEST(TextureConversionTest, TrueColourPcx) {
   }
   std::vector<std::uint8_t> good = samples::BuildPcx24(20, 10, colour);
   ASSERT_TRUE(IsTrueColourPcxHeader(good));
-  for (std::size_t cut = 0; cut < good.size(); ++cut) {
-    ASSERT_FALSE(ReadPcxTexture(std::vector<std::uint8_t>(good.begin(), good.begin() + cut)))
-        << cut;
-  }
+  testkit::ExpectEveryCutRefused(
+      [](std::vector<std::uint8_t> bytes) { return ReadPcxTexture(std::move(bytes)).ok(); }, good);
   // A run longer than the row is cut at the row's end, never written past it.
   std::vector<std::uint8_t> runs(good.begin(), good.begin() + 128);
   for (int row = 0; row < 10; ++row) {
     runs.push_back(0xFF);  // 63 copies, more than the 60 bytes of a row
     runs.push_back(0x40);
   }
-  std::optional<TextureImage> image = ReadPcxTexture(runs);
+  Result<TextureImage> image = ReadPcxTexture(runs);
   ASSERT_TRUE(image);
   TexturePalette palette;
   Written out = ReadBack(BuildConvertedTexture(*image, palette, "b.mip", false));
@@ -347,15 +344,13 @@ TEST(TextureConversionTest, TrueColourPcx) {
 TEST(TextureConversionTest, HostileRawHeadersRefused) {
   std::vector<std::uint8_t> good =
       samples::BuildRaw8(16, 16, [](int, int) { return std::uint8_t{1}; });
-  for (std::size_t cut = 0; cut < good.size(); ++cut) {
-    ASSERT_FALSE(ParseTexture(std::vector<std::uint8_t>(good.begin(), good.begin() + cut), "t.mip"))
-        << cut;
-  }
-  for (std::size_t field : {8u, 12u, 16u}) {
-    std::vector<std::uint8_t> bytes = good;
-    bytes[field + 3] = 0x7F;
-    EXPECT_FALSE(ParseTexture(bytes, "t.mip")) << field;
-  }
+  const testkit::Reader parse = [](std::vector<std::uint8_t> bytes) {
+    return ParseTexture(std::move(bytes), "t.mip").ok();
+  };
+  testkit::ExpectEveryCutRefused(parse, good);
+  testkit::ExpectRefused(parse, testkit::WithU32(good, 8, 0x7F000010), "width");
+  testkit::ExpectRefused(parse, testkit::WithU32(good, 12, 0x7F000010), "height");
+  testkit::ExpectRefused(parse, testkit::WithU32(good, 16, 0x7F000001), "record count");
   std::vector<std::uint8_t> four = samples::BuildRaw4(
       16, 16, [](int, int) { return std::uint8_t{1}; }, {}, true);
   four[0] = 0xF0;  // marker past the end

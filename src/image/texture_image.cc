@@ -82,9 +82,9 @@ bool LevelsFit(const TextureImage& image) {
   return true;
 }
 
-std::optional<TextureImage> ParseTexture(std::vector<std::uint8_t> bytes,
-                                         const std::filesystem::path& path) {
-  std::optional<TextureImage> image;
+Result<TextureImage> ParseTexture(std::vector<std::uint8_t> bytes,
+                                  const std::filesystem::path& path) {
+  Result<TextureImage> image = Status::Corruption("not a texture");
   if (StartsWithTag(bytes, kTagMip)) {
     image = ReadMip(std::move(bytes));
   } else if (StartsWithTag(bytes, kTagMip8)) {
@@ -106,9 +106,9 @@ std::optional<TextureImage> ParseTexture(std::vector<std::uint8_t> bytes,
   return image;
 }
 
-std::optional<TextureImage> LoadTexture(const std::filesystem::path& path) {
+Result<TextureImage> LoadTexture(const std::filesystem::path& path) {
   std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
-  if (!bytes) return std::nullopt;
+  if (!bytes) return Status::NotFound(path.string());
   return ParseTexture(std::move(*bytes), path);
 }
 

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/status.h"
+
 namespace velmora {
 
 // Upper bounds every texture reader holds a file's own numbers to before trusting them. Real
@@ -75,11 +77,11 @@ bool LevelsFit(const TextureImage& image);
 
 // Reads a texture file: a "PIM " texture, else an " PIM" texture, a 24-bit PCX picture or a
 // raw CART/ICR2 layout chosen by the path (".m16": 16-bit, ".mi4": 4-bit, else 8-bit).
-// Nothing when the file cannot be read or no reader accepts it.
-std::optional<TextureImage> LoadTexture(const std::filesystem::path& path);
+// NotFound when the file cannot be read, Corruption when the reader its bytes choose refuses it.
+Result<TextureImage> LoadTexture(const std::filesystem::path& path);
 // The same on bytes already in memory; `path` chooses the raw layout.
-std::optional<TextureImage> ParseTexture(std::vector<std::uint8_t> bytes,
-                                         const std::filesystem::path& path);
+Result<TextureImage> ParseTexture(std::vector<std::uint8_t> bytes,
+                                  const std::filesystem::path& path);
 
 }  // namespace velmora
 

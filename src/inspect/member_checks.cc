@@ -1,6 +1,8 @@
 #include "inspect/member_checks.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <map>
 
 #include "format/chunk_file.h"
 #include "image/mip_file.h"
@@ -10,7 +12,7 @@
 #include "track/racing_lines.h"
 // The structural walk of GPL objects: it reads a 3DO4 file by its own reading of the format,
 // sharing nothing with the object writer.
-#include "testing/object_walker.h"
+#include "object/gpl_object_check.h"
 
 namespace velmora {
 
@@ -21,9 +23,8 @@ std::string Number(std::int64_t value) { return std::to_string(value); }
 // Bytes left over behind a chunk that should fill the file.
 void CheckFills(const Chunk& chunk, std::size_t file_size, Problems& out) {
   if (chunk.End() < file_size) {
-    out.push_back(Number(static_cast<std::int64_t>(file_size - chunk.End())) +
-                  " bytes after the " + std::string(reinterpret_cast<const char*>(chunk.tag), 4) +
-                  " chunk");
+    out.push_back(Number(static_cast<std::int64_t>(file_size - chunk.End())) + " bytes after the " +
+                  std::string(reinterpret_cast<const char*>(chunk.tag), 4) + " chunk");
   }
 }
 
@@ -32,7 +33,7 @@ void CheckFills(const Chunk& chunk, std::size_t file_size, Problems& out) {
 Problems CheckMipFile(std::vector<std::uint8_t> bytes) {
   Problems out;
   const std::size_t size = bytes.size();
-  std::optional<Chunk> top = ReadChunk(bytes, 0);
+  Result<Chunk> top = ReadChunk(bytes, 0);
   if (StartsWithTag(bytes, kTagMip)) {
     if (!top) return {"the MIP chunk's size runs past the end of the file"};
     CheckFills(*top, size, out);
@@ -51,7 +52,7 @@ Problems CheckSrbFile(std::vector<std::uint8_t> bytes) {
     return {"no texture behind the sprite headers"};
   }
   Problems out;
-  std::optional<Chunk> texture = ReadChunk(bytes, kSrbTextureAt);
+  Result<Chunk> texture = ReadChunk(bytes, kSrbTextureAt);
   if (!texture) return {"the texture's size runs past the end of the file"};
   CheckFills(*texture, bytes.size(), out);
   if (!ReadMip(std::move(bytes), kSrbTextureAt)) {
@@ -61,9 +62,9 @@ Problems CheckSrbFile(std::vector<std::uint8_t> bytes) {
 }
 
 Problems CheckPbfFile(std::span<const std::uint8_t> bytes, std::string_view name) {
-  std::optional<Chunk> bitmap = ReadChunk(bytes, 0);
+  Result<Chunk> bitmap = ReadChunk(bytes, 0);
   if (!bitmap || !bitmap->Is(kTagBitmap)) return {"does not begin with a BMAP chunk"};
-  std::optional<Chunk> header = ReadChunk(bytes, bitmap->payload, bitmap->payload + bitmap->size);
+  Result<Chunk> header = ReadChunk(bytes, bitmap->payload, bitmap->payload + bitmap->size);
   if (!header || !header->Is(kTagBitmapHeader) || header->size != kBitmapHeaderPayload) {
     return {"no 14-byte BMHD chunk at the start of the BMAP chunk"};
   }
@@ -79,7 +80,7 @@ Problems CheckPbfFile(std::span<const std::uint8_t> bytes, std::string_view name
     out.push_back("row length " + Number(stride) + " bytes, not " + Number(row) + " for " +
                   Number(width) + " pixels");
   }
-  std::optional<Chunk> data = ReadChunk(bytes, header->End(), bitmap->payload + bitmap->size);
+  Result<Chunk> data = ReadChunk(bytes, header->End(), bitmap->payload + bitmap->size);
   if (!data || !data->Is(kTagData) || data->payload != kPagePixelsAt) {
     out.push_back("no DATA chunk with the pixels at byte 52");
     return out;
@@ -99,7 +100,9 @@ Problems CheckPbfFile(std::span<const std::uint8_t> bytes, std::string_view name
 }
 
 Problems CheckObjectFile(std::span<const std::uint8_t> bytes) {
-  return testkit::WalkGplObject(bytes).problems;
+  Result<GplObjectOutline> outline = CheckGplObject(bytes);
+  if (outline.ok()) return {};
+  return {outline.status().message()};
 }
 
 }  // namespace velmora
@@ -123,8 +126,8 @@ void CheckSectionRun(const TrackGeometry& track, Problems& out) {
                     Number(expected_start) + " where the one before ends");
     }
     if (record.words[kLineIndexWord] != static_cast<std::int64_t>(s) * track.line_count()) {
-      out.push_back(where + "names line record " + Number(record.words[kLineIndexWord]) +
-                    ", not " + Number(static_cast<std::int64_t>(s) * track.line_count()));
+      out.push_back(where + "names line record " + Number(record.words[kLineIndexWord]) + ", not " +
+                    Number(static_cast<std::int64_t>(s) * track.line_count()));
     }
     expected_start = static_cast<std::int64_t>(record.start()) + record.length();
   }
@@ -168,11 +171,11 @@ void CheckSectionBlock(const TrackGeometry& track, std::size_t file_size, Proble
 
 }  // namespace
 
-Problems CheckTrackFile(std::vector<std::uint8_t> bytes, std::string_view path,
+Problems CheckTrackFile(std::vector<std::uint8_t> bytes, std::string_view rule_path,
                         TrackGeometry& geometry) {
   const std::size_t size = bytes.size();
-  if (!geometry.LoadBytes(std::move(bytes), AsciiLower(path))) {
-    return {"the track file cannot be read: " + geometry.error()};
+  if (Status loaded = geometry.LoadBytes(std::move(bytes), rule_path); !loaded.ok()) {
+    return {"the track file cannot be read: " + loaded.message()};
   }
   Problems out;
   if (geometry.version() != kGplLayoutVersion && geometry.version() != kNewestLayoutVersion) {
@@ -203,8 +206,8 @@ Problems CheckLineFile(std::span<const std::uint8_t> bytes,
   }
   const std::uint64_t needed = 8 + static_cast<std::uint64_t>(count) * kGplPointSize;
   if (needed != bytes.size()) {
-    out.push_back(Number(static_cast<std::int64_t>(bytes.size())) + " bytes, but " +
-                  Number(count) + " points need " + Number(static_cast<std::int64_t>(needed)));
+    out.push_back(Number(static_cast<std::int64_t>(bytes.size())) + " bytes, but " + Number(count) +
+                  " points need " + Number(static_cast<std::int64_t>(needed)));
   }
   const std::size_t present = std::min<std::uint64_t>(count, reader.remaining() / kGplPointSize);
   for (std::size_t k = 0; k < present; ++k) {
@@ -215,6 +218,146 @@ Problems CheckLineFile(std::span<const std::uint8_t> bytes,
       out.push_back("point " + Number(static_cast<std::int64_t>(k)) +
                     " holds a value that is not a number");
       break;
+    }
+  }
+  return out;
+}
+
+}  // namespace velmora
+
+namespace velmora {
+
+namespace {
+
+// What the value of a track.ini key must look like.
+enum class IniForm { kText, kMiles, kOne, kTwo, kFour };
+
+struct IniKey {
+  std::string_view section;
+  std::string key;
+  IniForm form;
+};
+
+std::vector<IniKey> ConverterKeys() {
+  std::vector<IniKey> keys = {
+      {"track", "track_name", IniForm::kText},
+      {"track", "track_name_short", IniForm::kText},
+      {"track", "track_length", IniForm::kMiles},
+      {"statistics", "reference_value", IniForm::kOne},
+      {"ai_track", "merge_from_pit_line_dlong", IniForm::kOne},
+      {"ai_track", "pit_lane_end_dlong", IniForm::kOne},
+      {"ai_track", "pit_lane_start_dlong", IniForm::kOne},
+      {"ai_track", "start_of_pit_stalls", IniForm::kOne},
+      {"pit_lane_0", "lane_bounds_dlong", IniForm::kTwo},
+      {"pit_lane_0", "pit_board", IniForm::kFour},
+  };
+  for (std::string_view section : {"pit_lane_0", "starting_grid_0"}) {
+    for (int i = 0; i < 20; ++i) keys.push_back({section, "stall_" + Number(i), IniForm::kTwo});
+  }
+  return keys;
+}
+
+std::string_view Trim(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t\r");
+  if (first == std::string_view::npos) return {};
+  const std::size_t last = text.find_last_not_of(" \t\r");
+  return text.substr(first, last - first + 1);
+}
+
+// How many numbers the text holds, when it holds nothing else; -1 otherwise.
+int CountNumbers(std::string_view text) {
+  const std::string copy(text);
+  const char* at = copy.c_str();
+  int count = 0;
+  while (true) {
+    while (*at == ' ' || *at == '\t') ++at;
+    if (*at == '\0') return count;
+    char* end = nullptr;
+    const double value = std::strtod(at, &end);
+    if (end == at || !std::isfinite(value)) return -1;
+    at = end;
+    ++count;
+  }
+}
+
+bool HasForm(std::string_view value, IniForm form) {
+  switch (form) {
+    case IniForm::kText:
+      return !value.empty();
+    case IniForm::kMiles:
+      return value.size() > 1 && value.back() == 'm' &&
+             CountNumbers(value.substr(0, value.size() - 1)) == 1;
+    case IniForm::kOne:
+      return CountNumbers(value) == 1;
+    case IniForm::kTwo:
+      return CountNumbers(value) == 2;
+    case IniForm::kFour:
+      return CountNumbers(value) == 4;
+  }
+  return false;
+}
+
+const char* FormText(IniForm form) {
+  switch (form) {
+    case IniForm::kText:
+      return "a name";
+    case IniForm::kMiles:
+      return "a length in miles ending in \"m\"";
+    case IniForm::kOne:
+      return "one number";
+    case IniForm::kTwo:
+      return "two numbers";
+    case IniForm::kFour:
+      return "four numbers";
+  }
+  return "";
+}
+
+// "[ section ]" headers and "key = value ; comment" lines, by section and key; the first value
+// of a key counts.
+std::map<std::string, std::map<std::string, std::string>, std::less<>> ParseIni(
+    std::string_view text) {
+  std::map<std::string, std::map<std::string, std::string>, std::less<>> sections;
+  std::string section;
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find('\n'), text.size());
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(std::min(end + 1, text.size()));
+    line = Trim(line.substr(0, line.find(';')));
+    if (line.starts_with('[')) {
+      section = std::string(Trim(line.substr(1, line.find(']') - 1)));
+      sections[section];
+      continue;
+    }
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) continue;
+    sections[section].emplace(std::string(Trim(line.substr(0, equals))),
+                              std::string(Trim(line.substr(equals + 1))));
+  }
+  return sections;
+}
+
+}  // namespace
+
+Problems CheckTrackIni(std::string_view text) {
+  const auto sections = ParseIni(text);
+  Problems out;
+  std::string_view missing_section;
+  for (const IniKey& key : ConverterKeys()) {
+    const auto section = sections.find(key.section);
+    if (section == sections.end()) {
+      if (missing_section != key.section) {
+        out.push_back("no [ " + std::string(key.section) + " ] section");
+      }
+      missing_section = key.section;
+      continue;
+    }
+    const auto value = section->second.find(key.key);
+    if (value == section->second.end()) {
+      out.push_back("[ " + std::string(key.section) + " ] has no " + key.key);
+    } else if (!HasForm(value->second, key.form)) {
+      out.push_back("[ " + std::string(key.section) + " ] " + key.key + " = " + value->second +
+                    ": not " + FormText(key.form));
     }
   }
   return out;

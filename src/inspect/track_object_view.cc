@@ -11,7 +11,7 @@
 #include "platform/byte_reader.h"
 // The structural walk of GPL objects: it checks every chunk, node length and reference, so
 // the reading below only looks up what the walk has already found in bounds.
-#include "testing/object_walker.h"
+#include "object/gpl_object_check.h"
 
 namespace velmora {
 
@@ -32,9 +32,9 @@ constexpr std::uint32_t kTextureAttributeKinds[] = {1, 5};
 // The tables and node stream of one 3DO4 file, with its nodes indexed by offset.
 class ObjectTables {
  public:
-  bool Read(std::span<const std::uint8_t> bytes, const testkit::GplWalk& walk) {
+  bool Read(std::span<const std::uint8_t> bytes, const GplObjectOutline& walk) {
     for (std::size_t at = kChunkHeaderSize; at < bytes.size();) {
-      std::optional<Chunk> chunk = ReadChunk(bytes, at);
+      Result<Chunk> chunk = ReadChunk(bytes, at);
       if (!chunk) return false;
       const std::span<const std::uint8_t> payload = bytes.subspan(chunk->payload, chunk->size);
       if (chunk->Is("SZYX")) vertices_ = payload;
@@ -103,8 +103,7 @@ bool IsTrackObject(const ObjectTables& tables) {
   const std::uint32_t root = tables.root();
   if (tables.OpcodeAt(root) != kGroupOpcode || tables.Word(root, 1) != 2) return false;
   const std::uint32_t table = tables.Word(root, 3);
-  return tables.OpcodeAt(table) == kNumberListOpcode &&
-         tables.Word(table, 1) == kFixedTableWords;
+  return tables.OpcodeAt(table) == kNumberListOpcode && tables.Word(table, 1) == kFixedTableWords;
 }
 
 std::vector<GroundPoint> PolygonPoints(const ObjectTables& tables, std::uint32_t node) {
@@ -160,8 +159,9 @@ void ReadNode(const ObjectTables& tables, std::uint32_t node, std::uint32_t opco
 }  // namespace
 
 std::optional<TrackObjectView> ReadTrackObject(std::span<const std::uint8_t> bytes) {
-  const testkit::GplWalk walk = testkit::WalkGplObject(bytes);
-  if (!walk.problems.empty()) return std::nullopt;
+  Result<GplObjectOutline> checked = CheckGplObject(bytes);
+  if (!checked.ok()) return std::nullopt;
+  const GplObjectOutline& walk = *checked;
   ObjectTables tables;
   if (!tables.Read(bytes, walk) || !IsTrackObject(tables)) return std::nullopt;
   TrackObjectView view;

@@ -20,6 +20,7 @@ std::optional<std::span<const std::uint8_t>> FindEmbeddedFile(const ResourceStor
 }
 
 ConversionWorkspace::~ConversionWorkspace() {
+  if (keep_listed_files_) return;
   for (const fs::path& path : pack_list_) RemoveFile(path);
 }
 
@@ -47,6 +48,8 @@ void ConversionWorkspace::AddToPack(const fs::path& path) {
 }
 
 bool ConversionWorkspace::WritePack() {
+  // Until the archive is written the loose files are the conversion's only copy.
+  keep_listed_files_ = true;
   std::vector<ArchiveMemberPlan> plan;
   plan.reserve(pack_list_.size());
   for (const fs::path& path : pack_list_) {
@@ -59,10 +62,10 @@ bool ConversionWorkspace::WritePack() {
   }
 
   const fs::path archive_path = output_folder_ / (track_name_ + ".dat");
-  std::string error;
-  std::optional<TrackArchiveWriter> writer = TrackArchiveWriter::Create(plan, &error);
+  Result<TrackArchiveWriter> writer = TrackArchiveWriter::Create(plan);
   if (!writer) {
-    messages_.Show("Cannot write the track archive " + archive_path.string() + ": " + error);
+    messages_.Show("Cannot write the track archive " + archive_path.string() + ": " +
+                   writer.status().message());
     return false;
   }
   for (std::size_t i = 0; i < pack_list_.size(); ++i) {
@@ -76,6 +79,7 @@ bool ConversionWorkspace::WritePack() {
     messages_.Show("Failed To Open " + archive_path.string() + " For Writing");
     return false;
   }
+  keep_listed_files_ = false;
   return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "pipeline/archive_messages.h"
 #include "pipeline/conversion_workspace.h"
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
@@ -14,6 +15,15 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kTemplateMissing = "GPL directory not correctly set?";
+
+// What a user can do when a run stops for want of a geometry template. The message above is
+// kept word for word; this follows it.
+std::string TemplateMissingHint(std::string_view resource) {
+  return "The geometry template " + std::string(resource) +
+         " is missing: put a file of that name into the resources folder (setting Resources, "
+         "option --resources), or convert the source game's own track file "
+         "(--convert-track-file).";
+}
 
 // Carried files written into every converted track, as (resource, file name).
 struct CarriedFile {
@@ -78,9 +88,8 @@ void StartOutput(RunContext& run, std::string gpl_track) {
 }
 
 void UnpackSource(RunContext& run) {
-  // A failed open has shown its message; Extract then fails too and leaves no folder.
-  run.source_archive.Open(run.src_track_folder / (run.request.source_track + ".dat"));
-  run.source_archive.Extract();
+  UnpackArchiveReported(run.source_archive,
+                        run.src_track_folder / (run.request.source_track + ".dat"), run.messages());
   run.tmp_folder = run.source_archive.folder_path();
 }
 
@@ -94,14 +103,15 @@ void SetProgressRange(RunContext& run) {
 
 bool PlaceTemplate(RunContext& run, bool cart) {
   const std::string& track = run.gpl_track;
-  if (run.workspace.ExtractResource(track + "_N4T", track + ".trk", true)) return true;
-  if (cart) {
+  const std::string resource = track + "_N4T";
+  if (run.workspace.ExtractResource(resource, track + ".trk", true)) return true;
+  const bool stops = run.track_file_conversion == 0;
+  if (stops) {
+    run.messages().ShowWithHint(kTemplateMissing, TemplateMissingHint(resource));
+  } else if (cart) {
     run.messages().Show(kTemplateMissing);
-    return run.track_file_conversion != 0;
   }
-  if (run.track_file_conversion != 0) return true;
-  run.messages().Show(kTemplateMissing);
-  return false;
+  return !stops;
 }
 
 bool ExtractCarriedFiles(RunContext& run, std::span<const std::string_view> order) {
@@ -110,22 +120,25 @@ bool ExtractCarriedFiles(RunContext& run, std::span<const std::string_view> orde
     if (!run.workspace.ExtractResource(file.resource, file.file, true)) return false;
     if (file.resource == kGroove.resource && !run.tmp_folder.empty()) {
       // The groove texture is converted with the track's own textures. Without an unpacked
-      // source there is nothing to convert it with, and no copy to make.
-      CopyFileReplacing(run.GplTrackFile(file.file), run.tmp_folder / file.file);
+      // source there is nothing to convert it with, and no copy to make. A failed copy is not
+      // told about: the carried texture just written is then packed as it is.
+      static_cast<void>(CopyFileReplacing(run.GplTrackFile(file.file), run.tmp_folder / file.file));
     }
   }
   return true;
 }
 
 void CopyStandardFiles(RunContext& run, std::span<const std::string_view> order) {
-  run.mexico_archive.emplace(run.messages());
+  run.mexico_archive.emplace();
   // A mexico track that cannot be read gives no files to copy; the run packs what it has.
   // Without an extraction folder the member paths would name files in the working folder.
-  run.mexico_archive->Open(run.request.gpl_dir / "tracks" / "mexico" / "mexico.dat");
-  run.mexico_archive->Extract();
+  UnpackArchiveReported(*run.mexico_archive,
+                        run.request.gpl_dir / "tracks" / "mexico" / "mexico.dat", run.messages());
   if (run.mexico_archive->folder_path().empty()) return;
   for (std::string_view name : order) {
-    CopyFileReplacing(run.mexico_archive->ExtractedPath(name), run.GplTrackFile(name));
+    // A file mexico lacks is not copied; packing names it when it finds it missing.
+    static_cast<void>(
+        CopyFileReplacing(run.mexico_archive->ExtractedPath(name), run.GplTrackFile(name)));
   }
 }
 

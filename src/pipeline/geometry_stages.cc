@@ -19,12 +19,13 @@ bool ConvertSourceTrackFile(RunContext& run) {
   }
   const fs::path path = run.tmp_folder / name;
   TrackGeometry source;
-  if (!source.Load(path, MemberRulePath(name))) {
-    run.messages().Show("Cannot convert the track file " + path.string() + ": " + source.error());
+  if (Status loaded = source.Load(path, MemberRulePath(name)); !loaded.ok()) {
+    run.messages().Show("Cannot convert the track file " + path.string() + ": " + loaded.message());
     return false;
   }
-  // A file that cannot be written leaves the template (if any) in place.
-  WriteNewestLayout(source, run.GplTrackFile(run.gpl_track + ".trk"));
+  // Not told about: a file that cannot be written leaves the template (if any) in place, and
+  // the geometry stage reports a track file it cannot load.
+  WriteNewestLayout(source, run.GplTrackFile(run.gpl_track + ".trk")).IgnoreError();
   return true;
 }
 
@@ -34,8 +35,8 @@ bool PrepareGeometry(RunContext& run) {
   MessageSink& messages = run.messages();
   const fs::path placed = run.GplTrackFile(run.gpl_track + ".trk");
   run.t1.emplace();
-  if (!run.t1->Load(placed, GplTrackFileRulePath(placed))) {
-    messages.Show("Cannot load the track file " + placed.string() + ": " + run.t1->error());
+  if (Status loaded = run.t1->Load(placed, GplTrackFileRulePath(placed)); !loaded.ok()) {
+    messages.Show("Cannot load the track file " + placed.string() + ": " + loaded.message());
     return false;
   }
   const fs::path converted = run.tmp_folder / (run.gpl_track + ".trk");
@@ -45,17 +46,21 @@ bool PrepareGeometry(RunContext& run) {
     return false;
   }
   run.t2.emplace();
-  if (!run.t2->LoadBytes(std::move(bytes), GplTrackFileRulePath(placed))) {
-    messages.Show("Cannot load the track file " + converted.string() + ": " + run.t2->error());
+  if (Status loaded = run.t2->LoadBytes(std::move(bytes), GplTrackFileRulePath(placed));
+      !loaded.ok()) {
+    messages.Show("Cannot load the track file " + converted.string() + ": " + loaded.message());
     return false;
   }
   return true;
 }
 
 void ConvertRacingLines(RunContext& run) {
-  run.racing_lines.emplace(run.messages());
+  run.racing_lines.emplace();
   if (run.t2 && run.t2->loaded()) {
-    run.racing_lines->ConvertAll(run.src_track_folder, run.workspace.output_folder(), *run.t2);
+    // Not told about, as the runs never have: a line that cannot be written is left out, and
+    // the run goes on with the others.
+    run.racing_lines->ConvertAll(run.src_track_folder, run.workspace.output_folder(), *run.t2)
+        .IgnoreError();
   }
 }
 

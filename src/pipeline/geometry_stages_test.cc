@@ -69,7 +69,7 @@ TEST_P(GeometryStagesTest, TemplateTrackGivesRacingLinesAndPackedTrack) {
   ASSERT_TRUE(Run(0));
   const fs::path folder = Gpl() / "tracks" / "kestrel";
   TrackGeometry templ;
-  ASSERT_TRUE(templ.LoadBytes(samples::BuildTemplateTrackFile(), "kestrel.trk"));
+  ASSERT_TRUE(templ.LoadBytes(samples::BuildTemplateTrackFile(), "kestrel.trk").ok());
   for (const char* name : {"Race.lp", "pit.lp", "pass1.lp", "pass2.lp", "maxrace.lp",
                            "minrace.lp"}) {
     SCOPED_TRACE(name);
@@ -78,11 +78,11 @@ TEST_P(GeometryStagesTest, TemplateTrackGivesRacingLinesAndPackedTrack) {
     EXPECT_EQ(*size, 8 + 20 * RacingLines::PointCount(templ, "tracks/kestrel/"));
   }
   // The pack holds the template as placed (newest layout), listed first.
-  TrackArchive pack(messages_);
-  ASSERT_TRUE(pack.Open(folder / "kestrel.dat"));
+  TrackArchive pack;
+  ASSERT_TRUE(pack.Open(folder / "kestrel.dat").ok());
   ASSERT_FALSE(pack.entries().empty());
   EXPECT_EQ(pack.entries().front().name, "kestrel.trk");
-  ASSERT_TRUE(pack.Extract(".trk"));
+  ASSERT_TRUE(pack.Extract(".trk").ok());
   std::optional<std::vector<std::uint8_t>> packed = ReadFileBytes(pack.ExtractedPath("kestrel.trk"));
   ASSERT_TRUE(packed);
   EXPECT_EQ(*packed, samples::BuildTemplateTrackFile());
@@ -93,11 +93,11 @@ TEST_P(GeometryStagesTest, OptionOneConvertsTheSourceTrackFile) {
   samples::WriteCarriedResourcesFolder(Resources(), "");  // no template
   ASSERT_TRUE(Run(1));
   const fs::path folder = Gpl() / "tracks" / "kestrel";
-  TrackArchive pack(messages_);
-  ASSERT_TRUE(pack.Open(folder / "kestrel.dat"));
-  ASSERT_TRUE(pack.Extract(".trk"));
+  TrackArchive pack;
+  ASSERT_TRUE(pack.Open(folder / "kestrel.dat").ok());
+  ASSERT_TRUE(pack.Extract(".trk").ok());
   TrackGeometry placed;
-  ASSERT_TRUE(placed.Load(pack.ExtractedPath("kestrel.trk"), "kestrel.trk")) << placed.error();
+  ASSERT_TRUE(placed.Load(pack.ExtractedPath("kestrel.trk"), "kestrel.trk").ok());
   EXPECT_EQ(placed.layout(), kNewestLayout);
   EXPECT_TRUE(FileExists(folder / "Race.lp"));
 }

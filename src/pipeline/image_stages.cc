@@ -14,25 +14,27 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Each returns whether the source file was loaded, and so whether its output is packed. Each
-// image lives only while its file is converted.
+// Each returns whether the source file was loaded, and so whether its output is packed: a
+// source the readers refuse is skipped without a word, as the runs always have. An output that
+// cannot be written is not told about here either: packing names the missing file. Each image
+// lives only while its file is converted.
 bool ConvertOneTexture(RunContext& run, const fs::path& source, const fs::path& output,
                        bool sixteen_bit) {
-  std::optional<TextureImage> image = LoadTexture(source);
+  Result<TextureImage> image = LoadTexture(source);
   if (!image) return false;
-  ConvertTexture(*image, run.palette, output, sixteen_bit);
+  ConvertTexture(*image, run.palette, output, sixteen_bit).IgnoreError();
   return true;
 }
 
 bool ConvertOneSprite(RunContext& run, const fs::path& source, const fs::path& output) {
   SpriteImage sprite(run.palette);
   if (EqualsIgnoreCase(source.extension().string(), ".srb")) {
-    if (!sprite.LoadNSeries(source)) return false;
-    sprite.WriteNSeries(output);
+    if (!sprite.LoadNSeries(source).ok()) return false;
+    sprite.WriteNSeries(output).IgnoreError();
     return true;
   }
-  if (!sprite.LoadCart(source)) return false;
-  sprite.WriteCart(output);
+  if (!sprite.LoadCart(source).ok()) return false;
+  sprite.WriteCart(output).IgnoreError();
   return true;
 }
 

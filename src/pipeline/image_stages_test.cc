@@ -94,7 +94,7 @@ TEST_F(ImagePassesTest, CartConvertsEveryTextureAndSpriteKind) {
     SCOPED_TRACE(e.file);
     std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(out / e.file);
     ASSERT_TRUE(bytes);
-    std::optional<TextureImage> image = ReadMip(std::move(*bytes));
+    Result<TextureImage> image = ReadMip(std::move(*bytes));
     ASSERT_TRUE(image);
     EXPECT_EQ(image->width, e.width);
     EXPECT_EQ(image->height, e.height);
@@ -104,7 +104,7 @@ TEST_F(ImagePassesTest, CartConvertsEveryTextureAndSpriteKind) {
     SCOPED_TRACE(sprite);
     std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(out / sprite);
     ASSERT_TRUE(bytes);
-    std::optional<SpriteHeader> header = ReadSrbHeader(*bytes);
+    Result<SpriteHeader> header = ReadSrbHeader(*bytes);
     ASSERT_TRUE(header);
     EXPECT_EQ(header->scale_x, 3.0f);
     EXPECT_TRUE(ReadMip(std::move(*bytes), kSrbTextureAt));

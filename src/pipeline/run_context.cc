@@ -10,8 +10,7 @@ RunContext::RunContext(const Services& services, ConversionWorkspace& workspace,
     : services(services),
       workspace(workspace),
       request(std::move(request)),
-      track_file_conversion(services.settings.TrackFileConversion()),
-      source_archive(services.messages) {}
+      track_file_conversion(services.settings.TrackFileConversion()) {}
 
 std::filesystem::path RunContext::GplTrackFile(std::string_view name) const {
   return workspace.output_folder() / name;

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "platform/message_sink.h"
 #include "platform/temp_folder.h"
 #include "samples/archive_builder.h"
 #include "track/track_archive.h"
@@ -66,17 +65,15 @@ TEST(PathTextTest, LinuxNamesThatAreNotUtf8AreTakenAsWindows1252) {
 #endif
 
 TEST(PathTextTest, ArchiveMembersUnpackUnderTheirUnicodeNames) {
-  RecordingMessageSink messages;
   std::optional<TempFolder> folder = TempFolder::Create("test");
   ASSERT_TRUE(folder);
   const fs::path archive_path = folder->path() / "track.dat";
   const std::string member = "\xD6sterr.txt";  // the field holds 8.3 names
   WriteFileBytes(archive_path, samples::BuildTrackArchive({{member, samples::Bytes("data")},
                                                            {"plain.trk", samples::Bytes("t")}}));
-  TrackArchive archive(messages);
-  ASSERT_TRUE(archive.Open(archive_path));
-  ASSERT_TRUE(archive.Extract());
-  EXPECT_TRUE(messages.messages().empty());
+  TrackArchive archive;
+  ASSERT_TRUE(archive.Open(archive_path).ok());
+  ASSERT_TRUE(archive.Extract().ok());
   std::vector<std::string> names = Utf8Names(archive.folder_path());
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"plain.trk", "\u00D6sterr.txt"}));

@@ -14,8 +14,7 @@ std::vector<std::uint8_t> Bytes(std::string_view text) {
 std::vector<std::uint8_t> BuildTrackArchive(const std::vector<MemberBytes>& members) {
   std::vector<ArchiveMemberPlan> plan;
   for (const MemberBytes& member : members) plan.push_back({member.name, member.bytes.size()});
-  std::string error;
-  std::optional<TrackArchiveWriter> writer = TrackArchiveWriter::Create(plan, &error);
+  Result<TrackArchiveWriter> writer = TrackArchiveWriter::Create(plan);
   if (!writer) return {};
   for (std::size_t i = 0; i < members.size(); ++i) {
     std::copy(members[i].bytes.begin(), members[i].bytes.end(), writer->MemberData(i).begin());

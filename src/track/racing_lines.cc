@@ -82,16 +82,17 @@ std::vector<LinePoint> ReadGplLine(const fs::path& path, std::uint32_t& point_co
 
 }  // namespace
 
-bool RacingLines::ConvertAll(const fs::path& source_folder, const fs::path& dest_folder,
-                             const TrackGeometry& geometry) {
+Status RacingLines::ConvertAll(const fs::path& source_folder, const fs::path& dest_folder,
+                               const TrackGeometry& geometry) {
   source_folder_ = source_folder;
   dest_folder_ = dest_folder;
   dest_name_ = GplTrackFolderRulePath(dest_folder);
   geometry_ = &geometry;
-  bool result = false;
+  Status result;
   for (std::string_view name :
        {"Race.lp", "pit.lp", "pass1.lp", "pass2.lp", "maxrace.lp", "minrace.lp"}) {
-    result = ConvertLine(name, 1.0, name == "pit.lp");
+    Status line = ConvertLine(name, 1.0, name == "pit.lp");
+    if (line.IsIOError() && result.ok()) result = std::move(line);
   }
   return result;
 }
@@ -130,7 +131,7 @@ int RacingLines::TurnSenseAt(std::int64_t dlong) const {
   return geometry_->section(s).turn() < 0 ? -1 : 1;
 }
 
-bool RacingLines::ConvertLine(std::string_view name, double scale, bool pit) {
+Status RacingLines::ConvertLine(std::string_view name, double scale, bool pit) {
   const bool overtaking =
       name.find("pass1") != std::string_view::npos || name.find("pass2") != std::string_view::npos;
   double edge_offset = 0;
@@ -145,7 +146,7 @@ bool RacingLines::ConvertLine(std::string_view name, double scale, bool pit) {
   }
 
   std::optional<std::vector<std::uint8_t>> source = ReadFileBytes(source_folder_ / name);
-  if (!source) return false;
+  if (!source) return Status::NotFound((source_folder_ / name).string());
   ByteReader reader(*source);
   // A file shorter than its count is read as far as it goes.
   const std::int64_t source_count = std::min<std::int64_t>(
@@ -201,10 +202,13 @@ bool RacingLines::ConvertLine(std::string_view name, double scale, bool pit) {
     out.U32(0);
     previous = point;
   }
-  return WriteFileBytes(dest_folder_ / name, out.bytes());
+  if (!WriteFileBytes(dest_folder_ / name, out.bytes())) {
+    return Status::IOError((dest_folder_ / name).string());
+  }
+  return Status::Ok();
 }
 
-void RacingLines::LoadLines(const fs::path& folder, std::optional<std::string_view> track_name) {
+Status RacingLines::LoadLines(const fs::path& folder, std::optional<std::string_view> track_name) {
   const std::array<std::pair<std::string_view, std::vector<LinePoint>*>, 5> files = {{
       {"race.lp", &race_},
       {"pass1.lp", &pass1_},
@@ -218,25 +222,28 @@ void RacingLines::LoadLines(const fs::path& folder, std::optional<std::string_vi
     if (found) *points = std::move(read);
   }
   brake_scale_ = 0;  // the braking scale belongs to the race line just read
-  if (!track_name) return;
+  if (!track_name) return Status::Ok();
 
   const std::string name(*track_name);
   // The track file is one of the GPL track's, whether loose or inside its archive.
   const std::string rule_path = GplTrackFolderRulePath(folder) + AsciiLower(name) + ".trk";
   auto geometry = std::make_unique<TrackGeometry>();
-  bool loaded = false;
+  Status loaded;
   if (FileExists(folder / (name + ".trk"))) {
     loaded = geometry->Load(folder / (name + ".trk"), rule_path);
   } else {
-    TrackArchive archive(messages_);
-    if (archive.Open(folder / (name + ".dat")) && archive.Extract(".trk")) {
+    TrackArchive archive;
+    loaded = archive.Open(folder / (name + ".dat"));
+    // A directory cut short still holds the track file when its record is complete.
+    if (loaded.ok() || loaded.IsCorruption()) loaded = archive.Extract(".trk");
+    if (loaded.ok()) {
       loaded = geometry->Load(archive.ExtractedPath(AsciiLower(name) + ".trk"), rule_path);
     }
   }
-  if (loaded) {
-    owned_geometry_ = std::move(geometry);
-    geometry_ = owned_geometry_.get();
-  }
+  if (!loaded.ok()) return loaded;
+  owned_geometry_ = std::move(geometry);
+  geometry_ = owned_geometry_.get();
+  return Status::Ok();
 }
 
 double RacingLines::BrakingAt(std::int32_t dlong) {

@@ -21,12 +21,11 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/status.h"
 #include "platform/units.h"
 #include "track/track_geometry.h"
 
 namespace velmora {
-
-class MessageSink;
 
 inline constexpr std::uint32_t kGplLineTag = 65538;  // 0x00010002
 inline constexpr std::size_t kSourcePointSize = 12;
@@ -45,22 +44,24 @@ struct LinePoint {
 // the track too when asked (then owned), for the braking and groove queries.
 class RacingLines {
  public:
-  explicit RacingLines(MessageSink& messages) : messages_(messages) {}
+  RacingLines() = default;
   RacingLines(const RacingLines&) = delete;
   RacingLines& operator=(const RacingLines&) = delete;
 
   // Converts "Race.lp", "pit.lp", "pass1.lp", "pass2.lp", "maxrace.lp" and "minrace.lp" from
-  // `source_folder` into `dest_folder`. A missing source line is skipped silently. The track
-  // must outlive the call.
-  bool ConvertAll(const std::filesystem::path& source_folder,
-                  const std::filesystem::path& dest_folder, const TrackGeometry& geometry);
-  // One line; false when it was not written.
-  bool ConvertLine(std::string_view name, double scale, bool pit);
+  // `source_folder` into `dest_folder`. A missing source line is skipped: it is no failure.
+  // IOError for the first line that could not be written; the others are still converted. The
+  // track must outlive the call.
+  Status ConvertAll(const std::filesystem::path& source_folder,
+                    const std::filesystem::path& dest_folder, const TrackGeometry& geometry);
+  // One line: NotFound when the source line is missing, IOError when it cannot be written.
+  Status ConvertLine(std::string_view name, double scale, bool pit);
 
   // Reads the GPL lines of `folder`; with a track name, also the track file of that name, or
-  // the one inside the track's archive when there is no loose file.
-  void LoadLines(const std::filesystem::path& folder,
-                 std::optional<std::string_view> track_name = std::nullopt);
+  // the one inside the track's archive when there is no loose file. The lines found are read
+  // either way; the status tells whether the named track could be loaded.
+  Status LoadLines(const std::filesystem::path& folder,
+                   std::optional<std::string_view> track_name = std::nullopt);
 
   // How hard the race line brakes near `dlong`, 0 to 1 of the lap's hardest braking.
   double BrakingAt(std::int32_t dlong);
@@ -84,7 +85,6 @@ class RacingLines {
   // Turning sense of the track at a distance: 0 straight or outside, -1 right, +1 left.
   int TurnSenseAt(std::int64_t dlong) const;
 
-  MessageSink& messages_;
   std::filesystem::path source_folder_;
   std::filesystem::path dest_folder_;
   std::string dest_name_;  // "tracks/<track>/" lowercased, for the per-track rules

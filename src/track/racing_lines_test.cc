@@ -46,7 +46,7 @@ class RacingLinesTest : public ::testing::Test {
   void SetUp() override {
     folder_ = TempFolder::Create("lines");
     ASSERT_TRUE(folder_);
-    ASSERT_TRUE(track_.LoadBytes(samples::BuildTemplateTrackFile(), "x/kestrel.trk"));
+    ASSERT_TRUE(track_.LoadBytes(samples::BuildTemplateTrackFile(), "x/kestrel.trk").ok());
   }
   fs::path Dest(std::string_view name) {
     const fs::path dest = folder_->path() / name;
@@ -70,7 +70,7 @@ TrackGeometry StraightTrack(std::int32_t lap) {
   spec.sections = {straight, straight};
   spec.sections.back().length = lap - lap / 2;
   TrackGeometry track;
-  EXPECT_TRUE(track.LoadBytes(samples::BuildTrackFile(spec, kNewestLayoutVersion), "t.trk"));
+  EXPECT_TRUE(track.LoadBytes(samples::BuildTrackFile(spec, kNewestLayoutVersion), "t.trk").ok());
   return track;
 }
 
@@ -84,7 +84,7 @@ TrackGeometry CornerThenStraightTrack() {
   arc.length = static_cast<std::int32_t>(arc.turn_radians * 1000 * 19685);
   spec.sections = {arc, straight};
   TrackGeometry track;
-  EXPECT_TRUE(track.LoadBytes(samples::BuildTrackFile(spec, kNewestLayoutVersion), "t.trk"));
+  EXPECT_TRUE(track.LoadBytes(samples::BuildTrackFile(spec, kNewestLayoutVersion), "t.trk").ok());
   return track;
 }
 
@@ -115,13 +115,13 @@ TEST_F(RacingLinesTest, FoldersAboveTheTrackFolderDoNotPickACount) {
   for (const char* above : {"plain", "home/cindy/Laguna Games", "SUZ/glen"}) {
     SCOPED_TRACE(above);
     const fs::path dest = Dest(std::string(above) + "/gpl/tracks/kestrel");
-    RacingLines lines(messages_);
-    lines.ConvertAll(folder_->path(), dest, track);
+    RacingLines lines;
+    ASSERT_TRUE(lines.ConvertAll(folder_->path(), dest, track).ok());
     EXPECT_EQ(ReadBack(dest / "Race.lp").points.size(), 902u);
   }
   const fs::path indy = Dest("any/gpl/tracks/Indy");
-  RacingLines lines(messages_);
-  lines.ConvertAll(folder_->path(), indy, track);
+  RacingLines lines;
+  ASSERT_TRUE(lines.ConvertAll(folder_->path(), indy, track).ok());
   EXPECT_EQ(ReadBack(indy / "Race.lp").points.size(), 1342u);
 }
 
@@ -133,8 +133,8 @@ TEST_F(RacingLinesTest, StretchedAndThinnedLines) {
     std::vector<SourceLinePoint> points;
     for (int i = 0; i < source_count; ++i) points.push_back({60000, i, i});
     WriteSource("Race.lp", points);
-    RacingLines lines(messages_);
-    lines.ConvertAll(folder_->path(), dest, track_);
+    RacingLines lines;
+    ASSERT_TRUE(lines.ConvertAll(folder_->path(), dest, track_).ok());
     Written out = ReadBack(dest / "Race.lp");
     EXPECT_EQ(out.tag, kGplLineTag);
     ASSERT_EQ(static_cast<std::int64_t>(out.points.size()), n);
@@ -163,8 +163,8 @@ TEST_F(RacingLinesTest, SpeedsAndOffsets) {
     WriteSource(name, points);
   }
   const TrackGeometry track = StraightTrack(59099 * 4);  // 6 points: source points 0 to 3, 3, 3
-  RacingLines lines(messages_);
-  lines.ConvertAll(folder_->path(), dest, track);
+  RacingLines lines;
+  ASSERT_TRUE(lines.ConvertAll(folder_->path(), dest, track).ok());
   Written race = ReadBack(dest / "Race.lp");
   ASSERT_EQ(race.points.size(), 6u);
   EXPECT_EQ(race.points[0].speed, 0.181818187f);
@@ -199,8 +199,8 @@ TEST_F(RacingLinesTest, LatRateIsDampedByTheTurningSense) {
   std::vector<SourceLinePoint> slow(points.size(), {2554, 0, 0});
   WriteSource("pass2.lp", slow);
   const fs::path dest = Dest("kestrel");
-  RacingLines lines(messages_);
-  lines.ConvertAll(folder_->path(), dest, track);
+  RacingLines lines;
+  ASSERT_TRUE(lines.ConvertAll(folder_->path(), dest, track).ok());
   Written race = ReadBack(dest / "Race.lp");
   ASSERT_EQ(static_cast<std::int64_t>(race.points.size()), n);
   EXPECT_EQ(race.points[1].speed, 0.5625f);
@@ -224,8 +224,8 @@ TEST_F(RacingLinesTest, EmptyLinesAndZeroSpeedsGiveDefinedPoints) {
   std::vector<std::uint8_t> lying = samples::BuildSourceRacingLine({{60000, 0, 19685}});
   lying[0] = 200;
   ASSERT_TRUE(WriteFileBytes(folder_->path() / "pass1.lp", lying));
-  RacingLines lines(messages_);
-  lines.ConvertAll(folder_->path(), dest, track_);
+  RacingLines lines;
+  ASSERT_TRUE(lines.ConvertAll(folder_->path(), dest, track_).ok());
   for (const char* name : {"Race.lp", "pit.lp", "pass1.lp"}) {
     SCOPED_TRACE(name);
     Written out = ReadBack(dest / name);
@@ -269,8 +269,8 @@ TEST_F(RacingLinesTest, BrakingAndGroove) {
   speeds[16] = speeds[15] - 0.2f;
   for (int i = 17; i < 20; ++i) speeds[i] = speeds[16] + 0.01f * (i - 16);
   WriteGplLine(dest / "race.lp", speeds, dlats);
-  RacingLines lines(messages_);
-  lines.LoadLines(dest);
+  RacingLines lines;
+  ASSERT_TRUE(lines.LoadLines(dest).ok());
   ASSERT_EQ(lines.race().size(), 20u);
   EXPECT_EQ(lines.point_count(), 20u);
   auto at = [](int k) { return static_cast<std::int32_t>(k * 59055.0 + 1); };
@@ -287,11 +287,11 @@ TEST_F(RacingLinesTest, BrakingAndGroove) {
   // With both edge lines, half their sum joins in; a short edge line counts as 0 beyond.
   WriteGplLine(dest / "maxrace.lp", {1, 1, 1, 1, 1, 1}, {2, 2, 2, 2, 2, 2});
   WriteGplLine(dest / "minrace.lp", speeds, std::vector<float>(20, 4));
-  RacingLines both(messages_);
-  both.LoadLines(dest);
+  RacingLines both;
+  ASSERT_TRUE(both.LoadLines(dest).ok());
   EXPECT_NEAR(both.GrooveDlatAt(at(5)), ((4 + 5 + 6) * 0.5 + (2 + 4 + 2 + 4 + 0 + 4) * 0.5) *
                                             0.33333334, 1e-4);
-  RacingLines none(messages_);
+  RacingLines none;
   EXPECT_EQ(none.BrakingAt(0), 0.0);
   EXPECT_EQ(none.GrooveDlatAt(0), 0.0);
 }
@@ -302,13 +302,13 @@ TEST_F(RacingLinesTest, RoundTripThroughLoadLinesWithTrackFromArchive) {
   for (const char* name : {"Race.lp", "pass1.lp", "pass2.lp", "maxrace.lp", "minrace.lp"}) {
     WriteSource(name, points);
   }
-  RacingLines lines(messages_);
-  lines.ConvertAll(folder_->path(), dest, track_);
+  RacingLines lines;
+  ASSERT_TRUE(lines.ConvertAll(folder_->path(), dest, track_).ok());
   // A GPL folder holds the track only inside its archive.
   std::vector<samples::MemberBytes> members = {{"kestrel.trk", samples::BuildTemplateTrackFile()}};
   ASSERT_TRUE(WriteFileBytes(dest / "kestrel.dat", samples::BuildTrackArchive(members)));
-  RacingLines loaded(messages_);
-  loaded.LoadLines(dest, "kestrel");
+  RacingLines loaded;
+  ASSERT_TRUE(loaded.LoadLines(dest, "kestrel").ok());
   ASSERT_NE(loaded.geometry(), nullptr);
   EXPECT_EQ(loaded.geometry()->track_length(), track_.track_length());
   Written race = ReadBack(dest / "Race.lp");
@@ -318,7 +318,12 @@ TEST_F(RacingLinesTest, RoundTripThroughLoadLinesWithTrackFromArchive) {
     EXPECT_EQ(loaded.race()[i].lat_rate, race.points[i].lat_rate);
   }
   EXPECT_EQ(loaded.maxrace().size(), race.points.size());
-  EXPECT_TRUE(messages_.messages().empty());
+
+  // Without the track's archive the lines are still read; the status names what is missing.
+  RacingLines no_track;
+  EXPECT_TRUE(no_track.LoadLines(dest, "missing").IsNotFound());
+  EXPECT_EQ(no_track.geometry(), nullptr);
+  EXPECT_EQ(no_track.race().size(), race.points.size());
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include "platform/ascii.h"
 #include "platform/byte_reader.h"
 #include "platform/file_system.h"
-#include "platform/message_sink.h"
 #include "platform/path_text.h"
 #include "track/track_archive_format.h"
 
@@ -28,10 +27,10 @@ bool IsSafeMemberName(std::string_view name) {
          name.find('\\') == std::string_view::npos && name.find("..") == std::string_view::npos;
 }
 
-bool TrackArchive::Open(const fs::path& path) {
+Status TrackArchive::Open(const fs::path& path) {
   path_ = path;
   std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
-  if (!bytes) return false;
+  if (!bytes) return Status::NotFound(path.string());
   data_ = std::move(*bytes);
 
   ByteReader reader(data_);
@@ -50,14 +49,13 @@ bool TrackArchive::Open(const fs::path& path) {
     entries_.push_back(std::move(entry));
   }
   if (!reader.ok() || readable < count) {
-    messages_.Show("Track archive " + path.string() + " is cut short: its directory lists " +
-                   std::to_string(count) + " members, of which " + std::to_string(readable) +
-                   " are readable");
+    return Status::Corruption("its directory lists " + std::to_string(count) +
+                              " members, of which " + std::to_string(readable) + " are readable");
   }
-  return true;
+  return Status::Ok();
 }
 
-bool TrackArchive::Extract(std::optional<std::string_view> filter) {
+Status TrackArchive::Extract(std::optional<std::string_view> filter) {
   const std::string wanted = filter ? AsciiLower(*filter) : std::string();
 
   TempFolder::Failure failure{};
@@ -66,37 +64,32 @@ bool TrackArchive::Extract(std::optional<std::string_view> filter) {
   if (owned_folder_) {
     folder_ = owned_folder_->path();
   } else if (failure == TempFolder::Failure::kNoTempDirectory) {
-    messages_.Show("GetTempPath Failed ");
-    return false;
+    return Status::NotFound("no temporary folder");
   } else {
-    // Going on makes the first member fail with its own message, as a missing folder should.
+    // Going on makes the first member fail on its own, as a missing folder should.
     folder_ = attempted;
-    messages_.Show("CreateDirectory Failed:- " + folder_.string());
+    problems_.push_back(Status::IOError(folder_.string()));
   }
 
   bool all_written = true;
   for (const ArchiveEntry& entry : entries_) {
     if (filter && entry.name.find(wanted) == std::string::npos) continue;
     if (!IsSafeMemberName(entry.name)) {
-      messages_.Show("Skipped member \"" + entry.name + "\" of " + path_.string() +
-                     ": its name would place it outside the extraction folder");
+      problems_.push_back(Status::InvalidArgument(entry.name));
       all_written = false;
       continue;
     }
     if (entry.offset > data_.size() || entry.length > data_.size() - entry.offset) {
-      messages_.Show("Skipped member " + entry.name + " of " + path_.string() +
-                     ": its data lies beyond the end of the archive");
+      problems_.push_back(Status::Corruption(entry.name));
       all_written = false;
       continue;
     }
-    if (!WriteMember(entry)) {
-      messages_.Show("CreateFile from .DAT :- " + ExtractedPath(entry.name).string());
-      return false;
-    }
+    if (!WriteMember(entry)) return Status::IOError(ExtractedPath(entry.name).string());
   }
   data_.clear();
   data_.shrink_to_fit();
-  return all_written;
+  if (!all_written) return Status::Corruption("members were skipped");
+  return Status::Ok();
 }
 
 fs::path TrackArchive::ExtractedPath(std::string_view member) const {

@@ -8,11 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/status.h"
 #include "platform/temp_folder.h"
 
 namespace velmora {
-
-class MessageSink;
 
 // One directory record of a track archive, as read.
 struct ArchiveEntry {
@@ -24,31 +23,39 @@ struct ArchiveEntry {
 // A track archive unpacked into a fresh temporary folder. The converter never works inside an
 // archive: Open reads the whole file, Extract writes its members (all, or those whose names
 // contain a filter) as loose files, and the loose files are read from then on. The archive owns
-// the folder and deletes it with its files when destroyed.
+// the folder and deletes it with its files when destroyed. It shows no message: what went wrong
+// comes back as Status values, which the caller tells the user about.
 //
 // Calling order: Open, Extract once (it releases the file's bytes), then FolderPath or
-// ExtractedPath, then destroy. Messages go to the sink given at construction.
+// ExtractedPath, then destroy.
 class TrackArchive {
  public:
-  explicit TrackArchive(MessageSink& messages) : messages_(messages) {}
+  TrackArchive() = default;
   TrackArchive(const TrackArchive&) = delete;
   TrackArchive& operator=(const TrackArchive&) = delete;
 
   // Reads the archive and appends one entry per directory record (entries of an earlier Open
-  // stay in front). False, with no message, when the file cannot be read. A directory that
-  // runs past the end of the file keeps its complete records and is reported.
-  bool Open(const std::filesystem::path& path);
+  // stay in front). NotFound when the file cannot be read. A directory that runs past the end
+  // of the file keeps its complete records and gives Corruption, its message saying how many
+  // records were listed and how many are readable; the archive can still be extracted.
+  Status Open(const std::filesystem::path& path);
 
   // Makes the temporary folder and writes the members into it, filtered by a substring of
-  // their lowercased names when `filter` is given. False after a reported failure. Members
-  // whose names would leave the folder, or whose data lies outside the file, are reported and
-  // not written; the others still are.
-  bool Extract(std::optional<std::string_view> filter = std::nullopt);
+  // their lowercased names when `filter` is given. Stops with NotFound when the system has no
+  // temporary folder, and with IOError (message: the member's path) when a member cannot be
+  // written. Members whose names would leave the folder (InvalidArgument, message: the name),
+  // or whose data lies outside the file (Corruption, message: the name), are not written and
+  // go into problems(), as does a folder that could not be created (IOError, message: its
+  // path); the others still are written. Ok only when every wanted member was written.
+  Status Extract(std::optional<std::string_view> filter = std::nullopt);
+  // What Extract met without stopping, in the order met.
+  const std::vector<Status>& problems() const { return problems_; }
 
   // The path under which a member was written; its Windows-1252 name becomes the same name in
   // Unicode on disk.
   std::filesystem::path ExtractedPath(std::string_view member) const;
-  // The temporary folder; empty before Extract.
+  // The temporary folder; empty before Extract, and after an Extract that found no temporary
+  // folder.
   const std::filesystem::path& folder_path() const { return folder_; }
 
   const std::vector<ArchiveEntry>& entries() const { return entries_; }
@@ -57,12 +64,12 @@ class TrackArchive {
  private:
   bool WriteMember(const ArchiveEntry& entry);
 
-  MessageSink& messages_;
   std::vector<ArchiveEntry> entries_;
   std::vector<std::uint8_t> data_;  // the whole file until Extract ends
   std::optional<TempFolder> owned_folder_;
   std::filesystem::path folder_;
   std::filesystem::path path_;
+  std::vector<Status> problems_;
 };
 
 // Whether a member name can be written inside the extraction folder: not empty, not "." and

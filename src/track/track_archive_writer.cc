@@ -19,24 +19,22 @@ void PutU32(std::uint8_t* at, std::uint32_t value) {
 
 }  // namespace
 
-std::optional<TrackArchiveWriter> TrackArchiveWriter::Create(
-    std::span<const ArchiveMemberPlan> plan, std::string* error) {
+Result<TrackArchiveWriter> TrackArchiveWriter::Create(std::span<const ArchiveMemberPlan> plan) {
   if (plan.size() > kArchiveMaxMembers) {
-    *error = "a track archive holds at most 65535 files, not " + std::to_string(plan.size());
-    return std::nullopt;
+    return Status::InvalidArgument("a track archive holds at most 65535 files, not " +
+                                   std::to_string(plan.size()));
   }
   const std::uint64_t directory_end = kArchiveCountSize + kArchiveRecordSize * plan.size();
   std::uint64_t total = directory_end;
   for (const ArchiveMemberPlan& member : plan) {
     if (member.name.empty() || member.name.size() > kArchiveMaxNameLength) {
-      *error = "the member name \"" + member.name + "\" does not fit the 12 characters of an "
-               "archive name";
-      return std::nullopt;
+      return Status::InvalidArgument("the member name \"" + member.name +
+                                     "\" does not fit the 12 characters of an archive name");
     }
     total += member.length;
     if (total > std::numeric_limits<std::uint32_t>::max()) {
-      *error = "the files add up to more than an archive's 32-bit offsets can address";
-      return std::nullopt;
+      return Status::InvalidArgument(
+          "the files add up to more than an archive's 32-bit offsets can address");
     }
   }
 

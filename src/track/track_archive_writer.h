@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/status.h"
+
 namespace velmora {
 
 // A member to be packed: its stored name and its length in bytes.
@@ -20,11 +22,9 @@ struct ArchiveMemberPlan {
 // is read straight into the archive without a second copy.
 class TrackArchiveWriter {
  public:
-  // Nothing, with the reason in `error`, when the plan cannot be stored: more than 65535
-  // members, a name that is empty or longer than 12 characters, or more data than 32-bit
-  // offsets address.
-  static std::optional<TrackArchiveWriter> Create(std::span<const ArchiveMemberPlan> plan,
-                                                  std::string* error);
+  // InvalidArgument, saying why, when the plan cannot be stored: more than 65535 members, a
+  // name that is empty or longer than 12 characters, or more data than 32-bit offsets address.
+  static Result<TrackArchiveWriter> Create(std::span<const ArchiveMemberPlan> plan);
 
   // Where member `index`'s bytes go; exactly its planned length.
   std::span<std::uint8_t> MemberData(std::size_t index);

@@ -81,35 +81,35 @@ SectionSettings SectionSettingsForPath(std::string_view lowercased_path) {
   return settings;
 }
 
-bool TrackGeometry::Load(const std::filesystem::path& path, std::string_view rule_path) {
+Status TrackGeometry::Load(const std::filesystem::path& path, std::string_view rule_path) {
   std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
   if (!bytes) {
     *this = TrackGeometry();
     path_ = AsciiLower(rule_path);
-    return Fail("it cannot be read");
+    return Status::NotFound("it cannot be read");
   }
   return LoadBytes(std::move(*bytes), rule_path);
 }
 
-bool TrackGeometry::LoadBytes(std::vector<std::uint8_t> bytes, std::string_view rule_path) {
+Status TrackGeometry::LoadBytes(std::vector<std::uint8_t> bytes, std::string_view rule_path) {
   *this = TrackGeometry();
   path_ = AsciiLower(rule_path);
   settings_ = SectionSettingsForPath(path_);
   image_ = std::move(bytes);
-  if (!Parse()) return false;
+  Status parsed = Parse();
+  if (!parsed.ok()) return parsed;
   loaded_ = true;
-  return true;
+  return Status::Ok();
 }
 
-bool TrackGeometry::Fail(std::string error) {
+Status TrackGeometry::Fail(std::string why) {
   std::string path = std::move(path_);
   *this = TrackGeometry();
   path_ = std::move(path);
-  error_ = std::move(error);
-  return false;
+  return Status::Corruption(std::move(why));
 }
 
-bool TrackGeometry::Parse() {
+Status TrackGeometry::Parse() {
   ByteReader header(image_);
   std::span<const std::uint8_t> magic = header.Bytes(kTrackMagic.size());
   version_ = header.U32();
@@ -214,7 +214,7 @@ bool TrackGeometry::Parse() {
       for (std::int32_t& word : wall) word = record.I32();
     }
   }
-  return true;
+  return Status::Ok();
 }
 
 std::span<const SurfaceEntry> TrackGeometry::surfaces(int section) const {

@@ -38,6 +38,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/status.h"
 #include "platform/units.h"
 
 namespace velmora {
@@ -158,21 +159,21 @@ SectionSettings SectionSettingsForPath(std::string_view lowercased_path);
 
 // One loaded track geometry file of any layout and the queries later stages ask of it. The
 // object owns the file's bytes and the records parsed from them; it is filled once by Load and
-// read only afterwards. A failed Load leaves it empty (loaded() false, error() says why), and
-// the queries of an empty track give zero answers.
+// read only afterwards. A failed Load leaves it empty (loaded() false), and the queries of an
+// empty track give zero answers.
 class TrackGeometry {
  public:
   TrackGeometry() = default;
 
-  // Reads and parses the file. False when it cannot be read or its blocks do not fit.
+  // Reads and parses the file: NotFound when it cannot be read, Corruption when its header or
+  // blocks do not fit. The message says why, in words that finish "the track file ... :".
   // `rule_path` is the file's logical path (platform/rule_path.h), the only path the per-track
   // rules look at.
-  bool Load(const std::filesystem::path& path, std::string_view rule_path);
+  Status Load(const std::filesystem::path& path, std::string_view rule_path);
   // Parses bytes already in memory; `rule_path` as for Load.
-  bool LoadBytes(std::vector<std::uint8_t> bytes, std::string_view rule_path);
+  Status LoadBytes(std::vector<std::uint8_t> bytes, std::string_view rule_path);
 
   bool loaded() const { return loaded_; }
-  const std::string& error() const { return error_; }
   const std::string& path() const { return path_; }  // the rule path, lowercased
   std::uint32_t version() const { return version_; }
   // The version when below 2000, else kNewestLayout: 1 is GPL's layout.
@@ -224,14 +225,13 @@ class TrackGeometry {
                        bool border) const;
 
  private:
-  bool Fail(std::string error);
-  bool Parse();
+  Status Fail(std::string why);
+  Status Parse();
   // The section whose start is at or before `dlong`, searching from the last; 0 if none.
   int SectionAtOrBefore(std::uint32_t dlong) const;
   double SectionT(const SectionRecord& record, double along) const;
 
   bool loaded_ = false;
-  std::string error_;
   std::string path_;
   SectionSettings settings_;
   std::vector<std::uint8_t> image_;

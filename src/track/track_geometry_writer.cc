@@ -334,15 +334,24 @@ std::vector<std::uint8_t> GplLayoutBytes(const TrackGeometry& track) {
   return out.Take();
 }
 
-bool WriteNewestLayout(const TrackGeometry& track, const std::filesystem::path& path) {
-  if (!track.loaded()) return false;
-  if (track.layout() == kNewestLayout) return true;
-  return WriteFileBytes(path, NewestLayoutBytes(track));
+namespace {
+
+Status WriteLayout(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+  if (!WriteFileBytes(path, bytes)) return Status::IOError(path.string());
+  return Status::Ok();
 }
 
-bool WriteGplLayout(const TrackGeometry& track, const std::filesystem::path& path) {
-  if (!track.loaded()) return false;
-  return WriteFileBytes(path, GplLayoutBytes(track));
+}  // namespace
+
+Status WriteNewestLayout(const TrackGeometry& track, const std::filesystem::path& path) {
+  if (!track.loaded()) return Status::InvalidArgument("the track is not loaded");
+  if (track.layout() == kNewestLayout) return Status::Ok();
+  return WriteLayout(path, NewestLayoutBytes(track));
+}
+
+Status WriteGplLayout(const TrackGeometry& track, const std::filesystem::path& path) {
+  if (!track.loaded()) return Status::InvalidArgument("the track is not loaded");
+  return WriteLayout(path, GplLayoutBytes(track));
 }
 
 }  // namespace velmora

@@ -25,6 +25,7 @@
 #include <span>
 #include <vector>
 
+#include "platform/status.h"
 #include "track/track_geometry.h"
 
 namespace velmora {
@@ -54,10 +55,11 @@ GplSection GplSectionFromStrips(std::span<const Strip> strips, int section,
 std::vector<std::uint8_t> NewestLayoutBytes(const TrackGeometry& track);
 std::vector<std::uint8_t> GplLayoutBytes(const TrackGeometry& track);
 
-// Write the file. WriteNewestLayout does nothing and returns true for a track already in the
-// newest layout. False when the track is not loaded or the file cannot be created.
-bool WriteNewestLayout(const TrackGeometry& track, const std::filesystem::path& path);
-bool WriteGplLayout(const TrackGeometry& track, const std::filesystem::path& path);
+// Write the file. WriteNewestLayout does nothing (and is ok) for a track already in the newest
+// layout. InvalidArgument when the track is not loaded, IOError (message: the path) when the
+// file cannot be created.
+Status WriteNewestLayout(const TrackGeometry& track, const std::filesystem::path& path);
+Status WriteGplLayout(const TrackGeometry& track, const std::filesystem::path& path);
 
 }  // namespace velmora
 

@@ -16,7 +16,8 @@ using samples::TrackSpec;
 
 TrackGeometry Loaded(const std::vector<std::uint8_t>& bytes, std::string_view path = "t.trk") {
   TrackGeometry track;
-  EXPECT_TRUE(track.LoadBytes(bytes, path)) << track.error();
+  const Status loaded = track.LoadBytes(bytes, path);
+  EXPECT_TRUE(loaded.ok()) << loaded.ToString();
   return track;
 }
 
@@ -223,9 +224,9 @@ TEST(TrackGeometryWriterTest, GplLayoutRewriteSetsSlopesAndFillers) {
   EXPECT_EQ(again.walls(0)[0][4], kFiller);
   // Writing the newest layout of a newest-layout track writes nothing.
   TrackGeometry newest = Loaded(BuildTrackFile(layout, 3000));
-  EXPECT_TRUE(WriteNewestLayout(newest, "/nonexistent/velmora/x.trk"));
-  EXPECT_FALSE(WriteGplLayout(newest, "/nonexistent/velmora/x.trk"));
-  EXPECT_FALSE(WriteGplLayout(TrackGeometry(), "/tmp/never.trk"));
+  EXPECT_TRUE(WriteNewestLayout(newest, "/nonexistent/velmora/x.trk").ok());
+  EXPECT_FALSE(WriteGplLayout(newest, "/nonexistent/velmora/x.trk").ok());
+  EXPECT_FALSE(WriteGplLayout(TrackGeometry(), "/tmp/never.trk").ok());
 }
 
 }  // namespace
