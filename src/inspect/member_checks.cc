@@ -37,9 +37,15 @@ Problems CheckMipFile(std::vector<std::uint8_t> bytes) {
   if (StartsWithTag(bytes, kTagMip)) {
     if (!top) return {"the MIP chunk's size runs past the end of the file"};
     CheckFills(*top, size, out);
-    if (!ReadMip(std::move(bytes))) out.push_back("not a texture the program can read");
+    Result<TextureImage> texture = ReadMip(std::move(bytes));
+    if (!texture.ok()) {
+      out.push_back("not a texture the program can read: " + texture.status().message());
+    }
   } else if (StartsWithTag(bytes, kTagMip8)) {
-    if (!ReadMip8(std::move(bytes))) out.push_back("not a texture the program can read");
+    Result<TextureImage> texture = ReadMip8(std::move(bytes));
+    if (!texture.ok()) {
+      out.push_back("not a texture the program can read: " + texture.status().message());
+    }
   } else {
     out.push_back("does not begin with a MIP chunk");
   }
@@ -55,8 +61,10 @@ Problems CheckSrbFile(std::vector<std::uint8_t> bytes) {
   Result<Chunk> texture = ReadChunk(bytes, kSrbTextureAt);
   if (!texture) return {"the texture's size runs past the end of the file"};
   CheckFills(*texture, bytes.size(), out);
-  if (!ReadMip(std::move(bytes), kSrbTextureAt)) {
-    out.push_back("the texture behind the sprite headers cannot be read");
+  Result<TextureImage> picture = ReadMip(std::move(bytes), kSrbTextureAt);
+  if (!picture.ok()) {
+    out.push_back("the texture behind the sprite headers cannot be read: " +
+                  picture.status().message());
   }
   return out;
 }
@@ -174,9 +182,8 @@ void CheckSectionBlock(const TrackGeometry& track, std::size_t file_size, Proble
 Problems CheckTrackFile(std::vector<std::uint8_t> bytes, std::string_view rule_path,
                         TrackGeometry& geometry) {
   const std::size_t size = bytes.size();
-  if (Status loaded = geometry.LoadBytes(std::move(bytes), rule_path); !loaded.ok()) {
-    return {"the track file cannot be read: " + loaded.message()};
-  }
+  const Status loaded = geometry.LoadBytes(std::move(bytes), rule_path);
+  if (!loaded.ok()) return {"the track file cannot be read: " + loaded.message()};
   Problems out;
   if (geometry.version() != kGplLayoutVersion && geometry.version() != kNewestLayoutVersion) {
     out.push_back("version " + Number(geometry.version()) +

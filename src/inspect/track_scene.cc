@@ -272,8 +272,9 @@ Result<TrackScene> BuildTrackScene(const TrackFolder& folder) {
   std::optional<std::vector<std::uint8_t>> bytes = folder.Read(name);
   if (!bytes) return Status::NotFound(folder.folder().string() + " holds no readable " + name);
   TrackGeometry track;
-  if (Status loaded = track.LoadBytes(std::move(*bytes), GplTrackFileRulePath(folder.folder() / name));
-      !loaded.ok()) {
+  const Status loaded =
+      track.LoadBytes(std::move(*bytes), GplTrackFileRulePath(folder.folder() / name));
+  if (!loaded.ok()) {
     return Status::Corruption("the track file " + name + " cannot be read: " + loaded.message());
   }
   TrackScene scene;
