@@ -12,6 +12,8 @@
 
 #include "image/mip_file.h"
 #include "image/srb_file.h"
+#include "object/object_file.h"
+#include "object/source_object_writer.h"
 #include "platform/file_system.h"
 #include "samples/archive_builder.h"
 #include "samples/image_builders.h"
@@ -59,11 +61,66 @@ std::vector<Seed> TrackGeometrySeeds() {
           {"newest_layout.trk", velmora::samples::BuildTrackFile(spec, 3000)}};
 }
 
+// Selector byte: which of the six lines (0 race, 1 pit, 2 and 3 overtaking, 4 and 5 edges).
 std::vector<Seed> RacingLineSeeds() {
-  return {{"race_60.lp", velmora::samples::BuildSourceRacingLine(
-                             velmora::samples::SampleRacingLinePoints(60, 0))},
-          {"race_3.lp", velmora::samples::BuildSourceRacingLine(
-                            velmora::samples::SampleRacingLinePoints(3, 19685))}};
+  return {
+      {"race_60.lp", Selected(0, velmora::samples::BuildSourceRacingLine(
+                                     velmora::samples::SampleRacingLinePoints(60, 0)))},
+      {"pass1_3.lp", Selected(2, velmora::samples::BuildSourceRacingLine(
+                                     velmora::samples::SampleRacingLinePoints(3, 19685)))},
+      {"maxrace_900.lp", Selected(4, velmora::samples::BuildSourceRacingLine(
+                                         velmora::samples::SampleRacingLinePoints(900, -9000)))}};
+}
+
+// A small 3DO3 object: polygons flat and textured, an attribute, a sprite, a split, a
+// placement and a reference.
+Bytes Sample3do3() {
+  velmora::samples::Object3Builder b;
+  const std::uint32_t a = b.Vertex(0, 0, 0), c = b.Vertex(19685, 0, 0), d = b.Vertex(0, 19685, 0);
+  const std::uint32_t flat = b.Polygon(0, 1, {a, c, d});
+  const std::uint32_t textured = b.Polygon(1, 1, {d, c, a}, {{0, 0}, {63, 0}, {0, 63}});
+  const std::uint32_t wall = b.TextureAttribute(textured, 1, "wall");
+  const std::uint32_t sprite = b.Sprite(a, "tree", 19685);
+  const std::uint32_t split = b.Split(6, 0, 0, 1, 0, 0, {flat, wall});
+  const std::uint32_t placed = b.Placement(13, 19685, 0, 0, 0, 0, 0, b.ObjectRef("_cone"));
+  b.Group({split, sprite, placed});
+  return b.Build();
+}
+
+// A small untagged object: the same kinds of records.
+Bytes SampleUntagged() {
+  velmora::samples::UntaggedBuilder b;
+  const std::uint32_t a = b.Vertex(0, 0, 0), c = b.Vertex(19685, 0, 0), d = b.Vertex(0, 19685, 0);
+  const auto wall = static_cast<std::uint32_t>(b.Texture("wall"));
+  const auto tree = static_cast<std::uint32_t>(b.Sprite("tree"));
+  const std::uint32_t flat = b.FlatPolygon(5, {a, c, d});
+  const std::uint32_t textured = b.Attribute(wall, b.Polygon(1, 5, {d, c, a}));
+  const std::uint32_t sprite = b.SpriteRecord(a, 19685, tree);
+  const std::uint32_t split = b.Split(6, 0, 0, 1, 0, 0, {flat, textured});
+  b.Group({split, sprite, b.Placement(19685, 0, 0, 0, 0, 0, 1)});
+  return b.Build();
+}
+
+std::vector<Seed> Object3do3Seeds() { return {{"sample.3do", Sample3do3()}}; }
+
+std::vector<Seed> ObjectUntaggedSeeds() {
+  std::vector<MemberBytes> members;
+  velmora::samples::AddDemoObjects(members);
+  std::vector<Seed> seeds = {{"sample.3do", SampleUntagged()}};
+  for (const MemberBytes& member : members) seeds.push_back({member.name, member.bytes});
+  return seeds;
+}
+
+// GPL objects as this program writes them.
+std::vector<Seed> ObjectGplSeeds() {
+  std::vector<Seed> seeds;
+  for (const Seed& source :
+       {Seed{"from_3do3.3do", Sample3do3()}, Seed{"from_untagged.3do", SampleUntagged()}}) {
+    velmora::Result<velmora::ObjectFile> file = velmora::ReadObjectBytes(source.bytes, "x.3do");
+    if (!file.ok() || !file->source || !file->source->BuildTree().ok()) continue;
+    seeds.push_back({source.name, velmora::BuildGplObject(*file->source, {})});
+  }
+  return seeds;
 }
 
 std::vector<Seed> TextureSeeds() {
@@ -127,6 +184,9 @@ int main(int argc, char** argv) {
       {"fuzz_racing_lines", RacingLineSeeds},
       {"fuzz_texture", TextureSeeds},
       {"fuzz_sprite", SpriteSeeds},
+      {"fuzz_object_3do3", Object3do3Seeds},
+      {"fuzz_object_untagged", ObjectUntaggedSeeds},
+      {"fuzz_object_gpl", ObjectGplSeeds},
   };
   for (const auto& [target, seeds] : targets) {
     std::error_code ec;

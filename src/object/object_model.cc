@@ -248,7 +248,8 @@ void Object3do::ValueWalk(ObjectNode& start, std::int32_t section, std::int32_t 
     std::int32_t value, texture;
     bool flag;
   };
-  std::unordered_set<const ObjectNode*> reached;
+  // Every path is walked, shared subtrees once per path, so the last leaf walked decides a
+  // texture's value; the visit budget bounds what cycles and hostile trees can cost.
   std::vector<Visit> stack{{&start, -1, -1, false}};
   const int split_code = roles().three_way_split;
   while (!stack.empty() && walk_budget_ > 0) {
@@ -256,10 +257,6 @@ void Object3do::ValueWalk(ObjectNode& start, std::int32_t section, std::int32_t 
     Visit visit = stack.back();
     stack.pop_back();
     ObjectNode& node = *visit.node;
-    const bool first = reached.insert(&node).second;
-    const bool changed = first || (node.value == -1 && visit.value != -1) ||
-                         (node.texture_index == -1 && visit.texture != -1) ||
-                         node.section_flag != visit.flag;
     if (node.value == -1) node.value = visit.value;
     if (node.texture_index == -1) node.texture_index = visit.texture;
     node.section_index = section;
@@ -273,7 +270,6 @@ void Object3do::ValueWalk(ObjectNode& start, std::int32_t section, std::int32_t 
       }
       continue;
     }
-    if (!changed) continue;
     const bool pass_flag = visit.flag || (track_object_ && node.code == split_code);
     // Pushed last to first so children are walked in record order.
     for (auto it = node.children.rbegin(); it != node.children.rend(); ++it) {

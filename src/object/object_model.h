@@ -145,8 +145,10 @@ class Object3do {
   const SourceRoles& roles() const { return RolesOf(format_); }
   const std::filesystem::path& path() const { return path_; }
   const std::string& source_path() const { return source_path_; }  // lowercased
-  // The size the source gives for its node data: what the output buffer is sized from.
+  // The size the source gives for its node data.
   std::size_t source_size() const { return source_size_; }
+  // The bytes the file has: what the output buffer is sized from.
+  std::size_t file_size() const { return buffer_.size(); }
   std::vector<ObjectPoint>& vertices() { return vertices_; }
   const std::vector<ObjectPoint>& vertices() const { return vertices_; }
   std::vector<ObjectPoint>& planes() { return planes_; }

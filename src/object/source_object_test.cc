@@ -12,6 +12,9 @@
 #include "object/object_file.h"
 #include "object/source_object_writer.h"
 #include "platform/byte_reader.h"
+#include "platform/file_system.h"
+#include "platform/temp_folder.h"
+#include "samples/image_builders.h"
 #include "samples/object_builders.h"
 
 namespace velmora {
@@ -452,6 +455,146 @@ TEST(Object3doTest, DeepNestingNeedsNoDeepRecursion) {
   for (int i = 0; i < 50000; ++i) child = b.Group({child, child});
   Written w = Convert(b.Build());
   EXPECT_EQ(w.walk.opcodes.size(), 50001u);
+}
+
+// The value walk goes down every path, shared subtrees included, and the last leaf it walks
+// gives the texture its value.
+TEST(Object3doTest, ValueWalkRewalksSharedSubtrees) {
+  for (bool split : {false, true}) {
+    SCOPED_TRACE(split ? "split sharing a branch" : "group {A1, A2, A1}");
+    UntaggedBuilder b;
+    const std::uint32_t a = b.Vertex(0, 0, 0), c = b.Vertex(19685, 0, 0), d = b.Vertex(0, 19685, 0);
+    const auto texture = static_cast<std::uint32_t>(b.Texture("wall"));
+    const std::uint32_t a1 = b.Attribute(texture, b.Polygon(1, 5, {a, c, d}));
+    const std::uint32_t a2 = b.Attribute(texture, b.Polygon(3, 5, {d, c, a}));
+    if (split) {
+      b.Split(6, 0, 0, 1, 0, 0, {b.Group({a1, a2}), a1});
+    } else {
+      b.Group({a1, a2, a1});
+    }
+    Written w = Convert(b.Build());
+    ASSERT_EQ(w.object->names(NameKind::kTexture).size(), 1u);
+    EXPECT_EQ(w.object->names(NameKind::kTexture)[0].value, 1);
+  }
+}
+
+// Written vertex words of a horizon, worked out apart from the code with Python's struct
+// module: f32(x / 19685.0) for each coordinate, s = 10000.0 / (the largest such x), then
+// f32(x * s), f32(y * s), f32(z * s - 200.0). In doubles four of these words would differ.
+TEST(Object3doTest, HorizonIsScaledFromFloatMetres) {
+  const std::int32_t source[8][3] = {
+      {1234567, 0, 0},           {123686, -601860, 207001}, {-1032040, -930748, 280956},
+      {-839757, 299243, 30408},  {893772, -334058, 19658},  {-874079, 584274, 219242},
+      {-941573, -225154, 47559}, {1076692, 545995, 30990}};
+  const float expected[8][3] = {{10000.0f, 0.0f, -200.0f},
+                                {1001.8573f, -4875.06934f, 1476.70935f},
+                                {-8359.53027f, -7539.06445f, 2075.74536f},
+                                {-6802.03662f, 2423.87012f, 46.3049774f},
+                                {7239.55859f, -2705.87183f, -40.7700882f},
+                                {-7080.04492f, 4732.62305f, 1575.86157f},
+                                {-7626.74707f, -1823.74878f, 185.22818f},
+                                {8721.21191f, 4422.5625f, 51.0191841f}};
+  auto written = [](const std::vector<std::array<std::int32_t, 3>>& points) {
+    UntaggedBuilder b;
+    std::vector<std::uint32_t> vertices;
+    for (const auto& p : points) vertices.push_back(b.Vertex(p[0], p[1], p[2]));
+    b.FlatPolygon(5, vertices);
+    Written w = Convert(b.Build(), "tracks/kestrel/khoriz.3do");
+    std::vector<std::array<float, 3>> words;
+    for (std::size_t at = 12; at + 12 <= w.bytes.size();) {
+      Result<Chunk> chunk = ReadChunk(w.bytes, at);
+      if (!chunk.ok()) break;
+      if (chunk->Is(kTagVertices)) {
+        ByteReader r(std::span<const std::uint8_t>(w.bytes).subspan(chunk->payload, chunk->size));
+        while (r.Has(16)) {
+          r.U32();
+          const float x = r.F32(), y = r.F32(), z = r.F32();
+          words.push_back({x, y, z});
+        }
+      }
+      at = chunk->End();
+    }
+    return words;
+  };
+  std::vector<std::array<std::int32_t, 3>> points;
+  for (const auto& p : source) points.push_back({p[0], p[1], p[2]});
+  const std::vector<std::array<float, 3>> words = written(points);
+  ASSERT_EQ(words.size(), 8u);
+  for (int i = 0; i < 8; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(words[i][0], expected[i][0]);
+    EXPECT_EQ(words[i][1], expected[i][1]);
+    EXPECT_EQ(words[i][2], expected[i][2]);
+  }
+  // The largest x exactly 10 km: s = 1.0, and the horizon is still lowered by 200 m.
+  const std::vector<std::array<float, 3>> unscaled =
+      written({{196850000, 0, 19685}, {19685, 39370, -19685}});
+  ASSERT_EQ(unscaled.size(), 2u);
+  EXPECT_EQ(unscaled[0], (std::array<float, 3>{10000.0f, 0.0f, -199.0f}));
+  EXPECT_EQ(unscaled[1], (std::array<float, 3>{1.0f, 2.0f, -201.0f}));
+}
+
+// Files an object names are looked up only beside it, in the folder it was unpacked into.
+class ObjectFilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(root_);
+    std::filesystem::create_directories(folder_);
+  }
+  void Put(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+    ASSERT_TRUE(WriteFileBytes(path, bytes));
+  }
+  // The size written for a sprite named `name` (untagged, size word 19685).
+  float SpriteSize(const std::string& name) {
+    UntaggedBuilder b;
+    b.SpriteRecord(b.Vertex(0, 0, 0), 19685, static_cast<std::uint32_t>(b.Sprite(name)));
+    Written w = Convert(b.Build(), (folder_ / "scenery.3do").string());
+    return w.F(0, 4);
+  }
+  std::optional<TempFolder> root_ = TempFolder::Create("objects");
+  std::filesystem::path folder_ = root_->path() / "unpacked";
+};
+
+// Size = w2 x height x 1.3 / (width x 19685): the width and height come from the sprite's own
+// file, 128 by 128 when there is none.
+TEST_F(ObjectFilesTest, UntaggedSpriteSizesComeFromTheSpriteFileBesideTheObject) {
+  Put(folder_ / "pole.p16", samples::BuildP16(32, 128, 0, 0, [](int, int) { return 0xFFFF; }));
+  EXPECT_FLOAT_EQ(SpriteSize("pole"), 5.2f);
+  EXPECT_FLOAT_EQ(SpriteSize("nothing"), 1.3f);
+}
+
+TEST_F(ObjectFilesTest, NamesThatLeaveTheFolderAreMissingFiles) {
+  const auto p16 = samples::BuildP16(32, 128, 0, 0, [](int, int) { return 0xFFFF; });
+  // Untagged names hold at most 8 characters.
+  Put(root_->path() / "out.p16", p16);
+  Put(root_->path() / "out.mip", samples::BuildRaw8(8, 8, [](int, int) { return 40; }));
+  for (const char* name : {"../out", "..\\out", "c:out", "/out"}) {
+    SCOPED_TRACE(name);
+    EXPECT_FLOAT_EQ(SpriteSize(name), 1.3f);
+    UntaggedBuilder b;
+    const std::uint32_t a = b.Vertex(0, 0, 0), c = b.Vertex(19685, 0, 0), d = b.Vertex(0, 1, 0);
+    b.Attribute(static_cast<std::uint32_t>(b.Texture(name)), b.Polygon(1, 5, {a, c, d}));
+    Written w = Convert(b.Build(), (folder_ / "scenery.3do").string());
+    ASSERT_EQ(w.object->textures().size(), 1u);
+    EXPECT_EQ(w.object->textures()[0].width, 0);  // never read
+  }
+}
+
+// 3DO3 placements: code 13 is GPL's opword 19, code 19 GPL's 13.
+TEST(Object3doTest, PlacementCodesSwapTheirGplOpwords) {
+  Object3Builder b;
+  const std::uint32_t a = b.Vertex(0, 0, 0), c = b.Vertex(19685, 0, 0), d = b.Vertex(0, 19685, 0);
+  const std::uint32_t poly = b.Polygon(0, 1, {a, c, d});
+  const std::uint32_t code13 = b.Placement(13, 19685, 0, 0, 0, 0, 0, poly);
+  const std::uint32_t code19 = b.Placement(19, 0, 39370, 0, 0, 0, 0, poly);
+  b.Group({code13, code19});
+  Written w = Convert(b.Build());
+  std::vector<std::pair<float, std::uint32_t>> placements;  // (x + y in metres, opword)
+  for (std::size_t i = 0; i < w.walk.node_offsets.size(); ++i) {
+    const std::vector<std::uint32_t> words = w.Node(i);
+    if (words.size() == 9 && w.F(i, 7) == 1.0f) placements.emplace_back(w.F(i, 1) + w.F(i, 2), words[0]);
+  }
+  EXPECT_EQ(placements, (std::vector<std::pair<float, std::uint32_t>>{{1.0f, 19u}, {2.0f, 13u}}));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "object/track_object_writer.h"
 #include "platform/ascii.h"
 #include "platform/file_system.h"
+#include "track/track_archive.h"
 
 namespace velmora {
 
@@ -22,19 +23,35 @@ constexpr std::size_t kMaxReserve = 64u << 20;
 
 constexpr std::string_view kTracksideNames[] = {"_tire", "_cone", "_hay", "starter", "flagger"};
 
-void LoadSprites(Object3do& object, TexturePalette& palette) {
+// Names inside a source object are looked up only as files of the folder the object was
+// unpacked into: a name holding "/", "\\", "..", a drive or an absolute path is a missing file,
+// and an object without a folder (read from memory) looks nothing up.
+std::filesystem::path FileBeside(const Object3do& object, std::string_view name,
+                                 std::string_view extension) {
   const std::filesystem::path folder = object.path().parent_path();
+  if (folder.empty() || !IsSafeMemberName(name) || name.find(':') != std::string_view::npos) {
+    return {};
+  }
+  return folder / (std::string(name) + std::string(extension));
+}
+
+void LoadSprites(Object3do& object, TexturePalette& palette) {
   for (NameRecord& sprite : object.names(NameKind::kSprite)) {
     SpriteImage image(palette);
     if (object.source_format() == SourceFormat::k3do3) {
-      if (image.LoadNSeries(folder / (sprite.name + ".srb")).ok()) {
+      const std::filesystem::path path = FileBeside(object, sprite.name, ".srb");
+      if (!path.empty() && image.LoadNSeries(path).ok()) {
         sprite.size = image.NSeriesSize().first;
       }
       continue;
     }
+    // An untagged object's sprite takes its width and height from the first of its ".pmp",
+    // ".pm4" and ".p16" files that loads beside the object, in the folder the source track was
+    // unpacked into, where the sprite pass finds them too; 128 x 128 when none does.
     sprite.width = sprite.height = 128;
     for (std::string_view extension : {".pmp", ".pm4", ".p16"}) {
-      if (!image.LoadCart(folder / (sprite.name + std::string(extension))).ok()) continue;
+      const std::filesystem::path path = FileBeside(object, sprite.name, extension);
+      if (path.empty() || !image.LoadCart(path).ok()) continue;
       std::tie(sprite.width, sprite.height) = image.CartExtent();
       break;
     }
@@ -42,7 +59,6 @@ void LoadSprites(Object3do& object, TexturePalette& palette) {
 }
 
 void LoadTexturesAndSprites(Object3do& object, const std::filesystem::path& output) {
-  const std::filesystem::path folder = object.path().parent_path();
   TexturePalette fallback;
   TexturePalette& palette = object.palette() != nullptr ? *object.palette() : fallback;
   std::vector<NameRecord>& textures = object.textures();
@@ -51,10 +67,10 @@ void LoadTexturesAndSprites(Object3do& object, const std::filesystem::path& outp
     NameRecord record;
     record.name = name.name;
     record.value = name.value;
-    record.path = folder / (name.name + ".mip");
-    if (!FileExists(record.path)) {
-      record.path = folder / (name.name + ".m16");
-      if (!FileExists(record.path)) record.path = folder / (name.name + ".mi4");
+    record.path = FileBeside(object, name.name, ".mip");
+    if (!record.path.empty() && !FileExists(record.path)) {
+      record.path = FileBeside(object, name.name, ".m16");
+      if (!FileExists(record.path)) record.path = FileBeside(object, name.name, ".mi4");
     }
     textures.push_back(std::move(record));
   }
@@ -69,6 +85,7 @@ void LoadTexturesAndSprites(Object3do& object, const std::filesystem::path& outp
   for (NameRecord& texture : textures) {
     texture.string_offset = offset;
     offset += static_cast<std::uint32_t>(texture.name.size() + 1);
+    if (texture.path.empty()) continue;
     Result<TextureImage> image = LoadTexture(texture.path);
     if (!image) continue;
     std::tie(texture.width, texture.height) = TextureExtent(*image);
@@ -85,25 +102,29 @@ void LoadTexturesAndSprites(Object3do& object, const std::filesystem::path& outp
 // vertex and plane tables.
 void AppendPointTables(Object3do& object, bool horizon, GplObjectWriter& writer) {
   std::vector<ObjectPoint>& vertices = object.vertices();
-  double scale = 1.0;
-  if (horizon) {
-    double largest = 0.0;
-    for (const ObjectPoint& v : vertices) largest = std::max(largest, v.x / kUnitsPerMetre);
-    // With no vertex to the right the object is left unscaled.
-    if (largest > 0.0) scale = 10000.0 / largest;
+  // In metres the coordinates are 32-bit floats, as the file holds them; a horizon is scaled
+  // from those.
+  double largest = 0.0;
+  for (ObjectPoint& v : vertices) {
+    v.x = static_cast<float>(v.x / kUnitsPerMetre);
+    v.y = static_cast<float>(v.y / kUnitsPerMetre);
+    v.z = static_cast<float>(v.z / kUnitsPerMetre);
+    largest = std::max(largest, v.x);
+  }
+  // With no vertex to the right a horizon is left unscaled; a factor of exactly 1 still
+  // lowers it by 200 m.
+  if (horizon && largest > 0.0) {
+    const double scale = 10000.0 / largest;
+    for (ObjectPoint& v : vertices) {
+      v.x = static_cast<float>(v.x * scale);
+      v.y = static_cast<float>(v.y * scale);
+      v.z = static_cast<float>(v.z * scale - 200.0);
+    }
   }
   std::vector<GplVertex> table;
   table.reserve(vertices.size());
   for (std::size_t i = 0; i < vertices.size(); ++i) {
     ObjectPoint& v = vertices[i];
-    v.x /= kUnitsPerMetre;
-    v.y /= kUnitsPerMetre;
-    v.z /= kUnitsPerMetre;
-    if (horizon && scale != 1.0) {
-      v.x *= scale;
-      v.y *= scale;
-      v.z = v.z * scale - 200.0;
-    }
     v.index = static_cast<std::int32_t>(i);
     table.push_back({static_cast<float>(v.x), static_cast<float>(v.y), static_cast<float>(v.z)});
   }
@@ -195,7 +216,9 @@ std::vector<std::uint8_t> BuildGplObject(Object3do& object, const std::filesyste
   for (NameRecord& name : object.names(NameKind::kObject)) {
     if (EqualsIgnoreCase(name.name, "flagger")) name.name = "_blank_";
   }
-  const bool horizon = object.source_path().find("horiz.3do") != std::string::npos;
+  // The word rule sees the object's own file name, never the folders it was unpacked into.
+  const bool horizon =
+      AsciiLower(object.path().filename().string()).find("horiz.3do") != std::string::npos;
   BuildPlanes(object);
   std::optional<TrackObjectWriter> track_writer;
   if (object.is_track_object()) {
@@ -203,7 +226,8 @@ std::vector<std::uint8_t> BuildGplObject(Object3do& object, const std::filesyste
     track_writer->BuildSections();
   }
 
-  GplObjectWriter writer(std::min(3 * object.source_size(), kMaxReserve));
+  // Sized from the bytes the file has, not from the size it claims.
+  GplObjectWriter writer(std::min(3 * object.file_size(), kMaxReserve));
   AppendPointTables(object, horizon, writer);
   AppendNames(object, output, writer);
   GplNodeStream stream(writer, object);

@@ -59,12 +59,9 @@ struct SourcePoint {
   std::int32_t dlat = 0;
 };
 
-std::vector<LinePoint> ReadGplLine(const fs::path& path, std::uint32_t& point_count, bool& found) {
-  found = false;
-  std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
-  if (!bytes) return {};
-  found = true;
-  ByteReader reader(*bytes);
+std::vector<LinePoint> ReadGplLine(std::span<const std::uint8_t> bytes,
+                                   std::uint32_t& point_count) {
+  ByteReader reader(bytes);
   reader.Skip(4);
   point_count = reader.U32();
   // A file shorter than its count keeps the points it holds.
@@ -86,8 +83,7 @@ Status RacingLines::ConvertAll(const fs::path& source_folder, const fs::path& de
                                const TrackGeometry& geometry) {
   source_folder_ = source_folder;
   dest_folder_ = dest_folder;
-  dest_name_ = GplTrackFolderRulePath(dest_folder);
-  geometry_ = &geometry;
+  SetTrack(geometry, dest_folder);
   Status result;
   for (std::string_view name :
        {"Race.lp", "pit.lp", "pass1.lp", "pass2.lp", "maxrace.lp", "minrace.lp"}) {
@@ -131,7 +127,23 @@ int RacingLines::TurnSenseAt(std::int64_t dlong) const {
   return geometry_->section(s).turn() < 0 ? -1 : 1;
 }
 
+void RacingLines::SetTrack(const TrackGeometry& geometry, const fs::path& dest_folder) {
+  geometry_ = &geometry;
+  dest_name_ = GplTrackFolderRulePath(dest_folder);
+}
+
 Status RacingLines::ConvertLine(std::string_view name, double scale, bool pit) {
+  std::optional<std::vector<std::uint8_t>> source = ReadFileBytes(source_folder_ / name);
+  if (!source) return Status::NotFound((source_folder_ / name).string());
+  if (!WriteFileBytes(dest_folder_ / name, ConvertLineBytes(name, *source, scale, pit))) {
+    return Status::IOError((dest_folder_ / name).string());
+  }
+  return Status::Ok();
+}
+
+std::vector<std::uint8_t> RacingLines::ConvertLineBytes(std::string_view name,
+                                                        std::span<const std::uint8_t> source,
+                                                        double scale, bool pit) const {
   const bool overtaking =
       name.find("pass1") != std::string_view::npos || name.find("pass2") != std::string_view::npos;
   double edge_offset = 0;
@@ -145,9 +157,7 @@ Status RacingLines::ConvertLine(std::string_view name, double scale, bool pit) {
     edge_offset = kEdgeOffset;
   }
 
-  std::optional<std::vector<std::uint8_t>> source = ReadFileBytes(source_folder_ / name);
-  if (!source) return Status::NotFound((source_folder_ / name).string());
-  ByteReader reader(*source);
+  ByteReader reader(source);
   // A file shorter than its count is read as far as it goes.
   const std::int64_t source_count = std::min<std::int64_t>(
       reader.U32(), static_cast<std::int64_t>(reader.remaining() / kSourcePointSize));
@@ -202,10 +212,19 @@ Status RacingLines::ConvertLine(std::string_view name, double scale, bool pit) {
     out.U32(0);
     previous = point;
   }
-  if (!WriteFileBytes(dest_folder_ / name, out.bytes())) {
-    return Status::IOError((dest_folder_ / name).string());
-  }
-  return Status::Ok();
+  return out.Take();
+}
+
+void RacingLines::LoadLineBytes(std::string_view file, std::span<const std::uint8_t> bytes) {
+  std::vector<LinePoint>* points = file == "race.lp"      ? &race_
+                                   : file == "pass1.lp"   ? &pass1_
+                                   : file == "pass2.lp"   ? &pass2_
+                                   : file == "minrace.lp" ? &minrace_
+                                   : file == "maxrace.lp" ? &maxrace_
+                                                          : nullptr;
+  if (points == nullptr) return;
+  *points = ReadGplLine(bytes, point_count_);
+  brake_scale_ = 0;  // the braking scale belongs to the race line just read
 }
 
 Status RacingLines::LoadLines(const fs::path& folder, std::optional<std::string_view> track_name) {
@@ -217,9 +236,8 @@ Status RacingLines::LoadLines(const fs::path& folder, std::optional<std::string_
       {"maxrace.lp", &maxrace_},
   }};
   for (const auto& [file, points] : files) {
-    bool found = false;
-    std::vector<LinePoint> read = ReadGplLine(folder / file, point_count_, found);
-    if (found) *points = std::move(read);
+    std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(folder / file);
+    if (bytes) *points = ReadGplLine(*bytes, point_count_);
   }
   brake_scale_ = 0;  // the braking scale belongs to the race line just read
   if (!track_name) return Status::Ok();

@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,15 @@ class RacingLines {
                     const std::filesystem::path& dest_folder, const TrackGeometry& geometry);
   // One line: NotFound when the source line is missing, IOError when it cannot be written.
   Status ConvertLine(std::string_view name, double scale, bool pit);
+  // The track the lines are converted against and the GPL track folder they are written into
+  // (its name picks the per-track point counts); ConvertAll sets both.
+  void SetTrack(const TrackGeometry& geometry, const std::filesystem::path& dest_folder);
+  // One source line's bytes as GPL's line file bytes; `name` says which line it is.
+  std::vector<std::uint8_t> ConvertLineBytes(std::string_view name,
+                                             std::span<const std::uint8_t> source, double scale,
+                                             bool pit) const;
+  // One GPL line file's bytes into the line its file name ("race.lp", ...) says.
+  void LoadLineBytes(std::string_view file, std::span<const std::uint8_t> bytes);
 
   // Reads the GPL lines of `folder`; with a track name, also the track file of that name, or
   // the one inside the track's archive when there is no loose file. The lines found are read

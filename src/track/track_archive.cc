@@ -28,10 +28,24 @@ bool IsSafeMemberName(std::string_view name) {
 }
 
 Status TrackArchive::Open(const fs::path& path) {
-  path_ = path;
   std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
-  if (!bytes) return Status::NotFound(path.string());
-  data_ = std::move(*bytes);
+  if (!bytes) {
+    path_ = path;
+    return Status::NotFound(path.string());
+  }
+  return OpenBytes(std::move(*bytes), path);
+}
+
+Result<std::span<const std::uint8_t>> TrackArchive::MemberBytes(const ArchiveEntry& entry) const {
+  if (entry.offset > data_.size() || entry.length > data_.size() - entry.offset) {
+    return Status::Corruption(entry.name);
+  }
+  return std::span<const std::uint8_t>(data_).subspan(entry.offset, entry.length);
+}
+
+Status TrackArchive::OpenBytes(std::vector<std::uint8_t> bytes, const fs::path& path) {
+  path_ = path;
+  data_ = std::move(bytes);
 
   ByteReader reader(data_);
   const std::uint16_t count = reader.U16();
@@ -79,7 +93,7 @@ Status TrackArchive::Extract(std::optional<std::string_view> filter) {
       all_written = false;
       continue;
     }
-    if (entry.offset > data_.size() || entry.length > data_.size() - entry.offset) {
+    if (!MemberBytes(entry).ok()) {
       problems_.push_back(Status::Corruption(entry.name));
       all_written = false;
       continue;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,11 @@ class TrackArchive {
   // of the file keeps its complete records and gives Corruption, its message saying how many
   // records were listed and how many are readable; the archive can still be extracted.
   Status Open(const std::filesystem::path& path);
+  // The same over bytes already in memory, which the archive takes; `path` only names it.
+  Status OpenBytes(std::vector<std::uint8_t> bytes, const std::filesystem::path& path = {});
+  // A member's bytes inside the archive, until Extract releases them; Corruption (message:
+  // the name) when its data lies outside the file.
+  Result<std::span<const std::uint8_t>> MemberBytes(const ArchiveEntry& entry) const;
 
   // Makes the temporary folder and writes the members into it, filtered by a substring of
   // their lowercased names when `filter` is given. Stops with NotFound when the system has no

@@ -118,6 +118,24 @@ TEST_F(TrackArchiveTest, OffsetsThatOverflowAreRefused) {
   EXPECT_FALSE(fs::exists(archive.ExtractedPath("wrap.trk")));
 }
 
+// In memory the members are views into the archive's bytes; one whose data lies outside them
+// is refused.
+TEST(TrackArchiveBytesTest, MembersAreReadInPlace) {
+  TrackArchive archive;
+  ASSERT_TRUE(archive.OpenBytes(BuildTrackArchive({{"a.txt", Bytes("one")}, {"b.lp", Bytes("")}}))
+                  .ok());
+  ASSERT_EQ(archive.entries().size(), 2u);
+  Result<std::span<const std::uint8_t>> a = archive.MemberBytes(archive.entries()[0]);
+  ASSERT_TRUE(a.ok());
+  EXPECT_EQ(std::string(a->begin(), a->end()), "one");
+  EXPECT_TRUE(archive.MemberBytes(archive.entries()[1]).ok());
+  TrackArchive wrapped;
+  ASSERT_TRUE(
+      wrapped.OpenBytes(BuildRawArchive(1, {{"wrap.trk", 0xFFFFFFF0u, 0x20u}}, Bytes("payload")))
+          .ok());
+  EXPECT_TRUE(wrapped.MemberBytes(wrapped.entries()[0]).status().IsCorruption());
+}
+
 TEST_F(TrackArchiveTest, NameFillingItsFieldIsCutAtThirteenBytes) {
   TrackArchive archive;
   ASSERT_TRUE(
