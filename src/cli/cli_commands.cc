@@ -16,6 +16,7 @@
 #include "pipeline/track_converter.h"
 #include "pipeline/track_name_table.h"
 #include "platform/file_system.h"
+#include "platform/path_text.h"
 #include "platform/resource_store.h"
 #include "platform/settings.h"
 #include "platform/text_encoding.h"
@@ -97,7 +98,7 @@ const SourceGameInfo& GameOf(const CommandLine& line) {
 
 int RunList(const CommandLine& line) {
   const SourceGameInfo& game = GameOf(line);
-  std::vector<InstalledTrack> tracks = FindInstalledTracks(game, line.source);
+  std::vector<InstalledTrack> tracks = FindInstalledTracks(game, PathFromUtf8(line.source));
   for (const InstalledTrack& track : tracks) {
     std::printf("%s\t%s\n", Windows1252ToUtf8(track.folder).c_str(),
                 Windows1252ToUtf8(track.display_name).c_str());
@@ -119,8 +120,8 @@ bool Convert(const SourceGameInfo& game, const CommandLine& line, Settings& sett
   bool finished = false;
   {
     TrackConverter converter(services);
-    finished = converter.Convert(game.game, {.src_dir = line.source,
-                                             .gpl_dir = line.gpl,
+    finished = converter.Convert(game.game, {.src_dir = PathFromUtf8(line.source),
+                                             .gpl_dir = PathFromUtf8(line.gpl),
                                              .source_track = folder,
                                              .keep_skid_marks = line.keep_skid_marks,
                                              .sixteen_bit_sky = line.sixteen_bit_sky,
@@ -133,17 +134,17 @@ bool Convert(const SourceGameInfo& game, const CommandLine& line, Settings& sett
 }
 
 std::optional<fs::path> ResourcesFolder(const CommandLine& line, const Settings& settings) {
-  if (line.resources.empty()) return fs::path(settings.ResourcesFolder());
-  if (!FolderExists(line.resources)) {
+  if (line.resources.empty()) return PathFromStoredText(settings.ResourcesFolder());
+  if (!FolderExists(PathFromUtf8(line.resources))) {
     Complain("the resources folder " + line.resources + " does not exist");
     return std::nullopt;
   }
-  return fs::path(line.resources);
+  return PathFromUtf8(line.resources);
 }
 
 int RunConvert(const CommandLine& line) {
   const SourceGameInfo& game = GameOf(line);
-  Settings settings(line.settings.empty() ? Settings::DefaultFile() : fs::path(line.settings),
+  Settings settings(line.settings.empty() ? Settings::DefaultFile() : PathFromUtf8(line.settings),
                     Settings::HomeFolder());
   if (line.convert_track_file) {
     settings.Override(kOptionsSection, kTrackFileConversionKey, "1");
@@ -168,10 +169,11 @@ int RunConvert(const CommandLine& line) {
   }
 
   const std::string folder = FolderOfDisplayName(Utf8ToWindows1252(line.track));
-  const fs::path archive = fs::path(line.source) / "tracks" / folder / (folder + ".dat");
+  const fs::path archive = PathFromUtf8(line.source) / "tracks" / PathFromWindows1252(folder) /
+                          PathFromWindows1252(folder + ".dat");
   if (!FileExists(archive)) {
     Complain("no track \"" + line.track + "\" under " + line.source + " (looked for " +
-             Windows1252ToUtf8(archive.string()) + ")");
+             PathToUtf8(archive) + ")");
     return kExitUsage;
   }
   return Convert(game, line, settings, *resources_folder, folder) ? kExitFinished : kExitStopped;
@@ -219,7 +221,7 @@ void CheckAndPicture(const fs::path& track_folder, const fs::path& picture) {
 }
 
 int RunDemo(const CommandLine& line) {
-  const fs::path dir = line.dir.empty() ? fs::path("velmora-demo") : fs::path(line.dir);
+  const fs::path dir = line.dir.empty() ? fs::path("velmora-demo") : PathFromUtf8(line.dir);
   const fs::path marker = dir / ".velmora-demo";
   std::error_code ec;
   const bool ours = fs::exists(marker, ec);
@@ -250,8 +252,8 @@ int RunDemo(const CommandLine& line) {
   if (!resources_folder) return kExitUsage;
   CommandLine convert = line;
   convert.game = "cart";
-  convert.source = demo.source.string();
-  convert.gpl = demo.gpl.string();
+  convert.source = PathToUtf8(demo.source);
+  convert.gpl = PathToUtf8(demo.gpl);
   const bool finished = Convert(GameInfo(SourceGame::kCart), convert, settings,
                                 *resources_folder, demo.track);
   const fs::path track_folder =

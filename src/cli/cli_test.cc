@@ -1,6 +1,8 @@
 // Runs the real `velmora` command on synthetic installations.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include <algorithm>
 #include <array>
@@ -16,6 +18,7 @@
 #include "platform/ascii.h"
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
+#include "platform/path_text.h"
 #include "platform/temp_folder.h"
 #include "platform/version.h"
 #include "samples/installation_builder.h"
@@ -45,22 +48,47 @@ class CliTest : public ::testing::Test {
   CommandResult Velmora(const std::string& arguments, const std::string& environment = "") {
     const fs::path out = folder_->path() / "stdout.txt";
     const fs::path err = folder_->path() / "stderr.txt";
+#ifdef _WIN32
+    // cmd.exe drops the outermost quotes of a command that starts with one.
+    std::string command = "\"";
+    if (!environment.empty()) command.append(environment).append(" ");
+    command.append(QuoteText(VELMORA_CLI_PATH)).append(" ").append(arguments);
+    command.append(" >").append(Quote(out)).append(" 2>").append(Quote(err)).append(" <NUL\"");
+    // The wide call, so that arguments beyond ASCII reach the program as written.
+    const int exit_code = _wsystem(PathFromUtf8(command).c_str());
+#else
     const std::string command = environment + " " + std::string(VELMORA_CLI_PATH) + " " +
                                 arguments + " >" + out.string() + " 2>" + err.string() +
                                 " </dev/null";
     const int status = std::system(command.c_str());
+    const int exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
     CommandResult result;
-    result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.exit_code = exit_code;
     result.out = Slurp(out);
     result.err = Slurp(err);
     return result;
   }
-  // Appends in place: GCC 12's -Wrestrict misfires on `"'" + string + "'"` in optimised builds.
-  std::string Quote(const fs::path& path) {
-    std::string quoted = "'";
-    quoted += path.string();
-    quoted += '\'';
+  // One argument for the shell that runs the command: '...' for sh, "..." for cmd.exe.
+  static std::string QuoteText(std::string_view text) {
+#ifdef _WIN32
+    const char mark = '"';
+#else
+    const char mark = '\'';
+#endif
+    std::string quoted(1, mark);
+    quoted.append(text);
+    quoted.push_back(mark);
     return quoted;
+  }
+  static std::string Quote(const fs::path& path) { return QuoteText(PathToUtf8(path)); }
+  // What puts the system's temporary folder at `folder` for one command.
+  static std::string TempFolderVariable(const fs::path& folder) {
+#ifdef _WIN32
+    return "set \"TMP=" + PathToUtf8(folder) + "\" &&";
+#else
+    return "TMPDIR=" + Quote(folder);
+#endif
   }
 
   std::optional<TempFolder> folder_ = TempFolder::Create("test");
@@ -88,7 +116,7 @@ TEST_F(CliTest, ConvertTakesADisplayNameAndWritesIntoTheBaseTrack) {
   samples::WriteGplInstallation(gpl_);
   const fs::path settings = folder_->path() / "Velmora.INI";
   CommandResult result = Velmora("convert --game cart --source " + Quote(src_) + " --gpl " +
-                                 Quote(gpl_) + " --track 'Detroit HQ' --settings " +
+                                 Quote(gpl_) + " --track " + QuoteText("Detroit HQ") + " --settings " +
                                  Quote(settings));
   // No template is carried for detroit, so the run stops after saying so.
   EXPECT_EQ(result.exit_code, 1);
@@ -111,12 +139,29 @@ TEST_F(CliTest, ConvertWithResourcesRunsToTheEnd) {
   const fs::path resources = folder_->path() / "resources";
   samples::WriteCarriedResourcesFolder(resources, "elkhart");
   CommandResult result = Velmora("convert --game cart --source " + Quote(src_) + " --gpl " +
-                                 Quote(gpl_) + " --track 'road america' --settings " +
+                                 Quote(gpl_) + " --track " + QuoteText("road america") +
+                                 " --settings " +
                                  Quote(folder_->path() / "Velmora.INI") + " --resources " +
                                  Quote(resources));
   EXPECT_EQ(result.exit_code, 0) << result.err;
   EXPECT_EQ(result.out, "Conversion Finished\n");
   EXPECT_TRUE(fs::exists(gpl_ / "tracks" / "elkhart" / "elkhart.dat"));
+}
+
+TEST_F(CliTest, NamesBeyondAsciiPassThroughUnchanged) {
+  // A folder and a track name with letters outside ASCII, in the arguments and in the output.
+  const fs::path source = PathFromUtf8(PathToUtf8(folder_->path()) + "/Spiele \u00D6sterreich");
+  samples::WriteSourceTrack(source, {"dethq", {}, {}, "Tracks"});
+  CommandResult list = Velmora("list --game cart --source " + Quote(source));
+  EXPECT_EQ(list.exit_code, 0) << list.err;
+  EXPECT_EQ(list.out, "dethq\tDetroit HQ\n");
+
+  CommandResult missing = Velmora("convert --game cart --source " + Quote(source) + " --gpl " +
+                                  Quote(gpl_) + " --track " + QuoteText("Kestrel \u00D6st"));
+  EXPECT_EQ(missing.exit_code, 2);
+  EXPECT_NE(missing.err.find("no track \"Kestrel \u00D6st\" under " + PathToUtf8(source)),
+            std::string::npos)
+      << missing.err;
 }
 
 // The name is given in UTF-8 and in small letters; the table holds it in Windows-1252 with a
@@ -125,7 +170,8 @@ TEST_F(CliTest, ConvertFindsADisplayNameWithoutRegardToWindows1252Case) {
   samples::WriteSourceTrack(src_, {"osring", {}, {}, "tracks"});
   samples::WriteGplInstallation(gpl_);
   CommandResult result = Velmora("convert --game cart --source " + Quote(src_) + " --gpl " +
-                                 Quote(gpl_) + " --track '\xC3\xB6sterreichring' --settings " +
+                                 Quote(gpl_) + " --track " + QuoteText("\xC3\xB6sterreichring") +
+                                 " --settings " +
                                  Quote(folder_->path() / "Velmora.INI"));
   // Found: the run starts and stops only for want of a geometry template.
   EXPECT_EQ(result.exit_code, 1) << result.err;
@@ -182,7 +228,7 @@ TEST_F(CliTest, FoldersOutsideTheTrackChangeNothingWritten) {
       folder_->path() / "MySkyGames" / "Grass Valley" / "sky and grass" / "Indy";
   const fs::path tmp = folder_->path() / "dirsuzglenindy";
   fs::create_directories(tmp);
-  const std::string environment = "TMPDIR=" + Quote(tmp);
+  const std::string environment = TempFolderVariable(tmp);
   const fs::path odd_gpl = convert(odd_dir, environment).first;
   auto run = [&](const fs::path& dir, const fs::path& gpl, const std::string& env) {
     return Velmora("convert --game cart --source " + Quote(dir / "source") + " --gpl " +
@@ -219,8 +265,9 @@ TEST_F(CliTest, APackThatCannotBeWrittenKeepsTheFilesAndFails) {
                                  Quote(resources));
   EXPECT_EQ(result.exit_code, 1) << result.err;
   const fs::path track = gpl_ / "tracks" / "longtrackname";
-  EXPECT_NE(result.err.find("velmora: Cannot write the track archive " +
-                            (track / "longtrackname.dat").string() +
+  // Named as the run builds it ("Tracks"), in the spelling the disk's lookup gives.
+  const fs::path named = ResolveForWrite(gpl_ / "Tracks") / "longtrackname" / "longtrackname.dat";
+  EXPECT_NE(result.err.find("velmora: Cannot write the track archive " + named.string() +
                             ": the member name \"longtrackname.trk\" does not fit the 12 "
                             "characters of an archive name\n"),
             std::string::npos)
@@ -342,7 +389,7 @@ TEST_F(CliTest, BatchConvertsEveryTrackAsOneByOneWould) {
   int converted = 0;
   while (std::getline(listed, entry)) {
     const std::string display_name = entry.substr(entry.find('\t') + 1);
-    EXPECT_EQ(Velmora("convert --track '" + display_name + "' --gpl " + Quote(one_by_one) +
+    EXPECT_EQ(Velmora("convert --track " + QuoteText(display_name) + " --gpl " + Quote(one_by_one) +
                       options).exit_code, 0);
     ++converted;
   }

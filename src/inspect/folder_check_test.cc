@@ -11,7 +11,9 @@
 #include "inspect/member_checks.h"
 #include "platform/byte_writer.h"
 #include "platform/file_system.h"
+#include "platform/path_text.h"
 #include "platform/temp_folder.h"
+#include "testing/run_command.h"
 
 namespace velmora {
 namespace {
@@ -51,9 +53,7 @@ class FolderCheckTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     demo_ = new std::optional<TempFolder>(TempFolder::Create("demo"));
-    const std::string command =
-        std::string(VELMORA_CLI_PATH) + " demo '" + (**demo_).path().string() + "' >/dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0);
+    ASSERT_EQ(testkit::RunCommand(VELMORA_CLI_PATH, {"demo", PathToUtf8((**demo_).path())}), 0);
   }
   static void TearDownTestSuite() {
     delete demo_;

@@ -74,18 +74,27 @@ TEST_F(ArchiveMessagesTest, CutDirectoryAndMissingArchive) {
 
 TEST_F(ArchiveMessagesTest, NoTemporaryFolder) {
   const fs::path path = Write(BuildRawArchive(1, {{"a.trk", 1, 2 + 27}}, Bytes("a")));
-  const char* old = std::getenv("TMPDIR");
+#ifdef _WIN32
+  const char* variable = "TMP";  // GetTempPathW reads TMP first
+  auto set = [&](const std::string& value) { _putenv_s(variable, value.c_str()); };
+  auto unset = [&] { _putenv_s(variable, ""); };
+#else
+  const char* variable = "TMPDIR";
+  auto set = [&](const std::string& value) { setenv(variable, value.c_str(), 1); };
+  auto unset = [&] { unsetenv(variable); };
+#endif
+  const char* old = std::getenv(variable);
   const std::string saved = old ? old : "";
   // No temporary folder at all: the legacy text, and no folder.
-  setenv("TMPDIR", (folder_->path() / "missing").c_str(), 1);
+  set((folder_->path() / "missing").string());
   TrackArchive none;
   UnpackArchiveReported(none, path, messages_);
   EXPECT_EQ(messages_.messages(), std::vector<std::string>{"GetTempPath Failed "});
   EXPECT_TRUE(none.folder_path().empty());
   if (old) {
-    setenv("TMPDIR", saved.c_str(), 1);
+    set(saved);
   } else {
-    unsetenv("TMPDIR");
+    unset();
   }
 }
 

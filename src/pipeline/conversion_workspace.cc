@@ -3,6 +3,7 @@
 #include "platform/ascii.h"
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
+#include "platform/path_text.h"
 #include "platform/resource_store.h"
 #include "track/track_archive_writer.h"
 
@@ -57,7 +58,7 @@ bool ConversionWorkspace::WritePack() {
       messages_.Show("Failed to open " + path.string());
       return false;
     }
-    plan.push_back({path.filename().string(), *size});
+    plan.push_back({PathToWindows1252(path.filename()), *size});
   }
 
   const fs::path archive_path = output_folder_ / (track_name_ + ".dat");

@@ -25,22 +25,35 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// The variable that names the system's temporary folder.
+#ifdef _WIN32
+constexpr const char* kTempVariable = "TMP";
+#else
+constexpr const char* kTempVariable = "TMPDIR";
+#endif
+
 // Sets an environment variable for one scope and puts the old value back.
 class ScopedEnv {
  public:
   ScopedEnv(const char* name, const char* value) : name_(name) {
     if (const char* old = std::getenv(name)) old_ = old;
-    setenv(name, value, 1);
+    Set(value);
   }
-  ~ScopedEnv() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
+  ~ScopedEnv() { Set(old_ ? old_->c_str() : nullptr); }
+
+ private:
+  void Set(const char* value) {
+#ifdef _WIN32
+    _putenv_s(name_, value != nullptr ? value : "");  // empty removes it
+#else
+    if (value != nullptr) {
+      setenv(name_, value, 1);
     } else {
       unsetenv(name_);
     }
+#endif
   }
 
- private:
   const char* name_;
   std::optional<std::string> old_;
 };
@@ -90,7 +103,7 @@ TEST_F(FileStagesTest, WithoutAnUnpackedSourceTheWorkingFolderIsLeftAlone) {
   WriteFileText(work / "bwpic.pbf", "not GPL's");
   ScopedWorkingFolder in_work(work);
   {
-    ScopedEnv no_temp("TMPDIR", (root_->path() / "missing").c_str());
+    ScopedEnv no_temp(kTempVariable, (root_->path() / "missing").string().c_str());
     UnpackSource(*run_);
     CopyStandardFiles(*run_, CartMexicoOrder());
   }

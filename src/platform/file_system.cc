@@ -6,11 +6,16 @@
 #include <fstream>
 #include <string>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include "platform/ascii.h"
+#include "platform/path_text.h"
 
 namespace velmora {
 namespace {
@@ -26,15 +31,21 @@ std::optional<fs::path> FindEntryIgnoringCase(const fs::path& folder, const fs::
   std::error_code ec;
   fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec);
   if (ec) return std::nullopt;
-  const std::string wanted = name.string();
+  // Names are compared as UTF-8, which leaves every letter beyond ASCII as it is.
+  const std::string wanted = PathToUtf8(name);
   std::optional<std::string> best;
+  fs::path best_name;
   for (; it != fs::directory_iterator(); it.increment(ec)) {
     if (ec) break;
-    std::string candidate = it->path().filename().string();
-    if (EqualsIgnoreCase(candidate, wanted) && (!best || candidate < *best)) best = candidate;
+    fs::path candidate_name = it->path().filename();
+    std::string candidate = PathToUtf8(candidate_name);
+    if (EqualsIgnoreCase(candidate, wanted) && (!best || candidate < *best)) {
+      best = std::move(candidate);
+      best_name = std::move(candidate_name);
+    }
   }
   if (!best) return std::nullopt;
-  return folder / *best;
+  return folder / best_name;
 }
 
 }  // namespace
@@ -134,6 +145,75 @@ bool WriteFileText(const fs::path& path, std::string_view text) {
                                   reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
+#ifdef _WIN32
+
+namespace {
+
+std::string LastErrorText(std::string_view what, const fs::path& path) {
+  return std::string(what) + " " + PathToUtf8(path) + ": Windows error " +
+         std::to_string(GetLastError());
+}
+
+// Writes all bytes to `file` in pieces a DWORD can count.
+bool WriteAll(HANDLE file, std::span<const std::uint8_t> bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data() + done, piece, &written, nullptr) || written == 0) {
+      return false;
+    }
+    done += written;
+  }
+  return true;
+}
+
+// A new file beside `target` named ".<name>.new-<number>", opened for writing; CREATE_NEW
+// never opens a file that exists, so a taken name tries the next number.
+HANDLE CreateFileBeside(const fs::path& target, fs::path* created) {
+  DWORD unique = GetTickCount() ^ (GetCurrentProcessId() << 16);
+  for (int attempt = 0; attempt < 1000; ++attempt, ++unique) {
+    *created = target.parent_path() /
+               (L"." + target.filename().wstring() + L".new-" + std::to_wstring(unique));
+    HANDLE file = CreateFileW(created->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
+Status ReplaceFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes) {
+  const fs::path target = ResolveForWrite(path);
+  fs::path temporary;
+  HANDLE file = CreateFileBeside(target, &temporary);
+  if (file == INVALID_HANDLE_VALUE) {
+    return Status::IOError(LastErrorText("cannot create a file beside", target));
+  }
+  const bool written = WriteAll(file, bytes) && FlushFileBuffers(file);
+  const std::string write_error = written ? std::string() : LastErrorText("cannot write", temporary);
+  if (!CloseHandle(file) || !written) {
+    const std::string error = written ? LastErrorText("cannot write", temporary) : write_error;
+    DeleteFileW(temporary.c_str());
+    return Status::IOError(error);
+  }
+  // A read-only target cannot be replaced until it is an ordinary file again.
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    SetFileAttributesW(target.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  }
+  if (!MoveFileExW(temporary.c_str(), target.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const Status status = Status::IOError(LastErrorText("cannot replace", target));
+    DeleteFileW(temporary.c_str());
+    return status;
+  }
+  return Status::Ok();
+}
+
+#else
+
 namespace {
 
 std::string ErrnoText(std::string_view what, const fs::path& path) {
@@ -186,6 +266,8 @@ Status ReplaceFileAtomically(const fs::path& path, std::span<const std::uint8_t>
   return Status::Ok();
 }
 
+#endif
+
 Status ReplaceFileAtomically(const fs::path& path, std::string_view text) {
   return ReplaceFileAtomically(
       path, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()),
@@ -203,9 +285,15 @@ bool RemoveFile(const fs::path& path) {
 bool CopyFileReplacing(const fs::path& from, const fs::path& to) {
   std::optional<fs::path> source = ResolveExisting(from);
   if (!source) return false;
+#ifdef _WIN32
+  // The library's copy_file cannot replace a file on Windows: with no inode numbers there it
+  // takes every existing target for the source itself and refuses.
+  return CopyFileW(source->c_str(), ResolveForWrite(to).c_str(), FALSE) != 0;
+#else
   std::error_code ec;
   fs::copy_file(*source, ResolveForWrite(to), fs::copy_options::overwrite_existing, ec);
   return !ec;
+#endif
 }
 
 bool CreateFolder(const fs::path& path) {
@@ -219,9 +307,23 @@ bool CreateFolder(const fs::path& path) {
 }
 
 fs::path ExecutableFolder() {
+#ifdef _WIN32
+  std::wstring name(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+    if (length == 0) return fs::path();
+    if (length < name.size()) {
+      name.resize(length);
+      return fs::path(name).parent_path();
+    }
+    if (name.size() >= 32768) return fs::path();  // longer than any Windows path
+    name.resize(name.size() * 2);
+  }
+#else
   std::error_code ec;
   fs::path exe = fs::read_symlink("/proc/self/exe", ec);
   return ec ? fs::path() : exe.parent_path();
+#endif
 }
 
 std::vector<fs::path> ListFiles(const fs::path& folder, std::string_view extension) {
@@ -235,10 +337,12 @@ std::vector<fs::path> ListFiles(const fs::path& folder, std::string_view extensi
     if (ec) break;
     std::error_code type_ec;
     if (!it->is_regular_file(type_ec)) continue;
-    if (EqualsIgnoreCase(it->path().extension().string(), extension)) files.push_back(it->path());
+    if (EqualsIgnoreCase(PathToUtf8(it->path().extension()), extension)) {
+      files.push_back(it->path());
+    }
   }
   std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
-    return AsciiLower(a.filename().string()) < AsciiLower(b.filename().string());
+    return AsciiLower(PathToUtf8(a.filename())) < AsciiLower(PathToUtf8(b.filename()));
   });
   return files;
 }

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <vector>
+
 #include "platform/temp_folder.h"
+#include "testing/disk_probe.h"
 
 namespace velmora {
 namespace {
@@ -19,10 +23,13 @@ class FileSystemTest : public ::testing::Test {
 
 TEST_F(FileSystemTest, EverySpellingReachesTheSameFile) {
   const fs::path real = root_ / "Tracks" / "DETHQ" / "DetHQ.DAT";
+  // One lookup for both kinds of disk: it finds the existing spelling where case matters and
+  // leaves the path as given where the disk itself ignores case.
+  const bool ignores_case = testkit::DiskIgnoresCase(root_);
   for (const char* spelling : {"tracks/dethq/dethq.dat", "TRACKS/DetHq/DETHQ.dat",
                                "Tracks/DETHQ/DetHQ.DAT"}) {
     SCOPED_TRACE(spelling);
-    EXPECT_EQ(ResolveExisting(root_ / spelling), real);
+    EXPECT_EQ(ResolveExisting(root_ / spelling), ignores_case ? root_ / spelling : real);
     EXPECT_TRUE(FileExists(root_ / spelling));
     EXPECT_EQ(FileSize(root_ / spelling), 7u);
   }
@@ -107,6 +114,22 @@ TEST(TempFolderTest, OwnsItsFolderUntilDestroyed) {
     EXPECT_TRUE(fs::exists(path / "member.trk"));
   }
   EXPECT_FALSE(fs::exists(path));
+}
+
+TEST(TempFolderTest, EveryFolderIsNewAndPrefixed) {
+  std::vector<TempFolder> folders;
+  std::set<fs::path> paths;
+  for (int i = 0; i < 40; ++i) {
+    std::optional<TempFolder> folder = TempFolder::Create("dir");
+    ASSERT_TRUE(folder);
+    EXPECT_TRUE(fs::is_directory(folder->path()));
+    // Directly in the system's temporary folder.
+    EXPECT_EQ(folder->path().parent_path(), (fs::temp_directory_path() / "x").parent_path());
+    EXPECT_EQ(CountEntries(folder->path()), 0u);
+    paths.insert(folder->path());
+    folders.push_back(std::move(*folder));
+  }
+  EXPECT_EQ(paths.size(), 40u);
 }
 
 }  // namespace

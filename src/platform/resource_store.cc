@@ -4,6 +4,7 @@
 
 #include "platform/ascii.h"
 #include "platform/file_system.h"
+#include "platform/path_text.h"
 
 namespace velmora {
 
@@ -21,7 +22,7 @@ ResourceStore::ResourceStore(std::span<const EmbeddedFile> embedded, fs::path us
     if (ec) break;
     std::error_code type_ec;
     if (!it->is_regular_file(type_ec)) continue;
-    std::string name = AsciiUpper(it->path().stem().string());
+    std::string name = AsciiUpper(PathToUtf8(it->path().stem()));
     // With two spellings of one name, the smaller file name wins, whatever the folder order.
     auto [entry, added] = user_files_.emplace(name, it->path());
     if (!added && it->path().filename() < entry->second.filename()) entry->second = it->path();

@@ -4,7 +4,15 @@
 #include <cstdlib>
 #include <system_error>
 
+#ifdef _WIN32
+// <windows.h> first: <shlobj.h> builds on it.
+#include <windows.h>
+//
+#include <shlobj.h>
+#endif
+
 #include "platform/ascii.h"
+#include "platform/file_system.h"
 
 namespace velmora {
 
@@ -12,6 +20,50 @@ namespace fs = std::filesystem;
 
 Settings::Settings(fs::path file, std::string default_folder)
     : profile_(std::move(file)), default_folder_(std::move(default_folder)) {}
+
+bool AdoptEarlierSettings(const fs::path& user_file, const fs::path& earlier_file) {
+  std::error_code ec;
+  if (fs::exists(user_file, ec)) return true;
+  if (!fs::is_regular_file(earlier_file, ec)) return false;
+  fs::create_directories(user_file.parent_path(), ec);
+  return CopyFileReplacing(earlier_file, user_file) && fs::exists(user_file, ec);
+}
+
+#ifdef _WIN32
+
+namespace {
+
+// A folder named by the environment (APPDATA), else by the shell.
+fs::path RoamingAppData() {
+  const wchar_t* value = _wgetenv(L"APPDATA");
+  if (value != nullptr && *value != L'\0') return fs::path(value);
+  wchar_t buffer[MAX_PATH] = {};
+  if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, buffer))) {
+    return fs::path(buffer);
+  }
+  return fs::path(L"C:\\");
+}
+
+fs::path WindowsFolder() {
+  wchar_t buffer[MAX_PATH] = {};
+  const UINT length = GetWindowsDirectoryW(buffer, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return fs::path();
+  return fs::path(buffer);
+}
+
+}  // namespace
+
+fs::path Settings::DefaultFile() {
+  const fs::path user_file = RoamingAppData() / "Velmora" / "Velmora.INI";
+  const fs::path windows = WindowsFolder();
+  if (!windows.empty()) AdoptEarlierSettings(user_file, windows / "Velmora.INI");
+  return user_file;
+}
+
+// Folder settings start at the root of drive c:, as the settings of older converters did.
+std::string Settings::HomeFolder() { return "c:\\"; }
+
+#else
 
 fs::path Settings::DefaultFile() {
   const char* config = std::getenv("XDG_CONFIG_HOME");
@@ -31,6 +83,8 @@ std::string Settings::HomeFolder() {
   fs::path current = fs::current_path(ec);
   return ec ? std::string("/") : current.string();
 }
+
+#endif
 
 const std::string* Settings::FindOverride(std::string_view section, std::string_view key) const {
   auto it = overrides_.find({AsciiLower(section), AsciiLower(key)});

@@ -27,6 +27,11 @@ inline constexpr std::string_view kHqSkyKey = "HQsky";
 // conversion go on without a geometry template.
 inline constexpr std::string_view kTrackFileConversionKey = "N2N4TrkConvert";
 
+// Copies `earlier_file` to `user_file` (making its folder) when `user_file` does not exist and
+// `earlier_file` does. True when `user_file` exists afterwards.
+bool AdoptEarlierSettings(const std::filesystem::path& user_file,
+                          const std::filesystem::path& earlier_file);
+
 // The values kept between runs, over one ini file (Velmora.INI). Folder keys default to the
 // user's home folder, "Patches" and "Resources" to empty, the options to 0. A value can be
 // overridden for this process only (the command line's --convert-track-file does that);
@@ -35,9 +40,14 @@ class Settings {
  public:
   Settings(std::filesystem::path file, std::string default_folder);
 
-  // $XDG_CONFIG_HOME/velmora/Velmora.INI, else ~/.config/velmora/Velmora.INI.
+  // Linux: $XDG_CONFIG_HOME/velmora/Velmora.INI, else ~/.config/velmora/Velmora.INI.
+  // Windows: %APPDATA%\Velmora\Velmora.INI, per user, since the Windows folder where older
+  // converters kept it is writable only by administrators and values stored there were lost.
+  // When no per-user file exists yet, an existing Velmora.INI in the Windows folder is taken
+  // over once (copied) by this call.
   static std::filesystem::path DefaultFile();
-  // The user's home folder, the starting point of every folder setting.
+  // The starting point of every folder setting: the user's home folder on Linux, "c:\" on
+  // Windows.
   static std::string HomeFolder();
 
   const std::filesystem::path& file() const { return profile_.path(); }

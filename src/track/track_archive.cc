@@ -6,6 +6,7 @@
 #include "platform/ascii.h"
 #include "platform/byte_reader.h"
 #include "platform/file_system.h"
+#include "platform/path_text.h"
 #include "track/track_archive_format.h"
 
 namespace velmora {
@@ -103,6 +104,10 @@ Status TrackArchive::Extract(std::optional<std::string_view> filter) {
   data_.shrink_to_fit();
   if (!all_written) return Status::Corruption("members were skipped");
   return Status::Ok();
+}
+
+fs::path TrackArchive::ExtractedPath(std::string_view member) const {
+  return folder_ / PathFromWindows1252(member);
 }
 
 bool TrackArchive::WriteMember(const ArchiveEntry& entry) {

@@ -57,8 +57,9 @@ class TrackArchive {
   // What Extract met without stopping, in the order met.
   const std::vector<Status>& problems() const { return problems_; }
 
-  // The path under which a member was written.
-  std::filesystem::path ExtractedPath(std::string_view member) const { return folder_ / member; }
+  // The path under which a member was written; its Windows-1252 name becomes the same name in
+  // Unicode on disk.
+  std::filesystem::path ExtractedPath(std::string_view member) const;
   // The temporary folder; empty before Extract, and after an Extract that found no temporary
   // folder.
   const std::filesystem::path& folder_path() const { return folder_; }

@@ -1,0 +1,84 @@
+#include "platform/path_text.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/temp_folder.h"
+#include "samples/archive_builder.h"
+#include "track/track_archive.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Names of the entries of `folder` as the disk spells them, in UTF-8.
+std::vector<std::string> Utf8Names(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    names.push_back(PathToUtf8(entry.path().filename()));
+  }
+  return names;
+}
+
+TEST(PathTextTest, Windows1252NamesBecomeTheirUnicodeFileNames) {
+  std::optional<TempFolder> folder = TempFolder::Create("test");
+  ASSERT_TRUE(folder);
+  const std::string member = "\xD6sterreichring.txt";  // Windows-1252
+  ASSERT_TRUE(WriteFileText(folder->path() / PathFromWindows1252(member), "x"));
+  EXPECT_EQ(Utf8Names(folder->path()), std::vector<std::string>{"\u00D6sterreichring.txt"});
+  const fs::path written = fs::directory_iterator(folder->path())->path();
+  EXPECT_EQ(PathToWindows1252(written.filename()), member);
+  // The lookup that every read goes through finds it under any ASCII letter case.
+  EXPECT_TRUE(FileExists(folder->path() / PathFromWindows1252("\xD6STERREICHRING.TXT")));
+}
+
+TEST(PathTextTest, EveryWindows1252ByteSurvivesTheRoundTrip) {
+  std::string all;
+  for (int byte = 1; byte < 256; ++byte) all.push_back(static_cast<char>(byte));
+  EXPECT_EQ(PathToWindows1252(PathFromWindows1252(all)), all);
+  // The euro sign and the quotes of 0x80 to 0x9F are not Latin-1: they must map to their own
+  // code points, not to control characters.
+  EXPECT_EQ(PathToUtf8(PathFromWindows1252("\x80\x93\x9F")), "\u20AC\u201C\u0178");
+  EXPECT_EQ(PathToWindows1252(PathFromUtf8("\u0416.mip")), "?.mip");  // not in the code page
+}
+
+TEST(PathTextTest, Utf8ArgumentsAndStoredFolders) {
+  const std::string utf8 = "\u00C4rger/\u20AC uro/\u00FC";
+  EXPECT_EQ(PathToUtf8(PathFromUtf8(utf8)), utf8);
+  EXPECT_EQ(PathToUtf8(PathFromUtf8("")), "");
+  // Settings text is UTF-8 when written here, Windows-1252 when written by older converters.
+  EXPECT_EQ(PathToUtf8(PathFromStoredText("C:\\Spiele\\M\xFCller")),
+            "C:\\Spiele\\M\u00FCller");
+  EXPECT_EQ(PathToUtf8(PathFromStoredText("C:\\Spiele\\M\u00FCller")),
+            "C:\\Spiele\\M\u00FCller");
+  // Malformed UTF-8 never throws; on Windows it becomes U+FFFD.
+  EXPECT_NO_THROW(PathToUtf8(PathFromUtf8("\xC3(\xFF")));
+}
+
+#ifndef _WIN32
+TEST(PathTextTest, LinuxNamesThatAreNotUtf8AreTakenAsWindows1252) {
+  EXPECT_EQ(PathToWindows1252(fs::path("\xD6sterr.txt")), "\xD6sterr.txt");
+}
+#endif
+
+TEST(PathTextTest, ArchiveMembersUnpackUnderTheirUnicodeNames) {
+  std::optional<TempFolder> folder = TempFolder::Create("test");
+  ASSERT_TRUE(folder);
+  const fs::path archive_path = folder->path() / "track.dat";
+  const std::string member = "\xD6sterr.txt";  // the field holds 8.3 names
+  WriteFileBytes(archive_path, samples::BuildTrackArchive({{member, samples::Bytes("data")},
+                                                           {"plain.trk", samples::Bytes("t")}}));
+  TrackArchive archive;
+  ASSERT_TRUE(archive.Open(archive_path).ok());
+  ASSERT_TRUE(archive.Extract().ok());
+  std::vector<std::string> names = Utf8Names(archive.folder_path());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"plain.trk", "\u00D6sterr.txt"}));
+  EXPECT_EQ(ReadFileBytes(archive.ExtractedPath(member)), samples::Bytes("data"));
+}
+
+}  // namespace
+}  // namespace velmora

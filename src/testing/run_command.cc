@@ -1,0 +1,66 @@
+#include "testing/run_command.h"
+
+#include <cstdlib>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/wait.h>
+#endif
+
+#include "platform/path_text.h"
+
+namespace velmora::testkit {
+namespace {
+
+#ifdef _WIN32
+constexpr const char* kNowhere = "NUL";
+
+// cmd.exe and the program's argument parser both read "...": test paths hold no quote.
+std::string Quote(const std::string& text) {
+  std::string quoted(1, '"');
+  quoted.append(text).push_back('"');
+  return quoted;
+}
+#else
+constexpr const char* kNowhere = "/dev/null";
+
+// '...' with each ' written as '\''.
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  quoted += '\'';
+  return quoted;
+}
+#endif
+
+std::string Target(const std::filesystem::path& file) {
+  return file.empty() ? std::string(kNowhere) : Quote(PathToUtf8(file));
+}
+
+}  // namespace
+
+int RunCommand(const std::string& program, const std::vector<std::string>& arguments,
+               const std::filesystem::path& out, const std::filesystem::path& err) {
+  std::string command = Quote(program);
+  for (const std::string& argument : arguments) command.append(" ").append(Quote(argument));
+  command.append(" >").append(Target(out)).append(" 2>").append(Target(err));
+#ifdef _WIN32
+  command += " <NUL";
+  // cmd.exe drops the outermost quotes of a command that starts with one; the wide call keeps
+  // arguments beyond ASCII as written.
+  return _wsystem(PathFromUtf8(Quote(command)).c_str());
+#else
+  command += " </dev/null";
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+}
+
+}  // namespace velmora::testkit
