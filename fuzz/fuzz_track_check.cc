@@ -22,8 +22,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // The names an input may replace; the pack itself is one of them.
-const char* const kNames[] = {"kestrel.dat", "kestrel.trk", "race.lp",    "pit.lp",
-                              "ksky.mip",    "kflag.srb",   "page0.pbf",  "kboards.3do"};
+const char* const kNames[] = {"kestrel.dat", "kestrel.trk", "race.lp",   "pit.lp",
+                              "ksky.mip",    "kflag.srb",   "page0.pbf", "kboards.3do"};
 
 struct Folder {
   std::optional<velmora::TempFolder> root = velmora::TempFolder::Create("fuzz");

@@ -421,5 +421,41 @@ TEST_F(CliTest, DemoWritesItsSampleAndConverts) {
   EXPECT_TRUE(fs::is_directory(foreign / "gpl"));
 }
 
+TEST_F(CliTest, ShowAndCheckReadATrackFolderAndExitByWhatTheyFound) {
+  const fs::path dir = folder_->path() / "demo";
+  ASSERT_EQ(Velmora("demo " + Quote(dir)).exit_code, 0);
+  const fs::path track = dir / "gpl" / "tracks" / "kestrel";
+
+  // show writes <folder name>.png into the current folder unless told otherwise.
+  CommandResult shown = Velmora("show " + Quote(track));
+  EXPECT_EQ(shown.exit_code, 0) << shown.err;
+  EXPECT_EQ(shown.out, "kestrel.png\n");
+  EXPECT_TRUE(fs::exists("kestrel.png"));
+  fs::remove("kestrel.png");
+  const fs::path png = folder_->path() / "picture.png";
+  EXPECT_EQ(Velmora("show " + Quote(track) + " --out " + Quote(png)).exit_code, 0);
+  EXPECT_TRUE(fs::exists(png));
+
+  // A planted fault makes check exit with 1 and name the file.
+  std::vector<std::uint8_t> race = ReadFileBytes(track / "Race.lp").value_or(Bytes(""));
+  ASSERT_GT(race.size(), 28u);
+  race.resize(race.size() - 20);
+  ASSERT_TRUE(WriteFileBytes(track / "Race.lp", race));
+  CommandResult checked = Velmora("check " + Quote(track));
+  EXPECT_EQ(checked.exit_code, 1);
+  EXPECT_NE(checked.out.find("Race.lp: "), std::string::npos) << checked.out;
+  EXPECT_NE(checked.out.find("kestrel: "), std::string::npos);
+
+  // Not a GPL track: 1 with a message; not a folder, or no folder at all: bad usage.
+  for (const char* tool : {"show ", "check "}) {
+    SCOPED_TRACE(tool);
+    CommandResult not_track = Velmora(tool + Quote(dir));
+    EXPECT_EQ(not_track.exit_code, 1);
+    EXPECT_NE(not_track.err.find("is not a GPL track folder"), std::string::npos);
+    EXPECT_EQ(Velmora(tool + Quote(dir / "nothing")).exit_code, 2);
+    EXPECT_EQ(Velmora(tool).exit_code, 2);
+  }
+}
+
 }  // namespace
 }  // namespace velmora

@@ -6,6 +6,7 @@
 #include "inspect/track_folder.h"
 #include "platform/ascii.h"
 #include "platform/file_system.h"
+#include "platform/rule_path.h"
 #include "track/racing_lines.h"
 
 namespace velmora {
@@ -18,6 +19,8 @@ std::string Extension(std::string_view name) {
   const std::size_t dot = name.rfind('.');
   return dot == std::string_view::npos ? std::string() : AsciiLower(name.substr(dot));
 }
+
+constexpr const char* kTrackIni = "track.ini";
 
 bool IsRacingLine(std::string_view name) {
   for (const char* line : kRacingLineFiles) {
@@ -41,8 +44,9 @@ class FolderChecker {
     for (const char* line : kRacingLineFiles) {
       if (!folder_.FindLoose(line) && !folder_.FindPacked(line)) Report(line, "missing");
     }
-    // track.ini is read by the checks once the converter writes it; until then it is left
-    // alone, like any other file of a kind the program does not read.
+    if (!folder_.FindLoose(kTrackIni) && !folder_.FindPacked(kTrackIni)) {
+      Report(kTrackIni, "missing");
+    }
   }
 
  private:
@@ -78,11 +82,12 @@ class FolderChecker {
     checked_track_ = loose ? static_cast<const void*>(loose) : packed;
     TrackGeometry geometry;
     Problems problems =
-        CheckTrackFile(std::move(*bytes), (folder_.folder() / name).string(), geometry);
+        CheckTrackFile(std::move(*bytes), GplTrackFileRulePath(folder_.folder() / name), geometry);
     ++report_.files_checked;
     for (std::string& what : problems) Report(label, std::move(what));
     if (geometry.loaded()) {
-      expected_points_ = RacingLines::PointCount(geometry, AsciiLower(folder_.folder().string()));
+      expected_points_ =
+          RacingLines::PointCount(geometry, GplTrackFolderRulePath(folder_.folder()));
     }
   }
 
@@ -124,8 +129,10 @@ class FolderChecker {
     } else if (kind == ".trk") {
       if (file == checked_track_) return;  // checked first, by LoadTrack
       TrackGeometry geometry;
-      problems = CheckTrackFile({bytes.begin(), bytes.end()}, (folder_.folder() / name).string(),
-                                geometry);
+      problems = CheckTrackFile({bytes.begin(), bytes.end()},
+                                GplTrackFileRulePath(folder_.folder() / name), geometry);
+    } else if (EqualsIgnoreCase(name, kTrackIni)) {
+      problems = CheckTrackIni({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
     } else if (kind == ".lp") {
       problems = CheckLineFile(bytes, IsRacingLine(name) ? expected_points_ : std::nullopt);
     } else {
@@ -158,8 +165,8 @@ std::string CheckReport::Text() const {
   }
   const int count = problems();
   text += track + ": " + std::to_string(files_checked) + " files checked, " +
-          (count == 0 ? std::string("no problems") : std::to_string(count) +
-                                                         (count == 1 ? " problem" : " problems"));
+          (count == 0 ? std::string("no problems")
+                      : std::to_string(count) + (count == 1 ? " problem" : " problems"));
   if (notes() > 0) text += ", " + std::to_string(notes()) + (notes() == 1 ? " note" : " notes");
   return text + "\n";
 }

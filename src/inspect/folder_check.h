@@ -16,8 +16,8 @@ inline constexpr const char* kRacingLineFiles[] = {"race.lp",  "pit.lp",     "pa
 
 // What `velmora check` found in one GPL track folder.
 struct CheckReport {
-  std::string track;               // the track's name
-  std::vector<Finding> findings;   // in the order found
+  std::string track;              // the track's name
+  std::vector<Finding> findings;  // in the order found
   int files_checked = 0;
 
   int problems() const;
@@ -27,9 +27,9 @@ struct CheckReport {
 };
 
 // Validates a GPL track folder, converted by this program or by anyone else: the pack's
-// directory, then every packed member and loose file by its kind, the six racing lines, and
-// loose files that shadow packed ones (as information). Fails only when the folder is not a
-// GPL track folder.
+// directory, then every packed member and loose file by its kind, the six racing lines and
+// track.ini (present), and loose files that shadow packed ones (as information). Fails only when
+// the folder is not a GPL track folder.
 Result<CheckReport> CheckTrackFolder(const std::filesystem::path& folder);
 
 }  // namespace velmora

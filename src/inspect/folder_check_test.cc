@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 
 #include "format/chunk_file.h"
@@ -50,8 +51,8 @@ class FolderCheckTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     demo_ = new std::optional<TempFolder>(TempFolder::Create("demo"));
-    const std::string command = std::string(VELMORA_CLI_PATH) + " demo '" +
-                                (**demo_).path().string() + "' >/dev/null 2>&1";
+    const std::string command =
+        std::string(VELMORA_CLI_PATH) + " demo '" + (**demo_).path().string() + "' >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0);
   }
   static void TearDownTestSuite() {
@@ -116,11 +117,10 @@ TEST_F(FolderCheckTest, TheFilesTheConversionWroteAreClean) {
   // The sample installation's carried pages, sounds and GPL's standard files are stand-ins; the
   // files the conversion itself made must all pass.
   const std::set<std::string> converted = {
-      "kestrel.trk", "race.lp",     "pit.lp",      "pass1.lp",    "pass2.lp",
-      "maxrace.lp",  "minrace.lp",  "kbarrier.mip", "kwall.mip",  "ksky.mip",
-      "kbanner.mip", "kboards.3do", "khoriz.3do",  "kstand.3do",  "ktree.srb",
-      "kmarker.srb", "kflag.srb",   "_tire.3do",   "_hay.3do",    "hayba_s.mip",
-      "_cone.3do",   "_cone1.srb",  "_conebs1.mip"};
+      "kestrel.trk", "race.lp",      "pit.lp",    "pass1.lp",    "pass2.lp",    "maxrace.lp",
+      "minrace.lp",  "kbarrier.mip", "kwall.mip", "ksky.mip",    "kbanner.mip", "kboards.3do",
+      "khoriz.3do",  "kstand.3do",   "ktree.srb", "kmarker.srb", "kflag.srb",   "_tire.3do",
+      "_hay.3do",    "hayba_s.mip",  "_cone.3do", "_cone1.srb",  "_conebs1.mip"};
   Result<CheckReport> report = CheckTrackFolder(track_);
   ASSERT_TRUE(report.ok());
   for (const Finding& finding : report->findings) {
@@ -193,6 +193,25 @@ TEST_F(FolderCheckTest, RacingLinesAreHeldToTheCountTheTrackLengthGives) {
                                               std::to_string(count)});
 }
 
+TEST_F(FolderCheckTest, PointCountsFollowTheTracksOwnNameNotTheFoldersAboveIt) {
+  // The same track as "indy", kept under a folder whose name holds another track's name: the
+  // per-track count of indy (1342) applies, and daytona's (1345, a later rule) does not.
+  const fs::path indy = work_->path() / "daytona-backup" / "indy";
+  fs::create_directories(indy.parent_path());
+  fs::rename(track_, indy);
+  fs::rename(indy / "kestrel.dat", indy / "indy.dat");
+  std::vector<std::uint8_t> pack = ReadFileBytes(indy / "indy.dat").value();
+  ASSERT_EQ(std::string(reinterpret_cast<const char*>(&pack[2 + 10])), "kestrel.trk");
+  std::memcpy(&pack[2 + 10], "indy.trk\0", 9);
+  ASSERT_TRUE(WriteFileBytes(indy / "indy.dat", pack));
+  Result<CheckReport> report = CheckTrackFolder(indy);
+  ASSERT_TRUE(report.ok());
+  const std::vector<std::string> lines = Lines(*report);
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "Race.lp: 889 points, but the track's length gives 1342"),
+            lines.end());
+}
+
 TEST_F(FolderCheckTest, PackFaultsAreReportedAndTheReportSummarised) {
   std::vector<std::uint8_t> pack = Demo("kestrel.dat");
   pack[2] = 4;  // the first record's tag
@@ -216,6 +235,44 @@ TEST_F(FolderCheckTest, AFolderThatIsNoGplTrackIsRefused) {
   EXPECT_FALSE(CheckTrackFolder(work_->path() / "nothing").ok());
 }
 
+TEST_F(FolderCheckTest, TrackIniNeedsEveryKeyTheConverterFillsIn) {
+  const std::vector<std::uint8_t> bytes = Demo("track.ini");
+  const std::string ini(bytes.begin(), bytes.end());
+  ASSERT_TRUE(CheckTrackIni(ini).empty()) << CheckTrackIni(ini).front();
+  struct Row {
+    std::string from;
+    std::string to;
+    Problems expected;
+  };
+  const Row rows[] = {
+      {"track_length = 2.460m",
+       "track_length = 2.460",
+       {"[ track ] track_length = 2.460: not a "
+        "length in miles ending in \"m\""}},
+      {"reference_value = 83.25",
+       "reference_value = fast",
+       {"[ statistics ] reference_value = "
+        "fast: not one number"}},
+      {"stall_7  = 2756.58 -20.00",
+       "stall_7  = 2756.58",
+       {"[ pit_lane_0 ] stall_7 = 2756.58: "
+        "not two numbers"}},
+      {"pit_board = ", "pit_bored = ", {"[ pit_lane_0 ] has no pit_board"}},
+      {"[ statistics ]", "[ stats ]", {"no [ statistics ] section"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.to);
+    std::string broken = ini;
+    const std::size_t at = broken.find(row.from);
+    ASSERT_NE(at, std::string::npos);
+    broken.replace(at, row.from.size(), row.to);
+    EXPECT_EQ(CheckTrackIni(broken), row.expected);
+  }
+
+  fs::remove(track_ / "track.ini");
+  EXPECT_EQ(Added(), std::vector<std::string>{"track.ini: missing"});
+}
+
 TEST(MemberChecksTest, PagesAreHeldToTheirLayoutAndKnownSizes) {
   EXPECT_TRUE(CheckPbfFile(Page(281, 431), "page0.pbf").empty());
   EXPECT_EQ(Page(281, 431).size(), 243136u);
@@ -223,7 +280,7 @@ TEST(MemberChecksTest, PagesAreHeldToTheirLayoutAndKnownSizes) {
   EXPECT_EQ(CheckPbfFile(Page(258, 341), "EVENT.PBF"),
             Problems{"page of 258 x 341 pixels, not 258 x 340"});
   std::vector<std::uint8_t> page = Page(10, 10);
-  page[12 + 12] = 4;  // BMHD type
+  page[12 + 12] = 4;       // BMHD type
   page[12 + 12 + 9] = 22;  // BMHD stride
   EXPECT_EQ(CheckPbfFile(page, "x.pbf"),
             (Problems{"type 4, not 3 (16-bit 5-6-5)", "row length 22 bytes, not 20 for 10 pixels",

@@ -1,6 +1,8 @@
 #include "inspect/member_checks.h"
 
 #include <cmath>
+#include <cstdlib>
+#include <map>
 
 #include "format/chunk_file.h"
 #include "image/mip_file.h"
@@ -21,9 +23,8 @@ std::string Number(std::int64_t value) { return std::to_string(value); }
 // Bytes left over behind a chunk that should fill the file.
 void CheckFills(const Chunk& chunk, std::size_t file_size, Problems& out) {
   if (chunk.End() < file_size) {
-    out.push_back(Number(static_cast<std::int64_t>(file_size - chunk.End())) +
-                  " bytes after the " + std::string(reinterpret_cast<const char*>(chunk.tag), 4) +
-                  " chunk");
+    out.push_back(Number(static_cast<std::int64_t>(file_size - chunk.End())) + " bytes after the " +
+                  std::string(reinterpret_cast<const char*>(chunk.tag), 4) + " chunk");
   }
 }
 
@@ -36,9 +37,15 @@ Problems CheckMipFile(std::vector<std::uint8_t> bytes) {
   if (StartsWithTag(bytes, kTagMip)) {
     if (!top) return {"the MIP chunk's size runs past the end of the file"};
     CheckFills(*top, size, out);
-    if (!ReadMip(std::move(bytes))) out.push_back("not a texture the program can read");
+    Result<TextureImage> texture = ReadMip(std::move(bytes));
+    if (!texture.ok()) {
+      out.push_back("not a texture the program can read: " + texture.status().message());
+    }
   } else if (StartsWithTag(bytes, kTagMip8)) {
-    if (!ReadMip8(std::move(bytes))) out.push_back("not a texture the program can read");
+    Result<TextureImage> texture = ReadMip8(std::move(bytes));
+    if (!texture.ok()) {
+      out.push_back("not a texture the program can read: " + texture.status().message());
+    }
   } else {
     out.push_back("does not begin with a MIP chunk");
   }
@@ -54,8 +61,10 @@ Problems CheckSrbFile(std::vector<std::uint8_t> bytes) {
   Result<Chunk> texture = ReadChunk(bytes, kSrbTextureAt);
   if (!texture) return {"the texture's size runs past the end of the file"};
   CheckFills(*texture, bytes.size(), out);
-  if (!ReadMip(std::move(bytes), kSrbTextureAt)) {
-    out.push_back("the texture behind the sprite headers cannot be read");
+  Result<TextureImage> picture = ReadMip(std::move(bytes), kSrbTextureAt);
+  if (!picture.ok()) {
+    out.push_back("the texture behind the sprite headers cannot be read: " +
+                  picture.status().message());
   }
   return out;
 }
@@ -125,8 +134,8 @@ void CheckSectionRun(const TrackGeometry& track, Problems& out) {
                     Number(expected_start) + " where the one before ends");
     }
     if (record.words[kLineIndexWord] != static_cast<std::int64_t>(s) * track.line_count()) {
-      out.push_back(where + "names line record " + Number(record.words[kLineIndexWord]) +
-                    ", not " + Number(static_cast<std::int64_t>(s) * track.line_count()));
+      out.push_back(where + "names line record " + Number(record.words[kLineIndexWord]) + ", not " +
+                    Number(static_cast<std::int64_t>(s) * track.line_count()));
     }
     expected_start = static_cast<std::int64_t>(record.start()) + record.length();
   }
@@ -170,12 +179,11 @@ void CheckSectionBlock(const TrackGeometry& track, std::size_t file_size, Proble
 
 }  // namespace
 
-Problems CheckTrackFile(std::vector<std::uint8_t> bytes, std::string_view path,
+Problems CheckTrackFile(std::vector<std::uint8_t> bytes, std::string_view rule_path,
                         TrackGeometry& geometry) {
   const std::size_t size = bytes.size();
-  if (Status loaded = geometry.LoadBytes(std::move(bytes), AsciiLower(path)); !loaded.ok()) {
-    return {"the track file cannot be read: " + loaded.message()};
-  }
+  const Status loaded = geometry.LoadBytes(std::move(bytes), rule_path);
+  if (!loaded.ok()) return {"the track file cannot be read: " + loaded.message()};
   Problems out;
   if (geometry.version() != kGplLayoutVersion && geometry.version() != kNewestLayoutVersion) {
     out.push_back("version " + Number(geometry.version()) +
@@ -205,8 +213,8 @@ Problems CheckLineFile(std::span<const std::uint8_t> bytes,
   }
   const std::uint64_t needed = 8 + static_cast<std::uint64_t>(count) * kGplPointSize;
   if (needed != bytes.size()) {
-    out.push_back(Number(static_cast<std::int64_t>(bytes.size())) + " bytes, but " +
-                  Number(count) + " points need " + Number(static_cast<std::int64_t>(needed)));
+    out.push_back(Number(static_cast<std::int64_t>(bytes.size())) + " bytes, but " + Number(count) +
+                  " points need " + Number(static_cast<std::int64_t>(needed)));
   }
   const std::size_t present = std::min<std::uint64_t>(count, reader.remaining() / kGplPointSize);
   for (std::size_t k = 0; k < present; ++k) {
@@ -217,6 +225,146 @@ Problems CheckLineFile(std::span<const std::uint8_t> bytes,
       out.push_back("point " + Number(static_cast<std::int64_t>(k)) +
                     " holds a value that is not a number");
       break;
+    }
+  }
+  return out;
+}
+
+}  // namespace velmora
+
+namespace velmora {
+
+namespace {
+
+// What the value of a track.ini key must look like.
+enum class IniForm { kText, kMiles, kOne, kTwo, kFour };
+
+struct IniKey {
+  std::string_view section;
+  std::string key;
+  IniForm form;
+};
+
+std::vector<IniKey> ConverterKeys() {
+  std::vector<IniKey> keys = {
+      {"track", "track_name", IniForm::kText},
+      {"track", "track_name_short", IniForm::kText},
+      {"track", "track_length", IniForm::kMiles},
+      {"statistics", "reference_value", IniForm::kOne},
+      {"ai_track", "merge_from_pit_line_dlong", IniForm::kOne},
+      {"ai_track", "pit_lane_end_dlong", IniForm::kOne},
+      {"ai_track", "pit_lane_start_dlong", IniForm::kOne},
+      {"ai_track", "start_of_pit_stalls", IniForm::kOne},
+      {"pit_lane_0", "lane_bounds_dlong", IniForm::kTwo},
+      {"pit_lane_0", "pit_board", IniForm::kFour},
+  };
+  for (std::string_view section : {"pit_lane_0", "starting_grid_0"}) {
+    for (int i = 0; i < 20; ++i) keys.push_back({section, "stall_" + Number(i), IniForm::kTwo});
+  }
+  return keys;
+}
+
+std::string_view Trim(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t\r");
+  if (first == std::string_view::npos) return {};
+  const std::size_t last = text.find_last_not_of(" \t\r");
+  return text.substr(first, last - first + 1);
+}
+
+// How many numbers the text holds, when it holds nothing else; -1 otherwise.
+int CountNumbers(std::string_view text) {
+  const std::string copy(text);
+  const char* at = copy.c_str();
+  int count = 0;
+  while (true) {
+    while (*at == ' ' || *at == '\t') ++at;
+    if (*at == '\0') return count;
+    char* end = nullptr;
+    const double value = std::strtod(at, &end);
+    if (end == at || !std::isfinite(value)) return -1;
+    at = end;
+    ++count;
+  }
+}
+
+bool HasForm(std::string_view value, IniForm form) {
+  switch (form) {
+    case IniForm::kText:
+      return !value.empty();
+    case IniForm::kMiles:
+      return value.size() > 1 && value.back() == 'm' &&
+             CountNumbers(value.substr(0, value.size() - 1)) == 1;
+    case IniForm::kOne:
+      return CountNumbers(value) == 1;
+    case IniForm::kTwo:
+      return CountNumbers(value) == 2;
+    case IniForm::kFour:
+      return CountNumbers(value) == 4;
+  }
+  return false;
+}
+
+const char* FormText(IniForm form) {
+  switch (form) {
+    case IniForm::kText:
+      return "a name";
+    case IniForm::kMiles:
+      return "a length in miles ending in \"m\"";
+    case IniForm::kOne:
+      return "one number";
+    case IniForm::kTwo:
+      return "two numbers";
+    case IniForm::kFour:
+      return "four numbers";
+  }
+  return "";
+}
+
+// "[ section ]" headers and "key = value ; comment" lines, by section and key; the first value
+// of a key counts.
+std::map<std::string, std::map<std::string, std::string>, std::less<>> ParseIni(
+    std::string_view text) {
+  std::map<std::string, std::map<std::string, std::string>, std::less<>> sections;
+  std::string section;
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find('\n'), text.size());
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(std::min(end + 1, text.size()));
+    line = Trim(line.substr(0, line.find(';')));
+    if (line.starts_with('[')) {
+      section = std::string(Trim(line.substr(1, line.find(']') - 1)));
+      sections[section];
+      continue;
+    }
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) continue;
+    sections[section].emplace(std::string(Trim(line.substr(0, equals))),
+                              std::string(Trim(line.substr(equals + 1))));
+  }
+  return sections;
+}
+
+}  // namespace
+
+Problems CheckTrackIni(std::string_view text) {
+  const auto sections = ParseIni(text);
+  Problems out;
+  std::string_view missing_section;
+  for (const IniKey& key : ConverterKeys()) {
+    const auto section = sections.find(key.section);
+    if (section == sections.end()) {
+      if (missing_section != key.section) {
+        out.push_back("no [ " + std::string(key.section) + " ] section");
+      }
+      missing_section = key.section;
+      continue;
+    }
+    const auto value = section->second.find(key.key);
+    if (value == section->second.end()) {
+      out.push_back("[ " + std::string(key.section) + " ] has no " + key.key);
+    } else if (!HasForm(value->second, key.form)) {
+      out.push_back("[ " + std::string(key.section) + " ] " + key.key + " = " + value->second +
+                    ": not " + FormText(key.form));
     }
   }
   return out;

@@ -40,15 +40,20 @@ Problems CheckSrbFile(std::vector<std::uint8_t> bytes);
 Problems CheckPbfFile(std::span<const std::uint8_t> bytes, std::string_view name);
 Problems CheckObjectFile(std::span<const std::uint8_t> bytes);
 
-// The track file: it loads, is in GPL's layout or the newest one, and agrees with itself (sections back to back
-// from 0 to the lap length, records where the offsets say, blocks filling the file).
-// `geometry` receives the loaded track when it loads.
-Problems CheckTrackFile(std::vector<std::uint8_t> bytes, std::string_view path,
+// The track file: it loads, is in GPL's layout or the newest one, and agrees with itself (sections
+// back to back from 0 to the lap length, records where the offsets say, blocks filling the file).
+// `geometry` receives the loaded track when it loads; `rule_path` is the file's logical path,
+// what the per-track rules look at ("tracks/<track>/<track>.trk").
+Problems CheckTrackFile(std::vector<std::uint8_t> bytes, std::string_view rule_path,
                         TrackGeometry& geometry);
 
 // A racing line in GPL's layout; with `expected_points`, its count must be that.
 Problems CheckLineFile(std::span<const std::uint8_t> bytes,
                        std::optional<std::int64_t> expected_points);
+
+// track.ini: every key the converter fills in is there, in its section, with a value of its
+// form (a text, a length in miles ending in "m", or one, two or four numbers).
+Problems CheckTrackIni(std::string_view text);
 
 }  // namespace velmora
 

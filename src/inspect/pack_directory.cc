@@ -84,8 +84,8 @@ void CheckDuplicates(std::span<const PackEntry> entries, std::vector<Finding>& o
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const auto [it, inserted] = first.emplace(AsciiLower(entries[i].name), i);
     if (!inserted) {
-      out.push_back({entries[i].name, "another member has the same name: " +
-                                          entries[it->second].name});
+      out.push_back(
+          {entries[i].name, "another member has the same name: " + entries[it->second].name});
     }
   }
 }
@@ -111,8 +111,8 @@ Result<std::vector<PackEntry>> ReadPackDirectory(std::span<const std::uint8_t> p
   return entries;
 }
 
-std::vector<Finding> CheckPackDirectory(std::span<const PackEntry> entries,
-                                        std::uint64_t file_size, const std::string& pack_name) {
+std::vector<Finding> CheckPackDirectory(std::span<const PackEntry> entries, std::uint64_t file_size,
+                                        const std::string& pack_name) {
   std::vector<Finding> out;
   if (entries.empty()) out.push_back({pack_name, "the directory lists no members"});
   const std::size_t directory_end = PackDirectoryEnd(entries.size());

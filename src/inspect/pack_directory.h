@@ -40,8 +40,8 @@ std::size_t PackDirectoryEnd(std::size_t count);
 // directory, no two members' data overlapping, names of at most 12 characters that stay in
 // their folder, and no two names equal without regard to letter case. `pack_name` labels the
 // findings about the directory as a whole.
-std::vector<Finding> CheckPackDirectory(std::span<const PackEntry> entries,
-                                        std::uint64_t file_size, const std::string& pack_name);
+std::vector<Finding> CheckPackDirectory(std::span<const PackEntry> entries, std::uint64_t file_size,
+                                        const std::string& pack_name);
 
 }  // namespace velmora
 

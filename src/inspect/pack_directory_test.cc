@@ -54,16 +54,22 @@ TEST(PackDirectoryTest, EachFaultOfARecordIsNamedByItsMember) {
     std::vector<std::string> expected;
   };
   const Row rows[] = {
-      {"tag", [](std::vector<std::uint8_t>& b) { b[Record(1)] = 7; },
+      {"tag",
+       [](std::vector<std::uint8_t>& b) { b[Record(1)] = 7; },
        {"race.lp: directory tag is 7, not 5"}},
-      {"second length", [](std::vector<std::uint8_t>& b) { Patch32(b, Record(1) + 6, 5); },
+      {"second length",
+       [](std::vector<std::uint8_t>& b) { Patch32(b, Record(1) + 6, 5); },
        {"race.lp: the directory's two lengths differ (4 and 5)"}},
       {"past the end",
-       [](std::vector<std::uint8_t>& b) { Patch32(b, Record(2) + 23, static_cast<std::uint32_t>(b.size())); },
+       [](std::vector<std::uint8_t>& b) {
+         Patch32(b, Record(2) + 23, static_cast<std::uint32_t>(b.size()));
+       },
        {"a.mip: data at offset 99, 1 bytes, runs past the end of the pack (99 bytes)"}},
-      {"inside the directory", [](std::vector<std::uint8_t>& b) { Patch32(b, Record(2) + 23, 10); },
+      {"inside the directory",
+       [](std::vector<std::uint8_t>& b) { Patch32(b, Record(2) + 23, 10); },
        {"a.mip: data at offset 10 lies inside the directory"}},
-      {"overlap", [](std::vector<std::uint8_t>& b) { Patch32(b, Record(1) + 23, 2 + 3 * 27 + 4); },
+      {"overlap",
+       [](std::vector<std::uint8_t>& b) { Patch32(b, Record(1) + 23, 2 + 3 * 27 + 4); },
        {"race.lp: data overlaps that of kestrel.trk"}},
       {"same name in other case",
        [](std::vector<std::uint8_t>& b) { std::memcpy(&b[Record(2) + 10], "RACE.LP\0", 8); },

@@ -25,8 +25,8 @@ bool EncodeRows(png_structp png, png_infop info, const Canvas& canvas,
   if (setjmp(png_jmpbuf(png))) return false;
   png_set_write_fn(png, &out, AppendToBuffer, NoFlush);
   png_set_IHDR(png, info, static_cast<png_uint_32>(canvas.width()),
-               static_cast<png_uint_32>(canvas.height()), 8, PNG_COLOR_TYPE_RGB,
-               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+               static_cast<png_uint_32>(canvas.height()), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_set_rows(png, info, rows.data());
   png_write_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
   return true;

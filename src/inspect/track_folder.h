@@ -67,7 +67,7 @@ class TrackFolder {
   std::vector<PackEntry> entries_;
   std::unordered_map<std::string, std::size_t> packed_by_name_;  // lowercased name -> entry
   std::vector<LooseFile> loose_;
-  std::unordered_map<std::string, std::size_t> loose_by_name_;   // lowercased name -> file
+  std::unordered_map<std::string, std::size_t> loose_by_name_;  // lowercased name -> file
 };
 
 }  // namespace velmora

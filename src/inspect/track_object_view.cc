@@ -103,8 +103,7 @@ bool IsTrackObject(const ObjectTables& tables) {
   const std::uint32_t root = tables.root();
   if (tables.OpcodeAt(root) != kGroupOpcode || tables.Word(root, 1) != 2) return false;
   const std::uint32_t table = tables.Word(root, 3);
-  return tables.OpcodeAt(table) == kNumberListOpcode &&
-         tables.Word(table, 1) == kFixedTableWords;
+  return tables.OpcodeAt(table) == kNumberListOpcode && tables.Word(table, 1) == kFixedTableWords;
 }
 
 std::vector<GroundPoint> PolygonPoints(const ObjectTables& tables, std::uint32_t node) {

@@ -59,7 +59,8 @@ View FitView(const TrackScene& scene) {
     min_x = std::min(min_x, p.x), max_x = std::max(max_x, p.x);
     min_y = std::min(min_y, p.y), max_y = std::max(max_y, p.y);
   };
-  for (const ScenePath& path : scene.paths) std::for_each(path.points.begin(), path.points.end(), take);
+  for (const ScenePath& path : scene.paths)
+    std::for_each(path.points.begin(), path.points.end(), take);
   for (const SceneDot& dot : scene.dots) take(dot.at);
   if (min_x > max_x) min_x = max_x = min_y = max_y = 0;
   const double area_w = kPictureWidth - kLegendWidth - 2 * kPictureMargin;

@@ -10,6 +10,9 @@
 #include "inspect/track_folder.h"
 #include "platform/file_system.h"
 #include "platform/temp_folder.h"
+#include "platform/units.h"
+#include "testing/track_object_bytes.h"
+#include "track/track_geometry.h"
 
 namespace velmora {
 namespace {
@@ -67,8 +70,8 @@ class TrackPictureTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     demo_ = new std::optional<TempFolder>(TempFolder::Create("demo"));
-    const std::string command = std::string(VELMORA_CLI_PATH) + " demo '" +
-                                (**demo_).path().string() + "' >/dev/null 2>&1";
+    const std::string command =
+        std::string(VELMORA_CLI_PATH) + " demo '" + (**demo_).path().string() + "' >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0);
   }
   static void TearDownTestSuite() {
@@ -102,11 +105,71 @@ TEST_F(TrackPictureTest, TheSceneHoldsTheTrackFileAndItsRacingLines) {
   }
 }
 
+TEST_F(TrackPictureTest, TheTrackObjectsCutsStripsAndObjectsLandWhereTheTrackPutsThem) {
+  std::optional<TempFolder> work = TempFolder::Create("scene");
+  const fs::path track_folder = work->path() / "kestrel";
+  fs::copy(DemoTrack(), track_folder, fs::copy_options::recursive);
+  Result<TrackFolder> plain = TrackFolder::Open(track_folder);
+  ASSERT_TRUE(plain.ok());
+  TrackGeometry track;
+  ASSERT_TRUE(track.LoadBytes(plain->Read("kestrel.trk").value(), "tracks/kestrel/kestrel.trk"));
+  const std::int32_t left = track.lines().front();
+  const std::int32_t right = track.lines().back();
+  auto ground = [&](double metres, std::int32_t dlat) {
+    const Point3 p = track.PositionAt(static_cast<std::int32_t>(metres * kUnitsPerMetre), dlat);
+    return testkit::TrackObjectParts::Point{static_cast<float>(p.x / kUnitsPerMetre),
+                                            static_cast<float>(p.y / kUnitsPerMetre)};
+  };
+
+  // Cuts at 100 m (a straight), 450 m and 1300 m, as the track object writer makes them.
+  const double cut_at[] = {100, 450, 1300};
+  testkit::TrackObjectParts parts;
+  for (double metres : cut_at) {
+    const TrackDirection d = track.DirectionAt(static_cast<std::int32_t>(metres * kUnitsPerMetre));
+    parts.cuts.push_back(
+        {static_cast<float>(d.cos), static_cast<float>(d.sin), static_cast<float>(d.plane_offset)});
+  }
+  // The start band over the lap's first metre, and another flat quad further on.
+  parts.vertices = {ground(0, left),   ground(1, left),   ground(1, right),   ground(0, right),
+                    ground(500, left), ground(501, left), ground(501, right), ground(500, right)};
+  parts.flat_quads = {{0, 1, 2, 3}, {4, 5, 6, 7}};
+  parts.grooves = {{4, 5, 6, 7}};
+  parts.placed = {{"flagger", ground(300, right)},
+                  {"_hay", ground(310, right)},
+                  {"kboards", ground(320, left)}};
+  ASSERT_TRUE(WriteFileBytes(track_folder / "kestrelx.3do", testkit::BuildTrackObjectBytes(parts)));
+
+  Result<TrackFolder> folder = TrackFolder::Open(track_folder);
+  ASSERT_TRUE(folder.ok());
+  Result<TrackScene> scene = BuildTrackScene(*folder);
+  ASSERT_TRUE(scene.ok());
+  EXPECT_EQ(scene->count(Layer::kSectionCut), 3);
+  EXPECT_EQ(scene->count(Layer::kStartLine), 1);
+  EXPECT_EQ(scene->count(Layer::kGroove), 1);
+  EXPECT_EQ(scene->count(Layer::kFlagger), 1);
+  EXPECT_EQ(scene->count(Layer::kHay), 1);
+  EXPECT_EQ(scene->count(Layer::kOtherObject), 1);
+  EXPECT_TRUE(scene->notes.empty());
+  // Each cut runs across the road from the first reference line to the last where it was made.
+  int cut = 0;
+  for (const ScenePath& path : scene->paths) {
+    if (path.layer != Layer::kSectionCut) continue;
+    SCOPED_TRACE(cut_at[cut]);
+    ASSERT_EQ(path.points.size(), 2u);
+    const testkit::TrackObjectParts::Point a = ground(cut_at[cut], left);
+    const testkit::TrackObjectParts::Point b = ground(cut_at[cut], right);
+    EXPECT_LT(std::hypot(path.points[0].x - a.x, path.points[0].y - a.y), 0.5);
+    EXPECT_LT(std::hypot(path.points[1].x - b.x, path.points[1].y - b.y), 0.5);
+    ++cut;
+  }
+}
+
 TEST_F(TrackPictureTest, ShowWritesAPictureOfTheFixedSizeWithTheRaceLineOnIt) {
   std::optional<TempFolder> out = TempFolder::Create("png");
   const fs::path png = out->path() / "kestrel.png";
   ASSERT_TRUE(ShowTrack(DemoTrack(), png).ok());
-  std::optional<Decoded> decoded = DecodePng(ReadFileBytes(png).value_or(std::vector<std::uint8_t>{}));
+  std::optional<Decoded> decoded =
+      DecodePng(ReadFileBytes(png).value_or(std::vector<std::uint8_t>{}));
   ASSERT_TRUE(decoded);
   EXPECT_EQ(decoded->width, 1600);
   EXPECT_EQ(decoded->height, 1200);

@@ -9,6 +9,7 @@
 #include "inspect/track_folder.h"
 #include "platform/ascii.h"
 #include "platform/byte_reader.h"
+#include "platform/rule_path.h"
 #include "track/racing_lines.h"
 #include "track/track_geometry.h"
 
@@ -30,9 +31,7 @@ constexpr double kStartBandSlack = 0.25;
 // A wall strip of the newest layout (type above 2000).
 constexpr std::int32_t kWallStripType = 2000;
 
-GroundPoint Metres(const Point3& p) {
-  return {p.x / kUnitsPerMetre, p.y / kUnitsPerMetre};
-}
+GroundPoint Metres(const Point3& p) { return {p.x / kUnitsPerMetre, p.y / kUnitsPerMetre}; }
 
 std::int32_t ToUnits(double value) {
   return static_cast<std::int32_t>(std::clamp(value, -2147483647.0, 2147483647.0));
@@ -63,8 +62,8 @@ class SceneBuilder {
   static int SectionSteps(const SectionRecord& record) {
     if (record.kind() != kArc) return 1;
     const double turn = std::fabs(TurnRadians(record.turn()));
-    return static_cast<int>(std::clamp(std::ceil(turn / kArcStepRadians), 1.0,
-                                       static_cast<double>(kMaxArcSteps)));
+    return static_cast<int>(
+        std::clamp(std::ceil(turn / kArcStepRadians), 1.0, static_cast<double>(kMaxArcSteps)));
   }
 
   void ChooseSamples() {
@@ -111,8 +110,8 @@ class SceneBuilder {
     for (int i = 0; i <= steps; ++i) {
       const double t = static_cast<double>(i) / steps;
       const double dlong = static_cast<double>(record.start()) + t * length;
-      path.points.push_back(Metres(track_.PositionAt(
-          ToUnits(dlong), ToUnits((1 - t) * from + t * to))));
+      path.points.push_back(
+          Metres(track_.PositionAt(ToUnits(dlong), ToUnits((1 - t) * from + t * to))));
     }
     scene_.Add(std::move(path));
   }
@@ -199,8 +198,8 @@ void SceneBuilder::AddCuts(const std::vector<CutPlane>& cuts) {
   if (line0_.size() < 2) return;
   std::vector<std::vector<std::size_t>> buckets(kDirectionBuckets);
   for (std::size_t i = 0; i + 1 < line0_.size(); ++i) {
-    const double b = DirectionBucket(line0_[i + 1].at.x - line0_[i].at.x,
-                                     line0_[i + 1].at.y - line0_[i].at.y);
+    const double b =
+        DirectionBucket(line0_[i + 1].at.x - line0_[i].at.x, line0_[i + 1].at.y - line0_[i].at.y);
     buckets[static_cast<std::size_t>(b) % kDirectionBuckets].push_back(i);
   }
   for (const CutPlane& cut : cuts) {
@@ -273,9 +272,9 @@ Result<TrackScene> BuildTrackScene(const TrackFolder& folder) {
   std::optional<std::vector<std::uint8_t>> bytes = folder.Read(name);
   if (!bytes) return Status::NotFound(folder.folder().string() + " holds no readable " + name);
   TrackGeometry track;
-  if (Status loaded =
-          track.LoadBytes(std::move(*bytes), AsciiLower((folder.folder() / name).string()));
-      !loaded.ok()) {
+  const Status loaded =
+      track.LoadBytes(std::move(*bytes), GplTrackFileRulePath(folder.folder() / name));
+  if (!loaded.ok()) {
     return Status::Corruption("the track file " + name + " cannot be read: " + loaded.message());
   }
   TrackScene scene;

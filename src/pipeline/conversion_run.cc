@@ -83,14 +83,12 @@ bool ConversionRun::RunCart() {
   PackStandardFiles(run);
   run.Step();
   WriteTrackIniIfMissing(run);
-  // A pack that cannot be written was told, and the converted files stay loose in the track
-  // folder, where GPL still finds them: the seasons still list the track, but the run did
-  // not finish.
-  const bool packed = run.workspace.WritePack();
-  if (packed) MergeArchivePatchesIntoPack(run);
+  // A pack that cannot be written stops the run; its files stay loose in the track folder.
+  if (!run.workspace.WritePack()) return false;
+  MergeArchivePatchesIntoPack(run);
   run.Step();
   AddSeasonsInTurn(run);
-  return packed;
+  return true;
 }
 
 bool ConversionRun::RunNSeries() {
@@ -118,14 +116,12 @@ bool ConversionRun::RunNSeries() {
   run.Step();
   PackStandardFiles(run);
   WriteTrackIniIfMissing(run);
-  // A pack that cannot be written was told, and the converted files stay loose in the track
-  // folder, where GPL still finds them: the seasons still list the track, but the run did
-  // not finish.
-  const bool packed = run.workspace.WritePack();
-  if (packed) MergeArchivePatchesIntoPack(run);
+  // A pack that cannot be written stops the run; its files stay loose in the track folder.
+  if (!run.workspace.WritePack()) return false;
+  MergeArchivePatchesIntoPack(run);
   run.Step();
   AddSeasonsInTurn(run);
-  return packed;
+  return true;
 }
 
 }  // namespace velmora
