@@ -6,8 +6,10 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 count=${1:-4}
 build=${2:-$top/build-bench}
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF \
-  -DVELMORA_GUI=OFF >/dev/null
+if [ ! -f "$build/CMakeCache.txt" ]; then  # an existing Release tree is used as it is
+  cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF \
+    -DVELMORA_GUI=OFF >/dev/null
+fi
 cmake --build "$build" --target velmora velmora_write_batch_sample >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

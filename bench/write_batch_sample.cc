@@ -29,8 +29,8 @@ int main(int argc, char** argv) {
     velmora::samples::WriteLargeSampleTrack(dir / "source", folders[static_cast<std::size_t>(i)],
                                             {}, static_cast<unsigned>(i + 1));
   }
-  velmora::samples::WriteGplInstallation(dir / "gpl");
-  std::printf("%d sample tracks in %s, GPL installation in %s\n", count,
-              (dir / "source").c_str(), (dir / "gpl").c_str());
+  velmora::samples::WriteSampleGplInstallation(dir / "gpl");
+  std::printf("%d sample tracks in %s, GPL installation in %s\n", count, (dir / "source").c_str(),
+              (dir / "gpl").c_str());
   return 0;
 }

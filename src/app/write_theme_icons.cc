@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   for (int size : {48, 256}) {
-    const QString folder = QString("%1/hicolor/%2x%2/apps").arg(QString::fromLocal8Bit(argv[1])).arg(size);
+    const QString folder =
+        QString("%1/hicolor/%2x%2/apps").arg(QString::fromLocal8Bit(argv[1])).arg(size);
     const QString file = folder + "/velmora-gui.png";
     if (!QDir().mkpath(folder) || !velmora::DrawProgramIcon(size).save(file, "PNG")) {
       std::fprintf(stderr, "velmora_write_theme_icons: cannot write %s\n", qPrintable(file));

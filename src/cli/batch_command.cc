@@ -11,8 +11,8 @@
 #include "cli/batch_terminal.h"
 #include "cli/cli_commands.h"
 #include "pipeline/batch_conversion.h"
-#include "pipeline/track_name_table.h"
 #include "pipeline/track_converter.h"
+#include "pipeline/track_name_table.h"
 #include "platform/folder_lock.h"
 #include "platform/resource_store.h"
 #include "platform/settings.h"
@@ -24,8 +24,8 @@ namespace {
 
 // One track's conversion, on a worker thread. Each run gets its own settings and resource
 // store: both keep state as they are read, so sharing them would race.
-bool ConvertTrack(const BatchRequest& request, FolderLock& season_lock, const std::string& folder,
-                  MessageSink& messages, ProgressSink& progress) {
+bool ConvertTrack(const BatchRequest& request, const std::string& folder, MessageSink& messages,
+                  ProgressSink& progress, const SeasonTurn& season_turn) {
   Settings settings(request.settings_file, Settings::HomeFolder());
   if (request.convert_track_file) {
     settings.Override(kOptionsSection, kTrackFileConversionKey, "1");
@@ -39,7 +39,7 @@ bool ConvertTrack(const BatchRequest& request, FolderLock& season_lock, const st
                                                 .keep_skid_marks = request.keep_skid_marks,
                                                 .sixteen_bit_sky = request.sixteen_bit_sky,
                                                 .progress = &progress,
-                                                .season_lock = &season_lock});
+                                                .season_turn = season_turn});
 }
 
 }  // namespace
@@ -65,10 +65,10 @@ int RunBatchConversion(const BatchRequest& request) {
   BatchTerminal terminal(stderr, tracks, isatty(fileno(stderr)) != 0);
   const std::vector<BatchTrackResult> results = RunBatch(
       tracks, request.jobs,
-      [&](std::size_t i, MessageSink& messages, ProgressSink& progress) {
-        return ConvertTrack(request, season_lock, source_tracks[i], messages, progress);
+      [&](std::size_t i, MessageSink& messages, ProgressSink& progress, const SeasonTurn& turn) {
+        return ConvertTrack(request, source_tracks[i], messages, progress, turn);
       },
-      terminal);
+      terminal, season_lock);
   terminal.Finish();
   std::fputs(FormatBatchTable(tracks, results).c_str(), stdout);
   std::fflush(stdout);

@@ -37,8 +37,7 @@ std::string Spaces(std::size_t width, const std::string& text) {
 
 }  // namespace
 
-BatchTerminal::BatchTerminal(std::FILE* out, std::span<const BatchTrack> tracks,
-                             bool draw_progress)
+BatchTerminal::BatchTerminal(std::FILE* out, std::span<const BatchTrack> tracks, bool draw_progress)
     : out_(out), tracks_(tracks), draw_progress_(draw_progress) {}
 
 void BatchTerminal::Started(std::size_t track) {
@@ -92,11 +91,10 @@ void BatchTerminal::DrawBlock() {
   if (draw_progress_) {
     for (const Running& r : running_) {
       const int filled = r.percent * kBarWidth / 100;
-      std::fprintf(out_, "  %-10s [%s%s] %3d%%\n",
-                   Windows1252ToUtf8(tracks_[r.track].folder).c_str(),
-                   std::string(static_cast<std::size_t>(filled), '#').c_str(),
-                   std::string(static_cast<std::size_t>(kBarWidth - filled), '.').c_str(),
-                   r.percent);
+      std::fprintf(
+          out_, "  %-10s [%s%s] %3d%%\n", Windows1252ToUtf8(tracks_[r.track].folder).c_str(),
+          std::string(static_cast<std::size_t>(filled), '#').c_str(),
+          std::string(static_cast<std::size_t>(kBarWidth - filled), '.').c_str(), r.percent);
     }
     std::fprintf(out_, "  %zu of %zu tracks done\n", done_, tracks_.size());
     block_lines_ = static_cast<int>(running_.size()) + 1;

@@ -41,7 +41,11 @@ TEST(BatchTerminalTest, TableNamesEachTracksResultInListOrder) {
             "dethq    detroit     stopped: Failed to find resource detroit_N4T      0.3\n"
             "Elkhart  Elkhart     finished                                         12.0\n");
   // A run that stopped without a word; Windows-1252 names come out in UTF-8, one column each.
-  const std::vector<BatchTrack> named = {{"n\xFC" "rburg", "n\xFC" "rburg"}};
+  const std::vector<BatchTrack> named = {
+      {"n\xFC"
+       "rburg",
+       "n\xFC"
+       "rburg"}};
   const std::vector<BatchTrackResult> silent = {{false, "", 1.0}};
   EXPECT_EQ(FormatBatchTable(named, silent),
             "track    GPL folder  result   seconds\n"

@@ -199,6 +199,25 @@ void DescribeResult(const fs::path& track_folder) {
   }
 }
 
+// The demo's last steps: what `velmora check` says of the converted folder, and where the
+// picture `velmora show` draws of it is.
+void CheckAndPicture(const fs::path& track_folder, const fs::path& picture) {
+  std::printf("\nvelmora check %s:\n", track_folder.string().c_str());
+  Result<CheckReport> report = CheckTrackFolder(track_folder);
+  if (report.ok()) {
+    std::fputs(report->Text().c_str(), stdout);
+  } else {
+    std::printf("  %s\n", report.status().message().c_str());
+  }
+  const Status shown = ShowTrack(track_folder, picture);
+  if (shown.ok()) {
+    std::printf("\nA picture of the track from above (velmora show): %s\n", picture.c_str());
+  } else {
+    std::printf("\nNo picture of the track: %s\n", shown.message().c_str());
+  }
+  std::fflush(stdout);
+}
+
 int RunDemo(const CommandLine& line) {
   const fs::path dir = line.dir.empty() ? fs::path("velmora-demo") : fs::path(line.dir);
   const fs::path marker = dir / ".velmora-demo";
@@ -235,11 +254,13 @@ int RunDemo(const CommandLine& line) {
   convert.gpl = demo.gpl.string();
   const bool finished = Convert(GameInfo(SourceGame::kCart), convert, settings,
                                 *resources_folder, demo.track);
-  DescribeResult(ResolveExisting(demo.gpl / "Tracks" / demo.track)
-                     .value_or(demo.gpl / "Tracks" / demo.track));
+  const fs::path track_folder =
+      ResolveExisting(demo.gpl / "Tracks" / demo.track).value_or(demo.gpl / "Tracks" / demo.track);
+  DescribeResult(track_folder);
   if (!finished) {
     std::printf("\nThe sample conversion stopped early, at the step the messages above name.\n");
   }
+  CheckAndPicture(track_folder, dir / (demo.track + ".png"));
   return kExitFinished;
 }
 

@@ -348,7 +348,8 @@ TEST_F(CliTest, BatchConvertsEveryTrackAsOneByOneWould) {
   }
   EXPECT_EQ(converted, 5);
   const std::map<std::string, std::string> batch_files = FilesUnder(gpl_);
-  EXPECT_EQ(batch_files.size(), 4 + 4 * 7u);  // the installation; per GPL track its archive and lines
+  // The installation; per GPL track its archive, six racing lines and track.ini.
+  EXPECT_EQ(batch_files.size(), 4 + 4 * 8u);
   EXPECT_TRUE(batch_files == FilesUnder(one_by_one));  // names and bytes
   for (const auto& [name, bytes] : FilesUnder(one_by_one)) {
     EXPECT_TRUE(batch_files.count(name) && batch_files.at(name) == bytes) << name;
@@ -412,6 +413,13 @@ TEST_F(CliTest, DemoWritesItsSampleAndConverts) {
   EXPECT_TRUE(fs::exists(dir / "source" / "Tracks" / "kestrel" / "kestrel.dat"));
   EXPECT_TRUE(fs::exists(dir / "gpl" / "tracks" / "mexico" / "mexico.dat"));
   EXPECT_TRUE(fs::is_directory(dir / "gpl" / "tracks" / "kestrel"));
+  // It ends with the check of its result, clean, and the picture of the track.
+  EXPECT_NE(first.out.find("kestrel: "), std::string::npos) << first.out;
+  EXPECT_NE(first.out.find(" files checked, no problems\n"), std::string::npos) << first.out;
+  EXPECT_NE(first.out.find("(velmora show): " + (dir / "kestrel.png").string()), std::string::npos);
+  EXPECT_EQ(Slurp(dir / "kestrel.png").substr(1, 3), "PNG");
+  // GPL's standard files went in as real files, not stand-ins of a few bytes.
+  EXPECT_EQ(first.out.find(" 16 bytes\n"), std::string::npos) << first.out;
   // Running it again replaces its own sample; a folder it did not write is left alone.
   EXPECT_EQ(Velmora("demo " + Quote(dir)).exit_code, 0);
   const fs::path foreign = folder_->path() / "foreign";

@@ -224,7 +224,7 @@ TEST_F(FolderCheckTest, PackFaultsAreReportedAndTheReportSummarised) {
   EXPECT_NE(text.find("kestrel.trk: directory tag is 4, not 5\n"), std::string::npos);
   const std::string summary = "kestrel: " + std::to_string(report->files_checked) +
                               " files checked, " + std::to_string(report->problems()) +
-                              " problems\n";
+                              (report->problems() == 1 ? " problem\n" : " problems\n");
   EXPECT_TRUE(text.ends_with(summary)) << text;
 }
 

@@ -2,7 +2,9 @@
 #define VELMORA_PIPELINE_BATCH_CONVERSION_H_
 
 #include <cstddef>
+#include <filesystem>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -10,6 +12,7 @@
 
 namespace velmora {
 
+class FolderLock;
 class MessageSink;
 class ProgressSink;
 
@@ -39,21 +42,31 @@ class BatchObserver {
   virtual void Ended(std::size_t track, const BatchTrackResult& result) = 0;
 };
 
+// The turn a track's run takes before it edits GPL's season files (RunRequest::season_turn).
+using SeasonTurn =
+    std::function<std::shared_ptr<void>(const std::filesystem::path& seasons_folder)>;
+
 // Converts the track with that index, showing its messages and progress through the sinks
-// given; true when the run reached its end. Called on worker threads: it must build its own
-// services (settings, resources) or use only what is safe to share.
-using ConvertOneTrack = std::function<bool(std::size_t track, MessageSink&, ProgressSink&)>;
+// given and handing `season_turn` to its run; true when the run reached its end. Called on
+// worker threads: it must build its own services (settings, resources) or use only what is
+// safe to share.
+using ConvertOneTrack =
+    std::function<bool(std::size_t track, MessageSink&, ProgressSink&, const SeasonTurn&)>;
 
 // The tracks in chains that must run one after the other: tracks writing the same GPL track
 // folder (letter case ignored, as the folder lookup ignores it) share a chain, in list order.
 // Chains come in the order of their first track.
 std::vector<std::vector<std::size_t>> ChainsByGplTrack(std::span<const BatchTrack> tracks);
 
-// Runs every track's conversion on up to `jobs` threads (at least one), one chain per thread at
-// a time, so conversions into one GPL track folder never overlap and leave what a run of the
-// tracks one by one in list order would leave. Returns each track's result, in list order.
+// Runs every track's conversion on up to `jobs` threads (at least one) and returns each track's
+// result, in list order. The GPL installation ends as converting the tracks one by one in list
+// order leaves it: tracks start in list order; a track waits for the earlier tracks of its
+// chain (same GPL track folder) to end, so those never overlap; and the season edits happen in
+// list order, each under `season_lock` (which also keeps a second process out), because every
+// track adds its event to the same season files.
 std::vector<BatchTrackResult> RunBatch(std::span<const BatchTrack> tracks, int jobs,
-                                       const ConvertOneTrack& convert, BatchObserver& observer);
+                                       const ConvertOneTrack& convert, BatchObserver& observer,
+                                       FolderLock& season_lock);
 
 }  // namespace velmora
 

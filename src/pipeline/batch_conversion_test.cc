@@ -77,7 +77,7 @@ TEST(BatchConversionTest, SameFolderNeverOverlapsAndResultsStayInListOrder) {
   for (int jobs : {1, 2, 3, 8}) {
     SCOPED_TRACE("jobs " + std::to_string(jobs));
     std::mutex mutex;
-    std::map<std::string, int> busy;            // lowercased GPL folder -> runs inside it
+    std::map<std::string, int> busy;  // lowercased GPL folder -> runs inside it
     std::map<std::string, std::vector<std::size_t>> order;
     bool overlapped = false;
     auto lower = [](std::string s) {
@@ -85,23 +85,26 @@ TEST(BatchConversionTest, SameFolderNeverOverlapsAndResultsStayInListOrder) {
       return s;
     };
     RecordingObserver observer;
-    auto results = RunBatch(kTracks, jobs, [&](std::size_t i, MessageSink& messages,
-                                               ProgressSink& progress) {
-      const std::string folder = lower(kTracks[i].gpl_track);
-      {
-        std::lock_guard<std::mutex> lock(mutex);
-        overlapped = overlapped || busy[folder]++ > 0;
-        order[folder].push_back(i);
-      }
-      progress.SetRange(0, 4);
-      progress.Step();
-      if (i % 2 == 1) messages.Show("first of " + kTracks[i].folder);
-      messages.Show("second");
-      std::this_thread::sleep_for(std::chrono::milliseconds(5));
-      std::lock_guard<std::mutex> lock(mutex);
-      --busy[folder];
-      return i != 3;
-    }, observer);
+    FolderLock lock;
+    auto results = RunBatch(
+        kTracks, jobs,
+        [&](std::size_t i, MessageSink& messages, ProgressSink& progress, const SeasonTurn&) {
+          const std::string folder = lower(kTracks[i].gpl_track);
+          {
+            std::lock_guard<std::mutex> lock(mutex);
+            overlapped = overlapped || busy[folder]++ > 0;
+            order[folder].push_back(i);
+          }
+          progress.SetRange(0, 4);
+          progress.Step();
+          if (i % 2 == 1) messages.Show("first of " + kTracks[i].folder);
+          messages.Show("second");
+          std::this_thread::sleep_for(std::chrono::milliseconds(5));
+          std::lock_guard<std::mutex> lock(mutex);
+          --busy[folder];
+          return i != 3;
+        },
+        observer, lock);
     EXPECT_FALSE(overlapped);
     EXPECT_EQ(order["detroit"], (std::vector<std::size_t>{0, 2}));
     EXPECT_EQ(order["laguna"], (std::vector<std::size_t>{3, 4}));
@@ -129,26 +132,60 @@ TEST(BatchConversionTest, DifferentFoldersRunSideBySide) {
   std::condition_variable changed;
   int started = 0;
   RecordingObserver observer;
-  auto results = RunBatch(tracks, 2, [&](std::size_t, MessageSink&, ProgressSink&) {
-    std::unique_lock<std::mutex> lock(mutex);
-    ++started;
-    changed.notify_all();
-    return changed.wait_for(lock, std::chrono::seconds(10), [&] { return started == 2; });
-  }, observer);
+  FolderLock lock;
+  auto results = RunBatch(
+      tracks, 2,
+      [&](std::size_t, MessageSink&, ProgressSink&, const SeasonTurn&) {
+        std::unique_lock<std::mutex> lock(mutex);
+        ++started;
+        changed.notify_all();
+        return changed.wait_for(lock, std::chrono::seconds(10), [&] { return started == 2; });
+      },
+      observer, lock);
   EXPECT_TRUE(results[0].finished);
   EXPECT_TRUE(results[1].finished);
+}
+
+// Later tracks that get to their season edits first wait for the earlier ones, so the season
+// files list the events in list order; a track that stops before its edits holds nobody up.
+TEST(BatchConversionTest, SeasonEditsTakeTurnsInListOrder) {
+  std::optional<TempFolder> folder = TempFolder::Create("batch");
+  ASSERT_TRUE(folder);
+  const std::vector<BatchTrack> tracks = {
+      {"a", "one"}, {"b", "two"}, {"c", "three"}, {"d", "four"}, {"e", "five"}};
+  std::mutex mutex;
+  std::vector<std::size_t> order;
+  RecordingObserver observer;
+  FolderLock lock;
+  auto results = RunBatch(
+      tracks, 5,
+      [&](std::size_t i, MessageSink&, ProgressSink&, const SeasonTurn& turn) {
+        if (i == 2) return false;  // stops early
+        std::this_thread::sleep_for(std::chrono::milliseconds(i == 0 ? 200 : 10 * (5 - i)));
+        const std::shared_ptr<void> held = turn(folder->path());
+        std::lock_guard<std::mutex> guard(mutex);
+        order.push_back(i);
+        return true;
+      },
+      observer, lock);
+  EXPECT_EQ(order, (std::vector<std::size_t>{0, 1, 3, 4}));
+  EXPECT_FALSE(results[2].finished);
 }
 
 TEST(BatchConversionTest, AThrowingRunStopsOnlyItsTrack) {
   const std::vector<BatchTrack> tracks = {{"a", "one"}, {"b", "one"}, {"c", "two"}};
   RecordingObserver observer;
-  auto results = RunBatch(tracks, 2, [&](std::size_t i, MessageSink&, ProgressSink& progress) {
-    if (i == 0) throw std::runtime_error("out of memory");
-    progress.SetRange(0, 1);
-    progress.Step();
-    progress.Step();  // past the top: the bar stays there
-    return true;
-  }, observer);
+  FolderLock lock;
+  auto results = RunBatch(
+      tracks, 2,
+      [&](std::size_t i, MessageSink&, ProgressSink& progress, const SeasonTurn&) {
+        if (i == 0) throw std::runtime_error("out of memory");
+        progress.SetRange(0, 1);
+        progress.Step();
+        progress.Step();  // past the top: the bar stays there
+        return true;
+      },
+      observer, lock);
   EXPECT_FALSE(results[0].finished);
   EXPECT_EQ(results[0].first_message, "Conversion stopped: out of memory");
   EXPECT_TRUE(results[1].finished);  // the next track into the same folder still runs
@@ -161,6 +198,8 @@ TEST(BatchConversionTest, AThrowingRunStopsOnlyItsTrack) {
 
 namespace velmora {
 namespace {
+
+namespace fs = std::filesystem;
 
 // Whole runs: the season edits of a run given a lock wait while another process holds GPL's
 // seasons folder, and go on once it lets go.
@@ -180,10 +219,13 @@ TEST(BatchConversionTest, SeasonEditsWaitForAnotherProcess) {
   ASSERT_EQ(::flock(other, LOCK_EX), 0);
   std::future<bool> run = std::async(std::launch::async, [&] {
     TrackConverter converter(services);
-    return converter.Convert(SourceGame::kCart, {.src_dir = demo.source,
-                                                 .gpl_dir = demo.gpl,
-                                                 .source_track = demo.track,
-                                                 .season_lock = &season_lock});
+    return converter.Convert(
+        SourceGame::kCart, {.src_dir = demo.source,
+                            .gpl_dir = demo.gpl,
+                            .source_track = demo.track,
+                            .season_turn = [&](const fs::path& seasons) {
+                              return std::make_shared<FolderLock::Held>(season_lock.Hold(seasons));
+                            }});
   });
   EXPECT_EQ(run.wait_for(std::chrono::milliseconds(1500)), std::future_status::timeout);
   ::close(other);  // lets go of the lock

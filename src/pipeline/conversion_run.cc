@@ -11,7 +11,6 @@
 #include "pipeline/track_name_table.h"
 #include "platform/ascii.h"
 #include "platform/file_system.h"
-#include "platform/folder_lock.h"
 
 namespace velmora {
 
@@ -33,12 +32,13 @@ bool RaceLineHasSize(const fs::path& src_dir, std::string_view source_track, std
 }
 
 // The season files are shared by every conversion into one GPL installation. When the front
-// end runs several at once it hands over a lock, and the edits take turns under it.
+// end runs several at once it gives a turn to take, and the edits happen under it.
 void AddSeasonsInTurn(RunContext& run) {
-  if (run.request.season_lock == nullptr) return AddSeasons(run);
-  const fs::path seasons = run.request.gpl_dir / "seasons";
-  const FolderLock::Held turn =
-      run.request.season_lock->Hold(ResolveExisting(seasons).value_or(seasons));
+  std::shared_ptr<void> turn;
+  if (run.request.season_turn) {
+    const fs::path seasons = run.request.gpl_dir / "seasons";
+    turn = run.request.season_turn(ResolveExisting(seasons).value_or(seasons));
+  }
   AddSeasons(run);
 }
 
@@ -83,12 +83,14 @@ bool ConversionRun::RunCart() {
   PackStandardFiles(run);
   run.Step();
   WriteTrackIniIfMissing(run);
-  // A pack that cannot be written stops the run; its files stay loose in the track folder.
-  if (!run.workspace.WritePack()) return false;
-  MergeArchivePatchesIntoPack(run);
+  // A pack that cannot be written was told, and the converted files stay loose in the track
+  // folder, where GPL still finds them: the seasons still list the track, but the run did
+  // not finish.
+  const bool packed = run.workspace.WritePack();
+  if (packed) MergeArchivePatchesIntoPack(run);
   run.Step();
   AddSeasonsInTurn(run);
-  return true;
+  return packed;
 }
 
 bool ConversionRun::RunNSeries() {
@@ -116,12 +118,14 @@ bool ConversionRun::RunNSeries() {
   run.Step();
   PackStandardFiles(run);
   WriteTrackIniIfMissing(run);
-  // A pack that cannot be written stops the run; its files stay loose in the track folder.
-  if (!run.workspace.WritePack()) return false;
-  MergeArchivePatchesIntoPack(run);
+  // A pack that cannot be written was told, and the converted files stay loose in the track
+  // folder, where GPL still finds them: the seasons still list the track, but the run did
+  // not finish.
+  const bool packed = run.workspace.WritePack();
+  if (packed) MergeArchivePatchesIntoPack(run);
   run.Step();
   AddSeasonsInTurn(run);
-  return true;
+  return packed;
 }
 
 }  // namespace velmora

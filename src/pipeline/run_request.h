@@ -2,11 +2,12 @@
 #define VELMORA_PIPELINE_RUN_REQUEST_H_
 
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 
 namespace velmora {
 
-class FolderLock;
 class ProgressSink;
 
 // What a front end asks of one conversion, the same for every source game.
@@ -18,9 +19,11 @@ struct RunRequest {
   // 16-bit sky and horizon textures; the CART/ICR2 run has no such choice and ignores it.
   bool sixteen_bit_sky = false;
   ProgressSink* progress = nullptr;  // not owned; may be null
-  // Not owned; may be null. Given when other conversions (threads, or another process) may
-  // edit GPL's season files at the same time: the season edits then take turns under it.
-  FolderLock* season_lock = nullptr;
+  // Called right before the run edits GPL's season files, with the seasons folder; the run
+  // holds what it returns until its edits are done. A batch gives one so that the edits of its
+  // conversions take turns, in list order, and keep a second process out. Empty: none.
+  std::function<std::shared_ptr<void>(const std::filesystem::path& seasons_folder)> season_turn =
+      nullptr;
 };
 
 }  // namespace velmora

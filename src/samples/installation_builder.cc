@@ -5,6 +5,7 @@
 
 #include "platform/ascii.h"
 #include "platform/file_system.h"
+#include "samples/gpl_standard_files.h"
 #include "samples/image_builders.h"
 #include "samples/object_builders.h"
 #include "samples/track_builders.h"
@@ -38,6 +39,13 @@ constexpr std::array<std::string_view, 18> kMexicoStandardFiles = {
     "flagger.3do", "flagger.srb", "announce.wav", "crowd.wav",   "tire.3do",
     "tirefrnt.mip", "tireside.mip", "shadtire.mip"};
 
+// gpl.exe, which tells the directory chooser the folder is GPL's, and the two season files.
+void WriteGplSeasons(const fs::path& root) {
+  WriteFile(root / "gpl.exe", Bytes("synthetic GPL installation"));
+  WriteFile(root / "seasons" / "67season.ini", Bytes(SeasonFile("Italian")));
+  WriteFile(root / "seasons" / "gp.ini", Bytes(SeasonFile("Italian")));
+}
+
 }  // namespace
 
 void WriteSourceTrack(const fs::path& root, const SourceTrack& track) {
@@ -47,15 +55,19 @@ void WriteSourceTrack(const fs::path& root, const SourceTrack& track) {
 }
 
 void WriteGplInstallation(const fs::path& root, bool with_tracks_folder) {
-  WriteFile(root / "gpl.exe", Bytes("synthetic GPL installation"));
-  WriteFile(root / "seasons" / "67season.ini", Bytes(SeasonFile("Italian")));
-  WriteFile(root / "seasons" / "gp.ini", Bytes(SeasonFile("Italian")));
+  WriteGplSeasons(root);
   if (!with_tracks_folder) return;
   std::vector<MemberBytes> members;
   for (std::string_view name : kMexicoStandardFiles) {
     members.push_back({std::string(name), Bytes("mexico:" + std::string(name))});
   }
   WriteFile(root / "tracks" / "mexico" / "mexico.dat", BuildTrackArchive(members));
+}
+
+void WriteSampleGplInstallation(const fs::path& root) {
+  WriteGplSeasons(root);
+  WriteFile(root / "tracks" / "mexico" / "mexico.dat",
+            BuildTrackArchive(BuildGplStandardFiles()));
 }
 
 std::string SourceTrackDescription(std::string_view short_name, std::string_view full_name) {
@@ -89,7 +101,7 @@ DemoInstallations WriteDemoInstallations(const fs::path& dir) {
   track.loose = {{demo.track + ".txt", Bytes(description)}};
   AddSampleTrackFiles(demo.track, track.members, track.loose);
   WriteSourceTrack(demo.source, track);
-  WriteGplInstallation(demo.gpl);
+  WriteSampleGplInstallation(demo.gpl);
   return demo;
 }
 

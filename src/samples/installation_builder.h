@@ -27,6 +27,9 @@ void WriteSourceTrack(const fs::path& root, const SourceTrack& track);
 // holding the text "mexico:<name>"), and seasons/67season.ini and seasons/gp.ini.
 // `with_tracks_folder` false leaves out the tracks folder (and so the mexico track).
 void WriteGplInstallation(const fs::path& root, bool with_tracks_folder = true);
+// The same installation with GPL's standard files as valid files of their kinds (menu pages,
+// textures, a sprite, objects, sounds), as velmora demo and the batch benchmark write it.
+void WriteSampleGplInstallation(const fs::path& root);
 
 // A description text <folder>.txt of a source track, as the source games ship them.
 std::string SourceTrackDescription(std::string_view short_name, std::string_view full_name);

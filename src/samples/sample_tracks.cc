@@ -15,7 +15,7 @@ namespace velmora::samples {
 namespace {
 
 constexpr std::array<std::string_view, 10> kCartBaseTracks = {
-    "clevland", "indy", "midohio", "toronto", "Elkhart",
+    "clevland", "indy",     "midohio", "toronto", "Elkhart",
     "Laguna",   "Portland", "detroit", "longbch", "vancouvr"};
 
 // A small pseudo-random number per pixel: varied pixels that still repeat exactly from one
@@ -60,12 +60,11 @@ void AddLargeTextures(std::vector<MemberBytes>& members, int count, unsigned see
     if (i % 5 < 3) {
       members.push_back({Numbered("tex", i, ".mip"), BuildRaw8(256, 256, pixel)});
     } else {
-      members.push_back({Numbered("tex", i, ".mi4"),
-                         BuildRaw4(256, 256,
-                                   [&](int x, int y) {
-                                     return static_cast<std::uint8_t>(pixel(x, y) & 15);
-                                   },
-                                   palette, false)});
+      members.push_back(
+          {Numbered("tex", i, ".mi4"),
+           BuildRaw4(
+               256, 256, [&](int x, int y) { return static_cast<std::uint8_t>(pixel(x, y) & 15); },
+               palette, false)});
     }
   }
 }
@@ -73,11 +72,10 @@ void AddLargeTextures(std::vector<MemberBytes>& members, int count, unsigned see
 void AddLargeSprites(std::vector<MemberBytes>& members, int count, unsigned seed) {
   for (int i = 0; i < count; ++i) {
     const std::uint32_t key = Mix(seed * 104729u + static_cast<std::uint32_t>(i));
-    members.push_back({Numbered("spr", i, ".p16"),
-                       BuildP16(64, 64, 32, 64, [key](int x, int y) {
+    members.push_back({Numbered("spr", i, ".p16"), BuildP16(64, 64, 32, 64, [key](int x, int y) {
                          return static_cast<std::uint16_t>(
-                             0x8000u | (Mix(key + static_cast<std::uint32_t>(y * 64 + x)) &
-                                        0x7FFFu));
+                             0x8000u |
+                             (Mix(key + static_cast<std::uint32_t>(y * 64 + x)) & 0x7FFFu));
                        })});
   }
 }
