@@ -55,10 +55,10 @@ std::vector<Seed> TrackArchiveSeeds() {
 }
 
 std::vector<Seed> TrackGeometrySeeds() {
-  const velmora::samples::TrackSpec spec = velmora::samples::SampleCircuitSpec();
-  return {{"gpl_layout.trk", velmora::samples::BuildTrackFile(spec, 1)},
-          {"source_layout.trk", velmora::samples::BuildTrackFile(spec, 6)},
-          {"newest_layout.trk", velmora::samples::BuildTrackFile(spec, 3000)}};
+  const velmora::samples::TrackSpec plan = velmora::samples::SampleCircuitSpec();
+  return {{"gpl_layout.trk", velmora::samples::BuildTrackFile(plan, 1)},
+          {"source_layout.trk", velmora::samples::BuildTrackFile(plan, 6)},
+          {"newest_layout.trk", velmora::samples::BuildTrackFile(plan, 3000)}};
 }
 
 // Selector byte: which of the six lines (0 race, 1 pit, 2 and 3 overtaking, 4 and 5 edges).

@@ -60,8 +60,8 @@ Written Write(std::unique_ptr<Object3do> object) {
   return w;
 }
 
-Written Write(const TrackObjectSpec& spec, const TrackGeometry& track, int format) {
-  return Write(Linked(samples::BuildTrackObject(spec, track, format), &track));
+Written Write(const TrackObjectSpec& plan, const TrackGeometry& track, int format) {
+  return Write(Linked(samples::BuildTrackObject(plan, track, format), &track));
 }
 
 TEST(SectionIndexListTest, OneValuePerStepOfTheLap) {
@@ -77,13 +77,13 @@ TEST(SectionIndexListTest, OneValuePerStepOfTheLap) {
 
 TEST(TrackObjectWriterTest, BothLayoutsEndInTheTrackGroups) {
   const TrackGeometry track = samples::StraightTrack(400);
-  TrackObjectSpec spec;
-  spec.starts = {0, 100 * kMetre, 200 * kMetre, 300 * kMetre};
-  spec.dividers = {3, 3, 0, 0, 3, 3, 3};
-  spec.edges = true;
+  TrackObjectSpec plan;
+  plan.starts = {0, 100 * kMetre, 200 * kMetre, 300 * kMetre};
+  plan.dividers = {3, 3, 0, 0, 3, 3, 3};
+  plan.edges = true;
   for (int format : {1, 2}) {
     SCOPED_TRACE(format);
-    Written w = Write(spec, track, format);
+    Written w = Write(plan, track, format);
     ASSERT_FALSE(w.outline.opcodes.empty());
     const std::uint32_t root = w.outline.root;
     EXPECT_EQ(w.Word(root, 0), kOpGroup);
@@ -118,12 +118,12 @@ TEST(TrackObjectWriterTest, BothLayoutsEndInTheTrackGroups) {
 
 TEST(TrackObjectWriterTest, ContentsGoIntoTheStripsBetweenTheirDividers) {
   const TrackGeometry track = samples::StraightTrack(100);
-  TrackObjectSpec spec;
-  spec.dividers = {3, 0, 0, 0, 0, 0, 0};
-  spec.contents = 2;
+  TrackObjectSpec plan;
+  plan.dividers = {3, 0, 0, 0, 0, 0, 0};
+  plan.contents = 2;
   for (int format : {1, 2}) {
     SCOPED_TRACE(format);
-    Written w = Write(spec, track, format);
+    Written w = Write(plan, track, format);
     // Lane 0 of three dividers: two strip groups of two contents each and the cross-section
     // node they close on; lane 6 has no dividers and no strips.
     std::vector<std::uint32_t> strips;
@@ -192,14 +192,14 @@ TEST(TrackObjectWriterTest, SectionBuildingPositionsCollapseAndCutPlanes) {
 
 TEST(TrackObjectWriterTest, SkidMarksAreLeftOutUnlessKept) {
   const TrackGeometry track = samples::StraightTrack(100);
-  TrackObjectSpec spec;
-  spec.dividers = {2, 0, 0, 0, 0, 0, 0};
-  spec.skid_marks = true;
+  TrackObjectSpec plan;
+  plan.dividers = {2, 0, 0, 0, 0, 0, 0};
+  plan.skid_marks = true;
   for (int format : {1, 2}) {
     for (bool keep : {false, true}) {
       SCOPED_TRACE(testing::Message() << format << " keep " << keep);
       std::unique_ptr<Object3do> object =
-          Linked(samples::BuildTrackObject(spec, track, format), &track);
+          Linked(samples::BuildTrackObject(plan, track, format), &track);
       object->SetKeepSkidMarks(keep);
       BuildPlanes(*object);
       TrackObjectWriter writer(*object, {});
@@ -260,10 +260,10 @@ TEST(TrackObjectWriterTest, InnerWallsAreDroppedWhereTheTrackSaysSo) {
                                               samples::kSourceLayoutVersion),
                                path)
                     .ok());
-    TrackObjectSpec spec;
-    spec.dividers = {4, 0, 0, 0, 0, 0, 4};
+    TrackObjectSpec plan;
+    plan.dividers = {4, 0, 0, 0, 0, 0, 4};
     std::unique_ptr<Object3do> object =
-        Linked(samples::BuildTrackObject(spec, track, 2), &track);
+        Linked(samples::BuildTrackObject(plan, track, 2), &track);
     BuildPlanes(*object);
     TrackObjectWriter writer(*object, {});
     writer.BuildSections();
@@ -277,7 +277,7 @@ TEST(TrackObjectWriterTest, InnerWallsAreDroppedWhereTheTrackSaysSo) {
     }
     EXPECT_EQ(d, drops ? (std::vector<double>{40, 10}) : (std::vector<double>{40, 30, 20, 10}));
     EXPECT_EQ(section.lanes[6].cross_sections.size(), drops ? 3u : 5u);
-    Written w = Write(Linked(samples::BuildTrackObject(spec, track, 2), &track));
+    Written w = Write(Linked(samples::BuildTrackObject(plan, track, 2), &track));
     EXPECT_EQ(w.OffsetsOf(kOpLaneDivider).size(), drops ? 4u : 8u);
   }
 }
@@ -366,12 +366,12 @@ TEST(TrackObjectWriterTest, HostileTrackObjectsWriteSoundObjects) {
 
 TEST(TrackObjectWriterTest, CutAndFlippedTrackObjectsNeverCrash) {
   const TrackGeometry track = samples::StraightTrack(100);
-  TrackObjectSpec spec;
-  spec.starts = {0, 50 * kMetre};
-  spec.dividers = {2, 0, 0, 0, 1, 1, 1};
-  spec.edges = true;
+  TrackObjectSpec plan;
+  plan.starts = {0, 50 * kMetre};
+  plan.dividers = {2, 0, 0, 0, 1, 1, 1};
+  plan.edges = true;
   for (int format : {1, 2}) {
-    const std::vector<std::uint8_t> file = samples::BuildTrackObject(spec, track, format);
+    const std::vector<std::uint8_t> file = samples::BuildTrackObject(plan, track, format);
     const std::size_t step = file.size() / 23 + 1;
     for (std::size_t cut = file.size() / 2; cut <= file.size(); cut += step) {
       std::vector<std::uint8_t> part(file.begin(), file.begin() + cut);

@@ -50,15 +50,15 @@ SourcePlane DividerPlane(const TrackGeometry& track, std::int32_t dlong, std::in
 
 class Builder {
  public:
-  Builder(const TrackObjectSpec& spec, const TrackGeometry& track, int format)
-      : spec_(spec), track_(track), untagged_(format == 1) {}
+  Builder(const TrackObjectSpec& plan, const TrackGeometry& track, int format)
+      : plan_(plan), track_(track), untagged_(format == 1) {}
 
   std::vector<std::uint8_t> Build() {
     std::vector<std::uint32_t> sections;
     const std::uint32_t length = track_.track_length();
-    for (std::size_t s = 0; s < spec_.starts.size(); ++s) {
-      const std::uint32_t start = spec_.starts[s];
-      const std::uint32_t end = s + 1 < spec_.starts.size() ? spec_.starts[s + 1] : length;
+    for (std::size_t s = 0; s < plan_.starts.size(); ++s) {
+      const std::uint32_t start = plan_.starts[s];
+      const std::uint32_t end = s + 1 < plan_.starts.size() ? plan_.starts[s + 1] : length;
       sections.push_back(Section(start, end));
     }
     if (untagged_) {
@@ -95,8 +95,8 @@ class Builder {
   // Lane k's dividers (with their edges) and its content polygons.
   std::pair<std::vector<std::uint32_t>, std::vector<std::uint32_t>> Lane(int k, std::int64_t d0,
                                                             std::int64_t d1) {
-    const int count = spec_.dividers[k];
-    const double left = spec_.left_dlat_metres;
+    const int count = plan_.dividers[k];
+    const double left = plan_.left_dlat_metres;
     auto dlat_of = [&](int i) { return left - kDividerSpacing * i; };
     const std::int64_t a = d0 + (d1 - d0) / 4, b = d1 - (d1 - d0) / 4;
     std::vector<std::uint32_t> dividers;
@@ -106,10 +106,10 @@ class Builder {
       const std::uint32_t surface = Quad(a, b, dlat_of(i) - 0.5, dlat_of(i) - 1.5);
       std::uint32_t first = Quad(a, b, dlat_of(i) + 0.2, dlat_of(i) + 0.1);
       std::uint32_t third = Quad(a, b, dlat_of(i) - 0.1, dlat_of(i) - 0.2);
-      if (spec_.edges && i == 0) {
+      if (plan_.edges && i == 0) {
         first = Group({Quad(a, b, left + 3, left + 2), Quad(a, b, left + 5, left + 4)});
       }
-      if (spec_.edges && i == count - 1) {
+      if (plan_.edges && i == count - 1) {
         const double right = dlat_of(i);
         third = Group({Quad(a, b, right - 2, right - 3), Quad(a, b, right - 4, right - 5)});
       }
@@ -118,9 +118,9 @@ class Builder {
     std::vector<std::uint32_t> contents;
     for (int i = 0; i + 1 < count; ++i) {
       const double mid = dlat_of(i) - kDividerSpacing / 2;
-      for (int c = 0; c < spec_.contents; ++c) contents.push_back(Quad(a, b, mid + 0.5, mid - 0.5));
+      for (int c = 0; c < plan_.contents; ++c) contents.push_back(Quad(a, b, mid + 0.5, mid - 0.5));
     }
-    if (spec_.skid_marks) contents.push_back(Group({Quad(a, b, left - 1, left - 2)}));
+    if (plan_.skid_marks) contents.push_back(Group({Quad(a, b, left - 1, left - 2)}));
     return {dividers, contents};
   }
 
@@ -145,8 +145,8 @@ class Builder {
         children.push_back(u_.Group(lane));
       } else {
         // The anchor's first child: a group whose children from the second on are the contents.
-        std::vector<std::uint32_t> held = {Quad(d0, d1, spec_.left_dlat_metres + 9,
-                                                spec_.left_dlat_metres + 8)};
+        std::vector<std::uint32_t> held = {Quad(d0, d1, plan_.left_dlat_metres + 9,
+                                                plan_.left_dlat_metres + 8)};
         held.insert(held.end(), contents.begin(), contents.end());
         std::vector<std::uint32_t> lane = {o_.Split(6, 0, 0, 1000, 0, 0, {o_.Group(held)})};
         lane.insert(lane.end(), dividers.begin(), dividers.end());
@@ -162,7 +162,7 @@ class Builder {
     return o_.Group(children);
   }
 
-  const TrackObjectSpec& spec_;
+  const TrackObjectSpec& plan_;
   const TrackGeometry& track_;
   bool untagged_;
   Object3Builder o_;
@@ -171,9 +171,9 @@ class Builder {
 
 }  // namespace
 
-std::vector<std::uint8_t> BuildTrackObject(const TrackObjectSpec& spec, const TrackGeometry& track,
+std::vector<std::uint8_t> BuildTrackObject(const TrackObjectSpec& plan, const TrackGeometry& track,
                                            int format) {
-  return Builder(spec, track, format).Build();
+  return Builder(plan, track, format).Build();
 }
 
 std::vector<std::uint8_t> DemoTrackObject() {
@@ -181,26 +181,26 @@ std::vector<std::uint8_t> DemoTrackObject() {
   // The sample circuit is built here and always loads.
   track.LoadBytes(BuildTrackFile(SampleCircuitSpec(), kSourceLayoutVersion), "kestrel.trk")
       .IgnoreError();
-  TrackObjectSpec spec;
-  spec.starts.clear();
-  for (std::uint32_t s = 0; s < 8; ++s) spec.starts.push_back(track.track_length() / 8 * s);
-  spec.dividers = {2, 2, 2, 2, 2, 2, 2};
-  spec.edges = true;
-  spec.left_dlat_metres = 5.0;
-  return BuildTrackObject(spec, track, 1);
+  TrackObjectSpec plan;
+  plan.starts.clear();
+  for (std::uint32_t s = 0; s < 8; ++s) plan.starts.push_back(track.track_length() / 8 * s);
+  plan.dividers = {2, 2, 2, 2, 2, 2, 2};
+  plan.edges = true;
+  plan.left_dlat_metres = 5.0;
+  return BuildTrackObject(plan, track, 1);
 }
 
 TrackSpec StraightTrackSpec(double metres) {
-  TrackSpec spec;
-  spec.lines = {0, 590550, 1181100};
+  TrackSpec plan;
+  plan.lines = {0, 590550, 1181100};
   const std::vector<SurfaceEntry> surfaces = {{-100000, -100000, 35}, {0, 0, 50},
                                                {1181100, 1181100, 35}};
   const std::vector<WallEntry> walls = {{6, -200000, -200000, 0, 0},
                                         {4, 1300000, 1300000, 0, 0}};
-  spec.sections.push_back(TrackSectionSpec{kStraight,
+  plan.sections.push_back(TrackSectionSpec{kStraight,
                                            static_cast<std::int32_t>(metres * kMetre), 0,
                                            surfaces, walls, {}});
-  return spec;
+  return plan;
 }
 
 TrackGeometry StraightTrack(double metres) {

@@ -26,7 +26,7 @@ struct TrackObjectSpec {
 };
 
 // `format` 2: a 3DO3 object; 1: an untagged one.
-std::vector<std::uint8_t> BuildTrackObject(const TrackObjectSpec& spec, const TrackGeometry& track,
+std::vector<std::uint8_t> BuildTrackObject(const TrackObjectSpec& plan, const TrackGeometry& track,
                                            int format);
 
 // The sample track's track object (untagged, as CART tracks hold it) over the sample circuit:

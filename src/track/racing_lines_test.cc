@@ -64,27 +64,27 @@ class RacingLinesTest : public ::testing::Test {
 
 // A track of straights only: its reference lap is the sum of the section lengths.
 TrackGeometry StraightTrack(std::int32_t lap) {
-  samples::TrackSpec spec = samples::SampleCircuitSpec();
-  samples::TrackSectionSpec straight = spec.sections.front();
+  samples::TrackSpec plan = samples::SampleCircuitSpec();
+  samples::TrackSectionSpec straight = plan.sections.front();
   straight.length = lap / 2;
-  spec.sections = {straight, straight};
-  spec.sections.back().length = lap - lap / 2;
+  plan.sections = {straight, straight};
+  plan.sections.back().length = lap - lap / 2;
   TrackGeometry track;
-  EXPECT_TRUE(track.LoadBytes(samples::BuildTrackFile(spec, kNewestLayoutVersion), "t.trk").ok());
+  EXPECT_TRUE(track.LoadBytes(samples::BuildTrackFile(plan, kNewestLayoutVersion), "t.trk").ok());
   return track;
 }
 
 // A left-hand quarter circle of 1000 m radius from the start line, then 2000 m straight on.
 TrackGeometry CornerThenStraightTrack() {
-  samples::TrackSpec spec = samples::SampleCircuitSpec();
-  samples::TrackSectionSpec straight = spec.sections.front();
+  samples::TrackSpec plan = samples::SampleCircuitSpec();
+  samples::TrackSectionSpec straight = plan.sections.front();
   straight.length = 2000 * 19685;
-  samples::TrackSectionSpec arc = spec.sections[1];
+  samples::TrackSectionSpec arc = plan.sections[1];
   arc.turn_radians = std::acos(-1.0) / 2;
   arc.length = static_cast<std::int32_t>(arc.turn_radians * 1000 * 19685);
-  spec.sections = {arc, straight};
+  plan.sections = {arc, straight};
   TrackGeometry track;
-  EXPECT_TRUE(track.LoadBytes(samples::BuildTrackFile(spec, kNewestLayoutVersion), "t.trk").ok());
+  EXPECT_TRUE(track.LoadBytes(samples::BuildTrackFile(plan, kNewestLayoutVersion), "t.trk").ok());
   return track;
 }
 

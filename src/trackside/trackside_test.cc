@@ -30,11 +30,11 @@ struct Scene {
   GplObjectWriter out;
   std::unique_ptr<GplNodeStream> stream;
 
-  Scene(double metres, const samples::TrackObjectSpec& spec, const ResourceStore* store,
+  Scene(double metres, const samples::TrackObjectSpec& plan, const ResourceStore* store,
         int format = 2)
       : track(samples::StraightTrack(metres)) {
     Result<ObjectFile> file =
-        ReadObjectBytes(samples::BuildTrackObject(spec, track, format), "t.3do");
+        ReadObjectBytes(samples::BuildTrackObject(plan, track, format), "t.3do");
     object = std::move(file->source);
     object->SetTrack(&track);
     object->SetResources(store);
@@ -111,9 +111,9 @@ TEST(TracksideTest, FlagsInMetresOrTrackUnitsAndTheirSides) {
                           "3,0,2,100,20,0\r\n"                     // own node list
                           "4,7,1,100,20,0\r\n")}};                 // no such section
   ResourceStore store(files);
-  samples::TrackObjectSpec spec;
-  spec.dividers = {2, 0, 0, 0, 0, 0, 2};
-  Scene scene(400, spec, &store);
+  samples::TrackObjectSpec plan;
+  plan.dividers = {2, 0, 0, 0, 0, 0, 2};
+  Scene scene(400, plan, &store);
   PlaceTrackside(*scene.object, scene.layout(), "TEST", *scene.stream);
   const std::vector<const ObjectNode*> placed = scene.Placed();
   ASSERT_EQ(placed.size(), 3u);
@@ -150,9 +150,9 @@ TEST(TracksideTest, StarterAtTheTableOrTheDefaultsAndListedOnlyWhereItStands) {
     SCOPED_TRACE("a table without a parsable first line: the defaults");
     const EmbeddedFile files[] = {{"TEST_STARTER_LAT", Text("dlong,dlat,height\n1,2,3\n")}};
     ResourceStore store(files);
-    samples::TrackObjectSpec spec;
-    spec.starts = {0, 15 * kMetre};  // the first section ends before 400000
-    Scene scene(400, spec, &store);
+    samples::TrackObjectSpec plan;
+    plan.starts = {0, 15 * kMetre};  // the first section ends before 400000
+    Scene scene(400, plan, &store);
     PlaceTrackside(*scene.object, scene.layout(), "TEST", *scene.stream);
     ASSERT_EQ(scene.Placed().size(), 1u);
     const ObjectNode& starter = *scene.Placed()[0];
@@ -165,9 +165,9 @@ TEST(TracksideTest, StarterAtTheTableOrTheDefaultsAndListedOnlyWhereItStands) {
     SCOPED_TRACE("outside every lane of the first section: written, listed nowhere");
     const EmbeddedFile files[] = {{"TEST_STARTER_LAT", Text("300,-2.5,4.7\r\n")}};
     ResourceStore store(files);
-    samples::TrackObjectSpec spec;
-    spec.starts = {0, 100 * kMetre};
-    Scene scene(400, spec, &store);
+    samples::TrackObjectSpec plan;
+    plan.starts = {0, 100 * kMetre};
+    Scene scene(400, plan, &store);
     PlaceTrackside(*scene.object, scene.layout(), "TEST", *scene.stream);
     ASSERT_EQ(scene.Placed().size(), 1u);
     const ObjectNode& starter = *scene.Placed()[0];
@@ -192,10 +192,10 @@ TEST(TracksideTest, FlagLatListsInEveryLaneHoldingItAndIgnoresItsFlag) {
 TEST(TrackStripsTest, GroovePieceCountsValuesAndTexels) {
   // A section whose lanes 0 to 3 span 100, 30, 49 and 21 m and whose halves are lanes 4, 5.
   ResourceStore store(std::span<const EmbeddedFile>{});
-  samples::TrackObjectSpec spec;
-  spec.dividers = {1, 1, 1, 1, 1, 1, 1};
-  spec.starts = {0, 200 * kMetre};  // lane 4 then spans 100 m, lane 5 100 m, lane 6 200 m
-  Scene scene(400, spec, &store);
+  samples::TrackObjectSpec plan;
+  plan.dividers = {1, 1, 1, 1, 1, 1, 1};
+  plan.starts = {0, 200 * kMetre};  // lane 4 then spans 100 m, lane 5 100 m, lane 6 200 m
+  Scene scene(400, plan, &store);
   TrackSection& section = scene.layout().sections[0];
   const std::uint32_t bounds[] = {0, 100 * kMetre, 130 * kMetre, 179 * kMetre, 200 * kMetre};
   for (int k = 0; k < 4; ++k) {
