@@ -1,6 +1,7 @@
 #include "platform/ascii.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace velmora {
 
@@ -30,6 +31,18 @@ bool ContainsIgnoreCase(std::string_view haystack, std::string_view needle) {
   auto it = std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(),
                         [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
   return it != haystack.end() || needle.empty();
+}
+
+long long LeadingWholeNumber(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  long long value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value > (LLONG_MAX - 9) / 10 ? LLONG_MAX / 2 : value * 10 + (text[i] - '0');
+  }
+  return negative ? -value : value;
 }
 
 }  // namespace velmora

@@ -14,6 +14,9 @@ std::string AsciiLower(std::string_view text);
 std::string AsciiUpper(std::string_view text);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 // Whether `needle` occurs in `haystack`, both compared in lower case.
+// The whole number at the start of `text` as the C library reads one: blanks, sign, digits,
+// stopping at anything else; 0 when there are no digits. Saturates instead of overflowing.
+long long LeadingWholeNumber(std::string_view text);
 bool ContainsIgnoreCase(std::string_view haystack, std::string_view needle);
 
 }  // namespace velmora

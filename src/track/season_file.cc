@@ -1,5 +1,6 @@
 #include "track/season_file.h"
 
+#include <algorithm>
 #include <climits>
 #include <vector>
 
@@ -14,18 +15,10 @@ namespace {
 
 constexpr std::string_view kCountKey = "numEvents=";
 
-// The whole number at the start of `text` as the C library reads one; 0 without digits.
+// The whole number at the start of `text` as the C library reads one, kept within int so
+// that the next event's number cannot overflow.
 long long LeadingNumber(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  long long value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    if (value < INT_MAX) value = value * 10 + (text[i] - '0');
-  }
-  value = std::min<long long>(value, INT_MAX - 1);
-  return negative ? -value : value;
+  return std::clamp<long long>(LeadingWholeNumber(text), -(INT_MAX - 1), INT_MAX - 1);
 }
 
 std::vector<std::string_view> Lines(std::string_view text) {

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/ascii.h"
 #include "platform/file_system.h"
 #include "platform/units.h"
 #include "track/track_geometry.h"
@@ -27,20 +28,6 @@ constexpr double kPitBoardBeyondWall = 1.5;
 
 std::string_view From(std::string_view line, std::size_t at) {
   return at < line.size() ? line.substr(at) : std::string_view();
-}
-
-// A whole number as the C library reads one: blanks, sign, digits, stopping at anything else;
-// 0 when there are no digits. Saturates instead of overflowing.
-long long WholeNumber(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  long long value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value > (LLONG_MAX - 9) / 10 ? LLONG_MAX / 2 : value * 10 + (text[i] - '0');
-  }
-  return negative ? -value : value;
 }
 
 // The lines of a text without their line ends, and the line end to write them back with.
@@ -158,9 +145,9 @@ TrackDescription ParseTrackDescription(std::string_view text) {
     } else if (line.starts_with("FNAME ")) {
       out.full_name = std::string(From(line, kValueAt));
     } else if (line.starts_with("LENGT ")) {
-      out.length_miles = static_cast<double>(WholeNumber(From(line, kValueAt))) * 0.001;
+      out.length_miles = static_cast<double>(LeadingWholeNumber(From(line, kValueAt))) * 0.001;
     } else if (line.starts_with("BLAP ")) {
-      out.lap_seconds = static_cast<double>(WholeNumber(From(line, kValueAt))) * 0.001;
+      out.lap_seconds = static_cast<double>(LeadingWholeNumber(From(line, kValueAt))) * 0.001;
     } else if (line.starts_with("PIT ")) {
       ReadPitLine(std::string(line), out.pit);
     }
