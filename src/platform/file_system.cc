@@ -246,7 +246,9 @@ Status ReplaceFileAtomically(const fs::path& path, std::span<const std::uint8_t>
   const fs::path target = ResolveForWrite(path);
   const fs::path folder = target.parent_path();
   // Hidden, so archive builders and folder listings of the game pass over a leftover one.
-  std::string pattern = (folder / ("." + target.filename().string() + ".new-XXXXXX")).string();
+  std::string name(".");
+  name.append(target.filename().string()).append(".new-XXXXXX");
+  std::string pattern = (folder / name).string();
   const int fd = ::mkstemp(pattern.data());
   if (fd < 0) return Status::IOError(ErrnoText("cannot create a file beside", target));
   const fs::path temporary = pattern;
