@@ -111,8 +111,13 @@ Status Object3do::BuildTree() {
   return Status::Ok();
 }
 
+std::string_view StringTableName(std::string_view name) {
+  return name.substr(0, std::min(name.find('\0'), name.find('\xFF')));
+}
+
 int Object3do::AddName(std::string_view name, int kind, std::uint32_t* out_offset) {
   if (kind < 1 || kind > 3) return 0;
+  name = StringTableName(name);
   std::vector<NameRecord>& list = names(static_cast<NameKind>(kind));
   std::uint32_t offset = 0;
   for (std::size_t i = 0; i < list.size(); ++i) {

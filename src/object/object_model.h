@@ -34,6 +34,10 @@ struct ObjectPoint {
 // One entry of a name list. For textures: `height` is the image height minus 1 and `value`
 // the attribute value the value walk settles on; for sprites `size` is the default size in
 // source units.
+// A name as the string table can hold it: up to its first 0 or 0xFF. The table ends each name
+// with 0 and itself with 0xFF, so a name holding either byte would shift every name after it.
+std::string_view StringTableName(std::string_view name);
+
 struct NameRecord {
   std::uint32_t string_offset = 0;
   std::int32_t value = -1;

@@ -50,7 +50,7 @@ Status ReaderUntagged::Load() {
       std::span<const std::uint8_t> raw = r.Bytes(kUntaggedNameSize);
       NameRecord record;
       const auto* text = reinterpret_cast<const char*>(raw.data());
-      record.name.assign(text, strnlen(text, kUntaggedNameSize));
+      record.name = StringTableName(std::string_view(text, kUntaggedNameSize));
       lists[k]->push_back(std::move(record));
     }
   }

@@ -123,6 +123,38 @@ TEST(Object3doTest, AddNameFindsIgnoringCaseAndGivesPrecedingLengths) {
   EXPECT_EQ(object.names(NameKind::kObject).size(), 3u);
 }
 
+// The string table ends each name with 0 and the table with 0xFF: a name holding either byte
+// is cut there, so the written table still reads back name by name.
+TEST(Object3doTest, NamesEndAtTheStringTablesMarkers) {
+  Object3do object;
+  std::uint32_t offset = 0;
+  EXPECT_EQ(object.AddName(std::string("tr\xFF" "ee", 5), 2, &offset), 0);
+  EXPECT_EQ(object.AddName(std::string("bu\0sh", 5), 2, &offset), 1);
+  EXPECT_EQ(offset, 3u);
+  EXPECT_EQ(object.names(NameKind::kTexture)[0].name, "tr");
+  EXPECT_EQ(object.names(NameKind::kTexture)[1].name, "bu");
+
+  Object3Builder b;
+  b.Group({b.ObjectRef(std::string("tr\xFF" "ee", 5)), b.ObjectRef("tree")});
+  Result<ObjectFile> file = ReadObjectBytes(b.Build(), "x.3do");
+  ASSERT_TRUE(file.ok() && file->source);
+  ASSERT_TRUE(file->source->BuildTree().ok());
+  Result<GplObjectOutline> checked = CheckGplObject(BuildGplObject(*file->source, {}));
+  EXPECT_TRUE(checked.ok()) << checked.status().ToString();
+
+  // The untagged layout's fixed-size name entries are cut the same way.
+  UntaggedBuilder u;
+  const int texture = u.Texture(std::string("wa\xFFll", 5));
+  u.Attribute(static_cast<std::uint32_t>(texture),
+              u.FlatPolygon(5, {u.Vertex(0, 0, 0), u.Vertex(1, 0, 0), u.Vertex(0, 1, 0)}));
+  Result<ObjectFile> untagged = ReadObjectBytes(u.Build(), "y.3do");
+  ASSERT_TRUE(untagged.ok() && untagged->source);
+  EXPECT_EQ(untagged->source->names(NameKind::kTexture).at(0).name, "wa");
+  ASSERT_TRUE(untagged->source->BuildTree().ok());
+  checked = CheckGplObject(BuildGplObject(*untagged->source, {}));
+  EXPECT_TRUE(checked.ok()) << checked.status().ToString();
+}
+
 TEST(Object3doTest, FlaggerIsRenamedWhateverItsCase) {
   Object3Builder b;
   b.Group({b.ObjectRef("FlAgGeR"), b.ObjectRef("tree")});
