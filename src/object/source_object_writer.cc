@@ -1,6 +1,7 @@
 #include "object/source_object_writer.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <string_view>
 
@@ -103,23 +104,27 @@ void LoadTexturesAndSprites(Object3do& object, const std::filesystem::path& outp
 void AppendPointTables(Object3do& object, bool horizon, GplObjectWriter& writer) {
   std::vector<ObjectPoint>& vertices = object.vertices();
   // In metres the coordinates are 32-bit floats, as the file holds them; a horizon is scaled
-  // from those.
-  double largest = 0.0;
-  for (ObjectPoint& v : vertices) {
-    v.x = static_cast<float>(v.x / kUnitsPerMetre);
-    v.y = static_cast<float>(v.y / kUnitsPerMetre);
-    v.z = static_cast<float>(v.z / kUnitsPerMetre);
-    largest = std::max(largest, v.x);
+  // from those. They are kept in float storage between the two steps: an optimising compiler
+  // may otherwise carry the unrounded double from one loop into the next.
+  std::vector<std::array<float, 3>> metres;
+  metres.reserve(vertices.size());
+  float largest = 0.0f;
+  for (const ObjectPoint& v : vertices) {
+    metres.push_back({static_cast<float>(v.x / kUnitsPerMetre),
+                      static_cast<float>(v.y / kUnitsPerMetre),
+                      static_cast<float>(v.z / kUnitsPerMetre)});
+    largest = std::max(largest, metres.back()[0]);
   }
   // With no vertex to the right a horizon is left unscaled; a factor of exactly 1 still
   // lowers it by 200 m.
-  if (horizon && largest > 0.0) {
-    const double scale = 10000.0 / largest;
-    for (ObjectPoint& v : vertices) {
-      v.x = static_cast<float>(v.x * scale);
-      v.y = static_cast<float>(v.y * scale);
-      v.z = static_cast<float>(v.z * scale - 200.0);
-    }
+  const bool scaled = horizon && largest > 0.0f;
+  const double scale = scaled ? 10000.0 / largest : 1.0;
+  for (std::size_t i = 0; i < vertices.size(); ++i) {
+    const std::array<float, 3>& m = metres[i];
+    ObjectPoint& v = vertices[i];
+    v.x = scaled ? static_cast<float>(m[0] * scale) : m[0];
+    v.y = scaled ? static_cast<float>(m[1] * scale) : m[1];
+    v.z = scaled ? static_cast<float>(m[2] * scale - 200.0) : m[2];
   }
   std::vector<GplVertex> table;
   table.reserve(vertices.size());
