@@ -7,6 +7,7 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <cmath>
+#include <mutex>
 #include <string>
 
 #include "platform/text_drawer.h"
@@ -18,6 +19,10 @@ namespace {
 constexpr unsigned char kCoveredFrom = 128;
 
 std::optional<std::pair<std::string, int>> FindFontFile(std::string_view family) {
+  // The font library keeps process-wide tables that its loading fills without a lock, so runs
+  // converting side by side (velmora convert --all) look fonts up one at a time.
+  static std::mutex font_library;
+  const std::lock_guard<std::mutex> lock(font_library);
   FcConfig* config = FcInitLoadConfigAndFonts();
   if (config == nullptr) return std::nullopt;
   const std::string name(family);
