@@ -2,7 +2,7 @@
 find_package(GTest REQUIRED)
 include(GoogleTest)
 
-set(test_dirs platform format track image object pipeline resources samples testing inspect cli)
+set(test_dirs platform format track image object trackside pipeline resources samples testing inspect cli)
 set(VELMORA_TEST_SOURCES)
 foreach(dir IN LISTS test_dirs)
   file(GLOB dir_tests CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${dir}/*_test.cc)
@@ -11,10 +11,21 @@ endforeach()
 
 add_executable(velmora_tests ${VELMORA_TEST_SOURCES})
 target_compile_options(velmora_tests PRIVATE ${VELMORA_WARNINGS})
-target_link_libraries(velmora_tests PRIVATE velmora_core velmora_inspect velmora_testing
+target_link_libraries(velmora_tests PRIVATE velmora_core velmora_cli velmora_inspect velmora_testing
                       GTest::gtest_main)
 # The command-line tests run the real `velmora` binary.
 add_dependencies(velmora_tests velmora)
-target_compile_definitions(velmora_tests PRIVATE VELMORA_CLI_PATH="$<TARGET_FILE:velmora>")
+target_compile_definitions(velmora_tests PRIVATE VELMORA_CLI_PATH="$<TARGET_FILE:velmora>"
+                           VELMORA_MAN_PAGE="${PROJECT_BINARY_DIR}/doc/velmora.1")
 gtest_discover_tests(velmora_tests DISCOVERY_MODE PRE_TEST
                      PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1")
+
+# The desktop entry the package installs must satisfy the desktop's own validator.
+find_program(VELMORA_DESKTOP_FILE_VALIDATE desktop-file-validate)
+if(VELMORA_DESKTOP_FILE_VALIDATE)
+  add_test(NAME desktop_file_validate
+           COMMAND ${VELMORA_DESKTOP_FILE_VALIDATE}
+                   ${PROJECT_SOURCE_DIR}/src/app/velmora-gui.desktop)
+else()
+  message(WARNING "desktop-file-validate not found (desktop-file-utils): desktop file untested")
+endif()

@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "object/gpl_object_check.h"
 #include "object/object_file.h"
+#include "object/source_object_writer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
@@ -13,8 +15,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const char* tags[] = {nullptr, "3OD3", "4OD3"};
   const char* tag = tags[data[0] % 3];
   if (tag != nullptr && bytes.size() >= 4) std::copy(tag, tag + 4, bytes.begin());
-  std::unique_ptr<velmora::Object3do> object =
-      velmora::CreateobjFromBytes(std::move(bytes), data[0] & 0x80 ? "horiz.3do" : "x.3do");
-  if (object && object->BuildTree()) object->BuildGpl({});
+  velmora::Result<velmora::ObjectFile> file =
+      velmora::ReadObjectBytes(std::move(bytes), data[0] & 0x80 ? "horiz.3do" : "x.3do");
+  if (!file.ok()) return 0;
+  if (file->gpl) {
+    file->gpl->BuildTree();
+  } else if (file->source->BuildTree().ok()) {
+    // The written file must pass the validating reader.
+    std::vector<std::uint8_t> written = velmora::BuildGplObject(*file->source, {});
+    if (!velmora::CheckGplObject(written).ok()) __builtin_trap();
+  }
   return 0;
 }

@@ -10,8 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::uint8_t> bytes(data, data + size);
   // The layout is told by the tag: give every input this one.
   if (bytes.size() >= 4) std::copy_n("3OD3", 4, bytes.begin());
-  std::unique_ptr<velmora::Object3do> object =
-      velmora::CreateobjFromBytes(std::move(bytes), "x.3do");
-  if (object) object->BuildTree();
+  velmora::Result<velmora::ObjectFile> file = velmora::ReadObjectBytes(std::move(bytes), "x.3do");
+  if (file.ok() && file->source) file->source->BuildTree().IgnoreError();  // either is fine
+  if (file.ok() && file->gpl) file->gpl->BuildTree();
   return 0;
 }

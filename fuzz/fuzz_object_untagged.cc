@@ -13,8 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                             std::equal(bytes.begin(), bytes.begin() + 3, "4OD"))) {
     bytes[0] = 0;
   }
-  std::unique_ptr<velmora::Object3do> object =
-      velmora::CreateobjFromBytes(std::move(bytes), "x.3do");
-  if (object) object->BuildTree();
+  velmora::Result<velmora::ObjectFile> file = velmora::ReadObjectBytes(std::move(bytes), "x.3do");
+  if (file.ok() && file->source) file->source->BuildTree().IgnoreError();  // either is fine
+  if (file.ok() && file->gpl) file->gpl->BuildTree();
   return 0;
 }

@@ -8,9 +8,12 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;
-  velmora::TexturePalette palette;
-  palette.LoadBytes(nullptr, 1);
-  velmora::SpriteImage sprite(palette);
+  static const velmora::TexturePalette* const palette = [] {
+    auto* made = new velmora::TexturePalette();
+    made->LoadBytes(nullptr, 1);
+    return made;
+  }();
+  velmora::SpriteImage sprite(*palette);
   std::vector<std::uint8_t> bytes(data + 1, data + size);
   switch (data[0] % 4) {
     case 0:

@@ -16,8 +16,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   velmora::Result<velmora::TextureImage> image =
       velmora::ParseTexture(std::vector<std::uint8_t>(data + 1, data + size), path);
   if (!image) return 0;
-  velmora::TexturePalette palette;
-  palette.LoadBytes(nullptr, data[0] >> 7);
-  velmora::BuildConvertedTexture(*image, palette, path, (data[0] & 8) != 0);
+  // The two built-in palettes, built once: an 8-bit source rebuilds only the reduction.
+  static velmora::TexturePalette* const palettes = [] {
+    auto* made = new velmora::TexturePalette[2];
+    made[0].LoadBytes(nullptr, 0);
+    made[1].LoadBytes(nullptr, 1);
+    return made;
+  }();
+  velmora::BuildConvertedTexture(*image, palettes[data[0] >> 7], path, (data[0] & 8) != 0);
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "app/program_icon.h"
+#include "platform/version.h"
 
 namespace velmora {
 
@@ -17,12 +18,16 @@ constexpr const char* kCredits =
 
 }  // namespace
 
+QString AboutText() {
+  return QString("CART/ICR2/N2/N3/NL To GPL Converter\nVersion ") + kVersion;
+}
+
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle("About Velmora");
   setModal(true);
   auto* icon = new QLabel(this);
   icon->setPixmap(ProgramIcon().pixmap(32, 32));
-  auto* about = new QLabel(kAboutText, this);
+  auto* about = new QLabel(AboutText(), this);
   about->setObjectName("aboutText");
   auto* credits = new QLabel(kCredits, this);
   credits->setObjectName("creditsText");

@@ -2,6 +2,7 @@
 #define VELMORA_APP_ABOUT_DIALOG_H_
 
 #include <QDialog>
+#include <QString>
 
 namespace velmora {
 
@@ -11,8 +12,8 @@ class AboutDialog : public QDialog {
   explicit AboutDialog(QWidget* parent = nullptr);
 };
 
-// The two lines naming the program and its version.
-inline constexpr const char* kAboutText = "CART/ICR2/N2/N3/NL To GPL Converter\nVersion 1.1a";
+// The two lines naming the program and its version, the one `velmora --version` prints.
+QString AboutText();
 
 }  // namespace velmora
 

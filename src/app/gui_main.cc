@@ -12,6 +12,7 @@
 #include "platform/file_system.h"
 #include "platform/resource_store.h"
 #include "platform/settings.h"
+#include "platform/version.h"
 #include "resources/embedded_files.h"
 
 namespace {
@@ -29,6 +30,7 @@ Options ParseOptions(const QApplication& app) {
   parser.setApplicationDescription(
       "velmora-gui: converts a race track of CART/ICR2, N2, N3 or NL into a GPL track");
   parser.addHelpOption();
+  parser.addVersionOption();
   const QCommandLineOption settings("settings", "settings file (default: the user's Velmora.INI)",
                                     "FILE");
   const QCommandLineOption resources(
@@ -45,6 +47,7 @@ Options ParseOptions(const QApplication& app) {
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  QApplication::setApplicationVersion(velmora::kVersion);
   app.setWindowIcon(velmora::ProgramIcon());
   const Options options = ParseOptions(app);
   if (!options.screenshots.isEmpty()) return velmora::TakeScreenshots(options.screenshots);

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "platform/message_sink.h"
 #include "platform/resource_store.h"
 #include "platform/settings.h"
+#include "platform/version.h"
 #include "resources/embedded_files.h"
 
 namespace velmora::testkit {
@@ -86,7 +88,8 @@ class MainDialogTest : public QObject {
     });
     QTest::mouseClick(&Button(*dialog, 1009), Qt::LeftButton);
     QCOMPARE(title, QString("About Velmora"));
-    QCOMPARE(text, QString("CART/ICR2/N2/N3/NL To GPL Converter\nVersion 1.1a"));
+    QCOMPARE(text, QString("CART/ICR2/N2/N3/NL To GPL Converter\nVersion ") + kVersion);
+    QVERIFY(QString(kVersion).contains(QRegularExpression("^\\d+\\.\\d+\\.\\d+$")));
 
     // The right-click menu shows the dialog's actions.
     auto* action = dialog->findChild<QAction*>("aboutAction");

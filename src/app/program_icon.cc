@@ -5,12 +5,10 @@
 
 namespace velmora {
 
-namespace {
-
-QPixmap DrawIcon(int size) {
-  QPixmap pixmap(size, size);
-  pixmap.fill(Qt::transparent);
-  QPainter painter(&pixmap);
+QImage DrawProgramIcon(int size) {
+  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing);
   const qreal unit = size / 16.0;
   // Track: a grey band with a white edge line across the lower third.
@@ -27,14 +25,13 @@ QPixmap DrawIcon(int size) {
   }
   painter.setPen(QPen(Qt::black, unit * 0.5));
   painter.drawRect(QRectF(3 * unit, 1 * unit, 12 * unit, 9 * unit));
-  return pixmap;
+  painter.end();
+  return image;
 }
-
-}  // namespace
 
 QIcon ProgramIcon() {
   QIcon icon;
-  for (int size : {16, 32, 48, 64}) icon.addPixmap(DrawIcon(size));
+  for (int size : {16, 32, 48, 64}) icon.addPixmap(QPixmap::fromImage(DrawProgramIcon(size)));
   return icon;
 }
 

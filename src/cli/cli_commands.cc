@@ -8,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "cli/batch_command.h"
 #include "cli/terminal_sinks.h"
 #include "inspect/folder_check.h"
 #include "inspect/track_picture.h"
@@ -18,6 +19,7 @@
 #include "platform/resource_store.h"
 #include "platform/settings.h"
 #include "platform/text_encoding.h"
+#include "platform/version.h"
 #include "resources/embedded_files.h"
 #include "samples/installation_builder.h"
 #include "track/track_archive.h"
@@ -42,6 +44,8 @@ struct CommandLine {
   bool keep_skid_marks = false;
   bool sixteen_bit_sky = false;
   bool convert_track_file = false;
+  bool all = false;  // convert --all
+  int jobs = 0;      // with --all; 0: one per processor
 };
 
 void Complain(const std::string& text) { std::fprintf(stderr, "velmora: %s\n", text.c_str()); }
@@ -64,7 +68,13 @@ void AddListOptions(CLI::App& app, CommandLine& line) { AddGameAndSource(app, li
 void AddConvertOptions(CLI::App& app, CommandLine& line) {
   AddGameAndSource(app, line);
   app.add_option("--gpl", line.gpl, "GPL's installation folder")->required();
-  app.add_option("--track", line.track, "the track's folder name or display name")->required();
+  CLI::Option* track =
+      app.add_option("--track", line.track, "the track's folder name or display name");
+  CLI::Option* all = app.add_flag("--all", line.all, "convert every track that list shows");
+  all->excludes(track);
+  app.add_option("--jobs", line.jobs, "with --all: conversions run at a time (default: processors)")
+      ->check(CLI::PositiveNumber)
+      ->needs(all);
   app.add_flag("--keep-skid-marks", line.keep_skid_marks, "keep the source track's skid marks");
   app.add_flag("--sixteen-bit-sky", line.sixteen_bit_sky,
                "16-bit sky and horizon textures (N2, N3, NL)");
@@ -140,6 +150,22 @@ int RunConvert(const CommandLine& line) {
   }
   std::optional<fs::path> resources_folder = ResourcesFolder(line, settings);
   if (!resources_folder) return kExitUsage;
+  if (line.all) {
+    BatchRequest batch{&game,
+                       line.source,
+                       line.gpl,
+                       line.jobs > 0 ? line.jobs : DefaultJobs(),
+                       line.keep_skid_marks,
+                       line.sixteen_bit_sky,
+                       line.convert_track_file,
+                       settings.file(),
+                       *resources_folder};
+    return RunBatchConversion(batch);
+  }
+  if (line.track.empty()) {
+    Complain("convert needs --track NAME or --all");
+    return kExitUsage;
+  }
 
   const std::string folder = FolderOfDisplayName(Utf8ToWindows1252(line.track));
   const fs::path archive = fs::path(line.source) / "tracks" / folder / (folder + ".dat");
@@ -265,8 +291,8 @@ constexpr Command kCommands[] = {
     {"convert", "convert one track into GPL's installation", AddConvertOptions, RunConvert},
     {"demo", "write sample installations and convert their track", AddDemoOptions, RunDemo},
     {"show", "draw a GPL track folder from above into a PNG picture", AddShowOptions, RunShow},
-    {"check", "validate a GPL track folder: exit 0 clean, 1 problems, 2 bad usage",
-     AddCheckOptions, RunCheck},
+    {"check", "validate a GPL track folder: exit 0 clean, 1 problems, 2 bad usage", AddCheckOptions,
+     RunCheck},
 };
 
 }  // namespace
@@ -274,6 +300,7 @@ constexpr Command kCommands[] = {
 int RunCommandLine(int argc, char** argv) {
   CLI::App app{"velmora: converts a race track of CART/ICR2, N2, N3 or NL into a GPL track"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("velmora ") + kVersion);
   CommandLine line;
   std::vector<std::pair<CLI::App*, const Command*>> subcommands;
   for (const Command& command : kCommands) {

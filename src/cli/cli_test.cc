@@ -2,16 +2,24 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <map>
+#include <regex>
+#include <set>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "image/mip_file.h"
+#include "platform/ascii.h"
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
 #include "platform/temp_folder.h"
+#include "platform/version.h"
 #include "samples/installation_builder.h"
+#include "samples/sample_tracks.h"
 #include "track/track_archive.h"
 
 namespace velmora {
@@ -47,7 +55,13 @@ class CliTest : public ::testing::Test {
     result.err = Slurp(err);
     return result;
   }
-  std::string Quote(const fs::path& path) { return "'" + path.string() + "'"; }
+  // Appends in place: GCC 12's -Wrestrict misfires on `"'" + string + "'"` in optimised builds.
+  std::string Quote(const fs::path& path) {
+    std::string quoted = "'";
+    quoted += path.string();
+    quoted += '\'';
+    return quoted;
+  }
 
   std::optional<TempFolder> folder_ = TempFolder::Create("test");
   fs::path src_ = folder_->path() / "cart";
@@ -81,7 +95,10 @@ TEST_F(CliTest, ConvertTakesADisplayNameAndWritesIntoTheBaseTrack) {
   EXPECT_EQ(result.out, "Conversion Finished\n");
   EXPECT_EQ(result.err,
             "velmora: Failed to find resource detroit_N4T\n"
-            "velmora: GPL directory not correctly set?\n");
+            "velmora: GPL directory not correctly set?\n"
+            "velmora: The geometry template detroit_N4T is missing: put a file of that name into "
+            "the resources folder (setting Resources, option --resources), or convert the "
+            "source game's own track file (--convert-track-file).\n");
   EXPECT_TRUE(fs::is_directory(gpl_ / "tracks" / "detroit"));
   EXPECT_FALSE(fs::exists(gpl_ / "tracks" / "dethq"));
   // The command line's option never reaches the settings file.
@@ -189,6 +206,30 @@ TEST_F(CliTest, FoldersOutsideTheTrackChangeNothingWritten) {
   EXPECT_TRUE(fs::is_empty(tmp));  // the run's own temporary folders were made there, and removed
 }
 
+// A GPL track whose name makes a member name longer than a pack holds ("longtrackname.trk"):
+// the run says why, keeps the converted files loose in the track folder and exits with 1.
+TEST_F(CliTest, APackThatCannotBeWrittenKeepsTheFilesAndFails) {
+  samples::WriteSourceTrack(src_, {"longtrackname", {}, {}, "tracks"});
+  samples::WriteGplInstallation(gpl_);
+  const fs::path resources = folder_->path() / "resources";
+  samples::WriteCarriedResourcesFolder(resources, "longtrackname");
+  CommandResult result = Velmora("convert --game cart --source " + Quote(src_) + " --gpl " +
+                                 Quote(gpl_) + " --track longtrackname --settings " +
+                                 Quote(folder_->path() / "Velmora.INI") + " --resources " +
+                                 Quote(resources));
+  EXPECT_EQ(result.exit_code, 1) << result.err;
+  const fs::path track = gpl_ / "tracks" / "longtrackname";
+  EXPECT_NE(result.err.find("velmora: Cannot write the track archive " +
+                            (track / "longtrackname.dat").string() +
+                            ": the member name \"longtrackname.trk\" does not fit the 12 "
+                            "characters of an archive name\n"),
+            std::string::npos)
+      << result.err;
+  EXPECT_FALSE(fs::exists(track / "longtrackname.dat"));
+  EXPECT_TRUE(fs::exists(track / "longtrackname.trk"));
+  EXPECT_TRUE(fs::exists(track / "page2.pbf"));
+}
+
 TEST_F(CliTest, BadUsageExitsWithTwo) {
   samples::WriteSourceTrack(src_, {"dethq", {}, {}, "tracks"});
   const std::string common = " --source " + Quote(src_) + " --gpl " + Quote(gpl_);
@@ -211,6 +252,156 @@ TEST_F(CliTest, BadUsageExitsWithTwo) {
     EXPECT_NE(result.err.find(row.says), std::string::npos) << result.err;
   }
   EXPECT_EQ(Velmora("--help").exit_code, 0);
+}
+
+// The options a help text names, as the manual page spells them ("\\-\\-game").
+std::set<std::string> OptionsIn(const std::string& text, const std::regex& pattern) {
+  std::set<std::string> options;
+  for (std::sregex_iterator it(text.begin(), text.end(), pattern), end; it != end; ++it) {
+    options.insert((*it)[1].str());
+  }
+  return options;
+}
+
+std::vector<std::string> SubcommandsIn(const std::string& help) {
+  std::vector<std::string> names;
+  const std::size_t start = help.find("Subcommands:");
+  std::istringstream lines(help.substr(start == std::string::npos ? help.size() : start));
+  std::string line;
+  std::getline(lines, line);
+  while (std::getline(lines, line)) {
+    std::smatch match;
+    if (std::regex_search(line, match, std::regex("^  ([a-z]+)\\s"))) names.push_back(match[1]);
+  }
+  return names;
+}
+
+TEST_F(CliTest, ManualPageMatchesTheHelp) {
+  const std::string man = Slurp(VELMORA_MAN_PAGE);
+  ASSERT_FALSE(man.empty()) << VELMORA_MAN_PAGE;
+  EXPECT_NE(man.find(std::string("\"velmora ") + kVersion + "\""), std::string::npos);
+
+  const std::regex help_option("(--[a-z][a-z-]*)");
+  const std::regex man_option(R"(\\-\\-([a-z][a-z\\-]*[a-z]))");
+  CommandResult top = Velmora("--help");
+  std::set<std::string> in_help = OptionsIn(top.out, help_option);
+  const std::vector<std::string> subcommands = SubcommandsIn(top.out);
+  EXPECT_GE(subcommands.size(), 3u) << top.out;
+  for (const std::string& name : subcommands) {
+    SCOPED_TRACE(name);
+    EXPECT_NE(man.find("\n.B " + name + "\n"), std::string::npos) << "no entry for " << name;
+    CommandResult help = Velmora(name + " --help");
+    EXPECT_EQ(help.exit_code, 0);
+    in_help.merge(OptionsIn(help.out, help_option));
+  }
+  std::set<std::string> in_man;
+  for (std::string option : OptionsIn(man, man_option)) {
+    option.erase(std::remove(option.begin(), option.end(), '\\'), option.end());
+    in_man.insert("--" + option);
+  }
+  EXPECT_EQ(in_man, in_help);
+  for (const char* status : {"\n.B 0\n", "\n.B 1\n", "\n.B 2\n"}) {
+    EXPECT_NE(man.find(status), std::string::npos) << "exit status " << status;
+  }
+}
+
+TEST_F(CliTest, VersionNeedsNoSubcommand) {
+  CommandResult result = Velmora("--version");
+  EXPECT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_EQ(result.out, std::string("velmora ") + kVersion + "\n");
+}
+
+// Every file under `root`: relative path -> bytes.
+std::map<std::string, std::string> FilesUnder(const fs::path& root) {
+  std::map<std::string, std::string> files;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_regular_file()) {
+      files[fs::relative(entry.path(), root).string()] = Slurp(entry.path());
+    }
+  }
+  return files;
+}
+
+// Five tracks, dethq and detroit both into Tracks/detroit: run three at a time, the GPL folder
+// ends file for file as converting them one by one in list order leaves it.
+TEST_F(CliTest, BatchConvertsEveryTrackAsOneByOneWould) {
+  const std::vector<std::string> folders = {"Elkhart", "Laguna", "Portland", "detroit", "dethq"};
+  for (const std::string& folder : folders) samples::WriteSmallSampleTrack(src_, folder);
+  const fs::path one_by_one = folder_->path() / "one-by-one";
+  samples::WriteGplInstallation(gpl_);
+  samples::WriteGplInstallation(one_by_one);
+  const std::string options = " --game cart --convert-track-file --source " + Quote(src_) +
+                              " --settings " + Quote(folder_->path() / "Velmora.INI");
+
+  CommandResult batch = Velmora("convert --all --jobs 3 --gpl " + Quote(gpl_) + options);
+  EXPECT_EQ(batch.exit_code, 0) << batch.err;
+  // One by one, each under its display name, as the dialogs pick a track.
+  CommandResult list = Velmora("list --game cart --source " + Quote(src_));
+  std::istringstream listed(list.out);
+  std::string entry;
+  int converted = 0;
+  while (std::getline(listed, entry)) {
+    const std::string display_name = entry.substr(entry.find('\t') + 1);
+    EXPECT_EQ(Velmora("convert --track '" + display_name + "' --gpl " + Quote(one_by_one) +
+                      options).exit_code, 0);
+    ++converted;
+  }
+  EXPECT_EQ(converted, 5);
+  const std::map<std::string, std::string> batch_files = FilesUnder(gpl_);
+  EXPECT_EQ(batch_files.size(), 4 + 4 * 7u);  // the installation; per GPL track its archive and lines
+  EXPECT_TRUE(batch_files == FilesUnder(one_by_one));  // names and bytes
+  for (const auto& [name, bytes] : FilesUnder(one_by_one)) {
+    EXPECT_TRUE(batch_files.count(name) && batch_files.at(name) == bytes) << name;
+  }
+
+  // The table: the list's order, the HQ variant's GPL folder, every run finished.
+  std::istringstream table(batch.out);
+  std::string line;
+  std::getline(table, line);
+  EXPECT_EQ(line.rfind("track", 0), 0u) << batch.out;
+  for (const std::string& folder : folders) {
+    ASSERT_TRUE(std::getline(table, line)) << batch.out;
+    SCOPED_TRACE(line);
+    EXPECT_EQ(line.rfind(folder + " ", 0), 0u);
+    EXPECT_NE(line.find(folder == "dethq" ? " detroit " : " " + AsciiLower(folder) + " "),
+              std::string::npos);
+    EXPECT_NE(line.find(" finished "), std::string::npos);
+  }
+  EXPECT_FALSE(std::getline(table, line));
+  // Every message names its track.
+  std::istringstream messages(batch.err);
+  while (std::getline(messages, line)) {
+    const bool named = std::any_of(folders.begin(), folders.end(), [&](const std::string& f) {
+      return line.rfind("velmora: " + f + ": ", 0) == 0;
+    });
+    EXPECT_TRUE(named) << line;
+  }
+}
+
+TEST_F(CliTest, BatchExitsWithOneWhenARunStopsAndTwoOnBadUsage) {
+  samples::WriteSmallSampleTrack(src_, "Elkhart");
+  samples::WriteSmallSampleTrack(src_, "Laguna");
+  samples::WriteGplInstallation(gpl_);
+  // Without the source track file converted and without templates, each run stops early.
+  const std::string options = " --game cart --source " + Quote(src_) + " --gpl " + Quote(gpl_) +
+                              " --settings " + Quote(folder_->path() / "Velmora.INI");
+  CommandResult stopped = Velmora("convert --all" + options);
+  EXPECT_EQ(stopped.exit_code, 1);
+  EXPECT_NE(stopped.out.find("Elkhart  elkhart     stopped: Failed to find resource elkhart_N4T"),
+            std::string::npos) << stopped.out;
+  EXPECT_NE(stopped.err.find("velmora: Laguna: GPL directory not correctly set?\n"),
+            std::string::npos) << stopped.err;
+
+  EXPECT_EQ(Velmora("convert --all --track Elkhart" + options).exit_code, 2);
+  EXPECT_EQ(Velmora("convert --jobs 2" + options).exit_code, 2);
+  EXPECT_EQ(Velmora("convert --all --jobs 0" + options).exit_code, 2);
+  CommandResult neither = Velmora("convert" + options);
+  EXPECT_EQ(neither.exit_code, 2);
+  EXPECT_NE(neither.err.find("convert needs --track NAME or --all"), std::string::npos);
+  const fs::path empty = folder_->path() / "empty";
+  fs::create_directories(empty);
+  EXPECT_EQ(Velmora("convert --all --game cart --source " + Quote(empty) + " --gpl " +
+                    Quote(gpl_)).exit_code, 1);
 }
 
 TEST_F(CliTest, DemoWritesItsSampleAndConverts) {

@@ -32,12 +32,14 @@ class TerminalProgress : public ProgressSink {
   int position_ = 0;
 };
 
-// Prints each message as "velmora: TEXT" on stderr, in UTF-8, as it happens.
+// Prints each message as "velmora: TEXT" on stderr, in UTF-8, as it happens; a hint follows its
+// message as one more such line.
 class TerminalMessages : public MessageSink {
  public:
   TerminalMessages(std::FILE* out, TerminalProgress* progress)
       : out_(out), progress_(progress) {}
   void Show(std::string_view text) override;
+  void ShowWithHint(std::string_view text, std::string_view hint) override;
 
  private:
   std::FILE* out_;

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/dialog_sinks.h"
 #include "dialogs/dialog_text.h"
 #include "dialogs/gui_test_support.h"
 #include "dialogs/gui_tests.h"
@@ -65,6 +67,16 @@ void WriteTrack(const fs::path& root, const std::string& folder,
   track.members = {{folder + ".txt", samples::Bytes(description)}};
   track.loose = {{folder + ".txt", samples::Bytes(description)}};
   samples::WriteSourceTrack(root, track);
+}
+
+// Records the text of the next `count` message boxes and closes each with OK.
+void CollectMessageBoxes(std::shared_ptr<QStringList> texts, int count) {
+  if (count == 0) return;
+  OnNextModal<QMessageBox>([texts, count](QMessageBox& box) {
+    texts->push_back(box.text());
+    CollectMessageBoxes(texts, count - 1);
+    box.accept();
+  });
 }
 
 QString FileText(const fs::path& path) {
@@ -294,6 +306,33 @@ class ConversionDialogTest : public QObject {
     QVERIFY(!FileExists(gpl / "tracks" / "detroit" / "detroit.trk"));  // loose files removed
     QVERIFY(SettingsText().contains("GPL Path=" + Path(gpl)));
     QVERIFY(dialog->isVisible());
+  }
+
+  // A run that stops for want of a geometry template shows what to do in the box of the
+  // message it follows, not in a box of its own.
+  void aStoppedRunShowsItsHintInTheSameMessageBox() {
+    const fs::path cart = root_ / "ICR2";
+    const fs::path gpl = root_ / "GPL";
+    WriteTrack(cart, "dethq");
+    samples::WriteGplInstallation(gpl);
+    samples::WriteCarriedResourcesFolder(root_ / "resources", "");
+    resources_ = std::make_unique<ResourceStore>(EmbeddedFiles(), root_ / "resources");
+    settings_->SetFolder(kIcr2PathKey, cart.string());
+    settings_->SetFolder(kGplPathKey, gpl.string());
+    MessageBoxSink boxes;
+    ConversionDialog dialog(GameInfo(SourceGame::kCart), Services{boxes, *settings_, *resources_});
+    ShowAndWait(dialog);
+    QVERIFY(ClickEntry(Tracks(dialog), "Detroit HQ"));
+    auto texts = std::make_shared<QStringList>();
+    CollectMessageBoxes(texts, 3);
+    QTest::mouseClick(&Button(dialog, "convertButton1002"), Qt::LeftButton);
+    const QStringList expected = {
+        "Failed to find resource detroit_N4T",
+        "GPL directory not correctly set?\n\nThe geometry template detroit_N4T is missing: put a "
+        "file of that name into the resources folder (setting Resources, option --resources), or "
+        "convert the source game's own track file (--convert-track-file).",
+        "Conversion Finished"};
+    QCOMPARE(*texts, expected);
   }
 
   void aSixteenBitGameStoresItsBoxOnConvert() {

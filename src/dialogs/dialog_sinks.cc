@@ -22,6 +22,10 @@ void MessageBoxSink::Show(std::string_view text) {
   box->exec();
 }
 
+void MessageBoxSink::ShowWithHint(std::string_view text, std::string_view hint) {
+  Show(std::string(text) + "\n\n" + std::string(hint));
+}
+
 void ProgressBarSink::SetRange(int low, int high) {
   low_ = low;
   high_ = std::max(high, low);

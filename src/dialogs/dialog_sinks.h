@@ -24,6 +24,8 @@ std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, std::string_view te
 class MessageBoxSink : public MessageSink {
  public:
   void Show(std::string_view text) override;
+  // One box: the message, a blank line, the hint.
+  void ShowWithHint(std::string_view text, std::string_view hint) override;
 };
 
 // Drives a progress bar from a conversion run on the GUI thread. After every change the bar is

@@ -23,9 +23,9 @@ bool SaneSide(std::int64_t side) { return side > 0 && side <= kMaxTextureSide; }
 }  // namespace
 
 Result<PageImage> ReadPageImage(std::vector<std::uint8_t> bytes) {
-  std::optional<Chunk> bitmap = ReadChunk(bytes, 0);
-  std::optional<Chunk> header = ReadChunk(bytes, kPageHeaderAt);
-  std::optional<Chunk> data = ReadChunk(bytes, kPageDataAt);
+  Result<Chunk> bitmap = ReadChunk(bytes, 0);
+  Result<Chunk> header = ReadChunk(bytes, kPageHeaderAt);
+  Result<Chunk> data = ReadChunk(bytes, kPageDataAt);
   if (!bitmap || !bitmap->Is(kTagBitmap) || !header || !header->Is(kTagBitmapHeader) ||
       header->size < kBitmapHeaderPayload || !data || !data->Is(kTagData)) {
     return Status::Corruption("not a page image: its headers are not BMAP, BMHD and DATA");

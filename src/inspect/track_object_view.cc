@@ -11,7 +11,7 @@
 #include "platform/byte_reader.h"
 // The structural walk of GPL objects: it checks every chunk, node length and reference, so
 // the reading below only looks up what the walk has already found in bounds.
-#include "testing/object_walker.h"
+#include "object/gpl_object_check.h"
 
 namespace velmora {
 
@@ -32,7 +32,7 @@ constexpr std::uint32_t kTextureAttributeKinds[] = {1, 5};
 // The tables and node stream of one 3DO4 file, with its nodes indexed by offset.
 class ObjectTables {
  public:
-  bool Read(std::span<const std::uint8_t> bytes, const testkit::GplWalk& walk) {
+  bool Read(std::span<const std::uint8_t> bytes, const GplObjectOutline& walk) {
     for (std::size_t at = kChunkHeaderSize; at < bytes.size();) {
       Result<Chunk> chunk = ReadChunk(bytes, at);
       if (!chunk) return false;
@@ -158,9 +158,15 @@ void ReadNode(const ObjectTables& tables, std::uint32_t node, std::uint32_t opco
 
 }  // namespace
 
+bool HasTrackObjectRoot(std::span<const std::uint8_t> bytes, const GplObjectOutline& outline) {
+  ObjectTables tables;
+  return tables.Read(bytes, outline) && IsTrackObject(tables);
+}
+
 std::optional<TrackObjectView> ReadTrackObject(std::span<const std::uint8_t> bytes) {
-  const testkit::GplWalk walk = testkit::WalkGplObject(bytes);
-  if (!walk.problems.empty()) return std::nullopt;
+  Result<GplObjectOutline> checked = CheckGplObject(bytes);
+  if (!checked.ok()) return std::nullopt;
+  const GplObjectOutline& walk = *checked;
   ObjectTables tables;
   if (!tables.Read(bytes, walk) || !IsTrackObject(tables)) return std::nullopt;
   TrackObjectView view;

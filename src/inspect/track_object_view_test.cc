@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "testing/object_walker.h"
+#include "object/gpl_object_check.h"
 #include "testing/track_object_bytes.h"
 
 namespace velmora {
@@ -21,7 +21,7 @@ std::vector<std::uint8_t> TinyTrackObject(std::uint32_t fixed_words = 240) {
 }
 
 TEST(TrackObjectViewTest, ReadsCutsPlacedObjectsGroovesAndFlatQuads) {
-  EXPECT_TRUE(testkit::WalkGplObject(TinyTrackObject()).problems.empty());
+  EXPECT_TRUE(CheckGplObject(TinyTrackObject()).ok());
   std::optional<TrackObjectView> view = ReadTrackObject(TinyTrackObject());
   ASSERT_TRUE(view);
   ASSERT_EQ(view->cuts.size(), 1u);  // planes a and b are the same plane: listed once

@@ -1,12 +1,10 @@
 // The carried objects read back through the GPL object reader and walk cleanly.
 #include <gtest/gtest.h>
 
-#include "object/object3do4.h"
-#include "object/object_file.h"
+#include "object/gpl_object_check.h"
+#include "object/gpl_object_reader.h"
 #include "platform/resource_store.h"
 #include "resources/embedded_files.h"
-#include "samples/object_builders.h"
-#include "testing/object_walker.h"
 
 namespace velmora {
 namespace {
@@ -26,21 +24,21 @@ TEST(CarriedObjectsTest, ReadBackAndWalkCleanly) {
     ASSERT_TRUE(bytes);
     const std::vector<std::uint8_t> file(bytes->begin(), bytes->end());
     EXPECT_EQ(file[4], row.version);
-    testkit::GplWalk walk = testkit::WalkGplObject(file);
-    EXPECT_EQ(walk.problems, std::vector<std::string>{});
-    std::unique_ptr<Object3do> object = CreateobjFromBytes(file, row.name);
-    ASSERT_TRUE(object);
-    EXPECT_EQ(object->format(), 4);
-    ASSERT_TRUE(object->BuildTree());
-    EXPECT_EQ(object->nodes().size(), walk.nodes);
-    EXPECT_EQ(object->code_count(kOpTexturedPolygonPlain), row.polygons);
+    Result<GplObjectOutline> walk = CheckGplObject(file);
+    ASSERT_TRUE(walk.ok()) << walk.status().ToString();
+    Result<std::unique_ptr<GplObject>> object = GplObject::Read(file);
+    ASSERT_TRUE(object.ok());
+    (*object)->BuildTree();
+    EXPECT_EQ((*object)->nodes().size(), walk->opcodes.size());
+    EXPECT_EQ((*object)->code_count(kOpTexturedPolygonPlain), row.polygons);
     const std::string text(file.begin(), file.end());
     EXPECT_NE(text.find(row.texture), std::string::npos);
   }
   // The cone's "collision" handle names its root.
   std::optional<std::span<const std::uint8_t>> cone = store.Find("_CONE_3DO");
-  auto object = std::make_unique<Object3do4>();
-  ASSERT_EQ(object->Load({cone->begin(), cone->end()}, "_cone.3do"), 4);
+  Result<std::unique_ptr<GplObject>> read = GplObject::Read({cone->begin(), cone->end()});
+  ASSERT_TRUE(read.ok());
+  const GplObject* object = read->get();
   ASSERT_EQ(object->handles().size(), 1u);
   EXPECT_EQ(object->handles()[0].second, object->root());
   const auto name = object->strings().subspan(object->handles()[0].first, 10);

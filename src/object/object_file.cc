@@ -2,29 +2,31 @@
 
 #include <algorithm>
 
-#include "object/object3do4.h"
 #include "platform/file_system.h"
 
 namespace velmora {
 
-std::unique_ptr<Object3do> CreateobjFromBytes(std::vector<std::uint8_t> bytes,
-                                              const std::filesystem::path& path) {
+Result<ObjectFile> ReadObjectBytes(std::vector<std::uint8_t> bytes,
+                                   const std::filesystem::path& path) {
+  ObjectFile file;
   const bool gpl = bytes.size() >= 4 && std::equal(kTagObject4.begin(), kTagObject4.end(),
                                                    bytes.begin());
-  std::unique_ptr<Object3do> object =
-      gpl ? std::make_unique<Object3do4>() : std::make_unique<Object3do>();
-  if (object->Load(std::move(bytes), path) == 0) return nullptr;
-  return object;
+  if (gpl) {
+    Result<std::unique_ptr<GplObject>> object = GplObject::Read(std::move(bytes));
+    if (!object.ok()) return object.status();
+    file.gpl = std::move(object).value();
+    return file;
+  }
+  file.source = std::make_unique<Object3do>();
+  Status status = file.source->Load(std::move(bytes), path);
+  if (!status.ok()) return status;
+  return file;
 }
 
-std::unique_ptr<Object3do> CreateobjFromFile(const std::filesystem::path& path,
-                                             MessageSink& messages) {
+Result<ObjectFile> ReadObjectFile(const std::filesystem::path& path) {
   std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
-  if (!bytes) {
-    messages.Show("CreateobjFromFile Failed " + path.string());
-    return nullptr;
-  }
-  return CreateobjFromBytes(std::move(*bytes), path);
+  if (!bytes) return Status::IOError("cannot read " + path.string());
+  return ReadObjectBytes(std::move(*bytes), path);
 }
 
 }  // namespace velmora

@@ -6,20 +6,26 @@
 #include <memory>
 #include <vector>
 
-#include "object/object3do.h"
-#include "platform/message_sink.h"
+#include "object/gpl_object_reader.h"
+#include "object/object_model.h"
+#include "platform/status.h"
 
 namespace velmora {
 
-// Opens a .3do file of any layout: "4OD3" gives a GPL object (Object3do4), "3OD3" a 3DO3 and
-// anything else an untagged source object. The object owns the file's bytes and has been
-// loaded, not linked. Nothing when the file cannot be read (shown as "CreateobjFromFile Failed "
-// and the path) or its layout cannot be read (not shown).
-std::unique_ptr<Object3do> CreateobjFromFile(const std::filesystem::path& path,
-                                             MessageSink& messages);
+// A .3do file as read: exactly one of a source object to convert (loaded, not linked) and a GPL
+// object, which is already in the target format.
+struct ObjectFile {
+  std::unique_ptr<Object3do> source;
+  std::unique_ptr<GplObject> gpl;
+};
+
+// Reads a .3do file of any layout: "4OD3" gives a GPL object, "3OD3" a 3DO3 source object and
+// anything else an untagged one. IOError when the file cannot be read; Corruption when its
+// layout cannot be.
+Result<ObjectFile> ReadObjectFile(const std::filesystem::path& path);
 // The same on bytes in memory; `path` names the file (horizon objects, texture folder).
-std::unique_ptr<Object3do> CreateobjFromBytes(std::vector<std::uint8_t> bytes,
-                                              const std::filesystem::path& path);
+Result<ObjectFile> ReadObjectBytes(std::vector<std::uint8_t> bytes,
+                                   const std::filesystem::path& path);
 
 }  // namespace velmora
 

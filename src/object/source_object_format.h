@@ -24,6 +24,48 @@ namespace velmora {
 //             position starts a record of code cc (wN: its N-th word); vertex records are not
 //             marked: x:i32 y:i32 z:i32 (u:i16 v:i16) at words 1 to 4 of the offset named.
 
+// The record codes of 3DO3 objects (the code byte).
+enum class Code3do3 : int {
+  kPolygon = 2,
+  kSprite = 3,
+  kGroup = 4,
+  kAttribute = 5,
+  kPlaneGuard = 6,       // also a lane's anchor in a track section
+  kSplit2 = 7,
+  kSplit4 = 8,
+  kSplit3 = 9,
+  kSplit3Track = 10,     // a lane divider in a track section
+  kSplit2Track = 11,
+  kSingleChild = 12,
+  kPlacement = 13,
+  kObjectRef = 14,
+  kIgnored = 15,
+  kNumberList = 16,      // of count 4: a track section's positions
+  kSectionGroup = 17,    // gives each child its own group bit
+  kPlacementTrack = 19,
+  kLine = 21,
+};
+
+// The record codes of untagged objects (the marker word's low byte).
+enum class CodeUntagged : int {
+  kFlatPolygon = 1,
+  kPolygon = 2,
+  kSprite = 3,
+  kAttribute = 4,
+  kPlaneGuard = 5,
+  kSplit2 = 6,
+  kSplit3 = 7,
+  kSplit3Track = 8,      // a lane divider in a track section
+  kSplit4 = 9,
+  kSplit2Track = 10,
+  kGroup = 11,
+  kIgnored = 12,
+  kAnchoredPair = 13,    // gives each child its own group bit
+  kPlacement = 15,       // a placement with its object reference
+  kSingleChild = 16,
+  kSectionList = 17,     // a track section's positions; makes the object the track object
+};
+
 inline constexpr std::size_t kUntaggedHeaderSize = 20;
 inline constexpr std::size_t kUntaggedNameSize = 8;
 inline constexpr std::uint32_t kUntaggedMarkerMask = 0xFFFFFF00;

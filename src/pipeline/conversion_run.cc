@@ -11,6 +11,7 @@
 #include "pipeline/track_name_table.h"
 #include "platform/ascii.h"
 #include "platform/file_system.h"
+#include "platform/folder_lock.h"
 
 namespace velmora {
 
@@ -29,6 +30,16 @@ bool RaceLineHasSize(const fs::path& src_dir, std::string_view source_track, std
   std::optional<std::uintmax_t> found =
       FileSize(src_dir / "Tracks" / std::string(source_track) / "race.lp");
   return found && *found == size;
+}
+
+// The season files are shared by every conversion into one GPL installation. When the front
+// end runs several at once it hands over a lock, and the edits take turns under it.
+void AddSeasonsInTurn(RunContext& run) {
+  if (run.request.season_lock == nullptr) return AddSeasons(run);
+  const fs::path seasons = run.request.gpl_dir / "seasons";
+  const FolderLock::Held turn =
+      run.request.season_lock->Hold(ResolveExisting(seasons).value_or(seasons));
+  AddSeasons(run);
 }
 
 }  // namespace
@@ -66,15 +77,17 @@ bool ConversionRun::RunCart() {
   for (std::string_view kind : kCartSpriteKinds) ConvertSpritePass(run, kind);
   CopyStandardFiles(run, CartMexicoOrder());
   run.Step();
-  run.workspace.ExtractResource("PAGE2_PBF", "page2.pbf", true);
+  run.workspace.ExtractResource("PAGE2_PBF", "page2.pbf", true);  // a missing one was told
   MakePageImages(run);
   ApplyPatchesReported(run);
   PackStandardFiles(run);
   run.Step();
   WriteTrackIniIfMissing(run);
-  run.workspace.WritePack();
+  // A pack that cannot be written stops the run; its files stay loose in the track folder.
+  if (!run.workspace.WritePack()) return false;
+  MergeArchivePatchesIntoPack(run);
   run.Step();
-  AddSeasons(run);
+  AddSeasonsInTurn(run);
   return true;
 }
 
@@ -97,15 +110,17 @@ bool ConversionRun::RunNSeries() {
   ConvertObjectPass(run);
   ConvertSpritePass(run, ".srb");
   CopyStandardFiles(run, NSeriesMexicoOrder());
-  run.workspace.ExtractResource("PAGE2_PBF", "page2.pbf", true);
+  run.workspace.ExtractResource("PAGE2_PBF", "page2.pbf", true);  // a missing one was told
   MakePageImages(run);
   ApplyPatchesReported(run);
   run.Step();
   PackStandardFiles(run);
   WriteTrackIniIfMissing(run);
-  run.workspace.WritePack();
+  // A pack that cannot be written stops the run; its files stay loose in the track folder.
+  if (!run.workspace.WritePack()) return false;
+  MergeArchivePatchesIntoPack(run);
   run.Step();
-  AddSeasons(run);
+  AddSeasonsInTurn(run);
   return true;
 }
 

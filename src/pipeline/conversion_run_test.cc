@@ -11,7 +11,9 @@
 #include "platform/settings.h"
 #include "platform/temp_folder.h"
 #include "resources/embedded_files.h"
+#include "samples/image_builders.h"
 #include "samples/installation_builder.h"
+#include "samples/object_builders.h"
 #include "samples/track_builders.h"
 #include "testing/recording_progress.h"
 #include "track/track_archive.h"
@@ -132,7 +134,41 @@ TEST_F(ConversionRunTest, MissingTemplateMessagesDependOnTheOption) {
     messages_.Clear();
     EXPECT_EQ(Run(row.pipeline, "detroit"), row.finished);
     EXPECT_EQ(messages_.messages(), row.messages);
+    // A run that stops there says what to do, with the message it follows.
+    const std::vector<std::string> hints =
+        row.finished || row.option != 0
+            ? std::vector<std::string>{}
+            : std::vector<std::string>{
+                  "The geometry template detroit_N4T is missing: put a file of that name into "
+                  "the resources folder (setting Resources, option --resources), or convert "
+                  "the source game's own track file (--convert-track-file)."};
+    EXPECT_EQ(messages_.hints(), hints);
   }
+}
+
+// The CART run converts textures, then objects, then sprites, and lists them for packing in
+// that order.
+TEST_F(ConversionRunTest, CartPacksTexturesThenObjectsThenSprites) {
+  samples::WriteCarriedResourcesFolder(resources_, "detroit");
+  samples::UntaggedBuilder object;
+  const std::uint32_t a = object.Vertex(0, 0, 0);
+  const std::uint32_t b = object.Vertex(19685, 0, 0);
+  const std::uint32_t c = object.Vertex(0, 19685, 0);
+  object.FlatPolygon(5, {a, b, c});
+  AddSourceTrack("dethq",
+                 {{"sunny.pcx", PcxHeader(1)},
+                  {"dethq.3do", object.Build()},
+                  {"cars.pmp", samples::BuildPmp({{120, 118, 130, 40}})},
+                  {"wall.mip", samples::BuildRaw8(8, 8, [](int, int) { return std::uint8_t{40}; })}});
+  ASSERT_TRUE(Run(Pipeline::kCart, "dethq"));
+  const std::vector<std::string> directory =
+      PackDirectory(gpl_ / "tracks" / "detroit" / "detroit.dat");
+  auto at = [&directory](const char* name) {
+    return std::find(directory.begin(), directory.end(), name) - directory.begin();
+  };
+  ASSERT_LT(at("cars.srb"), static_cast<std::ptrdiff_t>(directory.size()));
+  EXPECT_LT(at("wall.mip"), at("detroit.3do"));  // the track's own object, renamed
+  EXPECT_LT(at("detroit.3do"), at("cars.srb"));
 }
 
 TEST_F(ConversionRunTest, FullCartRunPacksInTheRunsOrder) {
@@ -148,10 +184,10 @@ TEST_F(ConversionRunTest, FullCartRunPacksInTheRunsOrder) {
   const fs::path track_folder = gpl_ / "tracks" / "detroit";
   EXPECT_EQ(PackDirectory(track_folder / "detroit.dat"),
             (std::vector<std::string>{
-                "detroit.trk", "groove.mip",  "_blank_.3do", "_tire.3do",   "_hay.3do",
-                "hayba_s.mip", "_cone.3do",   "_cone1.srb",  "_conebs1.mip", "page2.pbf",
-                "page0.pbf",   "page1.pbf",   "event.pbf",   "bwpic.pbf",   "page3.pbf",
-                "page4.pbf",   "page5.pbf",   "starter.3do", "flagger.3do", "flagger.srb",
+                "detroit.trk", "groove.mip",   "_blank_.3do",  "_tire.3do",    "_hay.3do",
+                "hayba_s.mip", "_cone.3do",    "_cone1.srb",   "_conebs1.mip", "page2.pbf",
+                "page0.pbf",   "page1.pbf",    "event.pbf",    "bwpic.pbf",    "page3.pbf",
+                "page4.pbf",   "page5.pbf",    "starter.3do",  "flagger.3do",  "flagger.srb",
                 "tire.3do",    "tireside.mip", "tirefrnt.mip", "shadtire.mip", "crowd.wav",
                 "announce.wav"}));
   // The destruction of the converter removed every packed file: the pack is what is left.

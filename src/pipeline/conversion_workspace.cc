@@ -19,6 +19,7 @@ std::optional<std::span<const std::uint8_t>> FindEmbeddedFile(const ResourceStor
 }
 
 ConversionWorkspace::~ConversionWorkspace() {
+  if (keep_listed_files_) return;
   for (const fs::path& path : pack_list_) RemoveFile(path);
 }
 
@@ -46,6 +47,8 @@ void ConversionWorkspace::AddToPack(const fs::path& path) {
 }
 
 bool ConversionWorkspace::WritePack() {
+  // Until the archive is written the loose files are the conversion's only copy.
+  keep_listed_files_ = true;
   std::vector<ArchiveMemberPlan> plan;
   plan.reserve(pack_list_.size());
   for (const fs::path& path : pack_list_) {
@@ -75,6 +78,7 @@ bool ConversionWorkspace::WritePack() {
     messages_.Show("Failed To Open " + archive_path.string() + " For Writing");
     return false;
   }
+  keep_listed_files_ = false;
   return true;
 }
 

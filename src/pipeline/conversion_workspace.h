@@ -23,7 +23,9 @@ std::optional<std::span<const std::uint8_t>> FindEmbeddedFile(const ResourceStor
 // The output side of one conversion: the GPL track name, the GPL track folder, and the files
 // to pack into the track archive "<track_name>.dat" there. The files named in the pack list
 // belong to the conversion: destroying the workspace deletes them, in list order, whether the
-// run finished, stopped early or never packed. Files never listed are left alone.
+// run finished, stopped early or never packed, except after a pack that could not be written:
+// then they are all the user has of the conversion, and they stay. Files never listed are left
+// alone.
 class ConversionWorkspace {
  public:
   ConversionWorkspace(MessageSink& messages, const ResourceStore& resources)
@@ -49,7 +51,9 @@ class ConversionWorkspace {
 
   // Writes every listed file, in list order, into output_folder / (track_name + ".dat").
   // Nothing is written when a listed file cannot be read ("Failed to open <path>"), when the
-  // list cannot be stored in an archive, or when the archive cannot be created.
+  // list cannot be stored in an archive, or when the archive cannot be created; the listed
+  // files then stay. A member name longer than the 12 characters an archive holds is refused,
+  // never shortened: GPL looks members up by their full names.
   bool WritePack();
 
  private:
@@ -57,6 +61,7 @@ class ConversionWorkspace {
   const ResourceStore& resources_;
   std::string track_name_;
   std::vector<std::filesystem::path> pack_list_;
+  bool keep_listed_files_ = false;  // set when the pack could not be written
   std::filesystem::path output_folder_;
 };
 

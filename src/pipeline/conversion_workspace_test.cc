@@ -115,6 +115,32 @@ TEST_F(ConversionWorkspaceTest, NamesTooLongForTheDirectoryAreRefused) {
   EXPECT_FALSE(fs::exists(folder_->path() / "detroit.dat"));
 }
 
+// A pack that cannot be written leaves the converted files where they are: they are all the
+// user has of the conversion.
+TEST_F(ConversionWorkspaceTest, LooseFilesStayWhenThePackCannotBeWritten) {
+  const fs::path fits = WriteFile("twelve_c.mip", 1);
+  const fs::path too_long = WriteFile("longtrackname.trk", 3);
+  {
+    ConversionWorkspace refused(messages_, resources_);
+    refused.set_track_name("longtrackname");
+    refused.set_output_folder(folder_->path());
+    refused.AddToPack(fits);
+    refused.AddToPack(too_long);
+    EXPECT_FALSE(refused.WritePack());
+  }
+  EXPECT_TRUE(fs::exists(fits));
+  EXPECT_TRUE(fs::exists(too_long));
+  {
+    ConversionWorkspace packed(messages_, resources_);
+    packed.set_track_name("detroit");
+    packed.set_output_folder(folder_->path());
+    packed.AddToPack(fits);
+    EXPECT_TRUE(packed.WritePack());
+  }
+  EXPECT_FALSE(fs::exists(fits));  // packed, so the loose copy goes
+  EXPECT_TRUE(fs::exists(folder_->path() / "detroit.dat"));
+}
+
 TEST(TrackArchiveWriterTest, RefusesMoreMembersThanTheCountHolds) {
   std::vector<ArchiveMemberPlan> plan(65536, ArchiveMemberPlan{"a.mip", 0});
   Result<TrackArchiveWriter> refused = TrackArchiveWriter::Create(plan);

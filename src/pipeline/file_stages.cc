@@ -16,6 +16,15 @@ namespace {
 
 constexpr std::string_view kTemplateMissing = "GPL directory not correctly set?";
 
+// What a user can do when a run stops for want of a geometry template. The message above is
+// kept word for word; this follows it.
+std::string TemplateMissingHint(std::string_view resource) {
+  return "The geometry template " + std::string(resource) +
+         " is missing: put a file of that name into the resources folder (setting Resources, "
+         "option --resources), or convert the source game's own track file "
+         "(--convert-track-file).";
+}
+
 // Carried files written into every converted track, as (resource, file name).
 struct CarriedFile {
   std::string_view resource;
@@ -94,14 +103,15 @@ void SetProgressRange(RunContext& run) {
 
 bool PlaceTemplate(RunContext& run, bool cart) {
   const std::string& track = run.gpl_track;
-  if (run.workspace.ExtractResource(track + "_N4T", track + ".trk", true)) return true;
-  if (cart) {
+  const std::string resource = track + "_N4T";
+  if (run.workspace.ExtractResource(resource, track + ".trk", true)) return true;
+  const bool stops = run.track_file_conversion == 0;
+  if (stops) {
+    run.messages().ShowWithHint(kTemplateMissing, TemplateMissingHint(resource));
+  } else if (cart) {
     run.messages().Show(kTemplateMissing);
-    return run.track_file_conversion != 0;
   }
-  if (run.track_file_conversion != 0) return true;
-  run.messages().Show(kTemplateMissing);
-  return false;
+  return !stops;
 }
 
 bool ExtractCarriedFiles(RunContext& run, std::span<const std::string_view> order) {

@@ -25,6 +25,9 @@ int ApplyPatches(RunContext& run);
 // Where a conversion looks for patch files: the setting "Patches" of "Directories", else the
 // folder of the program itself.
 std::filesystem::path PatchFolder(const Settings& settings);
+// After the pack is written: the archive patches merged by the patch passes went into the
+// archive the pack replaced, so they are merged into the new one.
+void MergeArchivePatchesIntoPack(RunContext& run);
 // The patch pass whose result is reported: no patch found is told to the user.
 void ApplyPatchesReported(RunContext& run);
 

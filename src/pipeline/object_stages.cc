@@ -1,9 +1,11 @@
 #include "pipeline/object_stages.h"
 
 #include "object/object_file.h"
+#include "object/source_object_writer.h"
 #include "pipeline/conversion_workspace.h"
 #include "platform/ascii.h"
 #include "platform/file_system.h"
+#include "platform/message_sink.h"
 
 namespace velmora {
 
@@ -13,16 +15,32 @@ namespace {
 
 // Returns whether the source was read, and so whether the output is packed. The track is
 // attached before linking because the sections of a track object take their track values
-// from it.
+// from it. A track object goes through the track object writer (object/track_object_writer.h),
+// which finds its trackside tables among the resources; a GPL object is passed on as it is.
 bool ConvertOneObject(RunContext& run, const fs::path& source, const fs::path& output) {
-  std::unique_ptr<Object3do> object = CreateobjFromFile(source, run.messages());
-  if (!object) return false;
-  object->SetPalette(&run.palette);
-  object->SetTrack(run.track());
-  object->BuildTree();
-  object->SetKeepSkidMarks(run.request.keep_skid_marks);
-  object->SetSixteenBitTextures(run.request.sixteen_bit_sky);
-  object->WriteGpl(output);
+  Result<ObjectFile> file = ReadObjectFile(source);
+  if (!file.ok()) {
+    // A file that cannot be read is shown; one whose layout cannot be read is skipped silently.
+    if (file.status().IsIOError()) {
+      run.messages().Show("CreateobjFromFile Failed " + source.string());
+    }
+    return false;
+  }
+  if (file->gpl) {
+    // Not shown when it cannot be written, as for every object this stage writes.
+    WriteFileBytes(output, file->gpl->bytes());
+    return true;
+  }
+  Object3do& object = *file->source;
+  object.SetPalette(&run.palette);
+  object.SetTrack(run.track());
+  // Cannot fail on an object that loaded.
+  object.BuildTree().IgnoreError();
+  object.SetKeepSkidMarks(run.request.keep_skid_marks);
+  object.SetSixteenBitTextures(run.request.sixteen_bit_sky);
+  object.SetResources(&run.services.resources);
+  // An object that cannot be written is not reported: the run goes on with the next one.
+  WriteGplObject(object, output).IgnoreError();
   return true;
 }
 

@@ -23,6 +23,10 @@ int ApplyPatches(RunContext& run) {
                                      /*replace_archive=*/false, /*second_archive=*/false);
 }
 
+void MergeArchivePatchesIntoPack(RunContext& run) {
+  if (run.patch_set) run.patch_set->MergeArchivePatches();
+}
+
 void ApplyPatchesReported(RunContext& run) {
   if (ApplyPatches(run) != 0) return;
   run.messages().Show("No Patch Files Found for " + run.gpl_track);

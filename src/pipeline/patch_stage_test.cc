@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "pipeline/finishing_test_support.h"
+#include "samples/archive_builder.h"
+#include "track/patch_set.h"
 
 namespace velmora {
 namespace {
@@ -32,6 +36,26 @@ TEST(PatchStageTest, FoundPatchesLandInTheTrackAndSilenceTheMessage) {
   EXPECT_EQ(run.messages(), template_missing);
   EXPECT_EQ(run.Text("tracks/kestrel/race.lp"), "patched race line");
   EXPECT_EQ(run.Text("tracks/kestrel/kestrel.txt"), "notes");
+}
+
+TEST(PatchStageTest, AnArchivePatchSurvivesThePack) {
+  testkit::DemoConversion run;
+  WriteFileBytes(run.patches() / "kestrel.zad",
+                 samples::BuildTrackArchive({{"extra.txt", samples::Bytes("from the patch")},
+                                             {"page1.pbf", samples::Bytes("patched page")}}));
+  ASSERT_TRUE(run.Convert());
+  const std::vector<std::uint8_t> pack = *ReadFileBytes(run.track_folder() / "kestrel.dat");
+  Result<std::vector<PatchMember>> members = ReadPatchDirectory(pack);
+  ASSERT_TRUE(members.ok());
+  std::map<std::string, std::string> text;
+  for (const PatchMember& m : *members) {
+    text[m.name] = std::string(pack.begin() + static_cast<std::ptrdiff_t>(m.offset),
+                               pack.begin() + static_cast<std::ptrdiff_t>(m.offset + m.length));
+  }
+  EXPECT_EQ(text["extra.txt"], "from the patch");
+  EXPECT_EQ(text["page1.pbf"], "patched page") << "a patch member replaces the packed one";
+  EXPECT_EQ(text["page0.pbf"].size(), 243136u) << "the other packed files stay";
+  EXPECT_TRUE(text.contains("kestrel.trk"));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 namespace velmora {
 
+class FolderLock;
 class ProgressSink;
 
 // What a front end asks of one conversion, the same for every source game.
@@ -17,6 +18,9 @@ struct RunRequest {
   // 16-bit sky and horizon textures; the CART/ICR2 run has no such choice and ignores it.
   bool sixteen_bit_sky = false;
   ProgressSink* progress = nullptr;  // not owned; may be null
+  // Not owned; may be null. Given when other conversions (threads, or another process) may
+  // edit GPL's season files at the same time: the season edits then take turns under it.
+  FolderLock* season_lock = nullptr;
 };
 
 }  // namespace velmora

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "pipeline/conversion_run.h"
+#include "pipeline/track_name_table.h"
 #include "platform/message_sink.h"
 
 namespace velmora {
@@ -47,6 +48,12 @@ bool TrackConverter::Convert(SourceGame game, const RunRequest& request) {
     ConversionRun run(services_, workspace_, request);
     return run.RunNSeries();
   });
+}
+
+std::string TrackConverter::GplTrackFolder(SourceGame game, const fs::path& src_dir,
+                                           std::string_view source_track) {
+  return game == SourceGame::kCart ? BaseFolderOf(source_track)
+                                   : ConversionRun::NSeriesGplTrack(src_dir, source_track);
 }
 
 }  // namespace velmora

@@ -1,6 +1,10 @@
 #ifndef VELMORA_PIPELINE_TRACK_CONVERTER_H_
 #define VELMORA_PIPELINE_TRACK_CONVERTER_H_
 
+#include <filesystem>
+#include <string>
+#include <string_view>
+
 #include "pipeline/conversion_workspace.h"
 #include "pipeline/run_request.h"
 #include "pipeline/source_games.h"
@@ -23,6 +27,11 @@ class TrackConverter {
   // to its end. No exception leaves it: a failure that would throw is shown as a message and
   // stops the run.
   bool Convert(SourceGame game, const RunRequest& request);
+
+  // The folder under GPL's "Tracks" that Convert writes for `source_track` of `game`: an HQ
+  // variant's base track for CART/ICR2, the renamed N-series tracks' new names.
+  static std::string GplTrackFolder(SourceGame game, const std::filesystem::path& src_dir,
+                                    std::string_view source_track);
 
   ConversionWorkspace& workspace() { return workspace_; }
   const Services& services() const { return services_; }

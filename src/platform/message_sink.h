@@ -14,17 +14,31 @@ class MessageSink {
  public:
   virtual ~MessageSink() = default;
   virtual void Show(std::string_view text) = 0;
+  // A message followed by a hint on what to do about it, shown together where a person reads
+  // them (one more line on the command line, the same message box in the dialogs). The message
+  // stays the system's own text; sinks that do not show hints show the message alone.
+  virtual void ShowWithHint(std::string_view text, std::string_view /*hint*/) { Show(text); }
 };
 
 // Keeps every message shown, in order. Used by tests and by front ends that report later.
+// Hints are kept apart, so the messages stay the system's texts in order.
 class RecordingMessageSink : public MessageSink {
  public:
   void Show(std::string_view text) override { messages_.emplace_back(text); }
+  void ShowWithHint(std::string_view text, std::string_view hint) override {
+    messages_.emplace_back(text);
+    hints_.emplace_back(hint);
+  }
   const std::vector<std::string>& messages() const { return messages_; }
-  void Clear() { messages_.clear(); }
+  const std::vector<std::string>& hints() const { return hints_; }
+  void Clear() {
+    messages_.clear();
+    hints_.clear();
+  }
 
  private:
   std::vector<std::string> messages_;
+  std::vector<std::string> hints_;
 };
 
 }  // namespace velmora

@@ -8,6 +8,7 @@
 #include "platform/byte_reader.h"
 #include "platform/byte_writer.h"
 #include "platform/units.h"
+#include "samples/track_object_builder.h"
 
 namespace velmora::samples {
 
@@ -327,6 +328,7 @@ void AddDemoObjects(std::vector<MemberBytes>& members) {
   members.push_back({"kstand.3do", DemoStand()});
   members.push_back({"kboards.3do", DemoBoards()});
   members.push_back({"khoriz.3do", DemoHorizon()});
+  members.push_back({"ktrack.3do", DemoTrackObject()});
 }
 
 }  // namespace velmora::samples

@@ -7,6 +7,7 @@
 #include "platform/ascii.h"
 #include "platform/byte_reader.h"
 #include "platform/file_system.h"
+#include "platform/rule_path.h"
 #include "platform/temp_folder.h"
 #include "track/track_archive.h"
 #include "track/track_archive_format.h"
@@ -160,6 +161,8 @@ int PatchSet::ApplyPatches(std::string_view track_path, const fs::path& game_fol
   const fs::path spelled = game_folder / AsciiLower(subfolder.value_or("tracks")) / track_name_;
   track_folder_ = ResolveExisting(spelled).value_or(spelled);
 
+  replace_archive_ = replace_archive;
+  second_archive_ = second_archive;
   MergeFirstFound("zar", "zad", replace_archive);
   if (std::optional<fs::path> extra = PatchFile("exp")) {
     ExtractMembers(*extra, track_folder_).status().IgnoreError();  // a bad one writes nothing
@@ -167,19 +170,27 @@ int PatchSet::ApplyPatches(std::string_view track_path, const fs::path& game_fol
   if (second_archive) MergeFirstFound("zcr", "zcd", replace_archive);
 
   int copied = CopyAll(codes_);
-  if (AsciiLower(track_folder_.string()).find("nr1999", 1) != std::string::npos) {
+  // Like every word rule, this one looks at the track folder as seen from the GPL folder.
+  if (GplTrackFolderRulePath(track_folder_).find("nr1999", 1) != std::string::npos) {
     copied += CopyAll(season_codes_);
   }
   return copied;
 }
 
-void PatchSet::MergeFirstFound(std::string_view preferred, std::string_view fallback,
+int PatchSet::MergeArchivePatches() {
+  if (track_name_.empty()) return 0;
+  int merged = MergeFirstFound("zar", "zad", replace_archive_) ? 1 : 0;
+  if (second_archive_) merged += MergeFirstFound("zcr", "zcd", replace_archive_) ? 1 : 0;
+  return merged;
+}
+
+bool PatchSet::MergeFirstFound(std::string_view preferred, std::string_view fallback,
                                bool use_preferred) {
   std::optional<fs::path> patch = use_preferred ? PatchFile(preferred) : std::nullopt;
   if (!patch) patch = PatchFile(fallback);
-  if (!patch) return;
+  if (!patch) return false;
   // A patch that cannot be merged leaves the track archive as it was.
-  MergeIntoArchive(*patch, track_folder_ / (track_name_ + ".dat")).status().IgnoreError();
+  return MergeIntoArchive(*patch, track_folder_ / (track_name_ + ".dat")).ok();
 }
 
 std::optional<fs::path> PatchSet::PatchFile(std::string_view extension) const {
@@ -239,9 +250,8 @@ Result<int> PatchSet::BuildArchive(const fs::path& archive, const fs::path& fold
     if (!size) return Status::IOError("cannot read " + file.string());
     plan.push_back({file.filename().string(), *size});
   }
-  std::string error;
-  std::optional<TrackArchiveWriter> writer = TrackArchiveWriter::Create(plan, &error);
-  if (!writer) return Status::InvalidArgument(error);
+  Result<TrackArchiveWriter> writer = TrackArchiveWriter::Create(plan);
+  if (!writer) return writer.status();
   // Every file is read before anything is written: a directory never promises missing bytes.
   for (std::size_t i = 0; i < files.size(); ++i) {
     if (!ReadFileInto(files[i], writer->MemberData(i))) {

@@ -56,6 +56,11 @@ class PatchSet {
                    bool replace_archive, bool second_archive,
                    std::optional<std::string_view> subfolder = std::nullopt);
 
+  // Merges the archive patches of the last ApplyPatches into the track archive again, with the
+  // same switches: for a track archive that was rewritten since, as a conversion's pack is.
+  // The number of archive patches merged.
+  int MergeArchivePatches();
+
   // Copies one single-file patch into the track folder under the name its code (the text after
   // the last ".", any case) gives in `map` (the single-file codes when null). NotFound for a
   // name without a code or a code the map lacks.
@@ -84,7 +89,7 @@ class PatchSet {
   const std::filesystem::path& track_folder() const { return track_folder_; }
 
  private:
-  void MergeFirstFound(std::string_view preferred, std::string_view fallback, bool use_preferred);
+  bool MergeFirstFound(std::string_view preferred, std::string_view fallback, bool use_preferred);
   int CopyAll(const CodeMap& map);
   std::optional<std::filesystem::path> PatchFile(std::string_view extension) const;
 
@@ -94,6 +99,8 @@ class PatchSet {
   CodeMap season_codes_;
   std::filesystem::path track_folder_;
   std::filesystem::path game_folder_;
+  bool replace_archive_ = false;
+  bool second_archive_ = false;
 };
 
 // Whether `name` matches a wildcard pattern of "*" and "?" without regard to letter case.

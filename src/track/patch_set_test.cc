@@ -79,6 +79,21 @@ TEST_F(PatchSetTest, SingleFilePatchesGoWhereTheirCodesSay) {
   EXPECT_EQ(patches_set_.season_codes().at("9to"), "trklogo.pcx");
 }
 
+// The season pictures follow the track's own folder name, never the folders the user keeps GPL
+// in.
+TEST_F(PatchSetTest, SeasonPicturesLookAtTheTrackFolderOnly) {
+  const fs::path season_gpl = root_->path() / "nr1999" / "GPL";
+  fs::create_directories(season_gpl / "tracks" / "laguna");
+  Patch("laguna.9to", Bytes("logo"));
+  EXPECT_EQ(patches_set_.ApplyPatches("laguna", season_gpl, false, false), 0);
+  EXPECT_FALSE(FileExists(season_gpl / "tracks" / "laguna" / "trklogo.pcx"));
+
+  fs::create_directories(gpl_ / "Tracks" / "xnr1999");
+  Patch("xnr1999.9to", Bytes("season logo"));
+  EXPECT_EQ(patches_set_.ApplyPatches("xnr1999", gpl_, false, false), 1);
+  EXPECT_EQ(Text(gpl_ / "Tracks" / "xnr1999" / "trklogo.pcx"), "season logo");
+}
+
 TEST_F(PatchSetTest, AnArchivePatchReplacesOneMemberAndIsNotCopiedAgain) {
   Patch("laguna.zad", BuildTrackArchive({{"race.lp", Bytes("patched")}, {"sky.!ip", Bytes("s")}}));
   EXPECT_EQ(patches_set_.ApplyPatches("Tracks\\Laguna", gpl_, false, false), 0)

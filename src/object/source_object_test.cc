@@ -1,6 +1,6 @@
 // Source objects of both layouts through linking and the GPL writer; every file written is
-// checked by the independent walker of src/testing.
-#include "object/object3do.h"
+// checked by the validating reader.
+#include "object/object_model.h"
 
 #include <gtest/gtest.h>
 
@@ -8,11 +8,11 @@
 #include <cstring>
 
 #include "format/chunk_file.h"
-#include "object/object3do4.h"
+#include "object/gpl_object_check.h"
 #include "object/object_file.h"
+#include "object/source_object_writer.h"
 #include "platform/byte_reader.h"
 #include "samples/object_builders.h"
-#include "testing/object_walker.h"
 
 namespace velmora {
 namespace {
@@ -23,8 +23,10 @@ using samples::UntaggedBuilder;
 
 struct Written {
   std::unique_ptr<Object3do> object;
+  std::unique_ptr<GplObject> gpl;
+  bool read = false;
   std::vector<std::uint8_t> bytes;
-  testkit::GplWalk walk;
+  GplObjectOutline walk;
   std::span<const std::uint8_t> prim;
 
   // The u32 words of node i of the stream.
@@ -43,15 +45,22 @@ struct Written {
 
 Written Convert(std::vector<std::uint8_t> file, const std::string& path = "obj.3do") {
   Written w;
-  w.object = CreateobjFromBytes(std::move(file), path);
-  if (!w.object) return w;
-  w.object->BuildTree();
-  w.bytes = w.object->BuildGpl({});
-  w.walk = testkit::WalkGplObject(w.bytes);
-  // A GPL object is passed through as it is: only what we convert must walk cleanly.
-  if (w.object->format() != 4) {
-    EXPECT_EQ(w.walk.problems, std::vector<std::string>{});
+  Result<ObjectFile> read = ReadObjectBytes(std::move(file), path);
+  if (!read.ok()) return w;
+  w.read = true;
+  w.object = std::move(read->source);
+  w.gpl = std::move(read->gpl);
+  if (w.gpl) {
+    // A GPL object is passed through as it is: only what we convert must check cleanly.
+    w.gpl->BuildTree();
+    w.bytes = w.gpl->bytes();
+    return w;
   }
+  EXPECT_TRUE(w.object->BuildTree().ok());
+  w.bytes = BuildGplObject(*w.object, {});
+  Result<GplObjectOutline> outline = CheckGplObject(w.bytes);
+  EXPECT_TRUE(outline.ok()) << outline.status().ToString();
+  if (outline.ok()) w.walk = *outline;
   for (std::size_t at = 12; at + 12 <= w.bytes.size();) {
     Result<Chunk> c = ReadChunk(w.bytes, at);
     if (!c) break;
@@ -67,7 +76,7 @@ TEST(GplObjectWriterTest, EmptyObjectIsHeaderAndNodeChunkAndPadsFollowTheStream)
   std::vector<std::uint8_t> bytes = empty.EndNodes(kNoNode);
   EXPECT_EQ(bytes.size(), 12u + 16u);
   EXPECT_EQ(std::string(bytes.begin() + 12, bytes.begin() + 16), "MIRP");
-  EXPECT_TRUE(testkit::WalkGplObject(bytes).problems.empty());
+  EXPECT_TRUE(CheckGplObject(bytes).ok());
 
   for (std::size_t nodes : {28u, 30u}) {
     SCOPED_TRACE(nodes);
@@ -130,14 +139,15 @@ TEST(Object3doTest, GplObjectOfVersionOneIsReadAndLinked) {
   }
   std::vector<std::uint8_t> bytes = writer.EndNodes(28);
   bytes[4] = 1;  // top version
-  std::unique_ptr<Object3do> object = CreateobjFromBytes(bytes, "x.3do");
-  ASSERT_TRUE(object);
-  EXPECT_EQ(object->format(), 4);
-  ASSERT_TRUE(object->BuildTree());
-  ASSERT_EQ(object->nodes().size(), 2u);
-  ASSERT_EQ(object->nodes()[1]->children.size(), 1u);
-  EXPECT_EQ(object->nodes()[1]->children[0], object->nodes()[0].get());
-  EXPECT_EQ(object->BuildGpl({}), bytes);  // already GPL's: written unchanged
+  Result<ObjectFile> file = ReadObjectBytes(bytes, "x.3do");
+  ASSERT_TRUE(file.ok());
+  ASSERT_TRUE(file->gpl);
+  GplObject& object = *file->gpl;
+  object.BuildTree();
+  ASSERT_EQ(object.nodes().size(), 2u);
+  ASSERT_EQ(object.nodes()[1]->children.size(), 1u);
+  EXPECT_EQ(object.nodes()[1]->children[0], object.nodes()[0].get());
+  EXPECT_EQ(object.bytes(), bytes);  // already GPL's: passed on unchanged
 }
 
 TEST(Object3doTest, EmptyVertexTableAndBlankPaddedStream) {
@@ -296,7 +306,7 @@ TEST(Object3doTest, UntaggedSplitsWriteChildrenInTheirOrder) {
   b.Split(9, 1, 0, 0, 0, 0, {s[0], s[1], s[2], s[3]});
   b.Split(6, 0, 1, 0, 0, 0, {s[3], 0});
   Written w = Convert(b.Build());
-  ASSERT_EQ(w.walk.nodes, 7u);
+  ASSERT_EQ(w.walk.opcodes.size(), 7u);
   const std::uint32_t o[4] = {w.walk.node_offsets[0], w.walk.node_offsets[1],
                               w.walk.node_offsets[2], w.walk.node_offsets[3]};
   // Code 7: w6, w8, w7.  Code 9: w7, w8, w9.  Code 6 with w7 = 0: no second child.
@@ -406,7 +416,7 @@ TEST(Object3doTest, HostileFilesAreRefusedInsideTheirBytes) {
       SCOPED_TRACE(cut);
       std::vector<std::uint8_t> part(file.begin(), file.begin() + cut);
       Written w = Convert(part);
-      if (!w.object) continue;
+      if (!w.read) continue;
       for (std::size_t i = 0; i < part.size(); i += 5) {
         std::vector<std::uint8_t> flipped = part;
         flipped[i] ^= 0xA5;
@@ -429,10 +439,11 @@ TEST(Object3doTest, OutOfRangeReferencesStopTheRecords) {
   GplObjectWriter g;
   g.BeginNodes();
   for (std::uint32_t word : {kOpGroup, 2u, 4u, 20u, kOpGroup, 1u, 4u}) g.out().U32(word);
-  std::unique_ptr<Object3do> cyclic = CreateobjFromBytes(g.EndNodes(20), "c.3do");
-  ASSERT_TRUE(cyclic && cyclic->BuildTree());
-  EXPECT_TRUE(cyclic->nodes()[0]->children.empty());
-  EXPECT_EQ(cyclic->nodes()[1]->children.size(), 1u);
+  Result<ObjectFile> cyclic = ReadObjectBytes(g.EndNodes(20), "c.3do");
+  ASSERT_TRUE(cyclic.ok() && cyclic->gpl);
+  cyclic->gpl->BuildTree();
+  EXPECT_TRUE(cyclic->gpl->nodes()[0]->children.empty());
+  EXPECT_EQ(cyclic->gpl->nodes()[1]->children.size(), 1u);
 }
 
 TEST(Object3doTest, DeepNestingNeedsNoDeepRecursion) {
@@ -440,7 +451,7 @@ TEST(Object3doTest, DeepNestingNeedsNoDeepRecursion) {
   std::uint32_t child = b.Sprite(b.Vertex(0, 0, 0), "s", 0xC0004CE5);
   for (int i = 0; i < 50000; ++i) child = b.Group({child, child});
   Written w = Convert(b.Build());
-  EXPECT_EQ(w.walk.nodes, 50001u);
+  EXPECT_EQ(w.walk.opcodes.size(), 50001u);
 }
 
 }  // namespace

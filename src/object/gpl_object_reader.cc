@@ -1,7 +1,9 @@
-#include "object/object3do4.h"
+#include "object/gpl_object_reader.h"
+
+#include <algorithm>
+#include <optional>
 
 #include "format/chunk_file.h"
-#include "platform/ascii.h"
 #include "platform/byte_reader.h"
 
 namespace velmora {
@@ -26,22 +28,26 @@ void ReadPoints(std::span<const std::uint8_t> payload, std::size_t entry_size, b
 
 }  // namespace
 
-int Object3do4::Load(std::vector<std::uint8_t> buffer, const std::filesystem::path& path) {
-  buffer_ = std::move(buffer);
-  path_ = path;
-  source_path_ = AsciiLower(path.string());
-  format_ = 0;
-  Result<Chunk> top = ReadChunk(buffer_, 0);
-  if (!top || !top->Is(kTagObject4)) return 0;  // any top `version` is accepted
-  const std::span<const std::uint8_t> bytes(buffer_);
+Result<std::unique_ptr<GplObject>> GplObject::Read(std::vector<std::uint8_t> bytes) {
+  std::unique_ptr<GplObject> object(new GplObject());
+  object->bytes_ = std::move(bytes);
+  Status status = object->ReadChunks();
+  if (!status.ok()) return status;
+  return object;
+}
+
+Status GplObject::ReadChunks() {
+  Result<Chunk> top = ReadChunk(bytes_, 0);
+  // Any top `version` is accepted.
+  if (!top || !top->Is(kTagObject4)) return Status::Corruption("not a 4OD3 object");
+  const std::span<const std::uint8_t> bytes(bytes_);
   const std::size_t limit = top->payload + top->size;
   std::size_t at = top->payload;
   bool have_nodes = false;
-  // The pass: NORM? XYZS? PLAN? STRN? blanks? HAND? PRIM?, repeated to the payload's end.
   while (at < limit) {
     const std::size_t start = at;
     auto next = [&](std::string_view tag) -> std::optional<Chunk> {
-      Result<Chunk> chunk = ReadChunk(buffer_, at, limit);
+      Result<Chunk> chunk = ReadChunk(bytes_, at, limit);
       if (!chunk || !chunk->Is(tag)) return std::nullopt;
       at = std::min(chunk->End(), limit);
       return *chunk;
@@ -52,7 +58,7 @@ int Object3do4::Load(std::vector<std::uint8_t> buffer, const std::filesystem::pa
     }
     if (auto c = next(kTagPlanes)) ReadPoints(bytes.subspan(c->payload, c->size), 16, true, planes_);
     if (auto c = next(kTagStrings)) strings_ = bytes.subspan(c->payload, c->size);
-    while (at < limit && buffer_[at] == kChunkPadByte) ++at;
+    while (at < limit && bytes_[at] == kChunkPadByte) ++at;
     if (auto c = next(kTagHandles)) {
       ByteReader r(bytes.subspan(c->payload, c->size));
       while (r.Has(kHandleEntrySize)) {
@@ -65,26 +71,41 @@ int Object3do4::Load(std::vector<std::uint8_t> buffer, const std::filesystem::pa
       root_ = ByteReader(prim_).U32();
       have_nodes = true;
     }
-    if (at == start) return 0;  // a chunk the pass does not know
+    if (at == start) {
+      return Status::Corruption("4OD3 object: unknown chunk at " + std::to_string(at));
+    }
   }
-  if (!have_nodes) return 0;
-  format_ = 4;
-  return format_;
+  if (!have_nodes) return Status::Corruption("4OD3 object without a node stream");
+  return Status::Ok();
 }
 
-bool Object3do4::BuildTree() {
-  if (format_ != 4) return false;
-  node_data_ = prim_;
+std::uint32_t GplObject::Word(std::uint32_t at) const {
+  ByteReader r(prim_.subspan(std::min<std::size_t>(at, prim_.size())));
+  const std::uint32_t value = r.U32();
+  return r.ok() ? value : 0;
+}
+
+void GplObject::BuildTree() {
   for (std::uint32_t at = 4; at < prim_.size();) {
     const std::size_t length = GplNodeLength(prim_, at);
     if (length == 0) break;
-    const int opcode = static_cast<int>(Field(at, 0) & 0xFF);
-    CountCode(opcode);
-    ObjectNode& node = NewNode(opcode, at);
-    auto link = [&](std::size_t word) { LinkChild(node, Field(at, 4 * word)); };
+    const int opcode = static_cast<int>(Word(at) & 0xFF);
+    ++code_counts_[opcode];
+    nodes_.push_back(std::make_unique<ObjectNode>());
+    ObjectNode& node = *nodes_.back();
+    node.code = opcode;
+    node.source_offset = at;
+    node_by_offset_.emplace(at, &node);
+    auto link = [&](std::size_t word) {
+      auto it = node_by_offset_.find(Word(at + 4 * static_cast<std::uint32_t>(word)));
+      // Only nodes before this one are known: a reference forward is dropped.
+      if (it == node_by_offset_.end() || it->second == &node) return;
+      node.children.push_back(it->second);
+      ++it->second->parent_count;
+    };
     switch (opcode) {
       case kOpGroup:
-        for (std::uint32_t i = 0; i < Field(at, 4); ++i) link(2 + i);
+        for (std::uint32_t i = 0; i < Word(at + 4); ++i) link(2 + i);
         break;
       case kOpAttribute: link(1); break;
       case kOpPlaneGuard: link(2); break;
@@ -98,13 +119,9 @@ bool Object3do4::BuildTree() {
     if (at > root_) break;
   }
   for (const auto& [name, offset] : handles_) {
-    if (ObjectNode* node = NodeAt(offset)) node->name_index = static_cast<std::int32_t>(name);
+    auto it = node_by_offset_.find(offset);
+    if (it != node_by_offset_.end()) it->second->name_index = static_cast<std::int32_t>(name);
   }
-  return true;
-}
-
-std::vector<std::uint8_t> Object3do4::BuildGpl(const std::filesystem::path& /*output*/) {
-  return buffer_;
 }
 
 }  // namespace velmora

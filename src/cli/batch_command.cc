@@ -1,0 +1,80 @@
+#include "cli/batch_command.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/batch_terminal.h"
+#include "cli/cli_commands.h"
+#include "pipeline/batch_conversion.h"
+#include "pipeline/track_name_table.h"
+#include "pipeline/track_converter.h"
+#include "platform/folder_lock.h"
+#include "platform/resource_store.h"
+#include "platform/settings.h"
+#include "resources/embedded_files.h"
+
+namespace velmora {
+
+namespace {
+
+// One track's conversion, on a worker thread. Each run gets its own settings and resource
+// store: both keep state as they are read, so sharing them would race.
+bool ConvertTrack(const BatchRequest& request, FolderLock& season_lock, const std::string& folder,
+                  MessageSink& messages, ProgressSink& progress) {
+  Settings settings(request.settings_file, Settings::HomeFolder());
+  if (request.convert_track_file) {
+    settings.Override(kOptionsSection, kTrackFileConversionKey, "1");
+  }
+  ResourceStore resources(EmbeddedFiles(), request.resources_folder);
+  Services services{messages, settings, resources};
+  TrackConverter converter(services);
+  return converter.Convert(request.game->game, {.src_dir = request.source,
+                                                .gpl_dir = request.gpl,
+                                                .source_track = folder,
+                                                .keep_skid_marks = request.keep_skid_marks,
+                                                .sixteen_bit_sky = request.sixteen_bit_sky,
+                                                .progress = &progress,
+                                                .season_lock = &season_lock});
+}
+
+}  // namespace
+
+int DefaultJobs() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
+
+int RunBatchConversion(const BatchRequest& request) {
+  std::vector<BatchTrack> tracks;
+  // Each track is converted under the folder name its display name maps back to, as
+  // `convert --track` and the dialogs do, so the GPL folder is spelled the same either way.
+  std::vector<std::string> source_tracks;
+  for (const InstalledTrack& track : FindInstalledTracks(*request.game, request.source)) {
+    source_tracks.push_back(FolderOfDisplayName(track.display_name));
+    tracks.push_back({track.folder, TrackConverter::GplTrackFolder(
+                                        request.game->game, request.source, source_tracks.back())});
+  }
+  if (tracks.empty()) {
+    std::fprintf(stderr, "velmora: %s no track found under %s\n",
+                 std::string(request.game->hint_text).c_str(), request.source.c_str());
+    return kExitStopped;
+  }
+  FolderLock season_lock;
+  BatchTerminal terminal(stderr, tracks, isatty(fileno(stderr)) != 0);
+  const std::vector<BatchTrackResult> results = RunBatch(
+      tracks, request.jobs,
+      [&](std::size_t i, MessageSink& messages, ProgressSink& progress) {
+        return ConvertTrack(request, season_lock, source_tracks[i], messages, progress);
+      },
+      terminal);
+  terminal.Finish();
+  std::fputs(FormatBatchTable(tracks, results).c_str(), stdout);
+  std::fflush(stdout);
+  const bool all_finished = std::all_of(results.begin(), results.end(),
+                                        [](const BatchTrackResult& r) { return r.finished; });
+  return all_finished ? kExitFinished : kExitStopped;
+}
+
+}  // namespace velmora

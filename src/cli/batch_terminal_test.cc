@@ -1,0 +1,92 @@
+#include "cli/batch_terminal.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace velmora {
+namespace {
+
+const std::vector<BatchTrack> kTracks = {{"dethq", "detroit"}, {"Elkhart", "Elkhart"}};
+
+// Everything the terminal wrote into a memory stream.
+class Captured {
+ public:
+  Captured() : file_(open_memstream(&data_, &size_)) {}
+  ~Captured() {
+    if (file_ != nullptr) std::fclose(file_);
+    std::free(data_);
+  }
+  std::FILE* file() { return file_; }
+  std::string Text() {
+    std::fflush(file_);
+    return std::string(data_, size_);
+  }
+
+ private:
+  char* data_ = nullptr;
+  std::size_t size_ = 0;
+  std::FILE* file_;
+};
+
+TEST(BatchTerminalTest, TableNamesEachTracksResultInListOrder) {
+  std::vector<BatchTrackResult> results(2);
+  results[0] = {false, "Failed to find resource detroit_N4T", 0.31};
+  results[1] = {true, "a message that does not show", 12.04};
+  EXPECT_EQ(FormatBatchTable(kTracks, results),
+            "track    GPL folder  result                                        seconds\n"
+            "dethq    detroit     stopped: Failed to find resource detroit_N4T      0.3\n"
+            "Elkhart  Elkhart     finished                                         12.0\n");
+  // A run that stopped without a word; Windows-1252 names come out in UTF-8, one column each.
+  const std::vector<BatchTrack> named = {{"n\xFC" "rburg", "n\xFC" "rburg"}};
+  const std::vector<BatchTrackResult> silent = {{false, "", 1.0}};
+  EXPECT_EQ(FormatBatchTable(named, silent),
+            "track    GPL folder  result   seconds\n"
+            "n\xC3\xBCrburg  n\xC3\xBCrburg     stopped      1.0\n");
+}
+
+TEST(BatchTerminalTest, MessagesArePrefixedAndWithoutATerminalNoBarIsDrawn) {
+  Captured out;
+  BatchTerminal terminal(out.file(), kTracks, /*draw_progress=*/false);
+  terminal.Started(1);
+  terminal.Progress(1, 0, 10, 5);
+  terminal.Message(1, "No Patch Files Found for Elkhart");
+  terminal.Ended(1, {true, "", 1.0});
+  terminal.Finish();
+  EXPECT_EQ(out.Text(), "velmora: Elkhart: No Patch Files Found for Elkhart\n");
+}
+
+TEST(BatchTerminalTest, OnATerminalEachRunningTrackHasALineUnderTheMessages) {
+  Captured out;
+  BatchTerminal terminal(out.file(), kTracks, /*draw_progress=*/true);
+  terminal.Started(0);
+  terminal.Started(1);
+  const std::string before = out.Text();
+  terminal.Progress(0, 0, 10, 5);
+  terminal.Progress(0, 0, 10, 5);  // no change, no redraw
+  const std::string half = out.Text().substr(before.size());
+  EXPECT_EQ(half,
+            "\x1b[3A\r\x1b[J"
+            "  dethq      [###############...............]  50%\n"
+            "  Elkhart    [..............................]   0%\n"
+            "  0 of 2 tracks done\n");
+  terminal.Message(0, "hello");
+  terminal.Ended(0, {true, "", 1.0});
+  terminal.Finish();
+  const std::string rest = out.Text().substr(before.size() + half.size());
+  EXPECT_EQ(rest,
+            "\x1b[3A\r\x1b[Jvelmora: dethq: hello\n"
+            "  dethq      [###############...............]  50%\n"
+            "  Elkhart    [..............................]   0%\n"
+            "  0 of 2 tracks done\n"
+            "\x1b[3A\r\x1b[J"
+            "  Elkhart    [..............................]   0%\n"
+            "  1 of 2 tracks done\n"
+            "\x1b[2A\r\x1b[J");
+}
+
+}  // namespace
+}  // namespace velmora

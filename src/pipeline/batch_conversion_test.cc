@@ -1,0 +1,194 @@
+#include "pipeline/batch_conversion.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <future>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "pipeline/track_converter.h"
+#include "platform/folder_lock.h"
+#include "platform/message_sink.h"
+#include "platform/progress_sink.h"
+#include "platform/resource_store.h"
+#include "platform/settings.h"
+#include "platform/temp_folder.h"
+#include "resources/embedded_files.h"
+#include "samples/installation_builder.h"
+
+namespace velmora {
+namespace {
+
+using Chains = std::vector<std::vector<std::size_t>>;
+
+// Records what a batch reports, from whichever thread it comes.
+class RecordingObserver : public BatchObserver {
+ public:
+  void Started(std::size_t track) override { Add(track, "started"); }
+  void Message(std::size_t track, std::string_view text) override {
+    Add(track, "message " + std::string(text));
+  }
+  void Progress(std::size_t track, int low, int high, int position) override {
+    Add(track, "progress " + std::to_string(low) + "-" + std::to_string(high) + " " +
+                   std::to_string(position));
+  }
+  void Ended(std::size_t track, const BatchTrackResult& result) override {
+    Add(track, result.finished ? "ended finished" : "ended stopped");
+  }
+  std::vector<std::string> EventsOf(std::size_t track) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return events_[track];
+  }
+
+ private:
+  void Add(std::size_t track, std::string event) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    events_[track].push_back(std::move(event));
+  }
+  std::mutex mutex_;
+  std::map<std::size_t, std::vector<std::string>> events_;
+};
+
+const std::vector<BatchTrack> kTracks = {
+    {"dethq", "detroit"}, {"Elkhart", "Elkhart"}, {"detroit", "Detroit"},
+    {"Laguna", "Laguna"}, {"lagunahq", "LAGUNA"},
+};
+
+TEST(BatchConversionTest, TracksIntoOneGplFolderShareAChainInListOrder) {
+  EXPECT_EQ(ChainsByGplTrack(kTracks), (Chains{{0, 2}, {1}, {3, 4}}));
+  EXPECT_EQ(ChainsByGplTrack({}), Chains{});
+  const std::vector<BatchTrack> apart = {{"a", "one"}, {"b", "two"}, {"c", "three"}};
+  EXPECT_EQ(ChainsByGplTrack(apart), (Chains{{0}, {1}, {2}}));
+}
+
+// Across job counts: no two runs into one GPL folder overlap, a chain keeps list order, every
+// track runs once, and results, first messages and stops land on their own track.
+TEST(BatchConversionTest, SameFolderNeverOverlapsAndResultsStayInListOrder) {
+  for (int jobs : {1, 2, 3, 8}) {
+    SCOPED_TRACE("jobs " + std::to_string(jobs));
+    std::mutex mutex;
+    std::map<std::string, int> busy;            // lowercased GPL folder -> runs inside it
+    std::map<std::string, std::vector<std::size_t>> order;
+    bool overlapped = false;
+    auto lower = [](std::string s) {
+      for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      return s;
+    };
+    RecordingObserver observer;
+    auto results = RunBatch(kTracks, jobs, [&](std::size_t i, MessageSink& messages,
+                                               ProgressSink& progress) {
+      const std::string folder = lower(kTracks[i].gpl_track);
+      {
+        std::lock_guard<std::mutex> lock(mutex);
+        overlapped = overlapped || busy[folder]++ > 0;
+        order[folder].push_back(i);
+      }
+      progress.SetRange(0, 4);
+      progress.Step();
+      if (i % 2 == 1) messages.Show("first of " + kTracks[i].folder);
+      messages.Show("second");
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      std::lock_guard<std::mutex> lock(mutex);
+      --busy[folder];
+      return i != 3;
+    }, observer);
+    EXPECT_FALSE(overlapped);
+    EXPECT_EQ(order["detroit"], (std::vector<std::size_t>{0, 2}));
+    EXPECT_EQ(order["laguna"], (std::vector<std::size_t>{3, 4}));
+    ASSERT_EQ(results.size(), kTracks.size());
+    for (std::size_t i = 0; i < results.size(); ++i) {
+      SCOPED_TRACE(kTracks[i].folder);
+      EXPECT_EQ(results[i].finished, i != 3);
+      EXPECT_EQ(results[i].first_message, i % 2 == 1 ? "first of " + kTracks[i].folder : "second");
+      EXPECT_GT(results[i].seconds, 0.0);
+      const std::vector<std::string> events = observer.EventsOf(i);
+      ASSERT_GE(events.size(), 4u);
+      EXPECT_EQ(events.front(), "started");
+      EXPECT_EQ(events[1], "progress 0-4 0");
+      EXPECT_EQ(events[2], "progress 0-4 1");
+      EXPECT_EQ(events.back(), i != 3 ? "ended finished" : "ended stopped");
+    }
+  }
+}
+
+// With two jobs, two tracks into different folders run at the same time: each waits until the
+// other has started (a serial run would wait forever; the wait gives up after ten seconds).
+TEST(BatchConversionTest, DifferentFoldersRunSideBySide) {
+  const std::vector<BatchTrack> tracks = {{"a", "one"}, {"b", "two"}};
+  std::mutex mutex;
+  std::condition_variable changed;
+  int started = 0;
+  RecordingObserver observer;
+  auto results = RunBatch(tracks, 2, [&](std::size_t, MessageSink&, ProgressSink&) {
+    std::unique_lock<std::mutex> lock(mutex);
+    ++started;
+    changed.notify_all();
+    return changed.wait_for(lock, std::chrono::seconds(10), [&] { return started == 2; });
+  }, observer);
+  EXPECT_TRUE(results[0].finished);
+  EXPECT_TRUE(results[1].finished);
+}
+
+TEST(BatchConversionTest, AThrowingRunStopsOnlyItsTrack) {
+  const std::vector<BatchTrack> tracks = {{"a", "one"}, {"b", "one"}, {"c", "two"}};
+  RecordingObserver observer;
+  auto results = RunBatch(tracks, 2, [&](std::size_t i, MessageSink&, ProgressSink& progress) {
+    if (i == 0) throw std::runtime_error("out of memory");
+    progress.SetRange(0, 1);
+    progress.Step();
+    progress.Step();  // past the top: the bar stays there
+    return true;
+  }, observer);
+  EXPECT_FALSE(results[0].finished);
+  EXPECT_EQ(results[0].first_message, "Conversion stopped: out of memory");
+  EXPECT_TRUE(results[1].finished);  // the next track into the same folder still runs
+  EXPECT_TRUE(results[2].finished);
+  EXPECT_EQ(observer.EventsOf(2).at(3), "progress 0-1 1");
+}
+
+}  // namespace
+}  // namespace velmora
+
+namespace velmora {
+namespace {
+
+// Whole runs: the season edits of a run given a lock wait while another process holds GPL's
+// seasons folder, and go on once it lets go.
+TEST(BatchConversionTest, SeasonEditsWaitForAnotherProcess) {
+  std::optional<TempFolder> folder = TempFolder::Create("batch");
+  ASSERT_TRUE(folder);
+  const samples::DemoInstallations demo = samples::WriteDemoInstallations(folder->path());
+  Settings settings(folder->path() / "Velmora.INI", folder->path().string());
+  settings.Override(kOptionsSection, kTrackFileConversionKey, "1");
+  ResourceStore resources(EmbeddedFiles());
+  RecordingMessageSink messages;
+  Services services{messages, settings, resources};
+  FolderLock season_lock;
+
+  const int other = ::open((demo.gpl / "seasons").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(other, 0);
+  ASSERT_EQ(::flock(other, LOCK_EX), 0);
+  std::future<bool> run = std::async(std::launch::async, [&] {
+    TrackConverter converter(services);
+    return converter.Convert(SourceGame::kCart, {.src_dir = demo.source,
+                                                 .gpl_dir = demo.gpl,
+                                                 .source_track = demo.track,
+                                                 .season_lock = &season_lock});
+  });
+  EXPECT_EQ(run.wait_for(std::chrono::milliseconds(1500)), std::future_status::timeout);
+  ::close(other);  // lets go of the lock
+  EXPECT_TRUE(run.get()) << ::testing::PrintToString(messages.messages());
+}
+
+}  // namespace
+}  // namespace velmora
