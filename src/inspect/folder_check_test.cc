@@ -9,6 +9,7 @@
 
 #include "format/chunk_file.h"
 #include "inspect/member_checks.h"
+#include "object/gpl_object_check.h"
 #include "platform/byte_writer.h"
 #include "platform/file_system.h"
 #include "platform/path_text.h"
@@ -233,6 +234,29 @@ TEST_F(FolderCheckTest, AFolderThatIsNoGplTrackIsRefused) {
   ASSERT_FALSE(parent.ok());
   EXPECT_TRUE(parent.status().IsNotFound());
   EXPECT_FALSE(CheckTrackFolder(work_->path() / "nothing").ok());
+}
+
+TEST_F(FolderCheckTest, ATrackObjectIsHeldToTheShapeOfItsSections) {
+  std::vector<std::uint8_t> track = Packed("ktrack.3do");
+  Result<GplObjectOutline> outline = CheckGplObject(track);
+  ASSERT_TRUE(outline.ok());
+  const std::size_t prim = outline->prim_at;
+  auto word = [&](std::size_t offset) {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = v << 8 | track[prim + offset + i];
+    return v;
+  };
+  // The section group G1 (last child of the track group) ends in -1; make it end in a node.
+  const std::uint32_t g2 = word(outline->root + 8);
+  const std::uint32_t g1 = word(g2 + 8 + 4 * (word(g2 + 4) - 1));
+  const std::size_t last = prim + g1 + 8 + 4 * (word(g1 + 4) - 1);
+  ASSERT_EQ(word(last - prim), 0xFFFFFFFFu);
+  std::memcpy(&track[last], &track[prim + g1 + 8], 4);
+  ASSERT_TRUE(CheckGplObject(track).ok());  // still a sound object, but no sound track object
+  Write("ktrack.3do", track);
+  const std::vector<std::string> added = Added();
+  ASSERT_EQ(added.size(), 2u);
+  EXPECT_TRUE(added[1].starts_with("ktrack.3do (loose): track object: ")) << added[1];
 }
 
 TEST_F(FolderCheckTest, TrackIniNeedsEveryKeyTheConverterFillsIn) {

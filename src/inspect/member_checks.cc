@@ -7,12 +7,11 @@
 #include "format/chunk_file.h"
 #include "image/mip_file.h"
 #include "image/srb_file.h"
+#include "inspect/track_object_view.h"
+#include "object/gpl_object_check.h"
 #include "platform/ascii.h"
 #include "platform/byte_reader.h"
 #include "track/racing_lines.h"
-// The structural walk of GPL objects: it reads a 3DO4 file by its own reading of the format,
-// sharing nothing with the object writer.
-#include "object/gpl_object_check.h"
 
 namespace velmora {
 
@@ -109,8 +108,13 @@ Problems CheckPbfFile(std::span<const std::uint8_t> bytes, std::string_view name
 
 Problems CheckObjectFile(std::span<const std::uint8_t> bytes) {
   Result<GplObjectOutline> outline = CheckGplObject(bytes);
-  if (outline.ok()) return {};
-  return {outline.status().message()};
+  if (!outline.ok()) return {outline.status().message()};
+  // A track object must also have the shape GPL walks its sections by.
+  if (HasTrackObjectRoot(bytes, *outline)) {
+    Result<GplObjectOutline> track = CheckTrackObject(bytes);
+    if (!track.ok()) return {"track object: " + track.status().message()};
+  }
+  return {};
 }
 
 }  // namespace velmora

@@ -38,6 +38,7 @@ using Problems = std::vector<std::string>;
 Problems CheckMipFile(std::vector<std::uint8_t> bytes);
 Problems CheckSrbFile(std::vector<std::uint8_t> bytes);
 Problems CheckPbfFile(std::span<const std::uint8_t> bytes, std::string_view name);
+// A GPL object by the validating reader; a track object also by the shape of its sections.
 Problems CheckObjectFile(std::span<const std::uint8_t> bytes);
 
 // The track file: it loads, is in GPL's layout or the newest one, and agrees with itself (sections

@@ -158,6 +158,11 @@ void ReadNode(const ObjectTables& tables, std::uint32_t node, std::uint32_t opco
 
 }  // namespace
 
+bool HasTrackObjectRoot(std::span<const std::uint8_t> bytes, const GplObjectOutline& outline) {
+  ObjectTables tables;
+  return tables.Read(bytes, outline) && IsTrackObject(tables);
+}
+
 std::optional<TrackObjectView> ReadTrackObject(std::span<const std::uint8_t> bytes) {
   Result<GplObjectOutline> checked = CheckGplObject(bytes);
   if (!checked.ok()) return std::nullopt;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "object/gpl_object_check.h"
+
 namespace velmora {
 
 // A point on the ground, in metres (x east, y north).
@@ -38,6 +40,10 @@ struct TrackObjectView {
   std::vector<std::vector<GroundPoint>> grooves;
   std::vector<std::array<GroundPoint, 4>> flat_quads;
 };
+
+// Whether a GPL object that passed the structural check ends like a track object: its root a
+// group of two whose second child is the 240-word fixed track table.
+bool HasTrackObjectRoot(std::span<const std::uint8_t> bytes, const GplObjectOutline& outline);
 
 // The view of a GPL object that is a track object: one that passes the structural walk and
 // whose root is a group of two whose second child is the 240-word fixed track table. Nothing

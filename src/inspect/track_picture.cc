@@ -32,7 +32,7 @@ constexpr LayerStyle kStyles[] = {
     {"start line", {0, 0, 0}, 3, false},
     {"groove pieces", {150, 90, 30}, 1, false},
     {"pit line", {240, 140, 0}, 2, false},
-    {"race line", {215, 25, 30}, 2, false},
+    {"race line", {215, 25, 30}, 1, false},
     {"flaggers", {0, 150, 60}, 5, true},
     {"starter", {140, 0, 160}, 7, true},
     {"tyres", {20, 20, 20}, 3, true},
