@@ -4,7 +4,7 @@ if(NOT TARGET GTest::gtest_main)
 endif()
 include(GoogleTest)
 
-set(test_dirs platform format track image object trackside pipeline resources samples testing inspect cli)
+set(test_dirs platform format track image object trackside pipeline resources samples testing trackview cli)
 set(VELMORA_TEST_SOURCES)
 foreach(dir IN LISTS test_dirs)
   file(GLOB dir_tests CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${dir}/*_test.cc)
@@ -20,7 +20,7 @@ if(WIN32)
 endif()
 add_executable(velmora_tests ${VELMORA_TEST_SOURCES})
 target_compile_options(velmora_tests PRIVATE ${VELMORA_WARNINGS})
-target_link_libraries(velmora_tests PRIVATE velmora_core velmora_cli velmora_inspect velmora_testing
+target_link_libraries(velmora_tests PRIVATE velmora_core velmora_cli velmora_trackview velmora_testing
                       GTest::gtest_main)
 # The command-line tests run the real `velmora` binary.
 add_dependencies(velmora_tests velmora)

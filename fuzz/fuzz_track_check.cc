@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "inspect/folder_check.h"
-#include "inspect/track_folder.h"
-#include "inspect/track_scene.h"
+#include "trackview/folder_check.h"
+#include "trackview/track_folder.h"
+#include "trackview/track_scene.h"
 #include "platform/file_system.h"
 #include "platform/temp_folder.h"
 #include "samples/archive_builder.h"

@@ -10,8 +10,8 @@
 
 #include "cli/batch_command.h"
 #include "cli/terminal_sinks.h"
-#include "inspect/folder_check.h"
-#include "inspect/track_picture.h"
+#include "trackview/folder_check.h"
+#include "trackview/track_picture.h"
 #include "pipeline/source_games.h"
 #include "pipeline/track_converter.h"
 #include "pipeline/track_name_table.h"

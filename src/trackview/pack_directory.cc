@@ -1,4 +1,4 @@
-#include "inspect/pack_directory.h"
+#include "trackview/pack_directory.h"
 
 #include <algorithm>
 #include <numeric>

@@ -1,9 +1,9 @@
-#include "inspect/folder_check.h"
+#include "trackview/folder_check.h"
 
 #include <optional>
 
-#include "inspect/member_checks.h"
-#include "inspect/track_folder.h"
+#include "trackview/member_checks.h"
+#include "trackview/track_folder.h"
 #include "platform/ascii.h"
 #include "platform/file_system.h"
 #include "platform/rule_path.h"

@@ -1,5 +1,5 @@
-#ifndef VELMORA_INSPECT_BITMAP_FONT_H_
-#define VELMORA_INSPECT_BITMAP_FONT_H_
+#ifndef VELMORA_TRACKVIEW_BITMAP_FONT_H_
+#define VELMORA_TRACKVIEW_BITMAP_FONT_H_
 
 #include <array>
 #include <cstdint>
@@ -21,4 +21,4 @@ const Glyph& GlyphOf(char c);
 
 }  // namespace velmora
 
-#endif  // VELMORA_INSPECT_BITMAP_FONT_H_
+#endif  // VELMORA_TRACKVIEW_BITMAP_FONT_H_

@@ -1,5 +1,5 @@
-#ifndef VELMORA_INSPECT_MEMBER_CHECKS_H_
-#define VELMORA_INSPECT_MEMBER_CHECKS_H_
+#ifndef VELMORA_TRACKVIEW_MEMBER_CHECKS_H_
+#define VELMORA_TRACKVIEW_MEMBER_CHECKS_H_
 
 // The checks of one file of a GPL track folder by its kind, each through the program's own
 // reader of that kind. Each returns what is wrong, in the words `velmora check` prints after
@@ -58,4 +58,4 @@ Problems CheckTrackIni(std::string_view text);
 
 }  // namespace velmora
 
-#endif  // VELMORA_INSPECT_MEMBER_CHECKS_H_
+#endif  // VELMORA_TRACKVIEW_MEMBER_CHECKS_H_

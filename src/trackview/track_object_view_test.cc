@@ -1,4 +1,4 @@
-#include "inspect/track_object_view.h"
+#include "trackview/track_object_view.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#ifndef VELMORA_INSPECT_PNG_FILE_H_
-#define VELMORA_INSPECT_PNG_FILE_H_
+#ifndef VELMORA_TRACKVIEW_PNG_FILE_H_
+#define VELMORA_TRACKVIEW_PNG_FILE_H_
 
 #include <cstdint>
 #include <filesystem>
 #include <vector>
 
-#include "inspect/canvas.h"
+#include "trackview/canvas.h"
 #include "platform/status.h"
 
 namespace velmora {
@@ -17,4 +17,4 @@ Status WritePng(const Canvas& canvas, const std::filesystem::path& path);
 
 }  // namespace velmora
 
-#endif  // VELMORA_INSPECT_PNG_FILE_H_
+#endif  // VELMORA_TRACKVIEW_PNG_FILE_H_

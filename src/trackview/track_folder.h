@@ -1,5 +1,5 @@
-#ifndef VELMORA_INSPECT_TRACK_FOLDER_H_
-#define VELMORA_INSPECT_TRACK_FOLDER_H_
+#ifndef VELMORA_TRACKVIEW_TRACK_FOLDER_H_
+#define VELMORA_TRACKVIEW_TRACK_FOLDER_H_
 
 #include <cstdint>
 #include <filesystem>
@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "inspect/pack_directory.h"
+#include "trackview/pack_directory.h"
 #include "platform/status.h"
 
 namespace velmora {
@@ -72,4 +72,4 @@ class TrackFolder {
 
 }  // namespace velmora
 
-#endif  // VELMORA_INSPECT_TRACK_FOLDER_H_
+#endif  // VELMORA_TRACKVIEW_TRACK_FOLDER_H_

@@ -1,4 +1,4 @@
-#include "inspect/member_checks.h"
+#include "trackview/member_checks.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -7,7 +7,7 @@
 #include "format/chunk_file.h"
 #include "image/mip_file.h"
 #include "image/srb_file.h"
-#include "inspect/track_object_view.h"
+#include "trackview/track_object_view.h"
 #include "object/gpl_object_check.h"
 #include "platform/ascii.h"
 #include "platform/byte_reader.h"

@@ -1,4 +1,4 @@
-#include "inspect/folder_check.h"
+#include "trackview/folder_check.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <set>
 
 #include "format/chunk_file.h"
-#include "inspect/member_checks.h"
+#include "trackview/member_checks.h"
 #include "object/gpl_object_check.h"
 #include "platform/byte_writer.h"
 #include "platform/file_system.h"

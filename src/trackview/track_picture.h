@@ -1,10 +1,10 @@
-#ifndef VELMORA_INSPECT_TRACK_PICTURE_H_
-#define VELMORA_INSPECT_TRACK_PICTURE_H_
+#ifndef VELMORA_TRACKVIEW_TRACK_PICTURE_H_
+#define VELMORA_TRACKVIEW_TRACK_PICTURE_H_
 
 #include <filesystem>
 
-#include "inspect/canvas.h"
-#include "inspect/track_scene.h"
+#include "trackview/canvas.h"
+#include "trackview/track_scene.h"
 #include "platform/status.h"
 
 namespace velmora {
@@ -25,4 +25,4 @@ Status ShowTrack(const std::filesystem::path& folder, const std::filesystem::pat
 
 }  // namespace velmora
 
-#endif  // VELMORA_INSPECT_TRACK_PICTURE_H_
+#endif  // VELMORA_TRACKVIEW_TRACK_PICTURE_H_

@@ -1,4 +1,4 @@
-#include "inspect/track_scene.h"
+#include "trackview/track_scene.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <numbers>
 #include <optional>
 
-#include "inspect/track_folder.h"
+#include "trackview/track_folder.h"
 #include "platform/ascii.h"
 #include "platform/byte_reader.h"
 #include "platform/rule_path.h"

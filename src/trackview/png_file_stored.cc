@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "inspect/png_file.h"
+#include "trackview/png_file.h"
 #include "platform/file_system.h"
 #include "platform/path_text.h"
 

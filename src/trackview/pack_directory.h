@@ -1,5 +1,5 @@
-#ifndef VELMORA_INSPECT_PACK_DIRECTORY_H_
-#define VELMORA_INSPECT_PACK_DIRECTORY_H_
+#ifndef VELMORA_TRACKVIEW_PACK_DIRECTORY_H_
+#define VELMORA_TRACKVIEW_PACK_DIRECTORY_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -45,4 +45,4 @@ std::vector<Finding> CheckPackDirectory(std::span<const PackEntry> entries, std:
 
 }  // namespace velmora
 
-#endif  // VELMORA_INSPECT_PACK_DIRECTORY_H_
+#endif  // VELMORA_TRACKVIEW_PACK_DIRECTORY_H_

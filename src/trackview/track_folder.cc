@@ -1,4 +1,4 @@
-#include "inspect/track_folder.h"
+#include "trackview/track_folder.h"
 
 #include <algorithm>
 #include <system_error>

@@ -1,12 +1,12 @@
-#ifndef VELMORA_INSPECT_TRACK_SCENE_H_
-#define VELMORA_INSPECT_TRACK_SCENE_H_
+#ifndef VELMORA_TRACKVIEW_TRACK_SCENE_H_
+#define VELMORA_TRACKVIEW_TRACK_SCENE_H_
 
 #include <array>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "inspect/track_object_view.h"
+#include "trackview/track_object_view.h"
 #include "platform/status.h"
 
 namespace velmora {
@@ -68,4 +68,4 @@ Layer LayerOfObject(std::string_view name);
 
 }  // namespace velmora
 
-#endif  // VELMORA_INSPECT_TRACK_SCENE_H_
+#endif  // VELMORA_TRACKVIEW_TRACK_SCENE_H_

@@ -1,10 +1,10 @@
-#include "inspect/canvas.h"
+#include "trackview/canvas.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-#include "inspect/bitmap_font.h"
+#include "trackview/bitmap_font.h"
 
 namespace velmora {
 

@@ -1,5 +1,5 @@
-#ifndef VELMORA_INSPECT_CANVAS_H_
-#define VELMORA_INSPECT_CANVAS_H_
+#ifndef VELMORA_TRACKVIEW_CANVAS_H_
+#define VELMORA_TRACKVIEW_CANVAS_H_
 
 #include <cstdint>
 #include <string_view>
@@ -49,4 +49,4 @@ int TextWidth(std::string_view text, int scale = 1);
 
 }  // namespace velmora
 
-#endif  // VELMORA_INSPECT_CANVAS_H_
+#endif  // VELMORA_TRACKVIEW_CANVAS_H_

@@ -1,5 +1,5 @@
-#ifndef VELMORA_INSPECT_TRACK_OBJECT_VIEW_H_
-#define VELMORA_INSPECT_TRACK_OBJECT_VIEW_H_
+#ifndef VELMORA_TRACKVIEW_TRACK_OBJECT_VIEW_H_
+#define VELMORA_TRACKVIEW_TRACK_OBJECT_VIEW_H_
 
 #include <array>
 #include <cstdint>
@@ -52,4 +52,4 @@ std::optional<TrackObjectView> ReadTrackObject(std::span<const std::uint8_t> byt
 
 }  // namespace velmora
 
-#endif  // VELMORA_INSPECT_TRACK_OBJECT_VIEW_H_
+#endif  // VELMORA_TRACKVIEW_TRACK_OBJECT_VIEW_H_

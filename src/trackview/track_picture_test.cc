@@ -1,4 +1,4 @@
-#include "inspect/track_picture.h"
+#include "trackview/track_picture.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -6,8 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "inspect/png_file.h"
-#include "inspect/track_folder.h"
+#include "trackview/png_file.h"
+#include "trackview/track_folder.h"
 #include "platform/file_system.h"
 #include "platform/temp_folder.h"
 #include "platform/units.h"

@@ -1,12 +1,12 @@
-#include "inspect/track_picture.h"
+#include "trackview/track_picture.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
 
-#include "inspect/png_file.h"
-#include "inspect/track_folder.h"
+#include "trackview/png_file.h"
+#include "trackview/track_folder.h"
 
 namespace velmora {
 

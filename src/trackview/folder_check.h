@@ -1,11 +1,11 @@
-#ifndef VELMORA_INSPECT_FOLDER_CHECK_H_
-#define VELMORA_INSPECT_FOLDER_CHECK_H_
+#ifndef VELMORA_TRACKVIEW_FOLDER_CHECK_H_
+#define VELMORA_TRACKVIEW_FOLDER_CHECK_H_
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "inspect/pack_directory.h"
+#include "trackview/pack_directory.h"
 #include "platform/status.h"
 
 namespace velmora {
@@ -34,4 +34,4 @@ Result<CheckReport> CheckTrackFolder(const std::filesystem::path& folder);
 
 }  // namespace velmora
 
-#endif  // VELMORA_INSPECT_FOLDER_CHECK_H_
+#endif  // VELMORA_TRACKVIEW_FOLDER_CHECK_H_

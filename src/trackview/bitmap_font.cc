@@ -1,4 +1,4 @@
-#include "inspect/bitmap_font.h"
+#include "trackview/bitmap_font.h"
 
 namespace velmora {
 
