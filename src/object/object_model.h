@@ -16,6 +16,7 @@
 
 #include "image/texture_palette.h"
 #include "object/gpl_object_format.h"
+#include "platform/file_source.h"
 #include "platform/resource_store.h"
 #include "platform/status.h"
 #include "track/track_geometry.h"
@@ -124,6 +125,12 @@ class Object3do {
   // Where the track object finds its trackside tables; none: no trackside objects.
   void SetResources(const ResourceStore* resources) { resources_ = resources; }
   const ResourceStore* resources() const { return resources_; }
+  // Where the files beside the object (its textures and sprites) are read from, and where the
+  // textures it converts go; without them, the disk.
+  void SetSourceFiles(const FileSource* files) { source_files_ = files; }
+  const FileSource* source_files() const { return source_files_; }
+  void SetOutputSink(FileSink* sink) { output_sink_ = sink; }
+  FileSink* output_sink() const { return output_sink_; }
 
   // A record the program makes (strip pieces of the track object): its bytes as the layout's
   // records hold them, given a record offset past the node data that Field reads them at.
@@ -219,6 +226,8 @@ class Object3do {
 
   TexturePalette* palette_ = nullptr;
   const ResourceStore* resources_ = nullptr;
+  const FileSource* source_files_ = nullptr;
+  FileSink* output_sink_ = nullptr;
   const TrackGeometry* track_ = nullptr;
   std::uint32_t track_length_ = 0;
   bool keep_skid_marks_ = false;

@@ -13,6 +13,7 @@
 #include "object/track_object_writer.h"
 #include "platform/ascii.h"
 #include "platform/file_system.h"
+#include "platform/rule_path.h"
 #include "track/track_archive.h"
 
 namespace velmora {
@@ -36,12 +37,61 @@ std::filesystem::path FileBeside(const Object3do& object, std::string_view name,
   return folder / (std::string(name) + std::string(extension));
 }
 
+// A file beside the object: from the run's source files when the object has them, else from
+// the disk.
+std::optional<std::vector<std::uint8_t>> ReadBeside(const Object3do& object,
+                                                    const std::filesystem::path& path) {
+  const FileSource* files = object.source_files();
+  if (files == nullptr) return ReadFileBytes(path);
+  std::optional<std::span<const std::uint8_t>> bytes = files->Find(path);
+  if (!bytes) return std::nullopt;
+  return std::vector<std::uint8_t>(bytes->begin(), bytes->end());
+}
+
+bool ExistsBeside(const Object3do& object, const std::filesystem::path& path) {
+  const FileSource* files = object.source_files();
+  return files != nullptr ? files->Find(path).has_value() : FileExists(path);
+}
+
+Result<TextureImage> LoadTextureBeside(const Object3do& object, const std::filesystem::path& path) {
+  std::optional<std::vector<std::uint8_t>> bytes = ReadBeside(object, path);
+  if (!bytes) return Status::NotFound(path.string());
+  return ParseTexture(std::move(*bytes), path);
+}
+
+Status LoadNSeriesSpriteBeside(const Object3do& object, const std::filesystem::path& path,
+                               SpriteImage& image) {
+  std::optional<std::vector<std::uint8_t>> bytes = ReadBeside(object, path);
+  if (!bytes) return Status::NotFound(path.string());
+  return image.ParseNSeries(std::move(*bytes));
+}
+
+Status LoadCartSpriteBeside(const Object3do& object, const std::filesystem::path& path,
+                            SpriteImage& image) {
+  std::optional<std::vector<std::uint8_t>> bytes = ReadBeside(object, path);
+  if (!bytes) return Status::NotFound(path.string());
+  return image.ParseCart(std::move(*bytes), path);
+}
+
+// The object's textures are converted into the GPL track folder as the texture passes convert
+// them: handed to the run's sink when there is one.
+void ConvertTextureBeside(Object3do& object, const TextureImage& image, TexturePalette& palette,
+                          const std::filesystem::path& output) {
+  // Not told about, as objects never have: the object still names the texture.
+  if (FileSink* sink = object.output_sink()) {
+    sink->Put(output, BuildConvertedTexture(image, palette, GplTrackFileRulePath(output),
+                                            object.sixteen_bit_textures()));
+    return;
+  }
+  ConvertTexture(image, palette, output, object.sixteen_bit_textures()).IgnoreError();
+}
+
 void LoadSprites(Object3do& object, TexturePalette& palette) {
   for (NameRecord& sprite : object.names(NameKind::kSprite)) {
     SpriteImage image(palette);
     if (object.source_format() == SourceFormat::k3do3) {
       const std::filesystem::path path = FileBeside(object, sprite.name, ".srb");
-      if (!path.empty() && image.LoadNSeries(path).ok()) {
+      if (!path.empty() && LoadNSeriesSpriteBeside(object, path, image).ok()) {
         sprite.size = image.NSeriesSize().first;
       }
       continue;
@@ -52,7 +102,7 @@ void LoadSprites(Object3do& object, TexturePalette& palette) {
     sprite.width = sprite.height = 128;
     for (std::string_view extension : {".pmp", ".pm4", ".p16"}) {
       const std::filesystem::path path = FileBeside(object, sprite.name, extension);
-      if (path.empty() || !image.LoadCart(path).ok()) continue;
+      if (path.empty() || !LoadCartSpriteBeside(object, path, image).ok()) continue;
       std::tie(sprite.width, sprite.height) = image.CartExtent();
       break;
     }
@@ -69,9 +119,9 @@ void LoadTexturesAndSprites(Object3do& object, const std::filesystem::path& outp
     record.name = name.name;
     record.value = name.value;
     record.path = FileBeside(object, name.name, ".mip");
-    if (!record.path.empty() && !FileExists(record.path)) {
+    if (!record.path.empty() && !ExistsBeside(object, record.path)) {
       record.path = FileBeside(object, name.name, ".m16");
-      if (!FileExists(record.path)) record.path = FileBeside(object, name.name, ".mi4");
+      if (!ExistsBeside(object, record.path)) record.path = FileBeside(object, name.name, ".mi4");
     }
     textures.push_back(std::move(record));
   }
@@ -87,14 +137,11 @@ void LoadTexturesAndSprites(Object3do& object, const std::filesystem::path& outp
     texture.string_offset = offset;
     offset += static_cast<std::uint32_t>(texture.name.size() + 1);
     if (texture.path.empty()) continue;
-    Result<TextureImage> image = LoadTexture(texture.path);
+    Result<TextureImage> image = LoadTextureBeside(object, texture.path);
     if (!image) continue;
     std::tie(texture.width, texture.height) = TextureExtent(*image);
     if (!output.empty()) {
-      // Not told about, as objects never have: the object still names the texture.
-      ConvertTexture(*image, palette, output.parent_path() / (texture.name + ".mip"),
-                     object.sixteen_bit_textures())
-          .IgnoreError();
+      ConvertTextureBeside(object, *image, palette, output.parent_path() / (texture.name + ".mip"));
     }
   }
 }

@@ -30,8 +30,8 @@ void UnpackArchiveReported(TrackArchive& archive, const std::filesystem::path& p
   if (opened.IsCorruption()) {
     messages.Show("Track archive " + path.string() + " is cut short: " + opened.message());
   }
-  // An unreadable archive is still "extracted": its empty folder is where the stages look.
-  const Status extracted = archive.Extract();
+  // An unreadable archive is still unpacked: its empty folder is where the stages look.
+  const Status extracted = archive.Unpack();
   for (const Status& problem : archive.problems()) messages.Show(ProblemText(archive, problem));
   if (extracted.IsNotFound()) {
     messages.Show("GetTempPath Failed ");

@@ -1,5 +1,7 @@
 #include "pipeline/conversion_workspace.h"
 
+#include <algorithm>
+
 #include "platform/ascii.h"
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
@@ -19,9 +21,16 @@ std::optional<std::span<const std::uint8_t>> FindEmbeddedFile(const ResourceStor
   return bytes;
 }
 
+namespace {
+
+std::string PathKey(const fs::path& path) { return AsciiLower(path.string()); }
+
+}  // namespace
+
 ConversionWorkspace::~ConversionWorkspace() {
   if (keep_listed_files_) return;
-  for (const fs::path& path : pack_list_) RemoveFile(path);
+  WriteHeldFiles(/*unlisted_only=*/true);
+  for (const fs::path& path : pack_list_) resolver_.RemoveFile(path);
 }
 
 bool ConversionWorkspace::ExtractResource(std::string_view name, std::string_view file_name,
@@ -30,8 +39,10 @@ bool ConversionWorkspace::ExtractResource(std::string_view name, std::string_vie
       FindEmbeddedFile(resources_, messages_, name);
   if (!bytes || bytes->empty()) return false;
   const fs::path path = output_folder_ / file_name;
-  RemoveFile(path);
-  if (!WriteFileBytes(path, *bytes)) {
+  resolver_.RemoveFile(path);
+  const bool placed =
+      pack ? HoldBorrowedOutput(path, *bytes) : resolver_.WriteFileBytes(path, *bytes);
+  if (!placed) {
     messages_.Show("Failed To Open " + path.string() + " For Writing");
     return false;
   }
@@ -39,21 +50,95 @@ bool ConversionWorkspace::ExtractResource(std::string_view name, std::string_vie
   return true;
 }
 
-void ConversionWorkspace::AddToPack(const fs::path& path) {
-  const std::string wanted = path.string();
-  for (const fs::path& listed : pack_list_) {
-    if (EqualsIgnoreCase(listed.string(), wanted)) return;
+bool ConversionWorkspace::HoldOutput(const fs::path& path, std::vector<std::uint8_t> bytes) {
+  return Hold(path, std::move(bytes), {});
+}
+
+bool ConversionWorkspace::HoldBorrowedOutput(const fs::path& path,
+                                             std::span<const std::uint8_t> bytes) {
+  return Hold(path, {}, bytes);
+}
+
+bool ConversionWorkspace::Hold(const fs::path& path, std::vector<std::uint8_t> owned,
+                               std::span<const std::uint8_t> borrowed) {
+  if (!resolver_.CanWrite(path)) return false;
+  auto [it, added] = held_index_.try_emplace(PathKey(path), held_.size());
+  if (added) held_.push_back({path, {}, {}});
+  HeldFile& file = held_[it->second];
+  file.owned = std::move(owned);
+  file.bytes = borrowed.empty() ? std::span<const std::uint8_t>(file.owned) : borrowed;
+  return true;
+}
+
+const ConversionWorkspace::HeldFile* ConversionWorkspace::FindHeld(const fs::path& path) const {
+  auto it = held_index_.find(PathKey(path));
+  return it == held_index_.end() ? nullptr : &held_[it->second];
+}
+
+std::optional<std::span<const std::uint8_t>> ConversionWorkspace::HeldOutput(
+    const fs::path& path) const {
+  const HeldFile* file = FindHeld(path);
+  if (file == nullptr) return std::nullopt;
+  return file->bytes;
+}
+
+std::optional<std::vector<std::uint8_t>> ConversionWorkspace::OutputBytes(const fs::path& path) {
+  if (const HeldFile* file = FindHeld(path)) {
+    return std::vector<std::uint8_t>(file->bytes.begin(), file->bytes.end());
   }
-  pack_list_.push_back(path);
+  std::optional<fs::path> found = resolver_.ResolveExisting(path);
+  if (!found) return std::nullopt;
+  return ReadFileBytes(*found);
+}
+
+void ConversionWorkspace::TakeFromDisk(std::span<const fs::path> paths) {
+  for (const fs::path& path : paths) {
+    // The patch may have replaced a file of another spelling: look at the folder afresh.
+    resolver_.Forget(path.parent_path());
+    auto it = held_index_.find(PathKey(path));
+    if (it == held_index_.end()) continue;
+    // The entry stays in place, emptied, so the other indexes hold; it is no longer held.
+    held_[it->second] = HeldFile{};
+    held_index_.erase(it);
+  }
+}
+
+bool ConversionWorkspace::IsListed(const fs::path& path) const {
+  return listed_keys_.contains(PathKey(path));
+}
+
+void ConversionWorkspace::WriteHeldFiles(bool unlisted_only) {
+  for (const HeldFile& file : held_) {
+    if (file.path.empty()) continue;  // taken from disk
+    if (unlisted_only && IsListed(file.path)) continue;
+    // As for every converted file, a loose copy that cannot be written is not told about.
+    resolver_.WriteFileBytes(file.path, file.bytes);
+  }
+}
+
+void ConversionWorkspace::AddToPack(const fs::path& path) {
+  if (listed_keys_.insert(PathKey(path)).second) pack_list_.push_back(path);
 }
 
 bool ConversionWorkspace::WritePack() {
-  // Until the archive is written the loose files are the conversion's only copy.
+  // Until the archive is written the held and loose files are the conversion's only copy: on
+  // any failure the held ones are written out beside the loose ones.
   keep_listed_files_ = true;
+  if (!PackListedFiles()) {
+    WriteHeldFiles(/*unlisted_only=*/false);
+    return false;
+  }
+  keep_listed_files_ = false;
+  return true;
+}
+
+bool ConversionWorkspace::PackListedFiles() {
   std::vector<ArchiveMemberPlan> plan;
   plan.reserve(pack_list_.size());
   for (const fs::path& path : pack_list_) {
-    std::optional<std::uintmax_t> size = FileSize(path);
+    const HeldFile* held = FindHeld(path);
+    std::optional<std::uintmax_t> size =
+        held != nullptr ? std::optional<std::uintmax_t>(held->bytes.size()) : resolver_.FileSize(path);
     if (!size) {
       messages_.Show("Failed to open " + path.string());
       return false;
@@ -69,7 +154,7 @@ bool ConversionWorkspace::WritePack() {
     return false;
   }
   for (std::size_t i = 0; i < pack_list_.size(); ++i) {
-    if (!ReadFileInto(pack_list_[i], writer->MemberData(i))) {
+    if (!CopyListedFile(pack_list_[i], writer->MemberData(i))) {
       messages_.Show("Failed to open " + pack_list_[i].string());
       return false;
     }
@@ -79,8 +164,18 @@ bool ConversionWorkspace::WritePack() {
     messages_.Show("Failed To Open " + archive_path.string() + " For Writing");
     return false;
   }
-  keep_listed_files_ = false;
+  resolver_.NoteCreated(archive_path);
   return true;
+}
+
+bool ConversionWorkspace::CopyListedFile(const fs::path& path, std::span<std::uint8_t> out) {
+  if (const HeldFile* held = FindHeld(path)) {
+    if (held->bytes.size() != out.size()) return false;
+    std::copy(held->bytes.begin(), held->bytes.end(), out.begin());
+    return true;
+  }
+  std::optional<fs::path> found = resolver_.ResolveExisting(path);
+  return found && ReadFileInto(*found, out);
 }
 
 }  // namespace velmora

@@ -7,7 +7,12 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
+
+#include "platform/file_source.h"
+#include "platform/path_resolver.h"
 
 namespace velmora {
 
@@ -21,16 +26,22 @@ std::optional<std::span<const std::uint8_t>> FindEmbeddedFile(const ResourceStor
                                                               std::string_view name);
 
 // The output side of one conversion: the GPL track name, the GPL track folder, and the files
-// to pack into the track archive "<track_name>.dat" there. The files named in the pack list
-// belong to the conversion: destroying the workspace deletes them, in list order, whether the
-// run finished, stopped early or never packed, except after a pack that could not be written:
-// then they are all the user has of the conversion, and they stay. Files never listed are left
-// alone.
-class ConversionWorkspace {
+// to pack into the track archive "<track_name>.dat" there.
+//
+// The converted files that go into the pack are held in memory (HoldOutput) and packed from
+// there: they never touch the disk unless the pack cannot be written, when they are all the
+// user has of the conversion and are written loose into the track folder. Holding checks that
+// the file could be written, so a folder the run cannot write fails at the same step as a
+// written file would. Held files never listed for packing are written loose when the workspace
+// is destroyed. The files named in the pack list belong to the conversion: destroying the
+// workspace deletes what of them is on disk, in list order, whether the run finished, stopped
+// early or never packed, except after a pack that could not be written. Files never listed are
+// left alone.
+class ConversionWorkspace : public FileSink {
  public:
   ConversionWorkspace(MessageSink& messages, const ResourceStore& resources)
       : messages_(messages), resources_(resources) {}
-  ~ConversionWorkspace();
+  ~ConversionWorkspace() override;
   ConversionWorkspace(const ConversionWorkspace&) = delete;
   ConversionWorkspace& operator=(const ConversionWorkspace&) = delete;
 
@@ -40,10 +51,28 @@ class ConversionWorkspace {
   void set_output_folder(std::filesystem::path folder) { output_folder_ = std::move(folder); }
   const std::vector<std::filesystem::path>& pack_list() const { return pack_list_; }
 
-  // Writes the resource's bytes to output_folder / file_name, and lists the file for packing
-  // when `pack` is set. False when the resource is missing or empty or the file cannot be
-  // created ("Failed To Open <path> For Writing").
+  // Places the resource's bytes as output_folder / file_name: held and listed for packing when
+  // `pack` is set, else written to disk. False when the resource is missing or empty or the
+  // file cannot be created ("Failed To Open <path> For Writing").
   bool ExtractResource(std::string_view name, std::string_view file_name, bool pack);
+
+  // Holds a converted file for packing, replacing what was held at that path (in any letter
+  // case) before. False, holding nothing, when no file could be written there. The borrowed
+  // bytes must outlive the workspace.
+  bool HoldOutput(const std::filesystem::path& path, std::vector<std::uint8_t> bytes);
+  bool Put(const std::filesystem::path& path, std::vector<std::uint8_t> bytes) override {
+    return HoldOutput(path, std::move(bytes));
+  }
+  bool HoldBorrowedOutput(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+  // The bytes held for `path`; nothing when the file is not held.
+  std::optional<std::span<const std::uint8_t>> HeldOutput(const std::filesystem::path& path) const;
+  // An output file's bytes: the held ones, else the file on disk; nothing when neither exists.
+  std::optional<std::vector<std::uint8_t>> OutputBytes(const std::filesystem::path& path);
+  // Files written on disk by other steps (the patches) after they were held: the disk copy is
+  // the newer and is packed instead.
+  void TakeFromDisk(std::span<const std::filesystem::path> paths);
+  // The run's case-insensitive lookup in the output folder.
+  PathResolver& resolver() { return resolver_; }
 
   // Lists a file for packing unless a path equal to it without regard to letter case is
   // listed already; the first spelling stays.
@@ -57,10 +86,30 @@ class ConversionWorkspace {
   bool WritePack();
 
  private:
+  struct HeldFile {
+    std::filesystem::path path;
+    std::vector<std::uint8_t> owned;
+    std::span<const std::uint8_t> bytes;  // `owned`, or borrowed
+  };
+
+  bool Hold(const std::filesystem::path& path, std::vector<std::uint8_t> owned,
+            std::span<const std::uint8_t> borrowed);
+  const HeldFile* FindHeld(const std::filesystem::path& path) const;
+  bool IsListed(const std::filesystem::path& path) const;
+  bool PackListedFiles();
+  // Fills a member of the pack from the held bytes or the file on disk.
+  bool CopyListedFile(const std::filesystem::path& path, std::span<std::uint8_t> out);
+  // Writes held files loose into the track folder: all of them, or those never listed.
+  void WriteHeldFiles(bool unlisted_only);
+
   MessageSink& messages_;
   const ResourceStore& resources_;
   std::string track_name_;
   std::vector<std::filesystem::path> pack_list_;
+  std::unordered_set<std::string> listed_keys_;
+  std::vector<HeldFile> held_;
+  std::unordered_map<std::string, std::size_t> held_index_;  // by lowercased path
+  PathResolver resolver_;
   bool keep_listed_files_ = false;  // set when the pack could not be written
   std::filesystem::path output_folder_;
 };

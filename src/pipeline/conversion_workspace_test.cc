@@ -76,7 +76,9 @@ TEST_F(ConversionWorkspaceTest, PackListIgnoresCaseAndKeepsTheFirstSpelling) {
   ASSERT_TRUE(workspace_.ExtractResource("n2groove_mip", "groove.mip", true));
   ASSERT_TRUE(workspace_.ExtractResource("N2GROOVE_MIP", "groove.mip", true));
   EXPECT_EQ(workspace_.pack_list().size(), 1u);
-  EXPECT_EQ(*ReadFileBytes(folder_->path() / "groove.mip"),
+  const auto held = workspace_.HeldOutput(folder_->path() / "GROOVE.mip");
+  ASSERT_TRUE(held);
+  EXPECT_EQ(std::vector<std::uint8_t>(held->begin(), held->end()),
             std::vector<std::uint8_t>(std::begin(kGroove), std::end(kGroove)));
 }
 

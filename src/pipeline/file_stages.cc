@@ -91,12 +91,14 @@ void UnpackSource(RunContext& run) {
   UnpackArchiveReported(run.source_archive,
                         run.src_track_folder / (run.request.source_track + ".dat"), run.messages());
   run.tmp_folder = run.source_archive.folder_path();
+  run.source_files.Reset(run.source_archive);
 }
 
 void SetProgressRange(RunContext& run) {
   if (run.request.progress == nullptr) return;
-  // The range counts the folder's entries as the platform lists them, "." and ".." included.
-  const std::size_t entries = FolderExists(run.tmp_folder) ? CountEntries(run.tmp_folder) + 2 : 0;
+  // The range counts the unpacked files as a listing of their folder would, "." and ".."
+  // included.
+  const std::size_t entries = run.source_files.available() ? run.source_files.count() + 2 : 0;
   run.request.progress->SetRange(0, static_cast<int>(entries % 65536));
   run.request.progress->SetPosition(2);
 }
@@ -118,11 +120,12 @@ bool ExtractCarriedFiles(RunContext& run, std::span<const std::string_view> orde
   for (std::string_view resource : order) {
     const CarriedFile& file = CarriedFileOf(resource);
     if (!run.workspace.ExtractResource(file.resource, file.file, true)) return false;
-    if (file.resource == kGroove.resource && !run.tmp_folder.empty()) {
+    if (file.resource == kGroove.resource) {
       // The groove texture is converted with the track's own textures. Without an unpacked
-      // source there is nothing to convert it with, and no copy to make. A failed copy is not
-      // told about: the carried texture just written is then packed as it is.
-      static_cast<void>(CopyFileReplacing(run.GplTrackFile(file.file), run.tmp_folder / file.file));
+      // source there is nothing to convert it with: the carried texture is packed as it is.
+      if (auto groove = run.workspace.HeldOutput(run.GplTrackFile(file.file))) {
+        run.source_files.Put(file.file, *groove);
+      }
     }
   }
   return true;
@@ -134,11 +137,13 @@ void CopyStandardFiles(RunContext& run, std::span<const std::string_view> order)
   // Without an extraction folder the member paths would name files in the working folder.
   UnpackArchiveReported(*run.mexico_archive,
                         run.request.gpl_dir / "tracks" / "mexico" / "mexico.dat", run.messages());
-  if (run.mexico_archive->folder_path().empty()) return;
   for (std::string_view name : order) {
-    // A file mexico lacks is not copied; packing names it when it finds it missing.
-    static_cast<void>(
-        CopyFileReplacing(run.mexico_archive->ExtractedPath(name), run.GplTrackFile(name)));
+    // A file mexico lacks is not copied; packing names it when it finds it missing. The copy
+    // is the workspace's own: the mexico archive goes with the run.
+    std::optional<std::span<const std::uint8_t>> member = run.mexico_archive->HeldMember(name);
+    if (!member) continue;
+    run.workspace.HoldOutput(run.GplTrackFile(name),
+                             std::vector<std::uint8_t>(member->begin(), member->end()));
   }
 }
 

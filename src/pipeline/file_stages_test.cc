@@ -113,7 +113,7 @@ TEST_F(FileStagesTest, WithoutAnUnpackedSourceTheWorkingFolderIsLeftAlone) {
   EXPECT_FALSE(FileExists(run_->GplTrackFile("bwpic.pbf")));
 
   EXPECT_TRUE(ExtractCarriedFiles(*run_, CartCarriedOrder()));
-  EXPECT_TRUE(FileExists(run_->GplTrackFile("groove.mip")));
+  EXPECT_TRUE(run_->workspace.HeldOutput(run_->GplTrackFile("groove.mip")));
   EXPECT_FALSE(FileExists(work / "groove.mip"));
 
   LoadPalette(*run_, kNSeriesPaletteMode);

@@ -19,29 +19,41 @@ bool ConvertSourceTrackFile(RunContext& run) {
   }
   const fs::path path = run.tmp_folder / name;
   TrackGeometry source;
-  if (Status loaded = source.Load(path, MemberRulePath(name)); !loaded.ok()) {
+  std::optional<std::vector<std::uint8_t>> bytes = run.source_files.Copy(path);
+  const Status loaded = bytes ? source.LoadBytes(std::move(*bytes), MemberRulePath(name))
+                              : source.Load(path, MemberRulePath(name));  // says why it is missing
+  if (!loaded.ok()) {
     run.messages().Show("Cannot convert the track file " + path.string() + ": " + loaded.message());
     return false;
   }
   // Not told about: a file that cannot be written leaves the template (if any) in place, and
-  // the geometry stage reports a track file it cannot load.
-  WriteNewestLayout(source, run.GplTrackFile(run.gpl_track + ".trk")).IgnoreError();
+  // the geometry stage reports a track file it cannot load. A track already in the newest
+  // layout has nothing to write.
+  std::vector<std::uint8_t> newest = NewestLayoutBytes(source);
+  if (!newest.empty()) run.workspace.HoldOutput(run.GplTrackFile(run.gpl_track + ".trk"), std::move(newest));
   return true;
 }
 
-// T2 is parsed from the bytes just written rather than read back; it is the GPL track's file,
-// so its rules see the GPL track's path, not the temporary folder's.
+// T1 is the track file the run holds for the pack, or one the GPL track folder had. T2 is made
+// in memory; it is the GPL track's file, so its rules see the GPL track's path, not the
+// temporary folder's. It is known by a path in the temporary folder, which must be writable
+// for the run to go on, as the converted track has always been placed there.
 bool PrepareGeometry(RunContext& run) {
   MessageSink& messages = run.messages();
   const fs::path placed = run.GplTrackFile(run.gpl_track + ".trk");
   run.t1.emplace();
-  if (Status loaded = run.t1->Load(placed, GplTrackFileRulePath(placed)); !loaded.ok()) {
-    messages.Show("Cannot load the track file " + placed.string() + ": " + loaded.message());
+  const std::optional<std::span<const std::uint8_t>> held = run.workspace.HeldOutput(placed);
+  const Status t1_loaded =
+      held ? run.t1->LoadBytes(std::vector<std::uint8_t>(held->begin(), held->end()),
+                               GplTrackFileRulePath(placed))
+           : run.t1->Load(placed, GplTrackFileRulePath(placed));
+  if (!t1_loaded.ok()) {
+    messages.Show("Cannot load the track file " + placed.string() + ": " + t1_loaded.message());
     return false;
   }
   const fs::path converted = run.tmp_folder / (run.gpl_track + ".trk");
   std::vector<std::uint8_t> bytes = GplLayoutBytes(*run.t1);
-  if (!run.tmp_folder.empty() && !WriteFileBytes(converted, bytes)) {
+  if (!run.tmp_folder.empty() && !run.workspace.resolver().CanWrite(converted)) {
     messages.Show("Cannot write the track file " + converted.string());
     return false;
   }

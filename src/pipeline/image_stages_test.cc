@@ -92,7 +92,7 @@ TEST_F(ImagePassesTest, CartConvertsEveryTextureAndSpriteKind) {
   for (const Expect& e : {Expect{"kbarrier.mip", 64, 32, 4}, Expect{"kwall.mip", 64, 32, 4},
                           Expect{"ksky.mip", 256, 64, 16}, Expect{"kbanner.mip", 128, 32, 16}}) {
     SCOPED_TRACE(e.file);
-    std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(out / e.file);
+    std::optional<std::vector<std::uint8_t>> bytes = converter.workspace().OutputBytes(out / e.file);
     ASSERT_TRUE(bytes);
     Result<TextureImage> image = ReadMip(std::move(*bytes));
     ASSERT_TRUE(image);
@@ -102,7 +102,7 @@ TEST_F(ImagePassesTest, CartConvertsEveryTextureAndSpriteKind) {
   }
   for (const char* sprite : {"ktree.srb", "kmarker.srb", "kflag.srb"}) {
     SCOPED_TRACE(sprite);
-    std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(out / sprite);
+    std::optional<std::vector<std::uint8_t>> bytes = converter.workspace().OutputBytes(out / sprite);
     ASSERT_TRUE(bytes);
     Result<SpriteHeader> header = ReadSrbHeader(*bytes);
     ASSERT_TRUE(header);
@@ -139,12 +139,12 @@ TEST_F(ImagePassesTest, NSeriesConvertsMipAndSrbOnlyWithTheSixteenBitRequest) {
                                       "skyindex.mip", "wall.mip", "marshal.srb", "flagger.srb",
                                       "tireside.mip", "tirefrnt.mip", "shadtire.mip"}));
   EXPECT_FALSE(FileExists(out / "old.mip"));
-  std::optional<std::vector<std::uint8_t>> sky = ReadFileBytes(out / "skyindex.mip");
-  std::optional<std::vector<std::uint8_t>> wall = ReadFileBytes(out / "wall.mip");
+  std::optional<std::vector<std::uint8_t>> sky = converter.workspace().OutputBytes(out / "skyindex.mip");
+  std::optional<std::vector<std::uint8_t>> wall = converter.workspace().OutputBytes(out / "wall.mip");
   ASSERT_TRUE(sky && wall);
   EXPECT_EQ((*sky)[24], kMipType16Bit);  // the request sends "skyindex" to 16 bits
   EXPECT_EQ((*wall)[24], kMipType4Bit);
-  std::optional<std::vector<std::uint8_t>> marshal = ReadFileBytes(out / "marshal.srb");
+  std::optional<std::vector<std::uint8_t>> marshal = converter.workspace().OutputBytes(out / "marshal.srb");
   ASSERT_TRUE(marshal);
   EXPECT_EQ(ReadSrbHeader(*marshal)->height, 30.0f);
 }

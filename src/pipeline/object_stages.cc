@@ -18,7 +18,9 @@ namespace {
 // from it. A track object goes through the track object writer (object/track_object_writer.h),
 // which finds its trackside tables among the resources; a GPL object is passed on as it is.
 bool ConvertOneObject(RunContext& run, const fs::path& source, const fs::path& output) {
-  Result<ObjectFile> file = ReadObjectFile(source);
+  std::optional<std::vector<std::uint8_t>> bytes = run.source_files.Copy(source);
+  Result<ObjectFile> file =
+      bytes ? ReadObjectBytes(std::move(*bytes), source) : ReadObjectFile(source);
   if (!file.ok()) {
     // A file that cannot be read is shown; one whose layout cannot be read is skipped silently.
     if (file.status().IsIOError()) {
@@ -28,7 +30,8 @@ bool ConvertOneObject(RunContext& run, const fs::path& source, const fs::path& o
   }
   if (file->gpl) {
     // Not shown when it cannot be written, as for every object this stage writes.
-    WriteFileBytes(output, file->gpl->bytes());
+    const auto& gpl = file->gpl->bytes();
+    run.workspace.HoldOutput(output, std::vector<std::uint8_t>(gpl.begin(), gpl.end()));
     return true;
   }
   Object3do& object = *file->source;
@@ -39,15 +42,17 @@ bool ConvertOneObject(RunContext& run, const fs::path& source, const fs::path& o
   object.SetKeepSkidMarks(run.request.keep_skid_marks);
   object.SetSixteenBitTextures(run.request.sixteen_bit_sky);
   object.SetResources(&run.services.resources);
+  object.SetSourceFiles(&run.source_files);
+  object.SetOutputSink(&run.workspace);
   // An object that cannot be written is not reported: the run goes on with the next one.
-  WriteGplObject(object, output).IgnoreError();
+  run.workspace.HoldOutput(output, BuildGplObject(object, output));
   return true;
 }
 
 }  // namespace
 
 void ConvertObjectPass(RunContext& run) {
-  for (const fs::path& source : ListFiles(run.tmp_folder, ".3do")) {
+  for (const fs::path& source : run.source_files.List(".3do")) {
     std::string title = source.stem().string();
     if (EqualsIgnoreCase(title, run.request.source_track)) title = run.gpl_track;
     const fs::path output = run.GplTrackFile(title + ".3do");

@@ -52,7 +52,7 @@ TEST(ObjectPassTest, SourceObjectsBecomeGplObjectsUnderTheirOutputNames) {
     if (path.extension() != ".3do" || name.front() == '_') continue;
     if (name == "starter.3do" || name == "flagger.3do" || name == "tire.3do") continue;
     objects.push_back(name);
-    std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(path);
+    std::optional<std::vector<std::uint8_t>> bytes = converter.workspace().OutputBytes(path);
     ASSERT_TRUE(bytes) << name;
     const Status checked =
         (name == "ktrack.3do" ? CheckTrackObject(*bytes) : CheckGplObject(*bytes)).status();
@@ -62,8 +62,8 @@ TEST(ObjectPassTest, SourceObjectsBecomeGplObjectsUnderTheirOutputNames) {
                                                "kstand.3do", "ktrack.3do"}));
   const fs::path out = converter.workspace().output_folder();
   // The horizon is scaled out to 10 km; the textures it names were converted beside it.
-  EXPECT_TRUE(FileExists(out / "ksky.mip"));
-  EXPECT_TRUE(FileExists(out / "kbanner.mip"));
+  EXPECT_TRUE(converter.workspace().HeldOutput(out / "ksky.mip"));
+  EXPECT_TRUE(converter.workspace().HeldOutput(out / "kbanner.mip"));
 }
 
 }  // namespace

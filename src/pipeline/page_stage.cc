@@ -81,7 +81,10 @@ void WritePageImages(ConversionWorkspace& workspace, const Services& services,
       CopyBitmapIntoPage(*bitmap, *page);
       out = page->FileBytes();
     }
-    if (!WriteFileBytes(path, out)) {
+    const bool held = out.data() == carried->data()
+                          ? workspace.HoldBorrowedOutput(path, out)
+                          : workspace.HoldOutput(path, std::vector<std::uint8_t>(out.begin(), out.end()));
+    if (!held) {
       services.messages.Show("Failed To Open " + path.string() + " For Writing");
       continue;
     }

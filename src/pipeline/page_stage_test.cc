@@ -38,13 +38,16 @@ class BoxDrawer : public TextDrawer {
 
 class PageStageTest : public ::testing::Test {
  protected:
-  // The workspace is kept: destroying it deletes the packed pages.
+  // The pages are held by the workspace for its pack.
   void Write(std::string_view track, TextDrawer* drawer) {
     WritePageImages(workspace_, services_, folder_->path(), track, drawer);
     for (const fs::path& path : workspace_.pack_list()) packed_.push_back(path.filename().string());
   }
   Result<PageImage> Page(std::string_view name) {
-    return ReadPageImage(ReadFileBytes(folder_->path() / name).value_or(std::vector<std::uint8_t>()));
+    return ReadPageImage(Bytes(name).value_or(std::vector<std::uint8_t>()));
+  }
+  std::optional<std::vector<std::uint8_t>> Bytes(std::string_view name) {
+    return workspace_.OutputBytes(folder_->path() / name);
   }
 
   std::optional<TempFolder> folder_ = TempFolder::Create("test");
@@ -96,7 +99,7 @@ TEST_F(PageStageTest, RealTitlesChangeOnlyTheirBoxesAndKeepTheSizes) {
   ASSERT_TRUE(drawer.ok());
   Write("calif", drawer->get());
   EXPECT_EQ(messages_.messages(), std::vector<std::string>{});
-  ASSERT_EQ(FileSize(folder_->path() / "page0.pbf"), 243136u);
+  ASSERT_EQ(Bytes("page0.pbf")->size(), 243136u);
   struct Box {
     std::string_view file, carried;
     int x0, y0, x1, y1;  // the region any title of the page may touch
@@ -136,7 +139,7 @@ TEST_F(PageStageTest, RealTitlesChangeOnlyTheirBoxesAndKeepTheSizes) {
 
 TEST_F(PageStageTest, WithoutADrawerOrABitmapThePagesAreWrittenAsCarried) {
   Write("calif", nullptr);
-  EXPECT_EQ(ReadFileBytes(folder_->path() / "page1.pbf"),
+  EXPECT_EQ(Bytes("page1.pbf"),
             std::vector<std::uint8_t>(resources_.Find("PAGE1_PBF")->begin(),
                                       resources_.Find("PAGE1_PBF")->end()));
   EXPECT_EQ(packed_.size(), 3u);

@@ -17,10 +17,15 @@ fs::path PatchFolder(const Settings& settings) {
 
 void MakePatchSet(RunContext& run) { run.patch_set.emplace(PatchFolder(run.services.settings)); }
 
+// The files patches write replace the converted ones the workspace holds: they are packed from
+// the disk.
 int ApplyPatches(RunContext& run) {
   if (!run.patch_set) return 0;
-  return run.patch_set->ApplyPatches(run.gpl_track, run.request.gpl_dir,
-                                     /*replace_archive=*/false, /*second_archive=*/false);
+  const int copied = run.patch_set->ApplyPatches(run.gpl_track, run.request.gpl_dir,
+                                                 /*replace_archive=*/false,
+                                                 /*second_archive=*/false);
+  run.workspace.TakeFromDisk(run.patch_set->written_files());
+  return copied;
 }
 
 void MergeArchivePatchesIntoPack(RunContext& run) {

@@ -8,6 +8,7 @@
 
 #include "image/texture_palette.h"
 #include "pipeline/run_request.h"
+#include "pipeline/source_files.h"
 #include "platform/services.h"
 #include "track/patch_set.h"
 #include "track/racing_lines.h"
@@ -45,10 +46,13 @@ struct RunContext {
 
   std::string gpl_track;
   std::filesystem::path src_track_folder;
-  // The folder the source archive was unpacked into; empty when it could not be.
+  // The folder the source archive was unpacked into (it holds no files: the members stay in
+  // memory); empty when it could not be made.
   std::filesystem::path tmp_folder;
 
   TrackArchive source_archive;
+  // The source archive's members, read from memory under tmp_folder's paths.
+  SourceFiles source_files;
   // T1: the track file placed in the GPL track folder; T2: its GPL-layout copy in the
   // temporary folder, the track every later stage asks.
   std::optional<TrackGeometry> t1;

@@ -41,12 +41,14 @@ SourceTrack TrackWithDescription(std::string_view folder) {
 
 std::string Numbered(std::string_view stem, int number, std::string_view extension) {
   std::string name(stem);
-  name += std::to_string(1000 + number).substr(1);  // three digits
+  // Three digits, four from a thousand on: "tex1199.mip" still fits an archive's 12 characters.
+  name += number < 1000 ? std::to_string(1000 + number).substr(1) : std::to_string(number);
   name += extension;
   return name;
 }
 
-void AddLargeTextures(std::vector<MemberBytes>& members, int count, unsigned seed) {
+void AddLargeTextures(std::vector<MemberBytes>& members, int count, unsigned seed,
+                      TextureMix mix) {
   const std::vector<std::uint16_t> palette = {0x0000, 0x1084, 0x2108, 0x318C, 0x4210, 0x5294,
                                               0x6318, 0x739C, 0x8000, 0x9084, 0xA108, 0xB18C,
                                               0xC210, 0xD294, 0xE318, 0xF39C};
@@ -57,7 +59,11 @@ void AddLargeTextures(std::vector<MemberBytes>& members, int count, unsigned see
       const std::uint32_t noise = Mix(key ^ static_cast<std::uint32_t>(y * 256 + x)) & 15;
       return static_cast<std::uint8_t>(((x + y) / 8 + key + noise) & 0xFF);
     };
-    if (i % 5 < 3) {
+    if (mix == TextureMix::kEightBitTwoSizes) {
+      const bool large = i % 3 < 2;
+      members.push_back(
+          {Numbered("tex", i, ".mip"), BuildRaw8(large ? 256 : 128, large ? 256 : 64, pixel)});
+    } else if (i % 5 < 3) {
       members.push_back({Numbered("tex", i, ".mip"), BuildRaw8(256, 256, pixel)});
     } else {
       members.push_back(
@@ -105,7 +111,7 @@ void WriteSmallSampleTrack(const fs::path& root, std::string_view folder) {
 void WriteLargeSampleTrack(const fs::path& root, std::string_view folder,
                            const LargeTrackSize& size, unsigned seed) {
   SourceTrack track = TrackWithDescription(folder);
-  AddLargeTextures(track.members, size.textures, seed);
+  AddLargeTextures(track.members, size.textures, seed, size.mix);
   AddLargeObjects(track.members, size.objects);
   AddLargeSprites(track.members, size.sprites, seed);
   AddSampleTrackFiles(track.folder, track.members, track.loose);

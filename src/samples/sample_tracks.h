@@ -12,11 +12,18 @@ namespace velmora::samples {
 // with the source track file converted (N2N4TrkConvert=1), no template needed.
 void WriteSmallSampleTrack(const std::filesystem::path& root, std::string_view folder);
 
+// Which textures a realistic sample track holds.
+enum class TextureMix {
+  kMixedDepths,      // 256 x 256, three in five 8-bit and two in five 4-bit
+  kEightBitTwoSizes  // 8-bit, two in three 256 x 256 and one in three 128 x 64
+};
+
 // How big a realistic sample track is.
 struct LargeTrackSize {
-  int textures = 300;  // 256 x 256, three in five 8-bit and two in five 4-bit
+  int textures = 300;
   int objects = 40;
   int sprites = 40;
+  TextureMix mix = TextureMix::kMixedDepths;
 };
 
 // A CART/ICR2 source track of realistic size (about 15 MB at the defaults): textures whose

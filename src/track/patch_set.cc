@@ -73,7 +73,8 @@ std::vector<fs::path> ArchiveCandidates(const fs::path& folder, std::string_view
 
 enum class MemberWrite { kPlain, kAtomic };
 
-Result<int> Extract(const fs::path& archive, const fs::path& folder, MemberWrite how) {
+Result<int> Extract(const fs::path& archive, const fs::path& folder, MemberWrite how,
+                    std::vector<fs::path>* written = nullptr) {
   std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(archive);
   if (!bytes) return Status::NotFound("cannot read " + archive.string());
   Result<std::vector<PatchMember>> members = ReadPatchDirectory(*bytes);
@@ -89,6 +90,7 @@ Result<int> Extract(const fs::path& archive, const fs::path& folder, MemberWrite
     } else if (!WriteFileBytes(path, data)) {
       return Status::IOError("cannot write " + path.string());
     }
+    if (written != nullptr) written->push_back(path);
   }
   return static_cast<int>(members->size());
 }
@@ -165,7 +167,8 @@ int PatchSet::ApplyPatches(std::string_view track_path, const fs::path& game_fol
   second_archive_ = second_archive;
   MergeFirstFound("zar", "zad", replace_archive);
   if (std::optional<fs::path> extra = PatchFile("exp")) {
-    ExtractMembers(*extra, track_folder_).status().IgnoreError();  // a bad one writes nothing
+    // A bad one writes nothing.
+    Extract(*extra, track_folder_, MemberWrite::kAtomic, &written_).status().IgnoreError();
   }
   if (second_archive) MergeFirstFound("zcr", "zcd", replace_archive);
 
@@ -231,7 +234,9 @@ Status PatchSet::CopyPatchFile(const fs::path& patch, const CodeMap* map) {
       track_folder_ / (value.starts_with(".") ? track_name_ + value : value);
   std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(patch);
   if (!bytes) return Status::IOError("cannot read " + patch.string());
-  return ReplaceFileAtomically(destination, *bytes);
+  if (Status status = ReplaceFileAtomically(destination, *bytes); !status.ok()) return status;
+  written_.push_back(destination);
+  return Status::Ok();
 }
 
 Result<int> PatchSet::ExtractMembers(const fs::path& archive, const fs::path& folder) {

@@ -87,6 +87,9 @@ class PatchSet {
   const CodeMap& codes() const { return codes_; }
   const CodeMap& season_codes() const { return season_codes_; }
   const std::filesystem::path& track_folder() const { return track_folder_; }
+  // The files patches have written into track folders so far, in the order written: a caller
+  // holding its own copies of track files learns which ones the patches replaced.
+  const std::vector<std::filesystem::path>& written_files() const { return written_; }
 
  private:
   bool MergeFirstFound(std::string_view preferred, std::string_view fallback, bool use_preferred);
@@ -101,6 +104,7 @@ class PatchSet {
   std::filesystem::path game_folder_;
   bool replace_archive_ = false;
   bool second_archive_ = false;
+  std::vector<std::filesystem::path> written_;
 };
 
 // Whether `name` matches a wildcard pattern of "*" and "?" without regard to letter case.

@@ -70,6 +70,12 @@ Status TrackArchive::OpenBytes(std::vector<std::uint8_t> bytes, const fs::path& 
 }
 
 Status TrackArchive::Extract(std::optional<std::string_view> filter) {
+  return PlaceMembers(filter, Placement::kWrite);
+}
+
+Status TrackArchive::Unpack() { return PlaceMembers(std::nullopt, Placement::kHold); }
+
+Status TrackArchive::PlaceMembers(std::optional<std::string_view> filter, Placement placement) {
   const std::string wanted = filter ? AsciiLower(*filter) : std::string();
 
   TempFolder::Failure failure{};
@@ -86,7 +92,8 @@ Status TrackArchive::Extract(std::optional<std::string_view> filter) {
   }
 
   bool all_written = true;
-  for (const ArchiveEntry& entry : entries_) {
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    const ArchiveEntry& entry = entries_[i];
     if (filter && entry.name.find(wanted) == std::string::npos) continue;
     if (!IsSafeMemberName(entry.name)) {
       problems_.push_back(Status::InvalidArgument(entry.name));
@@ -98,12 +105,33 @@ Status TrackArchive::Extract(std::optional<std::string_view> filter) {
       all_written = false;
       continue;
     }
-    if (!WriteMember(entry)) return Status::IOError(ExtractedPath(entry.name).string());
+    const bool placed = placement == Placement::kWrite ? WriteMember(entry) : owned_folder_.has_value();
+    if (!placed) {
+      held_.clear();
+      return Status::IOError(ExtractedPath(entry.name).string());
+    }
+    if (placement == Placement::kHold) held_[entry.name] = i;
   }
-  data_.clear();
-  data_.shrink_to_fit();
+  if (placement == Placement::kWrite) {
+    data_.clear();
+    data_.shrink_to_fit();
+  }
   if (!all_written) return Status::Corruption("members were skipped");
   return Status::Ok();
+}
+
+std::optional<std::span<const std::uint8_t>> TrackArchive::HeldMember(std::string_view name) const {
+  auto it = held_.find(AsciiLower(name));
+  if (it == held_.end()) return std::nullopt;
+  const ArchiveEntry& entry = entries_[it->second];
+  return std::span<const std::uint8_t>(data_).subspan(entry.offset, entry.length);
+}
+
+std::vector<std::string> TrackArchive::HeldNames() const {
+  std::vector<std::string> names;
+  names.reserve(held_.size());
+  for (const auto& [name, entry] : held_) names.push_back(name);
+  return names;
 }
 
 fs::path TrackArchive::ExtractedPath(std::string_view member) const {

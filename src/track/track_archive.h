@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/status.h"
@@ -27,8 +28,9 @@ struct ArchiveEntry {
 // the folder and deletes it with its files when destroyed. It shows no message: what went wrong
 // comes back as Status values, which the caller tells the user about.
 //
-// Calling order: Open, Extract once (it releases the file's bytes), then FolderPath or
-// ExtractedPath, then destroy.
+// Calling order: Open, then Extract once (it releases the file's bytes) or Unpack once (it keeps
+// them and the members are read from memory), then folder_path, ExtractedPath or HeldMember,
+// then destroy.
 class TrackArchive {
  public:
   TrackArchive() = default;
@@ -54,7 +56,19 @@ class TrackArchive {
   // go into problems(), as does a folder that could not be created (IOError, message: its
   // path); the others still are written. Ok only when every wanted member was written.
   Status Extract(std::optional<std::string_view> filter = std::nullopt);
-  // What Extract met without stopping, in the order met.
+  // Checks the members as Extract does but keeps them in memory instead of writing them. The
+  // temporary folder is still made, and stays empty: the paths members are known by, and what
+  // goes wrong making the folder, are those of Extract, with the same statuses; a member counts
+  // as not written only when the folder could not be made. The file's bytes stay until the
+  // archive is destroyed.
+  Status Unpack();
+  // After Unpack: the member named `name` (matched without regard to ASCII letter case); of
+  // several with one name the last, as extracting leaves on disk. Nothing when none is held.
+  std::optional<std::span<const std::uint8_t>> HeldMember(std::string_view name) const;
+  // After Unpack: the names of the members held, once each, in no particular order.
+  std::vector<std::string> HeldNames() const;
+
+  // What Extract or Unpack met without stopping, in the order met.
   const std::vector<Status>& problems() const { return problems_; }
 
   // The path under which a member was written; its Windows-1252 name becomes the same name in
@@ -68,10 +82,13 @@ class TrackArchive {
   const std::filesystem::path& path() const { return path_; }
 
  private:
+  enum class Placement { kWrite, kHold };
+  Status PlaceMembers(std::optional<std::string_view> filter, Placement placement);
   bool WriteMember(const ArchiveEntry& entry);
 
   std::vector<ArchiveEntry> entries_;
   std::vector<std::uint8_t> data_;  // the whole file until Extract ends
+  std::unordered_map<std::string, std::size_t> held_;  // name to entry, after Unpack
   std::optional<TempFolder> owned_folder_;
   std::filesystem::path folder_;
   std::filesystem::path path_;
