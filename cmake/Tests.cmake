@@ -12,11 +12,8 @@ foreach(dir IN LISTS test_dirs)
 endforeach()
 
 if(WIN32)
-  # POSIX only: one kills conversions run in forked children (fork, SIGKILL), two probe the
-  # folder lock with flock, which the Windows lock (a named mutex) does not use, and one
-  # captures terminal output with open_memstream.
-  list(FILTER VELMORA_TEST_SOURCES EXCLUDE REGEX
-       "/(crash_consistency|folder_lock|batch_conversion|batch_terminal)_test\\.cc$")
+  # POSIX only: it kills conversions run in forked children (fork, SIGKILL).
+  list(FILTER VELMORA_TEST_SOURCES EXCLUDE REGEX "/crash_consistency_test\\.cc$")
 endif()
 add_executable(velmora_tests ${VELMORA_TEST_SOURCES})
 target_compile_options(velmora_tests PRIVATE ${VELMORA_WARNINGS})

@@ -14,6 +14,7 @@
 #include "pipeline/track_converter.h"
 #include "pipeline/track_name_table.h"
 #include "platform/folder_lock.h"
+#include "platform/path_text.h"
 #include "platform/resource_store.h"
 #include "platform/settings.h"
 #include "resources/embedded_files.h"
@@ -58,7 +59,7 @@ int RunBatchConversion(const BatchRequest& request) {
   }
   if (tracks.empty()) {
     std::fprintf(stderr, "velmora: %s no track found under %s\n",
-                 std::string(request.game->hint_text).c_str(), request.source.c_str());
+                 std::string(request.game->hint_text).c_str(), PathToUtf8(request.source).c_str());
     return kExitStopped;
   }
   FolderLock season_lock;

@@ -3,33 +3,46 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/file_system.h"
+#include "platform/temp_folder.h"
 
 namespace velmora {
 namespace {
 
 const std::vector<BatchTrack> kTracks = {{"dethq", "detroit"}, {"Elkhart", "Elkhart"}};
 
-// Everything the terminal wrote into a memory stream.
+// Everything the terminal wrote, through a file of its own in a temporary folder (binary, so
+// that Windows writes each line end as it is given).
 class Captured {
  public:
-  Captured() : file_(open_memstream(&data_, &size_)) {}
+  Captured() : folder_(TempFolder::Create("terminal")) {
+    if (folder_) file_ = OpenFile(folder_->path() / "out.txt");
+  }
   ~Captured() {
     if (file_ != nullptr) std::fclose(file_);
-    std::free(data_);
   }
   std::FILE* file() { return file_; }
   std::string Text() {
     std::fflush(file_);
-    return std::string(data_, size_);
+    const std::optional<std::vector<std::uint8_t>> bytes =
+        ReadFileBytes(folder_->path() / "out.txt");
+    return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
   }
 
  private:
-  char* data_ = nullptr;
-  std::size_t size_ = 0;
-  std::FILE* file_;
+  static std::FILE* OpenFile(const std::filesystem::path& path) {
+#ifdef _WIN32
+    return _wfopen(path.c_str(), L"wb");
+#else
+    return std::fopen(path.c_str(), "wb");
+#endif
+  }
+  std::optional<TempFolder> folder_;
+  std::FILE* file_ = nullptr;
 };
 
 TEST(BatchTerminalTest, TableNamesEachTracksResultInListOrder) {

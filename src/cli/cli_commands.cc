@@ -213,7 +213,8 @@ void CheckAndPicture(const fs::path& track_folder, const fs::path& picture) {
   }
   const Status shown = ShowTrack(track_folder, picture);
   if (shown.ok()) {
-    std::printf("\nA picture of the track from above (velmora show): %s\n", picture.c_str());
+    std::printf("\nA picture of the track from above (velmora show): %s\n",
+                PathToUtf8(picture).c_str());
   } else {
     std::printf("\nNo picture of the track: %s\n", shown.message().c_str());
   }

@@ -1,6 +1,7 @@
-// The PNG writer of the Windows build, where libpng is not available: the same files as the
-// libpng writer's in layout (8-bit RGB, no interlace, filter 0 on every row), with the image
-// data kept in stored deflate blocks. Such files are larger, and every PNG reader reads them.
+// The PNG encoder that needs no library: the same files as the libpng writer's in layout (8-bit
+// RGB, no interlace, filter 0 on every row), with the image data kept in stored deflate blocks.
+// Such files are larger, and every PNG reader reads them. It is EncodePng in the Windows build,
+// where libpng is not available.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -81,7 +82,7 @@ std::vector<std::uint8_t> StoredZlib(const Canvas& canvas) {
 
 }  // namespace
 
-Result<std::vector<std::uint8_t>> EncodePng(const Canvas& canvas) {
+Result<std::vector<std::uint8_t>> EncodeStoredPng(const Canvas& canvas) {
   if (canvas.width() < 1 || canvas.height() < 1) {
     return Status::InvalidArgument("a picture needs at least one pixel");
   }
@@ -104,11 +105,17 @@ Result<std::vector<std::uint8_t>> EncodePng(const Canvas& canvas) {
   return out;
 }
 
+#ifndef VELMORA_HAVE_LIBPNG
+Result<std::vector<std::uint8_t>> EncodePng(const Canvas& canvas) {
+  return EncodeStoredPng(canvas);
+}
+
 Status WritePng(const Canvas& canvas, const std::filesystem::path& path) {
   Result<std::vector<std::uint8_t>> png = EncodePng(canvas);
   if (!png.ok()) return png.status();
   if (!WriteFileBytes(path, *png)) return Status::IOError("cannot write " + PathToUtf8(path));
   return Status::Ok();
 }
+#endif  // VELMORA_HAVE_LIBPNG
 
 }  // namespace velmora
