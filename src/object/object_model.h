@@ -23,6 +23,8 @@
 
 namespace velmora {
 
+class RacingLines;
+
 // A vertex or a plane. Vertices hold source units until the writer turns them into metres.
 struct ObjectPoint {
   std::int64_t source_offset = -1;  // of the vertex record (PERP entry, untagged vertex record)
@@ -131,6 +133,10 @@ class Object3do {
   const FileSource* source_files() const { return source_files_; }
   void SetOutputSink(FileSink* sink) { output_sink_ = sink; }
   FileSink* output_sink() const { return output_sink_; }
+  // GPL's racing lines of the track folder, read once for all the run's track objects; without
+  // them a track object reads the lines beside its output.
+  void SetGplLines(RacingLines* lines) { gpl_lines_ = lines; }
+  RacingLines* gpl_lines() const { return gpl_lines_; }
 
   // A record the program makes (strip pieces of the track object): its bytes as the layout's
   // records hold them, given a record offset past the node data that Field reads them at.
@@ -228,6 +234,7 @@ class Object3do {
   const ResourceStore* resources_ = nullptr;
   const FileSource* source_files_ = nullptr;
   FileSink* output_sink_ = nullptr;
+  RacingLines* gpl_lines_ = nullptr;
   const TrackGeometry* track_ = nullptr;
   std::uint32_t track_length_ = 0;
   bool keep_skid_marks_ = false;

@@ -9,6 +9,7 @@
 #include "object/source_node_writers.h"
 #include "object/source_object_format.h"
 #include "platform/ascii.h"
+#include "track/racing_lines.h"
 #include "trackside/track_strips.h"
 #include "trackside/trackside_placement.h"
 
@@ -57,7 +58,11 @@ void TrackObjectWriter::BuildSections() {
     SetStretches(section);
   }
   const int format_mode = object_.source_format() == SourceFormat::k3do3 ? 2 : 1;
-  LayGrooves(object_, layout_, output_.parent_path(), format_mode);
+  if (RacingLines* lines = object_.gpl_lines()) {
+    LayGrooves(object_, layout_, *lines, format_mode);
+  } else {
+    LayGrooves(object_, layout_, output_.parent_path(), format_mode);
+  }
   LayStartLine(object_, layout_);
 }
 

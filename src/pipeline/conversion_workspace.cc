@@ -30,7 +30,10 @@ std::string PathKey(const fs::path& path) { return AsciiLower(path.string()); }
 ConversionWorkspace::~ConversionWorkspace() {
   if (keep_listed_files_) return;
   WriteHeldFiles(/*unlisted_only=*/true);
-  for (const fs::path& path : pack_list_) resolver_.RemoveFile(path);
+  for (const fs::path& path : pack_list_) {
+    const HeldFile* held = FindHeld(path);
+    if (held == nullptr || held->on_disk) resolver_.RemoveFile(path);
+  }
 }
 
 bool ConversionWorkspace::ExtractResource(std::string_view name, std::string_view file_name,
@@ -61,10 +64,12 @@ bool ConversionWorkspace::HoldBorrowedOutput(const fs::path& path,
 
 bool ConversionWorkspace::Hold(const fs::path& path, std::vector<std::uint8_t> owned,
                                std::span<const std::uint8_t> borrowed) {
-  if (!resolver_.CanWrite(path)) return false;
+  bool on_disk = false;
+  if (!resolver_.CanWrite(path, &on_disk)) return false;
   auto [it, added] = held_index_.try_emplace(PathKey(path), held_.size());
   if (added) held_.push_back({path, {}, {}});
   HeldFile& file = held_[it->second];
+  file.on_disk = file.on_disk || on_disk;
   file.owned = std::move(owned);
   file.bytes = borrowed.empty() ? std::span<const std::uint8_t>(file.owned) : borrowed;
   return true;
@@ -108,11 +113,11 @@ bool ConversionWorkspace::IsListed(const fs::path& path) const {
 }
 
 void ConversionWorkspace::WriteHeldFiles(bool unlisted_only) {
-  for (const HeldFile& file : held_) {
+  for (HeldFile& file : held_) {
     if (file.path.empty()) continue;  // taken from disk
     if (unlisted_only && IsListed(file.path)) continue;
     // As for every converted file, a loose copy that cannot be written is not told about.
-    resolver_.WriteFileBytes(file.path, file.bytes);
+    file.on_disk = resolver_.WriteFileBytes(file.path, file.bytes) || file.on_disk;
   }
 }
 
@@ -160,11 +165,12 @@ bool ConversionWorkspace::PackListedFiles() {
     }
   }
   // The archive may hold an earlier conversion the user plays: it is replaced whole or kept.
-  if (!ReplaceFileAtomically(archive_path, writer->Take()).ok()) {
+  const fs::path target = resolver_.ResolveForWrite(archive_path);
+  if (!ReplaceFileAtomicallyAt(target, writer->Take()).ok()) {
     messages_.Show("Failed To Open " + archive_path.string() + " For Writing");
     return false;
   }
-  resolver_.NoteCreated(archive_path);
+  resolver_.NoteCreated(target);
   return true;
 }
 

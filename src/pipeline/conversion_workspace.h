@@ -90,6 +90,9 @@ class ConversionWorkspace : public FileSink {
     std::filesystem::path path;
     std::vector<std::uint8_t> owned;
     std::span<const std::uint8_t> bytes;  // `owned`, or borrowed
+    // Whether a file of that name was on disk when it was held (or has been written since);
+    // one that never was needs no deleting.
+    bool on_disk = false;
   };
 
   bool Hold(const std::filesystem::path& path, std::vector<std::uint8_t> owned,

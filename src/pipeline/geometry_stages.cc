@@ -68,11 +68,14 @@ bool PrepareGeometry(RunContext& run) {
 
 void ConvertRacingLines(RunContext& run) {
   run.racing_lines.emplace();
+  run.racing_lines->SetResolver(&run.workspace.resolver());
   if (run.t2 && run.t2->loaded()) {
     // Not told about, as the runs never have: a line that cannot be written is left out, and
     // the run goes on with the others.
-    run.racing_lines->ConvertAll(run.src_track_folder, run.workspace.output_folder(), *run.t2)
-        .IgnoreError();
+    // The source folder is looked up once, not again for every line.
+    const fs::path source =
+        run.workspace.resolver().ResolveExisting(run.src_track_folder).value_or(run.src_track_folder);
+    run.racing_lines->ConvertAll(source, run.workspace.output_folder(), *run.t2).IgnoreError();
   }
 }
 

@@ -44,6 +44,7 @@ bool ConvertOneObject(RunContext& run, const fs::path& source, const fs::path& o
   object.SetResources(&run.services.resources);
   object.SetSourceFiles(&run.source_files);
   object.SetOutputSink(&run.workspace);
+  object.SetGplLines(run.gpl_lines ? &*run.gpl_lines : nullptr);
   // An object that cannot be written is not reported: the run goes on with the next one.
   run.workspace.HoldOutput(output, BuildGplObject(object, output));
   return true;
@@ -52,7 +53,14 @@ bool ConvertOneObject(RunContext& run, const fs::path& source, const fs::path& o
 }  // namespace
 
 void ConvertObjectPass(RunContext& run) {
-  for (const fs::path& source : run.source_files.List(".3do")) {
+  const std::vector<fs::path> sources = run.source_files.List(".3do");
+  if (sources.empty()) return;
+  // Missing or damaged line files leave the lines empty; the grooves then follow the reference
+  // line.
+  run.gpl_lines.emplace();
+  run.gpl_lines->SetResolver(&run.workspace.resolver());
+  run.gpl_lines->LoadLines(run.workspace.output_folder()).IgnoreError();
+  for (const fs::path& source : sources) {
     std::string title = source.stem().string();
     if (EqualsIgnoreCase(title, run.request.source_track)) title = run.gpl_track;
     const fs::path output = run.GplTrackFile(title + ".3do");

@@ -58,6 +58,9 @@ struct RunContext {
   std::optional<TrackGeometry> t1;
   std::optional<TrackGeometry> t2;
   std::optional<RacingLines> racing_lines;
+  // GPL's lines as the track folder holds them when the objects are converted, read once for
+  // every track object.
+  std::optional<RacingLines> gpl_lines;
   std::optional<PatchSet> patch_set;
   TexturePalette palette;
   std::optional<TrackArchive> mexico_archive;

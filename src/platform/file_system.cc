@@ -184,8 +184,7 @@ HANDLE CreateFileBeside(const fs::path& target, fs::path* created) {
 
 }  // namespace
 
-Status ReplaceFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes) {
-  const fs::path target = ResolveForWrite(path);
+Status ReplaceFileAtomicallyAt(const fs::path& target, std::span<const std::uint8_t> bytes) {
   fs::path temporary;
   HANDLE file = CreateFileBeside(target, &temporary);
   if (file == INVALID_HANDLE_VALUE) {
@@ -242,8 +241,7 @@ void SyncFolder(const fs::path& folder) {
 
 }  // namespace
 
-Status ReplaceFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes) {
-  const fs::path target = ResolveForWrite(path);
+Status ReplaceFileAtomicallyAt(const fs::path& target, std::span<const std::uint8_t> bytes) {
   const fs::path folder = target.parent_path();
   // Hidden, so archive builders and folder listings of the game pass over a leftover one.
   std::string name(".");
@@ -269,6 +267,10 @@ Status ReplaceFileAtomically(const fs::path& path, std::span<const std::uint8_t>
 }
 
 #endif
+
+Status ReplaceFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes) {
+  return ReplaceFileAtomicallyAt(ResolveForWrite(path), bytes);
+}
 
 Status ReplaceFileAtomically(const fs::path& path, std::string_view text) {
   return ReplaceFileAtomically(

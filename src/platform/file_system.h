@@ -56,6 +56,8 @@ bool WriteFileBytesExact(const fs::path& path, std::span<const std::uint8_t> byt
 // over the target. A read-only target is replaced all the same; the new file has ordinary
 // permissions. A failure leaves the target as it was and no file beside it.
 Status ReplaceFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes);
+// The same at exactly this path, without looking for other spellings.
+Status ReplaceFileAtomicallyAt(const fs::path& target, std::span<const std::uint8_t> bytes);
 Status ReplaceFileAtomically(const fs::path& path, std::string_view text);
 
 bool RemoveFile(const fs::path& path);

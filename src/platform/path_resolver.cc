@@ -76,6 +76,30 @@ const PathResolver::Listing& PathResolver::ListingOf(const fs::path& folder) {
 std::optional<fs::path> PathResolver::ResolveExisting(const fs::path& path) {
   if (path.empty()) return std::nullopt;
   if (Exists(path)) return path;
+  // The folder is looked up once per run; the name then in its listing.
+  const fs::path parent = path.parent_path();
+  const fs::path name = path.filename();
+  if (parent.empty() || parent == path || name.empty() || name == "." || name == "..") {
+    return WalkComponents(path);
+  }
+  std::optional<fs::path> folder = ResolveFolder(parent);
+  if (!folder) return std::nullopt;
+  const Listing& listing = ListingOf(*folder);
+  auto found = listing.find(NameKey(name));
+  if (found == listing.end() || found->second.empty()) return std::nullopt;
+  return *folder / PathFromUtf8(found->second.front());
+}
+
+std::optional<fs::path> PathResolver::ResolveFolder(const fs::path& folder) {
+  const std::string key = FolderKey(folder);
+  if (auto known = folders_.find(key); known != folders_.end()) return known->second;
+  std::optional<fs::path> found = ResolveExisting(folder);
+  // Only folders that exist are remembered: one made later is found when next asked for.
+  if (found) folders_.emplace(key, *found);
+  return found;
+}
+
+std::optional<fs::path> PathResolver::WalkComponents(const fs::path& path) {
   fs::path current = path.root_path();
   for (const fs::path& part : path.relative_path()) {
     if (part == "." || part == "..") {
@@ -118,13 +142,15 @@ std::optional<std::uintmax_t> PathResolver::FileSize(const fs::path& path) {
   return size;
 }
 
-bool PathResolver::CanWrite(const fs::path& path) {
+bool PathResolver::CanWrite(const fs::path& path, bool* exists) {
   std::error_code ec;
-  if (std::optional<fs::path> existing = ResolveExisting(path)) {
+  std::optional<fs::path> existing = ResolveExisting(path);
+  if (exists != nullptr) *exists = existing.has_value();
+  if (existing) {
     return !fs::is_directory(*existing, ec) && WriteAllowed(*existing, false);
   }
   const fs::path parent = path.parent_path();
-  const fs::path folder = parent.empty() ? fs::path(".") : ResolveExisting(parent).value_or(parent);
+  const fs::path folder = parent.empty() ? fs::path(".") : ResolveFolder(parent).value_or(parent);
   auto [it, inserted] = writable_folders_.try_emplace(FolderKey(folder), false);
   if (inserted) it->second = fs::is_directory(folder, ec) && WriteAllowed(folder, true);
   return it->second;
@@ -162,6 +188,7 @@ void PathResolver::NoteRemoved(const fs::path& path) {
 
 void PathResolver::Forget(const fs::path& folder) {
   listings_.erase(FolderKey(folder));
+  folders_.clear();
   writable_folders_.erase(FolderKey(folder));
 }
 

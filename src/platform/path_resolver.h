@@ -32,7 +32,8 @@ class PathResolver {
   std::optional<std::uintmax_t> FileSize(const std::filesystem::path& path);
   // Whether a file could be created or replaced at `path` now, without writing it: an existing
   // file must be writable and not a folder, a new one needs a writable folder.
-  bool CanWrite(const std::filesystem::path& path);
+  // `exists` (when given) tells whether a file of that name is there now.
+  bool CanWrite(const std::filesystem::path& path, bool* exists = nullptr);
   // Writes the file (created with the spelling given when none exists in any case).
   bool WriteFileBytes(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
   bool RemoveFile(const std::filesystem::path& path);
@@ -50,10 +51,14 @@ class PathResolver {
   using Listing = std::unordered_map<std::string, std::vector<std::string>>;
 
   const Listing& ListingOf(const std::filesystem::path& folder);
+  // The folder on disk for a folder path, remembered once found.
+  std::optional<std::filesystem::path> ResolveFolder(const std::filesystem::path& folder);
+  std::optional<std::filesystem::path> WalkComponents(const std::filesystem::path& path);
   Listing* CachedListing(const std::filesystem::path& folder);
   void NoteRemoved(const std::filesystem::path& path);
 
-  std::unordered_map<std::string, Listing> listings_;  // by the folder's path
+  std::unordered_map<std::string, Listing> listings_;  // by the folder's path on disk
+  std::unordered_map<std::string, std::filesystem::path> folders_;  // path asked -> on disk
   std::unordered_map<std::string, bool> writable_folders_;
   std::size_t scans_ = 0;
 };

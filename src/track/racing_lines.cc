@@ -8,6 +8,7 @@
 #include "platform/byte_reader.h"
 #include "platform/byte_writer.h"
 #include "platform/file_system.h"
+#include "platform/path_resolver.h"
 #include "platform/rule_path.h"
 #include "track/track_archive.h"
 
@@ -132,10 +133,22 @@ void RacingLines::SetTrack(const TrackGeometry& geometry, const fs::path& dest_f
   dest_name_ = GplTrackFolderRulePath(dest_folder);
 }
 
+std::optional<std::vector<std::uint8_t>> RacingLines::ReadLineFile(const fs::path& path) {
+  if (resolver_ == nullptr) return ReadFileBytes(path);
+  std::optional<fs::path> found = resolver_->ResolveExisting(path);
+  if (!found) return std::nullopt;
+  return ReadFileBytes(*found);
+}
+
+bool RacingLines::WriteLineFile(const fs::path& path, std::span<const std::uint8_t> bytes) {
+  return resolver_ != nullptr ? resolver_->WriteFileBytes(path, bytes)
+                              : WriteFileBytes(path, bytes);
+}
+
 Status RacingLines::ConvertLine(std::string_view name, double scale, bool pit) {
-  std::optional<std::vector<std::uint8_t>> source = ReadFileBytes(source_folder_ / name);
+  std::optional<std::vector<std::uint8_t>> source = ReadLineFile(source_folder_ / name);
   if (!source) return Status::NotFound((source_folder_ / name).string());
-  if (!WriteFileBytes(dest_folder_ / name, ConvertLineBytes(name, *source, scale, pit))) {
+  if (!WriteLineFile(dest_folder_ / name, ConvertLineBytes(name, *source, scale, pit))) {
     return Status::IOError((dest_folder_ / name).string());
   }
   return Status::Ok();
@@ -236,7 +249,7 @@ Status RacingLines::LoadLines(const fs::path& folder, std::optional<std::string_
       {"maxrace.lp", &maxrace_},
   }};
   for (const auto& [file, points] : files) {
-    std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(folder / file);
+    std::optional<std::vector<std::uint8_t>> bytes = ReadLineFile(folder / file);
     if (bytes) *points = ReadGplLine(*bytes, point_count_);
   }
   brake_scale_ = 0;  // the braking scale belongs to the race line just read

@@ -28,6 +28,8 @@
 
 namespace velmora {
 
+class PathResolver;
+
 inline constexpr std::uint32_t kGplLineTag = 65538;  // 0x00010002
 inline constexpr std::size_t kSourcePointSize = 12;
 inline constexpr std::size_t kGplPointSize = 20;
@@ -91,10 +93,18 @@ class RacingLines {
   const std::vector<LinePoint>& minrace() const { return minrace_; }
   std::uint32_t point_count() const { return point_count_; }
 
+ // The line files are looked up through the run's resolver when one is given (it outlives this
+  // object), else through file_system.h.
+  void SetResolver(PathResolver* resolver) { resolver_ = resolver; }
+
  private:
+  std::optional<std::vector<std::uint8_t>> ReadLineFile(const std::filesystem::path& path);
+  bool WriteLineFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+
   // Turning sense of the track at a distance: 0 straight or outside, -1 right, +1 left.
   int TurnSenseAt(std::int64_t dlong) const;
 
+  PathResolver* resolver_ = nullptr;
   std::filesystem::path source_folder_;
   std::filesystem::path dest_folder_;
   std::string dest_name_;  // "tracks/<track>/" lowercased, for the per-track rules

@@ -217,20 +217,24 @@ Status WriteTrackIni(const TrackGeometry& track, const fs::path& description_pat
   if (!description) return Status::NotFound("cannot read " + description_path.string());
   std::optional<std::vector<std::uint8_t>> working = ReadFileBytes(working_path);
   if (!working) return Status::NotFound("cannot read " + working_path.string());
+  const std::string filled = MakeTrackIniText(track, *description, *working);
+  if (Status status = ReplaceFileAtomically(working_path, filled); !status.ok()) return status;
+  return ReplaceFileAtomically(destination_path, filled);
+}
 
+std::string MakeTrackIniText(const TrackGeometry& track, std::span<const std::uint8_t> description,
+                             std::span<const std::uint8_t> working) {
   std::array<std::int32_t, 4> walls{};
   const int wall_count = track.WallsAt(0, 0, walls);
   TrackIniGeometry geometry;
   geometry.lap_metres = track.track_length() / kUnitsPerMetre;
   geometry.start_walls = std::span<const std::int32_t>(walls.data(),
                                                        static_cast<std::size_t>(wall_count));
-  const std::string filled = FillTrackIni(
-      std::string_view(reinterpret_cast<const char*>(working->data()), working->size()),
-      ParseTrackDescription(std::string_view(reinterpret_cast<const char*>(description->data()),
-                                             description->size())),
+  return FillTrackIni(
+      std::string_view(reinterpret_cast<const char*>(working.data()), working.size()),
+      ParseTrackDescription(
+          std::string_view(reinterpret_cast<const char*>(description.data()), description.size())),
       geometry);
-  if (Status status = ReplaceFileAtomically(working_path, filled); !status.ok()) return status;
-  return ReplaceFileAtomically(destination_path, filled);
 }
 
 }  // namespace velmora

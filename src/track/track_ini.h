@@ -79,6 +79,11 @@ struct TrackIniGeometry {
 std::string FillTrackIni(std::string_view template_text, const TrackDescription& description,
                          const TrackIniGeometry& geometry);
 
+// The filled track.ini: the working copy of the template filled with the description's entries
+// and the track's numbers.
+std::string MakeTrackIniText(const TrackGeometry& track, std::span<const std::uint8_t> description,
+                             std::span<const std::uint8_t> working);
+
 // Reads the description, fills the working copy of the template with it and the track's
 // numbers, and replaces the destination with the result (atomically: an existing track.ini is
 // either kept whole or replaced whole). NotFound, with nothing written, when the description

@@ -117,6 +117,11 @@ void LayGrooves(Object3do& object, TrackLayout& layout, const std::filesystem::p
   // Missing or damaged line files leave the lines empty, and the strips run along the
   // reference line; they are laid without a word, whatever the lines say.
   lines.LoadLines(folder).IgnoreError();
+  LayGrooves(object, layout, lines, format_mode);
+}
+
+void LayGrooves(Object3do& object, TrackLayout& layout, RacingLines& lines,
+                int format_mode) {
   const GrooveLine line{[&](std::int32_t d) { return lines.GrooveDlatAt(d); },
                         [&](std::int32_t d) { return lines.BrakingAt(d); }};
   LayGrooveStrips(object, layout, line, format_mode);

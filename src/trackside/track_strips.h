@@ -27,6 +27,9 @@ struct GrooveLine {
 // the groove along the reference line.
 void LayGrooves(Object3do& object, TrackLayout& layout, const std::filesystem::path& folder,
                 int format_mode);
+// The same along lines already read.
+void LayGrooves(Object3do& object, TrackLayout& layout, RacingLines& lines,
+                int format_mode);
 void LayGrooveStrips(Object3do& object, TrackLayout& layout, const GrooveLine& line,
                      int format_mode);
 // The start line band over the surfaces of code 36 and above of the track's first section, in
