@@ -36,6 +36,7 @@ struct Cost {
   double wall = 0;
   double user = 0;
   double sys = 0;
+  long peak_kib = 0;  // largest resident set
   double cpu() const { return user + sys; }
 };
 
@@ -53,7 +54,7 @@ Cost MeasureChild(const std::function<int()>& work, int* exit_code) {
   const auto end = std::chrono::steady_clock::now();
   *exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
   return {std::chrono::duration<double>(end - start).count(), Seconds(usage.ru_utime),
-          Seconds(usage.ru_stime)};
+          Seconds(usage.ru_stime), usage.ru_maxrss};
 }
 
 void CopyTree(const fs::path& from, const fs::path& to) {
@@ -148,8 +149,10 @@ Cost Best(const std::vector<Cost>& costs) {
 }
 
 void PrintRow(const char* what, const Cost& cost, const Cost& floor) {
-  std::printf("  %-34s wall %6.3f s  user %6.3f s  sys %6.3f s  user+sys %6.3f s  %5.2f x floor\n",
-              what, cost.wall, cost.user, cost.sys, cost.cpu(), cost.cpu() / floor.cpu());
+  std::printf("  %-34s wall %6.3f s  user %6.3f s  sys %6.3f s  user+sys %6.3f s  %5.2f x floor"
+              "  peak %ld MiB\n",
+              what, cost.wall, cost.user, cost.sys, cost.cpu(), cost.cpu() / floor.cpu(),
+              cost.peak_kib / 1024);
 }
 
 }  // namespace
@@ -195,6 +198,8 @@ int main(int argc, char** argv) {
       floors.push_back(Floor(sample, written, &code));
     }
     const Cost floor = Best(floors);
+    std::printf("  peak memory limit (3 x archive + 64 MiB): %llu MiB\n",
+                static_cast<unsigned long long>((3 * sample.archive_bytes >> 20) + 64));
     PrintRow("floor (read source, write output)", floor, floor);
     for (std::size_t p = 0; p < programs.size(); ++p) {
       const Cost best = Best(runs[p]);
