@@ -178,7 +178,7 @@ int main(int argc, char** argv) {
 
   std::vector<std::vector<Cost>> by_program(programs.size());  // per scale
   for (int scale : {0, 1, 4}) {
-    const Sample sample = WriteSample(work / ("x" + std::to_string(scale)), scale);
+    const Sample sample = WriteSample(work / std::to_string(scale), scale);
     if (scale == 0) {
       std::printf("small sample track: archive %.2f MB\n", sample.archive_bytes / 1e6);
     } else {
