@@ -1,6 +1,7 @@
 // velmora_conversion_bench [--repeat N] VELMORA...: times one conversion of a CART/ICR2 track of
 // realistic size (300 varied 8-bit textures of 256 x 256 and 128 x 64, 40 objects, 40 sprites)
-// and of the same track at four times the size, with each `velmora` program given, against the
+// and of the same track at four times the size (and, for the fixed cost of a run, of the small
+// sample track), with each `velmora` program given, against the
 // floor of the same run: reading the source track's files and writing as many bytes, in as
 // many files, as the conversion leaves in the GPL track folder. Each figure is the best of N
 // runs (default 5) by user + system time; every conversion starts from a fresh copy of the GPL
@@ -35,6 +36,7 @@ struct Cost {
   double wall = 0;
   double user = 0;
   double sys = 0;
+  long peak_kib = 0;  // largest resident set
   double cpu() const { return user + sys; }
 };
 
@@ -52,7 +54,7 @@ Cost MeasureChild(const std::function<int()>& work, int* exit_code) {
   const auto end = std::chrono::steady_clock::now();
   *exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128;
   return {std::chrono::duration<double>(end - start).count(), Seconds(usage.ru_utime),
-          Seconds(usage.ru_stime)};
+          Seconds(usage.ru_stime), usage.ru_maxrss};
 }
 
 void CopyTree(const fs::path& from, const fs::path& to) {
@@ -65,7 +67,15 @@ struct Sample {
   std::uintmax_t archive_bytes = 0;
 };
 
+// Scale 0 is the small sample track (one texture and sprite of each kind, three objects): what
+// a conversion costs whatever the track's size.
 Sample WriteSample(const fs::path& root, int scale) {
+  if (scale == 0) {
+    velmora::samples::WriteSmallSampleTrack(root / "source", kTrack);
+    velmora::samples::WriteSampleGplInstallation(root / "gpl-clean");
+    const fs::path archive = root / "source" / "tracks" / kTrack / (std::string(kTrack) + ".dat");
+    return {root, fs::file_size(archive)};
+  }
   velmora::samples::LargeTrackSize size;
   size.textures *= scale;
   size.objects *= scale;
@@ -139,8 +149,10 @@ Cost Best(const std::vector<Cost>& costs) {
 }
 
 void PrintRow(const char* what, const Cost& cost, const Cost& floor) {
-  std::printf("  %-34s wall %6.3f s  user %6.3f s  sys %6.3f s  user+sys %6.3f s  %5.2f x floor\n",
-              what, cost.wall, cost.user, cost.sys, cost.cpu(), cost.cpu() / floor.cpu());
+  std::printf("  %-34s wall %6.3f s  user %6.3f s  sys %6.3f s  user+sys %6.3f s  %5.2f x floor"
+              "  peak %ld MiB\n",
+              what, cost.wall, cost.user, cost.sys, cost.cpu(), cost.cpu() / floor.cpu(),
+              cost.peak_kib / 1024);
 }
 
 }  // namespace
@@ -165,9 +177,13 @@ int main(int argc, char** argv) {
   const fs::path work = pattern;
 
   std::vector<std::vector<Cost>> by_program(programs.size());  // per scale
-  for (int scale : {1, 4}) {
-    const Sample sample = WriteSample(work / ("x" + std::to_string(scale)), scale);
-    std::printf("track at %dx: archive %.1f MB\n", scale, sample.archive_bytes / 1e6);
+  for (int scale : {0, 1, 4}) {
+    const Sample sample = WriteSample(work / std::to_string(scale), scale);
+    if (scale == 0) {
+      std::printf("small sample track: archive %.2f MB\n", sample.archive_bytes / 1e6);
+    } else {
+      std::printf("track at %dx: archive %.1f MB\n", scale, sample.archive_bytes / 1e6);
+    }
     std::vector<std::vector<Cost>> runs(programs.size());
     std::vector<Cost> floors;
     std::vector<std::uintmax_t> written;
@@ -182,6 +198,8 @@ int main(int argc, char** argv) {
       floors.push_back(Floor(sample, written, &code));
     }
     const Cost floor = Best(floors);
+    std::printf("  peak memory limit (3 x archive + 64 MiB): %llu MiB\n",
+                static_cast<unsigned long long>((3 * sample.archive_bytes >> 20) + 64));
     PrintRow("floor (read source, write output)", floor, floor);
     for (std::size_t p = 0; p < programs.size(); ++p) {
       const Cost best = Best(runs[p]);
@@ -193,7 +211,7 @@ int main(int argc, char** argv) {
   std::printf("growth from 1x to 4x (user+sys):\n");
   for (std::size_t p = 0; p < programs.size(); ++p) {
     std::printf("  %-34s %.2f x\n", programs[p].c_str(),
-                by_program[p][1].cpu() / by_program[p][0].cpu());
+                by_program[p][2].cpu() / by_program[p][1].cpu());
   }
   fs::remove_all(work);
   return 0;

@@ -51,7 +51,7 @@ std::array<std::uint8_t, kColourMapPayload> ColourMapOf(const TextureImage& imag
     }
   } else {
     palette.ResetHistogram();
-    for (std::uint8_t index : image.Level(0)) palette.CountColour(index);
+    palette.CountColours(image.Level(0));
     palette.ReduceTo16Colours();
     set(0, 0, 0, 0, image.transparent ? 0 : 255);
     for (std::size_t i = 1; i < 16; ++i) {

@@ -110,18 +110,36 @@ std::uint16_t TexturePalette::SixteenBitColour(std::uint8_t index, bool alpha) c
 }
 
 void TexturePalette::ResetHistogram() {
-  std::fill(histogram_.begin(), histogram_.end(), 0);
+  for (std::uint32_t cell : counted_cells_) histogram_[cell] = 0;
+  counted_cells_.clear();
   index_map_.fill(0);
   reduced_.fill(Rgb{});
 }
 
-void TexturePalette::CountColour(std::uint8_t index) { ++histogram_[ColourCell(ColourOf(index))]; }
+void TexturePalette::AddToCell(std::uint32_t cell, std::uint32_t count) {
+  if (histogram_[cell] == 0) counted_cells_.push_back(cell);
+  histogram_[cell] += count;
+}
+
+void TexturePalette::CountColour(std::uint8_t index) { AddToCell(ColourCell(ColourOf(index)), 1); }
+
+void TexturePalette::CountColours(std::span<const std::uint8_t> pixels) {
+  std::array<std::uint32_t, 256> counts{};
+  for (std::uint8_t index : pixels) ++counts[index];
+  for (std::size_t index = 0; index < counts.size(); ++index) {
+    if (counts[index] == 0) continue;
+    AddToCell(ColourCell(ColourOf(static_cast<std::uint8_t>(index))), counts[index]);
+  }
+}
 
 void TexturePalette::ReduceTo16Colours() {
   // Cells by count, largest first; equal counts keep the earlier cell first.
+  // Only counted cells hold a count; they are visited in cell order, as a walk over every cell
+  // would meet them.
+  std::sort(counted_cells_.begin(), counted_cells_.end());
   std::vector<std::uint32_t> list;
   list.reserve(kPopularityKept + 1);
-  for (std::uint32_t cell = 0; cell < kCells; ++cell) {
+  for (std::uint32_t cell : counted_cells_) {
     const std::uint32_t count = histogram_[cell];
     if (count == 0) continue;
     std::size_t place = std::min(list.size(), kPopularityScan);

@@ -50,6 +50,9 @@ class TexturePalette {
 
   void ResetHistogram();
   void CountColour(std::uint8_t index);
+  // CountColour for every pixel of an 8-bit picture: pixels are counted by index first, then
+  // added to their colours' cells, 256 lookups instead of one per pixel.
+  void CountColours(std::span<const std::uint8_t> pixels);
   // Fills `reduced` entries 1 to 15 with the most popular cells and maps every source index
   // from 1 to 255 to its nearest reduced entry.
   void ReduceTo16Colours();
@@ -68,7 +71,11 @@ class TexturePalette {
   static Rgb FragmentBColour(std::size_t i);
 
  private:
+  void AddToCell(std::uint32_t cell, std::uint32_t count);
+
   std::vector<std::uint32_t> histogram_;  // kCells counters
+  // The cells counted since the last reset: only they are cleared and looked at again.
+  std::vector<std::uint32_t> counted_cells_;
   std::array<Rgb, 256> colours_{};
   bool loaded_ = false;
   int mode_ = 0;

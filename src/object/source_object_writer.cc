@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 #include <string_view>
 
 #include "image/sprite_image.h"
@@ -110,8 +111,9 @@ void LoadSprites(Object3do& object, TexturePalette& palette) {
 }
 
 void LoadTexturesAndSprites(Object3do& object, const std::filesystem::path& output) {
-  TexturePalette fallback;
-  TexturePalette& palette = object.palette() != nullptr ? *object.palette() : fallback;
+  // Made only for an object without the run's palette: a palette's histogram is large.
+  std::optional<TexturePalette> fallback;
+  TexturePalette& palette = object.palette() != nullptr ? *object.palette() : fallback.emplace();
   std::vector<NameRecord>& textures = object.textures();
   textures.clear();
   for (const NameRecord& name : object.names(NameKind::kTexture)) {

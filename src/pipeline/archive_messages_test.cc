@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -91,6 +92,25 @@ TEST_F(ArchiveMessagesTest, NoTemporaryFolder) {
   UnpackArchiveReported(none, path, messages_);
   EXPECT_EQ(messages_.messages(), std::vector<std::string>{"GetTempPath Failed "});
   EXPECT_TRUE(none.folder_path().empty());
+#ifndef _WIN32
+  // A temporary folder too deep for a new folder inside it: the folder is named, then the
+  // first member that would go into it, and no member is held.
+  fs::path deep = folder_->path();
+  while (deep.string().size() < 4090) {
+    deep /= std::string(std::min<std::size_t>(200, 4090 - deep.string().size()), 'd');
+  }
+  fs::create_directories(deep);
+  set(deep.string());
+  messages_.Clear();
+  TrackArchive unmade;
+  UnpackArchiveReported(unmade, path, messages_);
+  const fs::path attempted = unmade.folder_path();
+  ASSERT_FALSE(attempted.empty());
+  EXPECT_EQ(messages_.messages(),
+            (std::vector<std::string>{"CreateDirectory Failed:- " + attempted.string(),
+                                      "CreateFile from .DAT :- " + (attempted / "a.trk").string()}));
+  EXPECT_FALSE(unmade.HeldMember("a.trk"));
+#endif
   if (old) {
     set(saved);
   } else {

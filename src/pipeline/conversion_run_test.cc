@@ -17,6 +17,7 @@
 #include "samples/track_builders.h"
 #include "testing/disk_probe.h"
 #include "testing/recording_progress.h"
+#include "testing/scoped_env.h"
 #include "track/track_archive.h"
 
 namespace velmora {
@@ -69,6 +70,7 @@ class ConversionRunTest : public ::testing::Test {
         pipeline == Pipeline::kCart ? SourceGame::kCart : SourceGame::kN3,
         {.src_dir = src_, .gpl_dir = gpl_, .source_track = track, .progress = progress});
     pack_list_ = Names(converter.workspace().pack_list());
+    scans_ = converter.workspace().resolver().scans();
     return finished;
   }
 
@@ -98,6 +100,30 @@ class ConversionRunTest : public ::testing::Test {
   Settings settings_{folder_->path() / "Velmora.INI", "/home/racer"};
   RecordingMessageSink messages_;
   std::vector<std::string> pack_list_;
+  std::size_t scans_ = 0;
+};
+
+// Counts the files under a folder at every step of a run.
+class FileCountingProgress : public ProgressSink {
+ public:
+  explicit FileCountingProgress(fs::path folder) : folder_(std::move(folder)) {}
+  void SetRange(int, int) override {}
+  void SetPosition(int) override {}
+  void Step() override {
+    std::size_t files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(folder_)) {
+      if (entry.is_regular_file()) ++files;
+    }
+    most_files_ = std::max(most_files_, files);
+    ++steps_;
+  }
+  std::size_t most_files() const { return most_files_; }
+  int steps() const { return steps_; }
+
+ private:
+  fs::path folder_;
+  std::size_t most_files_ = 0;
+  int steps_ = 0;
 };
 
 TEST_F(ConversionRunTest, MissingTemplateMessagesDependOnTheOption) {
@@ -202,6 +228,36 @@ TEST_F(ConversionRunTest, FullCartRunPacksInTheRunsOrder) {
   ASSERT_TRUE(pack.Extract().ok());
   EXPECT_EQ(*ReadFileBytes(pack.ExtractedPath("groove.mip")), Bytes("mexico:groove.mip"));
   EXPECT_EQ(*ReadFileBytes(pack.ExtractedPath("detroit.trk")), samples::BuildTemplateTrackFile());
+}
+
+// The archive's members are read from memory, never unpacked into the temporary folder, and
+// the run lists each folder at most once however many files it writes there: the GPL track
+// folder, and the source track folder where it looks for racing lines this track lacks.
+TEST_F(ConversionRunTest, MembersStayInMemoryAndTheTrackFolderIsListedOnce) {
+  samples::WriteCarriedResourcesFolder(resources_, "detroit");
+  std::vector<MemberBytes> members = {{"sunny.pcx", PcxHeader(1)},
+                                      {"cars.pmp", samples::BuildPmp({{120, 118, 130, 40}})}};
+  for (const char* name : {"a.mip", "b.mip", "c.mip", "d.mip", "e.mip", "f.mip"}) {
+    members.push_back({name, samples::BuildRaw8(8, 8, [](int x, int) {
+                         return static_cast<std::uint8_t>(x * 16);
+                       })});
+  }
+  AddSourceTrack("dethq", std::move(members));
+  const fs::path temp = folder_->path() / "temp";
+  fs::create_directories(temp);
+  FileCountingProgress progress(temp);
+  {
+    testkit::ScopedEnv in_temp(testkit::kTempVariable, temp.string().c_str());
+    ASSERT_TRUE(Run(Pipeline::kCart, "dethq", &progress));
+  }
+  EXPECT_GT(progress.steps(), 6);
+  EXPECT_EQ(progress.most_files(), 0u);
+  EXPECT_LE(scans_, 2u);
+  EXPECT_TRUE(fs::is_empty(temp));
+  const std::vector<std::string> packed = PackDirectory(gpl_ / "tracks" / "detroit" / "detroit.dat");
+  for (const char* name : {"a.mip", "f.mip", "cars.srb"}) {
+    EXPECT_NE(std::find(packed.begin(), packed.end(), name), packed.end()) << name;
+  }
 }
 
 TEST_F(ConversionRunTest, FullNSeriesRunWritesTheCarriedFilesInItsOwnOrder) {

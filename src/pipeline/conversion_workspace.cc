@@ -152,36 +152,38 @@ bool ConversionWorkspace::PackListedFiles() {
   }
 
   const fs::path archive_path = output_folder_ / (track_name_ + ".dat");
-  Result<TrackArchiveWriter> writer = TrackArchiveWriter::Create(plan);
-  if (!writer) {
+  Result<std::vector<std::uint8_t>> directory = TrackArchiveWriter::DirectoryBytes(plan);
+  if (!directory) {
     messages_.Show("Cannot write the track archive " + archive_path.string() + ": " +
-                   writer.status().message());
+                   directory.status().message());
     return false;
   }
+  // The archive is written from where the members' bytes are: the held files in place, the
+  // others read first, so a file that cannot be read leaves the archive unwritten.
+  std::vector<std::span<const std::uint8_t>> pieces{*directory};
+  std::vector<std::vector<std::uint8_t>> read_from_disk;
+  read_from_disk.reserve(pack_list_.size());
   for (std::size_t i = 0; i < pack_list_.size(); ++i) {
-    if (!CopyListedFile(pack_list_[i], writer->MemberData(i))) {
+    if (const HeldFile* held = FindHeld(pack_list_[i])) {
+      pieces.push_back(held->bytes);
+      continue;
+    }
+    std::vector<std::uint8_t>& bytes = read_from_disk.emplace_back(plan[i].length);
+    std::optional<fs::path> found = resolver_.ResolveExisting(pack_list_[i]);
+    if (!found || !ReadFileInto(*found, bytes)) {
       messages_.Show("Failed to open " + pack_list_[i].string());
       return false;
     }
+    pieces.push_back(bytes);
   }
   // The archive may hold an earlier conversion the user plays: it is replaced whole or kept.
   const fs::path target = resolver_.ResolveForWrite(archive_path);
-  if (!ReplaceFileAtomicallyAt(target, writer->Take()).ok()) {
+  if (!ReplaceFileAtomicallyAt(target, FilePieces(pieces)).ok()) {
     messages_.Show("Failed To Open " + archive_path.string() + " For Writing");
     return false;
   }
   resolver_.NoteCreated(target);
   return true;
-}
-
-bool ConversionWorkspace::CopyListedFile(const fs::path& path, std::span<std::uint8_t> out) {
-  if (const HeldFile* held = FindHeld(path)) {
-    if (held->bytes.size() != out.size()) return false;
-    std::copy(held->bytes.begin(), held->bytes.end(), out.begin());
-    return true;
-  }
-  std::optional<fs::path> found = resolver_.ResolveExisting(path);
-  return found && ReadFileInto(*found, out);
 }
 
 }  // namespace velmora

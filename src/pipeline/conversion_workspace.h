@@ -100,8 +100,6 @@ class ConversionWorkspace : public FileSink {
   const HeldFile* FindHeld(const std::filesystem::path& path) const;
   bool IsListed(const std::filesystem::path& path) const;
   bool PackListedFiles();
-  // Fills a member of the pack from the held bytes or the file on disk.
-  bool CopyListedFile(const std::filesystem::path& path, std::span<std::uint8_t> out);
   // Writes held files loose into the track folder: all of them, or those never listed.
   void WriteHeldFiles(bool unlisted_only);
 

@@ -7,6 +7,7 @@
 #include "platform/message_sink.h"
 #include "platform/resource_store.h"
 #include "platform/temp_folder.h"
+#include "track/track_archive.h"
 #include "track/track_archive_writer.h"
 
 namespace velmora {
@@ -141,6 +142,69 @@ TEST_F(ConversionWorkspaceTest, LooseFilesStayWhenThePackCannotBeWritten) {
   }
   EXPECT_FALSE(fs::exists(fits));  // packed, so the loose copy goes
   EXPECT_TRUE(fs::exists(folder_->path() / "detroit.dat"));
+}
+
+// Converted files are held in memory and packed from there: none of them is written loose,
+// a later hold of the same name in any case replaces the bytes, and files a patch wrote on
+// disk since are packed from the disk instead.
+TEST_F(ConversionWorkspaceTest, HeldFilesArePackedWithoutLooseCopies) {
+  const fs::path mip = folder_->path() / "wall.mip";
+  const fs::path trk = folder_->path() / "detroit.trk";
+  const fs::path patched = folder_->path() / "race.st1";
+  {
+    ConversionWorkspace held(messages_, resources_);
+    held.set_track_name("detroit");
+    held.set_output_folder(folder_->path());
+    ASSERT_TRUE(held.HoldOutput(mip, {1, 2, 3}));
+    ASSERT_TRUE(held.HoldOutput(folder_->path() / "WALL.MIP", {4, 5}));
+    ASSERT_TRUE(held.HoldBorrowedOutput(trk, kGroove));
+    ASSERT_TRUE(held.HoldOutput(patched, {6}));
+    for (const fs::path& path : {mip, trk, patched}) held.AddToPack(path);
+    WriteFileBytes(patched, std::vector<std::uint8_t>{7, 7});  // as a patch writes it
+    held.TakeFromDisk(std::vector<fs::path>{patched});
+    ASSERT_TRUE(held.WritePack());
+    EXPECT_FALSE(fs::exists(mip));
+    EXPECT_FALSE(fs::exists(trk));
+  }
+  EXPECT_FALSE(fs::exists(patched));  // packed, so the loose copy goes
+  TrackArchive archive;
+  ASSERT_TRUE(archive.Open(folder_->path() / "detroit.dat").ok());
+  ASSERT_EQ(archive.entries().size(), 3u);
+  auto member = [&](std::size_t i) {
+    std::span<const std::uint8_t> bytes = *archive.MemberBytes(archive.entries()[i]);
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+  };
+  EXPECT_EQ(archive.entries()[0].name, "wall.mip");
+  EXPECT_EQ(member(0), (std::vector<std::uint8_t>{4, 5}));
+  EXPECT_EQ(member(1), (std::vector<std::uint8_t>{1, 2, 3, 4}));
+  EXPECT_EQ(member(2), (std::vector<std::uint8_t>{7, 7}));
+  EXPECT_TRUE(messages_.messages().empty());
+}
+
+// When the pack cannot be written the held files become loose files, all the user has of the
+// conversion; a held file never listed for packing is written loose in any case.
+TEST_F(ConversionWorkspaceTest, HeldFilesGoLooseWhenThePackFailsOrWasNeverMeantForThem) {
+  const fs::path listed = folder_->path() / "wall.mip";
+  const fs::path unlisted = folder_->path() / "extra.mip";
+  {
+    ConversionWorkspace refused(messages_, resources_);
+    refused.set_track_name("detroit");
+    refused.set_output_folder(folder_->path());
+    ASSERT_TRUE(refused.HoldOutput(listed, {1, 2}));
+    refused.AddToPack(listed);
+    refused.AddToPack(folder_->path() / "flagger.3do");  // missing
+    EXPECT_FALSE(refused.WritePack());
+    EXPECT_EQ(ReadFileBytes(listed), (std::vector<std::uint8_t>{1, 2}));
+  }
+  EXPECT_TRUE(fs::exists(listed));
+  {
+    ConversionWorkspace stopped(messages_, resources_);
+    stopped.set_output_folder(folder_->path());
+    ASSERT_TRUE(stopped.HoldOutput(unlisted, {3}));
+    EXPECT_FALSE(fs::exists(unlisted));
+  }
+  EXPECT_EQ(ReadFileBytes(unlisted), (std::vector<std::uint8_t>{3}));
+  EXPECT_FALSE(workspace_.HoldOutput(folder_->path() / "missing" / "wall.mip", {1}));
 }
 
 TEST(TrackArchiveWriterTest, RefusesMoreMembersThanTheCountHolds) {

@@ -19,44 +19,15 @@
 #include "resources/embedded_files.h"
 #include "samples/image_builders.h"
 #include "samples/installation_builder.h"
+#include "testing/scoped_env.h"
 
 namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
 
-// The variable that names the system's temporary folder.
-#ifdef _WIN32
-constexpr const char* kTempVariable = "TMP";
-#else
-constexpr const char* kTempVariable = "TMPDIR";
-#endif
-
-// Sets an environment variable for one scope and puts the old value back.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    Set(value);
-  }
-  ~ScopedEnv() { Set(old_ ? old_->c_str() : nullptr); }
-
- private:
-  void Set(const char* value) {
-#ifdef _WIN32
-    _putenv_s(name_, value != nullptr ? value : "");  // empty removes it
-#else
-    if (value != nullptr) {
-      setenv(name_, value, 1);
-    } else {
-      unsetenv(name_);
-    }
-#endif
-  }
-
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using testkit::kTempVariable;
+using testkit::ScopedEnv;
 
 // Makes `folder` the working folder for one scope.
 class ScopedWorkingFolder {

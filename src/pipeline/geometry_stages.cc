@@ -36,8 +36,8 @@ bool ConvertSourceTrackFile(RunContext& run) {
 
 // T1 is the track file the run holds for the pack, or one the GPL track folder had. T2 is made
 // in memory; it is the GPL track's file, so its rules see the GPL track's path, not the
-// temporary folder's. It is known by a path in the temporary folder, which must be writable
-// for the run to go on, as the converted track has always been placed there.
+// temporary folder's. It is known by a path in the temporary folder, which must have been
+// made for the run to go on, as the converted track has always been placed there.
 bool PrepareGeometry(RunContext& run) {
   MessageSink& messages = run.messages();
   const fs::path placed = run.GplTrackFile(run.gpl_track + ".trk");
@@ -53,7 +53,7 @@ bool PrepareGeometry(RunContext& run) {
   }
   const fs::path converted = run.tmp_folder / (run.gpl_track + ".trk");
   std::vector<std::uint8_t> bytes = GplLayoutBytes(*run.t1);
-  if (!run.tmp_folder.empty() && !run.workspace.resolver().CanWrite(converted)) {
+  if (!run.tmp_folder.empty() && !run.source_files.available()) {
     messages.Show("Cannot write the track file " + converted.string());
     return false;
   }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -13,6 +14,7 @@
 #include "resources/embedded_files.h"
 #include "samples/installation_builder.h"
 #include "samples/track_builders.h"
+#include "testing/scoped_env.h"
 #include "track/racing_lines.h"
 #include "track/track_archive.h"
 
@@ -118,6 +120,28 @@ TEST_P(GeometryStagesTest, DamagedTemplateStopsWithItsName) {
   EXPECT_TRUE(Shown("Cannot load the track file ",
                     "kestrel.trk: it is shorter than its 28-byte header"));
 }
+
+#ifndef _WIN32
+// A temporary folder the run cannot make its folder in: the archive's members and the placed
+// track are named as the paths they would have had there, and the run stops at the track.
+TEST_P(GeometryStagesTest, UnmadeTemporaryFolderStopsAtTheConvertedTrack) {
+  WriteTrack(true);
+  samples::WriteCarriedResourcesFolder(Resources(), "kestrel");
+  fs::path deep = root_->path();
+  while (deep.string().size() < 4090) {
+    deep /= std::string(std::min<std::size_t>(200, 4090 - deep.string().size()), 't');
+  }
+  fs::create_directories(deep);
+  {
+    testkit::ScopedEnv in_deep(testkit::kTempVariable, deep.string().c_str());
+    EXPECT_FALSE(Run(0));
+  }
+  EXPECT_TRUE(Shown("CreateDirectory Failed:- " + deep.string() + "/dir", ""));
+  EXPECT_TRUE(Shown("CreateFile from .DAT :- " + deep.string() + "/dir", ""));
+  EXPECT_TRUE(Shown("Cannot write the track file " + deep.string() + "/dir", "/kestrel.trk"));
+  EXPECT_FALSE(fs::exists(Gpl() / "tracks" / "kestrel" / "kestrel.dat"));
+}
+#endif
 
 INSTANTIATE_TEST_SUITE_P(BothPipelines, GeometryStagesTest, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool>& info) {

@@ -10,6 +10,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sys/uio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -184,13 +185,15 @@ HANDLE CreateFileBeside(const fs::path& target, fs::path* created) {
 
 }  // namespace
 
-Status ReplaceFileAtomicallyAt(const fs::path& target, std::span<const std::uint8_t> bytes) {
+Status ReplaceFileAtomicallyAt(const fs::path& target, FilePieces pieces) {
   fs::path temporary;
   HANDLE file = CreateFileBeside(target, &temporary);
   if (file == INVALID_HANDLE_VALUE) {
     return Status::IOError(LastErrorText("cannot create a file beside", target));
   }
-  const bool written = WriteAll(file, bytes) && FlushFileBuffers(file);
+  bool written = true;
+  for (std::span<const std::uint8_t> piece : pieces) written = written && WriteAll(file, piece);
+  written = written && FlushFileBuffers(file);
   const std::string write_error = written ? std::string() : LastErrorText("cannot write", temporary);
   if (!CloseHandle(file) || !written) {
     const std::string error = written ? LastErrorText("cannot write", temporary) : write_error;
@@ -219,14 +222,31 @@ std::string ErrnoText(std::string_view what, const fs::path& path) {
   return std::string(what) + " " + path.string() + ": " + std::strerror(errno);
 }
 
-// Writes all bytes to `fd`, resuming after short writes and interruptions.
-bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+// Writes all pieces to `fd` in order, as few system calls as the system takes, resuming after
+// short writes and interruptions.
+bool WriteAll(int fd, FilePieces pieces) {
+  constexpr std::size_t kBatch = 512;  // below every system's IOV_MAX
+  std::vector<iovec> batch;
+  std::size_t next = 0;
+  while (next < pieces.size() || !batch.empty()) {
+    while (batch.size() < kBatch && next < pieces.size()) {
+      const std::span<const std::uint8_t> piece = pieces[next++];
+      if (piece.empty()) continue;
+      batch.push_back({const_cast<std::uint8_t*>(piece.data()), piece.size()});
+    }
+    if (batch.empty()) break;
+    const ssize_t n = ::writev(fd, batch.data(), static_cast<int>(batch.size()));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
-    done += static_cast<std::size_t>(n);
+    // Drop what was written: whole pieces, then the front of a partly written one.
+    auto left = static_cast<std::size_t>(n);
+    std::size_t done = 0;
+    while (done < batch.size() && left >= batch[done].iov_len) left -= batch[done++].iov_len;
+    batch.erase(batch.begin(), batch.begin() + static_cast<std::ptrdiff_t>(done));
+    if (!batch.empty()) {
+      batch.front().iov_base = static_cast<std::uint8_t*>(batch.front().iov_base) + left;
+      batch.front().iov_len -= left;
+    }
   }
   return true;
 }
@@ -241,7 +261,7 @@ void SyncFolder(const fs::path& folder) {
 
 }  // namespace
 
-Status ReplaceFileAtomicallyAt(const fs::path& target, std::span<const std::uint8_t> bytes) {
+Status ReplaceFileAtomicallyAt(const fs::path& target, FilePieces pieces) {
   const fs::path folder = target.parent_path();
   // Hidden, so archive builders and folder listings of the game pass over a leftover one.
   std::string name(".");
@@ -251,7 +271,7 @@ Status ReplaceFileAtomicallyAt(const fs::path& target, std::span<const std::uint
   if (fd < 0) return Status::IOError(ErrnoText("cannot create a file beside", target));
   const fs::path temporary = pattern;
   ::fchmod(fd, 0644);
-  const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+  const bool written = WriteAll(fd, pieces) && ::fsync(fd) == 0;
   const std::string write_error = written ? std::string() : ErrnoText("cannot write", temporary);
   if (::close(fd) != 0 || !written) {
     ::unlink(temporary.c_str());
@@ -267,6 +287,11 @@ Status ReplaceFileAtomicallyAt(const fs::path& target, std::span<const std::uint
 }
 
 #endif
+
+Status ReplaceFileAtomicallyAt(const fs::path& target, std::span<const std::uint8_t> bytes) {
+  const std::span<const std::uint8_t> whole[1] = {bytes};
+  return ReplaceFileAtomicallyAt(target, FilePieces(whole));
+}
 
 Status ReplaceFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes) {
   return ReplaceFileAtomicallyAt(ResolveForWrite(path), bytes);

@@ -58,6 +58,9 @@ bool WriteFileBytesExact(const fs::path& path, std::span<const std::uint8_t> byt
 Status ReplaceFileAtomically(const fs::path& path, std::span<const std::uint8_t> bytes);
 // The same at exactly this path, without looking for other spellings.
 Status ReplaceFileAtomicallyAt(const fs::path& target, std::span<const std::uint8_t> bytes);
+// The same for a file made of pieces written back to back, which need not lie in one buffer.
+using FilePieces = std::span<const std::span<const std::uint8_t>>;
+Status ReplaceFileAtomicallyAt(const fs::path& target, FilePieces pieces);
 Status ReplaceFileAtomically(const fs::path& path, std::string_view text);
 
 bool RemoveFile(const fs::path& path);

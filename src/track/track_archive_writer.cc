@@ -20,6 +20,23 @@ void PutU32(std::uint8_t* at, std::uint32_t value) {
 }  // namespace
 
 Result<TrackArchiveWriter> TrackArchiveWriter::Create(std::span<const ArchiveMemberPlan> plan) {
+  Result<std::vector<std::uint8_t>> directory = DirectoryBytes(plan);
+  if (!directory) return directory.status();
+  TrackArchiveWriter writer;
+  writer.bytes_ = std::move(directory).value();
+  auto position = static_cast<std::uint32_t>(writer.bytes_.size());
+  for (const ArchiveMemberPlan& member : plan) {
+    const auto length = static_cast<std::uint32_t>(member.length);
+    writer.offsets_.push_back(position);
+    writer.lengths_.push_back(length);
+    position += length;
+  }
+  writer.bytes_.resize(position, 0);
+  return writer;
+}
+
+Result<std::vector<std::uint8_t>> TrackArchiveWriter::DirectoryBytes(
+    std::span<const ArchiveMemberPlan> plan) {
   if (plan.size() > kArchiveMaxMembers) {
     return Status::InvalidArgument("a track archive holds at most 65535 files, not " +
                                    std::to_string(plan.size()));
@@ -38,9 +55,8 @@ Result<TrackArchiveWriter> TrackArchiveWriter::Create(std::span<const ArchiveMem
     }
   }
 
-  TrackArchiveWriter writer;
-  writer.bytes_.assign(static_cast<std::size_t>(total), 0);
-  std::uint8_t* out = writer.bytes_.data();
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(directory_end), 0);
+  std::uint8_t* out = bytes.data();
   PutU16(out, static_cast<std::uint16_t>(plan.size()));
   auto position = static_cast<std::uint32_t>(directory_end);
   for (std::size_t i = 0; i < plan.size(); ++i) {
@@ -51,11 +67,9 @@ Result<TrackArchiveWriter> TrackArchiveWriter::Create(std::span<const ArchiveMem
     PutU32(record + kArchiveRecordLength2At, length);
     std::copy(plan[i].name.begin(), plan[i].name.end(), record + kArchiveRecordNameAt);
     PutU32(record + kArchiveRecordOffsetAt, position);
-    writer.offsets_.push_back(position);
-    writer.lengths_.push_back(length);
     position += length;
   }
-  return writer;
+  return bytes;
 }
 
 std::span<std::uint8_t> TrackArchiveWriter::MemberData(std::size_t index) {

@@ -26,6 +26,10 @@ class TrackArchiveWriter {
   // name that is empty or longer than 12 characters, or more data than 32-bit offsets address.
   static Result<TrackArchiveWriter> Create(std::span<const ArchiveMemberPlan> plan);
 
+  // The count and directory alone, with the same checks: for a caller that writes the members'
+  // bytes after them from where they already are.
+  static Result<std::vector<std::uint8_t>> DirectoryBytes(std::span<const ArchiveMemberPlan> plan);
+
   // Where member `index`'s bytes go; exactly its planned length.
   std::span<std::uint8_t> MemberData(std::size_t index);
   std::vector<std::uint8_t> Take() { return std::move(bytes_); }
