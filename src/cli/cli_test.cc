@@ -46,8 +46,12 @@ class CliTest : public ::testing::Test {
  protected:
   // `environment` is put before the command, e.g. "TMPDIR=/x".
   CommandResult Velmora(const std::string& arguments, const std::string& environment = "") {
-    const fs::path out = folder_->path() / "stdout.txt";
-    const fs::path err = folder_->path() / "stderr.txt";
+    // Files of their own for each command: under Wine the desktop process that the first
+    // drawing of titles starts takes the command's output files along and holds them open for a
+    // while after the command ends, so a second command could not open the same files.
+    const std::string n = std::to_string(++commands_);
+    const fs::path out = folder_->path() / ("stdout-" + n + ".txt");
+    const fs::path err = folder_->path() / ("stderr-" + n + ".txt");
 #ifdef _WIN32
     // cmd.exe drops the outermost quotes of a command that starts with one.
     std::string command = "\"";
@@ -92,6 +96,7 @@ class CliTest : public ::testing::Test {
   }
 
   std::optional<TempFolder> folder_ = TempFolder::Create("test");
+  int commands_ = 0;
   fs::path src_ = folder_->path() / "cart";
   fs::path gpl_ = folder_->path() / "gpl";
 };

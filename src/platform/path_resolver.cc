@@ -183,6 +183,11 @@ void PathResolver::NoteRemoved(const fs::path& path) {
   auto it = listing->find(NameKey(path.filename()));
   if (it == listing->end()) return;
   std::erase(it->second, PathToUtf8(path.filename()));
+  // On a disk that ignores letter case the other spellings noted for this name were the same
+  // file, now gone; on one that tells case apart they are files of their own and stay.
+  std::erase_if(it->second, [&](const std::string& spelled) {
+    return !Exists(path.parent_path() / PathFromUtf8(spelled));
+  });
   if (it->second.empty()) listing->erase(it);
 }
 
