@@ -7,8 +7,10 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <cmath>
+#include <cstdint>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 
 #include "platform/text_drawer.h"
 
@@ -67,12 +69,21 @@ class FreeTypeTextDrawer : public TextDrawer {
     FT_Done_FreeType(library_);
   }
 
+  // The height search measures the same titles at the same heights again (the event title for
+  // three pages): each letter's hinted advance at a height is loaded once and remembered.
   int Measure(std::u32string_view text, int height) override {
-    if (!SetHeight(height)) return 0;
+    if (height <= 0) return 0;
     long width = 0;
     for (char32_t c : text) {
-      if (FT_Load_Char(face_, c, FT_LOAD_DEFAULT) != 0) continue;
-      width += (face_->glyph->advance.x + 32) >> 6;
+      const std::uint64_t key = static_cast<std::uint64_t>(height) << 32 | c;
+      auto known = advances_.find(key);
+      if (known == advances_.end()) {
+        if (!SetHeight(height)) return 0;
+        const long advance =
+            FT_Load_Char(face_, c, FT_LOAD_DEFAULT) != 0 ? 0 : (face_->glyph->advance.x + 32) >> 6;
+        known = advances_.emplace(key, advance).first;
+      }
+      width += known->second;
     }
     return static_cast<int>(width);
   }
@@ -136,6 +147,7 @@ class FreeTypeTextDrawer : public TextDrawer {
   long ascent_units_ = 0;
   long cell_units_ = 1;
   int height_ = 0;
+  std::unordered_map<std::uint64_t, long> advances_;  // (height, letter) to advance in pixels
 };
 
 }  // namespace
