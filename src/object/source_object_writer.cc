@@ -60,18 +60,12 @@ Result<TextureImage> LoadTextureBeside(const Object3do& object, const std::files
   return ParseTexture(std::move(*bytes), path);
 }
 
-Status LoadNSeriesSpriteBeside(const Object3do& object, const std::filesystem::path& path,
-                               SpriteImage& image) {
+// A sprite beside the object, of the N-series layout or of a CART kind its name gives.
+Status LoadSpriteBeside(const Object3do& object, const std::filesystem::path& path, bool nseries,
+                        SpriteImage& image) {
   std::optional<std::vector<std::uint8_t>> bytes = ReadBeside(object, path);
   if (!bytes) return Status::NotFound(path.string());
-  return image.ParseNSeries(std::move(*bytes));
-}
-
-Status LoadCartSpriteBeside(const Object3do& object, const std::filesystem::path& path,
-                            SpriteImage& image) {
-  std::optional<std::vector<std::uint8_t>> bytes = ReadBeside(object, path);
-  if (!bytes) return Status::NotFound(path.string());
-  return image.ParseCart(std::move(*bytes), path);
+  return nseries ? image.ParseNSeries(std::move(*bytes)) : image.ParseCart(std::move(*bytes), path);
 }
 
 // The object's textures are converted into the GPL track folder as the texture passes convert
@@ -92,7 +86,7 @@ void LoadSprites(Object3do& object, TexturePalette& palette) {
     SpriteImage image(palette);
     if (object.source_format() == SourceFormat::k3do3) {
       const std::filesystem::path path = FileBeside(object, sprite.name, ".srb");
-      if (!path.empty() && LoadNSeriesSpriteBeside(object, path, image).ok()) {
+      if (!path.empty() && LoadSpriteBeside(object, path, true, image).ok()) {
         sprite.size = image.NSeriesSize().first;
       }
       continue;
@@ -103,7 +97,7 @@ void LoadSprites(Object3do& object, TexturePalette& palette) {
     sprite.width = sprite.height = 128;
     for (std::string_view extension : {".pmp", ".pm4", ".p16"}) {
       const std::filesystem::path path = FileBeside(object, sprite.name, extension);
-      if (path.empty() || !LoadCartSpriteBeside(object, path, image).ok()) continue;
+      if (path.empty() || !LoadSpriteBeside(object, path, false, image).ok()) continue;
       std::tie(sprite.width, sprite.height) = image.CartExtent();
       break;
     }

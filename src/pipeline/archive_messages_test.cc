@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -13,6 +12,7 @@
 #include "platform/message_sink.h"
 #include "platform/temp_folder.h"
 #include "samples/archive_builder.h"
+#include "testing/deep_folder.h"
 #include "testing/raw_archive.h"
 
 namespace velmora {
@@ -95,11 +95,7 @@ TEST_F(ArchiveMessagesTest, NoTemporaryFolder) {
 #ifndef _WIN32
   // A temporary folder too deep for a new folder inside it: the folder is named, then the
   // first member that would go into it, and no member is held.
-  fs::path deep = folder_->path();
-  while (deep.string().size() < 4090) {
-    deep /= std::string(std::min<std::size_t>(200, 4090 - deep.string().size()), 'd');
-  }
-  fs::create_directories(deep);
+  const fs::path deep = testkit::MakeTooDeepFolder(folder_->path());
   set(deep.string());
   messages_.Clear();
   TrackArchive unmade;

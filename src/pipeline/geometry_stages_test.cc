@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -14,6 +13,7 @@
 #include "resources/embedded_files.h"
 #include "samples/installation_builder.h"
 #include "samples/track_builders.h"
+#include "testing/deep_folder.h"
 #include "testing/scoped_env.h"
 #include "track/racing_lines.h"
 #include "track/track_archive.h"
@@ -127,11 +127,7 @@ TEST_P(GeometryStagesTest, DamagedTemplateStopsWithItsName) {
 TEST_P(GeometryStagesTest, UnmadeTemporaryFolderStopsAtTheConvertedTrack) {
   WriteTrack(true);
   samples::WriteCarriedResourcesFolder(Resources(), "kestrel");
-  fs::path deep = root_->path();
-  while (deep.string().size() < 4090) {
-    deep /= std::string(std::min<std::size_t>(200, 4090 - deep.string().size()), 't');
-  }
-  fs::create_directories(deep);
+  const fs::path deep = testkit::MakeTooDeepFolder(root_->path());
   {
     testkit::ScopedEnv in_deep(testkit::kTempVariable, deep.string().c_str());
     EXPECT_FALSE(Run(0));

@@ -16,65 +16,17 @@
 #endif
 
 #include "platform/ascii.h"
+#include "platform/path_resolver.h"
 #include "platform/path_text.h"
 
 namespace velmora {
-namespace {
-
-bool Exists(const fs::path& path) {
-  std::error_code ec;
-  return fs::exists(path, ec);
-}
-
-// The entry of `folder` named `name` without regard to case; the smallest name when several
-// spellings exist, so the choice does not depend on directory order.
-std::optional<fs::path> FindEntryIgnoringCase(const fs::path& folder, const fs::path& name) {
-  std::error_code ec;
-  fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec);
-  if (ec) return std::nullopt;
-  // Names are compared as UTF-8, which leaves every letter beyond ASCII as it is.
-  const std::string wanted = PathToUtf8(name);
-  std::optional<std::string> best;
-  fs::path best_name;
-  for (; it != fs::directory_iterator(); it.increment(ec)) {
-    if (ec) break;
-    fs::path candidate_name = it->path().filename();
-    std::string candidate = PathToUtf8(candidate_name);
-    if (EqualsIgnoreCase(candidate, wanted) && (!best || candidate < *best)) {
-      best = std::move(candidate);
-      best_name = std::move(candidate_name);
-    }
-  }
-  if (!best) return std::nullopt;
-  return folder / best_name;
-}
-
-}  // namespace
-
+// A one-off lookup: a run that makes many keeps its own PathResolver, which remembers the
+// folders it lists.
 std::optional<fs::path> ResolveExisting(const fs::path& path) {
-  if (path.empty()) return std::nullopt;
-  if (Exists(path)) return path;
-  fs::path current = path.root_path();
-  for (const fs::path& part : path.relative_path()) {
-    fs::path exact = current / part;
-    if (part == "." || part == ".." || Exists(exact)) {
-      current = std::move(exact);
-      continue;
-    }
-    std::optional<fs::path> found = FindEntryIgnoringCase(current, part);
-    if (!found) return std::nullopt;
-    current = std::move(*found);
-  }
-  return current;
+  return PathResolver().ResolveExisting(path);
 }
 
-fs::path ResolveForWrite(const fs::path& path) {
-  if (std::optional<fs::path> existing = ResolveExisting(path)) return *existing;
-  fs::path parent = path.parent_path();
-  if (parent.empty()) return path;
-  std::optional<fs::path> folder = ResolveExisting(parent);
-  return (folder ? *folder : parent) / path.filename();
-}
+fs::path ResolveForWrite(const fs::path& path) { return PathResolver().ResolveForWrite(path); }
 
 bool FileExists(const fs::path& path) {
   std::optional<fs::path> found = ResolveExisting(path);

@@ -14,7 +14,7 @@
 #include "platform/file_system.h"
 #include "platform/path_text.h"
 #include "platform/temp_folder.h"
-#include "testing/run_command.h"
+#include "testing/demo_track.h"
 
 namespace velmora {
 namespace {
@@ -52,15 +52,8 @@ std::vector<std::string> Lines(const CheckReport& report) {
 // each test works on its own copy.
 class FolderCheckTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    demo_ = new std::optional<TempFolder>(TempFolder::Create("demo"));
-    ASSERT_EQ(testkit::RunCommand(VELMORA_CLI_PATH, {"demo", PathToUtf8((**demo_).path())}), 0);
-  }
-  static void TearDownTestSuite() {
-    delete demo_;
-    demo_ = nullptr;
-  }
-  static fs::path DemoTrack() { return (**demo_).path() / "gpl" / "tracks" / "kestrel"; }
+  static void SetUpTestSuite() { ASSERT_FALSE(DemoTrack().empty()); }
+  static fs::path DemoTrack() { return testkit::DemoTrackFolder(VELMORA_CLI_PATH); }
 
   void SetUp() override {
     fs::copy(DemoTrack(), track_, fs::copy_options::recursive);
@@ -90,13 +83,11 @@ class FolderCheckTest : public ::testing::Test {
     ASSERT_TRUE(WriteFileBytes(track_ / name, bytes));
   }
 
-  static std::optional<TempFolder>* demo_;
   std::optional<TempFolder> work_ = TempFolder::Create("test");
   fs::path track_ = work_->path() / "kestrel";
   std::vector<std::string> before_;
 };
 
-std::optional<TempFolder>* FolderCheckTest::demo_ = nullptr;
 
 std::vector<std::uint8_t> FolderCheckTest::Packed(const std::string& name) {
   std::vector<std::uint8_t> pack = Demo("kestrel.dat");

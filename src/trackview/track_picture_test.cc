@@ -16,7 +16,7 @@
 #include "platform/path_text.h"
 #include "platform/temp_folder.h"
 #include "platform/units.h"
-#include "testing/run_command.h"
+#include "testing/demo_track.h"
 #include "testing/track_object_bytes.h"
 #include "track/track_geometry.h"
 
@@ -156,19 +156,10 @@ TEST(CanvasTest, DrawingClipsToThePictureAndTextUsesTheBuiltInFont) {
 
 class TrackPictureTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    demo_ = new std::optional<TempFolder>(TempFolder::Create("demo"));
-    ASSERT_EQ(testkit::RunCommand(VELMORA_CLI_PATH, {"demo", PathToUtf8((**demo_).path())}), 0);
-  }
-  static void TearDownTestSuite() {
-    delete demo_;
-    demo_ = nullptr;
-  }
-  static fs::path DemoTrack() { return (**demo_).path() / "gpl" / "tracks" / "kestrel"; }
-  static std::optional<TempFolder>* demo_;
+  static void SetUpTestSuite() { ASSERT_FALSE(DemoTrack().empty()); }
+  static fs::path DemoTrack() { return testkit::DemoTrackFolder(VELMORA_CLI_PATH); }
 };
 
-std::optional<TempFolder>* TrackPictureTest::demo_ = nullptr;
 
 TEST_F(TrackPictureTest, TheSceneHoldsTheTrackFileAndItsRacingLines) {
   Result<TrackFolder> folder = TrackFolder::Open(DemoTrack());
