@@ -28,9 +28,6 @@ namespace {
 bool ConvertTrack(const BatchRequest& request, const std::string& folder, MessageSink& messages,
                   ProgressSink& progress, const SeasonTurn& season_turn) {
   Settings settings(request.settings_file, Settings::HomeFolder());
-  if (request.convert_track_file) {
-    settings.Override(kOptionsSection, kTrackFileConversionKey, "1");
-  }
   ResourceStore resources(EmbeddedFiles(), request.resources_folder);
   Services services{messages, settings, resources};
   TrackConverter converter(services);
@@ -40,6 +37,8 @@ bool ConvertTrack(const BatchRequest& request, const std::string& folder, Messag
                                                 .keep_skid_marks = request.keep_skid_marks,
                                                 .sixteen_bit_sky = request.sixteen_bit_sky,
                                                 .progress = &progress,
+                                                .geometry = request.geometry,
+                                                .track_file_control = request.track_file_control,
                                                 .season_turn = season_turn});
 }
 
@@ -49,11 +48,11 @@ int DefaultJobs() { return static_cast<int>(std::max(1u, std::thread::hardware_c
 
 int RunBatchConversion(const BatchRequest& request) {
   std::vector<BatchTrack> tracks;
-  // Each track is converted under the folder name its display name maps back to, as
-  // `convert --track` and the dialogs do, so the GPL folder is spelled the same either way.
+  // Each track is converted under the folder name the dialogs and `convert --track` take for
+  // it, so the GPL folder is spelled the same either way.
   std::vector<std::string> source_tracks;
   for (const InstalledTrack& track : FindInstalledTracks(*request.game, request.source)) {
-    source_tracks.push_back(FolderOfDisplayName(track.display_name));
+    source_tracks.push_back(track.source_track);
     tracks.push_back({track.folder, TrackConverter::GplTrackFolder(
                                         request.game->game, request.source, source_tracks.back())});
   }

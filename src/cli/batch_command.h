@@ -2,7 +2,9 @@
 #define VELMORA_CLI_BATCH_COMMAND_H_
 
 #include <filesystem>
+#include <string>
 
+#include "pipeline/run_request.h"
 #include "pipeline/source_games.h"
 
 namespace velmora {
@@ -15,7 +17,8 @@ struct BatchRequest {
   int jobs = 1;
   bool keep_skid_marks = false;
   bool sixteen_bit_sky = false;
-  bool convert_track_file = false;  // N2N4TrkConvert=1 for these runs, never stored
+  GeometryChoice geometry = GeometryChoice::kFromSettings;  // for these runs, never stored
+  std::string track_file_control;  // how the user asks for the source game's own track file
   std::filesystem::path settings_file;
   std::filesystem::path resources_folder;
 };

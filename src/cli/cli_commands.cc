@@ -15,6 +15,7 @@
 #include "pipeline/source_games.h"
 #include "pipeline/track_converter.h"
 #include "pipeline/track_name_table.h"
+#include "platform/ascii.h"
 #include "platform/file_system.h"
 #include "platform/path_text.h"
 #include "platform/resource_store.h"
@@ -45,9 +46,37 @@ struct CommandLine {
   bool keep_skid_marks = false;
   bool sixteen_bit_sky = false;
   bool convert_track_file = false;
+  std::string geometry;  // "auto", "template" or "track-file"; empty: the settings decide
   bool all = false;  // convert --all
   int jobs = 0;      // with --all; 0: one per processor
 };
+
+#ifdef _WIN32
+constexpr const char* kDialogProgramName = "velmora-gui.exe";
+#else
+constexpr const char* kDialogProgramName = "velmora-gui";
+#endif
+
+// A word a shell takes as it is: quoted when it holds anything but plain path characters.
+std::string ShellQuoted(const std::string& word) {
+  const bool plain = !word.empty() && word.find_first_not_of(
+                                          "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                          "0123456789/._-+:\\") == std::string::npos;
+  if (plain) return word;
+#ifdef _WIN32
+  return "\"" + word + "\"";
+#else
+  std::string quoted = "'";
+  for (char c : word) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "'";
+#endif
+}
 
 void Complain(const std::string& text) { std::fprintf(stderr, "velmora: %s\n", text.c_str()); }
 
@@ -79,8 +108,17 @@ void AddConvertOptions(CLI::App& app, CommandLine& line) {
   app.add_flag("--keep-skid-marks", line.keep_skid_marks, "keep the source track's skid marks");
   app.add_flag("--sixteen-bit-sky", line.sixteen_bit_sky,
                "16-bit sky and horizon textures (N2, N3, NL)");
+  CLI::Option* geometry =
+      app.add_option("--geometry", line.geometry,
+                     "where the GPL track file comes from, for this run: auto (a geometry "
+                     "template when one is found, else the source game's own track file), "
+                     "template (a template or stop), track-file (the source game's own track "
+                     "file); default: the setting N2N4TrkConvert, automatic when unset. No "
+                     "templates are carried: put them into the resources folder")
+          ->check(CLI::IsMember({"auto", "template", "track-file"}, CLI::ignore_case));
   app.add_flag("--convert-track-file", line.convert_track_file,
-               "convert the source game's own track file (N2N4TrkConvert=1 for this run)");
+               "short for --geometry track-file")
+      ->excludes(geometry);
   app.add_option("--settings", line.settings, "settings file (default: the user's Velmora.INI)");
   app.add_option("--resources", line.resources,
                  "folder whose files override or add resources (geometry templates)");
@@ -92,6 +130,19 @@ void AddDemoOptions(CLI::App& app, CommandLine& line) {
                  "folder whose files override or add resources (geometry templates)");
 }
 
+// How the command line asks for the source game's own track file; named in the hint after a
+// run that stopped for want of a template.
+constexpr std::string_view kTrackFileControl = "--geometry track-file";
+
+GeometryChoice GeometryOf(const CommandLine& line) {
+  if (line.convert_track_file) return GeometryChoice::kTrackFile;
+  const std::string choice = AsciiLower(line.geometry);
+  if (choice == "auto") return GeometryChoice::kAutomatic;
+  if (choice == "template") return GeometryChoice::kTemplate;
+  if (choice == "track-file") return GeometryChoice::kTrackFile;
+  return GeometryChoice::kFromSettings;
+}
+
 const SourceGameInfo& GameOf(const CommandLine& line) {
   return GameInfo(GameByCliName(line.game).value_or(SourceGame::kCart));
 }
@@ -100,8 +151,8 @@ int RunList(const CommandLine& line) {
   const SourceGameInfo& game = GameOf(line);
   std::vector<InstalledTrack> tracks = FindInstalledTracks(game, PathFromUtf8(line.source));
   for (const InstalledTrack& track : tracks) {
-    std::printf("%s\t%s\n", Windows1252ToUtf8(track.folder).c_str(),
-                Windows1252ToUtf8(track.display_name).c_str());
+    std::printf("%s\t%s%s\n", Windows1252ToUtf8(track.folder).c_str(),
+                Windows1252ToUtf8(track.display_name).c_str(), track.add_on ? "\tadd-on" : "");
   }
   if (tracks.empty()) {
     Complain(std::string(game.hint_text) + " no track found under " + line.source);
@@ -125,7 +176,9 @@ bool Convert(const SourceGameInfo& game, const CommandLine& line, Settings& sett
                                              .source_track = folder,
                                              .keep_skid_marks = line.keep_skid_marks,
                                              .sixteen_bit_sky = line.sixteen_bit_sky,
-                                             .progress = &progress});
+                                             .progress = &progress,
+                                             .geometry = GeometryOf(line),
+                                             .track_file_control = std::string(kTrackFileControl)});
   }
   progress.Finish();
   std::printf("Conversion Finished\n");
@@ -146,9 +199,6 @@ int RunConvert(const CommandLine& line) {
   const SourceGameInfo& game = GameOf(line);
   Settings settings(line.settings.empty() ? Settings::DefaultFile() : PathFromUtf8(line.settings),
                     Settings::HomeFolder());
-  if (line.convert_track_file) {
-    settings.Override(kOptionsSection, kTrackFileConversionKey, "1");
-  }
   std::optional<fs::path> resources_folder = ResourcesFolder(line, settings);
   if (!resources_folder) return kExitUsage;
   if (line.all) {
@@ -158,7 +208,8 @@ int RunConvert(const CommandLine& line) {
                        line.jobs > 0 ? line.jobs : DefaultJobs(),
                        line.keep_skid_marks,
                        line.sixteen_bit_sky,
-                       line.convert_track_file,
+                       GeometryOf(line),
+                       std::string(kTrackFileControl),
                        settings.file(),
                        *resources_folder};
     return RunBatchConversion(batch);
@@ -221,6 +272,33 @@ void CheckAndPicture(const fs::path& track_folder, const fs::path& picture) {
   std::fflush(stdout);
 }
 
+// The dialog program next to this one: installed beside it, or in its own folder of a build
+// tree; else by name, from the PATH (on Windows only one installed beside it counts).
+std::optional<std::string> DialogProgram() {
+  const fs::path here = ExecutableFolder();
+  for (const fs::path& candidate :
+       {here / kDialogProgramName, here.parent_path() / "app" / kDialogProgramName}) {
+    if (FileExists(candidate)) return PathToUtf8(candidate);
+  }
+#ifdef _WIN32
+  return std::nullopt;
+#else
+  return std::string(kDialogProgramName);
+#endif
+}
+
+// The demo ends with the one command that opens the dialog program on its installations.
+void PrintDialogCommand(const fs::path& settings_file, const std::string& track) {
+  const std::optional<std::string> program = DialogProgram();
+  if (!program) return;
+  std::error_code ec;
+  std::printf("\nThe dialog program on the sample installations (track \"%s\" is listed as an "
+              "add-on in \"Convert CART/ICR2 to GPL\"):\n  %s --settings %s\n",
+              track.c_str(), ShellQuoted(*program).c_str(),
+              ShellQuoted(PathToUtf8(fs::absolute(settings_file, ec))).c_str());
+  std::fflush(stdout);
+}
+
 int RunDemo(const CommandLine& line) {
   const fs::path dir = line.dir.empty() ? fs::path("velmora-demo") : PathFromUtf8(line.dir);
   const fs::path marker = dir / ".velmora-demo";
@@ -247,8 +325,12 @@ int RunDemo(const CommandLine& line) {
   std::printf("Sample GPL installation:       %s\n\n", demo.gpl.string().c_str());
   std::fflush(stdout);
 
+  // The demo's own settings, which the dialog program opens on too: both folders point at the
+  // sample installations, and the track file is chosen automatically (no template is carried).
   Settings settings(dir / "Velmora.INI", Settings::HomeFolder());
-  settings.Override(kOptionsSection, kTrackFileConversionKey, "1");
+  settings.SetFolder(kIcr2PathKey, PathToUtf8(fs::absolute(demo.source, ec)));
+  settings.SetFolder(kGplPathKey, PathToUtf8(fs::absolute(demo.gpl, ec)));
+  settings.SetTrackFileConversion(std::nullopt);
   std::optional<fs::path> resources_folder = ResourcesFolder(line, settings);
   if (!resources_folder) return kExitUsage;
   CommandLine convert = line;
@@ -264,6 +346,7 @@ int RunDemo(const CommandLine& line) {
     std::printf("\nThe sample conversion stopped early, at the step the messages above name.\n");
   }
   CheckAndPicture(track_folder, dir / (demo.track + ".png"));
+  PrintDialogCommand(settings.file(), demo.track);
   return kExitFinished;
 }
 

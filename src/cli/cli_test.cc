@@ -42,6 +42,18 @@ std::string Slurp(const fs::path& path) {
   return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
 }
 
+// A member of the pack <folder name>.dat in a GPL track folder; nothing when it is not there.
+std::optional<std::vector<std::uint8_t>> PackedMember(const fs::path& folder,
+                                                      std::string_view name) {
+  TrackArchive archive;
+  if (!archive.Open(folder / (folder.filename().string() + ".dat")).ok() || !archive.Unpack().ok()) {
+    return std::nullopt;
+  }
+  std::optional<std::span<const std::uint8_t>> member = archive.HeldMember(name);
+  if (!member) return std::nullopt;
+  return std::vector<std::uint8_t>(member->begin(), member->end());
+}
+
 class CliTest : public ::testing::Test {
  protected:
   // `environment` is put before the command, e.g. "TMPDIR=/x".
@@ -101,41 +113,94 @@ class CliTest : public ::testing::Test {
   fs::path gpl_ = folder_->path() / "gpl";
 };
 
-TEST_F(CliTest, ListPrintsFolderAndDisplayNameInTheGamesOrder) {
+TEST_F(CliTest, ListPrintsKnownTracksInTheGamesOrderThenAddOns) {
   samples::WriteSourceTrack(src_, {"dethq", {}, {}, "tracks"});
   samples::WriteSourceTrack(src_, {"Elkhart", {}, {}, "tracks"});
+  samples::WriteSourceTrack(src_, {"kestrel", {}, {}, "tracks"});
+  samples::WriteSourceTrack(src_, {"Zandvoort", {}, {}, "tracks"});
+  WriteFileText(src_ / "tracks" / "kestrel" / "notes.txt", "no track of its own");
+  fs::create_directories(src_ / "tracks" / "spare");  // no archive: not listed
+  WriteFileText(src_ / "tracks" / "spare" / "spare.txt", "x");
   CommandResult cart = Velmora("list --game cart --source " + Quote(src_));
   EXPECT_EQ(cart.exit_code, 0);
-  EXPECT_EQ(cart.out, "Elkhart\tRoad America\ndethq\tDetroit HQ\n");
+  EXPECT_EQ(cart.out,
+            "Elkhart\tRoad America\ndethq\tDetroit HQ\nkestrel\tkestrel\tadd-on\n"
+            "Zandvoort\tZandvoort\tadd-on\n");
 
-  CommandResult n2 = Velmora("list --game N2 --source " + Quote(src_));
+  const fs::path empty = folder_->path() / "empty";
+  fs::create_directories(empty / "tracks");
+  CommandResult n2 = Velmora("list --game N2 --source " + Quote(empty));
   EXPECT_EQ(n2.exit_code, 1);
   EXPECT_EQ(n2.out, "");
   EXPECT_NE(n2.err.find("If the list box is empty the N2 directory is not correctly set,"),
             std::string::npos);
 }
 
-TEST_F(CliTest, ConvertTakesADisplayNameAndWritesIntoTheBaseTrack) {
-  samples::WriteSourceTrack(src_,
-                            {"dethq", {{"dethq.txt", Bytes("SNAME Detroit\r\n")}}, {}, "tracks"});
+// Without a settings file the track file comes from a template when one is found and from the
+// source game's own file otherwise; a 0 typed into the settings file still stops as it always
+// has, and --geometry decides for one run without storing.
+TEST_F(CliTest, GeometryComesFromATemplateOrTheTracksOwnFile) {
+  samples::WriteSmallSampleTrack(src_, "dethq");
   samples::WriteGplInstallation(gpl_);
+  const fs::path home = folder_->path() / "home";
+  fs::create_directories(home);
+#ifdef _WIN32
+  const std::string fresh_home = "set \"APPDATA=" + PathToUtf8(home) + "\" &&";
+#else
+  const std::string fresh_home = "HOME=" + Quote(home) + " XDG_CONFIG_HOME=";
+#endif
+  const std::string convert = "convert --game cart --source " + Quote(src_) + " --gpl " +
+                              Quote(gpl_) + " --track " + QuoteText("Detroit HQ");
+  const fs::path folder = gpl_ / "tracks" / "detroit";
+  const std::string patches =
+      "velmora: No Patch Files Found for detroit\n"
+      "velmora: Check your installation of the converter\n";
+
+  CommandResult own = Velmora(convert, fresh_home);
+  EXPECT_EQ(own.exit_code, 0) << own.err;
+  EXPECT_EQ(own.out, "Conversion Finished\n");
+  EXPECT_EQ(own.err,
+            "velmora: note: no geometry template detroit_N4T was found, so the track's own "
+            "geometry file dethq.trk was converted\n" + patches);
+  const std::optional<std::vector<std::uint8_t>> converted = PackedMember(folder, "detroit.trk");
+  ASSERT_TRUE(converted.has_value());
+  EXPECT_EQ(std::string(converted->begin(), converted->begin() + 4), "KART");
+  // Nothing was stored: a fresh home has no settings file afterwards either.
+  EXPECT_TRUE(fs::is_empty(home));
+
+  const fs::path resources = folder_->path() / "resources";
+  samples::WriteCarriedResourcesFolder(resources, "detroit");
+  CommandResult templated = Velmora(convert + " --resources " + Quote(resources), fresh_home);
+  EXPECT_EQ(templated.exit_code, 0) << templated.err;
+  EXPECT_EQ(templated.err, patches);
+  EXPECT_EQ(PackedMember(folder, "detroit.trk"), ReadFileBytes(resources / "DETROIT_N4T.trk"));
+  // The track's own file on request, for this run only.
+  CommandResult forced =
+      Velmora(convert + " --geometry track-file --resources " + Quote(resources), fresh_home);
+  EXPECT_EQ(forced.exit_code, 0) << forced.err;
+  EXPECT_EQ(PackedMember(folder, "detroit.trk"), converted);
+
   const fs::path settings = folder_->path() / "Velmora.INI";
-  CommandResult result = Velmora("convert --game cart --source " + Quote(src_) + " --gpl " +
-                                 Quote(gpl_) + " --track " + QuoteText("Detroit HQ") + " --settings " +
-                                 Quote(settings));
-  // No template is carried for detroit, so the run stops after saying so.
-  EXPECT_EQ(result.exit_code, 1);
-  EXPECT_EQ(result.out, "Conversion Finished\n");
-  EXPECT_EQ(result.err,
+  WriteFileText(settings, "[Options]\r\nN2N4TrkConvert=0\r\n");
+  fs::remove_all(folder);
+  CommandResult stopped = Velmora(convert + " --settings " + Quote(settings));
+  EXPECT_EQ(stopped.exit_code, 1);
+  EXPECT_EQ(stopped.out, "Conversion Finished\n");
+  EXPECT_EQ(stopped.err,
             "velmora: Failed to find resource detroit_N4T\n"
             "velmora: GPL directory not correctly set?\n"
             "velmora: The geometry template detroit_N4T is missing: put a file of that name into "
             "the resources folder (setting Resources, option --resources), or convert the "
-            "source game's own track file (--convert-track-file).\n");
-  EXPECT_TRUE(fs::is_directory(gpl_ / "tracks" / "detroit"));
-  EXPECT_FALSE(fs::exists(gpl_ / "tracks" / "dethq"));
-  // The command line's option never reaches the settings file.
-  EXPECT_FALSE(fs::exists(settings));
+            "source game's own track file (--geometry track-file).\n");
+  EXPECT_TRUE(fs::is_empty(folder));
+  EXPECT_EQ(Slurp(settings), "[Options]\r\nN2N4TrkConvert=0\r\n");
+  // --geometry auto overrides the stored 0 for one run; --convert-track-file is short for
+  // track-file, and the two together are bad usage.
+  EXPECT_EQ(Velmora(convert + " --geometry auto --settings " + Quote(settings)).exit_code, 0);
+  EXPECT_EQ(Velmora(convert + " --convert-track-file --settings " + Quote(settings)).exit_code, 0);
+  EXPECT_EQ(Velmora(convert + " --geometry track-file --convert-track-file").exit_code, 2);
+  EXPECT_EQ(Velmora(convert + " --geometry newest").exit_code, 2);
+  EXPECT_EQ(Slurp(settings), "[Options]\r\nN2N4TrkConvert=0\r\n");
 }
 
 TEST_F(CliTest, ConvertWithResourcesRunsToTheEnd) {
@@ -176,7 +241,7 @@ TEST_F(CliTest, ConvertFindsADisplayNameWithoutRegardToWindows1252Case) {
   samples::WriteGplInstallation(gpl_);
   CommandResult result = Velmora("convert --game cart --source " + Quote(src_) + " --gpl " +
                                  Quote(gpl_) + " --track " + QuoteText("\xC3\xB6sterreichring") +
-                                 " --settings " +
+                                 " --geometry template --settings " +
                                  Quote(folder_->path() / "Velmora.INI"));
   // Found: the run starts and stops only for want of a geometry template.
   EXPECT_EQ(result.exit_code, 1) << result.err;
@@ -435,9 +500,10 @@ TEST_F(CliTest, BatchExitsWithOneWhenARunStopsAndTwoOnBadUsage) {
   samples::WriteSmallSampleTrack(src_, "Elkhart");
   samples::WriteSmallSampleTrack(src_, "Laguna");
   samples::WriteGplInstallation(gpl_);
-  // Without the source track file converted and without templates, each run stops early.
-  const std::string options = " --game cart --source " + Quote(src_) + " --gpl " + Quote(gpl_) +
-                              " --settings " + Quote(folder_->path() / "Velmora.INI");
+  // Asked for templates, which are not there, each run stops early.
+  const std::string options = " --game cart --geometry template --source " + Quote(src_) +
+                              " --gpl " + Quote(gpl_) + " --settings " +
+                              Quote(folder_->path() / "Velmora.INI");
   CommandResult stopped = Velmora("convert --all" + options);
   EXPECT_EQ(stopped.exit_code, 1);
   EXPECT_NE(stopped.out.find("Elkhart  elkhart     stopped: Failed to find resource elkhart_N4T"),
@@ -479,6 +545,22 @@ TEST_F(CliTest, DemoWritesItsSampleAndConverts) {
   EXPECT_EQ(Slurp(dir / "kestrel.png").substr(1, 3), "PNG");
   // GPL's standard files went in as real files, not stand-ins of a few bytes.
   EXPECT_EQ(first.out.find(" 16 bytes\n"), std::string::npos) << first.out;
+  // No template is carried: the track's own file was converted, with a note saying so.
+  EXPECT_NE(first.err.find("velmora: note: no geometry template kestrel_N4T was found"),
+            std::string::npos) << first.err;
+  // Its settings name both sample installations for the dialog program, and the output ends
+  // with the command that opens it on them.
+  const std::string settings = Slurp(dir / "Velmora.INI");
+  EXPECT_NE(settings.find("ICR2 Path=" + PathToUtf8(fs::absolute(dir / "source"))),
+            std::string::npos) << settings;
+  EXPECT_NE(settings.find("GPL Path=" + PathToUtf8(fs::absolute(dir / "gpl"))), std::string::npos)
+      << settings;
+  EXPECT_EQ(settings.find("N2N4TrkConvert"), std::string::npos) << settings;
+#ifndef _WIN32  // the Windows build has no dialog program beside it yet
+  const std::string ending = " --settings " + PathToUtf8(fs::absolute(dir / "Velmora.INI")) + "\n";
+  ASSERT_GE(first.out.size(), ending.size());
+  EXPECT_EQ(first.out.substr(first.out.size() - ending.size()), ending) << first.out;
+#endif
   // Running it again replaces its own sample; a folder it did not write is left alone.
   EXPECT_EQ(Velmora("demo " + Quote(dir)).exit_code, 0);
   const fs::path foreign = folder_->path() / "foreign";

@@ -62,6 +62,10 @@ void TerminalMessages::Show(std::string_view text) {
   std::fflush(out_);
 }
 
+void TerminalMessages::Note(std::string_view text) {
+  Show("note: " + std::string(text));
+}
+
 void TerminalMessages::ShowWithHint(std::string_view text, std::string_view hint) {
   Show(text);
   std::fprintf(out_, "velmora: %s\n", Windows1252ToUtf8(hint).c_str());

@@ -2,6 +2,7 @@
 #define VELMORA_CLI_TERMINAL_SINKS_H_
 
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 #include "platform/message_sink.h"
@@ -33,13 +34,14 @@ class TerminalProgress : public ProgressSink {
 };
 
 // Prints each message as "velmora: TEXT" on stderr, in UTF-8, as it happens; a hint follows its
-// message as one more such line.
+// message as one more such line, and a note is one line "velmora: note: TEXT".
 class TerminalMessages : public MessageSink {
  public:
   TerminalMessages(std::FILE* out, TerminalProgress* progress)
       : out_(out), progress_(progress) {}
   void Show(std::string_view text) override;
   void ShowWithHint(std::string_view text, std::string_view hint) override;
+  void Note(std::string_view text) override;
 
  private:
   std::FILE* out_;

@@ -1,6 +1,7 @@
 #include "dialogs/conversion_dialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include "dialogs/dialog_sinks.h"
 #include "dialogs/dialog_text.h"
 #include "dialogs/game_dialog_text.h"
+#include "dialogs/geometry_choice.h"
 #include "dialogs/path_chooser.h"
 #include "pipeline/track_converter.h"
 #include "pipeline/track_name_table.h"
@@ -28,6 +30,10 @@ QString Text(std::string_view text) { return FromWindows1252(text); }
 
 QString ControlName(const char* role, int id) { return QString("%1%2").arg(role).arg(id); }
 
+// Each list entry keeps the folder a conversion is given under this role.
+constexpr int kSourceTrackRole = Qt::UserRole;
+constexpr std::string_view kAddOnSuffix = " (add-on)";
+
 }  // namespace
 
 ConversionDialog::ConversionDialog(const SourceGameInfo& game, const Services& services,
@@ -37,7 +43,8 @@ ConversionDialog::ConversionDialog(const SourceGameInfo& game, const Services& s
       text_(DialogTextOf(game.game)),
       services_(services),
       source_dir_(FromPath(services.settings.Folder(game.settings_key))),
-      gpl_dir_(FromPath(services.settings.Folder(kGplPathKey))) {
+      gpl_dir_(FromPath(services.settings.Folder(kGplPathKey))),
+      geometry_(services.settings.TrackFileConversion()) {
   setWindowTitle(Text(text_.dialog_title));
   setModal(true);
   BuildControls();
@@ -100,6 +107,12 @@ void ConversionDialog::BuildControls() {
   }
   auto* hint = new QLabel(Text(game_.hint_text), this);
   hint->setWordWrap(true);
+  BuildGeometryChoice();
+  auto* geometry_label = new QLabel(Text(kGeometryChoiceLabel), this);
+  geometry_label->setBuddy(geometry_choice_);
+  auto* geometry_row = new QHBoxLayout;
+  geometry_row->addWidget(geometry_label);
+  geometry_row->addWidget(geometry_choice_, 1);
 
   progress_ = new QProgressBar(this);
   progress_->setObjectName("progressBar");
@@ -123,8 +136,9 @@ void ConversionDialog::BuildControls() {
   grid->addLayout(buttons, 2, 1);
   grid->addWidget(source_dir_text_, 3, 0, 1, 2);
   grid->addWidget(gpl_dir_text_, 4, 0, 1, 2);
-  grid->addWidget(hint, 5, 0, 1, 2);
-  grid->addWidget(progress_, 6, 0, 1, 2);
+  grid->addLayout(geometry_row, 5, 0, 1, 2);
+  grid->addWidget(hint, 6, 0, 1, 2);
+  grid->addWidget(progress_, 7, 0, 1, 2);
   grid->setColumnStretch(0, 1);
   resize(520, 400);
 
@@ -143,10 +157,22 @@ void ConversionDialog::RefreshTracks() {
   gpl_dir_text_->setToolTip(gpl_dir_);
   const std::vector<InstalledTrack> found = FindInstalledTracks(game_, ToPath(source_dir_));
   QStringList names;
-  for (const InstalledTrack& track : found) names.push_back(FromWindows1252(track.display_name));
+  for (const InstalledTrack& track : found) {
+    if (!track.add_on) names.push_back(FromWindows1252(track.display_name));
+  }
   SortForDisplay(names);
   tracks_->clear();
-  tracks_->addItems(names);
+  for (const QString& name : names) {
+    auto* item = new QListWidgetItem(name, tracks_);
+    item->setData(kSourceTrackRole, FromWindows1252(FolderOfDisplayName(ToWindows1252(name))));
+  }
+  // Add-on tracks follow the game's own, in the order found, set apart by their mark.
+  for (const InstalledTrack& track : found) {
+    if (!track.add_on) continue;
+    auto* item = new QListWidgetItem(Text(track.display_name + std::string(kAddOnSuffix)), tracks_);
+    item->setData(kSourceTrackRole, FromWindows1252(track.source_track));
+    item->setToolTip(Text("An add-on track in the folder " + track.folder));
+  }
   tracks_->clearSelection();
   tracks_->setCurrentRow(-1);
   convert_->setEnabled(false);
@@ -186,7 +212,27 @@ void ConversionDialog::Convert() {
   if (sixteen_bit_ != nullptr) services_.settings.SetHqSky(sixteen_bit_->isChecked() ? 1 : 0);
   const QList<QListWidgetItem*> selected = tracks_->selectedItems();
   if (selected.isEmpty()) return;
-  RunPipeline(FolderOfDisplayName(ToWindows1252(selected.front()->text())));
+  RunPipeline(ToWindows1252(selected.front()->data(kSourceTrackRole).toString()));
+}
+
+void ConversionDialog::BuildGeometryChoice() {
+  geometry_choice_ = new QComboBox(this);
+  geometry_choice_->setObjectName("geometryChoice");
+  for (const GeometryChoiceEntry& entry : GeometryChoiceEntries(geometry_)) {
+    geometry_choice_->addItem(Text(entry.text), entry.value ? QVariant(*entry.value) : QVariant());
+  }
+  geometry_choice_->setCurrentIndex(
+      static_cast<int>(GeometryChoiceIndex(GeometryChoiceEntries(geometry_), geometry_)));
+  // Only a choice the user makes is stored; opening the dialog writes nothing.
+  connect(geometry_choice_, &QComboBox::activated, this, &ConversionDialog::ChooseGeometry);
+}
+
+void ConversionDialog::ChooseGeometry(int index) {
+  const QVariant data = geometry_choice_->itemData(index);
+  const std::optional<int> chosen = data.isValid() ? std::optional<int>(data.toInt()) : std::nullopt;
+  if (chosen == geometry_) return;
+  geometry_ = chosen;
+  services_.settings.SetTrackFileConversion(chosen);
 }
 
 void ConversionDialog::reject() {
@@ -207,7 +253,9 @@ void ConversionDialog::RunPipeline(const std::string& folder) {
                            .source_track = folder,
                            .keep_skid_marks = keep_skid_marks_->isChecked(),
                            .sixteen_bit_sky = sixteen_bit_ != nullptr && sixteen_bit_->isChecked(),
-                           .progress = &progress};
+                           .progress = &progress,
+                           .geometry = GeometryChoiceOf(geometry_),
+                           .track_file_control = std::string(kGeometryChoiceControl)};
   // The result is not looked at: a run that stopped early has shown why already.
   static_cast<void>(converter.Convert(game_.game, request));
   services_.settings.SetFolder(kGplPathKey, gpl);

@@ -12,6 +12,7 @@
 #include "platform/services.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QListWidget;
 class QProgressBar;
@@ -27,7 +28,11 @@ namespace velmora {
 //
 // Settings: both folders are read when the dialog is made. The source folder is stored each
 // time the list finds a track in it; the GPL folder after each conversion; "HQsky" on each
-// press of Convert (games with the sixteen-bit box). Back and Escape store nothing.
+// press of Convert (games with the sixteen-bit box); "N2N4TrkConvert" only when the user changes
+// the track geometry choice. Back and Escape store nothing.
+//
+// The list shows the game's known tracks by display name, sorted, then the add-on tracks found
+// in the source folder, marked as such; each entry keeps the folder a conversion is given.
 //
 // The services are not owned and must outlive the dialog. Messages of a run go to the services'
 // MessageSink in the order they arise, ending with "Conversion Finished".
@@ -52,6 +57,8 @@ class ConversionDialog : public QDialog {
   // Runs the chooser from `start`; the chosen folder, or nothing when the user cancelled.
   std::optional<QString> ChooseFolder(std::string_view title, std::string_view probe_file,
                                       std::string_view found_message, const QString& start);
+  void BuildGeometryChoice();
+  void ChooseGeometry(int index);
   void Convert();
   void RunPipeline(const std::string& folder);
 
@@ -61,6 +68,8 @@ class ConversionDialog : public QDialog {
   QString source_dir_;
   QString gpl_dir_;
   bool running_ = false;
+  // The track geometry choice: the option's value shown, nothing for automatic.
+  std::optional<int> geometry_;
 
   QListWidget* tracks_ = nullptr;
   QPushButton* convert_ = nullptr;
@@ -69,6 +78,7 @@ class ConversionDialog : public QDialog {
   QLabel* gpl_dir_text_ = nullptr;
   QCheckBox* keep_skid_marks_ = nullptr;
   QCheckBox* sixteen_bit_ = nullptr;  // null for games without a sixteen-bit sky
+  QComboBox* geometry_choice_ = nullptr;
 };
 
 }  // namespace velmora

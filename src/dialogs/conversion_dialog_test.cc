@@ -1,6 +1,7 @@
 #include "dialogs/conversion_dialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +28,7 @@
 #include "platform/settings.h"
 #include "resources/embedded_files.h"
 #include "samples/installation_builder.h"
+#include "track/track_archive.h"
 
 namespace velmora::testkit {
 
@@ -319,6 +321,7 @@ class ConversionDialogTest : public QObject {
     resources_ = std::make_unique<ResourceStore>(EmbeddedFiles(), root_ / "resources");
     settings_->SetFolder(kIcr2PathKey, cart.string());
     settings_->SetFolder(kGplPathKey, gpl.string());
+    settings_->SetTrackFileConversion(0);  // typed into the file: a template or stop
     MessageBoxSink boxes;
     ConversionDialog dialog(GameInfo(SourceGame::kCart), Services{boxes, *settings_, *resources_});
     ShowAndWait(dialog);
@@ -330,9 +333,73 @@ class ConversionDialogTest : public QObject {
         "Failed to find resource detroit_N4T",
         "GPL directory not correctly set?\n\nThe geometry template detroit_N4T is missing: put a "
         "file of that name into the resources folder (setting Resources, option --resources), or "
-        "convert the source game's own track file (--convert-track-file).",
+        "convert the source game's own track file (choose \"Always the track's own file\" under "
+        "Track geometry).",
         "Conversion Finished"};
     QCOMPARE(*texts, expected);
+  }
+
+  // The choice shows what the settings file holds, a value typed into it included, and is
+  // stored only when the user changes it.
+  void theGeometryChoiceShowsTheSettingAndStoresOnlyChanges() {
+    auto dialog = Open(SourceGame::kN2);
+    auto* choice = dialog->findChild<QComboBox*>("geometryChoice");
+    QCOMPARE(choice->count(), 2);
+    QCOMPARE(choice->currentText(),
+             QString("Automatic: a template if one is found, else the track's own file"));
+    QVERIFY(!fs::exists(settings_file_));
+    choice->setFocus();
+    QTest::keyClick(choice, Qt::Key_Down);  // a real change by the user
+    QCOMPARE(choice->currentText(), QString("Always the track's own file"));
+    QCOMPARE(settings_->TrackFileConversion(), std::optional<int>(1));
+    QTest::keyClick(choice, Qt::Key_Up);
+    QCOMPARE(settings_->TrackFileConversion(), std::nullopt);
+    QVERIFY(!SettingsText().contains("N2N4TrkConvert"));
+
+    for (int typed : {0, 7}) {
+      settings_->SetTrackFileConversion(typed);
+      const QString before = SettingsText();
+      auto again = Open(SourceGame::kCart);
+      auto* shown = again->findChild<QComboBox*>("geometryChoice");
+      QCOMPARE(shown->count(), 3);
+      QCOMPARE(shown->currentIndex(), 2);
+      QVERIFY(shown->currentText().contains(QString("N2N4TrkConvert=%1").arg(typed)));
+      QCOMPARE(SettingsText(), before);
+    }
+  }
+
+  // A new user's first conversion: fresh settings, the demo's folders chosen in the chooser,
+  // its track picked among the add-ons, Convert, and a complete pack without templates.
+  void convertsTheDemosAddOnTrackFromFreshSettings() {
+    const samples::DemoInstallations demo = samples::WriteDemoInstallations(root_ / "demo");
+    MessageBoxSink boxes;
+    ConversionDialog dialog(GameInfo(SourceGame::kCart), Services{boxes, *settings_, *resources_});
+    ShowAndWait(dialog);
+    for (const auto& [button, folder] : {std::pair{"sourceButton1006", demo.source},
+                                         std::pair{"gplButton1", demo.gpl}}) {
+      OnNextModal<PathChooser>([folder = folder](PathChooser& chooser) {
+        auto* edit = chooser.findChild<QLineEdit*>("pathEdit");
+        edit->clear();
+        QTest::keyClicks(edit, FromPath(folder.string()));
+        QTest::mouseClick(chooser.findChild<QPushButton*>("okButton"), Qt::LeftButton);
+      });
+      QTest::mouseClick(&Button(dialog, button), Qt::LeftButton);
+    }
+    QCOMPARE(Entries(Tracks(dialog)), QStringList({"kestrel (add-on)"}));
+    QVERIFY(ClickEntry(Tracks(dialog), "kestrel (add-on)"));
+    auto texts = std::make_shared<QStringList>();
+    CollectMessageBoxes(texts, 3);
+    QTest::mouseClick(&Button(dialog, "convertButton1002"), Qt::LeftButton);
+    QCOMPARE(*texts, QStringList({"No Patch Files Found for kestrel",
+                                  "Check your installation of the converter",
+                                  "Conversion Finished"}));
+    const fs::path pack = demo.gpl / "tracks" / "kestrel" / "kestrel.dat";
+    QVERIFY(FileExists(pack));
+    TrackArchive archive;
+    QVERIFY(archive.Open(*ResolveExisting(pack)).ok());
+    QVERIFY(archive.entries().size() > 30);
+    QCOMPARE(archive.entries().front().name, std::string("kestrel.trk"));  // its own, converted
+    QVERIFY(!SettingsText().contains("N2N4TrkConvert"));
   }
 
   void aSixteenBitGameStoresItsBoxOnConvert() {

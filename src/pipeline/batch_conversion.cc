@@ -30,6 +30,8 @@ class TrackMessages : public MessageSink {
     seen_any_ = true;
     observer_.Message(track_, text);
   }
+  // Shown with the track's messages, but never taken for the result table's reason.
+  void Note(std::string_view text) override { observer_.Message(track_, "note: " + std::string(text)); }
   std::string TakeFirst() { return std::move(first_); }
 
  private:

@@ -64,7 +64,7 @@ bool ConversionRun::RunCart() {
   SetProgressRange(run);
   LoadPalette(run, kCartPaletteMode);
   if (!PlaceTemplate(run, /*cart=*/true)) return false;
-  if (run.track_file_conversion == 1 && !ConvertSourceTrackFile(run)) return false;
+  if (run.converts_track_file && !ConvertSourceTrackFile(run)) return false;
   if (!PrepareGeometry(run)) return false;
   run.Step();
   run.workspace.AddToPack(run.GplTrackFile(run.gpl_track + ".trk"));
@@ -101,7 +101,7 @@ bool ConversionRun::RunNSeries() {
   if (!ExtractCarriedFiles(run, NSeriesCarriedOrder())) return false;
   SetProgressRange(run);
   LoadPalette(run, kNSeriesPaletteMode);
-  if (run.track_file_conversion == 1 && !ConvertSourceTrackFile(run)) return false;
+  if (run.converts_track_file && !ConvertSourceTrackFile(run)) return false;
   if (!PrepareGeometry(run)) return false;
   run.workspace.AddToPack(run.GplTrackFile(run.gpl_track + ".trk"));
   ConvertRacingLines(run);

@@ -59,7 +59,7 @@ class ConversionRunTest : public ::testing::Test {
                       std::vector<MemberBytes> loose = {}) {
     samples::WriteSourceTrack(src_, {folder, std::move(members), std::move(loose), "Tracks"});
   }
-  void SetOption(int value) { settings_.WriteInt(kOptionsSection, kTrackFileConversionKey, value); }
+  void SetOption(std::optional<int> value) { settings_.SetTrackFileConversion(value); }
 
   bool Run(Pipeline pipeline, const std::string& track, ProgressSink* progress = nullptr,
            std::span<const EmbeddedFile> embedded = EmbeddedFiles()) {
@@ -68,7 +68,11 @@ class ConversionRunTest : public ::testing::Test {
     TrackConverter converter(services);
     const bool finished = converter.Convert(
         pipeline == Pipeline::kCart ? SourceGame::kCart : SourceGame::kN3,
-        {.src_dir = src_, .gpl_dir = gpl_, .source_track = track, .progress = progress});
+        {.src_dir = src_,
+         .gpl_dir = gpl_,
+         .source_track = track,
+         .progress = progress,
+         .track_file_control = "the track file control"});
     pack_list_ = Names(converter.workspace().pack_list());
     scans_ = converter.workspace().resolver().scans();
     return finished;
@@ -129,7 +133,7 @@ class FileCountingProgress : public ProgressSink {
 TEST_F(ConversionRunTest, MissingTemplateMessagesDependOnTheOption) {
   struct Row {
     Pipeline pipeline;
-    int option;
+    std::optional<int> option;  // nothing: not in the settings file (automatic)
     bool finished;
     std::vector<std::string> messages;
   };
@@ -148,9 +152,11 @@ TEST_F(ConversionRunTest, MissingTemplateMessagesDependOnTheOption) {
       {Pipeline::kCart, 0, false, {lookup, unset}},
       {Pipeline::kCart, 1, true, {lookup, unset, patches1, patches2}},
       {Pipeline::kCart, 2, false, {lookup, unset, no_track_file}},
+      {Pipeline::kCart, std::nullopt, true, {patches1, patches2}},
       {Pipeline::kNSeries, 0, false, {lookup, unset}},
       {Pipeline::kNSeries, 1, true, {lookup, patches1, patches2}},
       {Pipeline::kNSeries, 2, false, {lookup, no_track_file}},
+      {Pipeline::kNSeries, std::nullopt, true, {patches1, patches2}},
   };
   samples::WriteCarriedResourcesFolder(resources_, kNoTemplate);
   std::vector<MemberBytes> members, loose;
@@ -158,20 +164,32 @@ TEST_F(ConversionRunTest, MissingTemplateMessagesDependOnTheOption) {
   AddSourceTrack("detroit", members, loose);
   for (const Row& row : rows) {
     SCOPED_TRACE(::testing::Message() << (row.pipeline == Pipeline::kCart ? "cart" : "n-series")
-                                    << " option " << row.option);
+                                    << " option " << row.option.value_or(-99));
     SetOption(row.option);
     messages_.Clear();
     EXPECT_EQ(Run(row.pipeline, "detroit"), row.finished);
     EXPECT_EQ(messages_.messages(), row.messages);
-    // A run that stops there says what to do, with the message it follows.
+    // A run that stops there says what to do, naming the front end's control, with the message
+    // it follows.
     const std::vector<std::string> hints =
-        row.finished || row.option != 0
-            ? std::vector<std::string>{}
-            : std::vector<std::string>{
+        row.option == 0
+            ? std::vector<std::string>{
                   "The geometry template detroit_N4T is missing: put a file of that name into "
                   "the resources folder (setting Resources, option --resources), or convert "
-                  "the source game's own track file (--convert-track-file)."};
+                  "the source game's own track file (the track file control)."}
+            : std::vector<std::string>{};
     EXPECT_EQ(messages_.hints(), hints);
+    // Only the automatic choice tells, outside the system's messages, what it did instead.
+    const std::vector<std::string> notes =
+        row.option ? std::vector<std::string>{}
+                   : std::vector<std::string>{
+                         "no geometry template detroit_N4T was found, so the track's own "
+                         "geometry file detroit.trk was converted"};
+    EXPECT_EQ(messages_.notes(), notes);
+    if (row.finished) {
+      EXPECT_NE(std::find(pack_list_.begin(), pack_list_.end(), "detroit.trk"), pack_list_.end());
+      EXPECT_TRUE(FileExists(gpl_ / "tracks" / "detroit" / "detroit.dat"));
+    }
   }
 }
 

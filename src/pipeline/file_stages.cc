@@ -7,6 +7,7 @@
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
 #include "platform/progress_sink.h"
+#include "platform/resource_store.h"
 
 namespace velmora {
 
@@ -17,12 +18,13 @@ namespace {
 constexpr std::string_view kTemplateMissing = "GPL directory not correctly set?";
 
 // What a user can do when a run stops for want of a geometry template. The message above is
-// kept word for word; this follows it.
-std::string TemplateMissingHint(std::string_view resource) {
-  return "The geometry template " + std::string(resource) +
-         " is missing: put a file of that name into the resources folder (setting Resources, "
-         "option --resources), or convert the source game's own track file "
-         "(--convert-track-file).";
+// kept word for word; this follows it, naming what the front end offers.
+std::string TemplateMissingHint(std::string_view resource, std::string_view track_file_control) {
+  std::string hint = "The geometry template " + std::string(resource) +
+                     " is missing: put a file of that name into the resources folder (setting "
+                     "Resources, option --resources), or convert the source game's own track file";
+  if (!track_file_control.empty()) hint.append(" (").append(track_file_control).append(")");
+  return hint + ".";
 }
 
 // Carried files written into every converted track, as (resource, file name).
@@ -62,6 +64,20 @@ constexpr std::array<std::string_view, 18> kStandardPackOrder = {
     "bwpic.pbf",    "event.pbf",    "page0.pbf",    "page1.pbf",   "page2.pbf",    "page3.pbf",
     "page4.pbf",    "page5.pbf",    "starter.3do",  "flagger.3do", "flagger.srb",  "tire.3do",
     "tireside.mip", "tirefrnt.mip", "shadtire.mip", "crowd.wav",   "announce.wav", "_blank_.3do"};
+
+// Writes the template as the GPL track file. Without it, `option` decides: 0 stops the run;
+// any other value goes on (the CART run says the GPL folder may be wrong all the same).
+bool PlaceFoundTemplate(RunContext& run, const std::string& resource, bool cart, int option) {
+  if (run.workspace.ExtractResource(resource, run.gpl_track + ".trk", true)) return true;
+  const bool stops = option == 0;
+  if (stops) {
+    run.messages().ShowWithHint(kTemplateMissing,
+                                TemplateMissingHint(resource, run.request.track_file_control));
+  } else if (cart) {
+    run.messages().Show(kTemplateMissing);
+  }
+  return !stops;
+}
 
 const CarriedFile& CarriedFileOf(std::string_view resource) {
   for (const CarriedFile& file : kCarriedFiles) {
@@ -106,14 +122,18 @@ void SetProgressRange(RunContext& run) {
 bool PlaceTemplate(RunContext& run, bool cart) {
   const std::string& track = run.gpl_track;
   const std::string resource = track + "_N4T";
-  if (run.workspace.ExtractResource(resource, track + ".trk", true)) return true;
-  const bool stops = run.track_file_conversion == 0;
-  if (stops) {
-    run.messages().ShowWithHint(kTemplateMissing, TemplateMissingHint(resource));
-  } else if (cart) {
-    run.messages().Show(kTemplateMissing);
+  if (!run.track_file_option) {
+    // Automatic: a template that is there is used as with the option at 0; without one the
+    // source game's own track file is converted, with nothing to tell the user about.
+    const std::optional<std::span<const std::uint8_t>> found = run.services.resources.Find(resource);
+    if (!found || found->empty()) {
+      run.converts_track_file = true;
+      return true;
+    }
+    return PlaceFoundTemplate(run, resource, cart, 0);
   }
-  return !stops;
+  run.converts_track_file = *run.track_file_option == 1;
+  return PlaceFoundTemplate(run, resource, cart, *run.track_file_option);
 }
 
 bool ExtractCarriedFiles(RunContext& run, std::span<const std::string_view> order) {

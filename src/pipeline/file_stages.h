@@ -26,8 +26,9 @@ void StartOutput(RunContext& run, std::string gpl_track);
 void UnpackSource(RunContext& run);
 // Sets the progress bar's range from the unpacked files.
 void SetProgressRange(RunContext& run);
-// Writes the geometry template "<gpl track>_N4T" as the GPL track file. False stops the run;
-// whether a missing template stops it depends on the run (`cart`) and on N2N4TrkConvert.
+// Writes the geometry template "<gpl track>_N4T" as the GPL track file and decides whether the
+// source game's own track file replaces it. False stops the run; whether a missing template
+// stops it depends on the run (`cart`) and on N2N4TrkConvert (automatic never stops).
 bool PlaceTemplate(RunContext& run, bool cart);
 // Writes the carried files in `order` and lists them for packing; false (after a message) when
 // one cannot be written.

@@ -31,6 +31,11 @@ bool ConvertSourceTrackFile(RunContext& run) {
   // layout has nothing to write.
   std::vector<std::uint8_t> newest = NewestLayoutBytes(source);
   if (!newest.empty()) run.workspace.HoldOutput(run.GplTrackFile(run.gpl_track + ".trk"), std::move(newest));
+  if (!run.track_file_option) {
+    run.messages().Note("no geometry template " + run.gpl_track +
+                        "_N4T was found, so the track's own geometry file " + name +
+                        " was converted");
+  }
   return true;
 }
 

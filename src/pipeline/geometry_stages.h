@@ -7,9 +7,10 @@
 
 namespace velmora {
 
-// With the option "N2N4TrkConvert" at 1, the source game's own track file, converted to the
-// newest layout, replaces the template in the GPL track folder. False (after a message) when
-// the source track has no usable track file: there would be no track to convert against.
+// With the option "N2N4TrkConvert" at 1, or automatic without a template, the source game's own
+// track file, converted to the newest layout, replaces the template in the GPL track folder
+// (automatic notes that it did). False (after a message) when the source track has no usable
+// track file: there would be no track to convert against.
 bool ConvertSourceTrackFile(RunContext& run);
 
 // Loads the GPL track file (T1), writes it in GPL's layout into the temporary folder and keeps

@@ -6,11 +6,29 @@
 
 namespace velmora {
 
+namespace {
+
+std::optional<int> TrackFileOption(GeometryChoice choice, const Settings& settings) {
+  switch (choice) {
+    case GeometryChoice::kAutomatic:
+      return std::nullopt;
+    case GeometryChoice::kTemplate:
+      return 0;
+    case GeometryChoice::kTrackFile:
+      return 1;
+    case GeometryChoice::kFromSettings:
+      break;
+  }
+  return settings.TrackFileConversion();
+}
+
+}  // namespace
+
 RunContext::RunContext(const Services& services, ConversionWorkspace& workspace, RunRequest request)
     : services(services),
       workspace(workspace),
       request(std::move(request)),
-      track_file_conversion(services.settings.TrackFileConversion()) {}
+      track_file_option(TrackFileOption(this->request.geometry, services.settings)) {}
 
 std::filesystem::path RunContext::GplTrackFile(std::string_view name) const {
   return workspace.output_folder() / name;

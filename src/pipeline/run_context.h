@@ -41,8 +41,11 @@ struct RunContext {
   const Services services;
   ConversionWorkspace& workspace;
   const RunRequest request;
-  // The option "N2N4TrkConvert", read once per run.
-  const int track_file_conversion;
+  // The option "N2N4TrkConvert" for this run, read once: nothing when automatic.
+  const std::optional<int> track_file_option;
+  // The source game's own track file takes the template's place: the option at 1, or
+  // automatic without a template. Decided when the template is placed.
+  bool converts_track_file = false;
 
   std::string gpl_track;
   std::filesystem::path src_track_folder;

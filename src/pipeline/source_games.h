@@ -39,13 +39,21 @@ std::optional<SourceGame> GameByCliName(std::string_view name);
 
 // A track found in a source installation.
 struct InstalledTrack {
-  std::string folder;       // as spelled in the game's folder list
-  std::string display_name;  // Windows-1252, from the track name table
+  // Windows-1252: as spelled in the game's folder list, or on disk for an add-on track.
+  std::string folder;
+  std::string display_name;  // Windows-1252: from the track name table; an add-on's folder
+  // The folder name a conversion is given: the known track's display name mapped back through
+  // the track name table ("Road America" gives "elkhart"), an add-on's own folder.
+  std::string source_track;
+  // A folder the game's list does not name, which players install with its own archive.
+  bool add_on = false;
 };
 
 // The game's track folders whose archive `src_dir`/tracks/<name>/<name>.dat exists, in any
-// letter case on disk, in the list's order, each with its display name. A folder without its
-// archive is not a track the converter can read, so it is not listed.
+// letter case on disk, in the list's order, each with its display name; then the add-on
+// tracks: every other folder under `src_dir`/tracks holding its own archive <folder>.dat (any
+// letter case), in name order without regard to letter case, named by their folder. A folder
+// without its archive is not a track the converter can read, so it is not listed.
 std::vector<InstalledTrack> FindInstalledTracks(const SourceGameInfo& game,
                                                 const std::filesystem::path& src_dir);
 

@@ -43,23 +43,34 @@ class InstalledTracksTest : public ::testing::Test {
   std::vector<std::string> Listed(SourceGame game) {
     std::vector<std::string> lines;
     for (const InstalledTrack& track : FindInstalledTracks(GameInfo(game), folder_->path())) {
-      lines.push_back(track.folder + "|" + track.display_name);
+      lines.push_back(track.folder + "|" + track.display_name + "|" + track.source_track +
+                      (track.add_on ? "|add-on" : ""));
     }
     return lines;
   }
   std::optional<TempFolder> folder_ = TempFolder::Create("test");
 };
 
-TEST_F(InstalledTracksTest, ListsArchivesOfAnyCaseInTheGamesOrder) {
+TEST_F(InstalledTracksTest, ListsKnownTracksInTheGamesOrderThenAddOnsByName) {
   AddFile("TRACKS/DETHQ/DETHQ.DAT");
   AddFile("TRACKS/Elkhart/Elkhart.dat");
   AddFile("TRACKS/Searspt/SEARSPT.dat");
+  AddFile("TRACKS/kestrel/Kestrel.Dat");
+  AddFile("TRACKS/Zandvoort/zandvoort.dat");
+  AddFile("TRACKS/alpine/alpine.dat");
+  AddFile("TRACKS/notrack/other.dat");  // no archive of its own: hidden
+  // The known tracks as the game's list spells them, mapped back through the name table; then
+  // every other folder with its archive, as spelled on disk, without regard to letter case.
   EXPECT_EQ(Listed(SourceGame::kCart),
-            (std::vector<std::string>{"Elkhart|Road America", "dethq|Detroit HQ"}));
-  // The folder reaches the pipeline as the game's list spells it.
-  EXPECT_EQ(Listed(SourceGame::kN2), (std::vector<std::string>{"searspt|Sears Point"}));
-  EXPECT_EQ(Listed(SourceGame::kN3), (std::vector<std::string>{"Searspt|Sears Point"}));
-  EXPECT_TRUE(Listed(SourceGame::kNl).empty());
+            (std::vector<std::string>{
+                "Elkhart|Road America|elkhart", "dethq|Detroit HQ|dethq",
+                "alpine|alpine|alpine|add-on", "kestrel|kestrel|kestrel|add-on",
+                "Searspt|Searspt|Searspt|add-on", "Zandvoort|Zandvoort|Zandvoort|add-on"}));
+  EXPECT_EQ(Listed(SourceGame::kN3),
+            (std::vector<std::string>{
+                "Searspt|Sears Point|searspt", "alpine|alpine|alpine|add-on",
+                "DETHQ|DETHQ|DETHQ|add-on", "Elkhart|Elkhart|Elkhart|add-on",
+                "kestrel|kestrel|kestrel|add-on", "Zandvoort|Zandvoort|Zandvoort|add-on"}));
 }
 
 TEST_F(InstalledTracksTest, SkipsFoldersWithoutTheirArchive) {

@@ -18,10 +18,13 @@ class MessageSink {
   // them (one more line on the command line, the same message box in the dialogs). The message
   // stays the system's own text; sinks that do not show hints show the message alone.
   virtual void ShowWithHint(std::string_view text, std::string_view /*hint*/) { Show(text); }
+  // Something the run did that a person may want to know but that is none of the system's
+  // messages (one line on the command line). Sinks that show only the system's messages drop it.
+  virtual void Note(std::string_view /*text*/) {}
 };
 
 // Keeps every message shown, in order. Used by tests and by front ends that report later.
-// Hints are kept apart, so the messages stay the system's texts in order.
+// Hints and notes are kept apart, so the messages stay the system's texts in order.
 class RecordingMessageSink : public MessageSink {
  public:
   void Show(std::string_view text) override { messages_.emplace_back(text); }
@@ -29,16 +32,20 @@ class RecordingMessageSink : public MessageSink {
     messages_.emplace_back(text);
     hints_.emplace_back(hint);
   }
+  void Note(std::string_view text) override { notes_.emplace_back(text); }
   const std::vector<std::string>& messages() const { return messages_; }
   const std::vector<std::string>& hints() const { return hints_; }
+  const std::vector<std::string>& notes() const { return notes_; }
   void Clear() {
     messages_.clear();
     hints_.clear();
+    notes_.clear();
   }
 
  private:
   std::vector<std::string> messages_;
   std::vector<std::string> hints_;
+  std::vector<std::string> notes_;
 };
 
 }  // namespace velmora

@@ -102,6 +102,21 @@ std::optional<std::string> FindValue(const std::filesystem::path& path, std::str
   return std::string(value);
 }
 
+// Writes the lines back with the line ends the file had.
+bool Save(const std::filesystem::path& path, const ProfileText& profile) {
+  std::string text;
+  const std::string_view line_end = profile.crlf ? "\r\n" : "\n";
+  for (const std::string& line : profile.lines) text.append(line).append(line_end);
+  return WriteFileText(path, text);
+}
+
+int NumberAtStart(std::string_view digits) {
+  if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
+  int number = 0;
+  std::from_chars(digits.data(), digits.data() + digits.size(), number);
+  return number;
+}
+
 std::string KeyValueLine(std::string_view key, std::string_view value) {
   std::string line;
   line.reserve(key.size() + 1 + value.size());
@@ -118,13 +133,13 @@ std::string ProfileFile::ReadText(std::string_view section, std::string_view key
 }
 
 int ProfileFile::ReadInt(std::string_view section, std::string_view key, int default_value) const {
+  return FindInt(section, key).value_or(default_value);
+}
+
+std::optional<int> ProfileFile::FindInt(std::string_view section, std::string_view key) const {
   std::optional<std::string> value = FindValue(path_, section, key);
-  if (!value) return default_value;
-  std::string_view digits = *value;
-  if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
-  int number = 0;
-  std::from_chars(digits.data(), digits.data() + digits.size(), number);
-  return number;
+  if (!value) return std::nullopt;
+  return NumberAtStart(*value);
 }
 
 bool ProfileFile::WriteText(std::string_view section, std::string_view key,
@@ -146,14 +161,19 @@ bool ProfileFile::WriteText(std::string_view section, std::string_view key,
     profile.lines.push_back(std::move(header));
     profile.lines.push_back(entry);
   }
-  std::string text;
-  const std::string_view line_end = profile.crlf ? "\r\n" : "\n";
-  for (const std::string& line : profile.lines) text.append(line).append(line_end);
-  return WriteFileText(path_, text);
+  return Save(path_, profile);
 }
 
 bool ProfileFile::WriteInt(std::string_view section, std::string_view key, int value) {
   return WriteText(section, key, std::to_string(value));
+}
+
+bool ProfileFile::RemoveKey(std::string_view section, std::string_view key) {
+  ProfileText profile = Load(path_);
+  KeyLocation where = Locate(profile, section, key);
+  if (!where.key_line) return true;
+  profile.lines.erase(profile.lines.begin() + static_cast<std::ptrdiff_t>(*where.key_line));
+  return Save(path_, profile);
 }
 
 }  // namespace velmora

@@ -2,6 +2,7 @@
 #define VELMORA_PLATFORM_PROFILE_FILE_H_
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,10 +27,15 @@ class ProfileFile {
   // The number at the start of the value (an optional sign and decimal digits); a value that
   // does not start with a number reads as 0; a missing key gives the default.
   int ReadInt(std::string_view section, std::string_view key, int default_value) const;
+  // The number as ReadInt reads it, or nothing when the file does not hold the key.
+  std::optional<int> FindInt(std::string_view section, std::string_view key) const;
 
   // False when the file cannot be written; the value is then lost and nothing is reported.
   bool WriteText(std::string_view section, std::string_view key, std::string_view value);
   bool WriteInt(std::string_view section, std::string_view key, int value);
+  // Takes the key's line out of the file, keeping every other line; true when the file holds
+  // no such key afterwards (also when it never did).
+  bool RemoveKey(std::string_view section, std::string_view key);
 
  private:
   std::filesystem::path path_;

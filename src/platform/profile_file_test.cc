@@ -84,7 +84,7 @@ TEST_F(ProfileFileTest, SettingsDefaultsOverridesAndFolders) {
   EXPECT_EQ(settings.Folder(kIcr2PathKey), "/home/racer");
   EXPECT_EQ(settings.PatchesFolder(), "");
   EXPECT_EQ(settings.HqSky(), 0);
-  EXPECT_EQ(settings.TrackFileConversion(), 0);
+  EXPECT_EQ(settings.TrackFileConversion(), std::nullopt);  // automatic
 
   // Writing makes the settings folder on demand.
   settings.SetFolder(kGplPathKey, "/games/gpl");
@@ -96,9 +96,17 @@ TEST_F(ProfileFileTest, SettingsDefaultsOverridesAndFolders) {
   settings.Override(kOptionsSection, kTrackFileConversionKey, "1");
   EXPECT_EQ(settings.TrackFileConversion(), 1);
   Settings reread(settings.file(), "/home/racer");
-  EXPECT_EQ(reread.TrackFileConversion(), 0);
+  EXPECT_EQ(reread.TrackFileConversion(), std::nullopt);
   EXPECT_EQ(reread.HqSky(), 1);
   EXPECT_EQ(ReadText(settings.file()).find("N2N4TrkConvert"), std::string::npos);
+
+  // A stored value is read as it stands; going back to automatic takes the key out and keeps
+  // every other line.
+  reread.SetTrackFileConversion(0);
+  EXPECT_EQ(reread.TrackFileConversion(), 0);
+  reread.SetTrackFileConversion(std::nullopt);
+  EXPECT_EQ(reread.TrackFileConversion(), std::nullopt);
+  EXPECT_EQ(ReadText(settings.file()), "[Directories]\r\nGPL Path=/games/gpl\r\n\r\n[Options]\r\nHQsky=1\r\n");
 }
 
 }  // namespace

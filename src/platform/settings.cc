@@ -98,12 +98,16 @@ std::string Settings::ReadText(std::string_view section, std::string_view key,
 }
 
 int Settings::ReadInt(std::string_view section, std::string_view key, int default_value) const {
+  return FindInt(section, key).value_or(default_value);
+}
+
+std::optional<int> Settings::FindInt(std::string_view section, std::string_view key) const {
   if (const std::string* value = FindOverride(section, key)) {
     int number = 0;
     std::from_chars(value->data(), value->data() + value->size(), number);
     return number;
   }
-  return profile_.ReadInt(section, key, default_value);
+  return profile_.FindInt(section, key);
 }
 
 void Settings::WriteText(std::string_view section, std::string_view key, std::string_view value) {
@@ -133,8 +137,16 @@ int Settings::HqSky() const { return ReadInt(kOptionsSection, kHqSkyKey, 0); }
 
 void Settings::SetHqSky(int value) { WriteInt(kOptionsSection, kHqSkyKey, value); }
 
-int Settings::TrackFileConversion() const {
-  return ReadInt(kOptionsSection, kTrackFileConversionKey, 0);
+std::optional<int> Settings::TrackFileConversion() const {
+  return FindInt(kOptionsSection, kTrackFileConversionKey);
+}
+
+void Settings::SetTrackFileConversion(std::optional<int> value) {
+  if (value) {
+    WriteInt(kOptionsSection, kTrackFileConversionKey, *value);
+  } else {
+    profile_.RemoveKey(kOptionsSection, kTrackFileConversionKey);  // unwritable: lost silently
+  }
 }
 
 std::string Settings::PatchesFolder() const {

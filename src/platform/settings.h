@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -23,8 +24,9 @@ inline constexpr std::string_view kPatchesKey = "Patches";
 // Folder whose files override or add embedded resources (the geometry templates live there).
 inline constexpr std::string_view kResourcesKey = "Resources";
 inline constexpr std::string_view kHqSkyKey = "HQsky";
-// Set only by hand: 1 converts the source game's own track file; any value but 0 lets a
-// conversion go on without a geometry template.
+// Absent: automatic (the geometry template when one is found, else the source game's own track
+// file). A stored value keeps its meaning: 0 the template or stop, 1 the source game's own
+// track file, any other value goes on without a template.
 inline constexpr std::string_view kTrackFileConversionKey = "N2N4TrkConvert";
 
 // Copies `earlier_file` to `user_file` (making its folder) when `user_file` does not exist and
@@ -56,6 +58,8 @@ class Settings {
   std::string ReadText(std::string_view section, std::string_view key,
                        std::string_view default_value) const;
   int ReadInt(std::string_view section, std::string_view key, int default_value) const;
+  // The number, or nothing when the key is neither overridden nor in the file.
+  std::optional<int> FindInt(std::string_view section, std::string_view key) const;
   // Values that cannot be stored are lost silently; the folder of the file is made on demand.
   void WriteText(std::string_view section, std::string_view key, std::string_view value);
   void WriteInt(std::string_view section, std::string_view key, int value);
@@ -66,7 +70,10 @@ class Settings {
   void SetFolder(std::string_view key, std::string_view folder);
   int HqSky() const;
   void SetHqSky(int value);
-  int TrackFileConversion() const;
+  // "N2N4TrkConvert": nothing when the file does not hold it (automatic).
+  std::optional<int> TrackFileConversion() const;
+  // Stores the value; nothing takes the key out of the file, back to automatic.
+  void SetTrackFileConversion(std::optional<int> value);
   std::string PatchesFolder() const;
   std::string ResourcesFolder() const;
 
