@@ -36,7 +36,7 @@ bool AdoptEarlierSettings(const std::filesystem::path& user_file,
 
 // The values kept between runs, over one ini file (Velmora.INI). Folder keys default to the
 // user's home folder, "Patches" and "Resources" to empty, the options to 0. A value can be
-// overridden for this process only (the command line's --convert-track-file does that);
+// overridden for this process only (tests hand folders over that way);
 // overrides are read back but never stored.
 class Settings {
  public:
