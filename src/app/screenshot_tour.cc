@@ -31,8 +31,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// CART/ICR2 tracks of the sample installation; their display names come from the track table.
-constexpr const char* kSampleTracks[] = {"detroit", "dethq", "Elkhart", "Laguna", "vancouvr"};
+// CART/ICR2 tracks of the sample installation; their display names come from the track table,
+// except the add-on track "kestrel", which is listed after them by its folder name.
+constexpr const char* kSampleTracks[] = {"detroit", "dethq",    "Elkhart",
+                                         "Laguna",  "vancouvr", "kestrel"};
 constexpr const char* kConvertedTrack = "detroit";
 
 struct SampleSetup {

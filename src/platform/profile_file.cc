@@ -170,10 +170,14 @@ bool ProfileFile::WriteInt(std::string_view section, std::string_view key, int v
 
 bool ProfileFile::RemoveKey(std::string_view section, std::string_view key) {
   ProfileText profile = Load(path_);
-  KeyLocation where = Locate(profile, section, key);
-  if (!where.key_line) return true;
-  profile.lines.erase(profile.lines.begin() + static_cast<std::ptrdiff_t>(*where.key_line));
-  return Save(path_, profile);
+  bool removed = false;
+  // A key typed twice would otherwise come back from its second line.
+  for (KeyLocation where = Locate(profile, section, key); where.key_line;
+       where = Locate(profile, section, key)) {
+    profile.lines.erase(profile.lines.begin() + static_cast<std::ptrdiff_t>(*where.key_line));
+    removed = true;
+  }
+  return !removed || Save(path_, profile);
 }
 
 }  // namespace velmora

@@ -33,7 +33,7 @@ class ProfileFile {
   // False when the file cannot be written; the value is then lost and nothing is reported.
   bool WriteText(std::string_view section, std::string_view key, std::string_view value);
   bool WriteInt(std::string_view section, std::string_view key, int value);
-  // Takes the key's line out of the file, keeping every other line; true when the file holds
+  // Takes the key's lines out of the file, keeping every other line; true when the file holds
   // no such key afterwards (also when it never did).
   bool RemoveKey(std::string_view section, std::string_view key);
 

@@ -66,6 +66,22 @@ TEST_F(ProfileFileTest, WritingKeepsEveryOtherLine) {
             "ICR2 Path=/cart\r\n\r\n[Options]\r\n; 1 converts the source track file\r\n"
             "N2N4TrkConvert=1\r\n\r\n[Extra]\r\nCount=3\r\n");
   EXPECT_EQ(profile.ReadInt("extra", "count", 0), 3);
+
+  // Taking a key out takes every line of it in its section, typed twice or not, and nothing else.
+  ASSERT_TRUE(profile.WriteText("Options", "n2n4trkconvert", "0"));
+  WriteFileText(path_, ReadText(path_) + "[options]\r\nN2N4TrkConvert=7\r\n");
+  ASSERT_TRUE(profile.WriteText("Directories", "N2N4TrkConvert", "2"));
+  std::string doubled = ReadText(path_);
+  doubled.insert(doubled.find("N2N4TrkConvert=0"), "n2n4trkconvert = 1\r\n");
+  WriteFileText(path_, doubled);
+  ASSERT_TRUE(profile.RemoveKey("OPTIONS", "N2N4TrkConvert"));
+  EXPECT_EQ(profile.FindInt("Options", "N2N4TrkConvert"), std::nullopt);
+  EXPECT_EQ(ReadText(path_),
+            "; settings by hand\r\n[Directories]\r\nGPL Path=/new\r\nN2 Path=/n2\r\n"
+            "ICR2 Path=/cart\r\nN2N4TrkConvert=2\r\n\r\n[Options]\r\n"
+            "; 1 converts the source track file\r\n\r\n[Extra]\r\nCount=3\r\n"
+            "[options]\r\nN2N4TrkConvert=7\r\n");
+  EXPECT_TRUE(profile.RemoveKey("Options", "N2N4TrkConvert"));  // already gone: unchanged
 }
 
 TEST_F(ProfileFileTest, AMissingFileReadsDefaultsAndWritingCreatesIt) {
