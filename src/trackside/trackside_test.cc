@@ -141,18 +141,12 @@ TEST(TracksideTest, FlagsInMetresOrTrackUnitsAndTheirSides) {
 }
 
 TEST(TracksideTest, StarterAtTheTableOrTheDefaultsAndListedOnlyWhereItStands) {
-  {
-    SCOPED_TRACE("no table: no starter");
-    const EmbeddedFile none[] = {{"OTHER_HAY", Text("1,2,3\n")}};
-    ResourceStore store(none);
-    Scene scene(400, {}, &store);
-    PlaceTrackside(*scene.object, scene.layout(), "TEST", *scene.stream);
-    EXPECT_TRUE(scene.Placed().empty());
-  }
-  {
-    SCOPED_TRACE("a table without a parsable line: no starter");
-    const EmbeddedFile files[] = {{"TEST_STARTER_LAT", Text("dlong,dlat,height\nnot,a,line\n")}};
-    ResourceStore store(files);
+  // No starter from no table, nor from a table in which no line parses.
+  for (const EmbeddedFile& table : {EmbeddedFile{"OTHER_HAY", Text("1,2,3\n")},
+                                    EmbeddedFile{"TEST_STARTER_LAT",
+                                                 Text("dlong,dlat,height\nnot,a,line\n")}}) {
+    SCOPED_TRACE(table.name);
+    ResourceStore store(std::span(&table, 1));
     Scene scene(400, {}, &store);
     PlaceTrackside(*scene.object, scene.layout(), "TEST", *scene.stream);
     EXPECT_TRUE(scene.Placed().empty());
