@@ -93,9 +93,9 @@ void TrackObjectWriter::SortNodes() {
                                           object_.Field(node.source_offset, 5) == 4;
     if (positions) section.number_list = &node;
   }
-  // The section's own list head gives the positions, whatever list a surface group also holds:
-  // it is the list that opened the section, so p0 is the section's start.
-  for (std::size_t s = 0; s < layout_.sections.size(); ++s) {
+  // An untagged section takes its positions from its own list head, the list that opened it,
+  // so p0 is the section's start; a 3DO3 section from the last count-4 list it holds.
+  for (std::size_t s = 0; untagged && s < layout_.sections.size(); ++s) {
     ObjectNode* head = object_.section_nodes()[s]->list_head;
     if (head != nullptr) layout_.sections[s].number_list = head;
   }
@@ -157,7 +157,8 @@ void TrackObjectWriter::CountLanes(TrackSection& section) {
   if (section.part_count > 2 && track != nullptr && track->DropsInnerWalls(section.p[0])) {
     for (int k = 0; k < kLaneCount; ++k) {
       std::vector<ObjectNode*>& n = section.lanes[k].lane_nodes;
-      if (section.TakesPart(k) && n.size() >= 2) n = {n.front(), n.back()};
+      // A lane of one lane node keeps it twice: both its inner planes are that node's.
+      if (section.TakesPart(k) && !n.empty()) n = {n.front(), n.back()};
     }
     section.part_count = 2;
   }
@@ -275,6 +276,14 @@ void TrackObjectWriter::WriteSectionBlock(TrackSection& section, GplNodeStream& 
 std::int32_t TrackObjectWriter::WriteSubtree(ObjectNode* root, GplNodeStream& stream) {
   if (root == nullptr) return kNoNode;
   const bool again = stream.reverse();  // a mirrored copy rewrites what was written
+  // The mirrored copy links its own nodes through their offsets; afterwards every node names
+  // its copy in order again, so a later divider or group sharing the subtree links that one.
+  struct InOrder {
+    ObjectNode* node;
+    std::int32_t offset;
+    std::size_t written_at;
+  };
+  std::vector<InOrder> in_order;
   std::unordered_set<const ObjectNode*> seen;
   std::vector<std::pair<ObjectNode*, bool>> stack{{root, false}};
   while (!stack.empty()) {
@@ -282,7 +291,10 @@ std::int32_t TrackObjectWriter::WriteSubtree(ObjectNode* root, GplNodeStream& st
     stack.pop_back();
     if (children_done) {
       // Nodes the program made (trackside placements) were written where they were made.
-      if (again && node->code != 0) node->output_offset = kNoNode;
+      if (again && node->code != 0) {
+        in_order.push_back({node, node->output_offset, node->written_at});
+        node->output_offset = kNoNode;
+      }
       if (node->output_offset == kNoNode) WriteSourceNode(*node, stream);
       continue;
     }
@@ -295,7 +307,12 @@ std::int32_t TrackObjectWriter::WriteSubtree(ObjectNode* root, GplNodeStream& st
       if (*it != nullptr) stack.emplace_back(*it, false);
     }
   }
-  return root->output_offset;
+  const std::int32_t written = root->output_offset;
+  for (const InOrder& kept : in_order) {
+    kept.node->output_offset = kept.offset;
+    kept.node->written_at = kept.written_at;
+  }
+  return written;
 }
 
 // Content nodes that stand between two lane dividers go below the cross-section node between

@@ -7,10 +7,12 @@
 #include <bit>
 
 #include "object/gpl_object_check.h"
+#include "object/gpl_object_reader.h"
 #include "object/object_file.h"
 #include "object/source_node_writers.h"
 #include "object/source_object_writer.h"
 #include "platform/byte_reader.h"
+#include "resources/embedded_files.h"
 #include "samples/object_builders.h"
 #include "samples/track_object_builder.h"
 
@@ -64,6 +66,27 @@ Written Write(const TrackObjectSpec& plan, const TrackGeometry& track, int forma
   return Write(Linked(samples::BuildTrackObject(plan, track, format), &track));
 }
 
+bool NamesTexture(const Object3do& object, std::string_view name) {
+  const std::vector<NameRecord>& textures = object.names(NameKind::kTexture);
+  return std::any_of(textures.begin(), textures.end(),
+                     [&](const NameRecord& record) { return record.name == name; });
+}
+
+// The lane dividers of lane 0 and lane 6 of the first section, as written.
+std::pair<std::uint32_t, std::uint32_t> FirstDividers(const Written& w) {
+  const std::uint32_t surface = w.Word(w.Word(w.outline.root, 2), 3);
+  return {w.Word(surface, 2), w.Word(surface, 2 + 6)};
+}
+
+std::vector<std::uint32_t> PolygonIndices(const Written& w, std::uint32_t polygon) {
+  EXPECT_EQ(w.Word(polygon, 0), kOpwordFlatPolygon);
+  std::vector<std::uint32_t> indices;
+  for (std::uint32_t i = 0; i < w.Word(polygon, 2) && i < 16; ++i) {
+    indices.push_back(w.Word(polygon, 3 + i));
+  }
+  return indices;
+}
+
 TEST(SectionIndexListTest, OneValuePerStepOfTheLap) {
   EXPECT_EQ(SectionIndexList({0}, 0x80000), (std::vector<std::uint32_t>{0, 0}));
   EXPECT_EQ(SectionIndexList({0}, 0x80001).size(), 3u);
@@ -113,6 +136,7 @@ TEST(TrackObjectWriterTest, BothLayoutsEndInTheTrackGroups) {
     // 4 sections of 5 taking-part lanes, each of 3 dividers and 4 cross-section nodes.
     EXPECT_EQ(w.OffsetsOf(kOpTrackSection).size(), 4u * 5 * 4);
     EXPECT_EQ(w.OffsetsOf(kOpLaneDivider).size(), 4u * 5 * 3);
+    EXPECT_TRUE(NamesTexture(*w.object, "groove"));
   }
 }
 
@@ -325,6 +349,33 @@ TEST(StripTestTest, BothModes) {
   EXPECT_EQ(StripTest(reference, a, b, 1, stream), 1);
 }
 
+TEST(StripTestTest, AnUntaggedObjectAllowsThreeAndTwo) {
+  const TrackGeometry track = samples::StraightTrack(100);
+  std::unique_ptr<Object3do> object =
+      Linked(samples::BuildTrackObject(TrackObjectSpec{}, track, 1), &track);
+  GplObjectWriter out;
+  GplNodeStream stream(out, *object);
+  // Planes facing right: A at y = 10 m, B at y = 4 m or, narrow, at 7 m; a node of one point.
+  const ObjectPoint a{.x = 0, .y = -1, .z = 0, .d = 10};
+  const struct {
+    double y, b;
+    int result;
+  } kRows[] = {
+      {13.5, 4, 1},  // 3 left of A: still between
+      {14.5, 4, 0},  // 4 left of A
+      {8.0, 7, 0},   // within 2 of A and of B: both conditions hold
+      {7.0, 7, 1},   // 3 right of A, on B: only the first
+  };
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(row.y);
+    object->vertices() = {{.x = 1, .y = row.y, .z = 0}};
+    ObjectNode node;
+    node.code = 2;
+    node.points = {0};
+    EXPECT_EQ(StripTest(node, a, {.x = 0, .y = -1, .z = 0, .d = row.b}, 0, stream), row.result);
+  }
+}
+
 TEST(TrackObjectWriterTest, HostileTrackObjectsWriteSoundObjects) {
   const TrackGeometry track = samples::StraightTrack(100);
   {
@@ -361,6 +412,7 @@ TEST(TrackObjectWriterTest, HostileTrackObjectsWriteSoundObjects) {
     const std::uint32_t g2 = w.Word(w.outline.root, 2);
     EXPECT_EQ(w.Word(g2, 1), 2u);
     EXPECT_EQ(w.Word(w.Word(g2, 3), 1), 1u);
+    EXPECT_FALSE(NamesTexture(*w.object, "groove"));
   }
 }
 
@@ -386,6 +438,328 @@ TEST(TrackObjectWriterTest, CutAndFlippedTrackObjectsNeverCrash) {
     }
   }
 }
+
+TEST(TrackObjectWriterTest, DividersSharingASubtreeGetItInOrderAndMirrored) {
+  // The splits of lanes 0 and 6 share their second child.
+  const TrackGeometry track = samples::StraightTrack(100);
+  samples::Object3Builder b;
+  const std::uint32_t v0 = b.Vertex(0, 0, 0), v1 = b.Vertex(19685, 0, 0),
+                      v2 = b.Vertex(19685, 19685, 0);
+  auto polygon = [&] { return b.Polygon(0, 1, {v0, v1, v2}); };
+  const std::uint32_t shared = polygon();
+  std::vector<std::uint32_t> lanes;
+  for (int k = 0; k < 7; ++k) {
+    std::vector<std::uint32_t> nodes;
+    if (k == 0 || k == 6) {
+      nodes.push_back(b.Split(10, 0, -1000, 0, 0, 5000 + 1000 * k, {polygon(), shared, polygon()}));
+    }
+    lanes.push_back(b.Group(nodes));
+  }
+  lanes.push_back(b.NumberList({0, 100000, 200000, 300000}));
+  b.Group(lanes);
+  Written w = Write(Linked(b.Build(), &track));
+  const auto [lane0, lane6] = FirstDividers(w);
+  ASSERT_EQ(w.Word(lane0, 0), kOpLaneDivider);
+  ASSERT_EQ(w.Word(lane6, 0), kOpLaneDivider);
+  // Both in-order slots name the one copy in order, each mirrored slot a copy reversed.
+  EXPECT_EQ(w.Word(lane6, 3), w.Word(lane0, 3));
+  const std::vector<std::uint32_t> in_order = PolygonIndices(w, w.Word(lane0, 3));
+  ASSERT_EQ(in_order.size(), 3u);
+  EXPECT_LT(in_order[0], in_order[2]);
+  const std::vector<std::uint32_t> mirrored(in_order.rbegin(), in_order.rend());
+  for (std::uint32_t divider : {lane0, lane6}) {
+    SCOPED_TRACE(divider);
+    EXPECT_NE(w.Word(divider, 4), w.Word(divider, 3));
+    EXPECT_EQ(PolygonIndices(w, w.Word(divider, 4)), mirrored);
+  }
+}
+
+TEST(TrackObjectWriterTest, A3do3SectionTakesItsPositionsFromItsLastCountFourList) {
+  const TrackGeometry track = samples::StraightTrack(100);
+  samples::Object3Builder b;
+  const std::uint32_t v = b.Vertex(0, 0, 0);
+  const std::uint32_t head = b.NumberList({0, 100000, 200000, 300000});
+  const std::uint32_t later = b.NumberList({0, 400000, 500000, 600000});
+  const std::uint32_t polygon = b.Polygon(0, 1, {v, v, v});
+  const std::uint32_t split = b.Split(10, 0, -1000, 0, 0, 5000, {polygon, polygon, later});
+  b.Group({b.Group({split}), head});
+  const std::vector<std::uint8_t> file = b.Build();
+  std::unique_ptr<Object3do> object = Linked(file, &track);
+  ASSERT_TRUE(object && object->is_track_object());
+  BuildPlanes(*object);
+  TrackObjectWriter writer(*object, {});
+  writer.BuildSections();
+  EXPECT_EQ(writer.layout().sections[0].p,
+            (std::array<std::uint32_t, 4>{0, 400000, 500000, 600000}));
+  // The surface group closes on that list.
+  Written w = Write(Linked(file, &track));
+  const std::uint32_t surface = w.Word(w.Word(w.outline.root, 2), 3);
+  EXPECT_EQ(w.Word(w.Word(surface, 9), 3), 400000u);
+}
+
+TEST(TrackObjectWriterTest, ALaneOfOneNodeKeepsItTwiceWhereInnerWallsDrop) {
+  TrackGeometry track;
+  ASSERT_TRUE(track
+                  .LoadBytes(BuildTrackFile(samples::StraightTrackSpec(100),
+                                            samples::kSourceLayoutVersion),
+                             "pocono.trk")
+                  .ok());
+  TrackObjectSpec plan;
+  plan.dividers = {4, 0, 0, 0, 0, 0, 1};
+  std::unique_ptr<Object3do> object = Linked(samples::BuildTrackObject(plan, track, 2), &track);
+  BuildPlanes(*object);
+  TrackObjectWriter writer(*object, {});
+  writer.BuildSections();
+  const TrackLane& lane = writer.layout().sections[0].lanes[6];
+  ASSERT_EQ(lane.lane_nodes.size(), 2u);
+  EXPECT_EQ(lane.lane_nodes[0], lane.lane_nodes[1]);
+  const std::int32_t plane = lane.lane_nodes[0]->plane_index;
+  // Left and right planes of the three cross-section nodes: the fixed far left, the node's plane
+  // on both sides of the middle one, the fixed far right.
+  const std::vector<std::pair<std::int32_t, std::int32_t>> expected = {
+      {0, plane}, {plane, plane}, {plane, 1}};
+  ASSERT_EQ(lane.cross_sections.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(lane.cross_sections[i]->points[1], expected[i].first) << i;
+    EXPECT_EQ(lane.cross_sections[i]->points[3], expected[i].second) << i;
+  }
+}
+
+// The wiring of a whole track object over the curving, climbing track: four sections of 80 m
+// (the last 160 m) whose seven lanes all take part, each lane of three dividers (stored second,
+// first, third) with edges; two flaggers stand on the second divider of lane 0 of section 1. The
+// file is read back through its track groups alone and held against the track's geometry.
+class CurvingTrackObjectTest : public testing::TestWithParam<int> {
+ protected:
+  // Where positions p0 to p3 and the next start stand, in metres, per section.
+  static constexpr double kPositions[4][5] = {
+      {0, 20, 40, 60, 80}, {80, 100, 120, 140, 160}, {160, 180, 200, 220, 240},
+      {240, 280, 320, 360, 400}};
+  // Per lane, the positions its cut planes a and b stand at; the lane's dividers stand halfway.
+  static constexpr int kCuts[7][2] = {{1, 0}, {2, 1}, {3, 2}, {4, 3}, {2, 0}, {4, 2}, {4, 0}};
+  static constexpr double kDividerDlat[3] = {40, 30, 20};  // metres, left to right
+
+  struct Lane {
+    std::vector<std::uint32_t> dividers;  // left to right
+    std::vector<std::uint32_t> cross;     // the cross-section nodes they close on
+  };
+
+  void SetUp() override {
+    track_ = samples::CurvingTrack();
+    TrackObjectSpec plan;
+    plan.starts = {0, 80 * kMetre, 160 * kMetre, 240 * kMetre};
+    plan.dividers = {3, 3, 3, 3, 3, 3, 3};
+    plan.edges = true;
+    std::unique_ptr<Object3do> object =
+        Linked(samples::BuildTrackObject(plan, track_, GetParam()), &track_);
+    ASSERT_TRUE(object && object->is_track_object());
+    static constexpr std::string_view kFlagLat = "88,30,0\n92,30,0\n";
+    const EmbeddedFile tables[] = {
+        {"CURVE_FLAG_LAT", std::span(reinterpret_cast<const std::uint8_t*>(kFlagLat.data()),
+                                     kFlagLat.size())}};
+    ResourceStore store(tables);
+    object->SetResources(&store);
+    w_.object = std::move(object);
+    w_.bytes = BuildGplObject(*w_.object, "/gpl/tracks/curve/curve.3do");
+    Result<GplObjectOutline> outline = CheckTrackObject(w_.bytes);
+    ASSERT_TRUE(outline.ok()) << outline.status().ToString();
+    w_.outline = *outline;
+    w_.prim = std::span<const std::uint8_t>(w_.bytes).subspan(outline->prim_at);
+    Result<std::unique_ptr<GplObject>> read = GplObject::Read(w_.bytes);
+    ASSERT_TRUE(read.ok());
+    file_ = std::move(*read);
+    ReadSections();
+  }
+
+  // Each lane's dividers, walked back from the surface group's entry, and its cross-section
+  // nodes: the last entry of the first divider's left group and of each divider's right group.
+  void ReadSections() {
+    const std::uint32_t g2 = w_.Word(w_.outline.root, 2);
+    auto closing = [&](std::uint32_t node) {
+      return w_.Word(node, 0) == kOpGroup ? w_.Word(node, 1 + w_.Word(node, 1)) : node;
+    };
+    for (std::uint32_t s = 0; s + 2 < w_.Word(g2, 1); ++s) {
+      std::array<Lane, 7>& lanes = sections_.emplace_back();
+      const std::uint32_t surface = w_.Word(g2, 3 + s);
+      for (std::size_t k = 0; k < 7; ++k) {
+        Lane& lane = lanes[k];
+        for (std::uint32_t d = w_.Word(surface, 2 + k);
+             w_.Word(d, 0) == kOpLaneDivider && lane.dividers.size() < 8; d = w_.Word(d, 2)) {
+          lane.dividers.insert(lane.dividers.begin(), d);
+        }
+        if (lane.dividers.empty()) continue;
+        lane.cross.push_back(closing(w_.Word(lane.dividers.front(), 2)));
+        for (std::uint32_t d : lane.dividers) lane.cross.push_back(closing(w_.Word(d, 5)));
+      }
+    }
+  }
+
+  // The world position of a track point, in metres.
+  Point3 At(double dlong_metres, double dlat_metres) const {
+    const Point3 p = track_.PositionAt(static_cast<std::int32_t>(dlong_metres * kMetre),
+                                       static_cast<std::int32_t>(dlat_metres * kMetre));
+    return {p.x / kMetre, p.y / kMetre, p.z / kMetre};
+  }
+  // How far off a plane of the file a point lies, in metres.
+  double Off(std::uint32_t plane, const Point3& p) const {
+    const ObjectPoint& n = file_->planes().at(plane);
+    return n.x * p.x + n.y * p.y + n.z * p.z + n.d;
+  }
+  // Whether the first corner of the polygon written at `node` lies at the track point.
+  bool StartsAt(std::uint32_t node, double dlong_metres, double dlat_metres) const {
+    if (w_.Word(node, 0) != kOpwordFlatPolygon) return false;
+    const ObjectPoint& v = file_->vertices().at(w_.Word(node, 3));
+    const Point3 p = At(dlong_metres, dlat_metres);
+    return std::abs(v.x - p.x) < 1e-3 && std::abs(v.y - p.y) < 1e-3;
+  }
+  // The children a track section node lists: (x, y, z, offset) each.
+  std::vector<std::array<std::uint32_t, 4>> Entries(std::uint32_t node) const {
+    std::vector<std::array<std::uint32_t, 4>> entries;
+    for (std::uint32_t e = 0; e < w_.Word(node, 15) && e < 64; ++e) {
+      entries.push_back({w_.Word(node, 16 + 4 * e), w_.Word(node, 17 + 4 * e),
+                         w_.Word(node, 18 + 4 * e), w_.Word(node, 19 + 4 * e)});
+    }
+    return entries;
+  }
+
+  TrackGeometry track_;
+  Written w_;
+  std::unique_ptr<GplObject> file_;
+  std::vector<std::array<Lane, 7>> sections_;
+};
+
+TEST_P(CurvingTrackObjectTest, NeighbourLinks) {
+  ASSERT_EQ(sections_.size(), 4u);
+  // Per lane: the lane of the piece ahead (link 1), behind (link 3) and the first finer piece
+  // (link 5); -1 for none. Lane 6 links round the lap to lane 6 of the next and previous section.
+  constexpr int kNextSection = 10, kPreviousSection = 11;
+  constexpr int kLinks[7][3] = {{1, -1, -1}, {-1, 0, -1}, {3, -1, -1}, {-1, 2, -1},
+                                {5, -1, 0},  {-1, 4, 2},  {kNextSection, kPreviousSection, 4}};
+  for (std::size_t s = 0; s < 4; ++s) {
+    for (std::size_t k = 0; k < 7; ++k) {
+      const std::vector<std::uint32_t>& cross = sections_[s][k].cross;
+      ASSERT_EQ(cross.size(), 4u) << s << " " << k;
+      for (std::size_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE(testing::Message() << "section " << s << " lane " << k << " node " << i);
+        auto node_of = [&](int lane) -> std::uint32_t {
+          if (lane == kNextSection) return sections_[(s + 1) % 4][6].cross[0];
+          if (lane == kPreviousSection) return sections_[(s + 3) % 4][6].cross[0];
+          return lane < 0 ? 0xFFFFFFFF : sections_[s][lane].cross[i];
+        };
+        EXPECT_EQ(w_.Word(cross[i], 0), kOpTrackSection);
+        EXPECT_EQ(w_.Word(cross[i], 2), node_of(kLinks[k][0]));
+        EXPECT_EQ(w_.Word(cross[i], 4), i > 0 ? cross[i - 1] : 0xFFFFFFFF);
+        EXPECT_EQ(w_.Word(cross[i], 6), node_of(kLinks[k][1]));
+        EXPECT_EQ(w_.Word(cross[i], 8), i < 3 ? cross[i + 1] : 0xFFFFFFFF);
+        EXPECT_EQ(w_.Word(cross[i], 9), node_of(kLinks[k][2]));
+      }
+    }
+  }
+  // G1 lists lane 6's first node of each section; the fixed table repeats its entry 60 times.
+  const std::uint32_t g2 = w_.Word(w_.outline.root, 2);
+  for (std::size_t s = 0; s < 4; ++s) {
+    EXPECT_EQ(w_.Word(w_.Word(g2, 7), 2 + s), sections_[s][6].cross[0]);
+  }
+  const std::uint32_t fixed = w_.Word(w_.outline.root, 3);
+  for (std::size_t e = 0; e < 60; ++e) {
+    for (std::size_t j = 0; j < 4; ++j) {
+      EXPECT_EQ(w_.Word(fixed, 2 + 4 * e + j), kFixedTableEntry[j]) << e << " " << j;
+    }
+  }
+}
+
+TEST_P(CurvingTrackObjectTest, PlanesOfCrossSectionsAndDividers) {
+  ASSERT_EQ(sections_.size(), 4u);
+  for (std::size_t s = 0; s < 4; ++s) {
+    const double* at = kPositions[s];
+    for (std::size_t k = 0; k < 7; ++k) {
+      const Lane& lane = sections_[s][k];
+      ASSERT_EQ(lane.dividers.size(), 3u);
+      const double a = at[kCuts[k][0]], b = at[kCuts[k][1]], middle = (a + b) / 2;
+      // Each divider's plane runs along the road through its dlat, halfway along the lane.
+      for (std::size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(testing::Message() << "section " << s << " lane " << k << " divider " << i);
+        EXPECT_NEAR(Off(w_.Word(lane.dividers[i], 1), At(middle, kDividerDlat[i])), 0, 1e-3);
+      }
+      for (std::size_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE(testing::Message() << "section " << s << " lane " << k << " node " << i);
+        const std::uint32_t node = lane.cross[i];
+        // Cut plane a ahead and b behind, across the road.
+        for (double dlat : {0.0, 60.0}) {
+          EXPECT_NEAR(Off(w_.Word(node, 1), At(a, dlat)), 0, 1e-2);
+          EXPECT_NEAR(Off(w_.Word(node, 5), At(b, dlat)), 0, 1e-2);
+        }
+        // Left and right: the fixed planes outside, the dividers' planes between.
+        EXPECT_EQ(w_.Word(node, 3), i == 0 ? 0 : w_.Word(lane.dividers[i - 1], 1));
+        EXPECT_EQ(w_.Word(node, 7), i == 3 ? 1 : w_.Word(lane.dividers[i], 1));
+      }
+    }
+  }
+}
+
+TEST_P(CurvingTrackObjectTest, DividerSlotsAndEdges) {
+  ASSERT_EQ(sections_.size(), 4u);
+  for (std::size_t s = 0; s < 4; ++s) {
+    for (std::size_t k = 0; k < 7; ++k) {
+      SCOPED_TRACE(testing::Message() << "section " << s << " lane " << k);
+      const Lane& lane = sections_[s][k];
+      ASSERT_EQ(lane.dividers.size(), 3u);
+      // The lane's pieces stand from a quarter of its stretch on.
+      const double b = kPositions[s][kCuts[k][1]], a = kPositions[s][kCuts[k][0]];
+      const double from = b + (a - b) / 4;
+      for (std::size_t i = 0; i < 3; ++i) {
+        // The divider's second child (the road beyond it) in order, then mirrored.
+        const std::uint32_t in_order = w_.Word(lane.dividers[i], 3);
+        EXPECT_TRUE(StartsAt(in_order, from, kDividerDlat[i] - 0.5)) << i;
+        const std::vector<std::uint32_t> forward = PolygonIndices(w_, in_order);
+        EXPECT_EQ(PolygonIndices(w_, w_.Word(lane.dividers[i], 4)),
+                  std::vector<std::uint32_t>(forward.rbegin(), forward.rend()))
+            << i;
+      }
+      // The edge groups: the first of each edge pair, closed by the outermost node.
+      const std::uint32_t left = w_.Word(lane.dividers.front(), 2);
+      const std::uint32_t right = w_.Word(lane.dividers.back(), 5);
+      for (const auto& [group, dlat] : {std::pair{left, 43.0}, std::pair{right, 18.0}}) {
+        ASSERT_EQ(w_.Word(group, 0), kOpGroup);
+        ASSERT_EQ(w_.Word(group, 1), 2u);
+        EXPECT_TRUE(StartsAt(w_.Word(group, 2), from, dlat)) << dlat;
+      }
+      // The second of each pair is listed by the outermost node on its side.
+      for (const auto& [node, dlat] :
+           {std::pair{lane.cross.front(), 45.0}, std::pair{lane.cross.back(), 16.0}}) {
+        const auto entries = Entries(node);
+        EXPECT_TRUE(std::any_of(entries.begin(), entries.end(),
+                                [&](const auto& e) { return StartsAt(e[3], from, dlat); }))
+            << dlat;
+      }
+    }
+  }
+}
+
+TEST_P(CurvingTrackObjectTest, PlacementsBetweenDividersGoBelowTheRightmostStrip) {
+  ASSERT_EQ(sections_.size(), 4u);
+  // Both flaggers stand on the second divider of lane 0 (80 to 100 m) of section 1, so both of
+  // its strips hold them; the strip to the right takes them, under its cross-section node 2.
+  const std::vector<std::uint32_t> placements = w_.OffsetsOf(kOpPlacement);
+  ASSERT_EQ(placements.size(), 2u);
+  const std::vector<std::uint32_t>& cross = sections_[1][0].cross;
+  EXPECT_TRUE(Entries(cross[1]).empty());
+  const auto entries = Entries(cross[2]);
+  ASSERT_EQ(entries.size(), 2u);
+  // Listed from the last child to the first, each with the placement's position.
+  const double dlongs[2] = {92, 88};
+  for (std::size_t e = 0; e < 2; ++e) {
+    SCOPED_TRACE(e);
+    const Point3 p = At(dlongs[e], 30);
+    EXPECT_NEAR(std::bit_cast<float>(entries[e][0]), p.x, 1e-3);
+    EXPECT_NEAR(std::bit_cast<float>(entries[e][1]), p.y, 1e-3);
+    EXPECT_NEAR(std::bit_cast<float>(entries[e][2]), p.z, 1e-3);
+    EXPECT_GT(std::abs(p.z), 0.1);  // the track has climbed there
+    EXPECT_EQ(entries[e][3], placements[1 - e]);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothLayouts, CurvingTrackObjectTest, testing::Values(1, 2));
 
 }  // namespace
 }  // namespace velmora

@@ -211,4 +211,23 @@ TrackGeometry StraightTrack(double metres) {
   return track;
 }
 
+TrackSpec CurvingTrackSpec() {
+  TrackSpec plan = StraightTrackSpec(100);
+  TrackSectionSpec arc = plan.sections.front();
+  arc.kind = kArc;
+  arc.turn_radians = 100.0 / kCurvingTrackRadiusMetres;
+  arc.surfaces = {{-100000, -100000, 35}, {0, 0, 36}, {590550, 590550, 50},
+                  {1181100, 1181100, 35}};
+  plan.sections.assign(4, arc);
+  return plan;
+}
+
+TrackGeometry CurvingTrack() {
+  TrackGeometry track;
+  // Built here, it always loads.
+  track.LoadBytes(BuildTrackFile(CurvingTrackSpec(), kSourceLayoutVersion), "curving.trk")
+      .IgnoreError();
+  return track;
+}
+
 }  // namespace velmora::samples

@@ -38,6 +38,14 @@ std::vector<std::uint8_t> DemoTrackObject();
 TrackSpec StraightTrackSpec(double metres);
 TrackGeometry StraightTrack(double metres);
 
+// A track that turns left all the way and climbs: four arcs of 100 m, each turning 0.4 rad, so
+// that the heading at dlong d is d / 250 m in radians; it climbs about 3 m over the first 100 m
+// and falls again. Its lines and walls are the straight track's; across its road the surface
+// codes are 35 (from dlat -5.08 m), 36 (from 0), 50 (from 30 m) and 35 (from 60 m).
+TrackSpec CurvingTrackSpec();
+TrackGeometry CurvingTrack();
+inline constexpr double kCurvingTrackRadiusMetres = 250.0;
+
 }  // namespace velmora::samples
 
 #endif  // VELMORA_SAMPLES_TRACK_OBJECT_BUILDER_H_

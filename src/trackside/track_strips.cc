@@ -60,8 +60,23 @@ ObjectNode* MakePiece(Object3do& object, TrackLayout& layout, const std::array<C
   return &node;
 }
 
+// The texture the groove pieces carry, registered with the first piece laid: a track object
+// without a piece names no groove.
+class GrooveTexture {
+ public:
+  explicit GrooveTexture(Object3do& object) : object_(object) {}
+  int index() {
+    if (index_ < 0) index_ = object_.AddName("groove", static_cast<int>(NameKind::kTexture));
+    return index_;
+  }
+
+ private:
+  Object3do& object_;
+  int index_ = -1;
+};
+
 void LayLaneGroove(Object3do& object, TrackLayout& layout, TrackLane& lane, int k,
-                   const GrooveLine& line, std::uint32_t record, int texture) {
+                   const GrooveLine& line, std::uint32_t record, GrooveTexture& texture) {
   const double length = static_cast<double>(lane.end) - static_cast<double>(lane.start);
   std::int64_t n = 1;
   if (k < 4 && lane.end > lane.start) {
@@ -89,7 +104,7 @@ void LayLaneGroove(Object3do& object, TrackLayout& layout, TrackLane& lane, int 
     const auto b0 = static_cast<std::int64_t>(std::trunc(line.braking(Clamped(d0)) * 160.0 + 32.0));
     const auto b1 = static_cast<std::int64_t>(std::trunc(line.braking(Clamped(d1)) * 10.0 + 2.0));
     piece->value = static_cast<std::int32_t>(0x100 + (b0 & 0xF0) + b1);
-    piece->texture_index = texture;
+    piece->texture_index = texture.index();
     lane.contents.push_back(piece);
   }
 }
@@ -101,7 +116,7 @@ void LayGrooveStrips(Object3do& object, TrackLayout& layout, const GrooveLine& l
   const std::uint32_t record =
       format_mode == 2 ? object.AddSyntheticRecord(kGroove3do3)
                        : object.AddSyntheticRecord(kGrooveUntagged);
-  const int texture = object.AddName("groove", static_cast<int>(NameKind::kTexture));
+  GrooveTexture texture(object);
   for (TrackSection& section : layout.sections) {
     for (int k = 0; k < kLaneCount; ++k) {
       if (section.TakesPart(k)) {

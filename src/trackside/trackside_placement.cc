@@ -1,9 +1,11 @@
 #include "trackside/trackside_placement.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <optional>
 
 #include "object/gpl_object_format.h"
 
@@ -71,12 +73,25 @@ std::vector<std::string> Table(const Object3do& object, std::string_view folder,
   return bytes ? TableLines(*bytes) : std::vector<std::string>{};
 }
 
-// A track without a "_STARTER_LAT" table gets no starter: nothing is placed from a table that is
-// not there. A table whose first line does not parse puts the starter at the defaults.
+// A starter line: dlong, dlat and height offset, in metres.
+struct StarterLine {
+  float dlong = 0, dlat = 0, lift = 0;
+};
+std::optional<StarterLine> ParseStarterLine(const std::string& line) {
+  StarterLine s;
+  if (std::sscanf(line.c_str(), "%f,%f,%f", &s.dlong, &s.dlat, &s.lift) != 3) return std::nullopt;
+  return s;
+}
+
+// Only the first line of the table places the starter. A table that is not there, or in which no
+// line parses, places none; one with a heading first puts the starter at the defaults.
 void PlaceStarter(Object3do& object, TrackLayout& layout, std::string_view folder,
                   GplNodeStream& stream) {
   const std::vector<std::string> lines = Table(object, folder, "_STARTER_LAT");
-  if (lines.empty()) return;
+  if (std::none_of(lines.begin(), lines.end(),
+                   [](const std::string& line) { return ParseStarterLine(line).has_value(); })) {
+    return;
+  }
   const TrackGeometry& track = object.track_or_empty();
   std::int64_t dlong = kStarterDlong;
   const std::vector<std::uint32_t>& starts = object.section_starts();
@@ -85,11 +100,10 @@ void PlaceStarter(Object3do& object, TrackLayout& layout, std::string_view folde
   }
   std::int32_t dlat = kStarterDlat;
   double lift = 0;
-  float a = 0, b = 0, c = 0;
-  if (std::sscanf(lines.front().c_str(), "%f,%f,%f", &a, &b, &c) == 3) {
-    dlong = TrackUnits(a);
-    dlat = TrackUnits(b);
-    lift = c;
+  if (const std::optional<StarterLine> given = ParseStarterLine(lines.front())) {
+    dlong = TrackUnits(given->dlong);
+    dlat = TrackUnits(given->dlat);
+    lift = given->lift;
   }
   Pose pose = PoseAt(track, static_cast<std::int32_t>(dlong), dlat);
   pose.z += lift + kObjectLift;

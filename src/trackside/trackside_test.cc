@@ -32,7 +32,10 @@ struct Scene {
 
   Scene(double metres, const samples::TrackObjectSpec& plan, const ResourceStore* store,
         int format = 2)
-      : track(samples::StraightTrack(metres)) {
+      : Scene(samples::StraightTrack(metres), plan, store, format) {}
+  Scene(TrackGeometry geometry, const samples::TrackObjectSpec& plan, const ResourceStore* store,
+        int format = 2)
+      : track(std::move(geometry)) {
     Result<ObjectFile> file =
         ReadObjectBytes(samples::BuildTrackObject(plan, track, format), "t.3do");
     object = std::move(file->source);
@@ -138,10 +141,12 @@ TEST(TracksideTest, FlagsInMetresOrTrackUnitsAndTheirSides) {
 }
 
 TEST(TracksideTest, StarterAtTheTableOrTheDefaultsAndListedOnlyWhereItStands) {
-  {
-    SCOPED_TRACE("no table: no starter");
-    const EmbeddedFile none[] = {{"OTHER_HAY", Text("1,2,3\n")}};
-    ResourceStore store(none);
+  // No starter from no table, nor from a table in which no line parses.
+  for (const EmbeddedFile& table : {EmbeddedFile{"OTHER_HAY", Text("1,2,3\n")},
+                                    EmbeddedFile{"TEST_STARTER_LAT",
+                                                 Text("dlong,dlat,height\nnot,a,line\n")}}) {
+    SCOPED_TRACE(table.name);
+    ResourceStore store(std::span(&table, 1));
     Scene scene(400, {}, &store);
     PlaceTrackside(*scene.object, scene.layout(), "TEST", *scene.stream);
     EXPECT_TRUE(scene.Placed().empty());
@@ -274,6 +279,160 @@ TEST(TrackStripsTest, StartLineIsLaidThreeTimesOverTheRoad) {
 TEST(TracksideTest, TableLinesSkipEmptyLinesAndKeepCarriageReturns) {
   EXPECT_EQ(TableLines(Text("a\r\n\n\nb\nc")), (std::vector<std::string>{"a\r", "b", "c"}));
   EXPECT_TRUE(TableLines({}).empty());
+}
+
+// On the curving, climbing track (heading d / 250 m): four sections of 80 m (the last 160 m),
+// every lane taking part, so lanes 0 to 3 span a quarter of their section each.
+class CurvingTrackTest : public testing::Test {
+ protected:
+  static samples::TrackObjectSpec Plan() {
+    samples::TrackObjectSpec plan;
+    plan.starts = {0, 80 * kMetre, 160 * kMetre, 240 * kMetre};
+    plan.dividers = {3, 3, 3, 3, 3, 3, 3};
+    return plan;
+  }
+  static Point3 At(double dlong_metres, double dlat_metres) {
+    const TrackGeometry track = samples::CurvingTrack();
+    const Point3 p = track.PositionAt(static_cast<std::int32_t>(dlong_metres * kMetre),
+                                      static_cast<std::int32_t>(dlat_metres * kMetre));
+    return {p.x / kMetre, p.y / kMetre, p.z / kMetre};
+  }
+  static double Heading(double dlong_metres) {
+    return dlong_metres / samples::kCurvingTrackRadiusMetres;
+  }
+  // The lanes of a section that list `node` in their own node lists, as a set of lane numbers.
+  static std::vector<int> ListingLanes(const TrackSection& section, const ObjectNode* node) {
+    std::vector<int> lanes;
+    for (int k = 0; k < kLaneCount; ++k) {
+      if (Lists(section.lanes[k].contents, node)) lanes.push_back(k);
+    }
+    return lanes;
+  }
+};
+
+TEST_F(CurvingTrackTest, TracksideObjectsFollowTheHeadingAndTheHeight) {
+  // A starter on the end of lane 0 of section 0 (20 m); flaggers of section 1 (80 to 160 m) on
+  // both sides; a flagger on the end of lane 0 and start of lane 1; a row of cones.
+  const EmbeddedFile files[] = {{"TEST_STARTER_LAT", Text("20,-2.5,4.7\n")},
+                                {"TEST_FLAGS", Text("1,1,1,100,50,2\n2,1,0,100,50,2\n")},
+                                {"TEST_FLAG_LAT", Text("20,7.5,0\n")},
+                                {"TEST_CONES", Text("100,130,3\n")}};
+  ResourceStore store(files);
+  Scene scene(samples::CurvingTrack(), Plan(), &store);
+  PlaceTrackside(*scene.object, scene.layout(), "TEST", *scene.stream);
+  const std::vector<const ObjectNode*> placed = scene.Placed();
+  ASSERT_EQ(placed.size(), 7u);
+  const TrackSection& first = scene.layout().sections[0];
+  const TrackSection& second = scene.layout().sections[1];
+
+  // The starter, 4.7 m and 0.2 m above the road, listed where lanes end at it too.
+  const Point3 starter = At(20, -2.5);
+  EXPECT_NEAR(scene.F(*placed[0], 1), starter.x, 1e-3);
+  EXPECT_NEAR(scene.F(*placed[0], 3), starter.z + 4.9, 1e-3);
+  EXPECT_GT(std::abs(starter.z), 0.1);
+  EXPECT_EQ(ListingLanes(first, placed[0]), (std::vector<int>{0, 4, 6}));
+
+  // The flaggers face the section's average heading, (80 + 160) / 2 / 250 = 0.48, the right-side
+  // one turned half a turn; each stands 1.5 m behind its point and is listed by lanes 0, 4, 6.
+  for (std::size_t f = 1; f <= 2; ++f) {
+    SCOPED_TRACE(f);
+    const double a = Heading(120) + (f == 2 ? 3.14159 : 0.0);
+    EXPECT_NEAR(scene.F(*placed[f], 4), a, 1e-4);
+    EXPECT_NEAR(scene.F(*placed[f], 1), 100 - 1.5 * std::sin(a), 1e-3);
+    EXPECT_NEAR(scene.F(*placed[f], 2), 50 + 1.5 * std::cos(a), 1e-3);
+    EXPECT_NEAR(scene.F(*placed[f], 3), 2.2, 1e-5);
+    for (int k = 0; k < kLaneCount; ++k) {
+      const std::vector<ObjectNode*>& cross = second.lanes[k].cross_sections;
+      const ObjectNode* edge = f == 1 ? cross.front() : cross.back();
+      EXPECT_EQ(Lists(edge->children, placed[f]), k == 0 || k == 4 || k == 6) << k;
+    }
+  }
+
+  // On the end of lane 0 and the start of lane 1: strictly inside lanes 4 and 6 only.
+  EXPECT_NEAR(scene.F(*placed[3], 4), Heading(20) + 1.570795, 1e-4);
+  EXPECT_EQ(ListingLanes(first, placed[3]), (std::vector<int>{4, 6}));
+
+  // Cones every 12 m from 100 m to before 130 m, facing along the track.
+  for (std::size_t c = 0; c < 3; ++c) {
+    SCOPED_TRACE(c);
+    const double dlong = 100 + 12.0 * c;
+    const Point3 p = At(dlong, 3);
+    EXPECT_NEAR(scene.F(*placed[4 + c], 1), p.x, 1e-3);
+    EXPECT_NEAR(scene.F(*placed[4 + c], 2), p.y, 1e-3);
+    EXPECT_NEAR(scene.F(*placed[4 + c], 4), Heading(dlong), 1e-4);
+  }
+}
+
+TEST_F(CurvingTrackTest, LaneStretches) {
+  ResourceStore store(std::span<const EmbeddedFile>{});
+  Scene scene(samples::CurvingTrack(), Plan(), &store);
+  // Per lane, in metres from the section's start: lanes 0 to 3 a quarter each, 4 and 5 a half.
+  constexpr double kStretch[7][2] = {{0, 20}, {20, 40}, {40, 60}, {60, 80},
+                                     {0, 40}, {40, 80}, {0, 80}};
+  const TrackSection& section = scene.layout().sections[1];
+  for (int k = 0; k < kLaneCount; ++k) {
+    EXPECT_EQ(section.lanes[k].start, static_cast<std::uint32_t>((80 + kStretch[k][0]) * kMetre))
+        << k;
+    EXPECT_EQ(section.lanes[k].end, static_cast<std::uint32_t>((80 + kStretch[k][1]) * kMetre))
+        << k;
+  }
+}
+
+TEST_F(CurvingTrackTest, GroovePieceFollowsTheLineAndTheBraking) {
+  ResourceStore store(std::span<const EmbeddedFile>{});
+  Scene scene(samples::CurvingTrack(), Plan(), &store);
+  for (TrackSection& section : scene.layout().sections) {
+    for (TrackLane& lane : section.lanes) lane.contents.clear();
+  }
+  // The groove moves 5 cm left per metre; the cars brake up to 1800000.
+  const GrooveLine line{[](std::int32_t d) { return d / 19685.0 * 0.05; },
+                        [](std::int32_t d) { return d < 1800000 ? 1.0 : 0.0; }};
+  LayGrooveStrips(*scene.object, scene.layout(), line, 2);
+  // Lane 0 of section 1, 80 to 100 m, one piece: the groove at 4 m and 5 m, 0.7 of it in track
+  // units, 40000 either side; braking at its start, none at its end; texel rows from 787 & 63.
+  const std::vector<ObjectNode*>& pieces = scene.layout().sections[1].lanes[0].contents;
+  ASSERT_EQ(pieces.size(), 1u);
+  const ObjectNode& piece = *pieces[0];
+  EXPECT_EQ(piece.value, 0x100 + 0xC0 + 2);
+  struct Corner {
+    std::int32_t dlong, dlat;
+    int u, v;
+  };
+  const Corner corners[4] = {{1574800, 15118, 0, 19},
+                             {1968500, 28897, 0, 215},
+                             {1968500, 108897, 128, 215},
+                             {1574800, 95118, 128, 19}};
+  ASSERT_EQ(piece.points.size(), 4u);
+  for (std::size_t i = 0; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    const ObjectPoint& v = scene.object->vertices()[piece.points[i]];
+    const Point3 road = scene.track.PositionAt(corners[i].dlong, corners[i].dlat);
+    EXPECT_NEAR(v.x, road.x, 1.0);
+    EXPECT_NEAR(v.y, road.y, 1.0);
+    EXPECT_NEAR(v.z - road.z, 500, 1.0);  // lifted off the road
+    EXPECT_EQ(v.u, corners[i].u);
+    EXPECT_EQ(v.v, corners[i].v);
+  }
+}
+
+TEST_F(CurvingTrackTest, StartLineOverTheSurfacesFromCodeThirtySix) {
+  ResourceStore store(std::span<const EmbeddedFile>{});
+  Scene scene(samples::CurvingTrack(), Plan(), &store);
+  for (TrackLane& lane : scene.layout().sections[0].lanes) lane.contents.clear();
+  LayStartLine(*scene.object, scene.layout());
+  // Across the road: code 35 from -100000, 36 from 0, 50 from 590550, 35 from 1181100: bands
+  // over the middle two, in lanes 0, 4 and 6.
+  for (int k = 0; k < kLaneCount; ++k) {
+    const std::vector<ObjectNode*>& bands = scene.layout().sections[0].lanes[k].contents;
+    const bool laid = k == 0 || k == 4 || k == 6;
+    ASSERT_EQ(bands.size(), laid ? 2u : 0u) << k;
+    for (std::size_t b = 0; laid && b < 2; ++b) {
+      const ObjectPoint& p3 = scene.object->vertices()[bands[b]->points[3]];
+      const Point3 road = scene.track.PositionAt(0, b == 0 ? 590550 : 1181100);
+      EXPECT_NEAR(p3.y, road.y, 1.0) << k << " " << b;
+      EXPECT_NEAR(p3.z - road.z, 500, 1.0) << k << " " << b;
+    }
+  }
 }
 
 }  // namespace
