@@ -278,7 +278,8 @@ TEST_F(ConversionRunTest, FullNSeriesRunWritesTheCarriedFilesInItsOwnOrder) {
   EXPECT_EQ(FolderFiles(gpl_ / "tracks" / "Glen"), std::vector<std::string>{"Glen.dat"});
 }
 
-// The track archives in a folder, "name:size", at every step of a run, each state once.
+// The track archives in a folder, "name:hash of the bytes", at every step of a run, each state
+// once.
 class ArchiveWatchingProgress : public ProgressSink {
  public:
   explicit ArchiveWatchingProgress(fs::path folder) : folder_(std::move(folder)) {}
@@ -288,8 +289,10 @@ class ArchiveWatchingProgress : public ProgressSink {
     std::vector<std::string> archives;
     for (const auto& entry : fs::directory_iterator(folder_)) {
       if (entry.path().extension() == ".dat") {
+        const std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(entry.path());
         archives.push_back(entry.path().filename().string() + ":" +
-                           std::to_string(entry.file_size()));
+                           std::to_string(std::hash<std::string>()(
+                               bytes ? std::string(bytes->begin(), bytes->end()) : "")));
       }
     }
     std::sort(archives.begin(), archives.end());
@@ -309,7 +312,7 @@ TEST_F(ConversionRunTest, AnArchivePatchGoesIntoThePackOfTheCapitalisedTrackOnce
   ASSERT_TRUE(Run(Pipeline::kN2, "watglen"));
   const fs::path track = gpl_ / "tracks" / "Glen";
   std::vector<std::string> unpatched = PackDirectory(track / "Glen.dat");
-  const std::uintmax_t earlier_size = fs::file_size(track / "Glen.dat");
+  const std::optional<std::vector<std::uint8_t>> earlier = ReadFileBytes(track / "Glen.dat");
 
   const fs::path patches = folder_->path() / "patches";
   fs::create_directories(patches);
@@ -333,7 +336,8 @@ TEST_F(ConversionRunTest, AnArchivePatchGoesIntoThePackOfTheCapitalisedTrackOnce
   EXPECT_EQ(std::vector<std::uint8_t>(hay->begin(), hay->end()), Bytes("patched hay"));
   ASSERT_EQ(watch.states.size(), 2u) << "the earlier pack, then the new one: written once";
   EXPECT_EQ(watch.states[0],
-            std::vector<std::string>{"Glen.dat:" + std::to_string(earlier_size)});
+            std::vector<std::string>{"Glen.dat:" + std::to_string(std::hash<std::string>()(
+                                                       std::string(earlier->begin(), earlier->end())))});
 }
 
 TEST_F(ConversionRunTest, StoppedRunLeavesNoListedFileAndNoPack) {
