@@ -86,8 +86,7 @@ bool ConversionRun::RunCart() {
   // A pack that cannot be written was told, and the converted files stay loose in the track
   // folder, where GPL still finds them: the seasons still list the track, but the run did
   // not finish.
-  const bool packed = run.workspace.WritePack();
-  if (packed) MergeArchivePatchesIntoPack(run);
+  const bool packed = WritePackWithArchivePatches(run);
   run.Step();
   AddSeasonsInTurn(run);
   return packed;
@@ -121,8 +120,7 @@ bool ConversionRun::RunNSeries() {
   // A pack that cannot be written was told, and the converted files stay loose in the track
   // folder, where GPL still finds them: the seasons still list the track, but the run did
   // not finish.
-  const bool packed = run.workspace.WritePack();
-  if (packed) MergeArchivePatchesIntoPack(run);
+  const bool packed = WritePackWithArchivePatches(run);
   run.Step();
   AddSeasonsInTurn(run);
   return packed;

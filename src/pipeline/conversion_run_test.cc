@@ -50,7 +50,7 @@ std::vector<std::string> Names(const std::vector<fs::path>& paths) {
 
 class ConversionRunTest : public ::testing::Test {
  protected:
-  enum class Pipeline { kCart, kNSeries };
+  enum class Pipeline { kCart, kNSeries, kN2 };
 
   void SetUp() override { samples::WriteGplInstallation(gpl_); }
 
@@ -67,7 +67,9 @@ class ConversionRunTest : public ::testing::Test {
     Services services{messages_, settings_, resources};
     TrackConverter converter(services);
     const bool finished = converter.Convert(
-        pipeline == Pipeline::kCart ? SourceGame::kCart : SourceGame::kN3,
+        pipeline == Pipeline::kCart ? SourceGame::kCart
+        : pipeline == Pipeline::kN2 ? SourceGame::kN2
+                                    : SourceGame::kN3,
         {.src_dir = src_,
          .gpl_dir = gpl_,
          .source_track = track,
@@ -292,6 +294,68 @@ TEST_F(ConversionRunTest, FullNSeriesRunWritesTheCarriedFilesInItsOwnOrder) {
                                       "_cone.3do", "_hay.3do", "hayba_s.mip", "_cone1.srb",
                                       "_conebs1.mip", "page2.pbf"}));
   EXPECT_EQ(FolderFiles(gpl_ / "tracks" / "Glen"), std::vector<std::string>{"Glen.dat"});
+}
+
+// The track archives in a folder, "name:hash of the bytes", at every step of a run, each state
+// once.
+class ArchiveWatchingProgress : public ProgressSink {
+ public:
+  explicit ArchiveWatchingProgress(fs::path folder) : folder_(std::move(folder)) {}
+  void SetRange(int, int) override {}
+  void SetPosition(int) override {}
+  void Step() override {
+    std::vector<std::string> archives;
+    for (const auto& entry : fs::directory_iterator(folder_)) {
+      if (entry.path().extension() == ".dat") {
+        const std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(entry.path());
+        archives.push_back(entry.path().filename().string() + ":" +
+                           std::to_string(std::hash<std::string>()(
+                               bytes ? std::string(bytes->begin(), bytes->end()) : "")));
+      }
+    }
+    std::sort(archives.begin(), archives.end());
+    if (states.empty() || states.back() != archives) states.push_back(archives);
+  }
+  std::vector<std::vector<std::string>> states;
+
+ private:
+  fs::path folder_;
+};
+
+// "watglen" converts into "Glen": its archive patch glen.zad goes into the one pack Glen.dat,
+// written once, in the run's order with the patch's members in place or after.
+TEST_F(ConversionRunTest, AnArchivePatchGoesIntoThePackOfTheCapitalisedTrackOnce) {
+  samples::WriteCarriedResourcesFolder(resources_, "Glen");
+  AddSourceTrack("watglen", {{"watglen.3do", Bytes("object")}});
+  ASSERT_TRUE(Run(Pipeline::kN2, "watglen"));
+  const fs::path track = gpl_ / "tracks" / "Glen";
+  std::vector<std::string> unpatched = PackDirectory(track / "Glen.dat");
+  const std::optional<std::vector<std::uint8_t>> earlier = ReadFileBytes(track / "Glen.dat");
+
+  const fs::path patches = folder_->path() / "patches";
+  fs::create_directories(patches);
+  settings_.Override(kDirectoriesSection, kPatchesKey, patches.string() + "/");
+  WriteFileBytes(patches / "glen.zad",
+                 samples::BuildTrackArchive({{"EXTRA.TXT", Bytes("from the patch")},
+                                             {"_hay.3do", Bytes("patched hay")}}));
+  ArchiveWatchingProgress watch(track);
+  watch.Step();
+  ASSERT_TRUE(Run(Pipeline::kN2, "watglen", &watch));
+  EXPECT_EQ(FolderFiles(track), std::vector<std::string>{"Glen.dat"});
+  std::vector<std::string> expected = unpatched;
+  expected.push_back("extra.txt");
+  EXPECT_EQ(PackDirectory(track / "Glen.dat"), expected)
+      << "the patched member in its place, the new one after the run's members";
+  TrackArchive pack;
+  ASSERT_TRUE(pack.Open(track / "Glen.dat").ok());
+  ASSERT_TRUE(pack.Unpack().ok());
+  std::optional<std::span<const std::uint8_t>> hay = pack.HeldMember("_hay.3do");
+  ASSERT_TRUE(hay);
+  EXPECT_EQ(std::vector<std::uint8_t>(hay->begin(), hay->end()), Bytes("patched hay"));
+  ASSERT_EQ(watch.states.size(), 2u) << "the earlier pack, then the new one: written once";
+  EXPECT_EQ(watch.states[0],
+            std::vector<std::string>{"Glen.dat:" + std::to_string(std::hash<std::string>()(
+                                                       std::string(earlier->begin(), earlier->end())))});
 }
 
 TEST_F(ConversionRunTest, StoppedRunLeavesNoListedFileAndNoPack) {

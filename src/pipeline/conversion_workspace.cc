@@ -125,11 +125,11 @@ void ConversionWorkspace::AddToPack(const fs::path& path) {
   if (listed_keys_.insert(PathKey(path)).second) pack_list_.push_back(path);
 }
 
-bool ConversionWorkspace::WritePack() {
+bool ConversionWorkspace::WritePack(std::span<const ExtraMember> extra) {
   // Until the archive is written the held and loose files are the conversion's only copy: on
   // any failure the held ones are written out beside the loose ones.
   keep_listed_files_ = true;
-  if (!PackListedFiles()) {
+  if (!PackListedFiles(extra)) {
     WriteHeldFiles(/*unlisted_only=*/false);
     return false;
   }
@@ -137,18 +137,50 @@ bool ConversionWorkspace::WritePack() {
   return true;
 }
 
-bool ConversionWorkspace::PackListedFiles() {
+bool ConversionWorkspace::PackListedFiles(std::span<const ExtraMember> extra) {
+  // The extra member that stands for each name, the last of that name winning.
+  std::unordered_map<std::string, std::size_t> extra_by_name;
+  for (std::size_t i = 0; i < extra.size(); ++i) extra_by_name[AsciiLower(extra[i].name)] = i;
+  auto take_extra = [&](std::string_view name) -> const ExtraMember* {
+    auto it = extra_by_name.find(AsciiLower(name));
+    if (it == extra_by_name.end()) return nullptr;
+    const ExtraMember* member = &extra[it->second];
+    extra_by_name.erase(it);  // each name goes into the pack once
+    return member;
+  };
+
+  // The archive is written from where the members' bytes are: the extra and held ones in
+  // place, the files on disk read first, so a file that cannot be read leaves the archive
+  // unwritten.
   std::vector<ArchiveMemberPlan> plan;
-  plan.reserve(pack_list_.size());
+  std::vector<std::span<const std::uint8_t>> pieces(1);  // the directory goes first
+  std::vector<std::vector<std::uint8_t>> read_from_disk;
+  plan.reserve(pack_list_.size() + extra.size());
+  pieces.reserve(pack_list_.size() + extra.size() + 1);
+  read_from_disk.reserve(pack_list_.size());
   for (const fs::path& path : pack_list_) {
-    const HeldFile* held = FindHeld(path);
-    std::optional<std::uintmax_t> size =
-        held != nullptr ? std::optional<std::uintmax_t>(held->bytes.size()) : resolver_.FileSize(path);
-    if (!size) {
-      messages_.Show("Failed to open " + path.string());
-      return false;
+    std::string name = PathToWindows1252(path.filename());
+    if (const ExtraMember* member = take_extra(name)) {
+      pieces.push_back(member->bytes);
+    } else if (const HeldFile* held = FindHeld(path)) {
+      pieces.push_back(held->bytes);
+    } else {
+      std::optional<fs::path> found = resolver_.ResolveExisting(path);
+      std::optional<std::uintmax_t> size = found ? resolver_.FileSize(*found) : std::nullopt;
+      if (!size || !ReadFileInto(*found, read_from_disk.emplace_back(*size))) {
+        messages_.Show("Failed to open " + path.string());
+        return false;
+      }
+      pieces.push_back(read_from_disk.back());
     }
-    plan.push_back({PathToWindows1252(path.filename()), *size});
+    plan.push_back({std::move(name), pieces.back().size()});
+  }
+  // The names no listed file has, in the order their first member came.
+  for (const ExtraMember& member : extra) {
+    if (const ExtraMember* last = take_extra(member.name)) {
+      pieces.push_back(last->bytes);
+      plan.push_back({last->name, last->bytes.size()});
+    }
   }
 
   const fs::path archive_path = output_folder_ / (track_name_ + ".dat");
@@ -158,24 +190,7 @@ bool ConversionWorkspace::PackListedFiles() {
                    directory.status().message());
     return false;
   }
-  // The archive is written from where the members' bytes are: the held files in place, the
-  // others read first, so a file that cannot be read leaves the archive unwritten.
-  std::vector<std::span<const std::uint8_t>> pieces{*directory};
-  std::vector<std::vector<std::uint8_t>> read_from_disk;
-  read_from_disk.reserve(pack_list_.size());
-  for (std::size_t i = 0; i < pack_list_.size(); ++i) {
-    if (const HeldFile* held = FindHeld(pack_list_[i])) {
-      pieces.push_back(held->bytes);
-      continue;
-    }
-    std::vector<std::uint8_t>& bytes = read_from_disk.emplace_back(plan[i].length);
-    std::optional<fs::path> found = resolver_.ResolveExisting(pack_list_[i]);
-    if (!found || !ReadFileInto(*found, bytes)) {
-      messages_.Show("Failed to open " + pack_list_[i].string());
-      return false;
-    }
-    pieces.push_back(bytes);
-  }
+  pieces.front() = *directory;
   // The archive may hold an earlier conversion the user plays: it is replaced whole or kept.
   const fs::path target = resolver_.ResolveForWrite(archive_path);
   if (!ReplaceFileAtomicallyAt(target, FilePieces(pieces)).ok()) {

@@ -78,12 +78,22 @@ class ConversionWorkspace : public FileSink {
   // listed already; the first spelling stays.
   void AddToPack(const std::filesystem::path& path);
 
-  // Writes every listed file, in list order, into output_folder / (track_name + ".dat").
-  // Nothing is written when a listed file cannot be read ("Failed to open <path>"), when the
-  // list cannot be stored in an archive, or when the archive cannot be created; the listed
-  // files then stay. A member name longer than the 12 characters an archive holds is refused,
-  // never shortened: GPL looks members up by their full names.
-  bool WritePack();
+  // A member put into the pack beside the listed files (an archive patch's): it takes the
+  // place of the listed file of the same name, without regard to letter case, or comes after
+  // the listed files when none has that name. Its bytes must outlive WritePack.
+  struct ExtraMember {
+    std::string name;
+    std::span<const std::uint8_t> bytes;
+  };
+
+  // Writes every listed file, in list order, into output_folder / (track_name + ".dat"), with
+  // the extra members in place of the files they name and the others after them (a later
+  // extra member of a name replaces an earlier one). Nothing is written when a listed file
+  // cannot be read ("Failed to open <path>"), when the list cannot be stored in an archive, or
+  // when the archive cannot be created; the listed files then stay. A member name longer than
+  // the 12 characters an archive holds is refused, never shortened: GPL looks members up by
+  // their full names.
+  bool WritePack(std::span<const ExtraMember> extra = {});
 
  private:
   struct HeldFile {
@@ -99,7 +109,7 @@ class ConversionWorkspace : public FileSink {
             std::span<const std::uint8_t> borrowed);
   const HeldFile* FindHeld(const std::filesystem::path& path) const;
   bool IsListed(const std::filesystem::path& path) const;
-  bool PackListedFiles();
+  bool PackListedFiles(std::span<const ExtraMember> extra);
   // Writes held files loose into the track folder: all of them, or those never listed.
   void WriteHeldFiles(bool unlisted_only);
 

@@ -61,6 +61,25 @@ TEST_F(ConversionWorkspaceTest, PackOfTwoFilesHasTheDirectoryLayout) {
   EXPECT_TRUE(messages_.messages().empty());
 }
 
+// Extra members (an archive patch's) take the place of the listed file of their name, or come
+// after the listed files; of two with one name the later counts. A replaced file is not read.
+TEST_F(ConversionWorkspaceTest, ExtraMembersReplaceInPlaceOrFollow) {
+  workspace_.AddToPack(WriteFile("a.mip", 1));
+  workspace_.AddToPack(folder_->path() / "Gone.3do");  // never written: it must not be read
+  workspace_.AddToPack(WriteFile("c.txt", 3));
+  const std::vector<std::uint8_t> first = {7}, second = {8, 8}, third = {9, 9, 9};
+  const ConversionWorkspace::ExtraMember extra[] = {
+      {"new.txt", first}, {"gone.3do", first}, {"NEW.TXT", second}, {"last.lp", third}};
+  ASSERT_TRUE(workspace_.WritePack(extra));
+  EXPECT_TRUE(messages_.messages().empty());
+  TrackArchive archive;
+  ASSERT_TRUE(archive.OpenBytes(Pack()).ok());
+  std::vector<std::pair<std::string, std::size_t>> members;
+  for (const ArchiveEntry& entry : archive.entries()) members.emplace_back(entry.name, entry.length);
+  EXPECT_EQ(members, (std::vector<std::pair<std::string, std::size_t>>{
+                         {"a.mip", 1}, {"gone.3do", 1}, {"c.txt", 3}, {"new.txt", 2}, {"last.lp", 3}}));
+}
+
 TEST_F(ConversionWorkspaceTest, EmptyPackHoldsOnlyItsCount) {
   ASSERT_TRUE(workspace_.WritePack());
   EXPECT_EQ(Pack(), (std::vector<std::uint8_t>{0, 0}));

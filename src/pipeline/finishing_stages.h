@@ -25,9 +25,11 @@ int ApplyPatches(RunContext& run);
 // Where a conversion looks for patch files: the setting "Patches" of "Directories", else the
 // folder of the program itself.
 std::filesystem::path PatchFolder(const Settings& settings);
-// After the pack is written: the archive patches merged by the patch passes went into the
-// archive the pack replaced, so they are merged into the new one.
-void MergeArchivePatchesIntoPack(RunContext& run);
+// Writes the pack with the members of the archive patches the patch passes found: a patch
+// member takes the place of the packed file of its name, or comes after the packed files.
+// False, as WritePack, when the pack could not be written; the archive patches are then merged
+// into the track archive that is there.
+bool WritePackWithArchivePatches(RunContext& run);
 // The patch pass whose result is reported: no patch found is told to the user.
 void ApplyPatchesReported(RunContext& run);
 

@@ -8,7 +8,6 @@
 #include "pipeline/conversion_workspace.h"
 #include "pipeline/finishing_stages.h"
 #include "pipeline/track_name_table.h"
-#include "platform/ascii.h"
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
 #include "platform/text_drawer.h"
@@ -67,7 +66,9 @@ void DrawTitles(TextDrawer& drawer, const TrackTitleSet& titles, std::size_t pag
 void WritePageImages(ConversionWorkspace& workspace, const Services& services,
                      const fs::path& output_folder, std::string_view track_folder,
                      TextDrawer* drawer) {
-  const TrackTitleSet titles = TrackTitles(AsciiLower(track_folder), /*strip=*/true);
+  // Looked up as given: a track the table does not hold is titled with its folder name as
+  // spelled ("Kestrel").
+  const TrackTitleSet titles = TrackTitles(track_folder, /*strip=*/true);
   for (std::size_t i = 0; i < kPages.size(); ++i) {
     std::optional<BitmapImage> bitmap = LoadBitmap(services, kPages[i].bitmap_resource);
     std::optional<std::span<const std::uint8_t>> carried =

@@ -79,8 +79,15 @@ TEST_F(PageStageTest, TitlesGoWhereEachPageWantsThem) {
   EXPECT_EQ(drawer.calls[2].placement.y, 25);
   EXPECT_EQ(drawer.calls[3].placement.x, 80);
   EXPECT_EQ(drawer.calls[3].placement.y, 18);
-  EXPECT_EQ(drawer.calls[3].placement.colour.red, 0);
-  EXPECT_EQ(name.placement.colour.red, 248);
+  const TextColour cream = {248, 236, 216}, black = {0, 0, 0};
+  for (std::size_t i = 0; i < drawer.calls.size(); ++i) {
+    SCOPED_TRACE(i);
+    const TextColour& colour = drawer.calls[i].placement.colour;
+    const TextColour& expected = i < 2 ? cream : black;
+    EXPECT_EQ(colour.red, expected.red);
+    EXPECT_EQ(colour.green, expected.green);
+    EXPECT_EQ(colour.blue, expected.blue);
+  }
   EXPECT_EQ(packed_, (std::vector<std::string>{"page0.pbf", "page1.pbf", "event.pbf"}));
   EXPECT_TRUE(messages_.messages().empty());
 }
@@ -92,6 +99,14 @@ TEST_F(PageStageTest, LongAndUnknownNames) {
   EXPECT_EQ(drawer.calls[0].height, 34) << "26 characters: 0.4 x 26 x 34 = 353.6 fits 360";
   EXPECT_EQ(drawer.calls[1].text, "averyveryverylongtrackname Grand Prix");
   EXPECT_EQ(drawer.calls[1].placement.x, 34 + 18);
+  // Looked up as given: an unknown track keeps its capitals, a known one is found in any case.
+  drawer.calls.clear();
+  Write("Kestrel", &drawer);
+  EXPECT_EQ(drawer.calls[0].text, "Kestrel");
+  EXPECT_EQ(drawer.calls[1].text, "Kestrel Grand Prix");
+  drawer.calls.clear();
+  Write("Glen", &drawer);
+  EXPECT_EQ(drawer.calls[0].text, "Watkins Glen");
 }
 
 TEST_F(PageStageTest, RealTitlesChangeOnlyTheirBoxesAndKeepTheSizes) {

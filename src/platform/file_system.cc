@@ -277,6 +277,20 @@ bool CopyFileReplacing(const fs::path& from, const fs::path& to) {
 #endif
 }
 
+bool MakeOrdinaryFile(const fs::path& path) {
+  std::optional<fs::path> found = ResolveExisting(path);
+  if (!found) return false;
+#ifdef _WIN32
+  return SetFileAttributesW(found->c_str(), FILE_ATTRIBUTE_NORMAL) != 0;
+#else
+  // The owner may read and write it again; changing the mode leaves the file's times alone.
+  std::error_code ec;
+  fs::permissions(*found, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add,
+                  ec);
+  return !ec;
+#endif
+}
+
 bool CreateFolder(const fs::path& path) {
   if (ResolveExisting(path)) return false;
   fs::path target = ResolveForWrite(path);

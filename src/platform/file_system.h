@@ -66,6 +66,9 @@ Status ReplaceFileAtomically(const fs::path& path, std::string_view text);
 bool RemoveFile(const fs::path& path);
 // Copies a file, replacing the target.
 bool CopyFileReplacing(const fs::path& from, const fs::path& to);
+// Gives an existing file (found in any letter case) the attributes of an ordinary file, so
+// that it can be written and replaced (read-only cleared), keeping its contents and times.
+bool MakeOrdinaryFile(const fs::path& path);
 // Creates one folder; fails when its parent does not exist or the folder exists already.
 bool CreateFolder(const fs::path& path);
 

@@ -7,6 +7,8 @@
 //   a file of the converted GPL track:   "tracks/<gpltrack>/<file>"
 //   a member of a source track archive:  the member name, "<sourcetrack>.trk"
 // Files are still written and read at their real, resolved paths; only the rules see these.
+// One rule looks further on purpose: the season pictures of patches, which mark a GPL
+// installed as a season mod by that mod's name anywhere in the track folder's path.
 
 #include <filesystem>
 #include <string>

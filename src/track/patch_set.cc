@@ -7,7 +7,6 @@
 #include "platform/ascii.h"
 #include "platform/byte_reader.h"
 #include "platform/file_system.h"
-#include "platform/rule_path.h"
 #include "platform/temp_folder.h"
 #include "track/track_archive.h"
 #include "track/track_archive_format.h"
@@ -48,7 +47,9 @@ std::string ReadName(std::span<const std::uint8_t> field) {
 bool IsTexture(std::string_view name) { return AsciiLower(name).find(".m", 1) != std::string::npos; }
 
 // The ordinary files of a folder that go into a rebuilt archive, textures first, each group
-// in name order (the order the games' file system lists them in).
+// in the byte order of the lowercased names. The order is the same on every disk; a Windows
+// folder listing would differ where "_" and the other characters between "Z" and "a" meet
+// letters, which it sorts as if uppercased.
 std::vector<fs::path> ArchiveCandidates(const fs::path& folder, std::string_view pattern) {
   std::vector<fs::path> files;
   std::error_code ec;
@@ -121,15 +122,17 @@ bool MatchesWildcard(std::string_view name, std::string_view pattern) {
 
 Result<std::vector<PatchMember>> ReadPatchDirectory(std::span<const std::uint8_t> archive) {
   ByteReader reader(archive);
-  const std::uint16_t count = reader.U16();  // unsigned: 65535 members at most, never negative
+  // Signed, as the games read it: a count of 0x8000 or more lists no members at all.
+  const std::int16_t count = static_cast<std::int16_t>(reader.U16());
   if (!reader.ok()) return Status::Corruption("no member count");
-  if (reader.remaining() / kArchiveRecordSize < count) {
+  if (count < 0) return Status::Corruption("negative member count " + std::to_string(count));
+  if (reader.remaining() / kArchiveRecordSize < static_cast<std::size_t>(count)) {
     return Status::Corruption("the directory of " + std::to_string(count) +
                               " members runs past the end of the file");
   }
   std::vector<PatchMember> members;
-  members.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) {
+  members.reserve(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
     ByteReader record = reader.Sub(kArchiveRecordSize);
     record.Skip(kArchiveRecordLengthAt);
     PatchMember member;
@@ -148,7 +151,8 @@ Result<std::vector<PatchMember>> ReadPatchDirectory(std::span<const std::uint8_t
   return members;
 }
 
-PatchSet::PatchSet(fs::path patch_folder) : patch_folder_(std::move(patch_folder)) {
+PatchSet::PatchSet(fs::path patch_folder, ArchivePatchUse archive_use)
+    : patch_folder_(std::move(patch_folder)), archive_use_(archive_use) {
   for (const auto& [code, destination] : kFileCodes) codes_.emplace(code, destination);
   for (const auto& [code, destination] : kSeasonCodes) season_codes_.emplace(code, destination);
 }
@@ -157,43 +161,55 @@ int PatchSet::ApplyPatches(std::string_view track_path, const fs::path& game_fol
                            bool replace_archive, bool second_archive,
                            std::optional<std::string_view> subfolder) {
   const std::size_t slash = track_path.find_last_of("\\/");
-  track_name_ = AsciiLower(slash == std::string_view::npos ? track_path
-                                                           : track_path.substr(slash + 1));
+  const std::string_view given =
+      slash == std::string_view::npos ? track_path : track_path.substr(slash + 1);
+  track_name_ = AsciiLower(given);
+  archive_name_ = std::string(given) + ".dat";
   game_folder_ = game_folder;
   const fs::path spelled = game_folder / AsciiLower(subfolder.value_or("tracks")) / track_name_;
   track_folder_ = ResolveExisting(spelled).value_or(spelled);
 
-  replace_archive_ = replace_archive;
-  second_archive_ = second_archive;
-  MergeFirstFound("zar", "zad", replace_archive);
+  archive_patches_.clear();
+  UseArchivePatch("zar", "zad", replace_archive);
   if (std::optional<fs::path> extra = PatchFile("exp")) {
     // A bad one writes nothing.
     Extract(*extra, track_folder_, MemberWrite::kAtomic, &written_).status().IgnoreError();
   }
-  if (second_archive) MergeFirstFound("zcr", "zcd", replace_archive);
+  if (second_archive) UseArchivePatch("zcr", "zcd", replace_archive);
 
   int copied = CopyAll(codes_);
-  // Like every word rule, this one looks at the track folder as seen from the GPL folder.
-  if (GplTrackFolderRulePath(track_folder_).find("nr1999", 1) != std::string::npos) {
+  // The word marks a GPL installed as the season mod of that name: it is looked for in the
+  // whole track folder path, the GPL folder included.
+  if (AsciiLower(track_folder_.string()).find("nr1999", 1) != std::string::npos) {
     copied += CopyAll(season_codes_);
   }
   return copied;
 }
 
 int PatchSet::MergeArchivePatches() {
-  if (track_name_.empty()) return 0;
-  int merged = MergeFirstFound("zar", "zad", replace_archive_) ? 1 : 0;
-  if (second_archive_) merged += MergeFirstFound("zcr", "zcd", replace_archive_) ? 1 : 0;
+  int merged = 0;
+  for (const fs::path& patch : archive_patches_) {
+    // A patch that cannot be merged leaves the track archive as it was.
+    if (MergeIntoArchive(patch, TrackArchivePath()).ok()) ++merged;
+  }
   return merged;
 }
 
-bool PatchSet::MergeFirstFound(std::string_view preferred, std::string_view fallback,
+fs::path PatchSet::TrackArchivePath() const {
+  const fs::path spelled = track_folder_ / archive_name_;
+  return ResolveExisting(spelled).value_or(spelled);
+}
+
+void PatchSet::UseArchivePatch(std::string_view preferred, std::string_view fallback,
                                bool use_preferred) {
   std::optional<fs::path> patch = use_preferred ? PatchFile(preferred) : std::nullopt;
   if (!patch) patch = PatchFile(fallback);
-  if (!patch) return false;
-  // A patch that cannot be merged leaves the track archive as it was.
-  return MergeIntoArchive(*patch, track_folder_ / (track_name_ + ".dat")).ok();
+  if (!patch) return;
+  archive_patches_.push_back(*patch);
+  if (archive_use_ == ArchivePatchUse::kMergeIntoTrackArchive) {
+    // A patch that cannot be merged leaves the track archive as it was.
+    MergeIntoArchive(*patch, TrackArchivePath()).status().IgnoreError();
+  }
 }
 
 std::optional<fs::path> PatchSet::PatchFile(std::string_view extension) const {

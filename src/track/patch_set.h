@@ -15,9 +15,12 @@
 // member stored as ".!xx" as ".mxx" (the ".!" rule), and refuses an archive whose directory or
 // names do not hold up (a name that would leave the target folder, data past the end) before
 // writing anything. A rebuilt archive lists names containing ".m" after their first character
-// (textures) first, then the others, each group in name order; it is assembled whole from files
-// that were all read, and replaces the old archive atomically, so its directory always agrees
-// with its data.
+// (textures) first, then the others, each group in the byte order of the lowercased names; it is
+// assembled whole from files that were all read, and replaces the old archive atomically, so its
+// directory always agrees with its data.
+//
+// The track archive is "<track>.dat" in the spelling the track name is given in ("Glen.dat"),
+// found in any letter case: the archive a conversion packs, never a second one beside it.
 
 #include <cstdint>
 #include <filesystem>
@@ -41,13 +44,22 @@ struct PatchMember {
 };
 Result<std::vector<PatchMember>> ReadPatchDirectory(std::span<const std::uint8_t> archive);
 
+// What ApplyPatches does with the archive patches it finds.
+enum class ArchivePatchUse {
+  kMergeIntoTrackArchive,  // merged into the track archive on disk at once
+  // Only listed (archive_patches()): for a caller that writes the track archive itself
+  // afterwards, which a merge would be lost in.
+  kCollect,
+};
+
 // One conversion's patch step. The patch folder is fixed at construction; ApplyPatches can be
 // called more than once.
 class PatchSet {
  public:
   using CodeMap = std::map<std::string, std::string, std::less<>>;
 
-  explicit PatchSet(std::filesystem::path patch_folder);
+  explicit PatchSet(std::filesystem::path patch_folder,
+                    ArchivePatchUse archive_use = ArchivePatchUse::kMergeIntoTrackArchive);
 
   // Applies every patch found for the track named by the last component of `track_path` to
   // `game_folder`/`subfolder` (default "tracks")/<track>. Returns the number of single files
@@ -56,10 +68,14 @@ class PatchSet {
                    bool replace_archive, bool second_archive,
                    std::optional<std::string_view> subfolder = std::nullopt);
 
-  // Merges the archive patches of the last ApplyPatches into the track archive again, with the
-  // same switches: for a track archive that was rewritten since, as a conversion's pack is.
-  // The number of archive patches merged.
+  // Merges the archive patches the last ApplyPatches found into the track archive. The number
+  // merged.
   int MergeArchivePatches();
+  // The archive patches the last ApplyPatches found, in the order they apply (a later one's
+  // member replaces an earlier one's of the same name).
+  const std::vector<std::filesystem::path>& archive_patches() const { return archive_patches_; }
+  // The track archive the archive patches go into.
+  std::filesystem::path TrackArchivePath() const;
 
   // Copies one single-file patch into the track folder under the name its code (the text after
   // the last ".", any case) gives in `map` (the single-file codes when null). NotFound for a
@@ -92,7 +108,8 @@ class PatchSet {
   const std::vector<std::filesystem::path>& written_files() const { return written_; }
 
  private:
-  bool MergeFirstFound(std::string_view preferred, std::string_view fallback, bool use_preferred);
+  // Lists the first archive patch found and, unless collecting, merges it.
+  void UseArchivePatch(std::string_view preferred, std::string_view fallback, bool use_preferred);
   int CopyAll(const CodeMap& map);
   std::optional<std::filesystem::path> PatchFile(std::string_view extension) const;
 
@@ -102,8 +119,9 @@ class PatchSet {
   CodeMap season_codes_;
   std::filesystem::path track_folder_;
   std::filesystem::path game_folder_;
-  bool replace_archive_ = false;
-  bool second_archive_ = false;
+  ArchivePatchUse archive_use_;
+  std::string archive_name_;  // "<track>.dat", the track name as given
+  std::vector<std::filesystem::path> archive_patches_;
   std::vector<std::filesystem::path> written_;
 };
 

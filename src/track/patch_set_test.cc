@@ -79,19 +79,83 @@ TEST_F(PatchSetTest, SingleFilePatchesGoWhereTheirCodesSay) {
   EXPECT_EQ(patches_set_.season_codes().at("9to"), "trklogo.pcx");
 }
 
-// The season pictures follow the track's own folder name, never the folders the user keeps GPL
-// in.
-TEST_F(PatchSetTest, SeasonPicturesLookAtTheTrackFolderOnly) {
+// Every code lands at its destination; the season pictures only for a GPL installed as the
+// season mod, whose name stands anywhere in the track folder's path.
+TEST_F(PatchSetTest, EveryCodeLandsAtItsDestination) {
+  struct Row {
+    std::string_view code, destination;
+    bool season;
+  };
+  const Row rows[] = {
+      {"tni", "track.ini", false},    {"sae", "ace.stg", false},
+      {"pb1", "biglogo1.pcx", false}, {"sdt", "default.st1", false},
+      {"sey", "easy.stg", false},     {"pe1", "event1.pcx", false},
+      {"sft", "fast.stg", false},     {"lmc", "maxpanic.lp", false},
+      {"lme", "maxrace.lp", false},   {"lnc", "minpanic.lp", false},
+      {"lne", "minrace.lp", false},   {"lpe", "pace.lp", false},
+      {"lp1", "pass1.lp", false},     {"lp2", "pass2.lp", false},
+      {"lpt", "pit.lp", false},       {"sql", "qual.st1", false},
+      {"sqy", "qualify.stg", false},  {"lre", "race.lp", false},
+      {"sre", "race.st1", false},     {"trs", "records.txt", false},
+      {"ls1", "spot1.lp", false},     {"pto", "trklogo.pcx", false},
+      {"ptt", "trkshot.pcx", false},  {"ttt", "laguna.txt", false},
+      {"9to", "trklogo.pcx", true},   {"9e1", "event1.pcx", true},
+      {"9b1", "biglogo1.pcx", true},  {"9tt", "trkshot.pcx", true},
+  };
   const fs::path season_gpl = root_->path() / "nr1999" / "GPL";
-  fs::create_directories(season_gpl / "tracks" / "laguna");
-  Patch("laguna.9to", Bytes("logo"));
-  EXPECT_EQ(patches_set_.ApplyPatches("laguna", season_gpl, false, false), 0);
-  EXPECT_FALSE(FileExists(season_gpl / "tracks" / "laguna" / "trklogo.pcx"));
+  const fs::path season_track = season_gpl / "tracks" / "laguna";
+  fs::create_directories(season_track);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.code);
+    const std::string name = "laguna." + std::string(row.code);
+    Patch(name, Bytes(name));
+    EXPECT_EQ(patches_set_.ApplyPatches("laguna", gpl_, false, false), row.season ? 0 : 1);
+    EXPECT_EQ(Text(track_ / row.destination), row.season ? "(none)" : name);
+    EXPECT_EQ(patches_set_.ApplyPatches("laguna", season_gpl, false, false), 1);
+    EXPECT_EQ(Text(season_track / row.destination), name);
+    fs::remove(patches_ / name);
+    fs::remove(track_ / row.destination);
+    fs::remove(season_track / row.destination);
+  }
+  EXPECT_EQ(patches_set_.codes().size() + patches_set_.season_codes().size(), std::size(rows));
+}
 
-  fs::create_directories(gpl_ / "Tracks" / "xnr1999");
-  Patch("xnr1999.9to", Bytes("season logo"));
-  EXPECT_EQ(patches_set_.ApplyPatches("xnr1999", gpl_, false, false), 1);
-  EXPECT_EQ(Text(gpl_ / "Tracks" / "xnr1999" / "trklogo.pcx"), "season logo");
+TEST_F(PatchSetTest, TheReplacingArchiveIsPreferredOnlyWithItsSwitch) {
+  Patch("laguna.zad", BuildTrackArchive({{"race.lp", Bytes("added")}}));
+  Patch("laguna.zar", BuildTrackArchive({{"race.lp", Bytes("replaced")}}));
+  patches_set_.ApplyPatches("laguna", gpl_, true, false);
+  EXPECT_EQ(MemberText(track_ / "laguna.dat", "race.lp"), "replaced");
+  patches_set_.ApplyPatches("laguna", gpl_, false, false);
+  EXPECT_EQ(MemberText(track_ / "laguna.dat", "race.lp"), "added");
+  EXPECT_EQ(patches_set_.archive_patches(), std::vector<fs::path>{patches_ / "laguna.zad"});
+}
+
+// The archive is the track's, in the spelling the track name is given in: "Glen" patches
+// Glen.dat, never a second glen.dat beside it.
+TEST_F(PatchSetTest, TheTrackArchiveIsNamedAsTheTrackIsGiven) {
+  const fs::path glen = gpl_ / "Tracks" / "Glen";
+  fs::create_directories(glen);
+  Patch("glen.zad", BuildTrackArchive({{"race.lp", Bytes("patched")}}));
+  patches_set_.ApplyPatches("Glen", gpl_, false, false);
+  EXPECT_EQ(patches_set_.TrackArchivePath().filename(), "Glen.dat");
+  EXPECT_EQ(CountEntries(glen), 1u);
+  EXPECT_EQ(MemberText(glen / "Glen.dat", "race.lp"), "patched");
+  WriteFileBytes(glen / "Glen.dat", BuildTrackArchive({{"glen.trk", Bytes("track")}}));
+  patches_set_.ApplyPatches("Glen", gpl_, false, false);
+  EXPECT_EQ(CountEntries(glen), 1u);
+  EXPECT_EQ(Members(glen / "Glen.dat"),
+            (std::vector<std::pair<std::string, std::string>>{{"glen.trk", "track"},
+                                                              {"race.lp", "patched"}}));
+
+  // Collecting, the patch step leaves the archive to its caller.
+  PatchSet collecting(patches_, ArchivePatchUse::kCollect);
+  const std::optional<std::vector<std::uint8_t>> before = ReadFileBytes(track_ / "laguna.dat");
+  Patch("laguna.zad", BuildTrackArchive({{"race.lp", Bytes("patched")}}));
+  collecting.ApplyPatches("laguna", gpl_, false, false);
+  EXPECT_EQ(collecting.archive_patches(), std::vector<fs::path>{patches_ / "laguna.zad"});
+  EXPECT_EQ(ReadFileBytes(track_ / "laguna.dat"), before);
+  EXPECT_EQ(collecting.MergeArchivePatches(), 1);
+  EXPECT_EQ(MemberText(track_ / "laguna.dat", "race.lp"), "patched");
 }
 
 TEST_F(PatchSetTest, AnArchivePatchReplacesOneMemberAndIsNotCopiedAgain) {
@@ -129,6 +193,8 @@ TEST_F(PatchSetTest, HostileArchivesWriteNothing) {
       BuildRawArchive(1, {{"ok.txt", 50, 29}}, Bytes("short")),
       BuildRawArchive(3, {{"ok.txt", 1, 56}}, Bytes("a")),
       BuildRawArchive(0xFFFF, {}, {}),  // a count that reads as -1 signed
+      // A count of 0x8000 reads as negative, even with that many sound records behind it.
+      BuildRawArchive(0x8000, std::vector<testkit::RawRecord>(0x8000, {"a.txt", 0, 0}), {}),
       {0x01},
   };
   for (std::size_t i = 0; i < hostile.size(); ++i) {
@@ -148,6 +214,10 @@ TEST_F(PatchSetTest, HostileArchivesWriteNothing) {
     EXPECT_FALSE(ReadPatchDirectory(std::span(good).first(n)).ok()) << n;
   }
   EXPECT_TRUE(ReadPatchDirectory(good).ok());
+  Result<std::vector<PatchMember>> largest = ReadPatchDirectory(
+      BuildRawArchive(0x7FFF, std::vector<testkit::RawRecord>(0x7FFF, {"a.txt", 0, 0}), {}));
+  ASSERT_TRUE(largest.ok());
+  EXPECT_EQ(largest->size(), 0x7FFFu);
 }
 
 TEST_F(PatchSetTest, BuildArchiveWritesNothingItCannotBack) {

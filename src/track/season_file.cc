@@ -86,6 +86,8 @@ std::optional<std::string> AddEventToSeasonText(std::string_view text, std::stri
 Status AddSeasonEvent(const fs::path& season_path, std::string_view folder,
                       const SeasonEventNames& names, std::int64_t track_length) {
   if (!FileExists(season_path)) return Status::NotFound("no season file " + season_path.string());
+  // Before anything else, registered or not: the file is left an ordinary one.
+  MakeOrdinaryFile(season_path);
   std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(season_path);
   if (!bytes) return Status::IOError("cannot read " + season_path.string());
   std::optional<std::string> edited = AddEventToSeasonText(

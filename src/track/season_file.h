@@ -46,8 +46,9 @@ std::optional<std::string> AddEventToSeasonText(std::string_view text, std::stri
                                                 const SeasonEventNames& names, int laps);
 
 // Registers the track in the season file at `season_path`, replacing it atomically (a kill
-// leaves the old file or the new one, whole; a read-only file is replaced all the same).
-// NotFound when there is no such file; Ok, with the file untouched, when the track is
+// leaves the old file or the new one, whole). The file is first made an ordinary one
+// (read-only cleared, times kept), also when the track turns out to be registered already.
+// NotFound when there is no such file; Ok, with the contents untouched, when the track is
 // registered already.
 Status AddSeasonEvent(const std::filesystem::path& season_path, std::string_view folder,
                       const SeasonEventNames& names, std::int64_t track_length);

@@ -51,6 +51,9 @@ TEST(SeasonFileTest, ATrackRegisteredInAnyCaseIsNotRegisteredTwice) {
   EXPECT_FALSE(AddEventToSeasonText("[Event3]\r\nTrackDirectory=KESTREL\r\n", "kestrel",
                                     kKestrel, 1));
   EXPECT_TRUE(AddEventToSeasonText("trackDirectory=kestrel2\r\n", "kestrel3", kKestrel, 1));
+  // The test is "contains": a folder whose name starts with the track's blocks it.
+  EXPECT_FALSE(AddEventToSeasonText("trackDirectory=kestrel2\r\n", "kestrel", kKestrel, 1));
+  EXPECT_FALSE(AddEventToSeasonText("x trackDirectory=Kestrel;\n", "KESTREL", kKestrel, 1));
 }
 
 TEST(SeasonFileTest, ReplacesTheFileWholeAndOnlyOnce) {
@@ -69,6 +72,14 @@ TEST(SeasonFileTest, ReplacesTheFileWholeAndOnlyOnce) {
   ASSERT_TRUE(AddSeasonEvent(season, "KESTREL", kKestrel, 63360000).ok());
   EXPECT_EQ(ReadFileBytes(season), once) << "a second run changes nothing";
   EXPECT_EQ(CountEntries(folder->path()), 1u);
+
+  // A registered track still leaves the file an ordinary one, its times kept.
+  fs::permissions(season, fs::perms::owner_read);
+  const fs::file_time_type written = fs::last_write_time(season);
+  ASSERT_TRUE(AddSeasonEvent(season, "kestrel", kKestrel, 63360000).ok());
+  EXPECT_EQ(ReadFileBytes(season), once);
+  EXPECT_NE(fs::status(season).permissions() & fs::perms::owner_write, fs::perms::none);
+  EXPECT_EQ(fs::last_write_time(season), written);
 }
 
 }  // namespace

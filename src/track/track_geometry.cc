@@ -261,8 +261,13 @@ Point3 TrackGeometry::PositionAt(std::int32_t dlong, std::int32_t dlat) const {
   std::uint32_t d = static_cast<std::uint32_t>(dlong);
   if (d >= track_length_) d -= track_length_;
   const int s = SectionAtOrBefore(d);
+  return PointInSection(s, static_cast<double>(static_cast<std::int64_t>(d) - sections_[s].start()),
+                        dlat);
+}
+
+Point3 TrackGeometry::PointInSection(int s, double along, std::int32_t dlat) const {
+  if (!loaded_ || s < 0 || s >= section_count()) return {};
   const SectionRecord& record = sections_[s];
-  const double along = static_cast<double>(static_cast<std::int64_t>(d) - record.start());
   const double t = SectionT(record, along);
 
   if (dlat == INT_MAX || dlat == INT_MIN) {

@@ -207,6 +207,9 @@ class TrackGeometry {
   // World position (track units) of a point given in track coordinates. dlat INT_MIN and
   // INT_MAX stand for the section's first and last wall.
   Point3 PositionAt(std::int32_t dlong, std::int32_t dlat) const;
+  // The same within one section, `along` track units from its start: its length gives the
+  // section's end point, which the next section's start should meet.
+  Point3 PointInSection(int section, double along, std::int32_t dlat) const;
   // Unit direction of the track at `dlong` and the offset of the plane through the track
   // perpendicular to it.
   TrackDirection DirectionAt(std::int32_t dlong) const;

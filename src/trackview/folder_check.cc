@@ -56,6 +56,10 @@ class FolderChecker {
 
   void CheckPack() {
     if (!folder_.has_pack()) return;
+    for (const std::string& other : folder_.other_pack_spellings()) {
+      Report(other, "a second pack of the track beside " + folder_.pack_name() +
+                        ", named alike but for letter case: the game reads only one of them");
+    }
     if (!folder_.pack_status().ok()) {
       Report(folder_.pack_name(), folder_.pack_status().message());
       return;

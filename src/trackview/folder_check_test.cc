@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <set>
@@ -15,6 +16,7 @@
 #include "platform/path_text.h"
 #include "platform/temp_folder.h"
 #include "testing/demo_track.h"
+#include "testing/disk_probe.h"
 
 namespace velmora {
 namespace {
@@ -171,6 +173,62 @@ TEST_F(FolderCheckTest, ATrackFileThatDisagreesWithItselfIsNamedAndItsLinesHeldT
   EXPECT_NE(std::find(added.begin(), added.end(),
                       "kestrel.trk: note: loose file shadows the packed member of that name"),
             added.end());
+}
+
+// Section 3 moved 5 cm ahead along its own heading: a gap opens behind it and an overlap in
+// front of it, each a problem line.
+TEST_F(FolderCheckTest, SectionsThatDoNotJoinAreNamedWithTheDistance) {
+  std::vector<std::uint8_t> bytes = Packed("kestrel.trk");
+  TrackGeometry track;
+  ASSERT_TRUE(track.LoadBytes(bytes, "tracks/kestrel/kestrel.trk").ok());
+  ASSERT_GT(track.section_count(), 4);
+  const SectionRecord& moved = track.section(3);
+  const double heading = HeadingRadians(moved.heading());
+  const std::int32_t dx = static_cast<std::int32_t>(std::lround(984.25 * std::cos(heading)));
+  const std::int32_t dy = static_cast<std::int32_t>(std::lround(984.25 * std::sin(heading)));
+  auto add = [&](std::size_t at, std::int32_t delta) {
+    std::uint32_t word = bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 |
+                         static_cast<std::uint32_t>(bytes[at + 3]) << 24;
+    word += static_cast<std::uint32_t>(delta);
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(word >> (8 * i));
+  };
+  if (moved.kind() == kStraight) {
+    for (int line = 0; line < track.line_count(); ++line) {
+      const std::size_t record = track.line_block_at() +
+                                 (3 * static_cast<std::size_t>(track.line_count()) + line) * 32;
+      add(record + 4 * kPxWord, dx);
+      add(record + 4 * (kPxWord + 1), dy);
+    }
+  } else {
+    // The newest layout stores one more word before the centre.
+    const std::size_t record = track.section_block_at() + track.section_offset(3) +
+                               (track.version() == kNewestLayoutVersion ? 4 : 0);
+    add(record + 4 * kCxWord, dx);
+    add(record + 4 * kCyWord, dy);
+  }
+  Write("kestrel.trk", bytes);
+  const std::vector<std::string> added = Added();
+  ASSERT_EQ(added.size(), 3u);
+  EXPECT_EQ(added[0],
+            "kestrel.trk (loose): section 3 starts 50.0 mm from the end of section 2 (a gap), the "
+            "heading changes by 0.000 degrees");
+  // The far join keeps the demo's own rounding of a few tenths of a millimetre.
+  EXPECT_TRUE(added[1].starts_with("kestrel.trk (loose): section 4 starts 49.") ||
+              added[1].starts_with("kestrel.trk (loose): section 4 starts 50."))
+      << added[1];
+  EXPECT_TRUE(added[1].ends_with(
+      " mm from the end of section 3 (an overlap), the heading changes by 0.000 degrees"))
+      << added[1];
+  EXPECT_EQ(added[2], "kestrel.trk: note: loose file shadows the packed member of that name");
+}
+
+TEST_F(FolderCheckTest, ASecondPackSpelledOtherwiseIsAProblem) {
+  if (testkit::DiskIgnoresCase(track_)) GTEST_SKIP() << "two such names cannot both exist here";
+  // The pack is the first spelling in name order; the other one is named.
+  ASSERT_TRUE(std::filesystem::copy_file(track_ / "kestrel.dat", track_ / "KESTREL.DAT"));
+  EXPECT_EQ(Added(), std::vector<std::string>{
+                         "kestrel.dat: a second pack of the track beside KESTREL.DAT, named alike "
+                         "but for letter case: the game reads only one of them"});
 }
 
 TEST_F(FolderCheckTest, RacingLinesAreHeldToTheCountTheTrackLengthGives) {

@@ -1,6 +1,7 @@
 #include "trackview/member_checks.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 
@@ -11,6 +12,7 @@
 #include "object/gpl_object_check.h"
 #include "platform/ascii.h"
 #include "platform/byte_reader.h"
+#include "platform/units.h"
 #include "track/racing_lines.h"
 
 namespace velmora {
@@ -149,6 +151,45 @@ void CheckSectionRun(const TrackGeometry& track, Problems& out) {
   }
 }
 
+// GPL freezes where a gap opens between two sections: the end of each section's reference line
+// (dlat 0) must meet the start of the next, the last section's the first one's. Measured in
+// the track's own terms (the reader's angle constants), so a track laid out with them closes.
+constexpr double kJoinToleranceMm = 1.0;
+
+std::string Fixed(double value, int decimals) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+void CheckSectionJoins(const TrackGeometry& track, Problems& out) {
+  const int count = track.section_count();
+  if (count == 0 || track.line_count() == 0) return;
+  for (int s = 0; s < count; ++s) {
+    const int next = (s + 1) % count;
+    const SectionRecord& record = track.section(s);
+    const SectionRecord& following = track.section(next);
+    const Point3 end = track.PointInSection(s, record.length(), 0);
+    const Point3 start = track.PointInSection(next, 0, 0);
+    const double dx = start.x - end.x, dy = start.y - end.y, dz = start.z - end.z;
+    const double mm = std::sqrt(dx * dx + dy * dy + dz * dz) / kUnitsPerMetre * 1000.0;
+    if (!(mm > kJoinToleranceMm)) continue;
+    // Ahead of the end along the next section's direction is a gap; behind it, an overlap.
+    const double heading = HeadingRadians(following.heading());
+    const bool overlap = dx * std::cos(heading) + dy * std::sin(heading) < 0;
+    // An arc turns the heading by twice its turning angle.
+    const std::uint32_t end_heading =
+        record.heading() +
+        (record.kind() == kArc ? 2u * static_cast<std::uint32_t>(record.turn()) : 0u);
+    const double turn_degrees =
+        static_cast<std::int32_t>(following.heading() - end_heading) * (360.0 / 4294967296.0);
+    out.push_back("section " + Number(next) + " starts " + Fixed(mm, 1) +
+                  " mm from the end of section " + Number(s) + " (" +
+                  (overlap ? "an overlap" : "a gap") + "), the heading changes by " +
+                  Fixed(turn_degrees, 3) + " degrees");
+  }
+}
+
 // Section records sit where their offsets say, one behind the other with their walls, and the
 // surface entries they name exist.
 void CheckSectionBlock(const TrackGeometry& track, std::size_t file_size, Problems& out) {
@@ -200,6 +241,7 @@ Problems CheckTrackFile(std::vector<std::uint8_t> bytes, std::string_view rule_p
   }
   CheckSectionRun(geometry, out);
   CheckSectionBlock(geometry, size, out);
+  CheckSectionJoins(geometry, out);
   return out;
 }
 

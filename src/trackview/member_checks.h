@@ -42,7 +42,10 @@ Problems CheckPbfFile(std::span<const std::uint8_t> bytes, std::string_view name
 Problems CheckObjectFile(std::span<const std::uint8_t> bytes);
 
 // The track file: it loads, is in GPL's layout or the newest one, and agrees with itself (sections
-// back to back from 0 to the lap length, records where the offsets say, blocks filling the file).
+// back to back from 0 to the lap length, records where the offsets say, blocks filling the file),
+// and its sections join up: each one's reference line starts within 1 mm of where the one
+// before ends, the first where the last ends (a problem gives both sections, the distance in
+// millimetres, gap or overlap, and the change of heading).
 // `geometry` receives the loaded track when it loads; `rule_path` is the file's logical path,
 // what the per-track rules look at ("tracks/<track>/<track>.trk").
 Problems CheckTrackFile(std::vector<std::uint8_t> bytes, std::string_view rule_path,

@@ -31,8 +31,11 @@ Result<TrackFolder> TrackFolder::Open(const fs::path& folder) {
     track.ReadPack();
     // The pack is read through its directory, not as a loose file of the track.
     const std::string pack_name = AsciiLower(track.pack_path_->filename().string());
-    std::erase_if(track.loose_,
-                  [&](const LooseFile& f) { return AsciiLower(f.name) == pack_name; });
+    std::erase_if(track.loose_, [&](const LooseFile& f) {
+      if (AsciiLower(f.name) != pack_name) return false;
+      if (f.path != *track.pack_path_) track.other_pack_spellings_.push_back(f.name);
+      return true;
+    });
     track.loose_by_name_.clear();
     for (std::size_t i = 0; i < track.loose_.size(); ++i) {
       track.loose_by_name_.emplace(AsciiLower(track.loose_[i].name), i);

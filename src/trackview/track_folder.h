@@ -38,6 +38,9 @@ class TrackFolder {
   // "<name>.dat" as spelled on disk, or empty without a pack.
   std::string pack_name() const;
   std::span<const std::uint8_t> pack_bytes() const { return pack_; }
+  // Other files named as the pack in another letter case ("glen.dat" beside "Glen.dat"), as
+  // spelled on disk: a second archive of the track, of which the game reads one.
+  const std::vector<std::string>& other_pack_spellings() const { return other_pack_spellings_; }
   // Why the pack's directory could not be read; ok when it was (or there is no pack).
   const Status& pack_status() const { return pack_status_; }
   const std::vector<PackEntry>& pack_entries() const { return entries_; }
@@ -65,6 +68,7 @@ class TrackFolder {
   std::vector<std::uint8_t> pack_;
   Status pack_status_;
   std::vector<PackEntry> entries_;
+  std::vector<std::string> other_pack_spellings_;
   std::unordered_map<std::string, std::size_t> packed_by_name_;  // lowercased name -> entry
   std::vector<LooseFile> loose_;
   std::unordered_map<std::string, std::size_t> loose_by_name_;  // lowercased name -> file
