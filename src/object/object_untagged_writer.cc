@@ -61,8 +61,10 @@ void WriteSprite(ObjectNode& node, GplNodeStream& stream) {
   if (number >= sprites.size()) return;
   const NameRecord& sprite = sprites[number];
   const auto words = static_cast<std::int32_t>(object.Field(node.source_offset, 8));
-  const double size =
-      sprite.width != 0 ? words * sprite.height * 1.3 / (sprite.width * kUnitsPerMetre) : 0.0;
+  // In doubles from the start: a hostile size word times the height overflows an int.
+  const double size = sprite.width != 0 ? static_cast<double>(words) * sprite.height * 1.3 /
+                                              (sprite.width * kUnitsPerMetre)
+                                        : 0.0;
   stream.MarkNode(node);
   ByteWriter& o = stream.out();
   o.U32(kOpwordSprite);
