@@ -92,19 +92,13 @@ void ReaderUntagged::ChooseRoot() {
   o.root_ = head != listed_.end() ? head->second : last;
 }
 
-std::uint64_t ReaderUntagged::SwitchPairs(std::uint32_t at) {
+std::uint64_t ReaderUntagged::SwitchPairs(std::uint32_t at) const {
   const std::uint64_t words = object_.node_data_.size() / 4;
   const std::uint64_t first = at / 4 + 2;  // the first distance
-  // A scan that found distance 0 at word z also answers every later switch whose distances
-  // sit on the same words up to z, so overlapping switches cost one scan in all.
-  ZeroScan& scan = zero_scans_[first % 2];
-  if (first < scan.from || first > scan.zero) {
-    std::uint64_t p = first;
-    while (p + 1 < words && object_.Field(static_cast<std::uint32_t>(4 * p), 0) != 0) p += 2;
-    if (p + 1 >= words) return 0;  // no pair of distance 0 with its child inside the data
-    scan = {first, p};
-  }
-  return (scan.zero - first) / 2 + 1;
+  std::uint64_t p = first;
+  while (p + 1 < words && object_.Field(static_cast<std::uint32_t>(4 * p), 0) != 0) p += 2;
+  if (p + 1 >= words) return 0;  // no pair of distance 0 with its child inside the data
+  return (p - first) / 2 + 1;
 }
 
 void ReaderUntagged::ReadHeadList(ObjectNode& head, std::uint32_t at) {

@@ -1,7 +1,6 @@
 #ifndef VELMORA_OBJECT_SOURCE_OBJECT_READERS_H_
 #define VELMORA_OBJECT_SOURCE_OBJECT_READERS_H_
 
-#include <array>
 #include <cstdint>
 #include <unordered_map>
 
@@ -49,7 +48,7 @@ class ReaderUntagged {
   void LinkChildren(ObjectNode& node, std::uint32_t at, CodeUntagged code, std::uint64_t pairs);
   // The pairs of the detail switch at `at`, up to and including the first of distance 0; 0 when
   // the data ends before such a pair is whole.
-  std::uint64_t SwitchPairs(std::uint32_t at);
+  std::uint64_t SwitchPairs(std::uint32_t at) const;
   // Notes the records a head lists, when its list lies inside the data and names offsets in it.
   void ReadHeadList(ObjectNode& head, std::uint32_t at);
   // The record the header names, when it is one and no head lists it; else the last record, or
@@ -62,15 +61,8 @@ class ReaderUntagged {
   // code.
   void LinkMarked(ObjectNode& parent, std::uint32_t child, bool group);
 
-  // The last scan for a switch's distance 0 over the words of one parity: started at word
-  // `from`, found at word `zero`.
-  struct ZeroScan {
-    std::uint64_t from = 1, zero = 0;
-  };
-
   Object3do& object_;
   std::unordered_map<std::uint32_t, std::int32_t> vertex_by_offset_;
-  std::array<ZeroScan, 2> zero_scans_{};
   std::unordered_map<std::uint32_t, ObjectNode*> listed_;  // a listed record's head
 };
 
