@@ -49,8 +49,6 @@ TEST(RawTextureTest, PixelsFollowTheFirstRowsCopyWhereTheRecordsSaySo) {
       {"a record of another width", testkit::WithU32(games, 24, kWidth), "t.mip", 36},
       {"a record naming other pixels", testkit::WithU32(games, 32, 36 + kWidth), "t.mip", 36},
       {"no records", testkit::WithU32(games, 16, 0), "t.mip", 24},
-      {"16-bit, the older layout",
-       BuildRawTexture(RawTextureKind::k16Bit, kWidth, kHeight, Pixels(2 * kWidth)), "t.m16", 36},
       {"16-bit with a row copy its record names", WithRowCopy(RawTextureKind::k16Bit, 2 * kWidth),
        "t.m16", 36 + 2 * kWidth},
       {"4-bit with a row copy its record names", WithRowCopy(RawTextureKind::k4Bit, kWidth / 2),

@@ -103,13 +103,6 @@ TEST(ObjectUntaggedTest, DetailSwitchLinksEveryLevelAndWritesTheNearest) {
     }
     EXPECT_EQ(PolygonsUnderRoot(c.bytes), t.polygons);
   }
-  // A last pair cut short by the end of the data is no pair.
-  UntaggedBuilder b;
-  const std::uint32_t model = Model(b, 1);
-  b.Words({Marker(13), b.Vertex(0, 0, 0), 5, model, 0});
-  Converted c = Convert(b.Build());
-  ASSERT_TRUE(c.object);
-  EXPECT_EQ(c.object->nodes().back()->code, static_cast<int>(CodeUntagged::kGroup));
 }
 
 // A car as the game holds it: the four-level switch under a head that also lists a placement
