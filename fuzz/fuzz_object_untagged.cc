@@ -1,10 +1,13 @@
-// The untagged object reader: load and link any bytes given as that layout.
+// The untagged object reader: load and link any bytes given as that layout, and write what
+// links, which must pass the validating reader (the root the header names included).
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "object/gpl_object_check.h"
 #include "object/object_file.h"
+#include "object/source_object_writer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::vector<std::uint8_t> bytes(data, data + size);
@@ -14,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bytes[0] = 0;
   }
   velmora::Result<velmora::ObjectFile> file = velmora::ReadObjectBytes(std::move(bytes), "x.3do");
-  if (file.ok() && file->source) file->source->BuildTree().IgnoreError();  // either is fine
-  if (file.ok() && file->gpl) file->gpl->BuildTree();
+  if (!file.ok() || !file->source || !file->source->BuildTree().ok()) return 0;
+  const std::vector<std::uint8_t> written = velmora::BuildGplObject(*file->source, {});
+  if (!velmora::CheckGplObject(written).ok()) __builtin_trap();
   return 0;
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "image/mip_file.h"
+#include "image/raw_texture.h"
 #include "image/srb_file.h"
 #include "object/object_file.h"
 #include "object/source_object_writer.h"
@@ -97,7 +98,11 @@ Bytes SampleUntagged() {
   const std::uint32_t textured = b.Attribute(wall, b.Polygon(1, 5, {d, c, a}));
   const std::uint32_t sprite = b.SpriteRecord(a, 19685, tree);
   const std::uint32_t split = b.Split(6, 0, 0, 1, 0, 0, {flat, textured});
-  b.Group({split, sprite, b.Placement(19685, 0, 0, 0, 0, 0, 1)});
+  const std::uint32_t placement = b.Placement(19685, 0, 0, 0, 0, 0, 1);
+  const std::uint32_t near = b.Group({split, sprite, placement});
+  const std::uint32_t far = b.Split(5, 0, 0, 1, 0xFFFFFFFF, -1, {flat});
+  // A detail switch under a head, as the game's cars hold their models.
+  b.Head(b.DetailSwitch(a, {{50000, far}, {0, near}}), {placement});
   return b.Build();
 }
 
@@ -134,7 +139,13 @@ std::vector<Seed> TextureSeeds() {
   const std::vector<std::uint32_t> bgra = {0xFF000000, 0xFF0000FF, 0xFF00FF00, 0xFFFF0000,
                                            0xFFFFFFFF};
   // Selector byte: path (low three bits), palette mode (bit 7), sixteen-bit request (bit 3).
-  return {{"raw8.mip", Selected(0, velmora::samples::BuildRaw8(16, 8, Checker))},
+  std::vector<std::uint8_t> plain8;
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 16; ++x) plain8.push_back(Checker(x, y));
+  }
+  return {{"raw8.mip", Selected(0, velmora::samples::BuildRaw8(16, 8, Checker, 3))},
+          {"raw8_without_row_copies.mip",
+           Selected(0, velmora::BuildRawTexture(velmora::RawTextureKind::k8Bit, 16, 8, plain8))},
           {"mip8_levels.mip", Selected(0, velmora::samples::BuildMip8(16, 16, Checker, false, 3))},
           {"mip4.mip", Selected(0x80, velmora::samples::BuildMip4(16, 8, index4, bgra, true))},
           {"raw4.mi4", Selected(1, velmora::samples::BuildRaw4(16, 8, index4, entries, true))},

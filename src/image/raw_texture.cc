@@ -1,11 +1,30 @@
 #include "image/raw_texture.h"
 
+#include <span>
 #include <utility>
 
 #include "platform/byte_reader.h"
 #include "platform/byte_writer.h"
 
 namespace velmora {
+
+namespace {
+
+// Where the largest level's pixels start: after a copy of the first row when the first record
+// names that place, at `plain` otherwise.
+std::size_t PixelsStart(std::span<const std::uint8_t> bytes, std::uint32_t width,
+                        std::uint32_t records, std::size_t plain, std::size_t row) {
+  if (records < 1) return plain;
+  ByteReader record(bytes);
+  record.Seek(kRawHeaderWords * 4);
+  const std::uint32_t last_column = record.U32();
+  record.U32();
+  const std::uint64_t from_4 = record.U32();
+  const bool copied = record.ok() && last_column == width - 1 && from_4 + 4 == plain + row;
+  return copied ? plain + row : plain;
+}
+
+}  // namespace
 
 Result<TextureImage> ReadRawTexture(std::vector<std::uint8_t> bytes, RawTextureKind kind) {
   ByteReader reader(bytes);
@@ -25,7 +44,11 @@ Result<TextureImage> ReadRawTexture(std::vector<std::uint8_t> bytes, RawTextureK
   TextureImage image;
   image.width = static_cast<std::int32_t>(width);
   image.height = static_cast<std::int32_t>(height);
-  image.pixels_at = (static_cast<std::size_t>(records) + 2) * kRawRecordSize;
+  const std::size_t row = kind == RawTextureKind::k8Bit    ? width
+                          : kind == RawTextureKind::k16Bit ? std::size_t{width} * 2
+                                                           : width / 2;
+  image.pixels_at = PixelsStart(bytes, width, records,
+                                (static_cast<std::size_t>(records) + 2) * kRawRecordSize, row);
   switch (kind) {
     case RawTextureKind::k8Bit:
       image.bits_per_pixel = 8;

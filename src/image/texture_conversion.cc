@@ -137,9 +137,11 @@ std::vector<std::uint8_t> BuildSixteenBitTexture(const TextureImage& image,
                                                  const TexturePalette& palette,
                                                  std::string_view output_path) {
   const std::uint32_t width = static_cast<std::uint32_t>(image.width);
+  // width / f is a true quotient: rounded down it would let the last columns of a width such
+  // as 257 land past the output row.
   std::uint32_t f = 1;
-  while (width / f > kMaxSide) f *= 2;
-  const std::uint32_t out_width = std::bit_ceil(std::max<std::uint32_t>(1, width / f));
+  while (width > kMaxSide * f) f *= 2;
+  const std::uint32_t out_width = std::bit_ceil(std::max<std::uint32_t>(1, (width + f - 1) / f));
   const std::uint32_t source_rows = static_cast<std::uint32_t>(image.height);
   const std::uint32_t out_rows = OutputHeight(image.height);
   // Columns past width / f are never written and stay 0.

@@ -140,10 +140,14 @@ void BuildPlanes3do3(Object3do& object) {
     const std::uint32_t r = node->source_offset;
     if (node->code >= static_cast<int>(Code3do3::kPlaneGuard) &&
         node->code <= static_cast<int>(Code3do3::kSplit2Track)) {
+      // The distance's high word (+17) comes first; a negative one takes the low word off
+      // rather than adding it, as these objects have always been read.
+      const auto hi = static_cast<std::int32_t>(object.Field(r, 17));
+      const std::uint32_t lo = object.Field(r, 21);
+      const double distance = hi >= 0 ? hi * 4294967296.0 + lo : hi * 4294967296.0 - lo;
       AppendRecordPlane(object, *node, static_cast<std::int32_t>(object.Field(r, 5)),
                         static_cast<std::int32_t>(object.Field(r, 9)),
-                        static_cast<std::int32_t>(object.Field(r, 13)),
-                        static_cast<std::int32_t>(object.Field(r, 17)), object.Field(r, 21));
+                        static_cast<std::int32_t>(object.Field(r, 13)), distance);
     } else if (node->code == static_cast<int>(Code3do3::kPolygon)) {
       AppendPolygonPlane(object, *node);
     }

@@ -22,11 +22,12 @@ constexpr std::size_t kWalkVisitsPerNode = 64;
 constexpr SourceRoles kUntaggedRoles{
     .group = static_cast<int>(CodeUntagged::kGroup),
     .three_way_split = static_cast<int>(CodeUntagged::kSplit3Track),
-    .fan_out = static_cast<int>(CodeUntagged::kAnchoredPair),
+    .fan_out = static_cast<int>(CodeUntagged::kDetailSwitch),
     .number_list = static_cast<int>(CodeUntagged::kSectionList),
     .anchor = 0,
     .placement = static_cast<int>(CodeUntagged::kPlacement),
     .object_reference = 0,
+    .head = static_cast<int>(CodeUntagged::kHead),
 };
 constexpr SourceRoles k3do3Roles{
     .group = static_cast<int>(Code3do3::kGroup),
@@ -107,6 +108,7 @@ Status Object3do::BuildTree() {
   } else {
     ReaderUntagged(*this).Link();
   }
+  if (root_ == nullptr && !nodes_.empty()) root_ = nodes_.back().get();
   FinishLinking();
   return Status::Ok();
 }
@@ -217,9 +219,9 @@ void Object3do::FinishLinking() {
 // Group bits for the section walk: below a node of `fan_out_code`, child i of n gets the bit
 // 1 << (n - 1 - i) instead of what reached its parent.
 void Object3do::AssignGroupBits(int fan_out_code) {
-  if (nodes_.empty()) return;
+  if (root_ == nullptr) return;
   std::unordered_set<const ObjectNode*> reached;
-  std::vector<std::pair<ObjectNode*, std::uint32_t>> stack{{nodes_.back().get(), 0u}};
+  std::vector<std::pair<ObjectNode*, std::uint32_t>> stack{{root_, 0u}};
   std::size_t budget = kWalkVisitsPerNode * (nodes_.size() + detached_.size()) + 1024;
   while (!stack.empty() && budget-- > 0) {
     auto [node, bits] = stack.back();
@@ -322,7 +324,7 @@ void Object3do::CollectSections() {
   section_starts_.clear();
   section_nodes_.clear();
   if (!track_object_) {
-    if (!nodes_.empty()) ValueWalk(*nodes_.back(), -1, -1, -1);
+    if (root_ != nullptr) ValueWalk(*root_, -1, -1, -1);
     return;
   }
   int s = 0;

@@ -96,6 +96,7 @@ struct SourceRoles {
   int anchor = 0;            // a lane's anchor (3DO3 only; 0: none)
   int placement = 0;         // a placement of another object (untagged: placement and reference)
   int object_reference = 0;  // 0 where the layout writes references with their placements
+  int head = 0;              // stands for its main record (untagged only; 0: none)
 };
 const SourceRoles& RolesOf(SourceFormat format);
 
@@ -171,6 +172,11 @@ class Object3do {
   std::vector<ObjectPoint>& planes() { return planes_; }
   const std::vector<ObjectPoint>& planes() const { return planes_; }
   const std::vector<std::unique_ptr<ObjectNode>>& nodes() const { return nodes_; }
+  // The record the tree hangs from: the one an untagged file's header names, else the last
+  // record parsed; null without records. Known after BuildTree.
+  const ObjectNode* root() const { return root_; }
+  // Whether the file named its root, so that the written object's root is that record's.
+  bool root_named() const { return root_named_; }
   ObjectNode* NodeAt(std::uint32_t source_offset) const;
   std::uint32_t code_count(int code) const { return code_counts_[code & 0xFF]; }
   // 3DO3: the number of PERP vertices, which records refer to by index.
@@ -222,6 +228,9 @@ class Object3do {
   std::vector<NameRecord> textures_;
   std::array<std::uint32_t, 256> code_counts_{};
   std::unique_ptr<ObjectNode> empty_node_;  // shared by references to "no record"
+  ObjectNode* root_ = nullptr;
+  bool root_named_ = false;
+  std::uint32_t named_root_offset_ = 0;  // untagged header word 1
   // Nodes registered for an offset but not in the node list (untagged group children that
   // are not records).
   std::vector<std::unique_ptr<ObjectNode>> detached_;

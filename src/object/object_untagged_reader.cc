@@ -21,8 +21,8 @@ std::size_t FixedWords(CodeUntagged code) {
     case CodeUntagged::kSplit2: case CodeUntagged::kSplit2Track: return 8;
     case CodeUntagged::kSplit3: case CodeUntagged::kSplit3Track: return 9;
     case CodeUntagged::kSplit4: return 10;
-    case CodeUntagged::kGroup: case CodeUntagged::kSingleChild: return 2;
-    case CodeUntagged::kAnchoredPair: return 6;
+    case CodeUntagged::kGroup: case CodeUntagged::kHead: case CodeUntagged::kDetailSwitch:
+      return 2;
     case CodeUntagged::kPlacement: return 8;
     case CodeUntagged::kSectionList: return 5;
     case CodeUntagged::kIgnored: return 1;
@@ -55,6 +55,7 @@ Status ReaderUntagged::Load() {
     }
   }
   o.source_size_ = header[0];
+  o.named_root_offset_ = header[1];
   const std::size_t start = r.position();
   const std::size_t length = std::min<std::size_t>(header[0], o.buffer_.size() - start);
   o.node_data_ = std::span<const std::uint8_t>(o.buffer_).subspan(start, length);
@@ -71,6 +72,48 @@ void ReaderUntagged::Link() {
     if (code == 0 || code == 14 || code > 17) continue;
     if (!ParseRecord(at, static_cast<CodeUntagged>(code))) break;
     o.CountCode(code);
+  }
+  ChooseRoot();
+}
+
+void ReaderUntagged::ChooseRoot() {
+  Object3do& o = object_;
+  if (o.nodes_.empty()) return;
+  // Only a record counts (a group's child that is no record is a node without code), and
+  // never one a head lists: those are placements, and the head stands for the whole model.
+  ObjectNode* named = o.named_root_offset_ != 0 ? o.NodeAt(o.named_root_offset_) : nullptr;
+  if (named != nullptr && named->code != 0 && !listed_.contains(named->source_offset)) {
+    o.root_ = named;
+    o.root_named_ = true;
+    return;
+  }
+  ObjectNode* last = o.nodes_.back().get();
+  auto head = listed_.find(last->source_offset);
+  o.root_ = head != listed_.end() ? head->second : last;
+}
+
+std::uint64_t ReaderUntagged::SwitchPairs(std::uint32_t at) const {
+  const std::uint64_t words = object_.node_data_.size() / 4;
+  const std::uint64_t first = at / 4 + 2;  // the first distance
+  std::uint64_t p = first;
+  while (p + 1 < words && object_.Field(static_cast<std::uint32_t>(4 * p), 0) != 0) p += 2;
+  if (p + 1 >= words) return 0;  // no pair of distance 0 with its child inside the data
+  return (p - first) / 2 + 1;
+}
+
+void ReaderUntagged::ReadHeadList(ObjectNode& head, std::uint32_t at) {
+  const std::span<const std::uint8_t> data = object_.node_data_;
+  const std::uint64_t room = (data.size() - at) / 4;
+  if (room < 3) return;  // a head that ends after its main record lists nothing
+  const std::uint32_t count = object_.Field(at, 8);
+  if (count > room - 3) return;
+  // Entries are offsets inside the data; a list holding anything else is no list. This also
+  // keeps any marker word (and so any other head) out of a list, so lists never overlap.
+  for (std::uint32_t i = 0; i < count; ++i) {
+    if (object_.Field(at, 12 + 4 * std::size_t{i}) >= data.size()) return;
+  }
+  for (std::uint32_t i = 0; i < count; ++i) {
+    listed_.emplace(object_.Field(at, 12 + 4 * std::size_t{i}), &head);
   }
 }
 
@@ -114,6 +157,8 @@ bool ReaderUntagged::ParseRecord(std::uint32_t at, CodeUntagged code) {
   if (code == CodeUntagged::kPolygon) words += std::uint64_t{w(3)} + 1;
   if (code == CodeUntagged::kGroup) words += w(1);
   if (words > room) return false;
+  const std::uint64_t pairs = code == CodeUntagged::kDetailSwitch ? SwitchPairs(at) : 0;
+  if (code == CodeUntagged::kDetailSwitch && pairs == 0) return false;
   if (code == CodeUntagged::kAttribute && w(1) >= object_.texture_names_.size()) return false;
   if (object_.NodeAt(at) != nullptr) return false;
   std::vector<std::int32_t> points;
@@ -126,7 +171,7 @@ bool ReaderUntagged::ParseRecord(std::uint32_t at, CodeUntagged code) {
       if (v < 0) return false;
       points.push_back(v);
     }
-  } else if (code == CodeUntagged::kSprite || code == CodeUntagged::kAnchoredPair) {
+  } else if (code == CodeUntagged::kSprite || code == CodeUntagged::kDetailSwitch) {
     const std::int32_t v = Vertex(w(1));
     if (v < 0) return false;
     points.push_back(v);
@@ -140,11 +185,13 @@ bool ReaderUntagged::ParseRecord(std::uint32_t at, CodeUntagged code) {
     object_.track_object_ = true;
     if (previous != nullptr) previous->list_head = &node;
   }
-  LinkChildren(node, at, code);
+  if (code == CodeUntagged::kHead) ReadHeadList(node, at);
+  LinkChildren(node, at, code, pairs);
   return true;
 }
 
-void ReaderUntagged::LinkChildren(ObjectNode& node, std::uint32_t at, CodeUntagged code) {
+void ReaderUntagged::LinkChildren(ObjectNode& node, std::uint32_t at, CodeUntagged code,
+                                  std::uint64_t pairs) {
   auto w = [&](std::size_t n) { return object_.Field(at, 4 * n); };
   auto link = [&](std::size_t n, bool zero_is_none) {
     if (zero_is_none && w(n) == 0) return;
@@ -169,11 +216,10 @@ void ReaderUntagged::LinkChildren(ObjectNode& node, std::uint32_t at, CodeUntagg
     case CodeUntagged::kGroup:
       for (std::uint32_t i = 0; i < w(1); ++i) LinkMarked(node, w(2 + std::size_t{i}), true);
       break;
-    case CodeUntagged::kAnchoredPair:
-      link(3, false);
-      link(5, false);
+    case CodeUntagged::kDetailSwitch:  // from the farthest model to the nearest
+      for (std::uint64_t i = 0; i < pairs; ++i) link(3 + 2 * i, false);
       break;
-    case CodeUntagged::kSingleChild: link(1, false); break;
+    case CodeUntagged::kHead: link(1, false); break;  // the main record; the list is no child
     default:  // polygons, sprites, placements, ignored records and section lists: no children
       break;
   }

@@ -61,8 +61,10 @@ void WriteSprite(ObjectNode& node, GplNodeStream& stream) {
   if (number >= sprites.size()) return;
   const NameRecord& sprite = sprites[number];
   const auto words = static_cast<std::int32_t>(object.Field(node.source_offset, 8));
-  const double size =
-      sprite.width != 0 ? words * sprite.height * 1.3 / (sprite.width * kUnitsPerMetre) : 0.0;
+  // In doubles from the start: a hostile size word times the height overflows an int.
+  const double size = sprite.width != 0 ? static_cast<double>(words) * sprite.height * 1.3 /
+                                              (sprite.width * kUnitsPerMetre)
+                                        : 0.0;
   stream.MarkNode(node);
   ByteWriter& o = stream.out();
   o.U32(kOpwordSprite);
@@ -138,7 +140,10 @@ void WriteUntaggedNode(ObjectNode& node, GplNodeStream& stream) {
       break;
     }
     case CodeUntagged::kGroup: stream.WriteGroup(node); break;
-    case CodeUntagged::kAnchoredPair: stream.WriteLastChildGroup(node); break;
+    // The most detailed model: the game's own choice close up.
+    case CodeUntagged::kDetailSwitch: stream.WriteLastChildGroup(node); break;
+    // Nothing of its own: a parent (or the root) that names the head reaches its main record.
+    case CodeUntagged::kHead: node.output_offset = written(1, false); break;
     case CodeUntagged::kPlacement: WritePlacement(node, stream); break;
     case CodeUntagged::kSectionList: {
       stream.MarkNode(node);
@@ -147,8 +152,7 @@ void WriteUntaggedNode(ObjectNode& node, GplNodeStream& stream) {
       for (std::size_t n = 1; n <= 4; ++n) stream.out().U32(w(n));
       break;
     }
-    case CodeUntagged::kIgnored: case CodeUntagged::kSingleChild:
-      break;  // no GPL node
+    case CodeUntagged::kIgnored: break;  // no GPL node
   }
 }
 
@@ -160,10 +164,13 @@ void BuildPlanesUntagged(Object3do& object) {
       AppendPolygonPlane(object, *node);
     } else if (node->code >= static_cast<int>(CodeUntagged::kPlaneGuard) &&
                node->code <= static_cast<int>(CodeUntagged::kSplit2Track)) {
+      // The distance is the signed 64-bit value of w5 (high) and w4 (low), for either sign.
+      const auto distance = static_cast<std::int64_t>(std::uint64_t{object.Field(r, 20)} << 32 |
+                                                      object.Field(r, 16));
       AppendRecordPlane(object, *node, static_cast<std::int32_t>(object.Field(r, 4)),
                         static_cast<std::int32_t>(object.Field(r, 8)),
                         static_cast<std::int32_t>(object.Field(r, 12)),
-                        static_cast<std::int32_t>(object.Field(r, 20)), object.Field(r, 16));
+                        static_cast<double>(distance));
     }
   }
 }

@@ -21,9 +21,10 @@ void WriteUntaggedNode(ObjectNode& node, GplNodeStream& stream);
 void BuildPlanes3do3(Object3do& object);
 void BuildPlanesUntagged(Object3do& object);
 
-// Plane helpers. A record plane: normal (a, b, c), 64-bit distance hi:lo in source units.
+// Plane helpers. A record plane: normal (a, b, c) and distance in source units, as the
+// layout's record gives them.
 void AppendRecordPlane(Object3do& object, ObjectNode& node, std::int32_t a, std::int32_t b,
-                       std::int32_t c, std::int32_t hi, std::uint32_t lo);
+                       std::int32_t c, double distance);
 // The plane through a polygon's first three vertices (source units), turned to face up.
 void AppendPolygonPlane(Object3do& object, ObjectNode& node);
 

@@ -18,11 +18,17 @@ namespace velmora {
 //                                    +1 is always 0. Lengths: Record3do3Length.
 //
 // Untagged (format 1):
-//   header := nodeBytes:u32 unused:u32 textures:u32 sprites:u32 objects:u32
+//   header := nodeBytes:u32 root:u32 textures:u32 sprites:u32 objects:u32
+//             root: the root record's offset; 0 (or no record there): the last record
 //   names  := (textures + sprites + objects) x 8 bytes, NUL-padded, in that order
 //   nodes  := nodeBytes of u32 words from 20 + 8 x names; a word 0x800000cc at any aligned
 //             position starts a record of code cc (wN: its N-th word); vertex records are not
 //             marked: x:i32 y:i32 z:i32 (u:i16 v:i16) at words 1 to 4 of the offset named.
+//   switch (13) := marker origin:u32 (distance:i32 child:u32)+   up to and including the first
+//             pair of distance 0; distances fall, so the last child is the most detailed model
+//   head (16)   := marker main:u32 n:u32 n x record:u32   the records listed are placements
+//             the main record's tree holds too; files that end the record after `main` exist
+//   planes (5 to 10) := marker a:i32 b:i32 c:i32 distance:i64 (low word first) children...
 
 // The record codes of 3DO3 objects (the code byte).
 enum class Code3do3 : int {
@@ -60,9 +66,9 @@ enum class CodeUntagged : int {
   kSplit2Track = 10,
   kGroup = 11,
   kIgnored = 12,
-  kAnchoredPair = 13,    // gives each child its own group bit
+  kDetailSwitch = 13,    // level-of-detail switch; gives each child its own group bit
   kPlacement = 15,       // a placement with its object reference
-  kSingleChild = 16,
+  kHead = 16,            // stands for its main record
   kSectionList = 17,     // a track section's positions; makes the object the track object
 };
 

@@ -38,12 +38,22 @@ class ReaderUntagged {
   explicit ReaderUntagged(Object3do& object) : object_(object) {}
   // The header and the name tables; Corruption when they do not fit the file.
   Status Load();
-  // Every aligned marker word of the node data starts a record, up to the first bad one.
+  // Every aligned marker word of the node data starts a record, up to the first bad one; then
+  // the root is chosen.
   void Link();
 
  private:
   bool ParseRecord(std::uint32_t at, CodeUntagged code);
-  void LinkChildren(ObjectNode& node, std::uint32_t at, CodeUntagged code);
+  // `pairs`: a detail switch's (distance, child) pairs.
+  void LinkChildren(ObjectNode& node, std::uint32_t at, CodeUntagged code, std::uint64_t pairs);
+  // The pairs of the detail switch at `at`, up to and including the first of distance 0; 0 when
+  // the data ends before such a pair is whole.
+  std::uint64_t SwitchPairs(std::uint32_t at) const;
+  // Notes the records a head lists, when its list lies inside the data and names offsets in it.
+  void ReadHeadList(ObjectNode& head, std::uint32_t at);
+  // The record the header names, when it is one and no head lists it; else the last record, or
+  // the head that lists it.
+  void ChooseRoot();
   // The vertex list index of the vertex record at `offset`, made on first use; -1 when the
   // record does not fit the node data.
   std::int32_t Vertex(std::uint32_t offset);
@@ -53,6 +63,7 @@ class ReaderUntagged {
 
   Object3do& object_;
   std::unordered_map<std::uint32_t, std::int32_t> vertex_by_offset_;
+  std::unordered_map<std::uint32_t, ObjectNode*> listed_;  // a listed record's head
 };
 
 }  // namespace velmora

@@ -207,6 +207,27 @@ void AppendNames(Object3do& object, const std::filesystem::path& output,
   writer.AppendStrings(BuildStringTable(all_names));
 }
 
+// Ends the node stream at the written object's root, which is its last node. That is the
+// root record's node when the file names that record or the record is a head (whose node is
+// its main record's); when that node was written before others (a named record that is not
+// the last, placements after a head's main record), a group of one that holds it ends the
+// stream. Otherwise the last node written is the root, as it always is for the layouts'
+// last record.
+std::int32_t EndAtRoot(const Object3do& object, GplNodeStream& stream) {
+  const ObjectNode* root = object.root();
+  const int head = object.roles().head;
+  const bool stands = root != nullptr && root->output_offset != kNoNode &&
+                      (object.root_named() || (head != 0 && root->code == head));
+  if (!stands || root->output_offset == stream.last_node_offset()) {
+    return stream.last_node_offset();
+  }
+  const std::int32_t group = stream.MarkUnowned();
+  stream.out().U32(kOpGroup);
+  stream.out().U32(1);
+  stream.out().I32(root->output_offset);
+  return group;
+}
+
 }  // namespace
 
 void BuildPlanes(Object3do& object) {
@@ -230,8 +251,7 @@ void WriteSourceNode(ObjectNode& node, GplNodeStream& stream) {
 }
 
 void AppendRecordPlane(Object3do& object, ObjectNode& node, std::int32_t a, std::int32_t b,
-                       std::int32_t c, std::int32_t hi, std::uint32_t lo) {
-  const double distance = hi >= 0 ? hi * 4294967296.0 + lo : hi * 4294967296.0 - lo;
+                       std::int32_t c, double distance) {
   const double length = std::sqrt(static_cast<double>(a) * a + static_cast<double>(b) * b +
                                   static_cast<double>(c) * c);
   ObjectPoint plane;
@@ -281,10 +301,10 @@ std::vector<std::uint8_t> BuildGplObject(Object3do& object, const std::filesyste
   GplNodeStream stream(writer, object);
   if (track_writer) {
     track_writer->WriteNodes(stream);
-  } else {
-    for (const auto& node : object.nodes()) WriteSourceNode(*node, stream);
+    return writer.EndNodes(stream.last_node_offset());
   }
-  return writer.EndNodes(stream.last_node_offset());
+  for (const auto& node : object.nodes()) WriteSourceNode(*node, stream);
+  return writer.EndNodes(EndAtRoot(object, stream));
 }
 
 Status WriteGplObject(Object3do& object, const std::filesystem::path& output) {

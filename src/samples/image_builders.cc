@@ -127,12 +127,34 @@ std::vector<std::uint8_t> BuildPalettePcx(const std::vector<Rgb24>& colours) {
   return out.Take();
 }
 
-std::vector<std::uint8_t> BuildRaw8(int width, int height, const IndexAt& index) {
-  std::vector<std::uint8_t> pixels;
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) pixels.push_back(index(x, y));
+std::vector<std::uint8_t> BuildRaw8(int width, int height, const IndexAt& index, int levels) {
+  const auto count = static_cast<std::uint32_t>(levels);
+  ByteWriter out;
+  out.U32(0);  // the file length less 4, once it is known
+  out.U32(0);
+  out.U32(static_cast<std::uint32_t>(width));
+  out.U32(static_cast<std::uint32_t>(height));
+  out.U32(count);
+  out.U32(index(width / 2, height / 2));  // stands for the average colour's index
+  out.Fill(kRawRecordSize * count, 0);
+  for (int k = 0; k < levels; ++k) {
+    const int w = width >> k, h = height >> k;
+    auto row = [&](int y) {
+      for (int x = 0; x < w; ++x) out.U8(index(x << k, y << k));
+    };
+    row(0);
+    const std::size_t pixels_at = out.size();
+    for (int y = 0; y < h; ++y) row(y);
+    row(h - 1);
+    // The record: the level's width less 1, a negative number the reader has no use for, and
+    // where the level's pixels start, counted from byte 4.
+    const std::size_t record = kRawHeaderWords * 4 + kRawRecordSize * k;
+    out.PatchU32(record, static_cast<std::uint32_t>(w - 1));
+    out.PatchU32(record + 4, static_cast<std::uint32_t>(-h));
+    out.PatchU32(record + 8, static_cast<std::uint32_t>(pixels_at - 4));
   }
-  return BuildRawTexture(RawTextureKind::k8Bit, width, height, pixels);
+  out.PatchU32(0, static_cast<std::uint32_t>(out.size() - 4));
+  return out.Take();
 }
 
 std::vector<std::uint8_t> BuildRaw16(int width, int height, const Pixel16At& pixel) {

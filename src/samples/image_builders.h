@@ -30,8 +30,10 @@ std::vector<std::uint8_t> BuildMip4(int width, int height, const IndexAt& index,
 std::vector<std::uint8_t> BuildPcx24(int width, int height, const RgbAt& colour, int pad = 0);
 // A 256-colour PCX whose palette (the last 768 bytes) holds `colours` (R, G, B each).
 std::vector<std::uint8_t> BuildPalettePcx(const std::vector<Rgb24>& colours);
-// CART/ICR2 raw textures.
-std::vector<std::uint8_t> BuildRaw8(int width, int height, const IndexAt& index);
+// CART/ICR2 raw textures. The 8-bit kind is laid out as the game's own files are: per level
+// (each half the one before) a copy of its first row, its rows and a copy of its last row,
+// with a header that gives the file length, the levels and where each level's pixels start.
+std::vector<std::uint8_t> BuildRaw8(int width, int height, const IndexAt& index, int levels = 1);
 std::vector<std::uint8_t> BuildRaw16(int width, int height, const Pixel16At& pixel);
 std::vector<std::uint8_t> BuildRaw4(int width, int height, const IndexAt& index,
                                     const std::vector<std::uint16_t>& palette, bool transparent);

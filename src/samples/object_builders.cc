@@ -157,9 +157,10 @@ int UntaggedBuilder::Object(const std::string& name) {
   return static_cast<int>(objects_.size() - 1);
 }
 
-std::uint32_t UntaggedBuilder::Words(const std::vector<std::uint32_t>& words) {
+std::uint32_t UntaggedBuilder::Words(const std::vector<std::uint32_t>& words, bool record) {
   const auto offset = static_cast<std::uint32_t>(4 * words_.size());
   words_.insert(words_.end(), words.begin(), words.end());
+  if (record) root_ = offset;
   return offset;
 }
 
@@ -168,7 +169,8 @@ std::uint32_t UntaggedBuilder::Vertex(std::int32_t x, std::int32_t y, std::int32
   return Words({0, static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
                 static_cast<std::uint32_t>(z),
                 static_cast<std::uint16_t>(u) |
-                    static_cast<std::uint32_t>(static_cast<std::uint16_t>(v)) << 16});
+                    static_cast<std::uint32_t>(static_cast<std::uint16_t>(v)) << 16},
+               false);
 }
 
 std::uint32_t UntaggedBuilder::FlatPolygon(std::uint32_t colour,
@@ -213,9 +215,14 @@ std::uint32_t UntaggedBuilder::Group(const std::vector<std::uint32_t>& children)
   return Words(w);
 }
 
-std::uint32_t UntaggedBuilder::Anchored(std::uint32_t vertex, std::uint32_t first,
-                                        std::uint32_t second) {
-  return Words({Marker(13), vertex, 0, first, 0, second});
+std::uint32_t UntaggedBuilder::DetailSwitch(
+    std::uint32_t origin, const std::vector<std::pair<std::int32_t, std::uint32_t>>& levels) {
+  std::vector<std::uint32_t> w = {Marker(13), origin};
+  for (const auto& [distance, child] : levels) {
+    w.push_back(static_cast<std::uint32_t>(distance));
+    w.push_back(child);
+  }
+  return Words(w);
 }
 
 std::uint32_t UntaggedBuilder::Placement(std::int32_t x, std::int32_t y, std::int32_t z,
@@ -225,7 +232,11 @@ std::uint32_t UntaggedBuilder::Placement(std::int32_t x, std::int32_t y, std::in
   return Words({Marker(15), u(x), u(y), u(z), u(a1), u(a2), u(a3), u(object)});
 }
 
-std::uint32_t UntaggedBuilder::Single(std::uint32_t child) { return Words({Marker(16), child}); }
+std::uint32_t UntaggedBuilder::Head(std::uint32_t main, const std::vector<std::uint32_t>& listed) {
+  std::vector<std::uint32_t> w = {Marker(16), main, static_cast<std::uint32_t>(listed.size())};
+  w.insert(w.end(), listed.begin(), listed.end());
+  return Words(w);
+}
 
 std::uint32_t UntaggedBuilder::SectionList(std::uint32_t w1, std::uint32_t w2, std::uint32_t w3,
                                            std::uint32_t w4) {
@@ -235,7 +246,7 @@ std::uint32_t UntaggedBuilder::SectionList(std::uint32_t w1, std::uint32_t w2, s
 std::vector<std::uint8_t> UntaggedBuilder::Build() const {
   ByteWriter out;
   out.U32(static_cast<std::uint32_t>(4 * words_.size()));
-  out.U32(0);
+  out.U32(root_);
   out.U32(static_cast<std::uint32_t>(textures_.size()));
   out.U32(static_cast<std::uint32_t>(sprites_.size()));
   out.U32(static_cast<std::uint32_t>(objects_.size()));

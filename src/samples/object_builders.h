@@ -53,7 +53,8 @@ class Object3Builder {
 };
 
 // Builds an untagged (format 1) source object word by word. Record calls return the offset of
-// the record's marker in the node data.
+// the record's marker in the node data. The header names the root record as the games' own
+// files do: the last record made, unless SetRoot says otherwise.
 class UntaggedBuilder {
  public:
   // Name numbers count from 0 within their list.
@@ -72,20 +73,28 @@ class UntaggedBuilder {
   std::uint32_t Split(int code, std::int32_t a, std::int32_t b, std::int32_t c, std::uint32_t lo,
                       std::int32_t hi, const std::vector<std::uint32_t>& children);
   std::uint32_t Group(const std::vector<std::uint32_t>& children);
-  std::uint32_t Anchored(std::uint32_t vertex, std::uint32_t first, std::uint32_t second);
+  // Code 13: (distance, child) pairs from the farthest level to the nearest; a switch the
+  // games read ends with distance 0.
+  std::uint32_t DetailSwitch(std::uint32_t origin,
+                             const std::vector<std::pair<std::int32_t, std::uint32_t>>& levels);
   // `object` is the signed name number counted from 1.
   std::uint32_t Placement(std::int32_t x, std::int32_t y, std::int32_t z, std::int32_t a1,
                           std::int32_t a2, std::int32_t a3, std::int32_t object);
-  std::uint32_t Single(std::uint32_t child);
+  // Code 16: the main record and the records it lists.
+  std::uint32_t Head(std::uint32_t main, const std::vector<std::uint32_t>& listed);
   std::uint32_t SectionList(std::uint32_t w1, std::uint32_t w2, std::uint32_t w3,
                             std::uint32_t w4);
-  std::uint32_t Words(const std::vector<std::uint32_t>& words);
+  // Words as they are; `record`: they start a record, which becomes the root by default.
+  std::uint32_t Words(const std::vector<std::uint32_t>& words, bool record = true);
+  // The header's root word; 0 leaves the root to the reader (the last record).
+  void SetRoot(std::uint32_t offset) { root_ = offset; }
 
   std::vector<std::uint8_t> Build() const;
 
  private:
   std::vector<std::string> textures_, sprites_, objects_;
   std::vector<std::uint32_t> words_;
+  std::uint32_t root_ = 0;
 };
 
 inline constexpr std::uint32_t Marker(int code) {

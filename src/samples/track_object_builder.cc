@@ -24,12 +24,17 @@ std::vector<int> SourceOrder(int count) {
 }
 
 // A plane along the road through dlat `dlat` at `dlong`, facing right, as a source plane record:
-// normal (a, b, 0) and a 64-bit distance whose sign rule needs it at or above zero or at or
-// below -2^32 (the normal is scaled up until it is).
+// normal (a, b, 0) and a 64-bit distance. A 3DO3 record's sign rule needs it at or above zero
+// or at or below -2^32 (the normal is scaled up until it is); an untagged record holds the
+// signed value itself.
 struct SourcePlane {
   std::int32_t a = 0, b = 0;
   std::int32_t hi = 0;
   std::uint32_t lo = 0;
+  std::int64_t distance = 0;
+
+  std::uint32_t UntaggedLow() const { return static_cast<std::uint32_t>(distance); }
+  std::int32_t UntaggedHigh() const { return static_cast<std::int32_t>(distance >> 32); }
 };
 SourcePlane DividerPlane(const TrackGeometry& track, std::int32_t dlong, std::int32_t dlat) {
   const TrackDirection dir = track.DirectionAt(dlong);
@@ -39,11 +44,11 @@ SourcePlane DividerPlane(const TrackGeometry& track, std::int32_t dlong, std::in
     const auto b = static_cast<std::int32_t>(std::lround(-dir.cos * static_cast<double>(scale)));
     const auto d = static_cast<std::int64_t>(-(a * p.x + b * p.y));
     if (d >= 0) {
-      return {a, b, static_cast<std::int32_t>(d >> 32), static_cast<std::uint32_t>(d)};
+      return {a, b, static_cast<std::int32_t>(d >> 32), static_cast<std::uint32_t>(d), d};
     }
     if (-d >= (std::int64_t{1} << 32) || scale > (1 << 20)) {
       const std::int64_t m = -d;
-      return {a, b, -static_cast<std::int32_t>(m >> 32), static_cast<std::uint32_t>(m)};
+      return {a, b, -static_cast<std::int32_t>(m >> 32), static_cast<std::uint32_t>(m), d};
     }
   }
 }
@@ -88,7 +93,9 @@ class Builder {
   }
   std::uint32_t Divider(const SourcePlane& p, std::uint32_t first, std::uint32_t second,
                         std::uint32_t third) {
-    if (untagged_) return u_.Split(8, p.a, p.b, 0, p.lo, p.hi, {first, third, second});
+    if (untagged_) {
+      return u_.Split(8, p.a, p.b, 0, p.UntaggedLow(), p.UntaggedHigh(), {first, third, second});
+    }
     return o_.Split(10, p.a, p.b, 0, p.hi, p.lo, {first, second, third});
   }
 
