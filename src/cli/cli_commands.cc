@@ -16,6 +16,7 @@
 #include "pipeline/track_converter.h"
 #include "pipeline/track_name_table.h"
 #include "platform/ascii.h"
+#include "platform/console.h"
 #include "platform/file_system.h"
 #include "platform/path_text.h"
 #include "platform/resource_store.h"
@@ -62,20 +63,7 @@ std::string ShellQuoted(const std::string& word) {
   const bool plain = !word.empty() && word.find_first_not_of(
                                           "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
                                           "0123456789/._-+:\\") == std::string::npos;
-  if (plain) return word;
-#ifdef _WIN32
-  return "\"" + word + "\"";
-#else
-  std::string quoted = "'";
-  for (char c : word) {
-    if (c == '\'') {
-      quoted += "'\\''";
-    } else {
-      quoted += c;
-    }
-  }
-  return quoted + "'";
-#endif
+  return plain ? word : QuoteForShell(word);
 }
 
 void Complain(const std::string& text) { std::fprintf(stderr, "velmora: %s\n", text.c_str()); }

@@ -45,4 +45,23 @@ void UseUtf8Console() {}
 
 #endif
 
+std::string QuoteForShell(std::string_view text) {
+#ifdef _WIN32
+  std::string quoted(1, '"');
+  quoted.append(text).push_back('"');
+  return quoted;
+#else
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  quoted += '\'';
+  return quoted;
+#endif
+}
+
 }  // namespace velmora

@@ -2,6 +2,7 @@
 #define VELMORA_PLATFORM_CONSOLE_H_
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmora {
@@ -15,6 +16,10 @@ std::vector<std::string> Utf8Arguments(int argc, char** argv);
 // Windows the console is switched to UTF-8 and both streams to binary mode, so what a command
 // prints is byte for byte what it prints on Linux. Nothing to do elsewhere.
 void UseUtf8Console();
+
+// `text` as one word for the system's shell: '...' for sh (each ' written as '\''), "..." for
+// cmd.exe, which takes no quote inside such a word.
+std::string QuoteForShell(std::string_view text);
 
 }  // namespace velmora
 

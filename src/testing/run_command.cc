@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #endif
 
+#include "platform/console.h"
 #include "platform/path_text.h"
 
 namespace velmora::testkit {
@@ -15,47 +16,29 @@ namespace {
 
 #ifdef _WIN32
 constexpr const char* kNowhere = "NUL";
-
-// cmd.exe and the program's argument parser both read "...": test paths hold no quote.
-std::string Quote(const std::string& text) {
-  std::string quoted(1, '"');
-  quoted.append(text).push_back('"');
-  return quoted;
-}
 #else
 constexpr const char* kNowhere = "/dev/null";
-
-// '...' with each ' written as '\''.
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) {
-    if (c == '\'') {
-      quoted += "'\\''";
-    } else {
-      quoted += c;
-    }
-  }
-  quoted += '\'';
-  return quoted;
-}
 #endif
 
 std::string Target(const std::filesystem::path& file) {
-  return file.empty() ? std::string(kNowhere) : Quote(PathToUtf8(file));
+  return file.empty() ? std::string(kNowhere) : QuoteForShell(PathToUtf8(file));
 }
 
 }  // namespace
 
 int RunCommand(const std::string& program, const std::vector<std::string>& arguments,
                const std::filesystem::path& out, const std::filesystem::path& err) {
-  std::string command = Quote(program);
-  for (const std::string& argument : arguments) command.append(" ").append(Quote(argument));
+  // Test paths hold no double quote, which cmd.exe could not take inside a word.
+  std::string command = QuoteForShell(program);
+  for (const std::string& argument : arguments) {
+    command.append(" ").append(QuoteForShell(argument));
+  }
   command.append(" >").append(Target(out)).append(" 2>").append(Target(err));
 #ifdef _WIN32
   command += " <NUL";
   // cmd.exe drops the outermost quotes of a command that starts with one; the wide call keeps
   // arguments beyond ASCII as written.
-  return _wsystem(PathFromUtf8(Quote(command)).c_str());
+  return _wsystem(PathFromUtf8(QuoteForShell(command)).c_str());
 #else
   command += " </dev/null";
   const int status = std::system(command.c_str());
