@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-#include "dialogs/gui_tests.h"
+#include "gui_qt/gui_tests.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

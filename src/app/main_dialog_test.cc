@@ -10,9 +10,9 @@
 #include <memory>
 
 #include "app/about_dialog.h"
-#include "dialogs/conversion_dialog.h"
-#include "dialogs/gui_test_support.h"
-#include "dialogs/gui_tests.h"
+#include "gui_qt/conversion_dialog.h"
+#include "gui_qt/gui_test_support.h"
+#include "gui_qt/gui_tests.h"
 #include "platform/message_sink.h"
 #include "platform/resource_store.h"
 #include "platform/settings.h"
@@ -49,7 +49,7 @@ class MainDialogTest : public QObject {
 
   void enterAndTheExitButtonClose() {
     auto dialog = Open();
-    QCOMPARE(Button(*dialog, 1).text(), QString("Exit"));
+    QCOMPARE(Button(*dialog, 1).text(), QString("E&xit"));
     QTest::keyClick(dialog.get(), Qt::Key_Return);
     QVERIFY(!dialog->isVisible());
     QCOMPARE(dialog->result(), int(QDialog::Accepted));
@@ -72,7 +72,7 @@ class MainDialogTest : public QObject {
         seen_title = conversion.windowTitle();
         QTest::mouseClick(conversion.findChild<QPushButton*>("backButton2"), Qt::LeftButton);
       });
-      QTest::mouseClick(&Button(*dialog, MainDialog::ConvertButtonId(game)), Qt::LeftButton);
+      QTest::mouseClick(&Button(*dialog, ConvertButtonId(game)), Qt::LeftButton);
       QCOMPARE(seen_title, QString(title));
       QVERIFY(dialog->isVisible());  // back on the main dialog
     }

@@ -1,18 +1,22 @@
-#include "dialogs/dialog_sinks.h"
+#include "gui_qt/dialog_sinks.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <algorithm>
 
-#include "dialogs/dialog_text.h"
+#include "dialogs/dialog_texts.h"
+#include "gui_qt/dialog_text.h"
 
 namespace velmora {
 
 std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, std::string_view text) {
-  auto box =
-      std::make_unique<QMessageBox>(QMessageBox::Information, QCoreApplication::applicationName(),
-                                    FromWindows1252(text), QMessageBox::Ok, parent);
+  auto box = std::make_unique<QMessageBox>(parent);
+  box->setIcon(QMessageBox::Information);
+  box->setWindowTitle(FromWindows1252(kMessageBoxTitle));
+  box->setTextFormat(Qt::PlainText);  // a folder named "<b>x</b>" shows its tags
+  box->setText(FromWindows1252(text));
+  box->setStandardButtons(QMessageBox::Ok);
   box->setDefaultButton(QMessageBox::Ok);
   return box;
 }

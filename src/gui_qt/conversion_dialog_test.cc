@@ -1,4 +1,4 @@
-#include "dialogs/conversion_dialog.h"
+#include "gui_qt/conversion_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,11 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/dialog_sinks.h"
-#include "dialogs/dialog_text.h"
-#include "dialogs/gui_test_support.h"
-#include "dialogs/gui_tests.h"
-#include "dialogs/path_chooser.h"
+#include "gui_qt/dialog_sinks.h"
+#include "gui_qt/dialog_text.h"
+#include "gui_qt/elided_label.h"
+#include "gui_qt/gui_test_support.h"
+#include "gui_qt/gui_tests.h"
+#include "gui_qt/path_chooser.h"
 #include "pipeline/track_name_table.h"
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
@@ -82,7 +83,7 @@ void CollectMessageBoxes(std::shared_ptr<QStringList> texts, int count) {
 }
 
 QString FileText(const fs::path& path) {
-  QFile file(FromPath(path.string()));
+  QFile file(FromUtf8(path.string()));
   if (!file.open(QIODevice::ReadOnly)) return QString();
   return QString::fromUtf8(file.readAll());
 }
@@ -101,7 +102,7 @@ class ConversionDialogTest : public QObject {
   BarWatchingSink messages_;
 
   std::unique_ptr<ConversionDialog> Open(SourceGame game) {
-    auto dialog = std::make_unique<ConversionDialog>(GameInfo(game),
+    auto dialog = std::make_unique<ConversionDialog>(game,
                                                      Services{messages_, *settings_, *resources_});
     messages_.Watch(dialog->findChild<QProgressBar*>("progressBar"));
     ShowAndWait(*dialog);
@@ -114,9 +115,9 @@ class ConversionDialogTest : public QObject {
     return *dialog.findChild<QPushButton*>(name);
   }
   static QString Label(ConversionDialog& dialog, const char* name) {
-    return dialog.findChild<QLabel*>(name)->text();
+    return dialog.findChild<ElidedLabel*>(name)->full_text();
   }
-  QString Path(const fs::path& path) const { return FromPath(path.string()); }
+  QString Path(const fs::path& path) const { return FromUtf8(path.string()); }
   QString SettingsText() const { return FileText(settings_file_); }
 
  private slots:
@@ -323,7 +324,7 @@ class ConversionDialogTest : public QObject {
     settings_->SetFolder(kGplPathKey, gpl.string());
     settings_->SetTrackFileConversion(0);  // typed into the file: a template or stop
     MessageBoxSink boxes;
-    ConversionDialog dialog(GameInfo(SourceGame::kCart), Services{boxes, *settings_, *resources_});
+    ConversionDialog dialog(SourceGame::kCart, Services{boxes, *settings_, *resources_});
     ShowAndWait(dialog);
     QVERIFY(ClickEntry(Tracks(dialog), "Detroit HQ"));
     auto texts = std::make_shared<QStringList>();
@@ -373,14 +374,14 @@ class ConversionDialogTest : public QObject {
   void convertsTheDemosAddOnTrackFromFreshSettings() {
     const samples::DemoInstallations demo = samples::WriteDemoInstallations(root_ / "demo");
     MessageBoxSink boxes;
-    ConversionDialog dialog(GameInfo(SourceGame::kCart), Services{boxes, *settings_, *resources_});
+    ConversionDialog dialog(SourceGame::kCart, Services{boxes, *settings_, *resources_});
     ShowAndWait(dialog);
     for (const auto& [button, folder] : {std::pair{"sourceButton1006", demo.source},
                                          std::pair{"gplButton1", demo.gpl}}) {
       OnNextModal<PathChooser>([folder = folder](PathChooser& chooser) {
         auto* edit = chooser.findChild<QLineEdit*>("pathEdit");
         edit->clear();
-        QTest::keyClicks(edit, FromPath(folder.string()));
+        QTest::keyClicks(edit, FromUtf8(folder.string()));
         QTest::mouseClick(chooser.findChild<QPushButton*>("okButton"), Qt::LeftButton);
       });
       QTest::mouseClick(&Button(dialog, button), Qt::LeftButton);
