@@ -1,6 +1,7 @@
 #include "app/main_dialog.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -57,6 +58,28 @@ class MainDialogTest : public QObject {
     auto clicked = Open();
     QTest::mouseClick(&Button(*clicked, 1), Qt::LeftButton);
     QVERIFY(!clicked->isVisible());
+  }
+
+  // A game button that ran its dialog does not take Return over from Exit.
+  void returnIsExitWhicheverButtonWasUsedBefore() {
+    auto dialog = Open();
+    auto opened = std::make_shared<bool>(false);
+    OnNextModal<ConversionDialog>([](ConversionDialog& conversion) { conversion.reject(); },
+                                  opened);
+    QTest::mouseClick(&Button(*dialog, 1008), Qt::LeftButton);
+    QVERIFY(*opened);
+    Button(*dialog, 1008).setFocus();  // where a keyboard user who pressed it stands
+    auto again = std::make_shared<bool>(false);
+    // Looks for a dialog only briefly, so that it is gone before the next test opens one.
+    OnNextModal<ConversionDialog>([](ConversionDialog& conversion) { conversion.reject(); }, again,
+                                  5);
+    QTest::keyClick(&Button(*dialog, 1008), Qt::Key_Return);
+    QTest::qWait(150);
+    QVERIFY(!*again);
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(dialog->result(), int(QDialog::Accepted));
+    QVERIFY(dialog->minimumWidth() >
+            QFontMetrics(dialog->font()).horizontalAdvance(dialog->windowTitle()));
   }
 
   void eachGameButtonRunsItsConversionDialog() {

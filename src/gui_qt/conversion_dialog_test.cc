@@ -1,7 +1,9 @@
 #include "gui_qt/conversion_dialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCursor>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -309,6 +311,76 @@ class ConversionDialogTest : public QObject {
     QVERIFY(!FileExists(gpl / "tracks" / "detroit" / "detroit.trk"));  // loose files removed
     QVERIFY(SettingsText().contains("GPL Path=" + Path(gpl)));
     QVERIFY(dialog->isVisible());
+  }
+
+  // While a run goes on the dialog looks busy and takes no input; afterwards the focus is on the
+  // track list and Return opens the GPL chooser, whichever button had the focus: it never
+  // starts another run.
+  void aRunLooksBusyAndReturnAfterItStartsNoOtherRun() {
+    const fs::path n2 = root_ / "N2";
+    WriteTrack(n2, "mesa");
+    settings_->SetFolder(kN2PathKey, n2.string());
+    auto dialog = Open(SourceGame::kN2);
+    QVERIFY(ClickEntry(Tracks(*dialog), "Mesa Marin"));
+    std::vector<bool> convert_enabled, list_enabled, busy;
+    messages_.OnShow([&] {
+      convert_enabled.push_back(Button(*dialog, "convertButton1002").isEnabled());
+      list_enabled.push_back(Tracks(*dialog).isEnabled());
+      busy.push_back(QApplication::overrideCursor() != nullptr &&
+                     QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+    });
+    QTest::mouseClick(&Button(*dialog, "convertButton1002"), Qt::LeftButton);
+    messages_.OnShow(nullptr);
+    QVERIFY(!convert_enabled.empty());
+    QCOMPARE(convert_enabled, std::vector<bool>(convert_enabled.size(), false));
+    QCOMPARE(list_enabled, std::vector<bool>(list_enabled.size(), false));
+    QCOMPARE(busy, std::vector<bool>(busy.size(), true));
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QVERIFY(Tracks(*dialog).isEnabled());
+    QVERIFY(Tracks(*dialog).hasFocus());
+
+    const std::size_t shown = messages_.messages().size();
+    for (QWidget* focus : {static_cast<QWidget*>(&Tracks(*dialog)),
+                           static_cast<QWidget*>(&Button(*dialog, "convertButton1002"))}) {
+      auto seen = std::make_shared<bool>(false);
+      OnNextModal<PathChooser>([](PathChooser& chooser) { chooser.reject(); }, seen);
+      focus->setFocus();
+      QTest::keyClick(focus, Qt::Key_Return);
+      QVERIFY(*seen);
+      QCOMPARE(messages_.messages().size(), shown);
+    }
+  }
+
+  // Folders are labelled, shown as plain text and cut in the middle when too long; messages are
+  // plain text in boxes titled "Velmora"; Tab follows the layout.
+  void foldersAndMessagesShowTheirTextAsItStands() {
+    const fs::path tagged = root_ / "<b>x</b>" / std::string(120, 'd') / "GPL";
+    fs::create_directories(tagged);
+    settings_->SetFolder(kGplPathKey, tagged.string());
+    auto dialog = Open(SourceGame::kCart);
+    QCOMPARE(FindControl(*dialog, kSourceFolderLabelId)->property("text").toString(),
+             QString("CART folder:"));
+    QCOMPARE(FindControl(*dialog, kGplFolderLabelId)->property("text").toString(),
+             QString("GPL folder:"));
+    auto* gpl = dialog->findChild<ElidedLabel*>("gplDirText");
+    QCOMPARE(gpl->textFormat(), Qt::PlainText);
+    QCOMPARE(gpl->full_text(), Path(tagged));
+    QVERIFY(gpl->text().startsWith(Path(root_ / "<b>x</b>").left(10)));
+    QVERIFY(gpl->text().endsWith("/GPL"));
+    QVERIFY(gpl->text().contains(QChar(0x2026)));  // the middle left out
+
+    std::unique_ptr<QMessageBox> box = MakeMessageBox(nullptr, "<b>x</b>");
+    QCOMPARE(box->windowTitle(), QString("Velmora"));
+    QCOMPARE(box->textFormat(), Qt::PlainText);
+
+    QStringList order;
+    QWidget* at = &Tracks(*dialog);
+    for (int i = 0; i < 6; ++i, at = at->nextInFocusChain()) {
+      while (at->focusPolicy() == Qt::NoFocus) at = at->nextInFocusChain();
+      order.push_back(at->objectName());
+    }
+    QCOMPARE(order, QStringList({"trackList", "sourceButton1006", "gplButton1",
+                                 "convertButton1002", "backButton2", "keepSkidMarks1012"}));
   }
 
   // A run that stops for want of a geometry template shows what to do in the box of the

@@ -106,6 +106,38 @@ class PathChooserTest : public QObject {
     QVERIFY(chooser->isVisible());  // Return in the list does not press OK
   }
 
+  // A double-click walks one step: its second click lands on the new listing and is not taken
+  // for another walk. Type-ahead finds the names inside the brackets and only selects.
+  void aDoubleClickWalksOneStepAndTypeAheadOnlySelects() {
+    auto chooser = Open(root_);
+    const QList<QListWidgetItem*> games = List(*chooser).findItems("[games]", Qt::MatchExactly);
+    QVERIFY(!games.isEmpty());
+    QTest::mouseDClick(List(*chooser).viewport(), Qt::LeftButton, {},
+                       List(*chooser).visualItemRect(games.front()).center());
+    QCOMPARE(chooser->path(), root_ + "/games");
+
+    List(*chooser).setFocus();
+    QTest::keyClicks(&List(*chooser), "ot");
+    QCOMPARE(List(*chooser).currentItem()->text(), QString("[other]"));
+    QCOMPARE(chooser->path(), root_ + "/games");
+    QTest::keyClick(&List(*chooser), Qt::Key_Enter);
+    QCOMPARE(chooser->path(), root_ + "/games/other");
+  }
+
+  // The found text follows what is typed, and a folder name is shown as it stands.
+  void theFoundTextFollowsTheTypedPath() {
+    auto chooser = Open(root_);
+    QCOMPARE(Found(*chooser), QString());
+    Edit(*chooser).setFocus();
+    QTest::keyClick(&Edit(*chooser), Qt::Key_End);
+    QTest::keyClicks(&Edit(*chooser), "/games/gpl");
+    QCOMPARE(Edit(*chooser).text(), root_ + "/games/gpl");
+    QCOMPARE(Found(*chooser), QString("GPL Directory found"));
+    QTest::keyClick(&Edit(*chooser), Qt::Key_Backspace);
+    QCOMPARE(Found(*chooser), QString());
+    QCOMPARE(chooser->findChild<QLabel*>("foundText")->textFormat(), Qt::PlainText);
+  }
+
   void theRootAndRelativePathsHaveNoWayUp() {
     auto chooser = Open("/");
     QCOMPARE(Edit(*chooser).text(), QString("/"));
