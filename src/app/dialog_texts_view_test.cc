@@ -50,8 +50,7 @@ class QtTextReader : public DialogTextReader {
       case DialogId::kAbout:
         return std::make_unique<AboutDialog>();
       case DialogId::kChooser:
-        return std::make_unique<PathChooser>(ChooserTexts{}, "", nullptr,
-                                             std::vector<DriveRoot>{});
+        return std::make_unique<PathChooser>(ChooserTexts{}, "", nullptr, std::vector<DriveRoot>{});
       case DialogId::kCart:
         return std::make_unique<ConversionDialog>(SourceGame::kCart, services_);
       case DialogId::kN2:

@@ -9,7 +9,6 @@
 #include "platform/message_sink.h"
 #include "platform/path_text.h"
 #include "platform/settings.h"
-#include "platform/text_encoding.h"
 
 namespace velmora {
 
@@ -17,21 +16,8 @@ namespace {
 
 constexpr std::string_view kAddOnSuffix = " (add-on)";
 
-// Letter case ignored, the exact spelling deciding between names that differ only in case.
 bool DisplayOrder(const ConversionModel::Track& a, const ConversionModel::Track& b) {
-  const auto folded_less = [](char x, char y) {
-    return static_cast<unsigned char>(Windows1252Lower(x)) <
-           static_cast<unsigned char>(Windows1252Lower(y));
-  };
-  const std::string& x = a.text;
-  const std::string& y = b.text;
-  if (std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(), folded_less)) {
-    return true;
-  }
-  if (std::lexicographical_compare(y.begin(), y.end(), x.begin(), x.end(), folded_less)) {
-    return false;
-  }
-  return x < y;
+  return ListsBefore(a.text, b.text);
 }
 
 }  // namespace

@@ -34,9 +34,9 @@ constexpr ControlText kAboutTexts[] = {
 };
 
 constexpr ControlText kChooserTexts[] = {
-    {kTitleId, "Choose Path"},         {kChooserOkId, "OK"},
-    {kChooserCancelId, "Cancel"},      {kDirectoriesLabelId, "&Directories"},
-    {kDrivesLabelId, "Dri&ves"},       {kPathNameLabelId, "&Path name"},
+    {kTitleId, "Choose Path"},    {kChooserOkId, "OK"},
+    {kChooserCancelId, "Cancel"}, {kDirectoriesLabelId, "&Directories"},
+    {kDrivesLabelId, "Dri&ves"},  {kPathNameLabelId, "&Path name"},
 };
 
 // What every conversion dialog shows alike.
@@ -66,18 +66,18 @@ struct GameTexts {
 };
 
 constexpr GameTexts kGameTexts[] = {
-    {SourceGame::kCart, "CART To GPL Conversion", 1006, "Set CART &Directory", "CART folder:",
-     "Set CART/ICR2 Application Directory", "CART Directory found", 1012, "&Keep Skid-marks", 0,
-     ""},
-    {SourceGame::kN2, "N2 To GPL Converter", 1001, "Set N2 &Directory", "N2 folder:",
-     "Set N2 Application Directory", "N2 Directory found", 1013, "&Keep Skid Marks", 1012,
-     "&16-Bit Sky/Horizon"},
-    {SourceGame::kN3, "N3 To GPL Converter", 1001, "Set N3 &Directory", "N3 folder:",
-     "Set N3 Application Directory", "N3 Directory found", 1013, "&Keep Skid-marks", 1012,
-     "&16Bit Sky/Horizon"},
-    {SourceGame::kNl, "Nascar Legends To GPL Converter", 1001, "Set NL &Directory", "NL folder:",
-     "Set NL Application Directory", "NL Directory found", 1013, "&Keep Skid-marks", 1012,
-     "&16Bit Sky/Horizon"},
+    {SourceGame::kCart, "CART To GPL Conversion", 1006, "Set CART &Directory",
+     "CART folder:", "Set CART/ICR2 Application Directory", "CART Directory found", 1012,
+     "&Keep Skid-marks", 0, ""},
+    {SourceGame::kN2, "N2 To GPL Converter", 1001, "Set N2 &Directory",
+     "N2 folder:", "Set N2 Application Directory", "N2 Directory found", 1013, "&Keep Skid Marks",
+     1012, "&16-Bit Sky/Horizon"},
+    {SourceGame::kN3, "N3 To GPL Converter", 1001, "Set N3 &Directory",
+     "N3 folder:", "Set N3 Application Directory", "N3 Directory found", 1013, "&Keep Skid-marks",
+     1012, "&16Bit Sky/Horizon"},
+    {SourceGame::kNl, "Nascar Legends To GPL Converter", 1001, "Set NL &Directory",
+     "NL folder:", "Set NL Application Directory", "NL Directory found", 1013, "&Keep Skid-marks",
+     1012, "&16Bit Sky/Horizon"},
 };
 
 const GameTexts& TextsOf(SourceGame game) {

@@ -24,7 +24,8 @@ class ModelTextReader : public testkit::DialogTextReader {
 
 TEST(DialogTextsTest, EveryTextOfTheDialogsReadsWordForWord) {
   ModelTextReader model;
-  for (const std::string& mismatch : testkit::DialogTextMismatches(model)) ADD_FAILURE() << mismatch;
+  for (const std::string& mismatch : testkit::DialogTextMismatches(model))
+    ADD_FAILURE() << mismatch;
 }
 
 TEST(DialogTextsTest, MnemonicsAreUniqueWithinEachDialog) {
@@ -36,7 +37,8 @@ TEST(DialogTextsTest, MnemonicsAreUniqueWithinEachDialog) {
       const std::string text = TextOf(dialog, id);
       const std::size_t mark = text.find('&');
       if (mark == std::string::npos || mark + 1 >= text.size()) continue;
-      const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(text[mark + 1])));
+      const char letter =
+          static_cast<char>(std::tolower(static_cast<unsigned char>(text[mark + 1])));
       EXPECT_TRUE(letters.insert(letter).second) << text;
     }
   }

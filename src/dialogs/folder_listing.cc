@@ -10,7 +10,6 @@
 #include <windows.h>
 #endif
 
-#include "platform/ascii.h"
 #include "platform/file_system.h"
 #include "platform/path_text.h"
 #include "platform/text_encoding.h"
@@ -43,18 +42,6 @@ std::vector<std::string> SubFolders(const fs::path& folder) {
     names.push_back(PathToUtf8(it->path().filename()));
   }
   return names;
-}
-
-// Letter case ignored, the exact spelling deciding between names that differ only in case.
-bool DisplayOrder(std::string_view a, std::string_view b) {
-  const auto folded_less = [](char x, char y) { return AsciiLower(x) < AsciiLower(y); };
-  if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), folded_less)) {
-    return true;
-  }
-  if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), folded_less)) {
-    return false;
-  }
-  return a < b;
 }
 
 #ifndef _WIN32
@@ -101,13 +88,27 @@ std::vector<FolderEntry> FolderEntries(std::string_view path) {
 #ifndef _WIN32
   std::erase_if(names, [](const std::string& name) { return name.starts_with('.'); });
 #endif
-  std::sort(names.begin(), names.end(), DisplayOrder);
+  std::sort(names.begin(), names.end(), ListsBefore);
   if (ParentPath(path) != path) entries.push_back({"..", "[..]"});
   for (std::string& name : names) {
     std::string text = "[" + DisplayPath(name) + "]";
     entries.push_back({std::move(name), std::move(text)});
   }
   return entries;
+}
+
+bool ListsBefore(std::string_view a, std::string_view b) {
+  const auto folded_less = [](char x, char y) {
+    return static_cast<unsigned char>(Windows1252Lower(x)) <
+           static_cast<unsigned char>(Windows1252Lower(y));
+  };
+  if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), folded_less)) {
+    return true;
+  }
+  if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), folded_less)) {
+    return false;
+  }
+  return a < b;
 }
 
 std::string DisplayPath(std::string_view path) {
@@ -175,11 +176,12 @@ std::vector<DriveRoot> DriveRoots(const DriveSources& sources) {
     if (IsFolder(drive_c)) roots.push_back({"[-c-]", drive_c});
   }
   std::stable_sort(roots.begin(), roots.end(), [](const DriveRoot& a, const DriveRoot& b) {
-    return DisplayOrder(a.entry, b.entry);
+    return ListsBefore(a.entry, b.entry);
   });
-  roots.erase(std::unique(roots.begin(), roots.end(),
-                          [](const DriveRoot& a, const DriveRoot& b) { return a.entry == b.entry; }),
-              roots.end());
+  roots.erase(
+      std::unique(roots.begin(), roots.end(),
+                  [](const DriveRoot& a, const DriveRoot& b) { return a.entry == b.entry; }),
+      roots.end());
 #endif
   return roots;
 }

@@ -34,6 +34,10 @@ struct FolderEntry {
 // folder is found without regard to letter case, like every other lookup in a game folder.
 std::vector<FolderEntry> FolderEntries(std::string_view path);
 
+// The order of the dialogs' lists: letter case ignored (Windows-1252 letters included), the
+// exact spelling deciding between entries that differ only in case.
+bool ListsBefore(std::string_view a, std::string_view b);
+
 // UTF-8 text for showing a path or name: unchanged when it is UTF-8, else read as Windows-1252,
 // the code page of names copied from older disks.
 std::string DisplayPath(std::string_view path);

@@ -37,8 +37,8 @@ class PathChooserModel {
 
   // Opens on `start` (the caller's folder) when it exists and fits, else on the process's
   // current folder, without one trailing separator. `home` is what a typed "~" stands for.
-  PathChooserModel(const ChooserTexts& texts, std::string_view start,
-                   std::vector<DriveRoot> drives, std::string home);
+  PathChooserModel(const ChooserTexts& texts, std::string_view start, std::vector<DriveRoot> drives,
+                   std::string home);
 
   // Windows-1252: the caller's title, or "Choose Path" when the caller gave none.
   const std::string& title() const { return title_; }

@@ -52,7 +52,8 @@ class PathChooserModelTest : public ::testing::Test {
     temp_ = TempFolder::Create("dir");
     ASSERT_TRUE(temp_);
     root_ = temp_->path().string();
-    for (const char* folder : {"games/gpl", "games/other", "Zeta", "alpha", ".hidden", "home/GPL"}) {
+    for (const char* folder :
+         {"games/gpl", "games/other", "Zeta", "alpha", ".hidden", "home/GPL"}) {
       fs::create_directories(temp_->path() / folder);
     }
     ASSERT_TRUE(WriteFileText(temp_->path() / "games" / "gpl" / "GPL.EXE", "x"));
@@ -100,14 +101,14 @@ TEST_F(PathChooserModelTest, TypeAheadMatchesTheNamesInsideTheBrackets) {
   PathChooserModel chooser = Open(root_);
   EXPECT_EQ(chooser.TypeAhead("g", 1000), IndexOf(chooser, "[games]"));
   EXPECT_EQ(chooser.TypeAhead("a", 1100), IndexOf(chooser, "[games]"));  // "ga"
-  EXPECT_EQ(chooser.TypeAhead("x", 1200), std::nullopt);                  // "gax": nothing
+  EXPECT_EQ(chooser.TypeAhead("x", 1200), std::nullopt);                 // "gax": nothing
   EXPECT_EQ(chooser.selection(), IndexOf(chooser, "[games]"));
-  EXPECT_EQ(chooser.TypeAhead("Z", 5000), IndexOf(chooser, "[Zeta]"));  // after a pause
+  EXPECT_EQ(chooser.TypeAhead("Z", 5000), IndexOf(chooser, "[Zeta]"));   // after a pause
   EXPECT_EQ(chooser.TypeAhead("a", 9000), IndexOf(chooser, "[alpha]"));  // around the end
   EXPECT_EQ(chooser.TypeAhead("h", 9500), std::nullopt);                 // "ah"
   EXPECT_EQ(chooser.TypeAhead("h", 12000), IndexOf(chooser, "[home]"));
-  EXPECT_EQ(chooser.TypeAhead(".", 20000), 0u);                          // "[..]"
-  EXPECT_EQ(chooser.path(), root_);  // type-ahead only selects
+  EXPECT_EQ(chooser.TypeAhead(".", 20000), 0u);  // "[..]"
+  EXPECT_EQ(chooser.path(), root_);              // type-ahead only selects
 }
 
 TEST_F(PathChooserModelTest, TheFoundTextFollowsTheTypedPathAndTildeIsHome) {
@@ -175,19 +176,19 @@ TEST_F(PathChooserModelTest, StartingFolderRootsAndTheLengthLimit) {
 
 TEST_F(PathChooserModelTest, TheDriveBoxOffersTheRootsAUserStartsFrom) {
   const std::string home = root_ + "/home/pat";
-  for (const std::string& folder : {home + "/games", root_ + "/media/pat/USB STICK",
-                                    root_ + "/media/cdrom", root_ + "/mnt/data",
-                                    root_ + "/wine/drive_c/GPL"}) {
+  for (const std::string& folder :
+       {home + "/games", root_ + "/media/pat/USB STICK", root_ + "/media/cdrom",
+        root_ + "/mnt/data", root_ + "/wine/drive_c/GPL"}) {
     fs::create_directories(folder);
   }
   const std::vector<DriveRoot> drives =
       DriveRoots({home, root_ + "/wine", root_ + "/media", root_ + "/mnt"});
   std::vector<std::string> entries;
   for (const DriveRoot& drive : drives) entries.push_back(drive.entry);
-  EXPECT_EQ(entries, (std::vector<std::string>{"[-/-]", "[-" + home + "-]",
-                                                "[-" + root_ + "/media/cdrom-]",
-                                                "[-" + root_ + "/media/pat/USB STICK-]",
-                                                "[-" + root_ + "/mnt/data-]", "[-c-]"}));
+  EXPECT_EQ(entries,
+            (std::vector<std::string>{"[-/-]", "[-" + home + "-]", "[-" + root_ + "/media/cdrom-]",
+                                      "[-" + root_ + "/media/pat/USB STICK-]",
+                                      "[-" + root_ + "/mnt/data-]", "[-c-]"}));
   PathChooserModel chooser({"", "GPL/gpl.exe", "found"}, home + "/games", drives, home);
   EXPECT_EQ(chooser.title(), "Choose Path");
   EXPECT_EQ(chooser.drive(), 1);  // the closest root holding the path

@@ -104,8 +104,8 @@ class ConversionDialogTest : public QObject {
   BarWatchingSink messages_;
 
   std::unique_ptr<ConversionDialog> Open(SourceGame game) {
-    auto dialog = std::make_unique<ConversionDialog>(game,
-                                                     Services{messages_, *settings_, *resources_});
+    auto dialog =
+        std::make_unique<ConversionDialog>(game, Services{messages_, *settings_, *resources_});
     messages_.Watch(dialog->findChild<QProgressBar*>("progressBar"));
     ShowAndWait(*dialog);
     return dialog;
@@ -379,8 +379,8 @@ class ConversionDialogTest : public QObject {
       while (at->focusPolicy() == Qt::NoFocus) at = at->nextInFocusChain();
       order.push_back(at->objectName());
     }
-    QCOMPARE(order, QStringList({"trackList", "sourceButton1006", "gplButton1",
-                                 "convertButton1002", "backButton2", "keepSkidMarks1012"}));
+    QCOMPARE(order, QStringList({"trackList", "sourceButton1006", "gplButton1", "convertButton1002",
+                                 "backButton2", "keepSkidMarks1012"}));
   }
 
   // A run that stops for want of a geometry template shows what to do in the box of the
@@ -448,8 +448,8 @@ class ConversionDialogTest : public QObject {
     MessageBoxSink boxes;
     ConversionDialog dialog(SourceGame::kCart, Services{boxes, *settings_, *resources_});
     ShowAndWait(dialog);
-    for (const auto& [button, folder] : {std::pair{"sourceButton1006", demo.source},
-                                         std::pair{"gplButton1", demo.gpl}}) {
+    for (const auto& [button, folder] :
+         {std::pair{"sourceButton1006", demo.source}, std::pair{"gplButton1", demo.gpl}}) {
       OnNextModal<PathChooser>([folder = folder](PathChooser& chooser) {
         auto* edit = chooser.findChild<QLineEdit*>("pathEdit");
         edit->clear();
@@ -463,9 +463,9 @@ class ConversionDialogTest : public QObject {
     auto texts = std::make_shared<QStringList>();
     CollectMessageBoxes(texts, 3);
     QTest::mouseClick(&Button(dialog, "convertButton1002"), Qt::LeftButton);
-    QCOMPARE(*texts, QStringList({"No Patch Files Found for kestrel",
-                                  "Check your installation of the converter",
-                                  "Conversion Finished"}));
+    QCOMPARE(*texts,
+             QStringList({"No Patch Files Found for kestrel",
+                          "Check your installation of the converter", "Conversion Finished"}));
     const fs::path pack = demo.gpl / "tracks" / "kestrel" / "kestrel.dat";
     QVERIFY(FileExists(pack));
     TrackArchive archive;

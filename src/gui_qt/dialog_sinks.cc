@@ -11,9 +11,9 @@
 namespace velmora {
 
 std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, std::string_view text) {
-  auto box = std::make_unique<QMessageBox>(QMessageBox::Information,
-                                           FromWindows1252(kMessageBoxTitle), QString(),
-                                           QMessageBox::Ok, parent);
+  auto box =
+      std::make_unique<QMessageBox>(QMessageBox::Information, FromWindows1252(kMessageBoxTitle),
+                                    QString(), QMessageBox::Ok, parent);
   box->setTextFormat(Qt::PlainText);  // a folder named "<b>x</b>" shows its tags
   box->setText(FromWindows1252(text));
   box->setDefaultButton(QMessageBox::Ok);

@@ -123,7 +123,8 @@ void PathChooser::BuildControls() {
           [this](QListWidgetItem* item) { Act(Gesture::kClick, folders_->row(item)); });
   connect(folders_, &QListWidget::itemSelectionChanged, this, [this] {
     const QList<QListWidgetItem*> selected = folders_->selectedItems();
-    if (!selected.isEmpty()) model_.ActOnEntry(Gesture::kKeyboardSelect, folders_->row(selected[0]));
+    if (!selected.isEmpty())
+      model_.ActOnEntry(Gesture::kKeyboardSelect, folders_->row(selected[0]));
   });
   connect(path_edit_, &QLineEdit::textChanged, this, [this](const QString& typed) {
     model_.EditPath(ToUtf8(typed));

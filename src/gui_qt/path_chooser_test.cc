@@ -1,7 +1,5 @@
 #include "gui_qt/path_chooser.h"
 
-#include "gui_qt/dialog_text.h"
-
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -11,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "gui_qt/dialog_text.h"
 #include "gui_qt/gui_test_support.h"
 #include "gui_qt/gui_tests.h"
 
@@ -116,7 +115,6 @@ class PathChooserTest : public QObject {
                        List(*chooser).visualItemRect(games.front()).center());
     QCOMPARE(chooser->path(), root_ + "/games");
 
-
     auto typed = Open(root_);
     List(*typed).setFocus();
     QTest::keyClicks(&List(*typed), "ga");
@@ -149,7 +147,6 @@ class PathChooserTest : public QObject {
     QCOMPARE(chooser->path(), QString("/tmp"));
     QVERIFY(ClickEntry(List(*chooser), "[..]"));
     QCOMPARE(chooser->path(), QString("/"));
-
   }
 
   void aStartingFolderThatDoesNotExistBecomesTheCurrentFolder() {

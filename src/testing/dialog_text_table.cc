@@ -48,12 +48,8 @@ constexpr std::pair<int, std::string_view> kConversionCommon[] = {
 };
 
 constexpr ExpectedText kChooserTexts[] = {
-    {kChooser, kTitleId, "Choose Path"},
-    {kChooser, 1, "OK"},
-    {kChooser, 2, "Cancel"},
-    {kChooser, 1000, "Directories"},
-    {kChooser, 1004, "Drives"},
-    {kChooser, 1005, "Path name"},
+    {kChooser, kTitleId, "Choose Path"}, {kChooser, 1, "OK"},        {kChooser, 2, "Cancel"},
+    {kChooser, 1000, "Directories"},     {kChooser, 1004, "Drives"}, {kChooser, 1005, "Path name"},
 };
 
 std::vector<ExpectedText> AllExpected() {
