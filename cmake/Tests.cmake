@@ -4,7 +4,8 @@ if(NOT TARGET GTest::gtest_main)
 endif()
 include(GoogleTest)
 
-set(test_dirs platform format track image object trackside pipeline resources samples testing trackview cli)
+set(test_dirs platform format track image object trackside pipeline dialogs resources samples testing
+    trackview cli)
 set(VELMORA_TEST_SOURCES)
 foreach(dir IN LISTS test_dirs)
   file(GLOB dir_tests CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${dir}/*_test.cc)

@@ -5,34 +5,26 @@
 #include <QPushButton>
 
 #include "app/program_icon.h"
-#include "platform/version.h"
+#include "dialogs/dialog_texts.h"
+#include "gui_qt/dialog_text.h"
 
 namespace velmora {
 
-namespace {
-
-constexpr const char* kCredits =
-    "Written by the Velmora developers.\n"
-    "Built with Qt 6 and FreeType. Track names, racing lines and\n"
-    "trackside tables gathered by the community of track converters.";
-
-}  // namespace
-
-QString AboutText() {
-  return QString("CART/ICR2/N2/N3/NL To GPL Converter\nVersion ") + kVersion;
-}
-
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
-  setWindowTitle("About Velmora");
+  const auto text = [](int id) { return ControlText(DialogId::kAbout, id); };
+  setWindowTitle(text(kTitleId));
   setModal(true);
   auto* icon = new QLabel(this);
   icon->setPixmap(ProgramIcon().pixmap(32, 32));
-  auto* about = new QLabel(AboutText(), this);
+  QLabel* about = PlainLabel(text(kAboutTextId), this);
   about->setObjectName("aboutText");
-  auto* credits = new QLabel(kCredits, this);
+  SetControlId(*about, kAboutTextId);
+  QLabel* credits = PlainLabel(text(kCreditsTextId), this);
   credits->setObjectName("creditsText");
-  auto* ok = new QPushButton("OK", this);
+  SetControlId(*credits, kCreditsTextId);
+  auto* ok = new QPushButton(text(kAboutOkId), this);
   ok->setObjectName("okButton");
+  SetControlId(*ok, kAboutOkId);
   ok->setDefault(true);
   connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 

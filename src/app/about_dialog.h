@@ -2,7 +2,6 @@
 #define VELMORA_APP_ABOUT_DIALOG_H_
 
 #include <QDialog>
-#include <QString>
 
 namespace velmora {
 
@@ -11,9 +10,6 @@ class AboutDialog : public QDialog {
  public:
   explicit AboutDialog(QWidget* parent = nullptr);
 };
-
-// The two lines naming the program and its version, the one `velmora --version` prints.
-QString AboutText();
 
 }  // namespace velmora
 

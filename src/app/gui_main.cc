@@ -8,7 +8,7 @@
 #include "app/main_dialog.h"
 #include "app/program_icon.h"
 #include "app/screenshot_tour.h"
-#include "dialogs/dialog_sinks.h"
+#include "gui_qt/dialog_sinks.h"
 #include "platform/file_system.h"
 #include "platform/resource_store.h"
 #include "platform/settings.h"

@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-#include "dialogs/gui_tests.h"
+#include "gui_qt/gui_tests.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -10,5 +10,6 @@ int main(int argc, char** argv) {
   failures += velmora::testkit::RunPathChooserTests(argc, argv);
   failures += velmora::testkit::RunConversionDialogTests(argc, argv);
   failures += velmora::testkit::RunMainDialogTests(argc, argv);
+  failures += velmora::testkit::RunDialogTextsViewTests(argc, argv);
   return failures == 0 ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #include "app/main_dialog.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -8,83 +9,77 @@
 
 #include "app/about_dialog.h"
 #include "app/program_icon.h"
-#include "dialogs/conversion_dialog.h"
+#include "dialogs/dialog_texts.h"
+#include "gui_qt/conversion_dialog.h"
+#include "gui_qt/dialog_text.h"
 
 namespace velmora {
 
 namespace {
 
-constexpr int kExitButtonId = 1;
-constexpr int kAboutButtonId = 1009;
-
-struct GameButton {
-  SourceGame game;
-  int id;
-  const char* text;
-};
-
-constexpr GameButton kGameButtons[] = {
-    {SourceGame::kCart, 1007, "Convert CART/ICR2 to GPL"},
-    {SourceGame::kN2, 1008, "Convert N2 to GPL"},
-    {SourceGame::kN3, 1010, "Convert N3 to GPL"},
-    {SourceGame::kNl, 1014, "Convert NL to GPL"},
-};
-
-QPushButton* MakeButton(QWidget* parent, int id, const char* text) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(QString("button%1").arg(id));
-  return button;
-}
+// Room the window frame takes beside the title text: the icon and the frame's own buttons.
+constexpr int kTitleBarRoom = 160;
 
 }  // namespace
 
-int MainDialog::ConvertButtonId(SourceGame game) {
-  for (const GameButton& button : kGameButtons) {
-    if (button.game == game) return button.id;
-  }
-  return 0;
-}
-
 MainDialog::MainDialog(const Services& services, QWidget* parent)
     : QDialog(parent), services_(services) {
-  setWindowTitle("CART/ICR2/N3 To GPL Converter");
+  const QString title = ControlText(DialogId::kMain, kTitleId);
+  setWindowTitle(title);
   setWindowIcon(ProgramIcon());
 
   auto* icon = new QLabel(this);
   icon->setObjectName("programIcon");
   icon->setPixmap(ProgramIcon().pixmap(32, 32));
+  SetControlId(*icon, kProgramIconId);
 
   auto* buttons = new QVBoxLayout;
-  for (const GameButton& game : kGameButtons) {
-    QPushButton* button = MakeButton(this, game.id, game.text);
-    connect(button, &QPushButton::clicked, this,
-            [this, which = game.game] { RunConversionDialog(which); });
-    buttons->addWidget(button);
+  QPushButton* return_button = nullptr;
+  for (const MainButton& button : MainButtons()) {
+    auto* push = new QPushButton(ControlText(DialogId::kMain, button.id), this);
+    push->setObjectName(QString("button%1").arg(button.id));
+    SetControlId(*push, button.id);
+    // Only Exit is pressed by Return; a button used before does not take that over.
+    const bool is_return = button.id == MainReturnButtonId();
+    push->setAutoDefault(is_return);
+    push->setDefault(is_return);
+    if (is_return) return_button = push;
+    if (button.action == MainAction::kAbout) buttons->addSpacing(8);
+    connect(push, &QPushButton::clicked, this, [this, &button] { Press(button); });
+    buttons->addWidget(push);
   }
-  QPushButton* about = MakeButton(this, kAboutButtonId, "About");
-  connect(about, &QPushButton::clicked, this, &MainDialog::RunAboutDialog);
-  QPushButton* exit = MakeButton(this, kExitButtonId, "Exit");
-  exit->setDefault(true);
-  connect(exit, &QPushButton::clicked, this, &QDialog::accept);
-  buttons->addSpacing(8);
-  buttons->addWidget(about);
-  buttons->addWidget(exit);
 
   auto* grid = new QGridLayout(this);
   grid->addWidget(icon, 0, 0, Qt::AlignTop);
   grid->addLayout(buttons, 0, 1);
   grid->setColumnMinimumWidth(1, 220);
+  // The whole title stays readable in the title bar.
+  setMinimumWidth(QFontMetrics(font()).horizontalAdvance(title) + kTitleBarRoom);
 
-  auto* about_action = new QAction("&About Velmora...", this);
+  auto* about_action = new QAction(FromWindows1252(kAboutMenuText), this);
   about_action->setObjectName("aboutAction");
   connect(about_action, &QAction::triggered, this, &MainDialog::RunAboutDialog);
   addAction(about_action);
   setContextMenuPolicy(Qt::ActionsContextMenu);
-  exit->setFocus();
+  if (return_button != nullptr) return_button->setFocus();
+}
+
+void MainDialog::Press(const MainButton& button) {
+  switch (button.action) {
+    case MainAction::kConvert:
+      RunConversionDialog(button.game);
+      return;
+    case MainAction::kAbout:
+      RunAboutDialog();
+      return;
+    case MainAction::kExit:
+      accept();
+      return;
+  }
 }
 
 void MainDialog::RunConversionDialog(SourceGame game) {
-  ConversionDialog dialog(GameInfo(game), services_, this);
+  ConversionDialog dialog(game, services_, this);
   dialog.exec();
 }
 

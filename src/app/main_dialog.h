@@ -3,16 +3,15 @@
 
 #include <QDialog>
 
+#include "dialogs/main_dialog_model.h"
 #include "pipeline/source_games.h"
 #include "platform/services.h"
 
-class QAction;
-
 namespace velmora {
 
-// The program's main window: one button per source game, each running that game's
-// ConversionDialog modally, "About", and "Exit" as the default button, so Enter ends the
-// program. Closing the dialog ends the program.
+// The program's main window, the Qt view of the main dialog: the buttons of MainButtons(), each
+// running what its action says modally; Exit, the only button Return presses, ends the program,
+// as does closing the dialog.
 //
 // The window menu of the desktop cannot be extended from here, so "&About Velmora..." is
 // offered in the dialog's own context menu (right click anywhere on the dialog), beside the
@@ -21,10 +20,8 @@ class MainDialog : public QDialog {
  public:
   explicit MainDialog(const Services& services, QWidget* parent = nullptr);
 
-  // The button ids: Exit 1, the four games 1007, 1008, 1010, 1014, About 1009.
-  static int ConvertButtonId(SourceGame game);
-
  private:
+  void Press(const MainButton& button);
   void RunConversionDialog(SourceGame game);
   void RunAboutDialog();
 

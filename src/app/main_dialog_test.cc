@@ -1,6 +1,7 @@
 #include "app/main_dialog.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -10,9 +11,9 @@
 #include <memory>
 
 #include "app/about_dialog.h"
-#include "dialogs/conversion_dialog.h"
-#include "dialogs/gui_test_support.h"
-#include "dialogs/gui_tests.h"
+#include "gui_qt/conversion_dialog.h"
+#include "gui_qt/gui_test_support.h"
+#include "gui_qt/gui_tests.h"
 #include "platform/message_sink.h"
 #include "platform/resource_store.h"
 #include "platform/settings.h"
@@ -49,7 +50,7 @@ class MainDialogTest : public QObject {
 
   void enterAndTheExitButtonClose() {
     auto dialog = Open();
-    QCOMPARE(Button(*dialog, 1).text(), QString("Exit"));
+    QCOMPARE(Button(*dialog, 1).text(), QString("E&xit"));
     QTest::keyClick(dialog.get(), Qt::Key_Return);
     QVERIFY(!dialog->isVisible());
     QCOMPARE(dialog->result(), int(QDialog::Accepted));
@@ -57,6 +58,28 @@ class MainDialogTest : public QObject {
     auto clicked = Open();
     QTest::mouseClick(&Button(*clicked, 1), Qt::LeftButton);
     QVERIFY(!clicked->isVisible());
+  }
+
+  // A game button that ran its dialog does not take Return over from Exit.
+  void returnIsExitWhicheverButtonWasUsedBefore() {
+    auto dialog = Open();
+    auto opened = std::make_shared<bool>(false);
+    OnNextModal<ConversionDialog>([](ConversionDialog& conversion) { conversion.reject(); },
+                                  opened);
+    QTest::mouseClick(&Button(*dialog, 1008), Qt::LeftButton);
+    QVERIFY(*opened);
+    Button(*dialog, 1008).setFocus();  // where a keyboard user who pressed it stands
+    auto again = std::make_shared<bool>(false);
+    // Looks for a dialog only briefly, so that it is gone before the next test opens one.
+    OnNextModal<ConversionDialog>([](ConversionDialog& conversion) { conversion.reject(); }, again,
+                                  5);
+    QTest::keyClick(&Button(*dialog, 1008), Qt::Key_Return);
+    QTest::qWait(150);
+    QVERIFY(!*again);
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(dialog->result(), int(QDialog::Accepted));
+    QVERIFY(dialog->minimumWidth() >
+            QFontMetrics(dialog->font()).horizontalAdvance(dialog->windowTitle()));
   }
 
   void eachGameButtonRunsItsConversionDialog() {
@@ -72,7 +95,7 @@ class MainDialogTest : public QObject {
         seen_title = conversion.windowTitle();
         QTest::mouseClick(conversion.findChild<QPushButton*>("backButton2"), Qt::LeftButton);
       });
-      QTest::mouseClick(&Button(*dialog, MainDialog::ConvertButtonId(game)), Qt::LeftButton);
+      QTest::mouseClick(&Button(*dialog, ConvertButtonId(game)), Qt::LeftButton);
       QCOMPARE(seen_title, QString(title));
       QVERIFY(dialog->isVisible());  // back on the main dialog
     }

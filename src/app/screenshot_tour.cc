@@ -14,11 +14,11 @@
 
 #include "app/about_dialog.h"
 #include "app/main_dialog.h"
-#include "dialogs/conversion_dialog.h"
-#include "dialogs/dialog_sinks.h"
-#include "dialogs/dialog_text.h"
-#include "dialogs/game_dialog_text.h"
-#include "dialogs/path_chooser.h"
+#include "dialogs/dialog_texts.h"
+#include "gui_qt/conversion_dialog.h"
+#include "gui_qt/dialog_sinks.h"
+#include "gui_qt/dialog_text.h"
+#include "gui_qt/path_chooser.h"
 #include "platform/resource_store.h"
 #include "platform/settings.h"
 #include "platform/temp_folder.h"
@@ -107,17 +107,12 @@ int TakeScreenshots(const QString& folder) {
   about.close();
 
   PicturingSink pictures(nullptr, folder);
-  ConversionDialog conversion(GameInfo(SourceGame::kCart), Services{pictures, settings, resources},
+  ConversionDialog conversion(SourceGame::kCart, Services{pictures, settings, resources},
                               &main_dialog);
   auto* tracks = conversion.findChild<QListWidget*>("trackList");
   missing += Save(conversion, folder, "conversion-dialog.png") ? 0 : 1;
 
-  PathChooser chooser(&conversion);
-  chooser.setWindowTitle(FromWindows1252(kGplChooserTitle));
-  chooser.set_title(FromWindows1252(kGplChooserTitle));
-  chooser.set_probe_file(FromWindows1252(kGplProbeFile));
-  chooser.set_found_message(FromWindows1252(kGplFoundMessage));
-  chooser.set_path(FromPath(setup.gpl.string()));
+  PathChooser chooser(GplChooserTexts(), setup.gpl.string(), &conversion);
   missing += Save(chooser, folder, "path-chooser.png") ? 0 : 1;
   chooser.close();
 

@@ -10,9 +10,6 @@ namespace velmora {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// Whether `text` is well-formed UTF-8 (shortest forms only, no surrogates).
 bool IsUtf8(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size()) {
@@ -44,7 +41,6 @@ bool IsUtf8(std::string_view text) {
   return true;
 }
 
-}  // namespace
 
 #ifdef _WIN32
 

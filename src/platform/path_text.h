@@ -13,6 +13,9 @@ namespace velmora {
 // straight from a narrow string is read in the C runtime's code page on Windows, which is
 // neither, so names with letters beyond ASCII go through these functions.
 
+// Whether `text` is well-formed UTF-8 (shortest forms only, no surrogates).
+bool IsUtf8(std::string_view text);
+
 // A path from UTF-8 text (command-line arguments, names listed by PathToUtf8).
 std::filesystem::path PathFromUtf8(std::string_view utf8);
 // The path as UTF-8 text; on Linux its bytes as they are.

@@ -1,5 +1,5 @@
-#ifndef VELMORA_DIALOGS_GUI_TEST_SUPPORT_H_
-#define VELMORA_DIALOGS_GUI_TEST_SUPPORT_H_
+#ifndef VELMORA_GUI_QT_GUI_TEST_SUPPORT_H_
+#define VELMORA_GUI_QT_GUI_TEST_SUPPORT_H_
 
 // Helpers of the Qt Test suite: driving nested modal dialogs and clicking list entries.
 
@@ -57,4 +57,4 @@ inline bool ShowAndWait(QWidget& widget) {
 
 }  // namespace velmora::testkit
 
-#endif  // VELMORA_DIALOGS_GUI_TEST_SUPPORT_H_
+#endif  // VELMORA_GUI_QT_GUI_TEST_SUPPORT_H_

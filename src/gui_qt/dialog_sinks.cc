@@ -1,18 +1,21 @@
-#include "dialogs/dialog_sinks.h"
+#include "gui_qt/dialog_sinks.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <algorithm>
 
-#include "dialogs/dialog_text.h"
+#include "dialogs/dialog_texts.h"
+#include "gui_qt/dialog_text.h"
 
 namespace velmora {
 
 std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, std::string_view text) {
   auto box =
-      std::make_unique<QMessageBox>(QMessageBox::Information, QCoreApplication::applicationName(),
-                                    FromWindows1252(text), QMessageBox::Ok, parent);
+      std::make_unique<QMessageBox>(QMessageBox::Information, FromWindows1252(kMessageBoxTitle),
+                                    QString(), QMessageBox::Ok, parent);
+  box->setTextFormat(Qt::PlainText);  // a folder named "<b>x</b>" shows its tags
+  box->setText(FromWindows1252(text));
   box->setDefaultButton(QMessageBox::Ok);
   return box;
 }

@@ -1,5 +1,5 @@
-#ifndef VELMORA_DIALOGS_DIALOG_SINKS_H_
-#define VELMORA_DIALOGS_DIALOG_SINKS_H_
+#ifndef VELMORA_GUI_QT_DIALOG_SINKS_H_
+#define VELMORA_GUI_QT_DIALOG_SINKS_H_
 
 #include <memory>
 #include <string_view>
@@ -14,8 +14,8 @@ class QWidget;
 namespace velmora {
 
 // The message box every message of the program is shown in: information icon, the text
-// converted from Windows-1252, one OK button, titled with the program's name. The caller owns
-// it and decides how to show it.
+// converted from Windows-1252 and shown as plain text, one OK button, titled "Velmora". The
+// caller owns it and decides how to show it.
 std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, std::string_view text);
 
 // Shows each message as a modal message box with OK, one after another, so a run's messages
@@ -49,4 +49,4 @@ class ProgressBarSink : public ProgressSink {
 
 }  // namespace velmora
 
-#endif  // VELMORA_DIALOGS_DIALOG_SINKS_H_
+#endif  // VELMORA_GUI_QT_DIALOG_SINKS_H_

@@ -1,4 +1,4 @@
-#include "dialogs/path_chooser.h"
+#include "gui_qt/path_chooser.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -9,12 +9,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "dialogs/gui_test_support.h"
-#include "dialogs/gui_tests.h"
+#include "gui_qt/dialog_text.h"
+#include "gui_qt/gui_test_support.h"
+#include "gui_qt/gui_tests.h"
 
 namespace velmora::testkit {
 
 namespace {
+
+constexpr qsizetype kMax = static_cast<qsizetype>(kMaxPathLength);
 
 void MakeFolder(const QString& path) { QDir().mkpath(path); }
 
@@ -44,11 +47,8 @@ class PathChooserTest : public QObject {
   }
   // A chooser on `start` looking for gpl.exe, shown and ready for clicks.
   std::unique_ptr<PathChooser> Open(const QString& start) {
-    auto chooser = std::make_unique<PathChooser>(nullptr, std::vector<DriveRoot>{});
-    chooser->set_title("Set GPL Application Directory");
-    chooser->set_probe_file("gpl.exe");
-    chooser->set_found_message("GPL Directory found");
-    chooser->set_path(start);
+    auto chooser = std::make_unique<PathChooser>(GplChooserTexts(), ToUtf8(start), nullptr,
+                                                 std::vector<DriveRoot>{});
     ShowAndWait(*chooser);
     return chooser;
   }
@@ -92,11 +92,51 @@ class PathChooserTest : public QObject {
     QVERIFY(ClickEntry(List(*chooser), "[..]"));
     QCOMPARE(chooser->path(), root_);
 
-    // The keyboard walks too: Down selects the first folder below "[..]".
+    // The keyboard selects without walking; Return walks into the selected folder.
     List(*chooser).setFocus();
     List(*chooser).setCurrentRow(0, QItemSelectionModel::NoUpdate);
     QTest::keyClick(&List(*chooser), Qt::Key_Down);
-    QCOMPARE(chooser->path(), root_ + "/alpha");
+    QCOMPARE(chooser->path(), root_);
+    QTest::keyClick(&List(*chooser), Qt::Key_Down);
+    QCOMPARE(List(*chooser).currentItem()->text(), QString("[games]"));
+    QCOMPARE(chooser->path(), root_);
+    QTest::keyClick(&List(*chooser), Qt::Key_Return);
+    QCOMPARE(chooser->path(), root_ + "/games");
+    QVERIFY(chooser->isVisible());  // Return in the list does not press OK
+  }
+
+  // A double-click walks one step: its second click lands on the new listing and is not taken
+  // for another walk. Type-ahead finds the names inside the brackets and only selects.
+  void aDoubleClickWalksOneStepAndTypeAheadOnlySelects() {
+    auto chooser = Open(root_);
+    const QList<QListWidgetItem*> games = List(*chooser).findItems("[games]", Qt::MatchExactly);
+    QVERIFY(!games.isEmpty());
+    QTest::mouseDClick(List(*chooser).viewport(), Qt::LeftButton, {},
+                       List(*chooser).visualItemRect(games.front()).center());
+    QCOMPARE(chooser->path(), root_ + "/games");
+
+    auto typed = Open(root_);
+    List(*typed).setFocus();
+    QTest::keyClicks(&List(*typed), "ga");
+    QVERIFY(List(*typed).currentItem() != nullptr);
+    QCOMPARE(List(*typed).currentItem()->text(), QString("[games]"));
+    QCOMPARE(typed->path(), root_);
+    QTest::keyClick(&List(*typed), Qt::Key_Enter);
+    QCOMPARE(typed->path(), root_ + "/games");
+  }
+
+  // The found text follows what is typed, and a folder name is shown as it stands.
+  void theFoundTextFollowsTheTypedPath() {
+    auto chooser = Open(root_);
+    QCOMPARE(Found(*chooser), QString());
+    Edit(*chooser).setFocus();
+    QTest::keyClick(&Edit(*chooser), Qt::Key_End);
+    QTest::keyClicks(&Edit(*chooser), "/games/gpl");
+    QCOMPARE(Edit(*chooser).text(), root_ + "/games/gpl");
+    QCOMPARE(Found(*chooser), QString("GPL Directory found"));
+    QTest::keyClick(&Edit(*chooser), Qt::Key_Backspace);
+    QCOMPARE(Found(*chooser), QString());
+    QCOMPARE(chooser->findChild<QLabel*>("foundText")->textFormat(), Qt::PlainText);
   }
 
   void theRootAndRelativePathsHaveNoWayUp() {
@@ -107,10 +147,6 @@ class PathChooserTest : public QObject {
     QCOMPARE(chooser->path(), QString("/tmp"));
     QVERIFY(ClickEntry(List(*chooser), "[..]"));
     QCOMPARE(chooser->path(), QString("/"));
-
-    QCOMPARE(ParentPath("games"), QString("games"));
-    QCOMPARE(ParentPath("/"), QString("/"));
-    QCOMPARE(ParentPath("/a/b"), QString("/a"));
   }
 
   void aStartingFolderThatDoesNotExistBecomesTheCurrentFolder() {
@@ -153,9 +189,9 @@ class PathChooserTest : public QObject {
   void aWalkBeyond259CharactersIsRefused() {
     // A chain of folders whose path reaches exactly 259 characters with "x" as the last step.
     QString deep = root_ + "/deep";
-    while (deep.size() < kMaxPathLength - 40) deep += "/" + QString(30, 'd');
-    deep += "/" + QString(kMaxPathLength - 2 - deep.size() - 1, 'e');
-    QCOMPARE(deep.size(), kMaxPathLength - 2);
+    while (deep.size() < kMax - 40) deep += "/" + QString(30, 'd');
+    deep += "/" + QString(kMax - 2 - deep.size() - 1, 'e');
+    QCOMPARE(deep.size(), kMax - 2);
     MakeFolder(deep + "/x");   // 259 characters: allowed
     MakeFolder(deep + "/yy");  // 260 characters: refused
     MakeFolder(deep + "/x/z");
@@ -169,14 +205,14 @@ class PathChooserTest : public QObject {
     QVERIFY(List(*chooser).selectedItems().isEmpty());
 
     QVERIFY(ClickEntry(List(*chooser), "[x]"));
-    QCOMPARE(chooser->path().size(), kMaxPathLength);
+    QCOMPARE(chooser->path().size(), kMax);
     QVERIFY(ClickEntry(List(*chooser), "[z]"));  // one more step would not fit
     QCOMPARE(chooser->path(), deep + "/x");
 
     // The edit box takes no more than the limit either.
     Edit(*chooser).clear();
     QTest::keyClicks(&Edit(*chooser), QString(300, 'a'));
-    QCOMPARE(Edit(*chooser).text().size(), kMaxPathLength);
+    QCOMPARE(Edit(*chooser).text().size(), kMax);
   }
 
   void theDriveBoxOffersTheRootsAUserStartsFrom() {
@@ -187,18 +223,16 @@ class PathChooserTest : public QObject {
     MakeFolder(root_ + "/mnt/data");
     MakeFolder(root_ + "/wine/drive_c/GPL");
     MakeFile(root_ + "/wine/drive_c/GPL/gpl.exe");
-    DriveSources sources{home, root_ + "/wine", root_ + "/media", root_ + "/mnt"};
+    DriveSources sources{ToUtf8(home), ToUtf8(root_ + "/wine"), ToUtf8(root_ + "/media"),
+                         ToUtf8(root_ + "/mnt")};
     const std::vector<DriveRoot> drives = DriveRoots(sources);
     QStringList entries;
-    for (const DriveRoot& drive : drives) entries.push_back(drive.entry);
+    for (const DriveRoot& drive : drives) entries.push_back(FromUtf8(drive.entry));
     QCOMPARE(entries, QStringList({"[-/-]", "[-" + home + "-]", "[-" + root_ + "/media/cdrom-]",
                                    "[-" + root_ + "/media/pat/USB STICK-]",
                                    "[-" + root_ + "/mnt/data-]", "[-c-]"}));
 
-    PathChooser chooser(nullptr, drives);
-    chooser.set_probe_file("GPL/gpl.exe");
-    chooser.set_found_message("found");
-    chooser.set_path(home + "/games");
+    PathChooser chooser({"", "GPL/gpl.exe", "found"}, ToUtf8(home + "/games"), nullptr, drives);
     ShowAndWait(chooser);
     auto* box = chooser.findChild<QComboBox*>("driveBox");
     QCOMPARE(box->currentText(), "[-" + home + "-]");  // the closest root holding the path

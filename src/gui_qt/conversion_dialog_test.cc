@@ -1,7 +1,9 @@
-#include "dialogs/conversion_dialog.h"
+#include "gui_qt/conversion_dialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCursor>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,11 +18,12 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/dialog_sinks.h"
-#include "dialogs/dialog_text.h"
-#include "dialogs/gui_test_support.h"
-#include "dialogs/gui_tests.h"
-#include "dialogs/path_chooser.h"
+#include "gui_qt/dialog_sinks.h"
+#include "gui_qt/dialog_text.h"
+#include "gui_qt/elided_label.h"
+#include "gui_qt/gui_test_support.h"
+#include "gui_qt/gui_tests.h"
+#include "gui_qt/path_chooser.h"
 #include "pipeline/track_name_table.h"
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
@@ -82,7 +85,7 @@ void CollectMessageBoxes(std::shared_ptr<QStringList> texts, int count) {
 }
 
 QString FileText(const fs::path& path) {
-  QFile file(FromPath(path.string()));
+  QFile file(FromUtf8(path.string()));
   if (!file.open(QIODevice::ReadOnly)) return QString();
   return QString::fromUtf8(file.readAll());
 }
@@ -101,8 +104,8 @@ class ConversionDialogTest : public QObject {
   BarWatchingSink messages_;
 
   std::unique_ptr<ConversionDialog> Open(SourceGame game) {
-    auto dialog = std::make_unique<ConversionDialog>(GameInfo(game),
-                                                     Services{messages_, *settings_, *resources_});
+    auto dialog =
+        std::make_unique<ConversionDialog>(game, Services{messages_, *settings_, *resources_});
     messages_.Watch(dialog->findChild<QProgressBar*>("progressBar"));
     ShowAndWait(*dialog);
     return dialog;
@@ -114,9 +117,9 @@ class ConversionDialogTest : public QObject {
     return *dialog.findChild<QPushButton*>(name);
   }
   static QString Label(ConversionDialog& dialog, const char* name) {
-    return dialog.findChild<QLabel*>(name)->text();
+    return dialog.findChild<ElidedLabel*>(name)->full_text();
   }
-  QString Path(const fs::path& path) const { return FromPath(path.string()); }
+  QString Path(const fs::path& path) const { return FromUtf8(path.string()); }
   QString SettingsText() const { return FileText(settings_file_); }
 
  private slots:
@@ -310,6 +313,76 @@ class ConversionDialogTest : public QObject {
     QVERIFY(dialog->isVisible());
   }
 
+  // While a run goes on the dialog looks busy and takes no input; afterwards the focus is on the
+  // track list and Return opens the GPL chooser, whichever button had the focus: it never
+  // starts another run.
+  void aRunLooksBusyAndReturnAfterItStartsNoOtherRun() {
+    const fs::path n2 = root_ / "N2";
+    WriteTrack(n2, "mesa");
+    settings_->SetFolder(kN2PathKey, n2.string());
+    auto dialog = Open(SourceGame::kN2);
+    QVERIFY(ClickEntry(Tracks(*dialog), "Mesa Marin"));
+    std::vector<bool> convert_enabled, list_enabled, busy;
+    messages_.OnShow([&] {
+      convert_enabled.push_back(Button(*dialog, "convertButton1002").isEnabled());
+      list_enabled.push_back(Tracks(*dialog).isEnabled());
+      busy.push_back(QApplication::overrideCursor() != nullptr &&
+                     QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+    });
+    QTest::mouseClick(&Button(*dialog, "convertButton1002"), Qt::LeftButton);
+    messages_.OnShow(nullptr);
+    QVERIFY(!convert_enabled.empty());
+    QCOMPARE(convert_enabled, std::vector<bool>(convert_enabled.size(), false));
+    QCOMPARE(list_enabled, std::vector<bool>(list_enabled.size(), false));
+    QCOMPARE(busy, std::vector<bool>(busy.size(), true));
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QVERIFY(Tracks(*dialog).isEnabled());
+    QVERIFY(Tracks(*dialog).hasFocus());
+
+    const std::size_t shown = messages_.messages().size();
+    for (QWidget* focus : {static_cast<QWidget*>(&Tracks(*dialog)),
+                           static_cast<QWidget*>(&Button(*dialog, "convertButton1002"))}) {
+      auto seen = std::make_shared<bool>(false);
+      OnNextModal<PathChooser>([](PathChooser& chooser) { chooser.reject(); }, seen);
+      focus->setFocus();
+      QTest::keyClick(focus, Qt::Key_Return);
+      QVERIFY(*seen);
+      QCOMPARE(messages_.messages().size(), shown);
+    }
+  }
+
+  // Folders are labelled, shown as plain text and cut in the middle when too long; messages are
+  // plain text in boxes titled "Velmora"; Tab follows the layout.
+  void foldersAndMessagesShowTheirTextAsItStands() {
+    const fs::path tagged = root_ / "<b>x</b>" / std::string(120, 'd') / "GPL";
+    fs::create_directories(tagged);
+    settings_->SetFolder(kGplPathKey, tagged.string());
+    auto dialog = Open(SourceGame::kCart);
+    QCOMPARE(FindControl(*dialog, kSourceFolderLabelId)->property("text").toString(),
+             QString("CART folder:"));
+    QCOMPARE(FindControl(*dialog, kGplFolderLabelId)->property("text").toString(),
+             QString("GPL folder:"));
+    auto* gpl = dialog->findChild<ElidedLabel*>("gplDirText");
+    QCOMPARE(gpl->textFormat(), Qt::PlainText);
+    QCOMPARE(gpl->full_text(), Path(tagged));
+    QVERIFY(gpl->text().startsWith(Path(root_ / "<b>x</b>").left(10)));
+    QVERIFY(gpl->text().endsWith("/GPL"));
+    QVERIFY(gpl->text().contains(QChar(0x2026)));  // the middle left out
+
+    std::unique_ptr<QMessageBox> box = MakeMessageBox(nullptr, "<b>x</b>");
+    QCOMPARE(box->windowTitle(), QString("Velmora"));
+    QCOMPARE(box->textFormat(), Qt::PlainText);
+
+    QStringList order;
+    QWidget* at = &Tracks(*dialog);
+    for (int i = 0; i < 6; ++i, at = at->nextInFocusChain()) {
+      while (at->focusPolicy() == Qt::NoFocus) at = at->nextInFocusChain();
+      order.push_back(at->objectName());
+    }
+    QCOMPARE(order, QStringList({"trackList", "sourceButton1006", "gplButton1", "convertButton1002",
+                                 "backButton2", "keepSkidMarks1012"}));
+  }
+
   // A run that stops for want of a geometry template shows what to do in the box of the
   // message it follows, not in a box of its own.
   void aStoppedRunShowsItsHintInTheSameMessageBox() {
@@ -323,7 +396,7 @@ class ConversionDialogTest : public QObject {
     settings_->SetFolder(kGplPathKey, gpl.string());
     settings_->SetTrackFileConversion(0);  // typed into the file: a template or stop
     MessageBoxSink boxes;
-    ConversionDialog dialog(GameInfo(SourceGame::kCart), Services{boxes, *settings_, *resources_});
+    ConversionDialog dialog(SourceGame::kCart, Services{boxes, *settings_, *resources_});
     ShowAndWait(dialog);
     QVERIFY(ClickEntry(Tracks(dialog), "Detroit HQ"));
     auto texts = std::make_shared<QStringList>();
@@ -373,14 +446,14 @@ class ConversionDialogTest : public QObject {
   void convertsTheDemosAddOnTrackFromFreshSettings() {
     const samples::DemoInstallations demo = samples::WriteDemoInstallations(root_ / "demo");
     MessageBoxSink boxes;
-    ConversionDialog dialog(GameInfo(SourceGame::kCart), Services{boxes, *settings_, *resources_});
+    ConversionDialog dialog(SourceGame::kCart, Services{boxes, *settings_, *resources_});
     ShowAndWait(dialog);
-    for (const auto& [button, folder] : {std::pair{"sourceButton1006", demo.source},
-                                         std::pair{"gplButton1", demo.gpl}}) {
+    for (const auto& [button, folder] :
+         {std::pair{"sourceButton1006", demo.source}, std::pair{"gplButton1", demo.gpl}}) {
       OnNextModal<PathChooser>([folder = folder](PathChooser& chooser) {
         auto* edit = chooser.findChild<QLineEdit*>("pathEdit");
         edit->clear();
-        QTest::keyClicks(edit, FromPath(folder.string()));
+        QTest::keyClicks(edit, FromUtf8(folder.string()));
         QTest::mouseClick(chooser.findChild<QPushButton*>("okButton"), Qt::LeftButton);
       });
       QTest::mouseClick(&Button(dialog, button), Qt::LeftButton);
@@ -390,9 +463,9 @@ class ConversionDialogTest : public QObject {
     auto texts = std::make_shared<QStringList>();
     CollectMessageBoxes(texts, 3);
     QTest::mouseClick(&Button(dialog, "convertButton1002"), Qt::LeftButton);
-    QCOMPARE(*texts, QStringList({"No Patch Files Found for kestrel",
-                                  "Check your installation of the converter",
-                                  "Conversion Finished"}));
+    QCOMPARE(*texts,
+             QStringList({"No Patch Files Found for kestrel",
+                          "Check your installation of the converter", "Conversion Finished"}));
     const fs::path pack = demo.gpl / "tracks" / "kestrel" / "kestrel.dat";
     QVERIFY(FileExists(pack));
     TrackArchive archive;

@@ -1,0 +1,91 @@
+#include "dialogs/dialog_texts.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "dialogs/main_dialog_model.h"
+#include "testing/dialog_text_table.h"
+
+namespace velmora {
+namespace {
+
+// The model as the first front end the text table is read against; the Qt views are read
+// against the same table in their own suite.
+class ModelTextReader : public testkit::DialogTextReader {
+ public:
+  std::optional<std::string> Read(DialogId dialog, int id) override {
+    const std::string text = TextOf(dialog, id);
+    if (text.empty()) return std::nullopt;
+    return WithoutMnemonic(text);
+  }
+};
+
+TEST(DialogTextsTest, EveryTextOfTheDialogsReadsWordForWord) {
+  ModelTextReader model;
+  for (const std::string& mismatch : testkit::DialogTextMismatches(model))
+    ADD_FAILURE() << mismatch;
+}
+
+TEST(DialogTextsTest, MnemonicsAreUniqueWithinEachDialog) {
+  for (DialogId dialog : {DialogId::kMain, DialogId::kCart, DialogId::kN2, DialogId::kN3,
+                          DialogId::kNl, DialogId::kChooser}) {
+    SCOPED_TRACE(static_cast<int>(dialog));
+    std::set<char> letters;
+    for (int id = 1; id < 1200; ++id) {
+      const std::string text = TextOf(dialog, id);
+      const std::size_t mark = text.find('&');
+      if (mark == std::string::npos || mark + 1 >= text.size()) continue;
+      const char letter =
+          static_cast<char>(std::tolower(static_cast<unsigned char>(text[mark + 1])));
+      EXPECT_TRUE(letters.insert(letter).second) << text;
+    }
+  }
+  EXPECT_EQ(WithoutMnemonic("Fish && &Chips"), "Fish & Chips");
+}
+
+TEST(DialogTextsTest, ChoosersOfTheFolderButtons) {
+  const struct {
+    SourceGame game;
+    std::string_view title, probe, found;
+  } kRows[] = {
+      {SourceGame::kCart, "Set CART/ICR2 Application Directory", "tracks/detroit/detroit.txt",
+       "CART Directory found"},
+      {SourceGame::kN2, "Set N2 Application Directory", "tracks/bristol/bristol.txt",
+       "N2 Directory found"},
+      {SourceGame::kN3, "Set N3 Application Directory", "tracks/bristol/bristol.txt",
+       "N3 Directory found"},
+      {SourceGame::kNl, "Set NL Application Directory", "tracks/bristol/bristol.txt",
+       "NL Directory found"},
+  };
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(row.title);
+    const ChooserTexts texts = SourceChooserTexts(row.game);
+    EXPECT_EQ(texts.title, row.title);
+    EXPECT_EQ(texts.probe_file, row.probe);
+    EXPECT_EQ(texts.found_message, row.found);
+  }
+  const ChooserTexts gpl = GplChooserTexts();
+  EXPECT_EQ(gpl.title, "Set GPL Application Directory");
+  EXPECT_EQ(gpl.probe_file, "gpl.exe");
+  EXPECT_EQ(gpl.found_message, "GPL Directory found");
+  EXPECT_EQ(kMessageBoxTitle, "Velmora");
+}
+
+TEST(MainDialogModelTest, ButtonsActionsAndReturn) {
+  ASSERT_EQ(MainButtons().size(), 6u);
+  EXPECT_EQ(MainButtonOf(1008)->game, SourceGame::kN2);
+  EXPECT_EQ(MainButtonOf(1009)->action, MainAction::kAbout);
+  EXPECT_EQ(MainButtonOf(1)->action, MainAction::kExit);
+  EXPECT_EQ(MainButtonOf(1006), nullptr);  // the icon
+  EXPECT_EQ(ConvertButtonId(SourceGame::kNl), 1014);
+  EXPECT_EQ(MainReturnButtonId(), 1);
+  EXPECT_TRUE(IsAboutCommand(16));
+  EXPECT_TRUE(IsAboutCommand(0x1F));  // the low four bits belong to the system
+  EXPECT_FALSE(IsAboutCommand(0x20));
+  EXPECT_FALSE(IsAboutCommand(0xF060));  // the window menu's Close
+}
+
+}  // namespace
+}  // namespace velmora

@@ -1,0 +1,204 @@
+#include "dialogs/path_chooser_model.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "dialogs/folder_listing.h"
+#include "platform/file_system.h"
+#include "platform/temp_folder.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+using Gesture = PathChooserModel::Gesture;
+using Outcome = PathChooserModel::Outcome;
+
+#ifdef _WIN32
+
+// A drive has no parent; "c:\games" goes up to the drive itself.
+TEST(PathChooserModelWindowsTest, DrivesAreRoots) {
+  EXPECT_EQ(ParentPath("c:\\games\\gpl"), "c:\\games");
+  EXPECT_EQ(ParentPath("c:\\games"), "c:");
+  EXPECT_EQ(ParentPath("c:"), "c:");
+  EXPECT_EQ(ChildPath("c:", "games"), "c:\\games");
+  EXPECT_EQ(ExpandHome("~\\x", "c:\\home"), "~\\x");
+  EXPECT_EQ(WithoutTrailingSeparator("c:\\"), "c:");
+}
+
+#else  // the rest walks Linux folders: "/" as root, names as bytes, "~" as home
+
+std::vector<std::string> Texts(const PathChooserModel& chooser) {
+  std::vector<std::string> texts;
+  for (const FolderEntry& entry : chooser.entries()) texts.push_back(entry.text);
+  return texts;
+}
+
+std::size_t IndexOf(const PathChooserModel& chooser, std::string_view text) {
+  for (std::size_t i = 0; i < chooser.entries().size(); ++i) {
+    if (chooser.entries()[i].text == text) return i;
+  }
+  ADD_FAILURE() << "no entry " << text;
+  return 0;
+}
+
+class PathChooserModelTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    temp_ = TempFolder::Create("dir");
+    ASSERT_TRUE(temp_);
+    root_ = temp_->path().string();
+    for (const char* folder :
+         {"games/gpl", "games/other", "Zeta", "alpha", ".hidden", "home/GPL"}) {
+      fs::create_directories(temp_->path() / folder);
+    }
+    ASSERT_TRUE(WriteFileText(temp_->path() / "games" / "gpl" / "GPL.EXE", "x"));
+    ASSERT_TRUE(WriteFileText(temp_->path() / "home" / "GPL" / "gpl.exe", "x"));
+  }
+  PathChooserModel Open(const std::string& start) {
+    return PathChooserModel(GplChooserTexts(), start, {}, root_ + "/home");
+  }
+
+  std::optional<TempFolder> temp_;
+  std::string root_;
+};
+
+TEST_F(PathChooserModelTest, ClickEnterAndDoubleClickWalkTheKeyboardOnlySelects) {
+  PathChooserModel chooser = Open(root_ + "/");
+  EXPECT_EQ(chooser.path(), root_);  // without its trailing separator
+  EXPECT_EQ(Texts(chooser),
+            (std::vector<std::string>{"[..]", "[alpha]", "[games]", "[home]", "[Zeta]"}));
+
+  // Down, Down: the selection moves, the chooser stays.
+  EXPECT_EQ(chooser.ActOnEntry(Gesture::kKeyboardSelect, 1), Outcome::kNothing);
+  EXPECT_EQ(chooser.ActOnEntry(Gesture::kKeyboardSelect, 2), Outcome::kNothing);
+  EXPECT_EQ(chooser.path(), root_);
+  EXPECT_EQ(chooser.selection(), 2u);
+  EXPECT_EQ(chooser.ActOnEntry(Gesture::kEnter, 2), Outcome::kWalked);
+  EXPECT_EQ(chooser.path(), root_ + "/games");
+  EXPECT_EQ(chooser.edit_text(), root_ + "/games");
+  EXPECT_EQ(chooser.selection(), std::nullopt);
+
+  // A double-click: its first click walks, its second lands on the new listing and does not.
+  EXPECT_EQ(chooser.ActOnEntry(Gesture::kClick, IndexOf(chooser, "[gpl]")), Outcome::kWalked);
+  EXPECT_EQ(chooser.found_text(), "GPL Directory found");  // GPL.EXE: found in any case
+  EXPECT_EQ(chooser.ActOnEntry(Gesture::kDoubleClick, 0), Outcome::kNothing);
+  EXPECT_EQ(chooser.path(), root_ + "/games/gpl");
+
+  // A double-click on an entry the keyboard selected walks.
+  chooser.ActOnEntry(Gesture::kKeyboardSelect, 0);
+  EXPECT_EQ(chooser.ActOnEntry(Gesture::kDoubleClick, 0), Outcome::kWalked);
+  EXPECT_EQ(chooser.path(), root_ + "/games");
+  EXPECT_EQ(chooser.found_text(), "");
+  EXPECT_EQ(chooser.result(), root_ + "/games");
+}
+
+TEST_F(PathChooserModelTest, TypeAheadMatchesTheNamesInsideTheBrackets) {
+  PathChooserModel chooser = Open(root_);
+  EXPECT_EQ(chooser.TypeAhead("g", 1000), IndexOf(chooser, "[games]"));
+  EXPECT_EQ(chooser.TypeAhead("a", 1100), IndexOf(chooser, "[games]"));  // "ga"
+  EXPECT_EQ(chooser.TypeAhead("x", 1200), std::nullopt);                 // "gax": nothing
+  EXPECT_EQ(chooser.selection(), IndexOf(chooser, "[games]"));
+  EXPECT_EQ(chooser.TypeAhead("Z", 5000), IndexOf(chooser, "[Zeta]"));   // after a pause
+  EXPECT_EQ(chooser.TypeAhead("a", 9000), IndexOf(chooser, "[alpha]"));  // around the end
+  EXPECT_EQ(chooser.TypeAhead("h", 9500), std::nullopt);                 // "ah"
+  EXPECT_EQ(chooser.TypeAhead("h", 12000), IndexOf(chooser, "[home]"));
+  EXPECT_EQ(chooser.TypeAhead(".", 20000), 0u);  // "[..]"
+  EXPECT_EQ(chooser.path(), root_);              // type-ahead only selects
+}
+
+TEST_F(PathChooserModelTest, TheFoundTextFollowsTheTypedPathAndTildeIsHome) {
+  PathChooserModel chooser = Open(root_);
+  EXPECT_EQ(chooser.found_text(), "");
+  chooser.EditPath(root_ + "/games/gpl");
+  EXPECT_EQ(chooser.found_text(), "GPL Directory found");
+  chooser.EditPath(root_ + "/games/gp");
+  EXPECT_EQ(chooser.found_text(), "");
+  chooser.EditPath("~/GPL");
+  EXPECT_EQ(chooser.found_text(), "GPL Directory found");
+  EXPECT_EQ(chooser.result(), root_ + "/home/GPL");
+  chooser.EditPath("/not/there/");  // handed back as typed, trailing separator included
+  EXPECT_EQ(chooser.result(), "/not/there/");
+  EXPECT_EQ(chooser.path(), root_);  // typing does not walk
+  EXPECT_EQ(ExpandHome("~", "/h"), "/h");
+  EXPECT_EQ(ExpandHome("~pat/x", "/h"), "~pat/x");
+  EXPECT_EQ(ExpandHome("a/~/b", "/h"), "a/~/b");
+}
+
+TEST_F(PathChooserModelTest, FolderNamesThatAreNotUtf8AreShownListedWalkedAndHandedBack) {
+  const std::string latin1 = "Caf\xE9";  // Windows-1252 bytes, as copied from an old disk
+  const std::string folder = root_ + "/games/" + latin1;
+  ASSERT_TRUE(CreateFolder(folder));
+  ASSERT_TRUE(CreateFolder(folder + "/gpl"));
+  PathChooserModel chooser = Open(root_ + "/games");
+  const std::size_t cafe = IndexOf(chooser, "[Caf\xC3\xA9]");  // shown decoded
+  EXPECT_EQ(chooser.entries()[cafe].name, latin1);
+  EXPECT_EQ(chooser.ActOnEntry(Gesture::kClick, cafe), Outcome::kWalked);
+  EXPECT_EQ(chooser.path(), folder);
+  EXPECT_EQ(chooser.edit_text(), root_ + "/games/Caf\xC3\xA9");
+  EXPECT_EQ(Texts(chooser), (std::vector<std::string>{"[..]", "[gpl]"}));
+  EXPECT_EQ(chooser.result(), folder);  // the bytes, not the text shown
+  EXPECT_EQ(chooser.ActOnEntry(Gesture::kClick, 0), Outcome::kWalked);
+  EXPECT_EQ(chooser.path(), root_ + "/games");
+}
+
+TEST_F(PathChooserModelTest, StartingFolderRootsAndTheLengthLimit) {
+  for (const std::string& start : {std::string(), root_ + "/nowhere", std::string(300, 'x')}) {
+    SCOPED_TRACE(start);
+    EXPECT_EQ(Open(start).path(), CurrentFolder());
+  }
+  PathChooserModel root = Open("/");
+  EXPECT_EQ(root.path(), "/");
+  EXPECT_NE(root.entries().front().text, "[..]");
+  EXPECT_EQ(ParentPath("games"), "games");
+  EXPECT_EQ(ParentPath("/games"), "/");
+  EXPECT_EQ(ParentPath("/a/b"), "/a");
+  EXPECT_EQ(ChildPath("/", "a"), "/a");
+
+  // A folder whose path is exactly the limit can be reached; one step more is refused.
+  std::string deep = root_ + "/deep";
+  while (deep.size() < kMaxPathLength - 40) deep += "/" + std::string(30, 'd');
+  deep += "/" + std::string(kMaxPathLength - 3 - deep.size(), 'e');
+  ASSERT_EQ(deep.size(), kMaxPathLength - 2);
+  fs::create_directories(deep + "/x/z");
+  fs::create_directories(deep + "/yy");
+  PathChooserModel chooser = Open(deep);
+  EXPECT_EQ(chooser.ActOnEntry(Gesture::kClick, IndexOf(chooser, "[yy]")), Outcome::kRefused);
+  EXPECT_EQ(chooser.path(), deep);
+  EXPECT_EQ(chooser.selection(), std::nullopt);
+  EXPECT_EQ(chooser.ActOnEntry(Gesture::kClick, IndexOf(chooser, "[x]")), Outcome::kWalked);
+  EXPECT_EQ(chooser.path().size(), kMaxPathLength);
+}
+
+TEST_F(PathChooserModelTest, TheDriveBoxOffersTheRootsAUserStartsFrom) {
+  const std::string home = root_ + "/home/pat";
+  for (const std::string& folder :
+       {home + "/games", root_ + "/media/pat/USB STICK", root_ + "/media/cdrom",
+        root_ + "/mnt/data", root_ + "/wine/drive_c/GPL"}) {
+    fs::create_directories(folder);
+  }
+  const std::vector<DriveRoot> drives =
+      DriveRoots({home, root_ + "/wine", root_ + "/media", root_ + "/mnt"});
+  std::vector<std::string> entries;
+  for (const DriveRoot& drive : drives) entries.push_back(drive.entry);
+  EXPECT_EQ(entries,
+            (std::vector<std::string>{"[-/-]", "[-" + home + "-]", "[-" + root_ + "/media/cdrom-]",
+                                      "[-" + root_ + "/media/pat/USB STICK-]",
+                                      "[-" + root_ + "/mnt/data-]", "[-c-]"}));
+  PathChooserModel chooser({"", "GPL/gpl.exe", "found"}, home + "/games", drives, home);
+  EXPECT_EQ(chooser.title(), "Choose Path");
+  EXPECT_EQ(chooser.drive(), 1);  // the closest root holding the path
+  EXPECT_EQ(chooser.ChooseDrive(5), Outcome::kWalked);
+  EXPECT_EQ(chooser.path(), root_ + "/wine/drive_c");
+  EXPECT_EQ(chooser.drive(), 5);
+  EXPECT_EQ(Texts(chooser), (std::vector<std::string>{"[..]", "[GPL]"}));
+}
+
+#endif  // _WIN32
+
+}  // namespace
+}  // namespace velmora
