@@ -14,16 +14,7 @@ build=${1:-$top/build-windows}
 # fonts-liberation2: Wine draws the titles' "Arial" with its metric-compatible stand-in.
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest libcli11-dev zip
   fonts-liberation2)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
-    || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq "${missing[@]}"
-fi
+"$top/tools/install-packages.sh" "${packages[@]}"
 
 # The version the top-level project() gives; 0.0.0 while it names none.
 version=$(sed -n 's/^project([^)]*VERSION[[:space:]]\+\([0-9][0-9.]*\).*/\1/p' \

@@ -6,16 +6,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$top/build-fuzz}
 # clang and its libFuzzer runtime, when missing.
-missing=()
-for package in clang libclang-rt-14-dev; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
-    || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq "${missing[@]}"
-fi
+"$top/tools/install-packages.sh" clang libclang-rt-14-dev
 CC=clang CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DVELMORA_FUZZ=ON -DVELMORA_TESTS=OFF \
   -DVELMORA_GUI=OFF >/dev/null
 cmake --build "$build"

@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need (tools/packages.txt), as root.
+# Installs the Debian packages named as arguments, or without arguments those the build and the
+# tests need (tools/packages.txt), as root. Packages already installed are left alone.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-mapfile -t packages < <(grep -v -E '^\s*(#|$)' "$here/packages.txt")
+if [ $# -gt 0 ]; then
+  packages=("$@")
+else
+  mapfile -t packages < <(grep -v -E '^\s*(#|$)' "$here/packages.txt")
+fi
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \
