@@ -12,6 +12,12 @@ foreach(dir IN LISTS test_dirs)
   list(APPEND VELMORA_TEST_SOURCES ${dir_tests})
 endforeach()
 
+if(VELMORA_TSAN)
+  # The ThreadSanitizer build is for the code that runs conversions side by side: only the batch
+  # and folder lock tests and the command tests (which run the batch) are built there.
+  list(FILTER VELMORA_TEST_SOURCES INCLUDE
+       REGEX "/(batch_conversion|batch_terminal|folder_lock|cli)_test\\.cc$")
+endif()
 if(WIN32)
   # POSIX only: it kills conversions run in forked children (fork, SIGKILL).
   list(FILTER VELMORA_TEST_SOURCES EXCLUDE REGEX "/crash_consistency_test\\.cc$")
