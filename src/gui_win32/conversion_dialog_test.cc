@@ -14,10 +14,6 @@
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
 #include "platform/path_text.h"
-#include "platform/resource_store.h"
-#include "platform/settings.h"
-#include "platform/temp_folder.h"
-#include "resources/embedded_files.h"
 #include "samples/installation_builder.h"
 #include "testing/run_command.h"
 
@@ -55,20 +51,9 @@ class WatchingSink : public MessageSink {
   std::vector<Seen> seen_;
 };
 
-class Win32ConversionDialogTest : public ::testing::Test {
+class Win32ConversionDialogTest : public Win32DialogTest {
  protected:
-  void SetUp() override {
-    temp_ = TempFolder::Create("dir");
-    ASSERT_TRUE(temp_);
-    root_ = temp_->path();
-    settings_.emplace(root_ / "Velmora.INI", "c:\\");
-    resources_.emplace(EmbeddedFiles(), root_ / "resources");
-  }
-  Services services() { return Services{messages_, *settings_, *resources_}; }
-  std::string Stored() const {
-    const std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(root_ / "Velmora.INI");
-    return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
-  }
+  Services services() { return ServicesWith(messages_); }
   // The chooser stands in for the user: it hands back the folder asked for by its title.
   ConversionDialog::FolderChooser Chooser(std::optional<fs::path> source,
                                           std::optional<fs::path> gpl) {
@@ -82,10 +67,6 @@ class Win32ConversionDialogTest : public ::testing::Test {
     };
   }
 
-  std::optional<TempFolder> temp_;
-  fs::path root_;
-  std::optional<Settings> settings_;
-  std::optional<ResourceStore> resources_;
   WatchingSink messages_;
   std::vector<std::string> chooser_titles_;
 };

@@ -8,7 +8,9 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "dialogs/dialog_texts.h"
 #include "dialogs/program_icon.h"
@@ -18,11 +20,8 @@
 #include "gui_win32/resource_ids.h"
 #include "gui_win32/wide_text.h"
 #include "platform/message_sink.h"
-#include "platform/resource_store.h"
-#include "platform/settings.h"
-#include "platform/temp_folder.h"
 #include "platform/version.h"
-#include "resources/embedded_files.h"
+#include "gui_win32/win32_test_support.h"
 #include "testing/dialog_text_table.h"
 
 namespace velmora::testkit {
@@ -60,45 +59,28 @@ class Win32TextReader : public DialogTextReader {
     return window->hwnd();
   }
   std::unique_ptr<DialogWindow> Make(DialogId dialog) {
-    const auto no_chooser = [](HWND, const ChooserTexts&, const std::string&) {
-      return std::optional<std::string>();
-    };
-    switch (dialog) {
-      case DialogId::kMain:
-        return std::make_unique<MainDialog>(services_);
-      case DialogId::kAbout:
-        return std::make_unique<AboutDialog>();
-      case DialogId::kChooser:
-        return std::make_unique<PathChooser>(ChooserTexts{}, "", std::vector<DriveRoot>{});
-      case DialogId::kCart:
-        return std::make_unique<ConversionDialog>(SourceGame::kCart, services_, no_chooser);
-      case DialogId::kN2:
-        return std::make_unique<ConversionDialog>(SourceGame::kN2, services_, no_chooser);
-      case DialogId::kN3:
-        return std::make_unique<ConversionDialog>(SourceGame::kN3, services_, no_chooser);
-      case DialogId::kNl:
-        return std::make_unique<ConversionDialog>(SourceGame::kNl, services_, no_chooser);
+    if (dialog == DialogId::kMain) return std::make_unique<MainDialog>(services_);
+    if (dialog == DialogId::kAbout) return std::make_unique<AboutDialog>();
+    for (SourceGame game : {SourceGame::kCart, SourceGame::kN2, SourceGame::kN3, SourceGame::kNl}) {
+      if (DialogOf(game) != dialog) continue;
+      return std::make_unique<ConversionDialog>(
+          game, services_,
+          [](HWND, const ChooserTexts&, const std::string&) { return std::optional<std::string>(); });
     }
-    return nullptr;
+    return std::make_unique<PathChooser>(ChooserTexts{}, "", std::vector<DriveRoot>{});
   }
 
   Services services_;
   std::map<DialogId, std::unique_ptr<DialogWindow>> windows_;
 };
 
-class Win32DialogTextsTest : public ::testing::Test {
+class Win32DialogTextsTest : public Win32DialogTest {
  protected:
   void SetUp() override {
-    temp_ = TempFolder::Create("dir");
-    ASSERT_TRUE(temp_);
-    settings_.emplace(temp_->path() / "Velmora.INI", "c:\\");
-    resources_.emplace(EmbeddedFiles());
-    reader_.emplace(Services{messages_, *settings_, *resources_});
+    Win32DialogTest::SetUp();
+    reader_.emplace(ServicesWith(messages_));
   }
 
-  std::optional<TempFolder> temp_;
-  std::optional<Settings> settings_;
-  std::optional<ResourceStore> resources_;
   RecordingMessageSink messages_;
   std::optional<Win32TextReader> reader_;
 };

@@ -9,35 +9,22 @@
 #include "dialogs/dialog_texts.h"
 #include "gui_win32/win32_test_support.h"
 #include "platform/message_sink.h"
-#include "platform/resource_store.h"
-#include "platform/settings.h"
-#include "platform/temp_folder.h"
-#include "resources/embedded_files.h"
 
 namespace velmora::testkit {
 namespace {
 
-class Win32MainDialogTest : public ::testing::Test {
+class Win32MainDialogTest : public Win32DialogTest {
  protected:
-  void SetUp() override {
-    temp_ = TempFolder::Create("dir");
-    ASSERT_TRUE(temp_);
-    settings_.emplace(temp_->path() / "Velmora.INI", "c:\\");
-    resources_.emplace(EmbeddedFiles());
-  }
   MainDialog::DialogRunner Recorder() {
     return [this](HWND, const MainButton& button) { opened_.push_back(button.id); };
   }
 
-  std::optional<TempFolder> temp_;
-  std::optional<Settings> settings_;
-  std::optional<ResourceStore> resources_;
   RecordingMessageSink messages_;
   std::vector<int> opened_;
 };
 
 TEST_F(Win32MainDialogTest, ButtonsOpenTheirDialogsAndReturnIsExitWhateverWasUsedBefore) {
-  MainDialog dialog(Services{messages_, *settings_, *resources_}, Recorder());
+  MainDialog dialog(ServicesWith(messages_), Recorder());
   const HWND window = dialog.Open(nullptr, true);
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(SendMessageW(window, DM_GETDEFID, 0, 0), MAKELRESULT(kExitButtonId, DC_HASDEFID));
@@ -55,7 +42,7 @@ TEST_F(Win32MainDialogTest, ButtonsOpenTheirDialogsAndReturnIsExitWhateverWasUse
 }
 
 TEST_F(Win32MainDialogTest, TheWindowMenuOffersAbout) {
-  MainDialog dialog(Services{messages_, *settings_, *resources_}, Recorder());
+  MainDialog dialog(ServicesWith(messages_), Recorder());
   const HWND window = dialog.Open(nullptr, true);
   ASSERT_NE(window, nullptr);
   const HMENU menu = GetSystemMenu(window, FALSE);

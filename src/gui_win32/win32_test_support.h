@@ -6,11 +6,22 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "gui_win32/wide_text.h"
+#include "platform/file_system.h"
+#include "platform/resource_store.h"
+#include "platform/services.h"
+#include "platform/settings.h"
+#include "platform/temp_folder.h"
+#include "resources/embedded_files.h"
 
 namespace velmora::testkit {
 
@@ -82,6 +93,32 @@ inline std::string ItemText(HWND dialog, int id) {
 }
 
 inline bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != 0; }
+
+// A dialog test's services: a settings file of its own in a temporary folder, which starts
+// absent, and the embedded resources.
+class Win32DialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    temp_ = TempFolder::Create("dir");
+    ASSERT_TRUE(temp_);
+    root_ = temp_->path();
+    settings_.emplace(root_ / "Velmora.INI", "c:\\");
+    resources_.emplace(EmbeddedFiles());
+  }
+  Services ServicesWith(MessageSink& messages) {
+    return Services{messages, *settings_, *resources_};
+  }
+  // The settings file as stored; empty while nothing was stored.
+  std::string Stored() const {
+    const std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(root_ / "Velmora.INI");
+    return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
+  }
+
+  std::optional<TempFolder> temp_;
+  std::filesystem::path root_;
+  std::optional<Settings> settings_;
+  std::optional<ResourceStore> resources_;
+};
 
 }  // namespace velmora::testkit
 
