@@ -60,6 +60,7 @@ bool ConversionDialog::OnInit() {
   }
   CheckDlgButton(hwnd(), KeepSkidMarksId(game), model_.keep_skid_marks() ? BST_CHECKED : 0);
   FillGeometryChoice();
+  AddTrackTip();
   const int return_id = model_.return_button_id();
   SendMessageW(hwnd(), DM_SETDEFID, static_cast<WPARAM>(return_id), 0);
   for (int id : {SourceButtonId(game), kGplButtonId, kConvertButtonId, kBackButtonId}) {
@@ -69,6 +70,39 @@ bool ConversionDialog::OnInit() {
   // The focus starts on the button Return presses, not on a list without a selection.
   SetFocus(Item(return_id));
   return true;
+}
+
+void ConversionDialog::AddTrackTip() {
+  tip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(),
+                         nullptr, GetModuleHandleW(nullptr), nullptr);
+  const HWND list = Item(kTrackListId);
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof(tool);
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = hwnd();
+  tool.uId = reinterpret_cast<UINT_PTR>(list);
+  tool.lpszText = LPSTR_TEXTCALLBACKW;
+  SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, 480);
+  SetWindowSubclass(list, &ConversionDialog::TrackListProcedure, 1,
+                    reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK ConversionDialog::TrackListProcedure(HWND window, UINT message, WPARAM wparam,
+                                                      LPARAM lparam, UINT_PTR /*id*/,
+                                                      DWORD_PTR data) {
+  if (message == WM_MOUSEMOVE) {
+    auto* dialog = reinterpret_cast<ConversionDialog*>(data);
+    const LRESULT hit = SendMessageW(window, LB_ITEMFROMPOINT, 0, lparam);
+    const int row = HIWORD(hit) != 0 ? -1 : static_cast<int>(LOWORD(hit));
+    if (row != dialog->tip_row_) {
+      // Another entry: the tip goes and comes back with that entry's text.
+      dialog->tip_row_ = row;
+      SendMessageW(dialog->tip_, TTM_POP, 0, 0);
+    }
+  }
+  return DefSubclassProc(window, message, wparam, lparam);
 }
 
 void ConversionDialog::FillGeometryChoice() {
@@ -107,8 +141,19 @@ void ConversionDialog::OnCommand(int id, int code) {
   }
 }
 
-bool ConversionDialog::OnMessage(UINT message, WPARAM /*wparam*/, LPARAM /*lparam*/,
+bool ConversionDialog::OnMessage(UINT message, WPARAM /*wparam*/, LPARAM lparam,
                                  INT_PTR& result) {
+  if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lparam)->hwndFrom == tip_ &&
+      reinterpret_cast<const NMHDR*>(lparam)->code == TTN_GETDISPINFOW) {
+    const std::vector<ConversionModel::Track>& tracks = model_.tracks();
+    const bool on_entry = tip_row_ >= 0 && static_cast<std::size_t>(tip_row_) < tracks.size();
+    // An empty text shows no tip.
+    tip_text_ = on_entry ? WideFromWindows1252(tracks[static_cast<std::size_t>(tip_row_)].tip)
+                         : std::wstring();
+    reinterpret_cast<NMTTDISPINFOW*>(lparam)->lpszText = tip_text_.data();
+    result = 0;
+    return true;
+  }
   if (message == kRunEnded) {
     FinishRun();
     result = 0;

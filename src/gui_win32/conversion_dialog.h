@@ -38,6 +38,9 @@ class ConversionDialog : public DialogWindow {
   void OnCommand(int id, int code) override;
   bool OnMessage(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR& result) override;
 
+  static LRESULT CALLBACK TrackListProcedure(HWND window, UINT message, WPARAM wparam,
+                                             LPARAM lparam, UINT_PTR id, DWORD_PTR data);
+  void AddTrackTip();
   void FillGeometryChoice();
   void ShowTracks();
   void ShowState();
@@ -49,6 +52,10 @@ class ConversionDialog : public DialogWindow {
   ConversionModel model_;
   FolderChooser choose_folder_;
   ProgressBarSink progress_;
+  // The tool tip of the track list: the entry's tip, for the entry under the pointer.
+  HWND tip_ = nullptr;
+  int tip_row_ = -1;
+  std::wstring tip_text_;
   std::thread worker_;
   std::atomic<bool> run_returned_ = false;
 };

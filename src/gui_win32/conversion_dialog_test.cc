@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "gui_win32/win32_test_support.h"
@@ -51,6 +52,39 @@ class WatchingSink : public MessageSink {
   std::vector<Seen> seen_;
 };
 
+// What the track list's tool tip says while the pointer is over entry `row`.
+std::string TrackTip(HWND dialog, int row) {
+  const HWND list = GetDlgItem(dialog, kTrackListId);
+  RECT entry{};
+  SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&entry));
+  SendMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(entry.left + 4, entry.top + 2));
+  struct Search {
+    HWND owner;
+    HWND tip = nullptr;
+  } search{dialog};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* found = reinterpret_cast<Search*>(data);
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        if (std::wstring_view(name) != TOOLTIPS_CLASSW || GetWindow(window, GW_OWNER) != found->owner)
+          return TRUE;
+        found->tip = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  if (search.tip == nullptr) return "no tip";
+  wchar_t text[256] = {};
+  TTTOOLINFOW tool{};
+  tool.cbSize = sizeof(tool);
+  tool.hwnd = dialog;
+  tool.uId = reinterpret_cast<UINT_PTR>(list);
+  tool.lpszText = text;
+  SendMessageW(search.tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+  return Utf8FromWide(text);
+}
+
 class Win32ConversionDialogTest : public Win32DialogTest {
  protected:
   Services services() { return ServicesWith(messages_); }
@@ -90,6 +124,7 @@ TEST_F(Win32ConversionDialogTest, ConvertsTheDemosTrackLikeTheCommandLine) {
   EXPECT_EQ(ItemText(window, kGplFolderTextId), PathToUtf8(demo.gpl));
   ASSERT_EQ(ListEntries(window, kTrackListId), (std::vector<std::string>{"kestrel (add-on)"}));
   EXPECT_NE(Stored().find("ICR2 Path=" + PathToUtf8(demo.source)), std::string::npos);
+  EXPECT_EQ(TrackTip(window, 0), "An add-on track in the folder " + demo.track);
 
   PickEntry(window, kTrackListId, 0);
   ASSERT_TRUE(Enabled(window, kConvertButtonId));
