@@ -141,8 +141,7 @@ void ConversionDialog::OnCommand(int id, int code) {
   }
 }
 
-bool ConversionDialog::OnMessage(UINT message, WPARAM /*wparam*/, LPARAM lparam,
-                                 INT_PTR& result) {
+bool ConversionDialog::OnMessage(UINT message, WPARAM /*wparam*/, LPARAM lparam, INT_PTR& result) {
   if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lparam)->hwndFrom == tip_ &&
       reinterpret_cast<const NMHDR*>(lparam)->code == TTN_GETDISPINFOW) {
     const std::vector<ConversionModel::Track>& tracks = model_.tracks();

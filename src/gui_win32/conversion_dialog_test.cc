@@ -68,7 +68,8 @@ std::string TrackTip(HWND dialog, int row) {
         auto* found = reinterpret_cast<Search*>(data);
         wchar_t name[64] = {};
         GetClassNameW(window, name, 64);
-        if (std::wstring_view(name) != TOOLTIPS_CLASSW || GetWindow(window, GW_OWNER) != found->owner)
+        if (std::wstring_view(name) != TOOLTIPS_CLASSW ||
+            GetWindow(window, GW_OWNER) != found->owner)
           return TRUE;
         found->tip = window;
         return FALSE;
@@ -118,7 +119,7 @@ TEST_F(Win32ConversionDialogTest, ConvertsTheDemosTrackLikeTheCommandLine) {
   Click(window, SourceButtonId(SourceGame::kCart));
   Click(window, kGplButtonId);  // the GPL button does not close the dialog
   EXPECT_EQ(chooser_titles_, (std::vector<std::string>{"Set CART/ICR2 Application Directory",
-                                                        "Set GPL Application Directory"}));
+                                                       "Set GPL Application Directory"}));
   EXPECT_EQ(dialog.ended(), std::nullopt);
   EXPECT_EQ(ItemText(window, kSourceFolderTextId), PathToUtf8(demo.source));
   EXPECT_EQ(ItemText(window, kGplFolderTextId), PathToUtf8(demo.gpl));
@@ -140,10 +141,9 @@ TEST_F(Win32ConversionDialogTest, ConvertsTheDemosTrackLikeTheCommandLine) {
   ASSERT_TRUE(PumpUntil([&] { return !dialog.run_going(); }));
   EXPECT_EQ(dialog.ended(), std::nullopt);
 
-  EXPECT_EQ(messages_.texts(),
-            (std::vector<std::string>{"No Patch Files Found for kestrel",
-                                      "Check your installation of the converter",
-                                      "Conversion Finished"}));
+  EXPECT_EQ(messages_.texts(), (std::vector<std::string>{"No Patch Files Found for kestrel",
+                                                         "Check your installation of the converter",
+                                                         "Conversion Finished"}));
   for (const WatchingSink::Seen& seen : messages_.seen()) {
     SCOPED_TRACE(seen.text);
     EXPECT_TRUE(seen.on_dialog_thread);
@@ -168,8 +168,8 @@ TEST_F(Win32ConversionDialogTest, ConvertsTheDemosTrackLikeTheCommandLine) {
   // The command line converts the same track of a second copy into the same pack.
   const samples::DemoInstallations again = samples::WriteDemoInstallations(root_ / "again");
   EXPECT_EQ(RunCommand(VELMORA_CLI_PATH,
-                       {"convert", "--game", "cart", "--source", PathToUtf8(again.source),
-                        "--gpl", PathToUtf8(again.gpl), "--track", again.track, "--settings",
+                       {"convert", "--game", "cart", "--source", PathToUtf8(again.source), "--gpl",
+                        PathToUtf8(again.gpl), "--track", again.track, "--settings",
                         PathToUtf8(root_ / "cli.INI")},
                        root_ / "cli.out", root_ / "cli.err"),
             0);

@@ -1,9 +1,8 @@
 // The texts the Win32 dialogs show, read against the same table as the dialog model's and the
 // Qt views', and the resources the program carries beside its dialogs.
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <map>
 #include <memory>
@@ -19,16 +18,16 @@
 #include "gui_win32/path_chooser.h"
 #include "gui_win32/resource_ids.h"
 #include "gui_win32/wide_text.h"
+#include "gui_win32/win32_test_support.h"
 #include "platform/message_sink.h"
 #include "platform/version.h"
-#include "gui_win32/win32_test_support.h"
 #include "testing/dialog_text_table.h"
 
 namespace velmora::testkit {
 namespace {
 
-constexpr DialogId kAllDialogs[] = {DialogId::kMain, DialogId::kAbout, DialogId::kCart,
-                                    DialogId::kN2,   DialogId::kN3,    DialogId::kNl,
+constexpr DialogId kAllDialogs[] = {DialogId::kMain,   DialogId::kAbout, DialogId::kCart,
+                                    DialogId::kN2,     DialogId::kN3,    DialogId::kNl,
                                     DialogId::kChooser};
 
 // Opens each dialog once, modeless, from the program's own templates.
@@ -63,9 +62,10 @@ class Win32TextReader : public DialogTextReader {
     if (dialog == DialogId::kAbout) return std::make_unique<AboutDialog>();
     for (SourceGame game : {SourceGame::kCart, SourceGame::kN2, SourceGame::kN3, SourceGame::kNl}) {
       if (DialogOf(game) != dialog) continue;
-      return std::make_unique<ConversionDialog>(
-          game, services_,
-          [](HWND, const ChooserTexts&, const std::string&) { return std::optional<std::string>(); });
+      return std::make_unique<ConversionDialog>(game, services_,
+                                                [](HWND, const ChooserTexts&, const std::string&) {
+                                                  return std::optional<std::string>();
+                                                });
     }
     return std::make_unique<PathChooser>(ChooserTexts{}, "", std::vector<DriveRoot>{});
   }

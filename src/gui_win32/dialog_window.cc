@@ -17,10 +17,9 @@ LRESULT CALLBACK ButtonWithoutReturn(HWND window, UINT message, WPARAM wparam, L
 }
 
 HICON ProgramIcon(int metric_x, int metric_y) {
-  return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
-                                       MAKEINTRESOURCEW(VELMORA_IDI_PROGRAM), IMAGE_ICON,
-                                       GetSystemMetrics(metric_x), GetSystemMetrics(metric_y),
-                                       LR_SHARED));
+  return static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(VELMORA_IDI_PROGRAM), IMAGE_ICON,
+                 GetSystemMetrics(metric_x), GetSystemMetrics(metric_y), LR_SHARED));
 }
 
 }  // namespace
@@ -67,8 +66,7 @@ void DialogWindow::SetProgramIcon() {
                reinterpret_cast<LPARAM>(ProgramIcon(SM_CXSMICON, SM_CYSMICON)));
 }
 
-INT_PTR CALLBACK DialogWindow::Procedure(HWND window, UINT message, WPARAM wparam,
-                                         LPARAM lparam) {
+INT_PTR CALLBACK DialogWindow::Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_INITDIALOG) {
     auto* dialog = reinterpret_cast<DialogWindow*>(lparam);
     SetWindowLongPtrW(window, DWLP_USER, lparam);

@@ -1,8 +1,7 @@
 #include "gui_win32/main_dialog.h"
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <vector>
 

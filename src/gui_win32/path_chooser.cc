@@ -62,8 +62,7 @@ void PathChooser::OnCommand(int id, int code) {
 }
 
 LRESULT CALLBACK PathChooser::FolderListProcedure(HWND window, UINT message, WPARAM wparam,
-                                                  LPARAM lparam, UINT_PTR /*id*/,
-                                                  DWORD_PTR data) {
+                                                  LPARAM lparam, UINT_PTR /*id*/, DWORD_PTR data) {
   auto* chooser = reinterpret_cast<PathChooser*>(data);
   switch (message) {
     case WM_GETDLGCODE:
@@ -107,8 +106,7 @@ void PathChooser::ShowListing() {
   const HWND list = Item(kDirectoryListId);
   SendMessageW(list, LB_RESETCONTENT, 0, 0);
   for (const FolderEntry& entry : model_.entries()) {
-    SendMessageW(list, LB_ADDSTRING, 0,
-                 reinterpret_cast<LPARAM>(WideFromUtf8(entry.text).c_str()));
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(entry.text).c_str()));
   }
   const HWND drives = Item(kDriveBoxId);
   SendMessageW(drives, CB_RESETCONTENT, 0, 0);
@@ -143,9 +141,8 @@ void PathChooser::Act(Gesture gesture) {
 }
 
 void PathChooser::TypeAhead(wchar_t key) {
-  const std::optional<std::size_t> found =
-      model_.TypeAhead(Utf8FromWide(std::wstring_view(&key, 1)),
-                       static_cast<long long>(GetTickCount64()));
+  const std::optional<std::size_t> found = model_.TypeAhead(
+      Utf8FromWide(std::wstring_view(&key, 1)), static_cast<long long>(GetTickCount64()));
   if (!found) return;
   SendMessageW(Item(kDirectoryListId), LB_SETCURSEL, static_cast<WPARAM>(*found), 0);
 }

@@ -1,8 +1,7 @@
 #include "gui_win32/path_chooser.h"
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <filesystem>
 #include <optional>

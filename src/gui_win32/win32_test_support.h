@@ -4,9 +4,8 @@
 // Helpers of the Windows dialog tests: driving a dialog through its controls with the
 // messages the system sends when the user acts, and letting the dialog's thread run.
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <filesystem>

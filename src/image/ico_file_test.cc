@@ -18,7 +18,7 @@ TEST(IcoFileTest, EntriesOffsetsPixelsAndMask) {
   const std::vector<IcoImage> images = {small, large};
   const std::vector<std::uint8_t> file = WriteIcoFile(images);
 
-  const std::size_t small_bytes = 40 + 2 * 2 * 4 + 4 * 2;        // header, pixels, mask rows
+  const std::size_t small_bytes = 40 + 2 * 2 * 4 + 4 * 2;  // header, pixels, mask rows
   const std::size_t large_bytes = 40 + 256 * 256 * 4 + 32 * 256;
   ASSERT_EQ(file.size(), 6 + 2 * 16 + small_bytes + large_bytes);
   ByteReader in(file);
@@ -48,8 +48,8 @@ TEST(IcoFileTest, EntriesOffsetsPixelsAndMask) {
   EXPECT_EQ(in.U32(), 0xFF778899u);
   EXPECT_EQ(in.U32(), 0u);
   EXPECT_EQ(in.U32(), 0xFF112233u);
-  EXPECT_EQ(in.U32(), 0u);     // bottom mask row: both pixels drawn
-  EXPECT_EQ(in.U8(), 0x80u);   // top mask row: its first pixel is transparent
+  EXPECT_EQ(in.U32(), 0u);    // bottom mask row: both pixels drawn
+  EXPECT_EQ(in.U8(), 0x80u);  // top mask row: its first pixel is transparent
   EXPECT_TRUE(in.ok());
 }
 
