@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Cross-builds the core, velmora.exe and the test suite for 64-bit Windows with MinGW-w64,
-# runs every test under Wine, and packs velmora-<version>-windows-x64.zip (velmora.exe, the
-# README and the licence) into the build folder. Installs what is missing first (as root).
+# Cross-builds the core, velmora.exe, the dialog program velmora-gui.exe and the test suites
+# for 64-bit Windows with MinGW-w64, runs every test under Wine, and packs
+# velmora-<version>-windows-x64.zip (velmora.exe, velmora-gui.exe, the README and the licence)
+# into the build folder. Installs what is missing first (as root).
 #
 #   bash tools/build-windows.sh [BUILD_DIR]        (default: build-windows)
 #
@@ -29,24 +30,29 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# The toolchain bakes this prefix into the emulator command that ctest runs.
-VELMORA_WINEPREFIX=$prefix cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake"
-cmake --build "$build" --target velmora velmora_tests
-
-# Make the prefix once before the tests start, and keep one Wine server for the whole run
-# instead of one per test.
+# Make the prefix once before the build, which draws the program icon with a Windows program,
+# and keep one Wine server for the whole run instead of one per program. The dialog tests open
+# real windows; Wine's null display driver gives them one without an X server.
 wineserver -p
 wineboot --init >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
+
+# The toolchain bakes this prefix into the emulator command that the build and ctest run.
+VELMORA_WINEPREFIX=$prefix cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64.cmake"
+cmake --build "$build" --target velmora velmora_tests velmora-gui velmora_gui_win32_tests
+
 ctest --test-dir "$build" --output-on-failure -j2
 
 exe=$build/src/cli/velmora.exe
+gui=$build/src/gui_win32/velmora-gui.exe
 stage=$build/package
 name=velmora-$version-windows-x64
 rm -rf "$stage" "$build/$name.zip"
 mkdir -p "$stage/$name"
-# The packed copy without its symbol table, which only a debugger needs.
+# The packed copies without their symbol tables, which only a debugger needs.
 x86_64-w64-mingw32-strip -o "$stage/$name/velmora.exe" "$exe"
+x86_64-w64-mingw32-strip -o "$stage/$name/velmora-gui.exe" "$gui"
 cp "$top/README.md" "$stage/$name/README.md"
 licence=
 for candidate in LICENSE LICENSE.md LICENSE.txt LICENCE COPYING packaging/copyright; do
@@ -63,3 +69,5 @@ echo
 echo "Windows package: $build/$name.zip"
 unzip -l "$build/$name.zip"
 echo "velmora.exe: $(stat -c %s "$stage/$name/velmora.exe") bytes (unstripped $(stat -c %s "$exe"))"
+echo "velmora-gui.exe: $(stat -c %s "$stage/$name/velmora-gui.exe") bytes" \
+  "(unstripped $(stat -c %s "$gui"))"

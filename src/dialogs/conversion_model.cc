@@ -86,14 +86,25 @@ void ConversionModel::Notify() {
 }
 
 void ConversionModel::Convert(ProgressSink* progress) {
-  if (running_) return;
+  if (!BeginConvert()) return;
+  RunConversion(progress);
+  EndConvert();
+}
+
+bool ConversionModel::BeginConvert() {
+  if (running_) return false;
   if (has_sixteen_bit()) services_.settings.SetHqSky(sixteen_bit_ ? 1 : 0);
-  if (!selection_) return;
+  if (!selection_) return false;
+  running_ = true;
+  Notify();
+  return true;
+}
+
+void ConversionModel::RunConversion(ProgressSink* progress) {
+  if (!running_ || !selection_) return;
   // The converter lives until the finished message has been read: destroying it deletes the
   // loose files that went into the track archive.
   TrackConverter converter(services_);
-  running_ = true;
-  Notify();
   const RunRequest request{.src_dir = PathFromUtf8(source_dir_),
                            .gpl_dir = PathFromUtf8(gpl_dir_),
                            .source_track = tracks_[*selection_].source_track,
@@ -105,6 +116,10 @@ void ConversionModel::Convert(ProgressSink* progress) {
   static_cast<void>(converter.Convert(game_, request));  // see the header
   services_.settings.SetFolder(kGplPathKey, gpl_dir_);
   services_.messages.Show("Conversion Finished");
+}
+
+void ConversionModel::EndConvert() {
+  if (!running_) return;
   running_ = false;
   Notify();
 }

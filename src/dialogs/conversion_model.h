@@ -95,6 +95,15 @@ class ConversionModel {
   // shown why already.
   void Convert(ProgressSink* progress);
 
+  // Convert in three steps, for a view that keeps its window painted while the run goes on
+  // another thread. BeginConvert and EndConvert are called on the view's thread: the first
+  // stores the sixteen-bit box and, when a track is selected, enters the busy state and returns
+  // true; RunConversion then runs on any one thread while the view passes no action on, and
+  // EndConvert leaves the busy state after it has returned.
+  bool BeginConvert();
+  void RunConversion(ProgressSink* progress);
+  void EndConvert();
+
  private:
   void Refresh();
   void Notify();

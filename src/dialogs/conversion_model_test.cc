@@ -118,6 +118,20 @@ TEST_F(ConversionModelTest, ARunShowsItsBusyStateAndEndsWithTheFinishedMessage) 
   EXPECT_TRUE(FolderExists(root_ / "GPL" / "tracks" / "mesa"));
   EXPECT_EQ(model.focus_after_run_id(), kTrackListId);
   EXPECT_EQ(model.return_button_id(), kGplButtonId);  // never Convert
+
+  // In steps, as a view that runs the conversion on another thread does: the busy state lasts
+  // until EndConvert, and neither a second run nor another selection is taken meanwhile.
+  seen.clear();
+  messages_.Clear();
+  ASSERT_TRUE(model.BeginConvert());
+  EXPECT_FALSE(model.BeginConvert());
+  model.Select(std::nullopt);
+  EXPECT_EQ(model.selection(), 0u);
+  model.RunConversion(nullptr);
+  EXPECT_TRUE(model.running());
+  EXPECT_EQ(messages_.messages().back(), "Conversion Finished");
+  model.EndConvert();
+  EXPECT_EQ(seen, expected);
 }
 
 TEST_F(ConversionModelTest, TheGeometryChoiceIsStoredOnlyWhenItChanges) {

@@ -10,6 +10,7 @@
 #include <windows.h>
 #endif
 
+#include "platform/ascii.h"
 #include "platform/file_system.h"
 #include "platform/path_text.h"
 #include "platform/text_encoding.h"
@@ -70,9 +71,18 @@ void AddMountedVolumes(std::vector<DriveRoot>& roots, const std::string& parent,
 }
 #endif
 
+bool StartsWithFolder(std::string_view path, std::string_view folder) {
+#ifdef _WIN32
+  // "C:\Games" lies on the drive entry "c:".
+  return path.size() >= folder.size() && EqualsIgnoreCase(path.substr(0, folder.size()), folder);
+#else
+  return path.starts_with(folder);
+#endif
+}
+
 bool Holds(std::string_view folder, std::string_view path) {
   if (folder.size() == 1 && folder[0] == kPathSeparator) return path.starts_with(folder);
-  if (!path.starts_with(folder)) return false;
+  if (!StartsWithFolder(path, folder)) return false;
   return path.size() == folder.size() || path[folder.size()] == kPathSeparator;
 }
 
@@ -206,6 +216,20 @@ int DriveOf(const std::vector<DriveRoot>& roots, std::string_view path) {
     if (best < 0 || roots[i].folder.size() > roots[best].folder.size()) best = i;
   }
   return best;
+}
+
+std::string DriveStartFolder(const DriveRoot& root) {
+#ifdef _WIN32
+  // "c:" without a separator names the drive's current folder, which the system keeps per
+  // drive; a drive it keeps none for resolves to its root.
+  const std::wstring drive = PathFromUtf8(root.folder).native();
+  wchar_t folder[MAX_PATH];
+  const DWORD length = GetFullPathNameW(drive.c_str(), MAX_PATH, folder, nullptr);
+  if (length == 0 || length >= MAX_PATH) return root.folder;
+  return PathToUtf8(fs::path(std::wstring(folder, length)));
+#else
+  return root.folder;
+#endif
 }
 
 }  // namespace velmora

@@ -79,8 +79,12 @@ struct DriveSources {
 std::vector<DriveRoot> DriveRoots(const DriveSources& sources);
 // The sources of this machine: $HOME, and $WINEPREFIX or ~/.wine.
 DriveSources SystemDriveSources();
-// The entry of `roots` whose folder holds `path` most closely; -1 when none does.
+// The entry of `roots` whose folder holds `path` most closely; -1 when none does. Windows
+// drive letters match in either case.
 int DriveOf(const std::vector<DriveRoot>& roots, std::string_view path);
+// Where choosing `root` in the drive box goes: on Windows the drive's current folder where the
+// system keeps one for it, else the drive's root; on Linux the entry's folder.
+std::string DriveStartFolder(const DriveRoot& root);
 
 }  // namespace velmora
 

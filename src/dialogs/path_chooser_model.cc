@@ -49,7 +49,7 @@ PathChooserModel::Outcome PathChooserModel::ActOnEntry(Gesture gesture, std::siz
 PathChooserModel::Outcome PathChooserModel::ChooseDrive(std::size_t index) {
   click_walked_ = false;
   if (index >= drives_.size()) return Outcome::kNothing;
-  return WalkTo(WithoutTrailingSeparator(drives_[index].folder));
+  return WalkTo(WithoutTrailingSeparator(DriveStartFolder(drives_[index])));
 }
 
 PathChooserModel::Outcome PathChooserModel::WalkTo(std::string path) {

@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "dialogs/folder_listing.h"
+#include "platform/ascii.h"
 #include "platform/file_system.h"
+#include "platform/path_text.h"
 #include "platform/temp_folder.h"
 
 namespace velmora {
@@ -18,19 +22,11 @@ namespace fs = std::filesystem;
 using Gesture = PathChooserModel::Gesture;
 using Outcome = PathChooserModel::Outcome;
 
-#ifdef _WIN32
-
-// A drive has no parent; "c:\games" goes up to the drive itself.
-TEST(PathChooserModelWindowsTest, DrivesAreRoots) {
-  EXPECT_EQ(ParentPath("c:\\games\\gpl"), "c:\\games");
-  EXPECT_EQ(ParentPath("c:\\games"), "c:");
-  EXPECT_EQ(ParentPath("c:"), "c:");
-  EXPECT_EQ(ChildPath("c:", "games"), "c:\\games");
-  EXPECT_EQ(ExpandHome("~\\x", "c:\\home"), "~\\x");
-  EXPECT_EQ(WithoutTrailingSeparator("c:\\"), "c:");
+// Paths below the test's folder, with the system's separator.
+std::string Join(std::string path, std::initializer_list<std::string_view> names) {
+  for (std::string_view name : names) path = ChildPath(path, name);
+  return path;
 }
-
-#else  // the rest walks Linux folders: "/" as root, names as bytes, "~" as home
 
 std::vector<std::string> Texts(const PathChooserModel& chooser) {
   std::vector<std::string> texts;
@@ -51,16 +47,18 @@ class PathChooserModelTest : public ::testing::Test {
   void SetUp() override {
     temp_ = TempFolder::Create("dir");
     ASSERT_TRUE(temp_);
-    root_ = temp_->path().string();
-    for (const char* folder :
-         {"games/gpl", "games/other", "Zeta", "alpha", ".hidden", "home/GPL"}) {
-      fs::create_directories(temp_->path() / folder);
+    root_ = PathToUtf8(temp_->path());
+    for (const char* folder : {"games/gpl", "games/other", "Zeta", "alpha", "home/GPL"}) {
+      fs::create_directories(temp_->path() / fs::path(folder));
     }
+#ifndef _WIN32
+    fs::create_directories(temp_->path() / ".hidden");  // left out of the list on Linux
+#endif
     ASSERT_TRUE(WriteFileText(temp_->path() / "games" / "gpl" / "GPL.EXE", "x"));
     ASSERT_TRUE(WriteFileText(temp_->path() / "home" / "GPL" / "gpl.exe", "x"));
   }
   PathChooserModel Open(const std::string& start) {
-    return PathChooserModel(GplChooserTexts(), start, {}, root_ + "/home");
+    return PathChooserModel(GplChooserTexts(), start, {}, Join(root_, {"home"}));
   }
 
   std::optional<TempFolder> temp_;
@@ -68,7 +66,7 @@ class PathChooserModelTest : public ::testing::Test {
 };
 
 TEST_F(PathChooserModelTest, ClickEnterAndDoubleClickWalkTheKeyboardOnlySelects) {
-  PathChooserModel chooser = Open(root_ + "/");
+  PathChooserModel chooser = Open(root_ + kPathSeparator);
   EXPECT_EQ(chooser.path(), root_);  // without its trailing separator
   EXPECT_EQ(Texts(chooser),
             (std::vector<std::string>{"[..]", "[alpha]", "[games]", "[home]", "[Zeta]"}));
@@ -79,22 +77,22 @@ TEST_F(PathChooserModelTest, ClickEnterAndDoubleClickWalkTheKeyboardOnlySelects)
   EXPECT_EQ(chooser.path(), root_);
   EXPECT_EQ(chooser.selection(), 2u);
   EXPECT_EQ(chooser.ActOnEntry(Gesture::kEnter, 2), Outcome::kWalked);
-  EXPECT_EQ(chooser.path(), root_ + "/games");
-  EXPECT_EQ(chooser.edit_text(), root_ + "/games");
+  EXPECT_EQ(chooser.path(), Join(root_, {"games"}));
+  EXPECT_EQ(chooser.edit_text(), Join(root_, {"games"}));
   EXPECT_EQ(chooser.selection(), std::nullopt);
 
   // A double-click: its first click walks, its second lands on the new listing and does not.
   EXPECT_EQ(chooser.ActOnEntry(Gesture::kClick, IndexOf(chooser, "[gpl]")), Outcome::kWalked);
   EXPECT_EQ(chooser.found_text(), "GPL Directory found");  // GPL.EXE: found in any case
   EXPECT_EQ(chooser.ActOnEntry(Gesture::kDoubleClick, 0), Outcome::kNothing);
-  EXPECT_EQ(chooser.path(), root_ + "/games/gpl");
+  EXPECT_EQ(chooser.path(), Join(root_, {"games", "gpl"}));
 
   // A double-click on an entry the keyboard selected walks.
   chooser.ActOnEntry(Gesture::kKeyboardSelect, 0);
   EXPECT_EQ(chooser.ActOnEntry(Gesture::kDoubleClick, 0), Outcome::kWalked);
-  EXPECT_EQ(chooser.path(), root_ + "/games");
+  EXPECT_EQ(chooser.path(), Join(root_, {"games"}));
   EXPECT_EQ(chooser.found_text(), "");
-  EXPECT_EQ(chooser.result(), root_ + "/games");
+  EXPECT_EQ(chooser.result(), Join(root_, {"games"}));
 }
 
 TEST_F(PathChooserModelTest, TypeAheadMatchesTheNamesInsideTheBrackets) {
@@ -111,19 +109,78 @@ TEST_F(PathChooserModelTest, TypeAheadMatchesTheNamesInsideTheBrackets) {
   EXPECT_EQ(chooser.path(), root_);              // type-ahead only selects
 }
 
-TEST_F(PathChooserModelTest, TheFoundTextFollowsTheTypedPathAndTildeIsHome) {
+TEST_F(PathChooserModelTest, TheFoundTextFollowsTheTypedPath) {
   PathChooserModel chooser = Open(root_);
   EXPECT_EQ(chooser.found_text(), "");
-  chooser.EditPath(root_ + "/games/gpl");
+  chooser.EditPath(Join(root_, {"games", "gpl"}));
   EXPECT_EQ(chooser.found_text(), "GPL Directory found");
-  chooser.EditPath(root_ + "/games/gp");
+  chooser.EditPath(Join(root_, {"games", "gp"}));
   EXPECT_EQ(chooser.found_text(), "");
+  // Handed back as typed, trailing separator included.
+  const std::string typed = Join(root_, {"not", "there"}) + kPathSeparator;
+  chooser.EditPath(typed);
+  EXPECT_EQ(chooser.result(), typed);
+  EXPECT_EQ(chooser.path(), root_);  // typing does not walk
+}
+
+// Names beyond ASCII are shown, walked into and handed back as the file system spells them.
+TEST_F(PathChooserModelTest, FolderNamesBeyondAsciiAreShownWalkedAndHandedBack) {
+  const std::string cafe = "Caf\xC3\xA9";  // UTF-8
+  fs::create_directories(PathFromUtf8(Join(root_, {"games", cafe, "gpl"})));
+  PathChooserModel chooser = Open(Join(root_, {"games"}));
+  const std::size_t index = IndexOf(chooser, "[" + cafe + "]");
+  EXPECT_EQ(chooser.ActOnEntry(Gesture::kClick, index), Outcome::kWalked);
+  EXPECT_EQ(chooser.edit_text(), Join(root_, {"games", cafe}));
+  EXPECT_EQ(Texts(chooser), (std::vector<std::string>{"[..]", "[gpl]"}));
+  EXPECT_EQ(chooser.result(), Join(root_, {"games", cafe}));
+}
+
+#ifdef _WIN32
+
+// A drive has no parent; "c:\games" goes up to the drive itself.
+TEST(PathChooserModelWindowsTest, DrivesAreRoots) {
+  EXPECT_EQ(ParentPath("c:\\games\\gpl"), "c:\\games");
+  EXPECT_EQ(ParentPath("c:\\games"), "c:");
+  EXPECT_EQ(ParentPath("c:"), "c:");
+  EXPECT_EQ(ChildPath("c:", "games"), "c:\\games");
+  EXPECT_EQ(ExpandHome("~\\x", "c:\\home"), "~\\x");
+  EXPECT_EQ(WithoutTrailingSeparator("c:\\"), "c:");
+  const std::vector<DriveRoot> drives = {{"[-c-]", "c:"}, {"[-z-]", "z:"}};
+  EXPECT_EQ(DriveOf(drives, "C:\\users"), 0);  // the letter in either case
+  EXPECT_EQ(DriveOf(drives, "Z:"), 1);
+  EXPECT_EQ(DriveOf(drives, "d:\\x"), -1);
+}
+
+// Choosing a drive goes to the folder the system keeps current on it, else to its root.
+TEST_F(PathChooserModelTest, ADriveOpensOnItsCurrentFolder) {
+  const std::vector<DriveRoot> drives = DriveRoots(SystemDriveSources());
+  const int own = DriveOf(drives, root_);
+  ASSERT_GE(own, 0) << root_;
+  const fs::path before = fs::current_path();
+  fs::current_path(PathFromUtf8(Join(root_, {"games"})));
+  PathChooserModel chooser(GplChooserTexts(), root_, drives, "");
+  EXPECT_EQ(chooser.drive(), own);
+  EXPECT_EQ(chooser.ChooseDrive(static_cast<std::size_t>(own)), Outcome::kWalked);
+  EXPECT_TRUE(EqualsIgnoreCase(chooser.path(), Join(root_, {"games"}))) << chooser.path();
+  EXPECT_EQ(Texts(chooser), (std::vector<std::string>{"[..]", "[gpl]", "[other]"}));
+  for (std::size_t other = 0; other < drives.size(); ++other) {
+    if (static_cast<int>(other) == own) continue;
+    SCOPED_TRACE(drives[other].entry);
+    EXPECT_EQ(chooser.ChooseDrive(other), Outcome::kWalked);
+    EXPECT_TRUE(EqualsIgnoreCase(chooser.path(), drives[other].folder)) << chooser.path();
+    EXPECT_EQ(chooser.drive(), static_cast<int>(other));
+    break;  // one drive that is not the current one is enough
+  }
+  fs::current_path(before);
+}
+
+#else  // the rest walks Linux folders: "/" as root, names as bytes, "~" as home
+
+TEST_F(PathChooserModelTest, TildeIsHome) {
+  PathChooserModel chooser = Open(root_);
   chooser.EditPath("~/GPL");
   EXPECT_EQ(chooser.found_text(), "GPL Directory found");
   EXPECT_EQ(chooser.result(), root_ + "/home/GPL");
-  chooser.EditPath("/not/there/");  // handed back as typed, trailing separator included
-  EXPECT_EQ(chooser.result(), "/not/there/");
-  EXPECT_EQ(chooser.path(), root_);  // typing does not walk
   EXPECT_EQ(ExpandHome("~", "/h"), "/h");
   EXPECT_EQ(ExpandHome("~pat/x", "/h"), "~pat/x");
   EXPECT_EQ(ExpandHome("a/~/b", "/h"), "a/~/b");
