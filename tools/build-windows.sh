@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Cross-builds the core, velmora.exe and the test suite for 64-bit Windows with MinGW-w64,
 # runs every test under Wine, and packs velmora-<version>-windows-x64.zip (velmora.exe, the
-# README and the licence) into the build folder. Installs what is missing first (as root).
+# README and the licence) and the installer velmora-<version>-setup.exe (velmora-gui.exe,
+# velmora.exe, the README and the licence; packaging/windows/velmora.nsi) into the build folder,
+# then tests the installer under Wine (tools/test-windows-installer.sh). Installs what is missing
+# first (as root).
 #
 #   bash tools/build-windows.sh [BUILD_DIR]        (default: build-windows)
 #
@@ -13,7 +16,7 @@ build=${1:-$top/build-windows}
 
 # fonts-liberation2: Wine draws the titles' "Arial" with its metric-compatible stand-in.
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine64 googletest libcli11-dev zip
-  fonts-liberation2)
+  fonts-liberation2 nsis)
 "$top/tools/install-packages.sh" "${packages[@]}"
 
 # The version the top-level project() gives; 0.0.0 while it names none.
@@ -63,3 +66,27 @@ echo
 echo "Windows package: $build/$name.zip"
 unzip -l "$build/$name.zip"
 echo "velmora.exe: $(stat -c %s "$stage/$name/velmora.exe") bytes (unstripped $(stat -c %s "$exe"))"
+
+# The installer: the zip's files, the dialog program (stripped as velmora.exe is) and the
+# program's icon when the tree has one (NSIS's own otherwise).
+gui_exe=$build/src/gui_win32/velmora-gui.exe
+if [ ! -f "$gui_exe" ]; then
+  echo "build-windows: $gui_exe is missing; the installer needs the dialog program" >&2
+  exit 1
+fi
+setup=$build/velmora-$version-setup.exe
+rm -f "$setup"
+mkdir -p "$stage/installer"
+x86_64-w64-mingw32-strip -o "$stage/installer/velmora-gui.exe" "$gui_exe"
+IFS=. read -r major minor patch tweak <<<"$version"
+defines=(-DVERSION="$version" -DFILE_VERSION="${major:-0}.${minor:-0}.${patch:-0}.${tweak:-0}"
+  -DGUI_EXE="$stage/installer/velmora-gui.exe" -DCLI_EXE="$stage/$name/velmora.exe"
+  -DREADME_FILE="$stage/$name/README.md" -DOUT_FILE="$setup")
+if [ -n "$licence" ]; then defines+=(-DLICENCE_FILE="$stage/$name/LICENSE.txt"); fi
+icon=$(find "$top/src/gui_win32" "$build/src/gui_win32" -maxdepth 2 -name '*.ico' 2>/dev/null \
+  | sort | head -n 1)
+if [ -n "$icon" ]; then defines+=(-DICON_FILE="$icon"); fi
+makensis -V2 -WX "${defines[@]}" "$top/packaging/windows/velmora.nsi"
+echo "Windows installer: $setup, $(stat -c %s "$setup") bytes${icon:+ (icon $icon)}"
+
+bash "$top/tools/test-windows-installer.sh" "$build"
