@@ -84,9 +84,17 @@ defines=(-DVERSION="$version" -DFILE_VERSION="${major:-0}.${minor:-0}.${patch:-0
   -DREADME_FILE="$stage/$name/README.md" -DOUT_FILE="$setup")
 if [ -n "$licence" ]; then defines+=(-DLICENCE_FILE="$stage/$name/LICENSE.txt"); fi
 icon=$(find "$top/src/gui_win32" "$build/src/gui_win32" -maxdepth 2 -name '*.ico' 2>/dev/null \
-  | sort | head -n 1)
+  | sort | head -n 1 || true)
 if [ -n "$icon" ]; then defines+=(-DICON_FILE="$icon"); fi
-makensis -V2 -WX "${defines[@]}" "$top/packaging/windows/velmora.nsi"
-echo "Windows installer: $setup, $(stat -c %s "$setup") bytes${icon:+ (icon $icon)}"
+log=$stage/installer/makensis.log
+if ! makensis -V4 -WX "${defines[@]}" "$top/packaging/windows/velmora.nsi" >"$log" 2>&1; then
+  tail -n 30 "$log" >&2
+  exit 1
+fi
+echo
+echo "Windows installer: $setup${icon:+ (icon $icon)}"
+# What it installs, as makensis packed it (its own plug-ins left out).
+grep -E '^(File|WriteUninstaller|CreateShortcut): ' "$log" | grep -v -F '$PLUGINSDIR' | sed 's/^/  /'
+echo "velmora-$version-setup.exe: $(stat -c %s "$setup") bytes"
 
 bash "$top/tools/test-windows-installer.sh" "$build"
