@@ -24,13 +24,7 @@ version=$(sed -n 's/^project([^)]*VERSION[[:space:]]\+\([0-9][0-9.]*\).*/\1/p' \
   "$top/CMakeLists.txt" | head -n 1)
 version=${version:-0.0.0}
 
-prefix=$(mktemp -d "${TMPDIR:-/tmp}/velmora-wine.XXXXXX")
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  rm -rf "$prefix"
-}
-trap cleanup EXIT
+source "$top/tools/wine-prefix.sh"
 
 # The toolchain bakes this prefix into the emulator command that ctest runs.
 VELMORA_WINEPREFIX=$prefix cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \

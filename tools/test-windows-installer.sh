@@ -27,13 +27,7 @@ version=${version%-setup.exe}
 stage=$build/package/velmora-$version-windows-x64
 expected=$( (ls "$stage"; echo velmora-gui.exe; echo uninstall.exe) | sort)
 
-prefix=$(mktemp -d "${TMPDIR:-/tmp}/velmora-wine-setup.XXXXXX")
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  rm -rf "$prefix"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/wine-prefix.sh"
 
 failures=0
 fail() {
