@@ -191,7 +191,8 @@ TEST_F(TrackPictureTest, ASmallBudgetSamplesTheLapEvenly) {
   ASSERT_TRUE(scene.ok()) << scene.status().ToString();
   EXPECT_EQ(scene->count(Layer::kReferenceLine), 6);
   for (const ScenePath& path : scene->paths) {
-    if (path.layer == Layer::kReferenceLine) EXPECT_EQ(path.points.size(), 11u);
+    if (path.layer != Layer::kReferenceLine) continue;
+    EXPECT_EQ(path.points.size(), 11u);
   }
   EXPECT_LT(scene->count(Layer::kWall), 28);
 }
