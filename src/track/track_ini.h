@@ -55,17 +55,6 @@ TrackDescription ParseTrackDescription(std::string_view text);
 std::string SetIniValueInText(std::string_view text, std::string_view section, std::string_view key,
                               std::string_view value);
 
-// One key's new value inside a section, as SetIniValueInText takes them.
-struct IniEdit {
-  std::string_view section;
-  std::string key;
-  std::string value;
-};
-
-// The text with every edit applied in turn, exactly as SetIniValueInText applied edit after
-// edit on the text the one before left, but split into lines once.
-std::string SetIniValuesInText(std::string_view text, std::span<const IniEdit> edits);
-
 // The same on a file, replaced atomically. NotFound when the file cannot be read; the file is
 // then left alone.
 Status SetIniValue(std::string_view section, std::string_view key, std::string_view value,
@@ -76,6 +65,17 @@ Status SetIniNumber(std::string_view section, std::string_view key, double numbe
 // SetIniValue with the numbers formatted "%2.2f %2.2f".
 Status SetIniPair(std::string_view section, std::string_view key, double first, double second,
                   const std::filesystem::path& ini_path);
+
+// One key's new value inside a section, as SetIniValueInText takes them.
+struct IniEdit {
+  std::string_view section;
+  std::string key;
+  std::string value;
+};
+
+// The text with every edit applied in turn, exactly as SetIniValueInText applied edit after
+// edit on the text the one before left, but split into lines once.
+std::string SetIniValuesInText(std::string_view text, std::span<const IniEdit> edits);
 
 // The track numbers the template is filled with besides the description.
 struct TrackIniGeometry {
