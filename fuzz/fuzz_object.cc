@@ -1,9 +1,10 @@
 // Reads any bytes as a source or GPL object (the first byte picks the layout the rest is given
-// as), links it and writes it to memory.
+// as), links it and writes it to memory with the palette a run lends it.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
+#include "fuzz_palette.h"
 #include "object/gpl_object_check.h"
 #include "object/object_file.h"
 #include "object/source_object_writer.h"
@@ -21,6 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (file->gpl) {
     file->gpl->BuildTree();
   } else if (file->source->BuildTree().ok()) {
+    file->source->SetPalette(&velmora::fuzz::RunPalette());
     // The written file must pass the validating reader.
     std::vector<std::uint8_t> written = velmora::BuildGplObject(*file->source, {});
     if (!velmora::CheckGplObject(written).ok()) __builtin_trap();

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the racing-line converter in memory (as each of the six lines,
-// against a small track) and to the GPL line reader with its braking and groove queries: the
-// converted line, then the raw bytes. No file is read or written.
+// against a small track) and to the GPL line reader with its braking and groove queries. No
+// file is read or written.
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -27,14 +27,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   lines.SetTrack(*track, "gpl/tracks/kestrel");
   const std::vector<std::uint8_t> converted =
       lines.ConvertLineBytes(name, bytes, 1.0, name == "pit.lp");
-  for (std::span<const std::uint8_t> line : {std::span<const std::uint8_t>(converted), bytes}) {
-    velmora::RacingLines gpl;
-    gpl.LoadLineBytes("race.lp", line);
-    gpl.LoadLineBytes("maxrace.lp", line);
-    gpl.LoadLineBytes("minrace.lp", line);
+  // Each line is read once: the converted one as the race line with the raw bytes as its
+  // edges, then the raw bytes as a race line of their own.
+  velmora::RacingLines gpl;
+  gpl.LoadLineBytes("race.lp", converted);
+  gpl.LoadLineBytes("maxrace.lp", bytes);
+  gpl.LoadLineBytes("minrace.lp", bytes);
+  velmora::RacingLines raw;
+  raw.LoadLineBytes("race.lp", bytes);
+  for (velmora::RacingLines* queried : {&gpl, &raw}) {
     for (std::int32_t dlong : {0, 59055, 1000000, INT_MAX, INT_MIN}) {
-      gpl.BrakingAt(dlong);
-      gpl.GrooveDlatAt(dlong);
+      queried->BrakingAt(dlong);
+      queried->GrooveDlatAt(dlong);
     }
   }
   return 0;

@@ -1,15 +1,20 @@
 // Feeds arbitrary bytes to the track archive reader in memory: open, then every member's bytes
-// and whether its name may be written, as Extract checks them; then the unpacking a conversion
-// does (members held in memory, an empty temporary folder made and removed) and the run's view
-// of the held members, listed by kind and looked up by path.
+// and whether its name may be written, as Extract checks them; then the members checked and
+// held as a conversion holds them, under a folder made once per process (nothing is made,
+// written or removed per input), and the run's view of the held members, listed by kind and
+// looked up by path.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "pipeline/source_files.h"
+#include "platform/temp_folder.h"
 #include "track/track_archive.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const std::optional<velmora::TempFolder> folder = velmora::TempFolder::Create("fuzz");
+  if (!folder) return 0;
   velmora::TrackArchive archive;
   // A directory cut short keeps its complete records, as the runs use them.
   archive.OpenBytes(std::vector<std::uint8_t>(data, data + size)).IgnoreError();
@@ -19,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     velmora::Result<std::span<const std::uint8_t>> member = archive.MemberBytes(entry);
     if (member.ok() && !member->empty()) total += member->front() + member->back();
   }
-  archive.Unpack().IgnoreError();
+  archive.Hold(folder->path()).IgnoreError();
   velmora::SourceFiles files;
   files.Reset(archive);
   for (const char* kind : {".mip", ".3do", ".pmp", ".srb", ""}) {

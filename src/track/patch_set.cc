@@ -7,7 +7,6 @@
 #include "platform/ascii.h"
 #include "platform/byte_reader.h"
 #include "platform/file_system.h"
-#include "platform/temp_folder.h"
 #include "track/track_archive.h"
 #include "track/track_archive_format.h"
 #include "track/track_archive_writer.h"
@@ -46,10 +45,21 @@ std::string ReadName(std::span<const std::uint8_t> field) {
 
 bool IsTexture(std::string_view name) { return AsciiLower(name).find(".m", 1) != std::string::npos; }
 
-// The ordinary files of a folder that go into a rebuilt archive, textures first, each group
-// in the byte order of the lowercased names. The order is the same on every disk; a Windows
-// folder listing would differ where "_" and the other characters between "Z" and "a" meet
-// letters, which it sorts as if uppercased.
+// Whether a file of this name goes into a rebuilt archive: hidden ones do not.
+bool IsPacked(std::string_view name, std::string_view pattern) {
+  return !name.starts_with(".") && MatchesWildcard(name, pattern);
+}
+
+// The order of a rebuilt archive: textures first, each group in the byte order of the
+// lowercased names. The order is the same on every disk; a Windows folder listing would differ
+// where "_" and the other characters between "Z" and "a" meet letters, which it sorts as if
+// uppercased.
+bool PackedBefore(std::string_view a, std::string_view b) {
+  if (IsTexture(a) != IsTexture(b)) return IsTexture(a);
+  return AsciiLower(a) < AsciiLower(b);
+}
+
+// The ordinary files of a folder that go into a rebuilt archive, in archive order.
 std::vector<fs::path> ArchiveCandidates(const fs::path& folder, std::string_view pattern) {
   std::vector<fs::path> files;
   std::error_code ec;
@@ -60,21 +70,18 @@ std::vector<fs::path> ArchiveCandidates(const fs::path& folder, std::string_view
     std::error_code status_ec;
     const fs::file_status status = it->symlink_status(status_ec);
     const std::string name = it->path().filename().string();
-    if (status_ec || !fs::is_regular_file(status) || name.starts_with(".")) continue;
+    if (status_ec || !fs::is_regular_file(status)) continue;
     if ((status.permissions() & fs::perms::owner_write) == fs::perms::none) continue;
-    if (MatchesWildcard(name, pattern)) files.push_back(it->path());
+    if (IsPacked(name, pattern)) files.push_back(it->path());
   }
   std::sort(files.begin(), files.end(), [](const fs::path& a, const fs::path& b) {
-    const std::string an = a.filename().string(), bn = b.filename().string();
-    if (IsTexture(an) != IsTexture(bn)) return IsTexture(an);
-    return AsciiLower(an) < AsciiLower(bn);
+    return PackedBefore(a.filename().string(), b.filename().string());
   });
   return files;
 }
 
-enum class MemberWrite { kPlain, kAtomic };
-
-Result<int> Extract(const fs::path& archive, const fs::path& folder, MemberWrite how,
+// Every member of the archive file, each file replaced atomically.
+Result<int> Extract(const fs::path& archive, const fs::path& folder,
                     std::vector<fs::path>* written = nullptr) {
   std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(archive);
   if (!bytes) return Status::NotFound("cannot read " + archive.string());
@@ -86,14 +93,21 @@ Result<int> Extract(const fs::path& archive, const fs::path& folder, MemberWrite
   for (const PatchMember& member : *members) {
     std::span<const std::uint8_t> data(bytes->data() + member.offset, member.length);
     const fs::path path = target / member.name;
-    if (how == MemberWrite::kAtomic) {
-      if (Status status = ReplaceFileAtomically(path, data); !status.ok()) return status;
-    } else if (!WriteFileBytes(path, data)) {
-      return Status::IOError("cannot write " + path.string());
-    }
+    if (Status status = ReplaceFileAtomically(path, data); !status.ok()) return status;
     if (written != nullptr) written->push_back(path);
   }
   return static_cast<int>(members->size());
+}
+
+// Adds the members of the archive file read into `bytes` (nothing when it could not be read),
+// with the statuses extracting it gives.
+Status AddMembersOf(const fs::path& archive, const std::optional<std::vector<std::uint8_t>>& bytes,
+                    MemberSet& members) {
+  if (!bytes) return Status::NotFound("cannot read " + archive.string());
+  if (Status status = AddArchiveMembers(*bytes, members); !status.ok()) {
+    return Status::Corruption(archive.string() + ": " + status.message());
+  }
+  return Status::Ok();
 }
 
 }  // namespace
@@ -151,6 +165,38 @@ Result<std::vector<PatchMember>> ReadPatchDirectory(std::span<const std::uint8_t
   return members;
 }
 
+Status AddArchiveMembers(std::span<const std::uint8_t> archive, MemberSet& members) {
+  Result<std::vector<PatchMember>> listed = ReadPatchDirectory(archive);
+  if (!listed) return listed.status();
+  for (PatchMember& member : *listed) {
+    members.insert_or_assign(std::move(member.name), archive.subspan(member.offset, member.length));
+  }
+  return Status::Ok();
+}
+
+Result<std::vector<std::uint8_t>> PackMembers(const MemberSet& members, std::string_view pattern) {
+  std::vector<MemberSet::const_iterator> packed;
+  for (auto it = members.begin(); it != members.end(); ++it) {
+    if (IsPacked(it->first, pattern)) packed.push_back(it);
+  }
+  if (packed.empty()) return std::vector<std::uint8_t>();
+  std::stable_sort(packed.begin(), packed.end(),
+                   [](MemberSet::const_iterator a, MemberSet::const_iterator b) {
+                     return PackedBefore(a->first, b->first);
+                   });
+  std::vector<ArchiveMemberPlan> plan;
+  plan.reserve(packed.size());
+  for (MemberSet::const_iterator member : packed) {
+    plan.push_back({member->first, member->second.size()});
+  }
+  Result<TrackArchiveWriter> writer = TrackArchiveWriter::Create(plan);
+  if (!writer) return writer.status();
+  for (std::size_t i = 0; i < packed.size(); ++i) {
+    std::ranges::copy(packed[i]->second, writer->MemberData(i).begin());
+  }
+  return writer->Take();
+}
+
 PatchSet::PatchSet(fs::path patch_folder, ArchivePatchUse archive_use)
     : patch_folder_(std::move(patch_folder)), archive_use_(archive_use) {
   for (const auto& [code, destination] : kFileCodes) codes_.emplace(code, destination);
@@ -173,7 +219,7 @@ int PatchSet::ApplyPatches(std::string_view track_path, const fs::path& game_fol
   UseArchivePatch("zar", "zad", replace_archive);
   if (std::optional<fs::path> extra = PatchFile("exp")) {
     // A bad one writes nothing.
-    Extract(*extra, track_folder_, MemberWrite::kAtomic, &written_).status().IgnoreError();
+    Extract(*extra, track_folder_, &written_).status().IgnoreError();
   }
   if (second_archive) UseArchivePatch("zcr", "zcd", replace_archive);
 
@@ -256,7 +302,7 @@ Status PatchSet::CopyPatchFile(const fs::path& patch, const CodeMap* map) {
 }
 
 Result<int> PatchSet::ExtractMembers(const fs::path& archive, const fs::path& folder) {
-  return Extract(archive, folder, MemberWrite::kAtomic);
+  return Extract(archive, folder);
 }
 
 Result<int> PatchSet::BuildArchive(const fs::path& archive, const fs::path& folder,
@@ -284,15 +330,21 @@ Result<int> PatchSet::BuildArchive(const fs::path& archive, const fs::path& fold
 }
 
 Result<int> PatchSet::MergeIntoArchive(const fs::path& patch, const fs::path& archive) {
-  std::optional<TempFolder> folder = TempFolder::Create("dir");
-  if (!folder) return Status::IOError("no temporary folder");
+  std::optional<std::vector<std::uint8_t>> old_bytes;
+  MemberSet members;
   if (FileExists(archive)) {
-    Result<int> old = Extract(archive, folder->path(), MemberWrite::kPlain);
-    if (!old) return old.status();
+    old_bytes = ReadFileBytes(archive);
+    if (Status status = AddMembersOf(archive, old_bytes, members); !status.ok()) return status;
   }
-  Result<int> added = Extract(patch, folder->path(), MemberWrite::kPlain);
-  if (!added) return added.status();
-  return BuildArchive(archive, folder->path());
+  const std::optional<std::vector<std::uint8_t>> patch_bytes = ReadFileBytes(patch);
+  if (Status status = AddMembersOf(patch, patch_bytes, members); !status.ok()) return status;
+  Result<std::vector<std::uint8_t>> packed = PackMembers(members);
+  if (!packed) return packed.status();
+  if (packed->empty()) return 0;
+  // The count the directory starts with: the members packed.
+  const int count = ByteReader(*packed).U16();
+  if (Status status = ReplaceFileAtomically(archive, *packed); !status.ok()) return status;
+  return count;
 }
 
 void PatchSet::RemoveFolder(const fs::path& folder) {

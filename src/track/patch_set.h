@@ -26,8 +26,8 @@
 #include <filesystem>
 #include <map>
 #include <optional>
-#include <string>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -43,6 +43,19 @@ struct PatchMember {
   std::size_t length = 0;
 };
 Result<std::vector<PatchMember>> ReadPatchDirectory(std::span<const std::uint8_t> archive);
+
+// Archive members gathered in memory by name, as extracting archives one after the other into
+// one folder leaves them: a later member replaces an earlier one of the same name. The bytes are
+// views into the archives, which must outlive the set.
+using MemberSet = std::map<std::string, std::span<const std::uint8_t>, std::less<>>;
+// Adds the members of an archive, checked as ReadPatchDirectory checks them; nothing is added
+// when the check fails.
+Status AddArchiveMembers(std::span<const std::uint8_t> archive, MemberSet& members);
+// The track archive PatchSet::BuildArchive writes from a folder holding exactly these members
+// as files (hidden ones left out, `pattern` as there, the same order); empty when no member
+// goes in. InvalidArgument as TrackArchiveWriter::Create gives it.
+Result<std::vector<std::uint8_t>> PackMembers(const MemberSet& members,
+                                              std::string_view pattern = "*.*");
 
 // What ApplyPatches does with the archive patches it finds.
 enum class ArchivePatchUse {
@@ -93,8 +106,9 @@ class PatchSet {
                                   const std::filesystem::path& folder,
                                   std::optional<std::string_view> pattern = std::nullopt);
   // Rebuilds the track archive with the patch archive's members added, replacing members of
-  // the same name. A track archive that exists but cannot be read is left alone (Corruption);
-  // a missing one is made from the patch alone.
+  // the same name; the members are merged in memory (AddArchiveMembers, PackMembers) and only
+  // the archive is written. A track archive that exists but cannot be read is left alone
+  // (Corruption); a missing one is made from the patch alone.
   static Result<int> MergeIntoArchive(const std::filesystem::path& patch,
                                       const std::filesystem::path& archive);
   // Deletes the files in the folder and the folder.

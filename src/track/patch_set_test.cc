@@ -220,6 +220,24 @@ TEST_F(PatchSetTest, HostileArchivesWriteNothing) {
   EXPECT_EQ(largest->size(), 0x7FFFu);
 }
 
+// Merged in memory, members go into the archive as BuildArchive takes files from a folder:
+// hidden names and names without an extension are left out, and with none left nothing is
+// written.
+TEST_F(PatchSetTest, MergedMembersFollowTheFolderRules) {
+  Patch("x.zad", BuildTrackArchive({{".hidden.txt", Bytes("h")},
+                                    {"nodot", Bytes("n")},
+                                    {"B.TXT", Bytes("b")},
+                                    {"a.!ip", Bytes("m")}}));
+  Result<int> merged = PatchSet::MergeIntoArchive(patches_ / "x.zad", root_->path() / "new.dat");
+  ASSERT_TRUE(merged.ok()) << merged.status().ToString();
+  EXPECT_EQ(*merged, 2);
+  EXPECT_EQ(Members(root_->path() / "new.dat"),
+            (std::vector<std::pair<std::string, std::string>>{{"a.mip", "m"}, {"b.txt", "b"}}));
+  Patch("y.zad", BuildTrackArchive({{".hidden.txt", Bytes("h")}}));
+  EXPECT_EQ(*PatchSet::MergeIntoArchive(patches_ / "y.zad", root_->path() / "none.dat"), 0);
+  EXPECT_FALSE(FileExists(root_->path() / "none.dat"));
+}
+
 TEST_F(PatchSetTest, BuildArchiveWritesNothingItCannotBack) {
   const fs::path folder = root_->path() / "build";
   fs::create_directories(folder);

@@ -265,10 +265,13 @@ Status RacingLines::LoadLines(const fs::path& folder, std::optional<std::string_
   } else {
     TrackArchive archive;
     loaded = archive.Open(folder / (name + ".dat"));
-    // A directory cut short still holds the track file when its record is complete.
-    if (loaded.ok() || loaded.IsCorruption()) loaded = archive.Extract(".trk");
+    // A directory cut short still holds the track file when its record is complete. The
+    // members are read in memory: nothing is written for them.
+    if (loaded.ok() || loaded.IsCorruption()) loaded = archive.Hold({}, ".trk");
     if (loaded.ok()) {
-      loaded = geometry->Load(archive.ExtractedPath(AsciiLower(name) + ".trk"), rule_path);
+      std::optional<std::span<const std::uint8_t>> member = archive.HeldMember(name + ".trk");
+      loaded = member ? geometry->LoadBytes({member->begin(), member->end()}, rule_path)
+                      : Status::NotFound("it cannot be read");
     }
   }
   if (!loaded.ok()) return loaded;

@@ -70,17 +70,26 @@ Status TrackArchive::OpenBytes(std::vector<std::uint8_t> bytes, const fs::path& 
 }
 
 Status TrackArchive::Extract(std::optional<std::string_view> filter) {
+  if (Status made = MakeFolder(); !made.ok()) return made;
   return PlaceMembers(filter, Placement::kWrite);
 }
 
-Status TrackArchive::Unpack() { return PlaceMembers(std::nullopt, Placement::kHold); }
+Status TrackArchive::Unpack() {
+  if (Status made = MakeFolder(); !made.ok()) return made;
+  return PlaceMembers(std::nullopt, Placement::kHold);
+}
 
-Status TrackArchive::PlaceMembers(std::optional<std::string_view> filter, Placement placement) {
-  const std::string wanted = filter ? AsciiLower(*filter) : std::string();
+Status TrackArchive::Hold(const fs::path& folder, std::optional<std::string_view> filter) {
+  folder_ = folder;
+  folder_ready_ = true;
+  return PlaceMembers(filter, Placement::kHold);
+}
 
+Status TrackArchive::MakeFolder() {
   TempFolder::Failure failure{};
   fs::path attempted;
   owned_folder_ = TempFolder::Create("dir", &failure, &attempted);
+  folder_ready_ = owned_folder_.has_value();
   if (owned_folder_) {
     folder_ = owned_folder_->path();
   } else if (failure == TempFolder::Failure::kNoTempDirectory) {
@@ -90,6 +99,11 @@ Status TrackArchive::PlaceMembers(std::optional<std::string_view> filter, Placem
     folder_ = attempted;
     problems_.push_back(Status::IOError(folder_.string()));
   }
+  return Status::Ok();
+}
+
+Status TrackArchive::PlaceMembers(std::optional<std::string_view> filter, Placement placement) {
+  const std::string wanted = filter ? AsciiLower(*filter) : std::string();
 
   bool all_written = true;
   for (std::size_t i = 0; i < entries_.size(); ++i) {
@@ -105,7 +119,7 @@ Status TrackArchive::PlaceMembers(std::optional<std::string_view> filter, Placem
       all_written = false;
       continue;
     }
-    const bool placed = placement == Placement::kWrite ? WriteMember(entry) : owned_folder_.has_value();
+    const bool placed = placement == Placement::kWrite ? WriteMember(entry) : folder_ready_;
     if (!placed) {
       held_.clear();
       return Status::IOError(ExtractedPath(entry.name).string());

@@ -28,9 +28,9 @@ struct ArchiveEntry {
 // the folder and deletes it with its files when destroyed. It shows no message: what went wrong
 // comes back as Status values, which the caller tells the user about.
 //
-// Calling order: Open, then Extract once (it releases the file's bytes) or Unpack once (it keeps
-// them and the members are read from memory), then folder_path, ExtractedPath or HeldMember,
-// then destroy.
+// Calling order: Open, then Extract once (it releases the file's bytes) or Unpack or Hold once
+// (they keep them and the members are read from memory), then folder_path, ExtractedPath or
+// HeldMember, then destroy.
 class TrackArchive {
  public:
   TrackArchive() = default;
@@ -62,6 +62,12 @@ class TrackArchive {
   // as not written only when the folder could not be made. The file's bytes stay until the
   // archive is destroyed.
   Status Unpack();
+  // Checks the members as Unpack does, only those whose lowercased names contain `filter` when
+  // it is given, and holds them in memory under `folder`, which is the caller's: nothing is
+  // made, written or removed, so no member fails for want of a folder. For a reader that needs
+  // the members' bytes and no folder of its own.
+  Status Hold(const std::filesystem::path& folder = {},
+              std::optional<std::string_view> filter = std::nullopt);
   // After Unpack: the member named `name` (matched without regard to ASCII letter case); of
   // several with one name the last, as extracting leaves on disk. Nothing when none is held.
   std::optional<std::span<const std::uint8_t>> HeldMember(std::string_view name) const;
@@ -83,6 +89,9 @@ class TrackArchive {
 
  private:
   enum class Placement { kWrite, kHold };
+  // Makes the temporary folder; NotFound when the system has none, and a problem (IOError) when
+  // it cannot be made, after which the members fail one by one.
+  Status MakeFolder();
   Status PlaceMembers(std::optional<std::string_view> filter, Placement placement);
   bool WriteMember(const ArchiveEntry& entry);
 
@@ -91,6 +100,7 @@ class TrackArchive {
   std::unordered_map<std::string, std::size_t> held_;  // name to entry, after Unpack
   std::optional<TempFolder> owned_folder_;
   std::filesystem::path folder_;
+  bool folder_ready_ = false;  // the members have a folder: made, or the caller's
   std::filesystem::path path_;
   std::vector<Status> problems_;
 };

@@ -136,6 +136,32 @@ TEST(TrackArchiveBytesTest, MembersAreReadInPlace) {
   EXPECT_TRUE(wrapped.MemberBytes(wrapped.entries()[0]).status().IsCorruption());
 }
 
+// Held members are checked as extracted ones are, filtered alike, and known under the folder
+// given; nothing is made or written for them.
+TEST(TrackArchiveBytesTest, HeldMembersAreCheckedAndNeedNoFolder) {
+  const std::uint32_t start = 2 + 27 * 5;
+  TrackArchive archive;
+  ASSERT_TRUE(archive
+                  .OpenBytes(BuildRawArchive(5,
+                                             {{"KESTREL.TRK", 9, start},
+                                              {"kestrel.trk", 4, start},
+                                              {"race.lp", 2, start},
+                                              {"../up.trk", 4, start},
+                                              {"past.trk", 8, start + 5}},
+                                             Bytes("0123456789")))
+                  .ok());
+  EXPECT_TRUE(archive.Hold("never/made", ".TRK").IsCorruption());
+  EXPECT_EQ(archive.folder_path(), fs::path("never/made"));
+  EXPECT_FALSE(fs::exists("never"));
+  std::optional<std::span<const std::uint8_t>> track = archive.HeldMember("Kestrel.trk");
+  ASSERT_TRUE(track.has_value());
+  EXPECT_EQ(std::string(track->begin(), track->end()), "0123") << "the last of one name";
+  EXPECT_FALSE(archive.HeldMember("race.lp").has_value()) << "filtered out";
+  ASSERT_EQ(archive.problems().size(), 2u);
+  EXPECT_EQ(archive.problems()[0].kind(), Status::Kind::kInvalidArgument);
+  EXPECT_TRUE(archive.problems()[1].IsCorruption());
+}
+
 TEST_F(TrackArchiveTest, NameFillingItsFieldIsCutAtThirteenBytes) {
   TrackArchive archive;
   ASSERT_TRUE(

@@ -3,7 +3,9 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/ascii.h"
@@ -49,6 +51,100 @@ TextLines SplitLines(std::string_view text) {
   return out;
 }
 
+// Whether edits applied to the lines of one split give what separate passes give: nothing an
+// edit writes starts a line or a section header, and no section name holds a CR, which a later
+// pass's split could take off the end of a header.
+bool EditsKeepLines(std::span<const IniEdit> edits) {
+  for (const IniEdit& edit : edits) {
+    if (edit.key.starts_with('[') || edit.key.find('\n') != std::string::npos ||
+        edit.value.find('\n') != std::string::npos ||
+        edit.section.find('\r') != std::string_view::npos) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The text up to a line's first blank. A line a key's edit replaces starts with the key and a
+// blank, and still does once replaced, so its leading word finds every line the key can edit.
+std::optional<std::string_view> LeadingWord(std::string_view line) {
+  const std::size_t blank = line.find(' ');
+  if (blank == std::string_view::npos) return std::nullopt;
+  return line.substr(0, blank);
+}
+
+bool EndsInCr(std::string_view line) { return !line.empty() && line.back() == '\r'; }
+
+// The lines of one split with the edits applied to them in order. Each separate pass would
+// split the text the one before wrote again; that gives back the same lines except once: a
+// text written with LF line ends that has a line ending in CR now holds a CR LF, so the next
+// split takes that CR off every such line and writes CR LF from then on.
+class LineEditor {
+ public:
+  explicit LineEditor(std::string_view text) : split_(SplitLines(text)) {
+    std::size_t header = std::string_view::npos;
+    header_of_.reserve(split_.lines.size());
+    for (std::size_t i = 0; i < split_.lines.size(); ++i) {
+      const std::string_view line = split_.lines[i];
+      if (line.starts_with("[")) header = i;
+      header_of_.push_back(header);
+      if (std::optional<std::string_view> word = LeadingWord(line)) by_word_[*word].push_back(i);
+      if (EndsInCr(line)) ++cr_ended_;
+    }
+  }
+
+  void Apply(std::span<const IniEdit> edits) {
+    for (std::size_t e = 0; e < edits.size(); ++e) {
+      if (e > 0) SplitAgain();
+      ApplyOne(edits[e]);
+    }
+  }
+
+  std::string Join(std::size_t size_hint) const {
+    std::string out;
+    out.reserve(size_hint);
+    for (std::string_view line : split_.lines) out.append(line).append(split_.line_end);
+    return out;
+  }
+
+ private:
+  void ApplyOne(const IniEdit& edit) {
+    const std::string prefix = edit.key + " ";
+    auto found = by_word_.find(*LeadingWord(prefix));
+    if (found == by_word_.end()) return;
+    std::optional<std::string_view> replacement;
+    for (std::size_t i : found->second) {
+      std::string_view& line = split_.lines[i];
+      const std::size_t header = header_of_[i];
+      if (header == std::string_view::npos || !line.starts_with(prefix) ||
+          split_.lines[header].substr(1).find(edit.section) == std::string_view::npos) {
+        continue;
+      }
+      if (!replacement) {
+        written_.push_back(edit.key + " = " + edit.value);
+        replacement = written_.back();
+      }
+      if (EndsInCr(line)) --cr_ended_;
+      if (EndsInCr(*replacement)) ++cr_ended_;
+      line = *replacement;
+    }
+  }
+
+  void SplitAgain() {
+    if (split_.line_end != "\n" || cr_ended_ == 0) return;
+    for (std::string_view& line : split_.lines) {
+      if (EndsInCr(line)) line.remove_suffix(1);
+    }
+    split_.line_end = "\r\n";
+  }
+
+  TextLines split_;
+  std::vector<std::size_t> header_of_;  // the header line each line lies under, or npos
+  std::unordered_map<std::string_view, std::vector<std::size_t>> by_word_;
+  std::size_t cr_ended_ = 0;         // lines ending in CR
+  std::deque<std::string> written_;  // the replaced lines' text; a deque keeps them in place
+};
+
 void ReadPitLine(const std::string& line, std::array<float, kPitValueCount>& pit) {
   float p[kPitValueCount];
   for (int i = 0; i < kPitValueCount; ++i) p[i] = pit[i];
@@ -72,23 +168,24 @@ std::string Format(const char* format, double a, double b) {
 
 std::string StallKey(int i) { return "stall_" + std::to_string(i) + " "; }
 
-// Edits applied one after the other to the text, as separate passes over it.
+// The edits of one track.ini, collected and then applied together.
 class IniEditor {
  public:
   explicit IniEditor(std::string_view text) : text_(text) {}
-  void Set(std::string_view section, std::string_view key, const std::string& value) {
-    text_ = SetIniValueInText(text_, section, key, value);
+  void Set(std::string_view section, std::string key, std::string value) {
+    edits_.push_back({section, std::move(key), std::move(value)});
   }
-  void Number(std::string_view section, std::string_view key, double value) {
-    Set(section, key, Format("%2.2f", value));
+  void Number(std::string_view section, std::string key, double value) {
+    Set(section, std::move(key), Format("%2.2f", value));
   }
-  void Pair(std::string_view section, std::string_view key, double a, double b) {
-    Set(section, key, Format("%2.2f %2.2f", a, b));
+  void Pair(std::string_view section, std::string key, double a, double b) {
+    Set(section, std::move(key), Format("%2.2f %2.2f", a, b));
   }
-  std::string Take() { return std::move(text_); }
+  std::string Take() const { return SetIniValuesInText(text_, edits_); }
 
  private:
-  std::string text_;
+  std::string_view text_;
+  std::vector<IniEdit> edits_;
 };
 
 struct PitMetres {
@@ -172,6 +269,21 @@ std::string SetIniValueInText(std::string_view text, std::string_view section, s
     out.append(split.line_end);
   }
   return out;
+}
+
+std::string SetIniValuesInText(std::string_view text, std::span<const IniEdit> edits) {
+  if (edits.empty()) return std::string(text);
+  if (!EditsKeepLines(edits)) {
+    std::string out(text);
+    for (const IniEdit& edit : edits)
+      out = SetIniValueInText(out, edit.section, edit.key, edit.value);
+    return out;
+  }
+  std::size_t size_hint = text.size() + 2;
+  for (const IniEdit& edit : edits) size_hint += edit.key.size() + edit.value.size() + 3;
+  LineEditor lines(text);
+  lines.Apply(edits);
+  return lines.Join(size_hint);
 }
 
 Status SetIniValue(std::string_view section, std::string_view key, std::string_view value,

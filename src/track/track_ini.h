@@ -66,6 +66,17 @@ Status SetIniNumber(std::string_view section, std::string_view key, double numbe
 Status SetIniPair(std::string_view section, std::string_view key, double first, double second,
                   const std::filesystem::path& ini_path);
 
+// One key's new value inside a section, as SetIniValueInText takes them.
+struct IniEdit {
+  std::string_view section;
+  std::string key;
+  std::string value;
+};
+
+// The text with every edit applied in turn, exactly as SetIniValueInText applied edit after
+// edit on the text the one before left, but split into lines once.
+std::string SetIniValuesInText(std::string_view text, std::span<const IniEdit> edits);
+
 // The track numbers the template is filled with besides the description.
 struct TrackIniGeometry {
   double lap_metres = 0.0;

@@ -4,11 +4,12 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
-#include "platform/units.h"
 #include "platform/resource_store.h"
 #include "platform/temp_folder.h"
+#include "platform/units.h"
 #include "resources/embedded_files.h"
 
 namespace velmora {
@@ -155,6 +156,39 @@ TEST(TrackIniTest, SetIniValueMatchesSectionsByContainedName) {
   std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(ini);
   EXPECT_EQ(std::string(bytes->begin(), bytes->end()), "[ a ]\r\nk = 3.14\r\np = 1.00 -2.50\r\n");
   EXPECT_EQ(CountEntries(folder->path()), 1u) << "no working file left in the folder";
+}
+
+// The edits applied together give what applying them one by one gives, on texts where a
+// later pass would see other lines than the first did: a CR left at a line's end by an LF text
+// or by a value, a header naming two sections, keys outside any section, and edits that write
+// headers or line ends of their own.
+TEST(TrackIniTest, EditsTogetherMatchEditsOneByOne) {
+  const std::vector<std::string> texts = {
+      "",
+      "k = 0",
+      "k = 0\n[ a b ]\nk = 1\nname = x\r\nstall_1  = 0\nstall_1 = 0\n[ b ]\nk = 2\n",
+      "[ a ]\nk = 1\nname = x\n[ b ]\nname = y\nlast = z\r\r",
+      "[ a ]\r\nk = 1\r\nname = x\r\r\n[ b ]\r\nk = 2\r\nname\r\n",
+      "[ a ]\nk\n\nname = x\r\n[ a\r\nk = 1\r",
+  };
+  const std::vector<std::vector<IniEdit>> edit_lists = {
+      {{"a", "k", "9"}, {"b", "k", "8"}, {"a", "name", "n\r"}, {"b", "k", "7"}},
+      {{"a", "name", "n"}, {"b", "name", "m\r\r"}, {"a", "stall_1 ", "5"}, {"b", "k", "6"}},
+      {{"b", "last", "l"}, {"a", "k", "1"}, {"a", "k", "2\r"}, {"b", "name", ""}},
+      {{"a", "k", "two\nlines"}, {"a", "name", "n"}},
+      {{"a", "[ a", "header"}, {"b", "k", "3"}},
+      {{"a\r", "k", "4"}, {"a", "k", "5"}},
+  };
+  for (std::size_t t = 0; t < texts.size(); ++t) {
+    for (std::size_t e = 0; e < edit_lists.size(); ++e) {
+      SCOPED_TRACE("text " + std::to_string(t) + ", edits " + std::to_string(e));
+      std::string one_by_one = texts[t];
+      for (const IniEdit& edit : edit_lists[e]) {
+        one_by_one = SetIniValueInText(one_by_one, edit.section, edit.key, edit.value);
+      }
+      EXPECT_EQ(SetIniValuesInText(texts[t], edit_lists[e]), one_by_one);
+    }
+  }
 }
 
 }  // namespace

@@ -108,7 +108,7 @@ class FolderChecker {
     const std::string label = shadows ? file.name + " (loose)" : file.name;
     if (shadows) Report(file.name, "loose file shadows the packed member of that name", true);
     if (Extension(file.name) == ".dat") return;  // another track's pack: not read by GPL here
-    std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(file.path);
+    std::optional<std::vector<std::uint8_t>> bytes = folder_.ReadLoose(file);
     if (!bytes) {
       Report(label, "cannot be read");
       return;
@@ -178,9 +178,13 @@ std::string CheckReport::Text() const {
 Result<CheckReport> CheckTrackFolder(const fs::path& folder) {
   Result<TrackFolder> track = TrackFolder::Open(folder);
   if (!track.ok()) return track.status();
+  return CheckTrackFolder(*track);
+}
+
+CheckReport CheckTrackFolder(const TrackFolder& folder) {
   CheckReport report;
-  report.track = track->name();
-  FolderChecker(*track, report).Run();
+  report.track = folder.name();
+  FolderChecker(folder, report).Run();
   return report;
 }
 

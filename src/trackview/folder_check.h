@@ -10,6 +10,8 @@
 
 namespace velmora {
 
+class TrackFolder;
+
 // The six racing lines every GPL track has, as the converter names them.
 inline constexpr const char* kRacingLineFiles[] = {"race.lp",  "pit.lp",     "pass1.lp",
                                                    "pass2.lp", "maxrace.lp", "minrace.lp"};
@@ -31,6 +33,8 @@ struct CheckReport {
 // track.ini (present), and loose files that shadow packed ones (as information). Fails only when
 // the folder is not a GPL track folder.
 Result<CheckReport> CheckTrackFolder(const std::filesystem::path& folder);
+// The same over a folder already opened (or held in memory).
+CheckReport CheckTrackFolder(const TrackFolder& folder);
 
 }  // namespace velmora
 

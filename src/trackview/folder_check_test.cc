@@ -9,7 +9,6 @@
 #include <set>
 
 #include "format/chunk_file.h"
-#include "trackview/member_checks.h"
 #include "object/gpl_object_check.h"
 #include "platform/byte_writer.h"
 #include "platform/file_system.h"
@@ -17,6 +16,8 @@
 #include "platform/temp_folder.h"
 #include "testing/demo_track.h"
 #include "testing/disk_probe.h"
+#include "trackview/member_checks.h"
+#include "trackview/track_folder.h"
 
 namespace velmora {
 namespace {
@@ -229,6 +230,31 @@ TEST_F(FolderCheckTest, ASecondPackSpelledOtherwiseIsAProblem) {
   EXPECT_EQ(Added(), std::vector<std::string>{
                          "kestrel.dat: a second pack of the track beside KESTREL.DAT, named alike "
                          "but for letter case: the game reads only one of them"});
+}
+
+// A folder held in memory is checked as the same files on disk are, under a path where no
+// file exists: a planted fault, a loose file shadowing a packed one and a second spelling of
+// the pack included.
+TEST_F(FolderCheckTest, AFolderHeldInMemoryIsCheckedAsOnDisk) {
+  std::vector<std::uint8_t> sky = Packed("ksky.mip");
+  sky.resize(sky.size() - 100);
+  Write("ksky.mip", sky);
+  Write("Kestrel.dat", Demo("kestrel.dat"));
+  std::vector<std::vector<std::uint8_t>> contents;
+  std::vector<std::string> names;
+  for (const fs::directory_entry& entry : fs::directory_iterator(track_)) {
+    names.push_back(entry.path().filename().string());
+    contents.push_back(*ReadFileBytes(entry.path()));
+  }
+  std::vector<HeldFile> files;
+  for (std::size_t i = 0; i < names.size(); ++i) files.push_back({names[i], contents[i]});
+  Result<TrackFolder> held = TrackFolder::FromFiles(work_->path() / "nowhere" / "kestrel", files);
+  ASSERT_TRUE(held.ok()) << held.status().ToString();
+  Result<CheckReport> on_disk = CheckTrackFolder(track_);
+  ASSERT_TRUE(on_disk.ok());
+  EXPECT_EQ(CheckTrackFolder(*held).Text(), on_disk->Text());
+  EXPECT_NE(on_disk->Text().find("ksky.mip (loose)"), std::string::npos);
+  EXPECT_TRUE(TrackFolder::FromFiles(track_, {}).status().IsNotFound());
 }
 
 TEST_F(FolderCheckTest, RacingLinesAreHeldToTheCountTheTrackLengthGives) {

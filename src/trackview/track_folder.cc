@@ -10,38 +10,60 @@ namespace velmora {
 
 namespace fs = std::filesystem;
 
+TrackFolder::TrackFolder(const fs::path& folder) : folder_(folder) {
+  fs::path name = folder.filename();
+  if (name.empty()) name = folder.parent_path().filename();  // "tracks/kestrel/"
+  name_ = AsciiLower(name.string());
+}
+
 Result<TrackFolder> TrackFolder::Open(const fs::path& folder) {
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) {
     return Status::InvalidArgument(folder.string() + " is not a folder");
   }
-  TrackFolder track;
-  track.folder_ = folder;
-  fs::path name = folder.filename();
-  if (name.empty()) name = folder.parent_path().filename();  // "tracks/kestrel/"
-  track.name_ = AsciiLower(name.string());
+  TrackFolder track(folder);
   track.ListLooseFiles();
-  const LooseFile* pack = track.FindLoose(track.name_ + ".dat");
-  if (pack != nullptr) track.pack_path_ = pack->path;
-  if (!track.has_pack() && track.FindLoose(track.name_ + ".trk") == nullptr) {
-    return Status::NotFound(folder.string() + " is not a GPL track folder: it holds neither " +
-                            track.name_ + ".dat nor " + track.name_ + ".trk");
+  if (Status status = track.Finish(); !status.ok()) return status;
+  return track;
+}
+
+Result<TrackFolder> TrackFolder::FromFiles(const fs::path& folder,
+                                           std::span<const HeldFile> files) {
+  TrackFolder track(folder);
+  for (const HeldFile& file : files) {
+    track.loose_.push_back({file.name, folder / file.name, file.bytes});
   }
-  if (track.has_pack()) {
-    track.ReadPack();
+  std::sort(track.loose_.begin(), track.loose_.end(),
+            [](const LooseFile& a, const LooseFile& b) { return a.name < b.name; });
+  if (Status status = track.Finish(); !status.ok()) return status;
+  return track;
+}
+
+Status TrackFolder::Finish() {
+  for (std::size_t i = 0; i < loose_.size(); ++i) {
+    loose_by_name_.emplace(AsciiLower(loose_[i].name), i);
+  }
+  const LooseFile* pack = FindLoose(name_ + ".dat");
+  if (pack != nullptr) pack_path_ = pack->path;
+  if (!has_pack() && FindLoose(name_ + ".trk") == nullptr) {
+    return Status::NotFound(folder_.string() + " is not a GPL track folder: it holds neither " +
+                            name_ + ".dat nor " + name_ + ".trk");
+  }
+  if (has_pack()) {
+    ReadPack();
     // The pack is read through its directory, not as a loose file of the track.
-    const std::string pack_name = AsciiLower(track.pack_path_->filename().string());
-    std::erase_if(track.loose_, [&](const LooseFile& f) {
+    const std::string pack_name = AsciiLower(pack_path_->filename().string());
+    std::erase_if(loose_, [&](const LooseFile& f) {
       if (AsciiLower(f.name) != pack_name) return false;
-      if (f.path != *track.pack_path_) track.other_pack_spellings_.push_back(f.name);
+      if (f.path != *pack_path_) other_pack_spellings_.push_back(f.name);
       return true;
     });
-    track.loose_by_name_.clear();
-    for (std::size_t i = 0; i < track.loose_.size(); ++i) {
-      track.loose_by_name_.emplace(AsciiLower(track.loose_[i].name), i);
+    loose_by_name_.clear();
+    for (std::size_t i = 0; i < loose_.size(); ++i) {
+      loose_by_name_.emplace(AsciiLower(loose_[i].name), i);
     }
   }
-  return track;
+  return Status::Ok();
 }
 
 void TrackFolder::ListLooseFiles() {
@@ -50,17 +72,14 @@ void TrackFolder::ListLooseFiles() {
        it.increment(ec)) {
     std::error_code type_ec;
     if (!it->is_regular_file(type_ec)) continue;
-    loose_.push_back({it->path().filename().string(), it->path()});
+    loose_.push_back({it->path().filename().string(), it->path(), std::nullopt});
   }
   std::sort(loose_.begin(), loose_.end(),
             [](const LooseFile& a, const LooseFile& b) { return a.name < b.name; });
-  for (std::size_t i = 0; i < loose_.size(); ++i) {
-    loose_by_name_.emplace(AsciiLower(loose_[i].name), i);
-  }
 }
 
 void TrackFolder::ReadPack() {
-  std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(*pack_path_);
+  std::optional<std::vector<std::uint8_t>> bytes = ReadLoose(*FindLoose(name_ + ".dat"));
   if (!bytes) {
     pack_status_ = Status::IOError("the pack cannot be read");
     return;
@@ -98,12 +117,17 @@ const PackEntry* TrackFolder::FindPacked(std::string_view name) const {
 }
 
 std::optional<std::vector<std::uint8_t>> TrackFolder::Read(std::string_view name) const {
-  if (const LooseFile* loose = FindLoose(name)) return ReadFileBytes(loose->path);
+  if (const LooseFile* loose = FindLoose(name)) return ReadLoose(*loose);
   if (const PackEntry* packed = FindPacked(name)) {
     std::optional<std::span<const std::uint8_t>> bytes = MemberBytes(*packed);
     if (bytes) return std::vector<std::uint8_t>(bytes->begin(), bytes->end());
   }
   return std::nullopt;
+}
+
+std::optional<std::vector<std::uint8_t>> TrackFolder::ReadLoose(const LooseFile& file) const {
+  if (file.held) return std::vector<std::uint8_t>(file.held->begin(), file.held->end());
+  return ReadFileBytes(file.path);
 }
 
 }  // namespace velmora

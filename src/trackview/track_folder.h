@@ -19,6 +19,14 @@ namespace velmora {
 struct LooseFile {
   std::string name;  // as spelled on disk
   std::filesystem::path path;
+  // The file's bytes when the folder is held in memory (borrowed); read from `path` otherwise.
+  std::optional<std::span<const std::uint8_t>> held;
+};
+
+// A file of a track folder held in memory: its name and its bytes.
+struct HeldFile {
+  std::string name;
+  std::span<const std::uint8_t> bytes;
 };
 
 // A GPL track folder opened for reading only: its pack "<folder>.dat" read whole once, with its
@@ -29,6 +37,10 @@ class TrackFolder {
   // Fails with a message for the user: InvalidArgument when `folder` is not a folder, NotFound
   // when it holds neither a pack "<folder>.dat" nor a track file "<folder>.trk" (any case).
   static Result<TrackFolder> Open(const std::filesystem::path& folder);
+  // The same over a folder held in memory: `files` are what Open would find in `folder` (the
+  // pack among them), borrowed; nothing is read from disk.
+  static Result<TrackFolder> FromFiles(const std::filesystem::path& folder,
+                                       std::span<const HeldFile> files);
 
   const std::filesystem::path& folder() const { return folder_; }
   // The track's name: the folder's name, lowercased.
@@ -56,10 +68,16 @@ class TrackFolder {
   // The file GPL reads under `name`: the loose one, else the packed one. Nothing when neither
   // is there or readable.
   std::optional<std::vector<std::uint8_t>> Read(std::string_view name) const;
+  // A loose file's bytes; nothing when it cannot be read.
+  std::optional<std::vector<std::uint8_t>> ReadLoose(const LooseFile& file) const;
 
  private:
   TrackFolder() = default;
+  // Names the folder and its track; nothing is read.
+  explicit TrackFolder(const std::filesystem::path& folder);
   void ListLooseFiles();
+  // Indexes the loose files, then finds and reads the pack among them: the rest of Open.
+  Status Finish();
   void ReadPack();
 
   std::filesystem::path folder_;

@@ -182,6 +182,21 @@ TEST_F(TrackPictureTest, TheSceneHoldsTheTrackFileAndItsRacingLines) {
   }
 }
 
+// A track that would pass the budget section by section is sampled evenly along the lap, and
+// walls stop at their budget.
+TEST_F(TrackPictureTest, ASmallBudgetSamplesTheLapEvenly) {
+  Result<TrackFolder> folder = TrackFolder::Open(DemoTrack());
+  ASSERT_TRUE(folder.ok());
+  Result<TrackScene> scene = BuildTrackScene(*folder, {10, 40});
+  ASSERT_TRUE(scene.ok()) << scene.status().ToString();
+  EXPECT_EQ(scene->count(Layer::kReferenceLine), 6);
+  for (const ScenePath& path : scene->paths) {
+    if (path.layer != Layer::kReferenceLine) continue;
+    EXPECT_EQ(path.points.size(), 11u);
+  }
+  EXPECT_LT(scene->count(Layer::kWall), 28);
+}
+
 TEST_F(TrackPictureTest, TheTrackObjectsCutsStripsAndObjectsLandWhereTheTrackPutsThem) {
   std::optional<TempFolder> work = TempFolder::Create("scene");
   const fs::path track_folder = work->path() / "kestrel";

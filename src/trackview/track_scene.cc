@@ -22,8 +22,6 @@ namespace {
 // sampled evenly along the lap instead, whatever the file says.
 constexpr double kArcStepRadians = 0.035;
 constexpr int kMaxArcSteps = 180;
-constexpr std::size_t kMaxSamplesPerLine = 20000;
-constexpr std::size_t kMaxWallPoints = 200000;
 constexpr int kDirectionBuckets = 256;
 // How far from the lap's first metre a flat quad of the track object may reach and still be
 // taken for the start line band (metres along the track).
@@ -45,8 +43,9 @@ struct Sample {
 
 class SceneBuilder {
  public:
-  SceneBuilder(const TrackFolder& folder, const TrackGeometry& track, TrackScene& scene)
-      : folder_(folder), track_(track), scene_(scene) {}
+  SceneBuilder(const TrackFolder& folder, const TrackGeometry& track, const SceneBudget& budget,
+               TrackScene& scene)
+      : folder_(folder), track_(track), budget_(budget), scene_(scene) {}
 
   void Build() {
     ChooseSamples();
@@ -68,13 +67,14 @@ class SceneBuilder {
 
   void ChooseSamples() {
     std::size_t total = 1;
-    for (int s = 0; s < track_.section_count() && total <= kMaxSamplesPerLine; ++s) {
+    const std::size_t most = std::max<std::size_t>(budget_.samples_per_line, 1);
+    for (int s = 0; s < track_.section_count() && total <= most; ++s) {
       total += SectionSteps(track_.section(s));
     }
     const double lap = track_.track_length();
-    if (total > kMaxSamplesPerLine) {
-      for (std::size_t i = 0; i <= kMaxSamplesPerLine; ++i) {
-        samples_.push_back(static_cast<std::int64_t>(lap * i / kMaxSamplesPerLine));
+    if (total > most) {
+      for (std::size_t i = 0; i <= most; ++i) {
+        samples_.push_back(static_cast<std::int64_t>(lap * i / most));
       }
       return;
     }
@@ -104,7 +104,7 @@ class SceneBuilder {
   void AddWallPiece(const SectionRecord& record, std::int32_t from, std::int32_t to) {
     const double length = record.length();
     const int steps = SectionSteps(record);
-    if (wall_points_ + steps + 1 > kMaxWallPoints) return;
+    if (wall_points_ + steps + 1 > budget_.wall_points) return;
     wall_points_ += steps + 1;
     ScenePath path{Layer::kWall, {}};
     for (int i = 0; i <= steps; ++i) {
@@ -156,6 +156,7 @@ class SceneBuilder {
 
   const TrackFolder& folder_;
   const TrackGeometry& track_;
+  const SceneBudget& budget_;
   TrackScene& scene_;
   std::vector<std::int64_t> samples_;  // dlong of the points every line is drawn through
   std::vector<Sample> line0_;
@@ -267,7 +268,7 @@ Layer LayerOfObject(std::string_view name) {
   return Layer::kOtherObject;
 }
 
-Result<TrackScene> BuildTrackScene(const TrackFolder& folder) {
+Result<TrackScene> BuildTrackScene(const TrackFolder& folder, const SceneBudget& budget) {
   const std::string name = folder.name() + ".trk";
   std::optional<std::vector<std::uint8_t>> bytes = folder.Read(name);
   if (!bytes) return Status::NotFound(folder.folder().string() + " holds no readable " + name);
@@ -281,7 +282,7 @@ Result<TrackScene> BuildTrackScene(const TrackFolder& folder) {
   scene.track = folder.name();
   scene.lap_metres = track.track_length() / kUnitsPerMetre;
   scene.sections = track.section_count();
-  SceneBuilder(folder, track, scene).Build();
+  SceneBuilder(folder, track, budget, scene).Build();
   return scene;
 }
 

@@ -58,10 +58,18 @@ struct TrackScene {
   int count(Layer layer) const { return counts[static_cast<int>(layer)]; }
 };
 
+// How many points the scene draws at most: each reference line, when sampled section by
+// section, would pass `samples_per_line`, is sampled evenly along the lap at that many points
+// instead; walls stop at `wall_points` points in all.
+struct SceneBudget {
+  std::size_t samples_per_line = 20000;
+  std::size_t wall_points = 200000;
+};
+
 // The scene of a GPL track folder: the track file's reference lines and walls, the race and
 // pit lines, and, from the track object, its section cuts, placed objects, groove pieces and
 // start line band. Fails when the folder has no readable track file.
-Result<TrackScene> BuildTrackScene(const TrackFolder& folder);
+Result<TrackScene> BuildTrackScene(const TrackFolder& folder, const SceneBudget& budget = {});
 
 // The kind of dot an object placed by the track object is drawn as, by its file name.
 Layer LayerOfObject(std::string_view name);
