@@ -23,9 +23,10 @@ installer=${installers[0]}
 version=$(basename "$installer")
 version=${version#velmora-}
 version=${version%-setup.exe}
-# The files the installer holds: those of the zip's folder, the dialog program, the uninstaller.
+# The files the installer holds: those of the zip's folder (both programs among them) and the
+# uninstaller.
 stage=$build/package/velmora-$version-windows-x64
-expected=$( (ls "$stage"; echo velmora-gui.exe; echo uninstall.exe) | sort)
+expected=$( (ls "$stage"; echo uninstall.exe) | sort)
 
 source "$(dirname "$0")/wine-prefix.sh"
 
