@@ -12,8 +12,8 @@
 # For each mutation: the line is replaced, the tests are rebuilt incrementally (a build that
 # fails counts as "killed (build)"), velmora_tests runs with --gtest_fail_fast, and if it passes
 # the Qt Test suite (velmora_gui_tests, offscreen) runs too, so a survivor has passed the whole
-# suite. A run that takes longer than MUTATION_TIMEOUT seconds (default: three times the clean
-# run, at least 120) is stopped and counts as "killed (timeout)". The file is restored after
+# suite. A run that takes longer than MUTATION_TIMEOUT seconds (default: four times the clean
+# tests, at least 120) is stopped and counts as "killed (timeout)". The file is restored after
 # every mutation, on an error and on Ctrl-C; the script checks with git that nothing stays
 # changed. The listed files must be unchanged against HEAD when the run starts.
 #
@@ -279,8 +279,12 @@ clean_run=""
 clean_seconds=$(($(date +%s) - clean_started))
 [ "$result" == survived ] || die "the clean suite does not pass ($result); see $logs/clean.log"
 if [ -z "$timeout_seconds" ]; then
-  # The clean run included the first build; the tests alone take less.
-  timeout_seconds=$((clean_seconds * 3 > 120 ? clean_seconds * 3 : 120))
+  # Four times what the clean tests took (their own totals, without the build), at least 120 s.
+  clean_test_seconds=$(awk '
+    /^\[==========\] / && match($0, /\(([0-9]+) ms total\)/) { ms += substr($0, RSTART + 1, RLENGTH - 11) }
+    /^Totals: / && match($0, /, [0-9]+ms$/) { ms += substr($0, RSTART + 2, RLENGTH - 4) }
+    END { print int(ms / 1000) + 1 }' "$logs/clean.log")
+  timeout_seconds=$((clean_test_seconds * 4 > 120 ? clean_test_seconds * 4 : 120))
 fi
 echo "Clean build and suite: ${clean_seconds}s; timeout per test run: ${timeout_seconds}s"
 echo
