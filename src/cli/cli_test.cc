@@ -510,6 +510,13 @@ TEST_F(CliTest, BatchExitsWithOneWhenARunStopsAndTwoOnBadUsage) {
             std::string::npos) << stopped.out;
   EXPECT_NE(stopped.err.find("velmora: Laguna: GPL directory not correctly set?\n"),
             std::string::npos) << stopped.err;
+  // A template for one of the two: that one finishes, and one stopped run is enough for 1.
+  const fs::path resources = folder_->path() / "resources";
+  samples::WriteCarriedResourcesFolder(resources, "elkhart");
+  CommandResult mixed = Velmora("convert --all" + options + " --resources " + Quote(resources));
+  EXPECT_EQ(mixed.exit_code, 1) << mixed.out;
+  EXPECT_EQ(mixed.out.find("Elkhart  elkhart     stopped"), std::string::npos) << mixed.out;
+  EXPECT_NE(mixed.out.find("Laguna"), std::string::npos) << mixed.out;
 
   EXPECT_EQ(Velmora("convert --all --track Elkhart" + options).exit_code, 2);
   EXPECT_EQ(Velmora("convert --jobs 2" + options).exit_code, 2);

@@ -75,7 +75,8 @@ TEST_F(ConversionModelTest, ListsKnownTracksSortedThenAddOnsAndConvertFollowsThe
   EXPECT_TRUE(model.convert_enabled());
   model.Select(std::nullopt);
   EXPECT_FALSE(model.convert_enabled());
-  model.Select(9);  // past the list: nothing selected
+  model.Select(model.tracks().size());  // past the list: nothing selected
+  EXPECT_EQ(model.selection(), std::nullopt);
   EXPECT_FALSE(model.convert_enabled());
 
   // A folder without tracks empties the list and is not stored; the GPL folder waits for a run.

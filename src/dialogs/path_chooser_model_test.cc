@@ -96,8 +96,10 @@ TEST_F(PathChooserModelTest, ClickEnterAndDoubleClickWalkTheKeyboardOnlySelects)
 }
 
 TEST_F(PathChooserModelTest, TypeAheadMatchesTheNamesInsideTheBrackets) {
+  fs::create_directories(temp_->path() / "gamma");
   PathChooserModel chooser = Open(root_);
   EXPECT_EQ(chooser.TypeAhead("g", 1000), IndexOf(chooser, "[games]"));
+  // A longer prefix stays on the selected entry while it still matches.
   EXPECT_EQ(chooser.TypeAhead("a", 1100), IndexOf(chooser, "[games]"));  // "ga"
   EXPECT_EQ(chooser.TypeAhead("x", 1200), std::nullopt);                 // "gax": nothing
   EXPECT_EQ(chooser.selection(), IndexOf(chooser, "[games]"));

@@ -54,6 +54,17 @@ TEST(PathTextTest, Utf8ArgumentsAndStoredFolders) {
             "C:\\Spiele\\M\u00FCller");
   EXPECT_EQ(PathToUtf8(PathFromStoredText("C:\\Spiele\\M\u00FCller")),
             "C:\\Spiele\\M\u00FCller");
+  // Only shortest-form UTF-8 of scalar values is UTF-8: an overlong "/" (C0 AF, E0 80 AF) must
+  // not pass for a separator, nor a surrogate or a value past U+10FFFF for a character; such
+  // stored text is Windows-1252.
+  for (const char* text : {"\xC0\xAF", "\xE0\x80\xAF", "\xF0\x80\x80\xAF", "\xED\xA0\x80",
+                           "\xF4\x90\x80\x80", "\xC3", "\xE2\x82", "\x80", "\xFF"}) {
+    EXPECT_FALSE(IsUtf8(text)) << ::testing::PrintToString(std::string(text));
+  }
+  for (const char* text : {"", "a/b", "\xC2\x80", "\xDF\xBF", "\xE0\xA0\x80", "\xEF\xBF\xBD",
+                           "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF"}) {
+    EXPECT_TRUE(IsUtf8(text)) << ::testing::PrintToString(std::string(text));
+  }
   // Malformed UTF-8 never throws; on Windows it becomes U+FFFD.
   EXPECT_NO_THROW(PathToUtf8(PathFromUtf8("\xC3(\xFF")));
 }

@@ -78,10 +78,12 @@ TEST_F(TrackArchiveTest, EmptyArchiveMakesItsFolderAndAMissingOneOpensSilentlyAs
 
 TEST_F(TrackArchiveTest, HostileMembersAreReportedAndNeverWritten) {
   std::vector<std::uint8_t> data = Bytes("0123456789");
-  const std::uint32_t start = 2 + 27 * 6;
+  const std::uint32_t start = 2 + 27 * 8;
   const fs::path path = Write(BuildRawArchive(
-      6,
+      8,
       {{"../escape.trk", 4, start},
+       {"..", 4, start},
+       {".", 4, start},
        {"sub/file.mip", 4, start},
        {"back\\slash", 4, start},
        {"", 4, start},
@@ -103,6 +105,8 @@ TEST_F(TrackArchiveTest, HostileMembersAreReportedAndNeverWritten) {
   const Status::Kind unsafe = Status::Kind::kInvalidArgument;
   EXPECT_EQ(problems, (std::vector<std::pair<Status::Kind, std::string>>{
                           {unsafe, "../escape.trk"},
+                          {unsafe, ".."},
+                          {unsafe, "."},
                           {unsafe, "sub/file.mip"},
                           {unsafe, "back\\slash"},
                           {unsafe, ""},
