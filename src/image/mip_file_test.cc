@@ -75,7 +75,7 @@ TEST(MipFileTest, SixteenBitLevelSizes) {
   EXPECT_TRUE(std::ranges::equal(back->Level(0), image->Level(0)));
 }
 
-TEST(MipFileTest, TypeTwoReadsOneLevel) {
+TEST(MipFileTest, TypesTwoAndFiveAreTransparentAndTwoReadsOneLevel) {
   std::vector<std::uint8_t> bytes = samples::BuildMip4(
       16, 16, [](int, int) { return std::uint8_t{1}; }, kGreys, false, 3);
   bytes[24] = 2;
@@ -83,6 +83,13 @@ TEST(MipFileTest, TypeTwoReadsOneLevel) {
   Result<TextureImage> image = ReadMip(bytes);
   ASSERT_TRUE(image);
   EXPECT_EQ(image->level_count, 1);
+  EXPECT_TRUE(image->transparent);
+  // Type 5 is transparent too, and keeps its levels.
+  bytes[24] = 5;
+  bytes[38] = 3;
+  image = ReadMip(bytes);
+  ASSERT_TRUE(image);
+  EXPECT_EQ(image->level_count, 3);
   EXPECT_TRUE(image->transparent);
 }
 

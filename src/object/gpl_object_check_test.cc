@@ -42,6 +42,11 @@ TEST(GplObjectCheckTest, FirstProblemIsNamed) {
   truncated.pop_back();
   std::vector<std::uint8_t> bad_tag = File({kOpGroup, 0}, 4);
   bad_tag[0] = 'X';
+  // The vertex chunk (12 bytes of header, one 16-byte vertex) twice, the file's size mended.
+  std::vector<std::uint8_t> twice = File({kOpGroup, 0}, 4);
+  twice.insert(twice.begin() + 40, twice.begin() + 12, twice.begin() + 40);
+  const std::uint32_t body = static_cast<std::uint32_t>(twice.size() - 12);
+  for (int i = 0; i < 4; ++i) twice[8 + i] = static_cast<std::uint8_t>(body >> (8 * i));
   const Row rows[] = {
       {"forward reference", File({kOpGroup, 1, 16, kOpGroup, 0}, 16),
        "node at 4 refers to 16"},
@@ -56,6 +61,7 @@ TEST(GplObjectCheckTest, FirstProblemIsNamed) {
       {"count past the stream", File({kOpGroup, 1000}, 4), "node at 4 has no length that fits"},
       {"cut file", truncated, "header size is not the file length - 12"},
       {"not 4OD3", bad_tag, "not a 4OD3 file"},
+      {"a chunk twice", twice, "chunk SZYX out of order"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);

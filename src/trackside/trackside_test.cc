@@ -279,6 +279,9 @@ TEST(TrackStripsTest, StartLineIsLaidThreeTimesOverTheRoad) {
 TEST(TracksideTest, TableLinesSkipEmptyLinesAndKeepCarriageReturns) {
   EXPECT_EQ(TableLines(Text("a\r\n\n\nb\nc")), (std::vector<std::string>{"a\r", "b", "c"}));
   EXPECT_TRUE(TableLines({}).empty());
+  // A zero ends the text, as it ends the zero-terminated copy the tables were read from.
+  EXPECT_EQ(TableLines(Text(std::string_view("a\nb\0c\nd", 7))),
+            (std::vector<std::string>{"a", "b"}));
 }
 
 // On the curving, climbing track (heading d / 250 m): four sections of 80 m (the last 160 m),
