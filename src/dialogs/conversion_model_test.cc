@@ -8,6 +8,7 @@
 #include <tuple>
 #include <vector>
 
+#include "dialogs/progress_bar_state.h"
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
 #include "platform/resource_store.h"
@@ -151,6 +152,19 @@ TEST_F(ConversionModelTest, TheGeometryChoiceIsStoredOnlyWhenItChanges) {
   ASSERT_EQ(typed.geometry_entries().size(), 3u);
   EXPECT_EQ(typed.geometry_index(), 2u);
   EXPECT_FALSE(typed.has_sixteen_bit());
+}
+
+// The bar of a run: a range without width shows an empty bar one step wide, never a busy
+// indicator; a run that steps past its end stays full; a new range starts empty.
+TEST(ProgressBarStateTest, TheBarShowsTheRunsRangeAndStaysInside) {
+  ProgressBarState bar;
+  bar.SetRange(3, 3);
+  EXPECT_EQ(std::tuple(bar.bar_low(), bar.bar_high(), bar.bar_value()), std::tuple(3, 4, 3));
+  bar.SetRange(0, 12);
+  for (int i = 0; i < 15; ++i) bar.Step();
+  EXPECT_EQ(std::tuple(bar.bar_low(), bar.bar_high(), bar.bar_value()), std::tuple(0, 12, 12));
+  bar.SetRange(2, 5);
+  EXPECT_EQ(bar.bar_value(), 2);
 }
 
 }  // namespace

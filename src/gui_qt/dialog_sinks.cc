@@ -30,27 +30,23 @@ void MessageBoxSink::ShowWithHint(std::string_view text, std::string_view hint) 
 }
 
 void ProgressBarSink::SetRange(int low, int high) {
-  low_ = low;
-  high_ = std::max(high, low);
-  position_ = low_;
-  // A range without width would turn the bar into a busy indicator; an empty bar says more.
-  bar_->setRange(low_, high_ > low_ ? high_ : low_ + 1);
+  state_.SetRange(low, high);
+  bar_->setRange(state_.bar_low(), state_.bar_high());
   Show();
 }
 
 void ProgressBarSink::SetPosition(int position) {
-  position_ = position;
+  state_.SetPosition(position);
   Show();
 }
 
 void ProgressBarSink::Step() {
-  ++position_;
+  state_.Step();
   Show();
 }
 
 void ProgressBarSink::Show() {
-  // QProgressBar ignores values outside its range; a run that steps past the end stays full.
-  bar_->setValue(std::clamp(position_, low_, high_));
+  bar_->setValue(state_.bar_value());
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 

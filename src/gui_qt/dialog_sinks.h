@@ -4,6 +4,7 @@
 #include <memory>
 #include <string_view>
 
+#include "dialogs/progress_bar_state.h"
 #include "platform/message_sink.h"
 #include "platform/progress_sink.h"
 
@@ -42,9 +43,7 @@ class ProgressBarSink : public ProgressSink {
   void Show();
 
   QProgressBar* bar_;
-  int low_ = 0;
-  int high_ = 0;
-  int position_ = 0;
+  ProgressBarState state_;
 };
 
 }  // namespace velmora

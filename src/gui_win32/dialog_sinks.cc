@@ -33,28 +33,24 @@ void DialogThreadSink::Note(std::string_view text) {
 }
 
 void ProgressBarSink::SetRange(int low, int high) {
-  low_ = low;
-  high_ = std::max(high, low);
-  position_ = low_;
-  // A range without width would draw nothing useful; an empty bar says more.
-  PostMessageW(bar_, PBM_SETRANGE32, static_cast<WPARAM>(low_),
-               static_cast<LPARAM>(high_ > low_ ? high_ : low_ + 1));
+  state_.SetRange(low, high);
+  PostMessageW(bar_, PBM_SETRANGE32, static_cast<WPARAM>(state_.bar_low()),
+               static_cast<LPARAM>(state_.bar_high()));
   Post();
 }
 
 void ProgressBarSink::SetPosition(int position) {
-  position_ = position;
+  state_.SetPosition(position);
   Post();
 }
 
 void ProgressBarSink::Step() {
-  ++position_;
+  state_.Step();
   Post();
 }
 
 void ProgressBarSink::Post() {
-  // A run that steps past the end stays full.
-  PostMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(std::clamp(position_, low_, high_)), 0);
+  PostMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(state_.bar_value()), 0);
 }
 
 }  // namespace velmora

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string_view>
 
+#include "dialogs/progress_bar_state.h"
 #include "platform/message_sink.h"
 #include "platform/progress_sink.h"
 
@@ -51,9 +52,7 @@ class ProgressBarSink : public ProgressSink {
   void Post();
 
   HWND bar_ = nullptr;
-  int low_ = 0;
-  int high_ = 0;
-  int position_ = 0;
+  ProgressBarState state_;
 };
 
 }  // namespace velmora
