@@ -7,7 +7,6 @@
 #include <unistd.h>
 #endif
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <future>
@@ -18,22 +17,18 @@
 #include <thread>
 #include <vector>
 
-#include "pipeline/track_converter.h"
+#include "pipeline/finishing_test_support.h"
+#include "platform/ascii.h"
 #include "platform/folder_lock.h"
-#include "platform/message_sink.h"
 #include "platform/progress_sink.h"
-#include "platform/resource_store.h"
-#include "platform/settings.h"
-#include "platform/temp_folder.h"
-#include "resources/embedded_files.h"
-#include "samples/installation_builder.h"
 
 namespace velmora {
 namespace {
 
+namespace fs = std::filesystem;
 using Chains = std::vector<std::vector<std::size_t>>;
 
-// Records what a batch reports, from whichever thread it comes.
+// Records what a batch reports per track, from whichever thread it comes.
 class RecordingObserver : public BatchObserver {
  public:
   void Started(std::size_t track) override { Add(track, "started"); }
@@ -61,6 +56,7 @@ class RecordingObserver : public BatchObserver {
   std::map<std::size_t, std::vector<std::string>> events_;
 };
 
+// Tracks 0 and 2 go into one GPL folder, 3 and 4 into another (letter case aside).
 const std::vector<BatchTrack> kTracks = {
     {"dethq", "detroit"}, {"Elkhart", "Elkhart"}, {"detroit", "Detroit"},
     {"Laguna", "Laguna"}, {"lagunahq", "LAGUNA"},
@@ -69,31 +65,25 @@ const std::vector<BatchTrack> kTracks = {
 TEST(BatchConversionTest, TracksIntoOneGplFolderShareAChainInListOrder) {
   EXPECT_EQ(ChainsByGplTrack(kTracks), (Chains{{0, 2}, {1}, {3, 4}}));
   EXPECT_EQ(ChainsByGplTrack({}), Chains{});
-  const std::vector<BatchTrack> apart = {{"a", "one"}, {"b", "two"}, {"c", "three"}};
-  EXPECT_EQ(ChainsByGplTrack(apart), (Chains{{0}, {1}, {2}}));
 }
 
-// Across job counts: no two runs into one GPL folder overlap, a chain keeps list order, every
-// track runs once, and results, first messages and stops land on their own track.
+// Across job counts: no two runs into one GPL folder overlap, a chain keeps list order, and
+// results, first messages and stops land on their own track.
 TEST(BatchConversionTest, SameFolderNeverOverlapsAndResultsStayInListOrder) {
   for (int jobs : {1, 2, 3, 8}) {
     SCOPED_TRACE("jobs " + std::to_string(jobs));
     std::mutex mutex;
-    std::map<std::string, int> busy;  // lowercased GPL folder -> runs inside it
+    std::map<std::string, int> busy;  // GPL folder -> runs inside it
     std::map<std::string, std::vector<std::size_t>> order;
     bool overlapped = false;
-    auto lower = [](std::string s) {
-      for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      return s;
-    };
     RecordingObserver observer;
     FolderLock lock;
     auto results = RunBatch(
         kTracks, jobs,
         [&](std::size_t i, MessageSink& messages, ProgressSink& progress, const SeasonTurn&) {
-          const std::string folder = lower(kTracks[i].gpl_track);
+          const std::string folder = AsciiLower(kTracks[i].gpl_track);
           {
-            std::lock_guard<std::mutex> lock(mutex);
+            std::lock_guard<std::mutex> guard(mutex);
             overlapped = overlapped || busy[folder]++ > 0;
             order[folder].push_back(i);
           }
@@ -102,7 +92,7 @@ TEST(BatchConversionTest, SameFolderNeverOverlapsAndResultsStayInListOrder) {
           if (i % 2 == 1) messages.Show("first of " + kTracks[i].folder);
           messages.Show("second");
           std::this_thread::sleep_for(std::chrono::milliseconds(5));
-          std::lock_guard<std::mutex> lock(mutex);
+          std::lock_guard<std::mutex> guard(mutex);
           --busy[folder];
           return i != 3;
         },
@@ -118,49 +108,43 @@ TEST(BatchConversionTest, SameFolderNeverOverlapsAndResultsStayInListOrder) {
       EXPECT_GT(results[i].seconds, 0.0);
       const std::vector<std::string> events = observer.EventsOf(i);
       ASSERT_GE(events.size(), 4u);
-      EXPECT_EQ(events.front(), "started");
-      EXPECT_EQ(events[1], "progress 0-4 0");
-      EXPECT_EQ(events[2], "progress 0-4 1");
+      EXPECT_EQ(std::vector<std::string>(events.begin(), events.begin() + 3),
+                (std::vector<std::string>{"started", "progress 0-4 0", "progress 0-4 1"}));
       EXPECT_EQ(events.back(), i != 3 ? "ended finished" : "ended stopped");
     }
   }
 }
 
-// With two jobs, two tracks into different folders run at the same time: each waits until the
-// other has started (a serial run would wait forever; the wait gives up after ten seconds).
+// With two jobs, runs into different folders overlap: each waits until the other has started
+// (a serial batch would make the first give up after ten seconds).
 TEST(BatchConversionTest, DifferentFoldersRunSideBySide) {
-  const std::vector<BatchTrack> tracks = {{"a", "one"}, {"b", "two"}};
   std::mutex mutex;
   std::condition_variable changed;
   int started = 0;
   RecordingObserver observer;
   FolderLock lock;
   auto results = RunBatch(
-      tracks, 2,
+      std::vector<BatchTrack>{{"a", "one"}, {"b", "two"}}, 2,
       [&](std::size_t, MessageSink&, ProgressSink&, const SeasonTurn&) {
-        std::unique_lock<std::mutex> lock(mutex);
+        std::unique_lock<std::mutex> guard(mutex);
         ++started;
         changed.notify_all();
-        return changed.wait_for(lock, std::chrono::seconds(10), [&] { return started == 2; });
+        return changed.wait_for(guard, std::chrono::seconds(10), [&] { return started == 2; });
       },
       observer, lock);
-  EXPECT_TRUE(results[0].finished);
-  EXPECT_TRUE(results[1].finished);
+  EXPECT_TRUE(results[0].finished && results[1].finished);
 }
 
 // Later tracks that get to their season edits first wait for the earlier ones, so the season
 // files list the events in list order; a track that stops before its edits holds nobody up.
 TEST(BatchConversionTest, SeasonEditsTakeTurnsInListOrder) {
   std::optional<TempFolder> folder = TempFolder::Create("batch");
-  ASSERT_TRUE(folder);
-  const std::vector<BatchTrack> tracks = {
-      {"a", "one"}, {"b", "two"}, {"c", "three"}, {"d", "four"}, {"e", "five"}};
   std::mutex mutex;
   std::vector<std::size_t> order;
   RecordingObserver observer;
   FolderLock lock;
   auto results = RunBatch(
-      tracks, 5,
+      std::vector<BatchTrack>{{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}, {"e", "5"}}, 5,
       [&](std::size_t i, MessageSink&, ProgressSink&, const SeasonTurn& turn) {
         if (i == 2) return false;  // stops early
         std::this_thread::sleep_for(std::chrono::milliseconds(i == 0 ? 200 : 10 * (5 - i)));
@@ -175,11 +159,10 @@ TEST(BatchConversionTest, SeasonEditsTakeTurnsInListOrder) {
 }
 
 TEST(BatchConversionTest, AThrowingRunStopsOnlyItsTrack) {
-  const std::vector<BatchTrack> tracks = {{"a", "one"}, {"b", "one"}, {"c", "two"}};
   RecordingObserver observer;
   FolderLock lock;
   auto results = RunBatch(
-      tracks, 2,
+      std::vector<BatchTrack>{{"a", "one"}, {"b", "one"}, {"c", "two"}}, 2,
       [&](std::size_t i, MessageSink&, ProgressSink& progress, const SeasonTurn&) {
         if (i == 0) throw std::runtime_error("out of memory");
         progress.SetRange(0, 1);
@@ -195,47 +178,26 @@ TEST(BatchConversionTest, AThrowingRunStopsOnlyItsTrack) {
   EXPECT_EQ(observer.EventsOf(2).at(3), "progress 0-1 1");
 }
 
-}  // namespace
-}  // namespace velmora
-
-namespace velmora {
-namespace {
-
-namespace fs = std::filesystem;
-
-// Whole runs: the season edits of a run given a lock wait while another process holds GPL's
-// seasons folder, and go on once it lets go.
+// A whole run given a turn waits with its season edits while another process holds GPL's
+// seasons folder, and goes on once it lets go.
 TEST(BatchConversionTest, SeasonEditsWaitForAnotherProcess) {
 #ifdef _WIN32
   GTEST_SKIP() << "the other process is played by a flock on the folder, which Windows has not; "
                   "FolderLockTest covers the Windows lock";
 #else
-  std::optional<TempFolder> folder = TempFolder::Create("batch");
-  ASSERT_TRUE(folder);
-  const samples::DemoInstallations demo = samples::WriteDemoInstallations(folder->path());
-  Settings settings(folder->path() / "Velmora.INI", folder->path().string());
-  settings.Override(kOptionsSection, kTrackFileConversionKey, "1");
-  ResourceStore resources(EmbeddedFiles());
-  RecordingMessageSink messages;
-  Services services{messages, settings, resources};
+  testkit::DemoConversion run;
   FolderLock season_lock;
-
-  const int other = ::open((demo.gpl / "seasons").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  RunRequest request = run.Request();
+  request.season_turn = [&](const fs::path& seasons) {
+    return std::make_shared<FolderLock::Held>(season_lock.Hold(seasons));
+  };
+  const int other = ::open((run.demo().gpl / "seasons").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   ASSERT_GE(other, 0);
   ASSERT_EQ(::flock(other, LOCK_EX), 0);
-  std::future<bool> run = std::async(std::launch::async, [&] {
-    TrackConverter converter(services);
-    return converter.Convert(
-        SourceGame::kCart, {.src_dir = demo.source,
-                            .gpl_dir = demo.gpl,
-                            .source_track = demo.track,
-                            .season_turn = [&](const fs::path& seasons) {
-                              return std::make_shared<FolderLock::Held>(season_lock.Hold(seasons));
-                            }});
-  });
-  EXPECT_EQ(run.wait_for(std::chrono::milliseconds(1500)), std::future_status::timeout);
+  std::future<bool> finished = std::async(std::launch::async, [&] { return run.Convert(request); });
+  EXPECT_EQ(finished.wait_for(std::chrono::milliseconds(1500)), std::future_status::timeout);
   ::close(other);  // lets go of the lock
-  EXPECT_TRUE(run.get()) << ::testing::PrintToString(messages.messages());
+  EXPECT_TRUE(finished.get()) << ::testing::PrintToString(run.messages());
 #endif
 }
 

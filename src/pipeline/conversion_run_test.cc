@@ -1,9 +1,13 @@
+// Whole runs of both pipelines on small source tracks: the order of the stages and of the files
+// in the pack, the messages, where a run stops and what it leaves, and the progress count.
 #include "pipeline/conversion_run.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
+#include "image/mip_file.h"
 #include "pipeline/track_converter.h"
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
@@ -15,6 +19,7 @@
 #include "samples/installation_builder.h"
 #include "samples/object_builders.h"
 #include "samples/track_builders.h"
+#include "testing/deep_folder.h"
 #include "testing/disk_probe.h"
 #include "testing/recording_progress.h"
 #include "testing/scoped_env.h"
@@ -26,8 +31,8 @@ namespace {
 namespace fs = std::filesystem;
 using samples::Bytes;
 using samples::MemberBytes;
+using Names = std::vector<std::string>;
 
-constexpr std::string_view kNoTemplate = "";
 constexpr std::string_view kPatchMessage1 = "No Patch Files Found for ";
 constexpr std::string_view kPatchMessage2 = "Check your installation of the converter";
 
@@ -42,46 +47,53 @@ std::vector<std::uint8_t> PcxHeader(std::uint8_t planes) {
   return header;
 }
 
-std::vector<std::string> Names(const std::vector<fs::path>& paths) {
-  std::vector<std::string> names;
-  for (const fs::path& path : paths) names.push_back(path.filename().string());
-  return names;
-}
+// Counts the steps and calls `on_step` at each.
+class WatchingProgress : public testkit::RecordingProgress {
+ public:
+  explicit WatchingProgress(std::function<void()> on_step) : on_step_(std::move(on_step)) {}
+  void Step() override {
+    RecordingProgress::Step();
+    on_step_();
+  }
+
+ private:
+  std::function<void()> on_step_;
+};
 
 class ConversionRunTest : public ::testing::Test {
  protected:
-  enum class Pipeline { kCart, kNSeries, kN2 };
-
   void SetUp() override { samples::WriteGplInstallation(gpl_); }
 
-  // Source track `folder` of the CART layout (or N-series: same layout on disk).
   void AddSourceTrack(const std::string& folder, std::vector<MemberBytes> members = {},
                       std::vector<MemberBytes> loose = {}) {
     samples::WriteSourceTrack(src_, {folder, std::move(members), std::move(loose), "Tracks"});
   }
-  void SetOption(std::optional<int> value) { settings_.SetTrackFileConversion(value); }
 
-  bool Run(Pipeline pipeline, const std::string& track, ProgressSink* progress = nullptr,
+  bool Run(SourceGame game, const std::string& track, RunRequest request = {},
            std::span<const EmbeddedFile> embedded = EmbeddedFiles()) {
+    request.src_dir = src_;
+    request.gpl_dir = gpl_;
+    request.source_track = track;
+    request.track_file_control = "the track file control";
     ResourceStore resources(embedded, resources_);
-    Services services{messages_, settings_, resources};
-    TrackConverter converter(services);
-    const bool finished = converter.Convert(
-        pipeline == Pipeline::kCart ? SourceGame::kCart
-        : pipeline == Pipeline::kN2 ? SourceGame::kN2
-                                    : SourceGame::kN3,
-        {.src_dir = src_,
-         .gpl_dir = gpl_,
-         .source_track = track,
-         .progress = progress,
-         .track_file_control = "the track file control"});
-    pack_list_ = Names(converter.workspace().pack_list());
+    TrackConverter converter(Services{messages_, settings_, resources});
+    const bool finished = converter.Convert(game, request);
+    pack_list_.clear();
+    for (const fs::path& path : converter.workspace().pack_list()) {
+      pack_list_.push_back(path.filename().string());
+    }
     scans_ = converter.workspace().resolver().scans();
     return finished;
   }
+  bool Shown(std::string_view prefix, std::string_view suffix) const {
+    return std::any_of(messages_.messages().begin(), messages_.messages().end(),
+                       [&](const std::string& m) {
+                         return m.starts_with(prefix) && m.ends_with(suffix);
+                       });
+  }
 
-  std::vector<std::string> FolderFiles(const fs::path& folder) {
-    std::vector<std::string> names;
+  Names FolderFiles(const fs::path& folder) {
+    Names names;
     std::optional<fs::path> found = ResolveExisting(folder);
     if (!found) return names;
     for (const auto& entry : fs::directory_iterator(*found)) {
@@ -90,10 +102,15 @@ class ConversionRunTest : public ::testing::Test {
     std::sort(names.begin(), names.end());
     return names;
   }
-
-  std::vector<std::string> PackDirectory(const fs::path& pack) {
+  // A member of a pack, or nothing.
+  static std::vector<std::uint8_t> Member(const fs::path& pack_path, std::string_view name) {
+    TrackArchive pack;
+    if (!pack.Open(pack_path).ok() || !pack.Unpack().ok() || !pack.HeldMember(name)) return {};
+    return {pack.HeldMember(name)->begin(), pack.HeldMember(name)->end()};
+  }
+  Names PackDirectory(const fs::path& pack) {
     TrackArchive archive;
-    std::vector<std::string> names;
+    Names names;
     if (archive.Open(pack).IsNotFound()) return names;
     for (const ArchiveEntry& entry : archive.entries()) names.push_back(entry.name);
     return names;
@@ -105,39 +122,16 @@ class ConversionRunTest : public ::testing::Test {
   fs::path resources_ = folder_->path() / "resources";
   Settings settings_{folder_->path() / "Velmora.INI", "/home/racer"};
   RecordingMessageSink messages_;
-  std::vector<std::string> pack_list_;
+  Names pack_list_;
   std::size_t scans_ = 0;
-};
-
-// Counts the files under a folder at every step of a run.
-class FileCountingProgress : public ProgressSink {
- public:
-  explicit FileCountingProgress(fs::path folder) : folder_(std::move(folder)) {}
-  void SetRange(int, int) override {}
-  void SetPosition(int) override {}
-  void Step() override {
-    std::size_t files = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(folder_)) {
-      if (entry.is_regular_file()) ++files;
-    }
-    most_files_ = std::max(most_files_, files);
-    ++steps_;
-  }
-  std::size_t most_files() const { return most_files_; }
-  int steps() const { return steps_; }
-
- private:
-  fs::path folder_;
-  std::size_t most_files_ = 0;
-  int steps_ = 0;
 };
 
 TEST_F(ConversionRunTest, MissingTemplateMessagesDependOnTheOption) {
   struct Row {
-    Pipeline pipeline;
+    SourceGame game;
     std::optional<int> option;  // nothing: not in the settings file (automatic)
     bool finished;
-    std::vector<std::string> messages;
+    Names messages;
   };
   const std::string lookup = "Failed to find resource detroit_N4T";
   const std::string unset = "GPL directory not correctly set?";
@@ -151,186 +145,191 @@ TEST_F(ConversionRunTest, MissingTemplateMessagesDependOnTheOption) {
       (ResolveForWrite(gpl_ / "Tracks") / "detroit" / "detroit.trk").string() +
       ": it cannot be read";
   const std::vector<Row> rows = {
-      {Pipeline::kCart, 0, false, {lookup, unset}},
-      {Pipeline::kCart, 1, true, {lookup, unset, patches1, patches2}},
-      {Pipeline::kCart, 2, false, {lookup, unset, no_track_file}},
-      {Pipeline::kCart, std::nullopt, true, {patches1, patches2}},
-      {Pipeline::kNSeries, 0, false, {lookup, unset}},
-      {Pipeline::kNSeries, 1, true, {lookup, patches1, patches2}},
-      {Pipeline::kNSeries, 2, false, {lookup, no_track_file}},
-      {Pipeline::kNSeries, std::nullopt, true, {patches1, patches2}},
+      {SourceGame::kCart, 0, false, {lookup, unset}},
+      {SourceGame::kCart, 1, true, {lookup, unset, patches1, patches2}},
+      {SourceGame::kCart, 2, false, {lookup, unset, no_track_file}},
+      {SourceGame::kCart, std::nullopt, true, {patches1, patches2}},
+      {SourceGame::kN3, 0, false, {lookup, unset}},
+      {SourceGame::kN3, 1, true, {lookup, patches1, patches2}},
+      {SourceGame::kN3, 2, false, {lookup, no_track_file}},
+      {SourceGame::kN3, std::nullopt, true, {patches1, patches2}},
   };
-  samples::WriteCarriedResourcesFolder(resources_, kNoTemplate);
+  samples::WriteCarriedResourcesFolder(resources_, "");
   std::vector<MemberBytes> members, loose;
   samples::AddSampleTrackFiles("detroit", members, loose);
   AddSourceTrack("detroit", members, loose);
   for (const Row& row : rows) {
-    SCOPED_TRACE(::testing::Message() << (row.pipeline == Pipeline::kCart ? "cart" : "n-series")
-                                    << " option " << row.option.value_or(-99));
-    SetOption(row.option);
+    SCOPED_TRACE(::testing::Message() << (row.game == SourceGame::kCart ? "cart" : "n-series")
+                                      << " option " << row.option.value_or(-99));
+    settings_.SetTrackFileConversion(row.option);
     messages_.Clear();
-    EXPECT_EQ(Run(row.pipeline, "detroit"), row.finished);
+    EXPECT_EQ(Run(row.game, "detroit"), row.finished);
     EXPECT_EQ(messages_.messages(), row.messages);
-    // A run that stops there says what to do, naming the front end's control, with the message
-    // it follows.
-    const std::vector<std::string> hints =
-        row.option == 0
-            ? std::vector<std::string>{
-                  "The geometry template detroit_N4T is missing: put a file of that name into "
-                  "the resources folder (setting Resources, option --resources), or convert "
-                  "the source game's own track file (the track file control)."}
-            : std::vector<std::string>{};
-    EXPECT_EQ(messages_.hints(), hints);
+    // A run that stops there says what to do, naming the front end's control.
+    EXPECT_EQ(messages_.hints(),
+              row.option == 0
+                  ? Names{"The geometry template detroit_N4T is missing: put a file of that "
+                          "name into the resources folder (setting Resources, option "
+                          "--resources), or convert the source game's own track file (the "
+                          "track file control)."}
+                  : Names{});
     // Only the automatic choice tells, outside the system's messages, what it did instead.
-    const std::vector<std::string> notes =
-        row.option ? std::vector<std::string>{}
-                   : std::vector<std::string>{
-                         "no geometry template detroit_N4T was found, so the track's own "
-                         "geometry file detroit.trk was converted"};
-    EXPECT_EQ(messages_.notes(), notes);
+    EXPECT_EQ(messages_.notes(),
+              row.option ? Names{}
+                         : Names{"no geometry template detroit_N4T was found, so the track's "
+                                 "own geometry file detroit.trk was converted"});
     if (row.finished) {
       EXPECT_NE(std::find(pack_list_.begin(), pack_list_.end(), "detroit.trk"), pack_list_.end());
       EXPECT_TRUE(FileExists(gpl_ / "tracks" / "detroit" / "detroit.dat"));
+      EXPECT_TRUE(FileExists(gpl_ / "tracks" / "detroit" / "Race.lp"));
     }
   }
 }
 
-// The CART run converts textures, then objects, then sprites, and lists them for packing in
-// that order.
-TEST_F(ConversionRunTest, CartPacksTexturesThenObjectsThenSprites) {
-  samples::WriteCarriedResourcesFolder(resources_, "detroit");
-  samples::UntaggedBuilder object;
-  const std::uint32_t a = object.Vertex(0, 0, 0);
-  const std::uint32_t b = object.Vertex(19685, 0, 0);
-  const std::uint32_t c = object.Vertex(0, 19685, 0);
-  object.FlatPolygon(5, {a, b, c});
-  AddSourceTrack("dethq",
-                 {{"sunny.pcx", PcxHeader(1)},
-                  {"dethq.3do", object.Build()},
-                  {"cars.pmp", samples::BuildPmp({{120, 118, 130, 40}})},
-                  {"wall.mip", samples::BuildRaw8(8, 8, [](int, int) { return std::uint8_t{40}; })}});
-  ASSERT_TRUE(Run(Pipeline::kCart, "dethq"));
-  const std::vector<std::string> directory =
-      PackDirectory(gpl_ / "tracks" / "detroit" / "detroit.dat");
-  auto at = [&directory](const char* name) {
-    return std::find(directory.begin(), directory.end(), name) - directory.begin();
+// A geometry file that cannot be had stops both pipelines, naming the file.
+TEST_F(ConversionRunTest, GeometryStopsNameTheFile) {
+  struct Row {
+    const char* what;
+    int option;
+    bool track_file, temp_too_deep;
+    std::string_view template_bytes;  // empty: no template
+    std::vector<std::pair<std::string, std::string>> shown;  // prefix, suffix
   };
-  ASSERT_LT(at("cars.srb"), static_cast<std::ptrdiff_t>(directory.size()));
-  EXPECT_LT(at("wall.mip"), at("detroit.3do"));  // the track's own object, renamed
-  EXPECT_LT(at("detroit.3do"), at("cars.srb"));
+  const fs::path deep = testkit::MakeTooDeepFolder(folder_->path());
+  const std::string made = deep.string() + "/dir";
+  const std::vector<Row> rows = {
+      {"no source track file", 1, false, false, "",
+       {{"Cannot convert the track file ", "kestrel.trk: it cannot be read"}}},
+      {"damaged template", 0, true, false, "KART",
+       {{"Cannot load the track file ", "kestrel.trk: it is shorter than its 28-byte header"}}},
+#ifndef _WIN32
+      // The archive's members and the placed track are named as the paths they would have had.
+      {"unmade temporary folder", 0, true, true, "template",
+       {{"CreateDirectory Failed:- " + made, ""},
+        {"CreateFile from .DAT :- " + made, ""},
+        {"Cannot write the track file " + made, "/kestrel.trk"}}},
+#endif
+  };
+  for (const SourceGame game : {SourceGame::kCart, SourceGame::kN2}) {
+    for (const Row& row : rows) {
+      SCOPED_TRACE(::testing::Message() << row.what << (game == SourceGame::kCart ? " cart" : ""));
+      fs::remove_all(gpl_ / "tracks" / "kestrel");
+      fs::remove_all(resources_);
+      samples::WriteCarriedResourcesFolder(resources_, row.template_bytes.empty() ? "" : "kestrel");
+      if (row.template_bytes == "KART") WriteFileBytes(resources_ / "KESTREL_N4T.trk", Bytes("KART"));
+      std::vector<MemberBytes> members, loose;
+      samples::AddSampleTrackFiles("kestrel", members, loose);
+      if (!row.track_file) members.clear();
+      AddSourceTrack("kestrel", members, loose);
+      settings_.SetTrackFileConversion(row.option);
+      messages_.Clear();
+      std::optional<testkit::ScopedEnv> in_deep;
+      if (row.temp_too_deep) in_deep.emplace(testkit::kTempVariable, deep.string().c_str());
+      EXPECT_FALSE(Run(game, "kestrel"));
+      for (const auto& [prefix, suffix] : row.shown) {
+        EXPECT_TRUE(Shown(prefix, suffix)) << prefix << " ... " << suffix;
+      }
+      EXPECT_FALSE(FileExists(gpl_ / "tracks" / "kestrel" / "Race.lp"));
+      EXPECT_FALSE(FileExists(gpl_ / "tracks" / "kestrel" / "kestrel.dat"));
+    }
+  }
 }
 
+// The CART run: geometry, carried files, pages, textures, objects, sprites, GPL's standard
+// files, in that order in the pack. The archive's members are read from memory, never unpacked
+// into the temporary folder, and each folder is listed at most once: the GPL track folder, and
+// the source track folder where it looks for racing lines this track lacks.
 TEST_F(ConversionRunTest, FullCartRunPacksInTheRunsOrder) {
   samples::WriteCarriedResourcesFolder(resources_, "detroit");
-  AddSourceTrack("dethq", {{"sunny.pcx", PcxHeader(1)},
-                           {"dethq.3do", Bytes("object")},
-                           {"wall.mip", Bytes("texture")},
-                           {"cars.pmp", Bytes("sprite")}});
-  ASSERT_TRUE(Run(Pipeline::kCart, "dethq"));
-  EXPECT_EQ(messages_.messages(),
-            (std::vector<std::string>{std::string(kPatchMessage1) + "detroit",
-                                      std::string(kPatchMessage2)}));
-  const fs::path track_folder = gpl_ / "tracks" / "detroit";
-  EXPECT_EQ(PackDirectory(track_folder / "detroit.dat"),
-            (std::vector<std::string>{
-                "detroit.trk", "groove.mip",   "_blank_.3do",  "_tire.3do",    "_hay.3do",
-                "hayba_s.mip", "_cone.3do",    "_cone1.srb",   "_conebs1.mip", "page2.pbf",
-                "page0.pbf",   "page1.pbf",    "event.pbf",    "bwpic.pbf",    "page3.pbf",
-                "page4.pbf",   "page5.pbf",    "starter.3do",  "flagger.3do",  "flagger.srb",
-                "tire.3do",    "tireside.mip", "tirefrnt.mip", "shadtire.mip", "crowd.wav",
-                "announce.wav"}));
-  // The destruction of the converter removed every packed file: the pack is what is left.
-  EXPECT_EQ(FolderFiles(track_folder), std::vector<std::string>{"detroit.dat"});
-
-  // GPL's own groove texture replaced the carried one before packing.
-  TrackArchive pack;
-  ASSERT_TRUE(pack.Open(track_folder / "detroit.dat").ok());
-  ASSERT_TRUE(pack.Extract().ok());
-  EXPECT_EQ(*ReadFileBytes(pack.ExtractedPath("groove.mip")), Bytes("mexico:groove.mip"));
-  EXPECT_EQ(*ReadFileBytes(pack.ExtractedPath("detroit.trk")), samples::BuildTemplateTrackFile());
-}
-
-// The archive's members are read from memory, never unpacked into the temporary folder, and
-// the run lists each folder at most once however many files it writes there: the GPL track
-// folder, and the source track folder where it looks for racing lines this track lacks.
-TEST_F(ConversionRunTest, MembersStayInMemoryAndTheTrackFolderIsListedOnce) {
-  samples::WriteCarriedResourcesFolder(resources_, "detroit");
-  std::vector<MemberBytes> members = {{"sunny.pcx", PcxHeader(1)},
-                                      {"cars.pmp", samples::BuildPmp({{120, 118, 130, 40}})}};
-  for (const char* name : {"a.mip", "b.mip", "c.mip", "d.mip", "e.mip", "f.mip"}) {
-    members.push_back({name, samples::BuildRaw8(8, 8, [](int x, int) {
-                         return static_cast<std::uint8_t>(x * 16);
-                       })});
-  }
-  AddSourceTrack("dethq", std::move(members));
+  std::vector<MemberBytes> members = {{"sunny.pcx", PcxHeader(1)},  // 8-bit: not a texture
+                                      {"junk.mip", Bytes("not a texture")},
+                                      {"junk.3do", Bytes("not an object")}};
+  samples::AddDemoImages(members);
+  samples::AddDemoObjects(members);
+  samples::Object3Builder own;  // the track's own object takes the GPL track's name
+  own.Sprite(own.Vertex(0, 0, 0), "ktree", 0xC0004CE5);
+  members.push_back({"DETHQ.3do", own.Build()});
+  AddSourceTrack("dethq", members);
   const fs::path temp = folder_->path() / "temp";
   fs::create_directories(temp);
-  FileCountingProgress progress(temp);
+  std::size_t most_temp_files = 0;
+  WatchingProgress progress([&] {
+    std::size_t files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(temp)) files += entry.is_regular_file();
+    most_temp_files = std::max(most_temp_files, files);
+  });
   {
     testkit::ScopedEnv in_temp(testkit::kTempVariable, temp.string().c_str());
-    ASSERT_TRUE(Run(Pipeline::kCart, "dethq", &progress));
+    ASSERT_TRUE(Run(SourceGame::kCart, "dethq", {.progress = &progress}));
   }
+  EXPECT_EQ(messages_.messages(), (Names{std::string(kPatchMessage1) + "detroit",
+                                         std::string(kPatchMessage2)}));
+  const fs::path track_folder = gpl_ / "tracks" / "detroit";
+  EXPECT_EQ(PackDirectory(track_folder / "detroit.dat"),
+            (Names{"detroit.trk", "groove.mip", "_blank_.3do", "_tire.3do", "_hay.3do",
+                   "hayba_s.mip", "_cone.3do", "_cone1.srb", "_conebs1.mip",
+                   // textures (not junk.mip, not the 8-bit sunny.pcx), objects, sprites
+                   "kbarrier.mip", "kwall.mip", "ksky.mip", "kbanner.mip", "detroit.3do",
+                   "kboards.3do", "khoriz.3do", "kstand.3do", "ktrack.3do", "ktree.srb",
+                   "kmarker.srb", "kflag.srb",
+                   // pages, then GPL's standard files
+                   "page2.pbf", "page0.pbf", "page1.pbf", "event.pbf", "bwpic.pbf", "page3.pbf",
+                   "page4.pbf", "page5.pbf", "starter.3do", "flagger.3do", "flagger.srb",
+                   "tire.3do", "tireside.mip", "tirefrnt.mip", "shadtire.mip", "crowd.wav",
+                   "announce.wav"}));
+  // The destruction of the converter removed every packed file: the pack is what is left.
+  EXPECT_EQ(FolderFiles(track_folder), Names{"detroit.dat"});
   EXPECT_GT(progress.steps(), 6);
-  EXPECT_EQ(progress.most_files(), 0u);
-  EXPECT_LE(scans_, 2u);
+  EXPECT_EQ(most_temp_files, 0u);
   EXPECT_TRUE(fs::is_empty(temp));
-  const std::vector<std::string> packed = PackDirectory(gpl_ / "tracks" / "detroit" / "detroit.dat");
-  for (const char* name : {"a.mip", "f.mip", "cars.srb"}) {
-    EXPECT_NE(std::find(packed.begin(), packed.end(), name), packed.end()) << name;
-  }
+  EXPECT_LE(scans_, 2u);
+
+  // GPL's own groove texture replaced the carried one before packing.
+  EXPECT_EQ(Member(track_folder / "detroit.dat", "groove.mip"), Bytes("mexico:groove.mip"));
+  EXPECT_EQ(Member(track_folder / "detroit.dat", "detroit.trk"),
+            samples::BuildTemplateTrackFile());
 }
 
+// The N-series run: its own order of the carried files, and of the image kinds only .mip and
+// .srb, with the 16-bit request sending "skyindex" to 16 bits.
 TEST_F(ConversionRunTest, FullNSeriesRunWritesTheCarriedFilesInItsOwnOrder) {
   samples::WriteCarriedResourcesFolder(resources_, "Glen");
-  AddSourceTrack("watglen", {{"watglen.3do", Bytes("object")}});
-  ASSERT_TRUE(Run(Pipeline::kNSeries, "watglen"));
+  auto checker = [](int x, int y) {
+    return static_cast<std::uint8_t>((x / 4 + y / 4) % 2 ? 40 : 50);
+  };
+  AddSourceTrack("watglen",
+                 {{"watglen.3do", Bytes("object")},
+                  {"skyindex.mip", samples::BuildMip8(64, 64, checker)},
+                  {"wall.mip", samples::BuildMip8(64, 64, checker)},
+                  {"old.mi4", samples::BuildRaw4(16, 16, checker, {}, false)},
+                  {"marshal.srb", samples::BuildNSeriesSrb(20, 30, 19685, 19685, 10, 30, 0, checker)}});
+  ASSERT_TRUE(Run(SourceGame::kN3, "watglen", {.sixteen_bit_sky = true}));
   EXPECT_EQ(messages_.messages(),
-            (std::vector<std::string>{std::string(kPatchMessage1) + "Glen",
-                                      std::string(kPatchMessage2)}));
-  const std::vector<std::string> directory = PackDirectory(gpl_ / "tracks" / "Glen" / "Glen.dat");
-  ASSERT_GE(directory.size(), 10u);
-  EXPECT_EQ(std::vector<std::string>(directory.begin(), directory.begin() + 10),
-            (std::vector<std::string>{"glen.trk", "groove.mip", "_blank_.3do", "_tire.3do",
-                                      "_cone.3do", "_hay.3do", "hayba_s.mip", "_cone1.srb",
-                                      "_conebs1.mip", "page2.pbf"}));
-  EXPECT_EQ(FolderFiles(gpl_ / "tracks" / "Glen"), std::vector<std::string>{"Glen.dat"});
+            (Names{std::string(kPatchMessage1) + "Glen", std::string(kPatchMessage2)}));
+  EXPECT_EQ(PackDirectory(gpl_ / "tracks" / "Glen" / "Glen.dat"),
+            (Names{"glen.trk", "groove.mip", "_blank_.3do", "_tire.3do", "_cone.3do",
+                   "_hay.3do", "hayba_s.mip", "_cone1.srb", "_conebs1.mip", "skyindex.mip",
+                   "wall.mip", "marshal.srb", "page2.pbf", "page0.pbf", "page1.pbf", "event.pbf",
+                   "bwpic.pbf", "page3.pbf", "page4.pbf", "page5.pbf", "starter.3do",
+                   "flagger.3do", "flagger.srb", "tire.3do", "tireside.mip", "tirefrnt.mip",
+                   "shadtire.mip", "crowd.wav", "announce.wav"}));
+  EXPECT_EQ(FolderFiles(gpl_ / "tracks" / "Glen"), Names{"Glen.dat"});
+  const std::vector<std::uint8_t> sky = Member(gpl_ / "tracks" / "Glen" / "Glen.dat", "skyindex.mip");
+  const std::vector<std::uint8_t> wall = Member(gpl_ / "tracks" / "Glen" / "Glen.dat", "wall.mip");
+  ASSERT_TRUE(sky.size() > 24 && wall.size() > 24);
+  EXPECT_EQ(sky[24], kMipType16Bit);
+  EXPECT_EQ(wall[24], kMipType4Bit);
 }
 
-// The track archives in a folder, "name:hash of the bytes", at every step of a run, each state
-// once.
-class ArchiveWatchingProgress : public ProgressSink {
- public:
-  explicit ArchiveWatchingProgress(fs::path folder) : folder_(std::move(folder)) {}
-  void SetRange(int, int) override {}
-  void SetPosition(int) override {}
-  void Step() override {
-    std::vector<std::string> archives;
-    for (const auto& entry : fs::directory_iterator(folder_)) {
-      if (entry.path().extension() == ".dat") {
-        const std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(entry.path());
-        archives.push_back(entry.path().filename().string() + ":" +
-                           std::to_string(std::hash<std::string>()(
-                               bytes ? std::string(bytes->begin(), bytes->end()) : "")));
-      }
-    }
-    std::sort(archives.begin(), archives.end());
-    if (states.empty() || states.back() != archives) states.push_back(archives);
-  }
-  std::vector<std::vector<std::string>> states;
-
- private:
-  fs::path folder_;
-};
-
 // "watglen" converts into "Glen": its archive patch glen.zad goes into the one pack Glen.dat,
-// written once, in the run's order with the patch's members in place or after.
+// written once, with the patch's members in place or after the run's.
 TEST_F(ConversionRunTest, AnArchivePatchGoesIntoThePackOfTheCapitalisedTrackOnce) {
   samples::WriteCarriedResourcesFolder(resources_, "Glen");
   AddSourceTrack("watglen", {{"watglen.3do", Bytes("object")}});
-  ASSERT_TRUE(Run(Pipeline::kN2, "watglen"));
-  const fs::path track = gpl_ / "tracks" / "Glen";
-  std::vector<std::string> unpatched = PackDirectory(track / "Glen.dat");
-  const std::optional<std::vector<std::uint8_t>> earlier = ReadFileBytes(track / "Glen.dat");
+  ASSERT_TRUE(Run(SourceGame::kN2, "watglen"));
+  const fs::path pack_path = gpl_ / "tracks" / "Glen" / "Glen.dat";
+  Names expected = PackDirectory(pack_path);
+  expected.push_back("extra.txt");
 
   const fs::path patches = folder_->path() / "patches";
   fs::create_directories(patches);
@@ -338,24 +337,15 @@ TEST_F(ConversionRunTest, AnArchivePatchGoesIntoThePackOfTheCapitalisedTrackOnce
   WriteFileBytes(patches / "glen.zad",
                  samples::BuildTrackArchive({{"EXTRA.TXT", Bytes("from the patch")},
                                              {"_hay.3do", Bytes("patched hay")}}));
-  ArchiveWatchingProgress watch(track);
-  watch.Step();
-  ASSERT_TRUE(Run(Pipeline::kN2, "watglen", &watch));
-  EXPECT_EQ(FolderFiles(track), std::vector<std::string>{"Glen.dat"});
-  std::vector<std::string> expected = unpatched;
-  expected.push_back("extra.txt");
-  EXPECT_EQ(PackDirectory(track / "Glen.dat"), expected)
-      << "the patched member in its place, the new one after the run's members";
-  TrackArchive pack;
-  ASSERT_TRUE(pack.Open(track / "Glen.dat").ok());
-  ASSERT_TRUE(pack.Unpack().ok());
-  std::optional<std::span<const std::uint8_t>> hay = pack.HeldMember("_hay.3do");
-  ASSERT_TRUE(hay);
-  EXPECT_EQ(std::vector<std::uint8_t>(hay->begin(), hay->end()), Bytes("patched hay"));
-  ASSERT_EQ(watch.states.size(), 2u) << "the earlier pack, then the new one: written once";
-  EXPECT_EQ(watch.states[0],
-            std::vector<std::string>{"Glen.dat:" + std::to_string(std::hash<std::string>()(
-                                                       std::string(earlier->begin(), earlier->end())))});
+  std::vector<std::optional<std::vector<std::uint8_t>>> states = {ReadFileBytes(pack_path)};
+  WatchingProgress watch([&] {
+    if (ReadFileBytes(pack_path) != states.back()) states.push_back(ReadFileBytes(pack_path));
+  });
+  ASSERT_TRUE(Run(SourceGame::kN2, "watglen", {.progress = &watch}));
+  EXPECT_EQ(FolderFiles(pack_path.parent_path()), Names{"Glen.dat"});
+  EXPECT_EQ(PackDirectory(pack_path), expected);
+  EXPECT_EQ(Member(pack_path, "_hay.3do"), Bytes("patched hay"));
+  EXPECT_EQ(states.size(), 2u) << "the earlier pack, then the new one: written once";
 }
 
 TEST_F(ConversionRunTest, StoppedRunLeavesNoListedFileAndNoPack) {
@@ -365,37 +355,33 @@ TEST_F(ConversionRunTest, StoppedRunLeavesNoListedFileAndNoPack) {
   WriteFileText(resources_ / "N2GROOVE_MIP", "groove");
   WriteFileText(resources_ / "N4BLANK_3DO", "blank");
   AddSourceTrack("detroit");
-  const fs::path track_folder = gpl_ / "tracks" / "detroit";
-  EXPECT_FALSE(Run(Pipeline::kCart, "detroit", nullptr, {}));
-  EXPECT_EQ(messages_.messages(), std::vector<std::string>{"Failed to find resource _TIRE_3DO"});
-  EXPECT_EQ(pack_list_,
-            (std::vector<std::string>{"detroit.trk", "groove.mip", "_blank_.3do"}));
-  EXPECT_TRUE(FolderFiles(track_folder).empty());
+  EXPECT_FALSE(Run(SourceGame::kCart, "detroit", {}, {}));
+  EXPECT_EQ(messages_.messages(), Names{"Failed to find resource _TIRE_3DO"});
+  EXPECT_EQ(pack_list_, (Names{"detroit.trk", "groove.mip", "_blank_.3do"}));
+  EXPECT_TRUE(FolderFiles(gpl_ / "tracks" / "detroit").empty());
 }
 
 TEST_F(ConversionRunTest, GplFolderWithoutTracksFolderStops) {
   fs::remove_all(gpl_ / "tracks");
   samples::WriteCarriedResourcesFolder(resources_, "detroit");
   AddSourceTrack("dethq");
-  EXPECT_FALSE(Run(Pipeline::kCart, "dethq"));
+  EXPECT_FALSE(Run(SourceGame::kCart, "dethq"));
   EXPECT_EQ(messages_.messages(),
-            (std::vector<std::string>{
-                "Failed To Open " + (gpl_ / "Tracks" / "detroit" / "detroit.trk").string() +
-                    " For Writing",
-                "GPL directory not correctly set?"}));
+            (Names{"Failed To Open " + (gpl_ / "Tracks" / "detroit" / "detroit.trk").string() +
+                       " For Writing",
+                   "GPL directory not correctly set?"}));
 }
 
 TEST_F(ConversionRunTest, ProgressCountsTheArchiveAndStepsPerFile) {
   samples::WriteCarriedResourcesFolder(resources_, "detroit");
   // Ten members: the range is 0 .. 12 ("." and ".." count), starting at 2.
-  const std::vector<MemberBytes> members = {
-      {"sunny.pcx", PcxHeader(1)}, {"a.mip", Bytes("t")},       {"b.mi4", Bytes("t")},
-      {"c.m16", Bytes("t")},       {"d.pcx", PcxHeader(3)},     {"e.pcx", PcxHeader(1)},
-      {"f.3do", Bytes("o")},       {"g.pmp", Bytes("s")},       {"h.pm4", Bytes("s")},
-      {"i.srb", Bytes("s")}};
-  AddSourceTrack("detroit", members);
+  AddSourceTrack("detroit", {{"sunny.pcx", PcxHeader(1)}, {"a.mip", Bytes("t")},
+                             {"b.mi4", Bytes("t")}, {"c.m16", Bytes("t")},
+                             {"d.pcx", PcxHeader(3)}, {"e.pcx", PcxHeader(1)},
+                             {"f.3do", Bytes("o")}, {"g.pmp", Bytes("s")},
+                             {"h.pm4", Bytes("s")}, {"i.srb", Bytes("s")}});
   testkit::RecordingProgress cart;
-  ASSERT_TRUE(Run(Pipeline::kCart, "detroit", &cart));
+  ASSERT_TRUE(Run(SourceGame::kCart, "detroit", {.progress = &cart}));
   EXPECT_EQ(cart.low(), 0);
   EXPECT_EQ(cart.high(), 12);
   // Geometry 1, patch set 1, textures 5 (a, the copied groove, b, c, the 24-bit d; the 8-bit
@@ -404,7 +390,7 @@ TEST_F(ConversionRunTest, ProgressCountsTheArchiveAndStepsPerFile) {
   EXPECT_EQ(cart.position(), 15);
 
   testkit::RecordingProgress nseries;
-  ASSERT_TRUE(Run(Pipeline::kNSeries, "detroit", &nseries));
+  ASSERT_TRUE(Run(SourceGame::kN3, "detroit", {.progress = &nseries}));
   // The N series counts after the carried groove texture joined the unpacked files.
   EXPECT_EQ(nseries.high(), 13);
   // First patch pass 1, textures 2 (a and the copied groove), object 1, sprite 1, second patch
@@ -412,29 +398,12 @@ TEST_F(ConversionRunTest, ProgressCountsTheArchiveAndStepsPerFile) {
   EXPECT_EQ(nseries.steps(), 7);
 }
 
-TEST_F(ConversionRunTest, ExistingTrackIniIsNeitherReplacedNorPacked) {
-  samples::WriteCarriedResourcesFolder(resources_, "detroit");
-  AddSourceTrack("detroit");
-  const fs::path track_folder = gpl_ / "tracks" / "detroit";
-  fs::create_directories(track_folder);
-  WriteFileText(track_folder / "track.ini", "hand-made");
-  ASSERT_TRUE(Run(Pipeline::kCart, "detroit"));
-  EXPECT_EQ(*ReadFileBytes(track_folder / "track.ini"), Bytes("hand-made"));
-  std::vector<std::string> directory = PackDirectory(track_folder / "detroit.dat");
-  EXPECT_EQ(std::count(directory.begin(), directory.end(), "track.ini"), 0);
-  EXPECT_EQ(std::count(directory.begin(), directory.end(), "temp.ini"), 0);
-  EXPECT_EQ(FolderFiles(track_folder), (std::vector<std::string>{"detroit.dat", "track.ini"}));
-}
-
 TEST_F(ConversionRunTest, FoldersOfAnyCaseAreFound) {
   fs::rename(gpl_ / "tracks", gpl_ / "TRACKS");
   samples::WriteCarriedResourcesFolder(resources_, "detroit");
   samples::WriteSourceTrack(src_, {"DETHQ", {{"DETHQ.3DO", Bytes("o")}}, {}, "TRACKS"});
-  ASSERT_TRUE(Run(Pipeline::kCart, "dethq"));
-  EXPECT_TRUE(fs::exists(gpl_ / "TRACKS" / "detroit" / "detroit.dat"));
-  if (!testkit::DiskIgnoresCase(gpl_)) {
-    EXPECT_FALSE(fs::exists(gpl_ / "Tracks"));
-  }
+  ASSERT_TRUE(Run(SourceGame::kCart, "dethq"));
+  if (!testkit::DiskIgnoresCase(gpl_)) EXPECT_FALSE(fs::exists(gpl_ / "Tracks"));
   // The mexico files were found in the upper-case folder too.
   EXPECT_EQ(PackDirectory(gpl_ / "TRACKS" / "detroit" / "detroit.dat").size(), 26u);
 }
@@ -455,8 +424,7 @@ TEST(NSeriesGplTrackTest, RenamesByFolderAndRaceLineSize) {
   EXPECT_EQ(ConversionRun::NSeriesGplTrack(src, "searspt"), "searspt");
   race_line("atlanta", 8848);
   EXPECT_EQ(ConversionRun::NSeriesGplTrack(src, "atlanta"), "atlan70");
-  // Each size belongs to its own track only.
-  race_line("calif", 8848);
+  race_line("calif", 8848);  // each size belongs to its own track only
   EXPECT_EQ(ConversionRun::NSeriesGplTrack(src, "calif"), "calif");
 }
 

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -90,33 +89,6 @@ TEST_F(FileStagesTest, WithoutAnUnpackedSourceTheWorkingFolderIsLeftAlone) {
   LoadPalette(*run_, kNSeriesPaletteMode);
   EXPECT_EQ(run_->palette.ColourOf(0).r, 0);  // black, as without a palette file
   EXPECT_EQ(*ReadFileBytes(work / "bwpic.pbf"), samples::Bytes("not GPL's"));
-}
-
-// The two runs write the same eight carried files in their own orders and list each for
-// packing as it is written.
-TEST_F(FileStagesTest, CarriedFilesArePackedInTheRunsOrder) {
-  struct Row {
-    std::span<const std::string_view> order;
-    std::vector<std::string> packed;
-  };
-  const std::vector<Row> rows = {
-      {CartCarriedOrder(),
-       {"groove.mip", "_blank_.3do", "_tire.3do", "_hay.3do", "hayba_s.mip", "_cone.3do",
-        "_cone1.srb", "_conebs1.mip"}},
-      {NSeriesCarriedOrder(),
-       {"groove.mip", "_blank_.3do", "_tire.3do", "_cone.3do", "_hay.3do", "hayba_s.mip",
-        "_cone1.srb", "_conebs1.mip"}},
-  };
-  for (const Row& row : rows) {
-    ConversionWorkspace workspace(messages_, resources_);
-    workspace.set_output_folder(run_->workspace.output_folder());
-    RunContext run(run_->services, workspace, run_->request);
-    ASSERT_TRUE(ExtractCarriedFiles(run, row.order));
-    std::vector<std::string> packed;
-    for (const fs::path& path : workspace.pack_list()) packed.push_back(path.filename().string());
-    EXPECT_EQ(packed, row.packed);
-  }
-  EXPECT_TRUE(messages_.messages().empty());
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #ifndef VELMORA_PIPELINE_FINISHING_TEST_SUPPORT_H_
 #define VELMORA_PIPELINE_FINISHING_TEST_SUPPORT_H_
 
-// A demo installation converted by the CART/ICR2 run, for the tests of the run's last stages.
+// A demo installation converted by the CART/ICR2 run, with the track-file option at 1 and a
+// patch folder of its own: for the tests of whole runs and of the run's last stages.
 
 #include <filesystem>
 #include <optional>
@@ -20,34 +21,35 @@
 
 namespace velmora::testkit {
 
-using samples::DemoInstallations;
-using samples::WriteDemoInstallations;
-
 class DemoConversion {
  public:
-  DemoConversion() : demo_(WriteDemoInstallations(folder_->path() / "demo")) {
+  DemoConversion() : demo_(samples::WriteDemoInstallations(folder_->path() / "demo")) {
     settings_.Override(kOptionsSection, kTrackFileConversionKey, "1");
     settings_.Override(kDirectoriesSection, kPatchesKey, patches().string());
     std::filesystem::create_directories(patches());
   }
-  bool Convert() {
+  // The demo track into the demo's GPL installation; a test may change the request first.
+  RunRequest Request() const { return {demo_.source, demo_.gpl, demo_.track}; }
+  bool Convert() { return Convert(Request()); }
+  bool Convert(const RunRequest& request) {
     messages_.Clear();
     TrackConverter converter(Services{messages_, settings_, resources_});
-    return converter.Convert(SourceGame::kCart, {demo_.source, demo_.gpl, demo_.track});
+    return converter.Convert(SourceGame::kCart, request);
   }
   std::string Text(const std::filesystem::path& relative) const {
     std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(demo_.gpl / relative);
     return bytes ? std::string(bytes->begin(), bytes->end()) : "(none)";
   }
+  std::filesystem::path root() const { return folder_->path(); }
   std::filesystem::path patches() const { return folder_->path() / "patches"; }
-  const DemoInstallations& demo() const { return demo_; }
+  const samples::DemoInstallations& demo() const { return demo_; }
   std::filesystem::path track_folder() const { return demo_.gpl / "tracks" / demo_.track; }
   const std::vector<std::string>& messages() const { return messages_.messages(); }
   Settings& settings() { return settings_; }
 
  private:
   std::optional<TempFolder> folder_ = TempFolder::Create("test");
-  DemoInstallations demo_;
+  samples::DemoInstallations demo_;
   RecordingMessageSink messages_;
   Settings settings_{folder_->path() / "Velmora.INI", "/home/racer"};
   ResourceStore resources_{EmbeddedFiles()};
