@@ -33,8 +33,8 @@ TEST(ArchiveMessagesTest, HostileCutAndMissingArchives) {
     std::vector<std::string> messages;
     const char* held;
   };
-  const std::string outside = "\" of " + path.string() +
-                              ": its name would place it outside the extraction folder";
+  const std::string outside =
+      "\" of " + path.string() + ": its name would place it outside the extraction folder";
   const Row rows[] = {
       {"hostile members",
        BuildRawArchive(4,
@@ -47,7 +47,8 @@ TEST(ArchiveMessagesTest, HostileCutAndMissingArchives) {
         "Skipped member past.end of " + path.string() +
             ": its data lies beyond the end of the archive"},
        "good.lp"},
-      {"cut directory", BuildRawArchive(3, {{"a.trk", 1, 2 + 27}}, Bytes("a")),
+      {"cut directory",
+       BuildRawArchive(3, {{"a.trk", 1, 2 + 27}}, Bytes("a")),
        {"Track archive " + path.string() +
         " is cut short: its directory lists 3 members, of which 1 are readable"},
        "a.trk"},

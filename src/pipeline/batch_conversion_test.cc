@@ -191,7 +191,8 @@ TEST(BatchConversionTest, SeasonEditsWaitForAnotherProcess) {
   request.season_turn = [&](const fs::path& seasons) {
     return std::make_shared<FolderLock::Held>(season_lock.Hold(seasons));
   };
-  const int other = ::open((run.demo().gpl / "seasons").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int other =
+      ::open((run.demo().gpl / "seasons").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   ASSERT_GE(other, 0);
   ASSERT_EQ(::flock(other, LOCK_EX), 0);
   std::future<bool> finished = std::async(std::launch::async, [&] { return run.Convert(request); });

@@ -86,10 +86,9 @@ class ConversionRunTest : public ::testing::Test {
     return finished;
   }
   bool Shown(std::string_view prefix, std::string_view suffix) const {
-    return std::any_of(messages_.messages().begin(), messages_.messages().end(),
-                       [&](const std::string& m) {
-                         return m.starts_with(prefix) && m.ends_with(suffix);
-                       });
+    return std::any_of(
+        messages_.messages().begin(), messages_.messages().end(),
+        [&](const std::string& m) { return m.starts_with(prefix) && m.ends_with(suffix); });
   }
 
   Names FolderFiles(const fs::path& folder) {
@@ -192,19 +191,31 @@ TEST_F(ConversionRunTest, GeometryStopsNameTheFile) {
     const char* what;
     int option;
     bool track_file, temp_too_deep;
-    std::string_view template_bytes;  // empty: no template
+    std::string_view template_bytes;                         // empty: no template
     std::vector<std::pair<std::string, std::string>> shown;  // prefix, suffix
   };
   const fs::path deep = testkit::MakeTooDeepFolder(folder_->path());
   const std::string made = deep.string() + "/dir";
   const std::vector<Row> rows = {
-      {"no source track file", 1, false, false, "",
+      {"no source track file",
+       1,
+       false,
+       false,
+       "",
        {{"Cannot convert the track file ", "kestrel.trk: it cannot be read"}}},
-      {"damaged template", 0, true, false, "KART",
+      {"damaged template",
+       0,
+       true,
+       false,
+       "KART",
        {{"Cannot load the track file ", "kestrel.trk: it is shorter than its 28-byte header"}}},
 #ifndef _WIN32
       // The archive's members and the placed track are named as the paths they would have had.
-      {"unmade temporary folder", 0, true, true, "template",
+      {"unmade temporary folder",
+       0,
+       true,
+       true,
+       "template",
        {{"CreateDirectory Failed:- " + made, ""},
         {"CreateFile from .DAT :- " + made, ""},
         {"Cannot write the track file " + made, "/kestrel.trk"}}},
@@ -216,7 +227,8 @@ TEST_F(ConversionRunTest, GeometryStopsNameTheFile) {
       fs::remove_all(gpl_ / "tracks" / "kestrel");
       fs::remove_all(resources_);
       samples::WriteCarriedResourcesFolder(resources_, row.template_bytes.empty() ? "" : "kestrel");
-      if (row.template_bytes == "KART") WriteFileBytes(resources_ / "KESTREL_N4T.trk", Bytes("KART"));
+      if (row.template_bytes == "KART")
+        WriteFileBytes(resources_ / "KESTREL_N4T.trk", Bytes("KART"));
       std::vector<MemberBytes> members, loose;
       samples::AddSampleTrackFiles("kestrel", members, loose);
       if (!row.track_file) members.clear();
@@ -255,28 +267,28 @@ TEST_F(ConversionRunTest, FullCartRunPacksInTheRunsOrder) {
   std::size_t most_temp_files = 0;
   WatchingProgress progress([&] {
     std::size_t files = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(temp)) files += entry.is_regular_file();
+    for (const auto& entry : fs::recursive_directory_iterator(temp))
+      files += entry.is_regular_file();
     most_temp_files = std::max(most_temp_files, files);
   });
   {
     testkit::ScopedEnv in_temp(testkit::kTempVariable, temp.string().c_str());
     ASSERT_TRUE(Run(SourceGame::kCart, "dethq", {.progress = &progress}));
   }
-  EXPECT_EQ(messages_.messages(), (Names{std::string(kPatchMessage1) + "detroit",
-                                         std::string(kPatchMessage2)}));
+  EXPECT_EQ(messages_.messages(),
+            (Names{std::string(kPatchMessage1) + "detroit", std::string(kPatchMessage2)}));
   const fs::path track_folder = gpl_ / "tracks" / "detroit";
-  EXPECT_EQ(PackDirectory(track_folder / "detroit.dat"),
-            (Names{"detroit.trk", "groove.mip", "_blank_.3do", "_tire.3do", "_hay.3do",
-                   "hayba_s.mip", "_cone.3do", "_cone1.srb", "_conebs1.mip",
-                   // textures (not junk.mip, not the 8-bit sunny.pcx), objects, sprites
-                   "kbarrier.mip", "kwall.mip", "ksky.mip", "kbanner.mip", "detroit.3do",
-                   "kboards.3do", "khoriz.3do", "kstand.3do", "ktrack.3do", "ktree.srb",
-                   "kmarker.srb", "kflag.srb",
-                   // pages, then GPL's standard files
-                   "page2.pbf", "page0.pbf", "page1.pbf", "event.pbf", "bwpic.pbf", "page3.pbf",
-                   "page4.pbf", "page5.pbf", "starter.3do", "flagger.3do", "flagger.srb",
-                   "tire.3do", "tireside.mip", "tirefrnt.mip", "shadtire.mip", "crowd.wav",
-                   "announce.wav"}));
+  EXPECT_EQ(
+      PackDirectory(track_folder / "detroit.dat"),
+      (Names{"detroit.trk", "groove.mip", "_blank_.3do", "_tire.3do", "_hay.3do", "hayba_s.mip",
+             "_cone.3do", "_cone1.srb", "_conebs1.mip",
+             // textures (not junk.mip, not the 8-bit sunny.pcx), objects, sprites
+             "kbarrier.mip", "kwall.mip", "ksky.mip", "kbanner.mip", "detroit.3do", "kboards.3do",
+             "khoriz.3do", "kstand.3do", "ktrack.3do", "ktree.srb", "kmarker.srb", "kflag.srb",
+             // pages, then GPL's standard files
+             "page2.pbf", "page0.pbf", "page1.pbf", "event.pbf", "bwpic.pbf", "page3.pbf",
+             "page4.pbf", "page5.pbf", "starter.3do", "flagger.3do", "flagger.srb", "tire.3do",
+             "tireside.mip", "tirefrnt.mip", "shadtire.mip", "crowd.wav", "announce.wav"}));
   // The destruction of the converter removed every packed file: the pack is what is left.
   EXPECT_EQ(FolderFiles(track_folder), Names{"detroit.dat"});
   EXPECT_GT(progress.steps(), 6);
@@ -286,8 +298,7 @@ TEST_F(ConversionRunTest, FullCartRunPacksInTheRunsOrder) {
 
   // GPL's own groove texture replaced the carried one before packing.
   EXPECT_EQ(Member(track_folder / "detroit.dat", "groove.mip"), Bytes("mexico:groove.mip"));
-  EXPECT_EQ(Member(track_folder / "detroit.dat", "detroit.trk"),
-            samples::BuildTemplateTrackFile());
+  EXPECT_EQ(Member(track_folder / "detroit.dat", "detroit.trk"), samples::BuildTemplateTrackFile());
 }
 
 // The N-series run: its own order of the carried files, and of the image kinds only .mip and
@@ -297,24 +308,25 @@ TEST_F(ConversionRunTest, FullNSeriesRunWritesTheCarriedFilesInItsOwnOrder) {
   auto checker = [](int x, int y) {
     return static_cast<std::uint8_t>((x / 4 + y / 4) % 2 ? 40 : 50);
   };
-  AddSourceTrack("watglen",
-                 {{"watglen.3do", Bytes("object")},
-                  {"skyindex.mip", samples::BuildMip8(64, 64, checker)},
-                  {"wall.mip", samples::BuildMip8(64, 64, checker)},
-                  {"old.mi4", samples::BuildRaw4(16, 16, checker, {}, false)},
-                  {"marshal.srb", samples::BuildNSeriesSrb(20, 30, 19685, 19685, 10, 30, 0, checker)}});
+  AddSourceTrack("watglen", {{"watglen.3do", Bytes("object")},
+                             {"skyindex.mip", samples::BuildMip8(64, 64, checker)},
+                             {"wall.mip", samples::BuildMip8(64, 64, checker)},
+                             {"old.mi4", samples::BuildRaw4(16, 16, checker, {}, false)},
+                             {"marshal.srb",
+                              samples::BuildNSeriesSrb(20, 30, 19685, 19685, 10, 30, 0, checker)}});
   ASSERT_TRUE(Run(SourceGame::kN3, "watglen", {.sixteen_bit_sky = true}));
   EXPECT_EQ(messages_.messages(),
             (Names{std::string(kPatchMessage1) + "Glen", std::string(kPatchMessage2)}));
   EXPECT_EQ(PackDirectory(gpl_ / "tracks" / "Glen" / "Glen.dat"),
-            (Names{"glen.trk", "groove.mip", "_blank_.3do", "_tire.3do", "_cone.3do",
-                   "_hay.3do", "hayba_s.mip", "_cone1.srb", "_conebs1.mip", "skyindex.mip",
-                   "wall.mip", "marshal.srb", "page2.pbf", "page0.pbf", "page1.pbf", "event.pbf",
-                   "bwpic.pbf", "page3.pbf", "page4.pbf", "page5.pbf", "starter.3do",
-                   "flagger.3do", "flagger.srb", "tire.3do", "tireside.mip", "tirefrnt.mip",
-                   "shadtire.mip", "crowd.wav", "announce.wav"}));
+            (Names{"glen.trk",     "groove.mip",   "_blank_.3do", "_tire.3do",    "_cone.3do",
+                   "_hay.3do",     "hayba_s.mip",  "_cone1.srb",  "_conebs1.mip", "skyindex.mip",
+                   "wall.mip",     "marshal.srb",  "page2.pbf",   "page0.pbf",    "page1.pbf",
+                   "event.pbf",    "bwpic.pbf",    "page3.pbf",   "page4.pbf",    "page5.pbf",
+                   "starter.3do",  "flagger.3do",  "flagger.srb", "tire.3do",     "tireside.mip",
+                   "tirefrnt.mip", "shadtire.mip", "crowd.wav",   "announce.wav"}));
   EXPECT_EQ(FolderFiles(gpl_ / "tracks" / "Glen"), Names{"Glen.dat"});
-  const std::vector<std::uint8_t> sky = Member(gpl_ / "tracks" / "Glen" / "Glen.dat", "skyindex.mip");
+  const std::vector<std::uint8_t> sky =
+      Member(gpl_ / "tracks" / "Glen" / "Glen.dat", "skyindex.mip");
   const std::vector<std::uint8_t> wall = Member(gpl_ / "tracks" / "Glen" / "Glen.dat", "wall.mip");
   ASSERT_TRUE(sky.size() > 24 && wall.size() > 24);
   EXPECT_EQ(sky[24], kMipType16Bit);
@@ -335,8 +347,8 @@ TEST_F(ConversionRunTest, AnArchivePatchGoesIntoThePackOfTheCapitalisedTrackOnce
   fs::create_directories(patches);
   settings_.Override(kDirectoriesSection, kPatchesKey, patches.string() + "/");
   WriteFileBytes(patches / "glen.zad",
-                 samples::BuildTrackArchive({{"EXTRA.TXT", Bytes("from the patch")},
-                                             {"_hay.3do", Bytes("patched hay")}}));
+                 samples::BuildTrackArchive(
+                     {{"EXTRA.TXT", Bytes("from the patch")}, {"_hay.3do", Bytes("patched hay")}}));
   std::vector<std::optional<std::vector<std::uint8_t>>> states = {ReadFileBytes(pack_path)};
   WatchingProgress watch([&] {
     if (ReadFileBytes(pack_path) != states.back()) states.push_back(ReadFileBytes(pack_path));
@@ -375,11 +387,16 @@ TEST_F(ConversionRunTest, GplFolderWithoutTracksFolderStops) {
 TEST_F(ConversionRunTest, ProgressCountsTheArchiveAndStepsPerFile) {
   samples::WriteCarriedResourcesFolder(resources_, "detroit");
   // Ten members: the range is 0 .. 12 ("." and ".." count), starting at 2.
-  AddSourceTrack("detroit", {{"sunny.pcx", PcxHeader(1)}, {"a.mip", Bytes("t")},
-                             {"b.mi4", Bytes("t")}, {"c.m16", Bytes("t")},
-                             {"d.pcx", PcxHeader(3)}, {"e.pcx", PcxHeader(1)},
-                             {"f.3do", Bytes("o")}, {"g.pmp", Bytes("s")},
-                             {"h.pm4", Bytes("s")}, {"i.srb", Bytes("s")}});
+  AddSourceTrack("detroit", {{"sunny.pcx", PcxHeader(1)},
+                             {"a.mip", Bytes("t")},
+                             {"b.mi4", Bytes("t")},
+                             {"c.m16", Bytes("t")},
+                             {"d.pcx", PcxHeader(3)},
+                             {"e.pcx", PcxHeader(1)},
+                             {"f.3do", Bytes("o")},
+                             {"g.pmp", Bytes("s")},
+                             {"h.pm4", Bytes("s")},
+                             {"i.srb", Bytes("s")}});
   testkit::RecordingProgress cart;
   ASSERT_TRUE(Run(SourceGame::kCart, "detroit", {.progress = &cart}));
   EXPECT_EQ(cart.low(), 0);

@@ -77,8 +77,10 @@ TEST_F(ConversionWorkspaceTest, PackListIgnoresCaseAndKeepsTheFirstSpelling) {
 
 // Converted files are held in memory and packed from there: none of them is written loose,
 // a later hold of the same name in any case replaces the bytes, and files a patch wrote on
-// disk since are packed from the disk instead. An empty pack holds only its count.
+// disk since are packed from the disk instead. An empty pack holds only its count; an empty
+// resource is not extracted, silently.
 TEST_F(ConversionWorkspaceTest, HeldFilesArePackedWithoutLooseCopies) {
+  EXPECT_FALSE(workspace_.ExtractResource("EMPTY_MIP", "empty.mip", true));
   ASSERT_TRUE(workspace_.WritePack());
   EXPECT_EQ(ReadFileBytes(folder_->path() / "detroit.dat"), (Bytes{0, 0}));
   const fs::path mip = folder_->path() / "wall.mip";
@@ -100,8 +102,9 @@ TEST_F(ConversionWorkspaceTest, HeldFilesArePackedWithoutLooseCopies) {
     EXPECT_FALSE(fs::exists(trk));
   }
   EXPECT_FALSE(fs::exists(patched));  // packed, so the loose copy goes
-  EXPECT_EQ(Members(), (std::vector<std::pair<std::string, Bytes>>{
-                           {"wall.mip", {4, 5}}, {"detroit.trk", {1, 2, 3, 4}}, {"race.st1", {7, 7}}}));
+  EXPECT_EQ(Members(),
+            (std::vector<std::pair<std::string, Bytes>>{
+                {"wall.mip", {4, 5}}, {"detroit.trk", {1, 2, 3, 4}}, {"race.st1", {7, 7}}}));
   EXPECT_TRUE(messages_.messages().empty());
 }
 
@@ -122,12 +125,12 @@ TEST_F(ConversionWorkspaceTest, APackThatCannotBeWrittenLeavesTheFilesLoose) {
     refused.AddToPack(folder_->path() / "flagger.3do");  // missing
     EXPECT_FALSE(refused.WritePack());
   }
-  EXPECT_EQ(messages_.messages(),
-            (std::vector<std::string>{"Cannot write the track archive " + pack.string() +
-                                          ": the member name \"thirteen_.mip\" does not fit the "
-                                          "12 characters of an archive name",
-                                      "Failed to open " +
-                                          (folder_->path() / "flagger.3do").string()}));
+  EXPECT_EQ(
+      messages_.messages(),
+      (std::vector<std::string>{"Cannot write the track archive " + pack.string() +
+                                    ": the member name \"thirteen_.mip\" does not fit the "
+                                    "12 characters of an archive name",
+                                "Failed to open " + (folder_->path() / "flagger.3do").string()}));
   EXPECT_FALSE(fs::exists(pack));
   EXPECT_TRUE(fs::exists(folder_->path() / "twelve_c.mip"));
   EXPECT_EQ(ReadFileBytes(held), (Bytes{1, 2}));
@@ -139,19 +142,6 @@ TEST_F(ConversionWorkspaceTest, APackThatCannotBeWrittenLeavesTheFilesLoose) {
   }
   EXPECT_EQ(ReadFileBytes(folder_->path() / "extra.mip"), (Bytes{3}));
   EXPECT_FALSE(workspace_.HoldOutput(folder_->path() / "missing" / "wall.mip", {1}));
-}
-
-TEST_F(ConversionWorkspaceTest, ExtractResourceFailures) {
-  EXPECT_FALSE(workspace_.ExtractResource("GLEN_N4T", "Glen.trk", true));
-  EXPECT_FALSE(workspace_.ExtractResource("EMPTY_MIP", "empty.mip", true));  // silent
-  workspace_.set_output_folder(folder_->path() / "missing");
-  EXPECT_FALSE(workspace_.ExtractResource("N2GROOVE_MIP", "groove.mip", true));
-  EXPECT_EQ(messages_.messages(),
-            (std::vector<std::string>{
-                "Failed to find resource GLEN_N4T",
-                "Failed To Open " + (folder_->path() / "missing" / "groove.mip").string() +
-                    " For Writing"}));
-  EXPECT_TRUE(workspace_.pack_list().empty());
 }
 
 TEST(TrackArchiveWriterTest, RefusesMoreMembersThanTheCountHolds) {

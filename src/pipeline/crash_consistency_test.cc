@@ -4,7 +4,6 @@
 // conversion of the same track in a child process and kills it with SIGKILL after a delay.
 
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>

@@ -19,8 +19,7 @@ class BoxDrawer : public TextDrawer {
   int Measure(std::u32string_view text, int height) override {
     return static_cast<int>(text.size()) * height * 2 / 5;
   }
-  void Draw(std::u32string_view text, int height, const TextPlacement& at,
-            PixelCanvas&) override {
+  void Draw(std::u32string_view text, int height, const TextPlacement& at, PixelCanvas&) override {
     std::string narrow;
     for (char32_t c : text) narrow += static_cast<char>(c);
     calls.push_back(narrow + "|" + std::to_string(height) + "|" + std::to_string(at.x) + "," +
@@ -38,7 +37,8 @@ class PageStageTest : public ::testing::Test {
   void Write(std::string_view track, TextDrawer* drawer) {
     WritePageImages(workspace_, services_, folder_->path(), track, drawer);
     packed_.clear();
-    for (const std::filesystem::path& path : workspace_.pack_list()) packed_.push_back(path.filename().string());
+    for (const std::filesystem::path& path : workspace_.pack_list())
+      packed_.push_back(path.filename().string());
   }
 
   std::optional<TempFolder> folder_ = TempFolder::Create("test");
@@ -67,15 +67,17 @@ TEST_F(PageStageTest, TitlesGoWhereEachPageWantsThem) {
        {"averyveryverylongtrackname|34|16,380|360|up " + cream,
         "averyveryverylongtrackname Grand Prix|20|52,376|300|up " + cream}},
       {"Glen", {"Watkins Glen|75|16,380|360|up " + cream}},
-      {"Kestrel", {"Kestrel|99|16,380|360|up " + cream, "Kestrel Grand Prix|41|117,376|300|up " + cream}},
+      {"Kestrel",
+       {"Kestrel|99|16,380|360|up " + cream, "Kestrel Grand Prix|41|117,376|300|up " + cream}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.track);
     BoxDrawer drawer;
     Write(row.track, &drawer);
     ASSERT_GE(drawer.calls.size(), row.calls.size());
-    EXPECT_EQ(std::vector<std::string>(drawer.calls.begin(), drawer.calls.begin() + row.calls.size()),
-              row.calls);
+    EXPECT_EQ(
+        std::vector<std::string>(drawer.calls.begin(), drawer.calls.begin() + row.calls.size()),
+        row.calls);
   }
   EXPECT_EQ(packed_, (std::vector<std::string>{"page0.pbf", "page1.pbf", "event.pbf"}));
   EXPECT_TRUE(messages_.messages().empty());

@@ -58,7 +58,11 @@ TEST_F(InstalledTracksTest, ListsKnownTracksInTheGamesOrderThenAddOnsByName) {
   AddFile("TRACKS/kestrel/Kestrel.Dat");
   AddFile("TRACKS/Zandvoort/zandvoort.dat");
   AddFile("TRACKS/alpine/alpine.dat");
-  AddFile("TRACKS/notrack/other.dat");  // no archive of its own: hidden
+  // Without an archive of their own: hidden.
+  AddFile("TRACKS/notrack/other.dat");
+  AddFile("TRACKS/detroit/detroit.txt");
+  AddFile("TRACKS/laguna.dat");
+  fs::create_directories(folder_->path() / "TRACKS" / "toronto" / "toronto.dat");
   // The known tracks as the game's list spells them, mapped back through the name table; then
   // every other folder with its archive, as spelled on disk, without regard to letter case.
   EXPECT_EQ(Listed(SourceGame::kCart),
@@ -67,18 +71,10 @@ TEST_F(InstalledTracksTest, ListsKnownTracksInTheGamesOrderThenAddOnsByName) {
                 "alpine|alpine|alpine|add-on", "kestrel|kestrel|kestrel|add-on",
                 "Searspt|Searspt|Searspt|add-on", "Zandvoort|Zandvoort|Zandvoort|add-on"}));
   EXPECT_EQ(Listed(SourceGame::kN3),
-            (std::vector<std::string>{
-                "Searspt|Sears Point|searspt", "alpine|alpine|alpine|add-on",
-                "DETHQ|DETHQ|DETHQ|add-on", "Elkhart|Elkhart|Elkhart|add-on",
-                "kestrel|kestrel|kestrel|add-on", "Zandvoort|Zandvoort|Zandvoort|add-on"}));
-}
-
-TEST_F(InstalledTracksTest, SkipsFoldersWithoutTheirArchive) {
-  AddFile("tracks/detroit/detroit.txt");
-  AddFile("tracks/indy/other.dat");
-  AddFile("tracks/laguna.dat");
-  fs::create_directories(folder_->path() / "tracks" / "toronto" / "toronto.dat");
-  EXPECT_TRUE(Listed(SourceGame::kCart).empty());
+            (std::vector<std::string>{"Searspt|Sears Point|searspt", "alpine|alpine|alpine|add-on",
+                                      "DETHQ|DETHQ|DETHQ|add-on", "Elkhart|Elkhart|Elkhart|add-on",
+                                      "kestrel|kestrel|kestrel|add-on",
+                                      "Zandvoort|Zandvoort|Zandvoort|add-on"}));
   EXPECT_TRUE(
       FindInstalledTracks(GameInfo(SourceGame::kCart), folder_->path() / "nothere").empty());
 }

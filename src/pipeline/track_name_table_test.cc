@@ -98,9 +98,11 @@ TEST(TrackNameTableTest, FolderOfDisplayNameAndBaseFolderOf) {
       {"Detroit HQ ", "Detroit HQ "},
   };
   for (const auto& [name, folder] : kFolders) EXPECT_EQ(FolderOfDisplayName(name), folder) << name;
-  const std::pair<std::string_view, std::string_view> kBases[] = {
-      {"Elkhq", "elkhart"}, {"Elkhart", "Elkhart"}, {"loudonhq", "nwenglnd"},
-      {"nowhere", "nowhere"}, {"", ""}};
+  const std::pair<std::string_view, std::string_view> kBases[] = {{"Elkhq", "elkhart"},
+                                                                  {"Elkhart", "Elkhart"},
+                                                                  {"loudonhq", "nwenglnd"},
+                                                                  {"nowhere", "nowhere"},
+                                                                  {"", ""}};
   for (const auto& [folder, base] : kBases) EXPECT_EQ(BaseFolderOf(folder), base) << folder;
 }
 
