@@ -10,6 +10,5 @@ int main(int argc, char** argv) {
   failures += velmora::testkit::RunPathChooserTests(argc, argv);
   failures += velmora::testkit::RunConversionDialogTests(argc, argv);
   failures += velmora::testkit::RunMainDialogTests(argc, argv);
-  failures += velmora::testkit::RunDialogTextsViewTests(argc, argv);
   return failures == 0 ? 0 : 1;
 }

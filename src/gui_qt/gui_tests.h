@@ -6,7 +6,6 @@ namespace velmora::testkit {
 int RunPathChooserTests(int argc, char** argv);
 int RunConversionDialogTests(int argc, char** argv);
 int RunMainDialogTests(int argc, char** argv);
-int RunDialogTextsViewTests(int argc, char** argv);
 }  // namespace velmora::testkit
 
 #endif  // VELMORA_GUI_QT_GUI_TESTS_H_

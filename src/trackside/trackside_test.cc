@@ -30,9 +30,6 @@ struct Scene {
   GplObjectWriter out;
   std::unique_ptr<GplNodeStream> stream;
 
-  Scene(double metres, const samples::TrackObjectSpec& plan, const ResourceStore* store,
-        int format = 2)
-      : Scene(samples::StraightTrack(metres), plan, store, format) {}
   Scene(TrackGeometry geometry, const samples::TrackObjectSpec& plan, const ResourceStore* store,
         int format = 2)
       : track(std::move(geometry)) {
@@ -70,7 +67,7 @@ bool Lists(const std::vector<ObjectNode*>& list, const ObjectNode* node) {
 
 TEST(TracksideTest, RiversideTyreRowsFromTheCarriedTable) {
   ResourceStore store(EmbeddedFiles());
-  Scene scene(3000, {}, &store);
+  Scene scene(samples::StraightTrack(3000), {}, &store);
   PlaceTrackside(*scene.object, scene.layout(), "RIVERSID", *scene.stream);
   const std::vector<const ObjectNode*> placed = scene.Placed();
   // The starter (1.0, 12 m, 4.7 up) first; the tyres after the flaggers: 600, 608, ..., 648 m.
@@ -89,9 +86,10 @@ TEST(TracksideTest, RiversideTyreRowsFromTheCarriedTable) {
 }
 
 TEST(TracksideTest, HayBalesEveryTenMetresWithTheHeightDrop) {
-  const EmbeddedFile files[] = {{"TEST_HAY", Text("Start,End,Latitude\r\n5,125,5.6\r\n\n60,60,1\n")}};
+  const EmbeddedFile files[] = {
+      {"TEST_HAY", Text("Start,End,Latitude\r\n5,125,5.6\r\n\n60,60,1\n")}};
   ResourceStore store(files);
-  Scene scene(400, {}, &store);
+  Scene scene(samples::StraightTrack(400), {}, &store);
   PlaceTrackside(*scene.object, scene.layout(), "TEST", *scene.stream);
   const std::vector<const ObjectNode*> placed = scene.Placed();
   ASSERT_EQ(placed.size(), 12u);  // 5, 15, ..., 115; the row 60,60 places nothing
@@ -100,7 +98,8 @@ TEST(TracksideTest, HayBalesEveryTenMetresWithTheHeightDrop) {
     const auto dlong = static_cast<std::int32_t>((5 + 10 * i) * kMetre);
     EXPECT_NEAR(scene.F(*placed[i], 1), 5 + 10.0 * i, 1e-2);
     const double drop = (scene.track.PositionAt(dlong, 5.6 * kMetre).z -
-                         scene.track.PositionAt(dlong + 19685, 5.6 * kMetre).z) / kMetre;
+                         scene.track.PositionAt(dlong + 19685, 5.6 * kMetre).z) /
+                        kMetre;
     EXPECT_NEAR(scene.F(*placed[i], 5), drop, 1e-5);
     EXPECT_NEAR(scene.F(*placed[i], 4), scene.track.HeadingAt(dlong), 1e-5);
   }
@@ -109,14 +108,14 @@ TEST(TracksideTest, HayBalesEveryTenMetresWithTheHeightDrop) {
 TEST(TracksideTest, FlagsInMetresOrTrackUnitsAndTheirSides) {
   const EmbeddedFile files[] = {
       {"TEST_FLAGS", Text("Flagger no.,Track section,Side,X,Y,Z\r\n"
-                          "1,0,1,100,20,0\r\n"                     // metres, left
-                          "2,0,0,1968500,393700,0,Wall\r\n"        // track units, right
-                          "3,0,2,100,20,0\r\n"                     // own node list
-                          "4,7,1,100,20,0\r\n")}};                 // no such section
+                          "1,0,1,100,20,0\r\n"               // metres, left
+                          "2,0,0,1968500,393700,0,Wall\r\n"  // track units, right
+                          "3,0,2,100,20,0\r\n"               // own node list
+                          "4,7,1,100,20,0\r\n")}};           // no such section
   ResourceStore store(files);
   samples::TrackObjectSpec plan;
   plan.dividers = {2, 0, 0, 0, 0, 0, 2};
-  Scene scene(400, plan, &store);
+  Scene scene(samples::StraightTrack(400), plan, &store);
   PlaceTrackside(*scene.object, scene.layout(), "TEST", *scene.stream);
   const std::vector<const ObjectNode*> placed = scene.Placed();
   ASSERT_EQ(placed.size(), 3u);
@@ -134,7 +133,7 @@ TEST(TracksideTest, FlagsInMetresOrTrackUnitsAndTheirSides) {
     const TrackLane& lane = section.lanes[k];
     EXPECT_TRUE(Lists(lane.cross_sections.front()->children, placed[0]));  // side 1: left edge
     EXPECT_TRUE(Lists(lane.cross_sections.back()->children, placed[1]));   // side 0: right edge
-    EXPECT_TRUE(Lists(lane.contents, placed[2]));                           // side 2: own list
+    EXPECT_TRUE(Lists(lane.contents, placed[2]));                          // side 2: own list
     EXPECT_FALSE(Lists(lane.contents, placed[0]));
   }
   EXPECT_TRUE(section.lanes[4].contents.empty() || !Lists(section.lanes[4].contents, placed[2]));
@@ -142,12 +141,12 @@ TEST(TracksideTest, FlagsInMetresOrTrackUnitsAndTheirSides) {
 
 TEST(TracksideTest, StarterAtTheTableOrTheDefaultsAndListedOnlyWhereItStands) {
   // No starter from no table, nor from a table in which no line parses.
-  for (const EmbeddedFile& table : {EmbeddedFile{"OTHER_HAY", Text("1,2,3\n")},
-                                    EmbeddedFile{"TEST_STARTER_LAT",
-                                                 Text("dlong,dlat,height\nnot,a,line\n")}}) {
+  for (const EmbeddedFile& table :
+       {EmbeddedFile{"OTHER_HAY", Text("1,2,3\n")},
+        EmbeddedFile{"TEST_STARTER_LAT", Text("dlong,dlat,height\nnot,a,line\n")}}) {
     SCOPED_TRACE(table.name);
     ResourceStore store(std::span(&table, 1));
-    Scene scene(400, {}, &store);
+    Scene scene(samples::StraightTrack(400), {}, &store);
     PlaceTrackside(*scene.object, scene.layout(), "TEST", *scene.stream);
     EXPECT_TRUE(scene.Placed().empty());
   }
@@ -157,7 +156,7 @@ TEST(TracksideTest, StarterAtTheTableOrTheDefaultsAndListedOnlyWhereItStands) {
     ResourceStore store(files);
     samples::TrackObjectSpec plan;
     plan.starts = {0, 15 * kMetre};  // the first section ends before 400000
-    Scene scene(400, plan, &store);
+    Scene scene(samples::StraightTrack(400), plan, &store);
     PlaceTrackside(*scene.object, scene.layout(), "TEST", *scene.stream);
     ASSERT_EQ(scene.Placed().size(), 1u);
     const ObjectNode& starter = *scene.Placed()[0];
@@ -172,7 +171,7 @@ TEST(TracksideTest, StarterAtTheTableOrTheDefaultsAndListedOnlyWhereItStands) {
     ResourceStore store(files);
     samples::TrackObjectSpec plan;
     plan.starts = {0, 100 * kMetre};
-    Scene scene(400, plan, &store);
+    Scene scene(samples::StraightTrack(400), plan, &store);
     PlaceTrackside(*scene.object, scene.layout(), "TEST", *scene.stream);
     ASSERT_EQ(scene.Placed().size(), 1u);
     const ObjectNode& starter = *scene.Placed()[0];
@@ -186,7 +185,7 @@ TEST(TracksideTest, StarterAtTheTableOrTheDefaultsAndListedOnlyWhereItStands) {
 TEST(TracksideTest, FlagLatListsInEveryLaneHoldingItAndIgnoresItsFlag) {
   const EmbeddedFile files[] = {{"TEST_FLAG_LAT", Text("50,7.5,0\n50,7.5,1\nnot,a,line\n")}};
   ResourceStore store(files);
-  Scene scene(400, {}, &store);
+  Scene scene(samples::StraightTrack(400), {}, &store);
   PlaceTrackside(*scene.object, scene.layout(), "TEST", *scene.stream);
   const std::vector<const ObjectNode*> placed = scene.Placed();
   ASSERT_EQ(placed.size(), 2u);
@@ -200,7 +199,7 @@ TEST(TrackStripsTest, GroovePieceCountsValuesAndTexels) {
   samples::TrackObjectSpec plan;
   plan.dividers = {1, 1, 1, 1, 1, 1, 1};
   plan.starts = {0, 200 * kMetre};  // lane 4 then spans 100 m, lane 5 100 m, lane 6 200 m
-  Scene scene(400, plan, &store);
+  Scene scene(samples::StraightTrack(400), plan, &store);
   TrackSection& section = scene.layout().sections[0];
   const std::uint32_t bounds[] = {0, 100 * kMetre, 130 * kMetre, 179 * kMetre, 200 * kMetre};
   for (int k = 0; k < 4; ++k) {
@@ -235,7 +234,7 @@ TEST(TrackStripsTest, GroovePieceCountsValuesAndTexels) {
 
 TEST(TrackStripsTest, TexelRowsWrapAtSixtyFour) {
   ResourceStore store(std::span<const EmbeddedFile>{});
-  Scene scene(400, {}, &store);
+  Scene scene(samples::StraightTrack(400), {}, &store);
   TrackSection& section = scene.layout().sections[0];
   const GrooveLine line{[](std::int32_t) { return 0.0; }, [](std::int32_t) { return 0.0; }};
   for (std::uint32_t start : {126000u, 128000u}) {
@@ -254,7 +253,7 @@ TEST(TrackStripsTest, StartLineIsLaidThreeTimesOverTheRoad) {
   ResourceStore store(std::span<const EmbeddedFile>{});
   for (int format : {1, 2}) {
     SCOPED_TRACE(format);
-    Scene scene(400, {}, &store, format);
+    Scene scene(samples::StraightTrack(400), {}, &store, format);
     for (TrackLane& lane : scene.layout().sections[0].lanes) lane.contents.clear();
     const std::size_t planes = scene.object->planes().size();
     LayStartLine(*scene.object, scene.layout());
@@ -374,10 +373,9 @@ TEST_F(CurvingTrackTest, LaneStretches) {
                                      {0, 40}, {40, 80}, {0, 80}};
   const TrackSection& section = scene.layout().sections[1];
   for (int k = 0; k < kLaneCount; ++k) {
-    EXPECT_EQ(section.lanes[k].start, static_cast<std::uint32_t>((80 + kStretch[k][0]) * kMetre))
-        << k;
-    EXPECT_EQ(section.lanes[k].end, static_cast<std::uint32_t>((80 + kStretch[k][1]) * kMetre))
-        << k;
+    SCOPED_TRACE(k);
+    EXPECT_EQ(section.lanes[k].start, static_cast<std::uint32_t>((80 + kStretch[k][0]) * kMetre));
+    EXPECT_EQ(section.lanes[k].end, static_cast<std::uint32_t>((80 + kStretch[k][1]) * kMetre));
   }
 }
 
