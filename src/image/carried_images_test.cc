@@ -57,8 +57,10 @@ TEST(CarriedImagesTest, TexturesAreWhatTheConversionExpects) {
   }
 }
 
+// The cone's sprite, as it is and as an N-series run converts it like any sprite of its tracks.
 TEST(CarriedImagesTest, ConeSprite) {
   const std::vector<std::uint8_t> bytes = Carried("_CONE1_SRB");
+  EXPECT_EQ(bytes.size(), 96u + 3048u);
   Result<SpriteHeader> header = ReadSrbHeader(bytes);
   ASSERT_TRUE(header);
   EXPECT_EQ(*header, (SpriteHeader{1.0f, 1.0f, 64.0f, 64.0f, 32.0f, 32.0f}));
@@ -67,16 +69,12 @@ TEST(CarriedImagesTest, ConeSprite) {
   EXPECT_EQ(texture->bits_per_pixel, 4);
   EXPECT_EQ(texture->palette_bits, 32);
   EXPECT_EQ(texture->level_count, 4);
-  EXPECT_EQ(texture->width, 64);
-  EXPECT_EQ(bytes.size(), 96u + 3048u);
-  // An N-series run converts it like any sprite of its tracks.
   TexturePalette palette;
   SpriteImage sprite(palette);
   ASSERT_TRUE(sprite.ParseNSeries(bytes).ok());
   Result<TextureImage> out = ReadMip(sprite.BuildNSeries(), kSrbTextureAt);
   ASSERT_TRUE(out);
-  EXPECT_EQ(out->width, 64);
-  EXPECT_EQ(out->height, 64);
+  EXPECT_EQ(std::pair(out->width, out->height), std::pair(64, 64));
 }
 
 }  // namespace

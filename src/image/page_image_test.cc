@@ -4,6 +4,7 @@
 
 #include "platform/resource_store.h"
 #include "resources/embedded_files.h"
+#include "testing/corruption.h"
 
 namespace velmora {
 namespace {
@@ -63,8 +64,8 @@ TEST(PageImageTest, CarriedPagesHaveTheirSizes) {
 
 TEST(PageImageTest, CopyConvertsTo565AndClipsToThePage) {
   // A 3 x 2 bitmap onto a 2 x 3 page: the third column falls off, the third row keeps its pixels.
-  const std::vector<std::uint8_t> rgb = {255, 255, 255, 8, 4, 255, 1, 2, 3,
-                                         0,   0,   0,   255, 0, 0, 9, 9, 9};
+  const std::vector<std::uint8_t> rgb = {255, 255, 255, 8,   4, 255, 1, 2, 3,
+                                         0,   0,   0,   255, 0, 0,   9, 9, 9};
   Result<BitmapImage> bitmap = ReadBitmap(BuildBitmap(3, 2, rgb));
   ASSERT_TRUE(bitmap.ok());
   EXPECT_EQ(bitmap->stride, 12u);
@@ -84,26 +85,16 @@ TEST(PageImageTest, CopyConvertsTo565AndClipsToThePage) {
 TEST(PageImageTest, DamagedFilesAreRefused) {
   const std::vector<std::uint8_t> page = BuildPageImage(4, 2, std::vector<std::uint16_t>(8, 7));
   const std::vector<std::uint8_t> bitmap = BuildBitmap(4, 2, std::vector<std::uint8_t>(24, 9));
-  for (std::size_t n = 0; n < page.size(); ++n) {
-    EXPECT_FALSE(ReadPageImage(std::vector<std::uint8_t>(page.begin(), page.begin() + n)).ok()) << n;
-  }
-  for (std::size_t n = 0; n < bitmap.size(); ++n) {
-    EXPECT_FALSE(ReadBitmap(std::vector<std::uint8_t>(bitmap.begin(), bitmap.begin() + n)).ok())
-        << n;
-  }
-  std::vector<std::uint8_t> huge = page;
-  huge[12 + 12 + 5] = 0xFF;  // height in the billions
-  huge[12 + 12 + 8] = 0x7F;
-  EXPECT_TRUE(ReadPageImage(huge).status().IsCorruption());
-  std::vector<std::uint8_t> narrow = page;
-  narrow[12 + 12 + 9] = 2;  // stride shorter than a row
-  EXPECT_TRUE(ReadPageImage(narrow).status().IsCorruption());
-  std::vector<std::uint8_t> top_down = bitmap;
-  top_down[25] = 0xFF;  // negative height
-  EXPECT_TRUE(ReadBitmap(top_down).status().IsCorruption());
-  std::vector<std::uint8_t> far = bitmap;
-  far[10] = 0xF0;  // pixels past the end
-  EXPECT_TRUE(ReadBitmap(far).status().IsCorruption());
+  testkit::ExpectEveryCutRefused(
+      [](std::vector<std::uint8_t> bytes) { return ReadPageImage(std::move(bytes)).ok(); }, page);
+  testkit::ExpectEveryCutRefused(
+      [](std::vector<std::uint8_t> bytes) { return ReadBitmap(std::move(bytes)).ok(); }, bitmap);
+  using testkit::WithByte;
+  const std::vector<std::uint8_t> huge = WithByte(WithByte(page, 29, 0xFF), 32, 0x7F);
+  EXPECT_TRUE(ReadPageImage(huge).status().IsCorruption()) << "height in the billions";
+  EXPECT_TRUE(ReadPageImage(WithByte(page, 33, 2)).status().IsCorruption()) << "stride < row";
+  EXPECT_TRUE(ReadBitmap(WithByte(bitmap, 25, 0xFF)).status().IsCorruption()) << "height < 0";
+  EXPECT_TRUE(ReadBitmap(WithByte(bitmap, 10, 0xF0)).status().IsCorruption()) << "pixels past";
 }
 
 TEST(PageImageTest, HeightSearchRunsFrom99DownAndStopsAt1) {

@@ -40,8 +40,8 @@ TEST(TitleHeightTest, EveryBackendPicksTheHeightsOfTheFreeTypeBackendToAPixel) {
   for (std::size_t i = 0; i < std::size(kTitles); ++i) {
     const TitleRow& row = kTitles[i];
     SCOPED_TRACE(::testing::Message() << "title " << i);
-    for (const auto& [widest, expected] : {std::pair{360, row.at360}, std::pair{300, row.at300},
-                                           std::pair{130, row.at130}}) {
+    for (const auto& [widest, expected] :
+         {std::pair{360, row.at360}, std::pair{300, row.at300}, std::pair{130, row.at130}}) {
       const int height = FitTitleHeight(drawer, row.text, widest);
       EXPECT_LE(std::abs(height - expected), 1) << "widest " << widest << ": " << height;
       // The chosen height fits; one pixel taller would not (unless it is the tallest).
