@@ -103,16 +103,16 @@ TEST(GplObjectWriterTest, EmptyObjectIsHeaderAndNodeChunkAndPadsFollowTheStream)
 }
 
 TEST(GplObjectWriterTest, StringTableSizes) {
-  // 26 bytes of names and NULs: 28 (0xFF, one blank); 28 bytes: 32 (0xFF, three blanks).
-  std::vector<std::uint8_t> t26 = BuildStringTable({"abcdefghijkl", "mnopqrstuvwx"});
-  ASSERT_EQ(t26.size(), 28u);
-  EXPECT_EQ(t26[26], 0xFF);
-  EXPECT_EQ(t26[27], ' ');
-  std::vector<std::uint8_t> t28 = BuildStringTable({"abcdefghijklm", "nopqrstuvwxyz"});
-  ASSERT_EQ(t28.size(), 32u);
-  EXPECT_EQ(t28[28], 0xFF);
-  EXPECT_EQ(std::string(t28.begin() + 29, t28.end()), "   ");
-  EXPECT_TRUE(BuildStringTable({}).empty());
+  auto table = [](const std::vector<std::string>& names) {
+    const std::vector<std::uint8_t> bytes = BuildStringTable(names);
+    return std::string(bytes.begin(), bytes.end());
+  };
+  // Names and NULs, then 0xFF and blanks to a multiple of four: 26 bytes take 28, 28 take 32.
+  EXPECT_EQ(table({"abcdefghijkl", "mnopqrstuvwx"}),
+            std::string("abcdefghijkl\0mnopqrstuvwx\0\xFF ", 28));
+  EXPECT_EQ(table({"abcdefghijklm", "nopqrstuvwxyz"}),
+            std::string("abcdefghijklm\0nopqrstuvwxyz\0\xFF   ", 32));
+  EXPECT_EQ(table({}), "");
 }
 
 TEST(Object3doTest, AddNameFindsIgnoringCaseAndGivesPrecedingLengths) {
@@ -133,40 +133,25 @@ TEST(Object3doTest, AddNameFindsIgnoringCaseAndGivesPrecedingLengths) {
 // The string table ends each name with 0 and the table with 0xFF: a name holding either byte
 // is cut there, so the written table still reads back name by name.
 TEST(Object3doTest, NamesEndAtTheStringTablesMarkers) {
+  const std::string tree_ff = std::string("tr\xFF", 3) + "ee";
   Object3do object;
   std::uint32_t offset = 0;
-  EXPECT_EQ(object.AddName(std::string("tr\xFF"
-                                       "ee",
-                                       5),
-                           2, &offset),
-            0);
+  EXPECT_EQ(object.AddName(tree_ff, 2, &offset), 0);
   EXPECT_EQ(object.AddName(std::string("bu\0sh", 5), 2, &offset), 1);
   EXPECT_EQ(offset, 3u);
   EXPECT_EQ(object.names(NameKind::kTexture)[0].name, "tr");
   EXPECT_EQ(object.names(NameKind::kTexture)[1].name, "bu");
-
   Object3Builder b;
-  b.Group({b.ObjectRef(std::string("tr\xFF"
-                                   "ee",
-                                   5)),
-           b.ObjectRef("tree")});
-  Result<ObjectFile> file = ReadObjectBytes(b.Build(), "x.3do");
-  ASSERT_TRUE(file.ok() && file->source);
-  ASSERT_TRUE(file->source->BuildTree().ok());
-  Result<GplObjectOutline> checked = CheckGplObject(BuildGplObject(*file->source, {}));
-  EXPECT_TRUE(checked.ok()) << checked.status().ToString();
-
+  b.Group({b.ObjectRef(tree_ff), b.ObjectRef("tree")});
+  EXPECT_TRUE(Convert(b.Build()).object);
   // The untagged layout's fixed-size name entries are cut the same way.
   UntaggedBuilder u;
-  const int texture = u.Texture(std::string("wa\xFFll", 5));
+  const int texture = u.Texture(std::string("wa\xFF", 3) + "ll");
   u.Attribute(static_cast<std::uint32_t>(texture),
               u.FlatPolygon(5, {u.Vertex(0, 0, 0), u.Vertex(1, 0, 0), u.Vertex(0, 1, 0)}));
-  Result<ObjectFile> untagged = ReadObjectBytes(u.Build(), "y.3do");
-  ASSERT_TRUE(untagged.ok() && untagged->source);
-  EXPECT_EQ(untagged->source->names(NameKind::kTexture).at(0).name, "wa");
-  ASSERT_TRUE(untagged->source->BuildTree().ok());
-  checked = CheckGplObject(BuildGplObject(*untagged->source, {}));
-  EXPECT_TRUE(checked.ok()) << checked.status().ToString();
+  Written w = Convert(u.Build());
+  ASSERT_TRUE(w.object);
+  EXPECT_EQ(w.object->names(NameKind::kTexture).at(0).name, "wa");
 }
 
 TEST(Object3doTest, FlaggerIsRenamedWhateverItsCase) {
@@ -189,8 +174,7 @@ TEST(Object3doTest, GplObjectOfVersionOneIsReadAndLinked) {
   std::vector<std::uint8_t> bytes = writer.EndNodes(28);
   bytes[4] = 1;  // top version
   Result<ObjectFile> file = ReadObjectBytes(bytes, "x.3do");
-  ASSERT_TRUE(file.ok());
-  ASSERT_TRUE(file->gpl);
+  ASSERT_TRUE(file.ok() && file->gpl);
   GplObject& object = *file->gpl;
   object.BuildTree();
   ASSERT_EQ(object.nodes().size(), 2u);
