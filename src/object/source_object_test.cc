@@ -224,19 +224,6 @@ TEST(Object3doTest, SpriteSizeFromTaggedWordIsOneMetre) {
   EXPECT_EQ(w.Node(0)[5], 0x00010000u);
 }
 
-TEST(Object3doTest, AttributesOfKindTwoAndThreeLeaveTheirChild) {
-  for (std::uint32_t kind : {2u, 3u}) {
-    SCOPED_TRACE(kind);
-    Object3Builder b;
-    const std::uint32_t a = b.Vertex(0, 0, 0), c = b.Vertex(100, 0, 0), d = b.Vertex(0, 100, 0);
-    const std::uint32_t poly = b.Polygon(0, 7, {a, c, d});
-    b.Group({b.Attribute(poly, kind, 9)});
-    Written w = Convert(b.Build());
-    EXPECT_EQ(w.walk.opcodes, (std::vector<std::uint32_t>{kOpFlatPolygon, kOpGroup}));
-    EXPECT_EQ(w.Node(1), (std::vector<std::uint32_t>{kOpGroup, 1, 4}));
-  }
-}
-
 TEST(Object3doTest, AttributeKindsWriteMappedValuesAndTextures) {
   Object3Builder b;
   const std::uint32_t a = b.Vertex(0, 0, 0), c = b.Vertex(100, 0, 0), d = b.Vertex(0, 100, 0);
@@ -255,37 +242,38 @@ TEST(Object3doTest, AttributeKindsWriteMappedValuesAndTextures) {
   const std::uint32_t p = hidden.Polygon(1, 7, {hidden.Vertex(0, 0, 0), 0, 0});
   hidden.TextureAttribute(p, 5, "wall", 29);
   EXPECT_EQ(Convert(hidden.Build()).walk.opcodes, (std::vector<std::uint32_t>{kOpAttribute}));
+  // Kinds 2 and 3 leave their child as it is.
+  for (std::uint32_t kind : {2u, 3u}) {
+    SCOPED_TRACE(kind);
+    Object3Builder k;
+    const std::uint32_t poly = k.Polygon(0, 7, {k.Vertex(0, 0, 0), k.Vertex(100, 0, 0), 0});
+    k.Group({k.Attribute(poly, kind, 9)});
+    Written plain = Convert(k.Build());
+    EXPECT_EQ(plain.walk.opcodes, (std::vector<std::uint32_t>{kOpFlatPolygon, kOpGroup}));
+    EXPECT_EQ(plain.Node(1), (std::vector<std::uint32_t>{kOpGroup, 1, 4}));
+  }
 }
 
-TEST(Object3doTest, PolygonPlaneIsNegatedWhenItsNormalPointsDown) {
+// A polygon's plane turns up when its normal points down (clockwise seen from above); a
+// record's plane takes the 64-bit distance, hi * 2^32 - lo when hi < 0.
+TEST(Object3doTest, PlanesOfPolygonsAndRecords) {
   Object3Builder b;
-  // Clockwise seen from above: the cross product points down and is turned up.
   const std::uint32_t a = b.Vertex(0, 0, 19685), c = b.Vertex(0, 19685, 19685),
                       d = b.Vertex(19685, 19685, 19685);
-  b.Polygon(0, 1, {a, c, d});
-  Written w = Convert(b.Build());
-  const ObjectPoint& plane = w.object->planes().at(2);
-  EXPECT_DOUBLE_EQ(plane.z, 1.0);
-  EXPECT_DOUBLE_EQ(plane.d, -1.0);  // z = 1 m: 0*x + 0*y + 1*z - 1 = 0
-  EXPECT_EQ(w.object->nodes()[0]->plane_index, 2);
-  EXPECT_DOUBLE_EQ(w.object->planes()[0].d, -100.0);
-  EXPECT_DOUBLE_EQ(w.object->planes()[1].d, 100.0);
-}
-
-TEST(Object3doTest, RecordPlaneUsesTheSixtyFourBitDistance) {
-  Object3Builder b;
-  const std::uint32_t s = b.Sprite(b.Vertex(0, 0, 0), "s", 0xC0004CE5);
+  const std::uint32_t s = b.Polygon(0, 1, {a, c, d});
   b.Split(7, 0, 0, -3, -1, 19685u * 3u, {s, s});
   b.Split(11, 4, 0, 0, 0, 19685u * 8u, {s, 0xFFFF});
   Written w = Convert(b.Build());
   const auto& planes = w.object->planes();
-  // hi < 0: D = hi * 2^32 - lo.
-  EXPECT_DOUBLE_EQ(planes[2].z, -1.0);
-  EXPECT_DOUBLE_EQ(planes[2].d, (-4294967296.0 - 19685.0 * 3) / (3 * 19685.0));
-  EXPECT_DOUBLE_EQ(planes[3].x, 1.0);
-  EXPECT_DOUBLE_EQ(planes[3].d, 2.0);
-  EXPECT_EQ(w.Node(1), (std::vector<std::uint32_t>{7, 2, 4, 4}));
-  EXPECT_EQ(w.Node(2), (std::vector<std::uint32_t>{11, 3, 4, 0xFFFFFFFF}));
+  EXPECT_EQ(w.object->nodes()[0]->plane_index, 2);
+  EXPECT_DOUBLE_EQ(planes[2].z, 1.0);
+  EXPECT_DOUBLE_EQ(planes[2].d, -1.0);  // z = 1 m: 0*x + 0*y + 1*z - 1 = 0
+  EXPECT_DOUBLE_EQ(planes[3].z, -1.0);
+  EXPECT_DOUBLE_EQ(planes[3].d, (-4294967296.0 - 19685.0 * 3) / (3 * 19685.0));
+  EXPECT_DOUBLE_EQ(planes[4].x, 1.0);
+  EXPECT_DOUBLE_EQ(planes[4].d, 2.0);
+  EXPECT_EQ(w.Node(1), (std::vector<std::uint32_t>{7, 3, 4, 4}));
+  EXPECT_EQ(w.Node(2), (std::vector<std::uint32_t>{11, 4, 4, 0xFFFFFFFF}));
 }
 
 TEST(Object3doTest, TexturedCornersFollowThePerpVerticesInRecordOrder) {
@@ -514,25 +502,27 @@ TEST(Object3doTest, ValueWalkRewalksSharedSubtrees) {
 // module: f32(x / 19685.0) for each coordinate, s = 10000.0 / (the largest such x), then
 // f32(x * s), f32(y * s), f32(z * s - 200.0). In doubles four of these words would differ.
 TEST(Object3doTest, HorizonIsScaledFromFloatMetres) {
-  const std::int32_t source[8][3] = {
+  using Points = std::vector<std::array<std::int32_t, 3>>;
+  using Words = std::vector<std::array<float, 3>>;
+  const Points source = {
       {1234567, 0, 0},           {123686, -601860, 207001}, {-1032040, -930748, 280956},
       {-839757, 299243, 30408},  {893772, -334058, 19658},  {-874079, 584274, 219242},
       {-941573, -225154, 47559}, {1076692, 545995, 30990}};
-  const float expected[8][3] = {{10000.0f, 0.0f, -200.0f},
-                                {1001.8573f, -4875.06934f, 1476.70935f},
-                                {-8359.53027f, -7539.06445f, 2075.74536f},
-                                {-6802.03662f, 2423.87012f, 46.3049774f},
-                                {7239.55859f, -2705.87183f, -40.7700882f},
-                                {-7080.04492f, 4732.62305f, 1575.86157f},
-                                {-7626.74707f, -1823.74878f, 185.22818f},
-                                {8721.21191f, 4422.5625f, 51.0191841f}};
-  auto written = [](const std::vector<std::array<std::int32_t, 3>>& points) {
+  const Words expected = {{10000.0f, 0.0f, -200.0f},
+                          {1001.8573f, -4875.06934f, 1476.70935f},
+                          {-8359.53027f, -7539.06445f, 2075.74536f},
+                          {-6802.03662f, 2423.87012f, 46.3049774f},
+                          {7239.55859f, -2705.87183f, -40.7700882f},
+                          {-7080.04492f, 4732.62305f, 1575.86157f},
+                          {-7626.74707f, -1823.74878f, 185.22818f},
+                          {8721.21191f, 4422.5625f, 51.0191841f}};
+  auto written = [](const Points& points) {
     UntaggedBuilder b;
     std::vector<std::uint32_t> vertices;
     for (const auto& p : points) vertices.push_back(b.Vertex(p[0], p[1], p[2]));
     b.FlatPolygon(5, vertices);
     Written w = Convert(b.Build(), "tracks/kestrel/khoriz.3do");
-    std::vector<std::array<float, 3>> words;
+    Words words;
     ByteReader r(Payload(w.bytes, kTagVertices));
     while (r.Has(16)) {
       r.U32();
@@ -541,22 +531,10 @@ TEST(Object3doTest, HorizonIsScaledFromFloatMetres) {
     }
     return words;
   };
-  std::vector<std::array<std::int32_t, 3>> points;
-  for (const auto& p : source) points.push_back({p[0], p[1], p[2]});
-  const std::vector<std::array<float, 3>> words = written(points);
-  ASSERT_EQ(words.size(), 8u);
-  for (int i = 0; i < 8; ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(words[i][0], expected[i][0]);
-    EXPECT_EQ(words[i][1], expected[i][1]);
-    EXPECT_EQ(words[i][2], expected[i][2]);
-  }
+  EXPECT_EQ(written(source), expected);
   // The largest x exactly 10 km: s = 1.0, and the horizon is still lowered by 200 m.
-  const std::vector<std::array<float, 3>> unscaled =
-      written({{196850000, 0, 19685}, {19685, 39370, -19685}});
-  ASSERT_EQ(unscaled.size(), 2u);
-  EXPECT_EQ(unscaled[0], (std::array<float, 3>{10000.0f, 0.0f, -199.0f}));
-  EXPECT_EQ(unscaled[1], (std::array<float, 3>{1.0f, 2.0f, -201.0f}));
+  EXPECT_EQ(written({{196850000, 0, 19685}, {19685, 39370, -19685}}),
+            (Words{{10000.0f, 0.0f, -199.0f}, {1.0f, 2.0f, -201.0f}}));
 }
 
 // Files an object names are looked up only beside it, in the folder it was unpacked into.
