@@ -21,80 +21,62 @@ const std::vector<std::uint32_t> kGreys = {
     0xFF000000, 0xFF111111, 0xFF222222, 0xFF333333, 0xFF444444, 0xFF555555, 0xFF666666, 0xFF777777,
     0xFF888888, 0xFF999999, 0xFFAAAAAA, 0xFFBBBBBB, 0xFFCCCCCC, 0xFFDDDDDD, 0xFFEEEEEE, 0xFFFFFFFF};
 
-// MPHD and its two blanks, the CMAP of a 4-bit texture, then per level a BMAP (BMHD with its
-// stride and two blanks, DATA); the smallest levels follow at the fixed gap, unpadded.
+// Converts the texture in `source` and holds its layout: MPHD and its two blanks, the CMAP of a
+// 4-bit texture, then per level a BMAP (BMHD with its stride and two blanks, DATA) of `data`
+// pixel bytes; then reads it back to the same levels.
+void ExpectLevels(const char* name, const std::vector<std::uint8_t>& source, const char* path,
+                  std::size_t size, std::size_t levels_at, const std::vector<std::uint32_t>& data,
+                  const std::vector<std::uint32_t>& strides) {
+  SCOPED_TRACE(name);
+  Result<TextureImage> image = ParseTexture(source, path);
+  ASSERT_TRUE(image);
+  ASSERT_EQ(image->level_count, static_cast<int>(data.size()));
+  TexturePalette palette;
+  const std::vector<std::uint8_t> out = BuildConvertedTexture(*image, palette, "t.mip", false);
+  ASSERT_EQ(out.size(), size);
+  EXPECT_EQ(U32(out, 8), out.size() - 12);  // MIP size
+  EXPECT_EQ(out[42], 0x20);
+  EXPECT_EQ(out[43], 0x20);
+  std::size_t at = levels_at;
+  for (std::size_t k = 0; k < data.size(); ++k) {
+    SCOPED_TRACE(k);
+    EXPECT_EQ(U32(out, at + 8), data[k] + 40);  // BMAP size
+    if (k < strides.size()) {
+      EXPECT_EQ(U32(out, at + 24 + 9), strides[k]);
+    }
+    EXPECT_EQ(out[at + 24 + 14], 0x20);  // BMHD pad
+    EXPECT_EQ(out[at + 24 + 15], 0x20);
+    EXPECT_EQ(U32(out, at + 40 + 8), data[k]);  // DATA size
+    at += 52 + data[k];
+  }
+  EXPECT_EQ(at, out.size());
+  Result<TextureImage> back = ReadMip(out);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->width, image->width);
+  EXPECT_EQ(back->height, image->height);
+  EXPECT_EQ(back->bits_per_pixel, image->bits_per_pixel);
+  EXPECT_EQ(back->level_count, image->level_count);
+  for (int k = 0; k < image->level_count; ++k) {
+    EXPECT_TRUE(std::ranges::equal(back->Level(k), image->Level(k))) << k;
+  }
+  if (image->bits_per_pixel == 4) {
+    EXPECT_TRUE(std::ranges::equal(back->ColourMap(), image->ColourMap()));
+  }
+}
+
+// The smallest levels follow at the fixed gap, unpadded.
 TEST(MipFileTest, LevelsAreLaidOutAtTheirSizesAndReadBack) {
   const auto x_xor_y = [](int x, int y) { return static_cast<std::uint8_t>((x ^ y) & 7); };
-  struct Row {
-    const char* name;
-    std::vector<std::uint8_t> source;
-    const char* path;
-    std::size_t size, levels_at;
-    std::vector<std::uint32_t> data, strides;
-  };
-  const Row rows[] = {
-      {"4-bit, 64 square, four levels",
-       samples::BuildMip4(64, 64, x_xor_y, kGreys, false, 4),
-       "wall.mip",
-       3048,
-       44 + 76,
-       {2048, 512, 128, 32},
-       {32, 16, 8, 4}},
-      {"16-bit",
-       samples::BuildRaw16(256, 64,
-                           [](int x, int y) { return static_cast<std::uint16_t>(x * 64 + y); }),
-       "sky.m16",
-       44 + 52 + 32768,
-       44,
-       {32768},
-       {512}},
-      {"4-bit, 4 square: level 2 holds no pixel byte",
-       samples::BuildMip4(
-           4, 4, [](int x, int y) { return static_cast<std::uint8_t>(x + 4 * y); }, kGreys, false,
-           3),
-       "tiny.mip",
-       120 + 3 * 52 + 8 + 2,
-       44 + 76,
-       {8, 2, 0},
-       {2}},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    Result<TextureImage> image = ParseTexture(row.source, row.path);
-    ASSERT_TRUE(image);
-    ASSERT_EQ(image->level_count, static_cast<int>(row.data.size()));
-    TexturePalette palette;
-    const std::vector<std::uint8_t> out = BuildConvertedTexture(*image, palette, "t.mip", false);
-    ASSERT_EQ(out.size(), row.size);
-    EXPECT_EQ(U32(out, 8), out.size() - 12);  // MIP size
-    EXPECT_EQ(out[42], 0x20);
-    EXPECT_EQ(out[43], 0x20);
-    std::size_t at = row.levels_at;
-    for (std::size_t k = 0; k < row.data.size(); ++k) {
-      SCOPED_TRACE(k);
-      EXPECT_EQ(U32(out, at + 8), row.data[k] + 40);  // BMAP size
-      if (k < row.strides.size()) {
-        EXPECT_EQ(U32(out, at + 24 + 9), row.strides[k]);
-      }
-      EXPECT_EQ(out[at + 24 + 14], 0x20);  // BMHD pad
-      EXPECT_EQ(out[at + 24 + 15], 0x20);
-      EXPECT_EQ(U32(out, at + 40 + 8), row.data[k]);  // DATA size
-      at += 52 + row.data[k];
-    }
-    EXPECT_EQ(at, out.size());
-    Result<TextureImage> back = ReadMip(out);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->width, image->width);
-    EXPECT_EQ(back->height, image->height);
-    EXPECT_EQ(back->bits_per_pixel, image->bits_per_pixel);
-    EXPECT_EQ(back->level_count, image->level_count);
-    for (int k = 0; k < image->level_count; ++k) {
-      EXPECT_TRUE(std::ranges::equal(back->Level(k), image->Level(k))) << k;
-    }
-    if (image->bits_per_pixel == 4) {
-      EXPECT_TRUE(std::ranges::equal(back->ColourMap(), image->ColourMap()));
-    }
-  }
+  const auto x_y = [](int x, int y) { return static_cast<std::uint8_t>(x + 4 * y); };
+  const auto pixel16 = [](int x, int y) { return static_cast<std::uint16_t>(x * 64 + y); };
+  ExpectLevels("4-bit, 64 square, four levels",
+               samples::BuildMip4(64, 64, x_xor_y, kGreys, false, 4), "wall.mip", 3048, 44 + 76,
+               {2048, 512, 128, 32}, {32, 16, 8, 4});
+  ExpectLevels("16-bit", samples::BuildRaw16(256, 64, pixel16), "sky.m16", 44 + 52 + 32768, 44,
+               {32768}, {512});
+  ExpectLevels("4-bit, 4 square: level 2 holds no pixel byte",
+               samples::BuildMip4(4, 4, x_y, kGreys, false, 3), "tiny.mip", 120 + 3 * 52 + 8 + 2,
+               44 + 76, {8, 2, 0}, {2});
 }
 
 TEST(MipFileTest, TypesTwoAndFiveAreTransparentAndTwoReadsOneLevel) {

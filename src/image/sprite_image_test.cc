@@ -54,26 +54,21 @@ struct Probe {
   std::uint16_t pixel;
 };
 
-struct SpriteCase {
-  const char* name;
-  std::vector<std::uint8_t> file;
-  const char* path;  // empty: an N-series sprite
-  int width, height;
-  std::optional<SpriteHeader> header;
-  std::vector<Probe> probes;
-};
-
-void ExpectWritten(const SpriteCase& c) {
-  SCOPED_TRACE(c.name);
-  const WrittenSprite out = Convert(c.file, c.path);
-  EXPECT_EQ(out.texture.width, c.width);
-  EXPECT_EQ(out.texture.height, c.height);
-  EXPECT_EQ(out.bytes.size(), 192u + 2u * c.width * c.height);
+// Converts the sprite (an N-series one when `path` is empty) and holds the texture written
+// against its size and the pixels probed; the header too when there is one to hold.
+void ExpectWritten(const char* name, const std::vector<std::uint8_t>& file, const char* path,
+                   int width, int height, std::optional<SpriteHeader> header,
+                   const std::vector<Probe>& probes) {
+  SCOPED_TRACE(name);
+  const WrittenSprite out = Convert(file, path);
+  EXPECT_EQ(out.texture.width, width);
+  EXPECT_EQ(out.texture.height, height);
+  EXPECT_EQ(out.bytes.size(), 192u + 2u * width * height);
   EXPECT_EQ(out.texture.mip_type, kMipType16BitTransparent);
-  if (c.header) {
-    EXPECT_EQ(out.header, *c.header);
+  if (header) {
+    EXPECT_EQ(out.header, *header);
   }
-  for (const Probe& p : c.probes) {
+  for (const Probe& p : probes) {
     EXPECT_EQ(At(out.texture, p.x, p.y), p.pixel) << p.x << ", " << p.y;
   }
 }
@@ -81,34 +76,19 @@ void ExpectWritten(const SpriteCase& c) {
 // The texture is the power of two strictly above the picture; what the picture leaves is
 // transparent, and so is black.
 TEST(SpriteImageTest, CartKindsBoundsAndOrigin) {
-  const SpriteCase cases[] = {
-      {"16-bit",
-       samples::BuildP16(
-           64, 64, 10, -5,
-           [](int x, int y) { return static_cast<std::uint16_t>(0x8000 | x << 5 | y); }),
-       "/t/FLAG.P16",
-       128,
-       128,
-       SpriteHeader{3.0f, 3.0f, 128.0f, 128.0f, 10.0f, -5.0f},
-       {{63, 63, 0x8000 | 63 << 5 | 63}, {64, 0, 0}, {0, 64, 0}}},
-      {"runs",
-       samples::BuildPmp({{0, 10, 40, 35}, {63, 20, 30, 34}, {5, 12, 12, 44}}),
-       "/t/tree.pmp",
-       32,
-       64,
-       SpriteHeader{3.0f, 3.0f, 32.0f, 64.0f, 117.0f, 127.0f},
-       {{0, 0, kWhite}, {30, 0, kWhite}, {31, 0, 0}, {10, 63, 0}, {2, 5, kGrey}}},
-      {"4-bit through its own palette",
-       samples::BuildPm4(10, 3, 5, 3, [](int x, int) { return static_cast<std::uint8_t>(x % 3); },
-                         {0x0000, 0xFC00, 0x83E0}),
-       "/t/m.pm4",
-       16,
-       4,
-       std::nullopt,
-       {{0, 0, 0}, {1, 2, 0xFC00}, {5, 0, 0x83E0}}},
-  };
-  for (const SpriteCase& c : cases) ExpectWritten(c);
-  const WrittenSprite flag = Convert(cases[0].file, cases[0].path);
+  const auto p16 = samples::BuildP16(
+      64, 64, 10, -5, [](int x, int y) { return static_cast<std::uint16_t>(0x8000 | x << 5 | y); });
+  const auto pmp = samples::BuildPmp({{0, 10, 40, 35}, {63, 20, 30, 34}, {5, 12, 12, 44}});
+  const auto pm4 =
+      samples::BuildPm4(10, 3, 5, 3, [](int x, int) { return static_cast<std::uint8_t>(x % 3); },
+                        {0x0000, 0xFC00, 0x83E0});
+  ExpectWritten("16-bit", p16, "/t/FLAG.P16", 128, 128, SpriteHeader{3, 3, 128, 128, 10, -5},
+                {{63, 63, 0x8000 | 63 << 5 | 63}, {64, 0, 0}, {0, 64, 0}});
+  ExpectWritten("runs", pmp, "/t/tree.pmp", 32, 64, SpriteHeader{3, 3, 32, 64, 117, 127},
+                {{0, 0, kWhite}, {30, 0, kWhite}, {31, 0, 0}, {10, 63, 0}, {2, 5, kGrey}});
+  ExpectWritten("4-bit through its own palette", pm4, "/t/m.pm4", 16, 4, std::nullopt,
+                {{0, 0, 0}, {1, 2, 0xFC00}, {5, 0, 0x83E0}});
+  const WrittenSprite flag = Convert(p16, "/t/FLAG.P16");
   EXPECT_EQ(flag.extent, (std::pair<int, int>{64, 64}));
   EXPECT_EQ(flag.texture.mip_flags, 3);
 }
@@ -133,54 +113,30 @@ TEST(SpriteImageTest, NSeriesKindsAndTheHeaderLayout) {
   square.type = kMipType16BitTransparent;
   square.width_log2 = square.height_log2 = 6;
   square.levels.push_back({64, 64, 128, pixels});
-  const SpriteCase cases[] = {
-      // Even rows white, odd rows index 44: with f = 2 every second (odd) row survives.
-      {"tall rows fold, the width pads",
-       samples::BuildNSeriesSrb(40, 512, 39370, 19685, 20, 500, 0,
-                                [](int x, int y) {
-                                  return static_cast<std::uint8_t>(x == 0 ? 34 : y % 2 ? 44 : 35);
-                                }),
-       "",
-       64,
-       256,
-       SpriteHeader{2.0f, 1.0f, 40.0f, 512.0f, 20.0f, 500.0f},
-       {{1, 0, kGrey}, {1, 1, kGrey}, {1, 2, kGrey}, {1, 255, kGrey}, {0, 0, 0}, {40, 0, 0}}},
-      {"half width: one byte for two pixels",
-       samples::BuildNSeriesSrb(
-           5, 2, 19685, 19685, 0, 0, 1,
-           [](int x, int) { return static_cast<std::uint8_t>(x < 2 ? 35 : 44); }),
-       "",
-       8,
-       2,
-       std::nullopt,
-       {{0, 0, kWhite}, {1, 0, kWhite}, {5, 0, kGrey}, {6, 0, 0}}},
-      {"header layout through its 4-bit texture",
-       BuildSrb({1, 1, 8, 8, 4.5f, 7.9f}, four),
-       "",
-       8,
-       8,
-       SpriteHeader{200000.0f / 19685.0f, 200000.0f / 19685.0f, 8, 8, 4, 7},
-       {{0, 0, 0x8000 | 12 << 5 | 31}, {1, 0, kWhite}}},
-      {"header smaller than its texture",
-       BuildSrb({1, 1, 48, 48, 24, 40}, square),
-       "",
-       64,
-       48,
-       std::nullopt,
-       {{47, 47, 0x8000 | 15 << 5 | 15}, {0, 0, 0x8000}, {48, 0, 0}}},
-      {"header taller than its texture",
-       BuildSrb({1, 1, 40, 80, 0, 0}, square),
-       "",
-       64,
-       80,
-       std::nullopt,
-       {{39, 63, 0x8000 | 31 << 5 | 7}, {0, 64, 0}, {39, 79, 0}}},
-  };
-  for (const SpriteCase& c : cases) ExpectWritten(c);
-  const WrittenSprite tall = Convert(cases[0].file);
-  EXPECT_EQ(tall.extent, (std::pair<int, int>{39370, 19685}));
-  EXPECT_EQ(tall.bytes[96 + 25], 6);  // MPHD width_log2, behind the sprite headers
-  EXPECT_EQ(tall.bytes[96 + 29], 8);  // MPHD height_log2
+  // Even rows white, odd rows index 44: with f = 2 every second (odd) row survives.
+  const auto tall = samples::BuildNSeriesSrb(40, 512, 39370, 19685, 20, 500, 0, [](int x, int y) {
+    return static_cast<std::uint8_t>(x == 0 ? 34 : y % 2 ? 44 : 35);
+  });
+  const auto half = samples::BuildNSeriesSrb(5, 2, 19685, 19685, 0, 0, 1, [](int x, int) {
+    return static_cast<std::uint8_t>(x < 2 ? 35 : 44);
+  });
+  const float scale = 200000.0f / 19685.0f;
+  ExpectWritten(
+      "tall rows fold, the width pads", tall, "", 64, 256, SpriteHeader{2, 1, 40, 512, 20, 500},
+      {{1, 0, kGrey}, {1, 1, kGrey}, {1, 2, kGrey}, {1, 255, kGrey}, {0, 0, 0}, {40, 0, 0}});
+  ExpectWritten("half width: one byte for two pixels", half, "", 8, 2, std::nullopt,
+                {{0, 0, kWhite}, {1, 0, kWhite}, {5, 0, kGrey}, {6, 0, 0}});
+  ExpectWritten("header layout through its 4-bit texture", BuildSrb({1, 1, 8, 8, 4.5f, 7.9f}, four),
+                "", 8, 8, SpriteHeader{scale, scale, 8, 8, 4, 7},
+                {{0, 0, 0x8000 | 12 << 5 | 31}, {1, 0, kWhite}});
+  ExpectWritten("header smaller than its texture", BuildSrb({1, 1, 48, 48, 24, 40}, square), "", 64,
+                48, std::nullopt, {{47, 47, 0x8000 | 15 << 5 | 15}, {0, 0, 0x8000}, {48, 0, 0}});
+  ExpectWritten("header taller than its texture", BuildSrb({1, 1, 40, 80, 0, 0}, square), "", 64,
+                80, std::nullopt, {{39, 63, 0x8000 | 31 << 5 | 7}, {0, 64, 0}, {39, 79, 0}});
+  const WrittenSprite folded = Convert(tall);
+  EXPECT_EQ(folded.extent, (std::pair<int, int>{39370, 19685}));
+  EXPECT_EQ(folded.bytes[96 + 25], 6);  // MPHD width_log2, behind the sprite headers
+  EXPECT_EQ(folded.bytes[96 + 29], 8);  // MPHD height_log2
   for (float bad : {0.0f, -4.0f, 1e12f, std::numeric_limits<float>::quiet_NaN()}) {
     TexturePalette palette;
     SpriteImage sprite(palette);
