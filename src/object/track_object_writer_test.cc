@@ -640,21 +640,29 @@ TEST_P(CurvingTrackObjectTest, NeighbourLinks) {
   }
 }
 
-TEST_P(CurvingTrackObjectTest, PlanesOfCrossSectionsAndDividers) {
+TEST_P(CurvingTrackObjectTest, PlanesSlotsAndEdgesOfEveryLane) {
   ASSERT_EQ(sections_.size(), 4u);
   for (std::size_t s = 0; s < 4; ++s) {
-    const double* at = kPositions[s];
     for (std::size_t k = 0; k < 7; ++k) {
+      SCOPED_TRACE(testing::Message() << "section " << s << " lane " << k);
       const Lane& lane = sections_[s][k];
       ASSERT_EQ(lane.dividers.size(), 3u);
-      const double a = at[kCuts[k][0]], b = at[kCuts[k][1]], middle = (a + b) / 2;
-      // Each divider's plane runs along the road through its dlat, halfway along the lane.
+      const double a = kPositions[s][kCuts[k][0]], b = kPositions[s][kCuts[k][1]];
+      const double from = b + (a - b) / 4;  // where the lane's pieces stand from
       for (std::size_t i = 0; i < 3; ++i) {
-        SCOPED_TRACE(testing::Message() << "section " << s << " lane " << k << " divider " << i);
-        EXPECT_NEAR(Off(w_.Word(lane.dividers[i], 1), At(middle, kDividerDlat[i])), 0, 1e-3);
+        SCOPED_TRACE(testing::Message() << "divider " << i);
+        const std::uint32_t divider = lane.dividers[i];
+        // Its plane runs along the road through its dlat, halfway along the lane.
+        EXPECT_NEAR(Off(w_.Word(divider, 1), At((a + b) / 2, kDividerDlat[i])), 0, 1e-3);
+        // Its second child (the road beyond it) in order, then mirrored.
+        const std::uint32_t in_order = w_.Word(divider, 3);
+        EXPECT_TRUE(StartsAt(in_order, from, kDividerDlat[i] - 0.5));
+        const std::vector<std::uint32_t> forward = PolygonIndices(w_, in_order);
+        EXPECT_EQ(PolygonIndices(w_, w_.Word(divider, 4)),
+                  std::vector<std::uint32_t>(forward.rbegin(), forward.rend()));
       }
       for (std::size_t i = 0; i < 4; ++i) {
-        SCOPED_TRACE(testing::Message() << "section " << s << " lane " << k << " node " << i);
+        SCOPED_TRACE(testing::Message() << "node " << i);
         const std::uint32_t node = lane.cross[i];
         // Cut plane a ahead and b behind, across the road.
         for (double dlat : {0.0, 60.0}) {
@@ -664,29 +672,6 @@ TEST_P(CurvingTrackObjectTest, PlanesOfCrossSectionsAndDividers) {
         // Left and right: the fixed planes outside, the dividers' planes between.
         EXPECT_EQ(w_.Word(node, 3), i == 0 ? 0 : w_.Word(lane.dividers[i - 1], 1));
         EXPECT_EQ(w_.Word(node, 7), i == 3 ? 1 : w_.Word(lane.dividers[i], 1));
-      }
-    }
-  }
-}
-
-TEST_P(CurvingTrackObjectTest, DividerSlotsAndEdges) {
-  ASSERT_EQ(sections_.size(), 4u);
-  for (std::size_t s = 0; s < 4; ++s) {
-    for (std::size_t k = 0; k < 7; ++k) {
-      SCOPED_TRACE(testing::Message() << "section " << s << " lane " << k);
-      const Lane& lane = sections_[s][k];
-      ASSERT_EQ(lane.dividers.size(), 3u);
-      // The lane's pieces stand from a quarter of its stretch on.
-      const double b = kPositions[s][kCuts[k][1]], a = kPositions[s][kCuts[k][0]];
-      const double from = b + (a - b) / 4;
-      for (std::size_t i = 0; i < 3; ++i) {
-        // The divider's second child (the road beyond it) in order, then mirrored.
-        const std::uint32_t in_order = w_.Word(lane.dividers[i], 3);
-        EXPECT_TRUE(StartsAt(in_order, from, kDividerDlat[i] - 0.5)) << i;
-        const std::vector<std::uint32_t> forward = PolygonIndices(w_, in_order);
-        EXPECT_EQ(PolygonIndices(w_, w_.Word(lane.dividers[i], 4)),
-                  std::vector<std::uint32_t>(forward.rbegin(), forward.rend()))
-            << i;
       }
       // The edge groups: the first of each edge pair, closed by the outermost node.
       const std::uint32_t left = w_.Word(lane.dividers.front(), 2);
