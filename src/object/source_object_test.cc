@@ -336,8 +336,6 @@ TEST(Object3doTest, UntaggedSplitsWriteChildrenInTheirOrder) {
   EXPECT_EQ(w.Node(4), (std::vector<std::uint32_t>{9, 2, o[0], o[2], o[1]}));
   EXPECT_EQ(w.Node(5), (std::vector<std::uint32_t>{10, 3, o[1], o[2], o[3]}));
   EXPECT_EQ(w.Node(6), (std::vector<std::uint32_t>{7, 4, o[3], 0xFFFFFFFF}));
-  // Sprite size: w2 x height x 1.3 / (width x 19685), a sprite file missing: 128 by 128.
-  EXPECT_FLOAT_EQ(w.F(0, 4), 1.3f);
 }
 
 TEST(Object3doTest, EveryAlignedMarkerStartsAnUntaggedRecord) {
@@ -603,6 +601,7 @@ TEST(Object3doTest, PlacementCodesSwapTheirGplOpwords) {
 
 // Untagged objects laid out as the games' own files are: detail switches, heads, the header's
 // root word and 64-bit plane distances.
+
 // The polygons the written object's root reaches, as GPL's own linking of the file finds them.
 std::size_t PolygonsUnderRoot(const std::vector<std::uint8_t>& bytes) {
   Result<std::unique_ptr<GplObject>> gpl = GplObject::Read(bytes);
