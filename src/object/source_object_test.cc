@@ -535,49 +535,39 @@ TEST(Object3doTest, HorizonIsScaledFromFloatMetres) {
             (Words{{10000.0f, 0.0f, -199.0f}, {1.0f, 2.0f, -201.0f}}));
 }
 
-// Files an object names are looked up only beside it, in the folder it was unpacked into.
-class ObjectFilesTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(root_);
-    std::filesystem::create_directories(folder_);
-  }
-  void Put(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-    ASSERT_TRUE(WriteFileBytes(path, bytes));
-  }
-  // The size written for a sprite named `name` (untagged, size word 19685).
-  float SpriteSize(const std::string& name) {
+// Files an object names are looked up only beside it, in the folder it was unpacked into. A
+// sprite's size is w2 x height x 1.3 / (width x 19685), the width and height from its own file,
+// 128 by 128 when there is none; a texture named outside the folder is never read.
+TEST(Object3doTest, NamedFilesAreReadOnlyFromBesideTheObject) {
+  std::optional<TempFolder> root = TempFolder::Create("objects");
+  ASSERT_TRUE(root);
+  const std::filesystem::path folder = root->path() / "unpacked";
+  std::filesystem::create_directories(folder);
+  auto convert = [&](UntaggedBuilder& b) {
+    return Convert(b.Build(), (folder / "o.3do").string());
+  };
+  auto sprite_size = [&](const std::string& name) {
     UntaggedBuilder b;
     b.SpriteRecord(b.Vertex(0, 0, 0), 19685, static_cast<std::uint32_t>(b.Sprite(name)));
-    Written w = Convert(b.Build(), (folder_ / "scenery.3do").string());
-    return w.F(0, 4);
-  }
-  std::optional<TempFolder> root_ = TempFolder::Create("objects");
-  std::filesystem::path folder_ = root_->path() / "unpacked";
-};
-
-// Size = w2 x height x 1.3 / (width x 19685): the width and height come from the sprite's own
-// file, 128 by 128 when there is none.
-TEST_F(ObjectFilesTest, UntaggedSpriteSizesComeFromTheSpriteFileBesideTheObject) {
-  Put(folder_ / "pole.p16", samples::BuildP16(32, 128, 0, 0, [](int, int) { return 0xFFFF; }));
-  EXPECT_FLOAT_EQ(SpriteSize("pole"), 5.2f);
-  EXPECT_FLOAT_EQ(SpriteSize("nothing"), 1.3f);
-}
-
-TEST_F(ObjectFilesTest, NamesThatLeaveTheFolderAreMissingFiles) {
+    return convert(b).F(0, 4);
+  };
   const auto p16 = samples::BuildP16(32, 128, 0, 0, [](int, int) { return 0xFFFF; });
+  ASSERT_TRUE(WriteFileBytes(folder / "pole.p16", p16));
+  EXPECT_FLOAT_EQ(sprite_size("pole"), 5.2f);
+  EXPECT_FLOAT_EQ(sprite_size("nothing"), 1.3f);
   // Untagged names hold at most 8 characters.
-  Put(root_->path() / "out.p16", p16);
-  Put(root_->path() / "out.mip", samples::BuildRaw8(8, 8, [](int, int) { return 40; }));
+  ASSERT_TRUE(WriteFileBytes(root->path() / "out.p16", p16));
+  ASSERT_TRUE(WriteFileBytes(root->path() / "out.mip",
+                             samples::BuildRaw8(8, 8, [](int, int) { return 40; })));
   for (const char* name : {"../out", "..\\out", "c:out", "/out"}) {
     SCOPED_TRACE(name);
-    EXPECT_FLOAT_EQ(SpriteSize(name), 1.3f);
+    EXPECT_FLOAT_EQ(sprite_size(name), 1.3f);
     UntaggedBuilder b;
     const std::uint32_t a = b.Vertex(0, 0, 0), c = b.Vertex(19685, 0, 0), d = b.Vertex(0, 1, 0);
     b.Attribute(static_cast<std::uint32_t>(b.Texture(name)), b.Polygon(1, 5, {a, c, d}));
-    Written w = Convert(b.Build(), (folder_ / "scenery.3do").string());
+    Written w = convert(b);
     ASSERT_EQ(w.object->textures().size(), 1u);
-    EXPECT_EQ(w.object->textures()[0].width, 0);  // never read
+    EXPECT_EQ(w.object->textures()[0].width, 0);
   }
 }
 
