@@ -265,6 +265,8 @@ TEST(Object3doTest, PlanesOfPolygonsAndRecords) {
   b.Split(11, 4, 0, 0, 0, 19685u * 8u, {s, 0xFFFF});
   Written w = Convert(b.Build());
   const auto& planes = w.object->planes();
+  EXPECT_DOUBLE_EQ(planes[0].d, -100.0);  // the two fixed planes
+  EXPECT_DOUBLE_EQ(planes[1].d, 100.0);
   EXPECT_EQ(w.object->nodes()[0]->plane_index, 2);
   EXPECT_DOUBLE_EQ(planes[2].z, 1.0);
   EXPECT_DOUBLE_EQ(planes[2].d, -1.0);  // z = 1 m: 0*x + 0*y + 1*z - 1 = 0
