@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "image/sprite_image.h"
+#include "image/srb_file.h"
 #include "image/texture_conversion.h"
+#include "platform/resource_store.h"
+#include "resources/embedded_files.h"
 #include "samples/image_builders.h"
 #include "testing/corruption.h"
 
@@ -17,62 +21,62 @@ const std::vector<std::uint32_t> kGreys = {
     0xFF000000, 0xFF111111, 0xFF222222, 0xFF333333, 0xFF444444, 0xFF555555, 0xFF666666, 0xFF777777,
     0xFF888888, 0xFF999999, 0xFFAAAAAA, 0xFFBBBBBB, 0xFFCCCCCC, 0xFFDDDDDD, 0xFFEEEEEE, 0xFFFFFFFF};
 
-TEST(MipFileTest, FourBitSixtyFourSquareWithFourLevels) {
-  const std::vector<std::uint8_t> source = samples::BuildMip4(
-      64, 64, [](int x, int y) { return static_cast<std::uint8_t>((x ^ y) & 7); }, kGreys, false,
-      4);
-  Result<TextureImage> image = ReadMip(source);
+// Converts the texture in `source` and holds its layout: MPHD and its two blanks, the CMAP of a
+// 4-bit texture, then per level a BMAP (BMHD with its stride and two blanks, DATA) of `data`
+// pixel bytes; then reads it back to the same levels.
+void ExpectLevels(const char* name, const std::vector<std::uint8_t>& source, const char* path,
+                  std::size_t size, std::size_t levels_at, const std::vector<std::uint32_t>& data,
+                  const std::vector<std::uint32_t>& strides) {
+  SCOPED_TRACE(name);
+  Result<TextureImage> image = ParseTexture(source, path);
   ASSERT_TRUE(image);
-  EXPECT_EQ(image->level_count, 4);
+  ASSERT_EQ(image->level_count, static_cast<int>(data.size()));
   TexturePalette palette;
-  const std::vector<std::uint8_t> out = BuildConvertedTexture(*image, palette, "wall.mip", false);
-  EXPECT_EQ(out.size(), 3048u);
-  EXPECT_EQ(U32(out, 8), 3036u);  // MIP size
-  // MPHD and its two blanks, CMAP, then the levels.
+  const std::vector<std::uint8_t> out = BuildConvertedTexture(*image, palette, "t.mip", false);
+  ASSERT_EQ(out.size(), size);
+  EXPECT_EQ(U32(out, 8), out.size() - 12);  // MIP size
   EXPECT_EQ(out[42], 0x20);
   EXPECT_EQ(out[43], 0x20);
-  std::size_t at = 44 + 76;
-  const std::uint32_t strides[] = {32, 16, 8, 4};
-  const std::uint32_t data[] = {2048, 512, 128, 32};
-  for (int k = 0; k < 4; ++k) {
+  std::size_t at = levels_at;
+  for (std::size_t k = 0; k < data.size(); ++k) {
     SCOPED_TRACE(k);
-    EXPECT_EQ(U32(out, at + 8), data[k] + 40);     // BMAP size
-    EXPECT_EQ(U32(out, at + 24 + 9), strides[k]);  // BMHD stride
-    EXPECT_EQ(out[at + 24 + 14], 0x20);            // BMHD pad
+    EXPECT_EQ(U32(out, at + 8), data[k] + 40);  // BMAP size
+    if (k < strides.size()) {
+      EXPECT_EQ(U32(out, at + 24 + 9), strides[k]);
+    }
+    EXPECT_EQ(out[at + 24 + 14], 0x20);  // BMHD pad
     EXPECT_EQ(out[at + 24 + 15], 0x20);
     EXPECT_EQ(U32(out, at + 40 + 8), data[k]);  // DATA size
     at += 52 + data[k];
   }
   EXPECT_EQ(at, out.size());
-  // Round trip: the written texture reads back with the same pixels in every level.
   Result<TextureImage> back = ReadMip(out);
   ASSERT_TRUE(back);
-  EXPECT_EQ(back->width, 64);
-  EXPECT_EQ(back->height, 64);
-  EXPECT_EQ(back->bits_per_pixel, 4);
-  EXPECT_EQ(back->level_count, 4);
-  for (int k = 0; k < 4; ++k) {
+  EXPECT_EQ(back->width, image->width);
+  EXPECT_EQ(back->height, image->height);
+  EXPECT_EQ(back->bits_per_pixel, image->bits_per_pixel);
+  EXPECT_EQ(back->level_count, image->level_count);
+  for (int k = 0; k < image->level_count; ++k) {
     EXPECT_TRUE(std::ranges::equal(back->Level(k), image->Level(k))) << k;
   }
-  EXPECT_TRUE(std::ranges::equal(back->ColourMap(), image->ColourMap()));
+  if (image->bits_per_pixel == 4) {
+    EXPECT_TRUE(std::ranges::equal(back->ColourMap(), image->ColourMap()));
+  }
 }
 
-TEST(MipFileTest, SixteenBitLevelSizes) {
-  Result<TextureImage> image = ParseTexture(
-      samples::BuildRaw16(256, 64,
-                          [](int x, int y) { return static_cast<std::uint16_t>(x * 64 + y); }),
-      "sky.m16");
-  ASSERT_TRUE(image);
-  TexturePalette palette;
-  const std::vector<std::uint8_t> out = BuildConvertedTexture(*image, palette, "sky.mip", false);
-  EXPECT_EQ(U32(out, 44 + 8), 32808u);       // BMAP
-  EXPECT_EQ(U32(out, 44 + 24 + 9), 512u);    // stride
-  EXPECT_EQ(U32(out, 44 + 40 + 8), 32768u);  // DATA
-  Result<TextureImage> back = ReadMip(out);
-  ASSERT_TRUE(back);
-  EXPECT_EQ(back->bits_per_pixel, 16);
-  EXPECT_EQ(back->mip_type, kMipType16Bit);
-  EXPECT_TRUE(std::ranges::equal(back->Level(0), image->Level(0)));
+// The smallest levels follow at the fixed gap, unpadded.
+TEST(MipFileTest, LevelsAreLaidOutAtTheirSizesAndReadBack) {
+  const auto x_xor_y = [](int x, int y) { return static_cast<std::uint8_t>((x ^ y) & 7); };
+  const auto x_y = [](int x, int y) { return static_cast<std::uint8_t>(x + 4 * y); };
+  const auto pixel16 = [](int x, int y) { return static_cast<std::uint16_t>(x * 64 + y); };
+  ExpectLevels("4-bit, 64 square, four levels",
+               samples::BuildMip4(64, 64, x_xor_y, kGreys, false, 4), "wall.mip", 3048, 44 + 76,
+               {2048, 512, 128, 32}, {32, 16, 8, 4});
+  ExpectLevels("16-bit", samples::BuildRaw16(256, 64, pixel16), "sky.m16", 44 + 52 + 32768, 44,
+               {32768}, {512});
+  ExpectLevels("4-bit, 4 square: level 2 holds no pixel byte",
+               samples::BuildMip4(4, 4, x_y, kGreys, false, 3), "tiny.mip", 120 + 3 * 52 + 8 + 2,
+               44 + 76, {8, 2, 0}, {2});
 }
 
 TEST(MipFileTest, TypesTwoAndFiveAreTransparentAndTwoReadsOneLevel) {
@@ -118,37 +122,80 @@ TEST(MipFileTest, TruncatedAndLyingFilesAreRefused) {
   // Any bit of the headers and the colour map may be wrong: the reader must stay inside the
   // file whatever the numbers then say.
   testkit::ReadEveryBitFlip(parse, good, 0, kMipHeadersSize + 12 + kColourMapPayload);
-  struct Lie {
-    const char* what;
-    std::size_t at;
-    std::uint32_t value;
+  constexpr std::size_t kBmhd = 44 + 76 + 24;
+  testkit::ExpectRefused(parse, testkit::WithU32(good, 38, 17), "levels");
+  testkit::ExpectRefused(parse, testkit::WithU32(good, 38, 9), "levels beyond size");
+  testkit::ExpectRefused(parse, testkit::WithU32(good, kBmhd + 1, 0x7FFFFFFF), "width");
+  testkit::ExpectRefused(parse, testkit::WithU32(good, kBmhd + 5, 4096), "height");
+  testkit::ExpectRefused(parse, testkit::WithU32(good, kBmhd + 1, 0), "zero width");
+}
+
+// The textures and the sprite every converted track carries, as the program embeds them.
+
+std::vector<std::uint8_t> Carried(std::string_view name) {
+  ResourceStore store(EmbeddedFiles());
+  std::optional<std::span<const std::uint8_t>> bytes = store.Find(name);
+  EXPECT_TRUE(bytes) << name;
+  return bytes ? std::vector<std::uint8_t>(bytes->begin(), bytes->end())
+               : std::vector<std::uint8_t>{};
+}
+
+TEST(CarriedImagesTest, TexturesAreWhatTheConversionExpects) {
+  struct Row {
+    const char* name;
+    int width, height, bits, levels;
+    bool transparent;
   };
-  for (const Lie& lie :
-       {Lie{"levels", 38, 17}, Lie{"levels beyond size", 38, 9},
-        Lie{"width", 44 + 76 + 24 + 1, 0x7FFFFFFF}, Lie{"height", 44 + 76 + 24 + 5, 4096},
-        Lie{"zero width", 44 + 76 + 24 + 1, 0}}) {
-    SCOPED_TRACE(lie.what);
-    std::vector<std::uint8_t> bytes = good;
-    for (int i = 0; i < 4; ++i) bytes[lie.at + i] = static_cast<std::uint8_t>(lie.value >> (8 * i));
-    EXPECT_FALSE(ReadMip(std::move(bytes)));
+  for (const Row& row :
+       {Row{"N2GROOVE_MIP", 128, 64, 8, 4, true}, Row{"_HAY_MIP", 64, 64, 4, 4, false},
+        Row{"_CONEBS1_MIP", 64, 64, 4, 4, false}}) {
+    SCOPED_TRACE(row.name);
+    Result<TextureImage> image = ParseTexture(Carried(row.name), "carried.mip");
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width, row.width);
+    EXPECT_EQ(image->height, row.height);
+    EXPECT_EQ(image->bits_per_pixel, row.bits);
+    EXPECT_EQ(image->level_count, row.levels);
+    EXPECT_EQ(image->transparent, row.transparent);
+  }
+  // The groove is converted with the track's textures: to 4 bits, its rubber kept, in both
+  // palettes' fragments.
+  for (int mode : {0, 1}) {
+    TexturePalette palette;
+    palette.LoadBytes(nullptr, mode);
+    Result<TextureImage> groove = ParseTexture(Carried("N2GROOVE_MIP"), "groove.mip");
+    ASSERT_TRUE(groove);
+    Result<TextureImage> out =
+        ReadMip(BuildConvertedTexture(*groove, palette, "groove.mip", false));
+    ASSERT_TRUE(out);
+    EXPECT_EQ(out->bits_per_pixel, 4);
+    EXPECT_EQ(out->mip_type, kMipType4BitTransparent);
+    EXPECT_EQ(out->level_count, 4);
+    int rubber = 0;
+    for (std::uint8_t byte : out->Level(0)) rubber += (byte >> 4 != 0) + ((byte & 15) != 0);
+    EXPECT_GT(rubber, 1000) << mode;
+    EXPECT_LT(rubber, 128 * 64 / 2) << mode;  // the track shows through most of it
   }
 }
 
-TEST(MipFileTest, SmallestLevelsFollowAtTheFixedGap) {
-  const std::vector<std::uint8_t> source = samples::BuildMip4(
-      4, 4, [](int x, int y) { return static_cast<std::uint8_t>(x + 4 * y); }, kGreys, false, 3);
-  Result<TextureImage> image = ReadMip(source);
-  ASSERT_TRUE(image);
-  EXPECT_EQ(image->LevelBytes(1), 2u);
+// The cone's sprite, as it is and as an N-series run converts it like any sprite of its tracks.
+TEST(CarriedImagesTest, ConeSprite) {
+  const std::vector<std::uint8_t> bytes = Carried("_CONE1_SRB");
+  EXPECT_EQ(bytes.size(), 96u + 3048u);
+  Result<SpriteHeader> header = ReadSrbHeader(bytes);
+  ASSERT_TRUE(header);
+  EXPECT_EQ(*header, (SpriteHeader{1.0f, 1.0f, 64.0f, 64.0f, 32.0f, 32.0f}));
+  Result<TextureImage> texture = ReadMip(bytes, kSrbTextureAt);
+  ASSERT_TRUE(texture);
+  EXPECT_EQ(texture->bits_per_pixel, 4);
+  EXPECT_EQ(texture->palette_bits, 32);
+  EXPECT_EQ(texture->level_count, 4);
   TexturePalette palette;
-  const std::vector<std::uint8_t> out = BuildConvertedTexture(*image, palette, "tiny.mip", false);
-  // Level 1's BMAP holds 2 pixel bytes + 40, unpadded; level 2 (1 x 1) holds none.
-  EXPECT_EQ(U32(out, 120 + 52 + 8 + 8), 42u);
-  EXPECT_EQ(out.size(), 120u + 3 * 52 + 8 + 2);
-  EXPECT_EQ(U32(out, 8), out.size() - 12);
-  Result<TextureImage> back = ReadMip(out);
-  ASSERT_TRUE(back);
-  for (int k = 0; k < 3; ++k) EXPECT_TRUE(std::ranges::equal(back->Level(k), image->Level(k))) << k;
+  SpriteImage sprite(palette);
+  ASSERT_TRUE(sprite.ParseNSeries(bytes).ok());
+  Result<TextureImage> out = ReadMip(sprite.BuildNSeries(), kSrbTextureAt);
+  ASSERT_TRUE(out);
+  EXPECT_EQ(std::pair(out->width, out->height), std::pair(64, 64));
 }
 
 }  // namespace

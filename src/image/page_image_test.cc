@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <iterator>
+#include <utility>
+
 #include "platform/resource_store.h"
+#include "platform/text_drawer.h"
 #include "resources/embedded_files.h"
+#include "testing/corruption.h"
 
 namespace velmora {
 namespace {
@@ -20,15 +26,13 @@ std::uint16_t PagePixel(const PageImage& page, int x, int y) {
   return static_cast<std::uint16_t>(page.bytes[at] | page.bytes[at + 1] << 8);
 }
 
-// Every character is half the height wide; records the heights it was asked about.
+// Every character is half the height wide.
 class HalfWidthDrawer : public TextDrawer {
  public:
   int Measure(std::u32string_view text, int height) override {
-    measured.push_back(height);
     return static_cast<int>(text.size()) * height / 2;
   }
   void Draw(std::u32string_view, int, const TextPlacement&, PixelCanvas&) override {}
-  std::vector<int> measured;
 };
 
 TEST(PageImageTest, CarriedPagesHaveTheirSizes) {
@@ -63,8 +67,8 @@ TEST(PageImageTest, CarriedPagesHaveTheirSizes) {
 
 TEST(PageImageTest, CopyConvertsTo565AndClipsToThePage) {
   // A 3 x 2 bitmap onto a 2 x 3 page: the third column falls off, the third row keeps its pixels.
-  const std::vector<std::uint8_t> rgb = {255, 255, 255, 8, 4, 255, 1, 2, 3,
-                                         0,   0,   0,   255, 0, 0, 9, 9, 9};
+  const std::vector<std::uint8_t> rgb = {255, 255, 255, 8,   4, 255, 1, 2, 3,
+                                         0,   0,   0,   255, 0, 0,   9, 9, 9};
   Result<BitmapImage> bitmap = ReadBitmap(BuildBitmap(3, 2, rgb));
   ASSERT_TRUE(bitmap.ok());
   EXPECT_EQ(bitmap->stride, 12u);
@@ -84,38 +88,69 @@ TEST(PageImageTest, CopyConvertsTo565AndClipsToThePage) {
 TEST(PageImageTest, DamagedFilesAreRefused) {
   const std::vector<std::uint8_t> page = BuildPageImage(4, 2, std::vector<std::uint16_t>(8, 7));
   const std::vector<std::uint8_t> bitmap = BuildBitmap(4, 2, std::vector<std::uint8_t>(24, 9));
-  for (std::size_t n = 0; n < page.size(); ++n) {
-    EXPECT_FALSE(ReadPageImage(std::vector<std::uint8_t>(page.begin(), page.begin() + n)).ok()) << n;
-  }
-  for (std::size_t n = 0; n < bitmap.size(); ++n) {
-    EXPECT_FALSE(ReadBitmap(std::vector<std::uint8_t>(bitmap.begin(), bitmap.begin() + n)).ok())
-        << n;
-  }
-  std::vector<std::uint8_t> huge = page;
-  huge[12 + 12 + 5] = 0xFF;  // height in the billions
-  huge[12 + 12 + 8] = 0x7F;
-  EXPECT_TRUE(ReadPageImage(huge).status().IsCorruption());
-  std::vector<std::uint8_t> narrow = page;
-  narrow[12 + 12 + 9] = 2;  // stride shorter than a row
-  EXPECT_TRUE(ReadPageImage(narrow).status().IsCorruption());
-  std::vector<std::uint8_t> top_down = bitmap;
-  top_down[25] = 0xFF;  // negative height
-  EXPECT_TRUE(ReadBitmap(top_down).status().IsCorruption());
-  std::vector<std::uint8_t> far = bitmap;
-  far[10] = 0xF0;  // pixels past the end
-  EXPECT_TRUE(ReadBitmap(far).status().IsCorruption());
+  testkit::ExpectEveryCutRefused(
+      [](std::vector<std::uint8_t> bytes) { return ReadPageImage(std::move(bytes)).ok(); }, page);
+  testkit::ExpectEveryCutRefused(
+      [](std::vector<std::uint8_t> bytes) { return ReadBitmap(std::move(bytes)).ok(); }, bitmap);
+  using testkit::WithByte;
+  const std::vector<std::uint8_t> huge = WithByte(WithByte(page, 29, 0xFF), 32, 0x7F);
+  EXPECT_TRUE(ReadPageImage(huge).status().IsCorruption()) << "height in the billions";
+  EXPECT_TRUE(ReadPageImage(WithByte(page, 33, 2)).status().IsCorruption()) << "stride < row";
+  EXPECT_TRUE(ReadBitmap(WithByte(bitmap, 25, 0xFF)).status().IsCorruption()) << "height < 0";
+  EXPECT_TRUE(ReadBitmap(WithByte(bitmap, 10, 0xF0)).status().IsCorruption()) << "pixels past";
 }
 
-TEST(PageImageTest, HeightSearchRunsFrom99DownAndStopsAt1) {
+TEST(PageImageTest, HeightSearchTakesTheTallestThatFitsAndOneAtLeast) {
   HalfWidthDrawer drawer;
   EXPECT_EQ(FitTitleHeight(drawer, U"ab", 360), 99);
-  EXPECT_EQ(drawer.measured, std::vector<int>{99});
   // 20 characters: 10 x height <= 360 from 36 down.
   EXPECT_EQ(FitTitleHeight(drawer, std::u32string(20, U'x'), 360), 36);
   EXPECT_EQ(FitTitleHeight(drawer, std::u32string(40, U'x'), 360), 18) << "longer, smaller";
-  drawer.measured.clear();
-  EXPECT_EQ(FitTitleHeight(drawer, std::u32string(5000, U'x'), 360), 1);
-  EXPECT_EQ(drawer.measured.size(), 98u) << "99 down to 2 measured, 1 taken without trying";
+  EXPECT_EQ(FitTitleHeight(drawer, std::u32string(5000, U'x'), 360), 1) << "1 even if too wide";
+}
+
+// The height search over the system's text drawer: FreeType with the metric-compatible stand-in
+// on Linux, GDI's own face on Windows. Both must pick the same title heights, to a pixel, or
+// the pages of one track would differ between the two programs.
+
+struct TitleRow {
+  std::u32string_view text;
+  // Heights chosen for the widest extents of the page titles: 360 (display name on page0),
+  // 300 (event title on page0) and 130 (event title on page1 and the event page), as the
+  // FreeType backend picks them.
+  int at360;
+  int at300;
+  int at130;
+};
+
+constexpr TitleRow kTitles[] = {
+    {U"Detroit HQ", 85, 70, 30},
+    {U"Road America", 63, 53, 22},
+    {U"Kestrel", 99, 99, 47},
+    {U"Kestrel Grand Prix", 49, 40, 18},
+    {U"Mid-Ohio Sports Car Course", 31, 27, 11},
+    {U"Laguna Seca Grand Prix", 37, 30, 12},
+    {U"\u00D6sterreichring", 63, 53, 22},
+};
+
+TEST(TitleHeightTest, EveryBackendPicksTheHeightsOfTheFreeTypeBackendToAPixel) {
+  Result<std::unique_ptr<TextDrawer>> opened = OpenSystemTextDrawer("Arial");
+  ASSERT_TRUE(opened.ok()) << opened.status().ToString();
+  TextDrawer& drawer = *opened.value();
+  for (std::size_t i = 0; i < std::size(kTitles); ++i) {
+    const TitleRow& row = kTitles[i];
+    SCOPED_TRACE(::testing::Message() << "title " << i);
+    for (const auto& [widest, expected] :
+         {std::pair{360, row.at360}, std::pair{300, row.at300}, std::pair{130, row.at130}}) {
+      const int height = FitTitleHeight(drawer, row.text, widest);
+      EXPECT_LE(std::abs(height - expected), 1) << "widest " << widest << ": " << height;
+      // The chosen height fits; one pixel taller would not (unless it is the tallest).
+      EXPECT_LE(drawer.Measure(row.text, height), widest);
+      if (height < kTallestTitle) {
+        EXPECT_GT(drawer.Measure(row.text, height + 1), widest);
+      }
+    }
+  }
 }
 
 }  // namespace

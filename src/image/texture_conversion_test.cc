@@ -17,21 +17,22 @@ namespace {
 using samples::Rgb24;
 
 struct Written {
-  std::uint8_t type = 0;
-  std::uint32_t width_log2 = 0, height_log2 = 0;
-  std::uint8_t flags = 0;
+  std::uint32_t type = 0, width_log2 = 0, height_log2 = 0, flags = 0;
   TextureImage image;
 };
 
-Written ReadBack(std::vector<std::uint8_t> bytes) {
+// Converts and reads the written texture back, with its MPHD type, sizes and flags.
+Written Convert(const TextureImage& image, TexturePalette& palette, const char* path,
+                bool sixteen_request = false) {
+  std::vector<std::uint8_t> bytes = BuildConvertedTexture(image, palette, path, sixteen_request);
   Written w;
   w.type = bytes.at(24);
-  w.width_log2 = bytes[25] | bytes[26] << 8;
-  w.height_log2 = bytes[29] | bytes[30] << 8;
+  w.width_log2 = bytes[25] | bytes[26] << 8u;
+  w.height_log2 = bytes[29] | bytes[30] << 8u;
   w.flags = bytes[37];
-  Result<TextureImage> image = ReadMip(std::move(bytes));
-  EXPECT_TRUE(image);
-  if (image) w.image = std::move(*image);
+  Result<TextureImage> back = ReadMip(std::move(bytes));
+  EXPECT_TRUE(back);
+  if (back) w.image = std::move(*back);
   return w;
 }
 
@@ -40,21 +41,25 @@ std::uint16_t Pixel16(const TextureImage& image, int x, int y) {
   return static_cast<std::uint16_t>(at[0] | at[1] << 8);
 }
 
-std::uint8_t Nibble(const TextureImage& image, int level, int x, int y) {
-  const std::uint8_t byte = image.Level(level)[y * image.RowBytes(level) + x / 2];
+std::uint16_t Rgb565(unsigned r, unsigned g, unsigned b) {
+  return static_cast<std::uint16_t>((r & 0xF8) << 8 | (g & 0xFC) << 3 | b >> 3);
+}
+
+std::uint8_t Nibble(const TextureImage& image, int x, int y) {
+  const std::uint8_t byte = image.Level(0)[y * image.RowBytes(0) + x / 2];
   return x % 2 == 0 ? byte >> 4 : byte & 15;
 }
 
 // A palette whose index i is grey level i, loaded as a file would be.
-TexturePalette GreyPalette(int mode = 1) {
+TexturePalette GreyPalette() {
   std::vector<Rgb24> colours;
   for (int i = 0; i < 256; ++i) {
-    colours.push_back(Rgb24{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i),
-                            static_cast<std::uint8_t>(i)});
+    const auto grey = static_cast<std::uint8_t>(i);
+    colours.push_back(Rgb24{grey, grey, grey});
   }
   const std::vector<std::uint8_t> file = samples::BuildPalettePcx(colours);
   TexturePalette palette;
-  palette.LoadBytes(&file, mode);
+  palette.LoadBytes(&file, 1);
   return palette;
 }
 
@@ -64,33 +69,24 @@ TextureImage Eight(int width, int height, const samples::IndexAt& index) {
   return std::move(*image);
 }
 
+// Too wide for 4 bits: 16 bits, columns folded by two with the later (odd) column kept. Odd
+// widths fold to the quotient rounded up, so the last source column still lands in the row.
 TEST(TextureConversionTest, WideEightBitGoesSixteenBitFoldingColumns) {
   TexturePalette palette = GreyPalette();
-  // Column x holds grey 2x, so the output column x / 2 shows the later (odd) source column.
-  const TextureImage image =
-      Eight(320, 200, [](int x, int) { return static_cast<std::uint8_t>(x / 2 * 2 + x % 2); });
-  Written out = ReadBack(BuildConvertedTexture(image, palette, "wall.mip", false));
-  EXPECT_EQ(out.type, kMipType16Bit);
-  EXPECT_EQ(out.image.width, 256);
-  EXPECT_EQ(out.image.height, 128);
-  EXPECT_EQ(out.width_log2, 8u);
-  EXPECT_EQ(out.height_log2, 7u);
-  EXPECT_EQ(out.flags, 3);
-  const unsigned g = 11;  // source column 11 lands on output column 5
-  EXPECT_EQ(Pixel16(out.image, 5, 0), (g >> 3) << 11 | (g & 0xFC) << 3 | g >> 3);
-  EXPECT_EQ(Pixel16(out.image, 200, 0), 0);  // beyond width / f: cleared
-}
-
-// Widths whose halving leaves a remainder: the folded width is the quotient rounded up, so the
-// last source column still lands inside the output row.
-TEST(TextureConversionTest, OddWideWidthsFoldInsideTheRow) {
-  TexturePalette palette = GreyPalette();
-  for (const auto& [width, folded] : {std::pair{257, 256}, std::pair{513, 256}}) {
+  for (int width : {320, 257, 513}) {
     SCOPED_TRACE(width);
-    const TextureImage image =
-        Eight(width, 1, [](int x, int) { return static_cast<std::uint8_t>(x % 200); });
-    Written out = ReadBack(BuildConvertedTexture(image, palette, "wall.mip", false));
-    EXPECT_EQ(out.image.width, folded);
+    const Written out =
+        Convert(Eight(width, 200, [](int x, int) { return static_cast<std::uint8_t>(x); }), palette,
+                "wall.mip");
+    EXPECT_EQ(out.type, kMipType16Bit);
+    EXPECT_EQ(out.image.width, 256);
+    EXPECT_EQ(out.image.height, 128);
+    EXPECT_EQ(out.width_log2, 8u);
+    EXPECT_EQ(out.height_log2, 7u);
+    EXPECT_EQ(out.flags, 3u);
+    if (width != 320) continue;
+    EXPECT_EQ(Pixel16(out.image, 5, 0), Rgb565(11, 11, 11));  // source column 11
+    EXPECT_EQ(Pixel16(out.image, 200, 0), 0);                 // beyond width / f: cleared
   }
 }
 
@@ -99,20 +95,31 @@ TEST(TextureConversionTest, TallTextureRowsSqueezed) {
   EXPECT_EQ(OutputHeight(0), 1u);
   EXPECT_EQ(OutputHeight(1), 1u);
   EXPECT_EQ(OutputHeight(255), 128u);
-  for (int marked : {1, 150, 298, 299}) {
+  TexturePalette palette = GreyPalette();
+  // Row 1 lands on row 0 after row 0; row 298 lands on 254, not on 255.
+  for (const auto& [marked, row] : {std::pair{1, 0}, {150, 127}, {298, 254}, {299, 255}}) {
     SCOPED_TRACE(marked);
-    TexturePalette palette = GreyPalette();
-    const TextureImage image = Eight(256, 300, [marked](int, int y) {
-      return static_cast<std::uint8_t>(y == marked ? 200 : 0);
-    });
-    Written out = ReadBack(BuildConvertedTexture(image, palette, "wall.mip", false));
+    const Written out = Convert(
+        Eight(256, 300,
+              [marked](int, int y) { return static_cast<std::uint8_t>(y == marked ? 200 : 0); }),
+        palette, "wall.mip");
     ASSERT_EQ(out.image.height, 256);
     std::set<int> rows;
     for (int y = 0; y < 256; ++y) {
-      if (Nibble(out.image, 0, 0, y) != 0) rows.insert(y);
+      if (Nibble(out.image, 0, y) != 0) rows.insert(y);
     }
-    // Row 1 lands on row 0 after row 0; row 298 lands on 254, not on 255.
-    EXPECT_EQ(rows, std::set<int>{marked * 255 / 299});
+    EXPECT_EQ(rows, std::set<int>{row});
+  }
+  // The asphalt's rows are cropped, not squeezed: rows alternating two greys stay apart.
+  const Written asphalt = Convert(
+      Eight(
+          64, 300,
+          [](int, int y) { return static_cast<std::uint8_t>(y < 256 ? (y % 2 ? 250 : 10) : 128); }),
+      palette, "asphalt2.mip");
+  ASSERT_EQ(asphalt.image.height, 256);
+  EXPECT_EQ(asphalt.flags, 0u);
+  for (int y = 0; y < 256; ++y) {
+    ASSERT_NE(Nibble(asphalt.image, 0, y), Nibble(asphalt.image, 0, y ^ 1)) << y;
   }
 }
 
@@ -121,8 +128,7 @@ TEST(TextureConversionTest, NameRules) {
     const char* path;
     bool sixteen_request;
     int width;
-    std::uint8_t type;
-    std::uint8_t flags;
+    std::uint32_t type, flags;
   };
   const Row rows[] = {
       {"/gpl/tracks/x/page03.mip", true, 256, kMipType16Bit, 3},
@@ -140,23 +146,9 @@ TEST(TextureConversionTest, NameRules) {
     SCOPED_TRACE(std::string(row.path) + (row.sixteen_request ? " request" : ""));
     const TextureImage image =
         Eight(row.width, 8, [](int x, int y) { return static_cast<std::uint8_t>(x ^ y); });
-    Written out = ReadBack(BuildConvertedTexture(image, palette, row.path, row.sixteen_request));
+    const Written out = Convert(image, palette, row.path, row.sixteen_request);
     EXPECT_EQ(out.type, row.type);
     EXPECT_EQ(out.flags, row.flags);
-  }
-}
-
-TEST(TextureConversionTest, AsphaltRowsCroppedFromEightBitSource) {
-  TexturePalette palette = GreyPalette();
-  // Rows 0..299 alternate two greys by row; a squeeze would merge them, a crop keeps them.
-  const TextureImage image = Eight(64, 300, [](int, int y) {
-    return static_cast<std::uint8_t>(y < 256 ? (y % 2 ? 250 : 10) : 128);
-  });
-  Written out = ReadBack(BuildConvertedTexture(image, palette, "asphalt2.mip", false));
-  ASSERT_EQ(out.image.height, 256);
-  EXPECT_EQ(out.flags, 0);
-  for (int y = 0; y < 256; ++y) {
-    ASSERT_NE(Nibble(out.image, 0, 0, y), Nibble(out.image, 0, 0, y ^ 1)) << y;
   }
 }
 
@@ -166,16 +158,15 @@ TEST(TextureConversionTest, IndexZeroStaysZeroInOpaqueTextures) {
   const TextureImage image =
       Eight(16, 16, [](int x, int) { return static_cast<std::uint8_t>(x < 8 ? 0 : 255); });
   ASSERT_FALSE(image.transparent);
-  Written out = ReadBack(BuildConvertedTexture(image, palette, "wall.mip", false));
+  const Written out = Convert(image, palette, "wall.mip");
   EXPECT_EQ(out.type, kMipType4Bit);
-  EXPECT_EQ(Nibble(out.image, 0, 0, 0), 0);
-  EXPECT_NE(Nibble(out.image, 0, 8, 0), 0);
-  // CMAP entry 0 is black and opaque.
-  EXPECT_EQ(out.image.ColourMap()[0], 0);
+  EXPECT_EQ(Nibble(out.image, 0, 0), 0);
+  EXPECT_NE(Nibble(out.image, 8, 0), 0);
+  EXPECT_EQ(out.image.ColourMap()[0], 0);  // CMAP entry 0 is black and opaque
   EXPECT_EQ(out.image.ColourMap()[3], 255);
 }
 
-TEST(TextureConversionTest, PopularityKeepsEarlierCellOnTiesAndLeavesRestBlack) {
+TEST(TextureConversionTest, PopularityKeepsEarlierCellOnTiesAndSixteenPlaces) {
   TexturePalette palette = GreyPalette();
   palette.ResetHistogram();
   // Grey 80 (a later cell) counted first and as often as grey 40: the earlier cell wins.
@@ -183,25 +174,21 @@ TEST(TextureConversionTest, PopularityKeepsEarlierCellOnTiesAndLeavesRestBlack) 
   for (int i = 0; i < 3; ++i) palette.CountColour(40);
   palette.CountColour(200);  // fewer
   palette.ReduceTo16Colours();
-  EXPECT_EQ(palette.reduced()[1], (Rgb{47, 47, 47}));  // 40 -> cell 5 -> 40 | 7
-  EXPECT_EQ(palette.reduced()[2], (Rgb{87, 87, 87}));
-  EXPECT_EQ(palette.reduced()[3], (Rgb{207, 207, 207}));
-  EXPECT_EQ(palette.reduced()[4], (Rgb{}));  // not filled: black
+  // 40 -> cell 5 -> 40 | 7; the entries not filled are black.
+  EXPECT_EQ(std::vector<Rgb>(palette.reduced().begin() + 1, palette.reduced().begin() + 5),
+            (std::vector<Rgb>{{47, 47, 47}, {87, 87, 87}, {207, 207, 207}, {}}));
   // Black-ish sources pick the unfilled black entry 4, the lowest of the equal ones.
   EXPECT_EQ(palette.MapIndex(1), 4);
   EXPECT_EQ(palette.MapIndex(45), 1);
   EXPECT_EQ(palette.MapIndex(255), 3);
-}
 
-TEST(TextureConversionTest, PopularityListKeepsSixteenPlacesScanned) {
-  TexturePalette palette = GreyPalette();
+  // Cells in increasing order with counts that rise: each new cell goes to the front, and the
+  // list keeps sixteen places: the most popular (grey 160) first, down to grey 48.
   palette.ResetHistogram();
-  // Cells 0..19 in increasing order with counts that rise: each new cell goes to the front.
   for (int g = 0; g < 20; ++g) {
     for (int n = 0; n <= g; ++n) palette.CountColour(static_cast<std::uint8_t>(8 * g + 8));
   }
   palette.ReduceTo16Colours();
-  // The most popular (grey 160, cell 20) first, down to grey 48.
   EXPECT_EQ(palette.reduced()[1].r, 167);
   EXPECT_EQ(palette.reduced()[15].r, 55);
 }
@@ -211,21 +198,17 @@ TEST(TextureConversionTest, PopularityListKeepsSixteenPlacesScanned) {
 TEST(TextureConversionTest, WordRulesIgnoreTheFoldersAboveTheTrack) {
   std::optional<TempFolder> root = TempFolder::Create("rules");
   ASSERT_TRUE(root);
-  auto index = [](int x, int y) { return static_cast<std::uint8_t>(40 + (x + y) % 6); };
-  Result<TextureImage> image = ParseTexture(samples::BuildRaw8(64, 64, index), "w.mip");
-  ASSERT_TRUE(image);
+  const TextureImage image =
+      Eight(64, 64, [](int x, int y) { return static_cast<std::uint8_t>(40 + (x + y) % 6); });
   auto convert = [&](const std::string& folder, const char* file) {
     const std::filesystem::path dir = root->path() / folder;
     std::filesystem::create_directories(dir);
     TexturePalette palette;
     palette.LoadBytes(nullptr, 0);
-    EXPECT_TRUE(ConvertTexture(*image, palette, dir / file, false).ok());
-    std::optional<std::vector<std::uint8_t>> bytes = ReadFileBytes(dir / file);
-    EXPECT_TRUE(bytes);
-    return bytes.value_or(std::vector<std::uint8_t>{});
+    EXPECT_TRUE(ConvertTexture(image, palette, dir / file, false).ok());
+    return ReadFileBytes(dir / file).value_or(std::vector<std::uint8_t>(64));
   };
   const std::vector<std::uint8_t> neutral = convert("plain/gpl/tracks/kestrel", "kwall.mip");
-  ASSERT_FALSE(neutral.empty());
   EXPECT_EQ(neutral.at(37), 0);  // MPHD flags of a 4-bit texture without a word
   for (const char* folder :
        {"MySkyGames/grass and sky/indy/gpl/tracks/kestrel", "plain/GPL/Tracks/Kestrel"}) {
@@ -297,7 +280,7 @@ TEST(TextureConversionTest, RawFourBitKinds) {
     EXPECT_EQ(image.transparent, transparent);
     EXPECT_EQ(image.palette_bits, transparent ? 15 : 16);
     TexturePalette palette;
-    Written out = ReadBack(BuildConvertedTexture(image, palette, "wall.mip", false));
+    const Written out = Convert(image, palette, "wall.mip");
     EXPECT_EQ(out.type, transparent ? kMipType4BitTransparent : kMipType4Bit);
     std::span<const std::uint8_t> cmap = out.image.ColourMap();
     EXPECT_EQ(cmap[3], transparent ? 0 : 255);
@@ -308,8 +291,7 @@ TEST(TextureConversionTest, RawFourBitKinds) {
     // Through the 16-bit writer (too wide for 4 bits): the entries as they are, except that a
     // transparent texture's visible entries gain the bit that marks them visible. Output
     // column 0 shows source column 1 (f = 2, the later column stays), column 1 column 3.
-    const TextureImage wide_image = parse(512, transparent, "wide.mi4");
-    Written wide = ReadBack(BuildConvertedTexture(wide_image, palette, "w.mip", false));
+    const Written wide = Convert(parse(512, transparent, "wide.mi4"), palette, "w.mip");
     EXPECT_EQ(wide.type, transparent ? kMipType16BitTransparent : kMipType16Bit);
     EXPECT_EQ(Pixel16(wide.image, 0, 0), transparent ? 0xFC00 : 0x7C00);
     EXPECT_EQ(Pixel16(wide.image, 1, 0), transparent ? 0x801F : 0x001F);
@@ -320,18 +302,17 @@ TEST(TextureConversionTest, TrueColourPcx) {
   auto colour = [](int x, int y) {
     return Rgb24{static_cast<std::uint8_t>(x * 8), static_cast<std::uint8_t>(y * 8), 0xC8};
   };
+  TexturePalette palette;
   for (int pad : {0, 3}) {
     SCOPED_TRACE(pad);
     Result<TextureImage> image = ParseTexture(samples::BuildPcx24(20, 10, colour, pad), "b.pcx");
     ASSERT_TRUE(image);
     EXPECT_EQ(image->bits_per_pixel, 24);
-    TexturePalette palette;
-    Written out = ReadBack(BuildConvertedTexture(*image, palette, "b.mip", false));
+    const Written out = Convert(*image, palette, "b.mip");
     EXPECT_EQ(out.type, kMipType16Bit);
     EXPECT_EQ(out.image.width, 32);
     EXPECT_EQ(out.image.height, 8);
-    // Source row 9 lands on row 7; pixel (19, 9).
-    EXPECT_EQ(Pixel16(out.image, 19, 7), (152 & 0xF8) << 8 | (72 & 0xFC) << 3 | 0xC8 >> 3);
+    EXPECT_EQ(Pixel16(out.image, 19, 7), Rgb565(152, 72, 0xC8));  // source row 9 lands on 7
   }
   std::vector<std::uint8_t> good = samples::BuildPcx24(20, 10, colour);
   ASSERT_TRUE(IsTrueColourPcxHeader(good));
@@ -345,13 +326,9 @@ TEST(TextureConversionTest, TrueColourPcx) {
   }
   Result<TextureImage> image = ReadPcxTexture(runs);
   ASSERT_TRUE(image);
-  TexturePalette palette;
-  Written out = ReadBack(BuildConvertedTexture(*image, palette, "b.mip", false));
-  EXPECT_EQ(Pixel16(out.image, 0, 0), (0x40 & 0xF8) << 8 | (0x40 & 0xFC) << 3 | 0x40 >> 3);
+  EXPECT_EQ(Pixel16(Convert(*image, palette, "b.mip").image, 0, 0), Rgb565(0x40, 0x40, 0x40));
   // Planes shorter than the width cannot hold the picture.
-  std::vector<std::uint8_t> short_planes = good;
-  short_planes[66] = 19;
-  EXPECT_FALSE(ReadPcxTexture(short_planes));
+  EXPECT_FALSE(ReadPcxTexture(testkit::WithByte(good, 66, 19)));
 }
 
 TEST(TextureConversionTest, HostileRawHeadersRefused) {

@@ -22,8 +22,7 @@ std::vector<std::uint8_t> File(std::initializer_list<std::uint32_t> nodes, std::
 }
 
 TEST(GplObjectCheckTest, SoundFileGivesItsOutline) {
-  Result<GplObjectOutline> outline =
-      CheckGplObject(File({kOpObjectRef, 0, 0, kOpGroup, 1, 4}, 16));
+  Result<GplObjectOutline> outline = CheckGplObject(File({kOpObjectRef, 0, 0, kOpGroup, 1, 4}, 16));
   ASSERT_TRUE(outline.ok()) << outline.status().ToString();
   EXPECT_EQ(outline->vertices, 1u);
   EXPECT_EQ(outline->planes, 2u);
@@ -48,14 +47,10 @@ TEST(GplObjectCheckTest, FirstProblemIsNamed) {
   const std::uint32_t body = static_cast<std::uint32_t>(twice.size() - 12);
   for (int i = 0; i < 4; ++i) twice[8 + i] = static_cast<std::uint8_t>(body >> (8 * i));
   const Row rows[] = {
-      {"forward reference", File({kOpGroup, 1, 16, kOpGroup, 0}, 16),
-       "node at 4 refers to 16"},
-      {"vertex past the table", File({kOpwordFlatPolygon, 0, 1, 1}, 4),
-       "vertex 1 past the table"},
-      {"plane past the table", File({kOpPlaneGuard, 2, 0xFFFFFFFF}, 4),
-       "plane 2 past the table"},
-      {"string offset inside a name", File({kOpObjectRef, 1, 0}, 4),
-       "string offset 1 is no name"},
+      {"forward reference", File({kOpGroup, 1, 16, kOpGroup, 0}, 16), "node at 4 refers to 16"},
+      {"vertex past the table", File({kOpwordFlatPolygon, 0, 1, 1}, 4), "vertex 1 past the table"},
+      {"plane past the table", File({kOpPlaneGuard, 2, 0xFFFFFFFF}, 4), "plane 2 past the table"},
+      {"string offset inside a name", File({kOpObjectRef, 1, 0}, 4), "string offset 1 is no name"},
       {"root not last", File({kOpGroup, 0, kOpGroup, 0}, 4), "root is not the last node"},
       {"node without length", File({12, 0}, 4), "node at 4 has no length that fits"},
       {"count past the stream", File({kOpGroup, 1000}, 4), "node at 4 has no length that fits"},

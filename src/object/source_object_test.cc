@@ -1,15 +1,16 @@
 // Source objects of both layouts through linking and the GPL writer; every file written is
 // checked by the validating reader.
-#include "object/object_model.h"
-
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cstring>
+#include <unordered_set>
 
 #include "format/chunk_file.h"
 #include "object/gpl_object_check.h"
+#include "object/gpl_object_reader.h"
 #include "object/object_file.h"
+#include "object/object_model.h"
 #include "object/source_object_writer.h"
 #include "platform/byte_reader.h"
 #include "platform/file_system.h"
@@ -24,18 +25,30 @@ using samples::Marker;
 using samples::Object3Builder;
 using samples::UntaggedBuilder;
 
+// The payload of chunk `tag` of a written file.
+std::span<const std::uint8_t> Payload(const std::vector<std::uint8_t>& bytes,
+                                      std::string_view tag) {
+  for (std::size_t at = 12; at + 12 <= bytes.size();) {
+    Result<Chunk> c = ReadChunk(bytes, at);
+    if (!c) break;
+    if (c->Is(tag)) return std::span<const std::uint8_t>(bytes).subspan(c->payload, c->size);
+    at = c->End();
+  }
+  return {};
+}
+
 struct Written {
   std::unique_ptr<Object3do> object;
-  std::unique_ptr<GplObject> gpl;
   bool read = false;
   std::vector<std::uint8_t> bytes;
   GplObjectOutline walk;
-  std::span<const std::uint8_t> prim;
 
   // The u32 words of node i of the stream.
   std::vector<std::uint32_t> Node(std::size_t i) const {
+    const std::span<const std::uint8_t> prim = Payload(bytes, kTagNodes);
     const std::size_t at = walk.node_offsets.at(i);
-    const std::size_t end = i + 1 < walk.node_offsets.size() ? walk.node_offsets[i + 1] : prim.size();
+    const std::size_t end =
+        i + 1 < walk.node_offsets.size() ? walk.node_offsets[i + 1] : prim.size();
     std::vector<std::uint32_t> words;
     ByteReader r(prim.subspan(at, end - at));
     while (r.Has(4)) words.push_back(r.U32());
@@ -46,30 +59,24 @@ struct Written {
   }
 };
 
+// Reads, links and writes; every source object written must pass the validating reader. A GPL
+// object is passed through as it is.
 Written Convert(std::vector<std::uint8_t> file, const std::string& path = "obj.3do") {
   Written w;
   Result<ObjectFile> read = ReadObjectBytes(std::move(file), path);
   if (!read.ok()) return w;
   w.read = true;
-  w.object = std::move(read->source);
-  w.gpl = std::move(read->gpl);
-  if (w.gpl) {
-    // A GPL object is passed through as it is: only what we convert must check cleanly.
-    w.gpl->BuildTree();
-    w.bytes = w.gpl->bytes();
+  if (read->gpl) {
+    read->gpl->BuildTree();
+    w.bytes = read->gpl->bytes();
     return w;
   }
+  w.object = std::move(read->source);
   EXPECT_TRUE(w.object->BuildTree().ok());
   w.bytes = BuildGplObject(*w.object, {});
   Result<GplObjectOutline> outline = CheckGplObject(w.bytes);
   EXPECT_TRUE(outline.ok()) << outline.status().ToString();
   if (outline.ok()) w.walk = *outline;
-  for (std::size_t at = 12; at + 12 <= w.bytes.size();) {
-    Result<Chunk> c = ReadChunk(w.bytes, at);
-    if (!c) break;
-    if (c->Is(kTagNodes)) w.prim = std::span<const std::uint8_t>(w.bytes).subspan(c->payload, c->size);
-    at = c->End();
-  }
   return w;
 }
 
@@ -96,16 +103,16 @@ TEST(GplObjectWriterTest, EmptyObjectIsHeaderAndNodeChunkAndPadsFollowTheStream)
 }
 
 TEST(GplObjectWriterTest, StringTableSizes) {
-  // 26 bytes of names and NULs: 28 (0xFF, one blank); 28 bytes: 32 (0xFF, three blanks).
-  std::vector<std::uint8_t> t26 = BuildStringTable({"abcdefghijkl", "mnopqrstuvwx"});
-  ASSERT_EQ(t26.size(), 28u);
-  EXPECT_EQ(t26[26], 0xFF);
-  EXPECT_EQ(t26[27], ' ');
-  std::vector<std::uint8_t> t28 = BuildStringTable({"abcdefghijklm", "nopqrstuvwxyz"});
-  ASSERT_EQ(t28.size(), 32u);
-  EXPECT_EQ(t28[28], 0xFF);
-  EXPECT_EQ(std::string(t28.begin() + 29, t28.end()), "   ");
-  EXPECT_TRUE(BuildStringTable({}).empty());
+  auto table = [](const std::vector<std::string>& names) {
+    const std::vector<std::uint8_t> bytes = BuildStringTable(names);
+    return std::string(bytes.begin(), bytes.end());
+  };
+  // Names and NULs, then 0xFF and blanks to a multiple of four: 26 bytes take 28, 28 take 32.
+  EXPECT_EQ(table({"abcdefghijkl", "mnopqrstuvwx"}),
+            std::string("abcdefghijkl\0mnopqrstuvwx\0\xFF ", 28));
+  EXPECT_EQ(table({"abcdefghijklm", "nopqrstuvwxyz"}),
+            std::string("abcdefghijklm\0nopqrstuvwxyz\0\xFF   ", 32));
+  EXPECT_EQ(table({}), "");
 }
 
 TEST(Object3doTest, AddNameFindsIgnoringCaseAndGivesPrecedingLengths) {
@@ -126,33 +133,25 @@ TEST(Object3doTest, AddNameFindsIgnoringCaseAndGivesPrecedingLengths) {
 // The string table ends each name with 0 and the table with 0xFF: a name holding either byte
 // is cut there, so the written table still reads back name by name.
 TEST(Object3doTest, NamesEndAtTheStringTablesMarkers) {
+  const std::string tree_ff = std::string("tr\xFF", 3) + "ee";
   Object3do object;
   std::uint32_t offset = 0;
-  EXPECT_EQ(object.AddName(std::string("tr\xFF" "ee", 5), 2, &offset), 0);
+  EXPECT_EQ(object.AddName(tree_ff, 2, &offset), 0);
   EXPECT_EQ(object.AddName(std::string("bu\0sh", 5), 2, &offset), 1);
   EXPECT_EQ(offset, 3u);
   EXPECT_EQ(object.names(NameKind::kTexture)[0].name, "tr");
   EXPECT_EQ(object.names(NameKind::kTexture)[1].name, "bu");
-
   Object3Builder b;
-  b.Group({b.ObjectRef(std::string("tr\xFF" "ee", 5)), b.ObjectRef("tree")});
-  Result<ObjectFile> file = ReadObjectBytes(b.Build(), "x.3do");
-  ASSERT_TRUE(file.ok() && file->source);
-  ASSERT_TRUE(file->source->BuildTree().ok());
-  Result<GplObjectOutline> checked = CheckGplObject(BuildGplObject(*file->source, {}));
-  EXPECT_TRUE(checked.ok()) << checked.status().ToString();
-
+  b.Group({b.ObjectRef(tree_ff), b.ObjectRef("tree")});
+  EXPECT_TRUE(Convert(b.Build()).object);
   // The untagged layout's fixed-size name entries are cut the same way.
   UntaggedBuilder u;
-  const int texture = u.Texture(std::string("wa\xFFll", 5));
+  const int texture = u.Texture(std::string("wa\xFF", 3) + "ll");
   u.Attribute(static_cast<std::uint32_t>(texture),
               u.FlatPolygon(5, {u.Vertex(0, 0, 0), u.Vertex(1, 0, 0), u.Vertex(0, 1, 0)}));
-  Result<ObjectFile> untagged = ReadObjectBytes(u.Build(), "y.3do");
-  ASSERT_TRUE(untagged.ok() && untagged->source);
-  EXPECT_EQ(untagged->source->names(NameKind::kTexture).at(0).name, "wa");
-  ASSERT_TRUE(untagged->source->BuildTree().ok());
-  checked = CheckGplObject(BuildGplObject(*untagged->source, {}));
-  EXPECT_TRUE(checked.ok()) << checked.status().ToString();
+  Written w = Convert(u.Build());
+  ASSERT_TRUE(w.object);
+  EXPECT_EQ(w.object->names(NameKind::kTexture).at(0).name, "wa");
 }
 
 TEST(Object3doTest, FlaggerIsRenamedWhateverItsCase) {
@@ -175,8 +174,7 @@ TEST(Object3doTest, GplObjectOfVersionOneIsReadAndLinked) {
   std::vector<std::uint8_t> bytes = writer.EndNodes(28);
   bytes[4] = 1;  // top version
   Result<ObjectFile> file = ReadObjectBytes(bytes, "x.3do");
-  ASSERT_TRUE(file.ok());
-  ASSERT_TRUE(file->gpl);
+  ASSERT_TRUE(file.ok() && file->gpl);
   GplObject& object = *file->gpl;
   object.BuildTree();
   ASSERT_EQ(object.nodes().size(), 2u);
@@ -211,7 +209,8 @@ TEST(Object3doTest, ChildrenLinkOnlyToEarlierRecords) {
   EXPECT_EQ(nodes[1]->output_offset, kNoNode);
   EXPECT_EQ(w.walk.opcodes, (std::vector<std::uint32_t>{kOpSprite, kOpGroup, kOpGroup}));
   // The root lists only its written child.
-  EXPECT_EQ(w.Node(2), (std::vector<std::uint32_t>{kOpGroup, 1, static_cast<std::uint32_t>(w.Node(0).size() * 4 + 4)}));
+  EXPECT_EQ(w.Node(2), (std::vector<std::uint32_t>{
+                           kOpGroup, 1, static_cast<std::uint32_t>(w.Node(0).size() * 4 + 4)}));
 }
 
 TEST(Object3doTest, SpriteSizeFromTaggedWordIsOneMetre) {
@@ -225,19 +224,6 @@ TEST(Object3doTest, SpriteSizeFromTaggedWordIsOneMetre) {
   EXPECT_EQ(w.Node(0)[5], 0x00010000u);
 }
 
-TEST(Object3doTest, AttributesOfKindTwoAndThreeLeaveTheirChild) {
-  for (std::uint32_t kind : {2u, 3u}) {
-    SCOPED_TRACE(kind);
-    Object3Builder b;
-    const std::uint32_t a = b.Vertex(0, 0, 0), c = b.Vertex(100, 0, 0), d = b.Vertex(0, 100, 0);
-    const std::uint32_t poly = b.Polygon(0, 7, {a, c, d});
-    b.Group({b.Attribute(poly, kind, 9)});
-    Written w = Convert(b.Build());
-    EXPECT_EQ(w.walk.opcodes, (std::vector<std::uint32_t>{kOpFlatPolygon, kOpGroup}));
-    EXPECT_EQ(w.Node(1), (std::vector<std::uint32_t>{kOpGroup, 1, 4}));
-  }
-}
-
 TEST(Object3doTest, AttributeKindsWriteMappedValuesAndTextures) {
   Object3Builder b;
   const std::uint32_t a = b.Vertex(0, 0, 0), c = b.Vertex(100, 0, 0), d = b.Vertex(0, 100, 0);
@@ -245,10 +231,10 @@ TEST(Object3doTest, AttributeKindsWriteMappedValuesAndTextures) {
   const std::uint32_t tex = b.TextureAttribute(poly, 5, "wall", 7);
   b.Group({b.Attribute(tex, 4, 29)});
   Written w = Convert(b.Build());
-  ASSERT_EQ(w.walk.opcodes, (std::vector<std::uint32_t>{kOpTexturedPolygon, kOpAttribute,
-                                                        kOpAttribute, kOpGroup}));
+  ASSERT_EQ(w.walk.opcodes,
+            (std::vector<std::uint32_t>{kOpTexturedPolygon, kOpAttribute, kOpAttribute, kOpGroup}));
   EXPECT_EQ(w.Node(1), (std::vector<std::uint32_t>{kOpAttribute, 4, 5, 0, 5}));  // 7 -> 5
-  EXPECT_EQ(w.Node(2), (std::vector<std::uint32_t>{kOpAttribute, 68, 4, 20}));    // 29 -> 20
+  EXPECT_EQ(w.Node(2), (std::vector<std::uint32_t>{kOpAttribute, 68, 4, 20}));   // 29 -> 20
   EXPECT_EQ(w.object->textures()[0].value, 7);
 
   // A polygon whose value is 29 is not written; its attribute then refers to nothing.
@@ -256,37 +242,40 @@ TEST(Object3doTest, AttributeKindsWriteMappedValuesAndTextures) {
   const std::uint32_t p = hidden.Polygon(1, 7, {hidden.Vertex(0, 0, 0), 0, 0});
   hidden.TextureAttribute(p, 5, "wall", 29);
   EXPECT_EQ(Convert(hidden.Build()).walk.opcodes, (std::vector<std::uint32_t>{kOpAttribute}));
+  // Kinds 2 and 3 leave their child as it is.
+  for (std::uint32_t kind : {2u, 3u}) {
+    SCOPED_TRACE(kind);
+    Object3Builder k;
+    const std::uint32_t poly = k.Polygon(0, 7, {k.Vertex(0, 0, 0), k.Vertex(100, 0, 0), 0});
+    k.Group({k.Attribute(poly, kind, 9)});
+    Written plain = Convert(k.Build());
+    EXPECT_EQ(plain.walk.opcodes, (std::vector<std::uint32_t>{kOpFlatPolygon, kOpGroup}));
+    EXPECT_EQ(plain.Node(1), (std::vector<std::uint32_t>{kOpGroup, 1, 4}));
+  }
 }
 
-TEST(Object3doTest, PolygonPlaneIsNegatedWhenItsNormalPointsDown) {
+// A polygon's plane turns up when its normal points down (clockwise seen from above); a
+// record's plane takes the 64-bit distance, hi * 2^32 - lo when hi < 0.
+TEST(Object3doTest, PlanesOfPolygonsAndRecords) {
   Object3Builder b;
-  // Clockwise seen from above: the cross product points down and is turned up.
   const std::uint32_t a = b.Vertex(0, 0, 19685), c = b.Vertex(0, 19685, 19685),
                       d = b.Vertex(19685, 19685, 19685);
-  b.Polygon(0, 1, {a, c, d});
-  Written w = Convert(b.Build());
-  const ObjectPoint& plane = w.object->planes().at(2);
-  EXPECT_DOUBLE_EQ(plane.z, 1.0);
-  EXPECT_DOUBLE_EQ(plane.d, -1.0);  // z = 1 m: 0*x + 0*y + 1*z - 1 = 0
-  EXPECT_EQ(w.object->nodes()[0]->plane_index, 2);
-  EXPECT_DOUBLE_EQ(w.object->planes()[0].d, -100.0);
-  EXPECT_DOUBLE_EQ(w.object->planes()[1].d, 100.0);
-}
-
-TEST(Object3doTest, RecordPlaneUsesTheSixtyFourBitDistance) {
-  Object3Builder b;
-  const std::uint32_t s = b.Sprite(b.Vertex(0, 0, 0), "s", 0xC0004CE5);
+  const std::uint32_t s = b.Polygon(0, 1, {a, c, d});
   b.Split(7, 0, 0, -3, -1, 19685u * 3u, {s, s});
   b.Split(11, 4, 0, 0, 0, 19685u * 8u, {s, 0xFFFF});
   Written w = Convert(b.Build());
   const auto& planes = w.object->planes();
-  // hi < 0: D = hi * 2^32 - lo.
-  EXPECT_DOUBLE_EQ(planes[2].z, -1.0);
-  EXPECT_DOUBLE_EQ(planes[2].d, (-4294967296.0 - 19685.0 * 3) / (3 * 19685.0));
-  EXPECT_DOUBLE_EQ(planes[3].x, 1.0);
-  EXPECT_DOUBLE_EQ(planes[3].d, 2.0);
-  EXPECT_EQ(w.Node(1), (std::vector<std::uint32_t>{7, 2, 4, 4}));
-  EXPECT_EQ(w.Node(2), (std::vector<std::uint32_t>{11, 3, 4, 0xFFFFFFFF}));
+  EXPECT_DOUBLE_EQ(planes[0].d, -100.0);  // the two fixed planes
+  EXPECT_DOUBLE_EQ(planes[1].d, 100.0);
+  EXPECT_EQ(w.object->nodes()[0]->plane_index, 2);
+  EXPECT_DOUBLE_EQ(planes[2].z, 1.0);
+  EXPECT_DOUBLE_EQ(planes[2].d, -1.0);  // z = 1 m: 0*x + 0*y + 1*z - 1 = 0
+  EXPECT_DOUBLE_EQ(planes[3].z, -1.0);
+  EXPECT_DOUBLE_EQ(planes[3].d, (-4294967296.0 - 19685.0 * 3) / (3 * 19685.0));
+  EXPECT_DOUBLE_EQ(planes[4].x, 1.0);
+  EXPECT_DOUBLE_EQ(planes[4].d, 2.0);
+  EXPECT_EQ(w.Node(1), (std::vector<std::uint32_t>{7, 3, 4, 4}));
+  EXPECT_EQ(w.Node(2), (std::vector<std::uint32_t>{11, 4, 4, 0xFFFFFFFF}));
 }
 
 TEST(Object3doTest, TexturedCornersFollowThePerpVerticesInRecordOrder) {
@@ -336,7 +325,8 @@ TEST(Object3doTest, UntaggedSplitsWriteChildrenInTheirOrder) {
   const std::uint32_t v = b.Vertex(0, 0, 0);
   const int sprite = b.Sprite("pole");
   std::vector<std::uint32_t> s;
-  for (int i = 0; i < 4; ++i) s.push_back(b.SpriteRecord(v, 19685, static_cast<std::uint32_t>(sprite)));
+  for (int i = 0; i < 4; ++i)
+    s.push_back(b.SpriteRecord(v, 19685, static_cast<std::uint32_t>(sprite)));
   b.Split(7, 0, 0, 1, 0, 0, {s[0], s[1], s[2]});
   b.Split(9, 1, 0, 0, 0, 0, {s[0], s[1], s[2], s[3]});
   b.Split(6, 0, 1, 0, 0, 0, {s[3], 0});
@@ -348,8 +338,6 @@ TEST(Object3doTest, UntaggedSplitsWriteChildrenInTheirOrder) {
   EXPECT_EQ(w.Node(4), (std::vector<std::uint32_t>{9, 2, o[0], o[2], o[1]}));
   EXPECT_EQ(w.Node(5), (std::vector<std::uint32_t>{10, 3, o[1], o[2], o[3]}));
   EXPECT_EQ(w.Node(6), (std::vector<std::uint32_t>{7, 4, o[3], 0xFFFFFFFF}));
-  // Sprite size: w2 x height x 1.3 / (width x 19685), a sprite file missing: 128 by 128.
-  EXPECT_FLOAT_EQ(w.F(0, 4), 1.3f);
 }
 
 TEST(Object3doTest, EveryAlignedMarkerStartsAnUntaggedRecord) {
@@ -378,9 +366,9 @@ TEST(Object3doTest, UntaggedPlacementAttributeAndColours) {
   const std::uint32_t place = b.Placement(19685, 2 * 19685, 0, 0x40000000, 0x40000000, 0, -1);
   b.Group({attr, flat, place});
   Written w = Convert(b.Build());
-  ASSERT_EQ(w.walk.opcodes, (std::vector<std::uint32_t>{kOpTexturedPolygon, kOpAttribute,
-                                                        kOpFlatPolygon, kOpObjectRef,
-                                                        kOpPlacement, kOpGroup}));
+  ASSERT_EQ(w.walk.opcodes,
+            (std::vector<std::uint32_t>{kOpTexturedPolygon, kOpAttribute, kOpFlatPolygon,
+                                        kOpObjectRef, kOpPlacement, kOpGroup}));
   // Texture value 2 (from the polygon through the walk) is written as 1.
   EXPECT_EQ(w.Node(1), (std::vector<std::uint32_t>{kOpAttribute, 4, 5, 6, 1}));
   EXPECT_EQ(w.Node(2)[1], 0xFF112233u);  // a packed colour as it is
@@ -465,8 +453,8 @@ TEST(Object3doTest, OutOfRangeReferencesStopTheRecords) {
   Object3Builder b;
   const std::uint32_t v = b.Vertex(0, 0, 0);
   b.Sprite(v, "fine", 1);
-  b.Record(3, {5, 0, 1});           // vertex 5 of 1
-  b.Record(14, {1000, 0});          // string offset past the table
+  b.Record(3, {5, 0, 1});   // vertex 5 of 1
+  b.Record(14, {1000, 0});  // string offset past the table
   Written w = Convert(b.Build());
   EXPECT_EQ(w.object->nodes().size(), 1u);
 
@@ -514,101 +502,74 @@ TEST(Object3doTest, ValueWalkRewalksSharedSubtrees) {
 // module: f32(x / 19685.0) for each coordinate, s = 10000.0 / (the largest such x), then
 // f32(x * s), f32(y * s), f32(z * s - 200.0). In doubles four of these words would differ.
 TEST(Object3doTest, HorizonIsScaledFromFloatMetres) {
-  const std::int32_t source[8][3] = {
+  using Points = std::vector<std::array<std::int32_t, 3>>;
+  using Words = std::vector<std::array<float, 3>>;
+  const Points source = {
       {1234567, 0, 0},           {123686, -601860, 207001}, {-1032040, -930748, 280956},
       {-839757, 299243, 30408},  {893772, -334058, 19658},  {-874079, 584274, 219242},
       {-941573, -225154, 47559}, {1076692, 545995, 30990}};
-  const float expected[8][3] = {{10000.0f, 0.0f, -200.0f},
-                                {1001.8573f, -4875.06934f, 1476.70935f},
-                                {-8359.53027f, -7539.06445f, 2075.74536f},
-                                {-6802.03662f, 2423.87012f, 46.3049774f},
-                                {7239.55859f, -2705.87183f, -40.7700882f},
-                                {-7080.04492f, 4732.62305f, 1575.86157f},
-                                {-7626.74707f, -1823.74878f, 185.22818f},
-                                {8721.21191f, 4422.5625f, 51.0191841f}};
-  auto written = [](const std::vector<std::array<std::int32_t, 3>>& points) {
+  const Words expected = {{10000.0f, 0.0f, -200.0f},
+                          {1001.8573f, -4875.06934f, 1476.70935f},
+                          {-8359.53027f, -7539.06445f, 2075.74536f},
+                          {-6802.03662f, 2423.87012f, 46.3049774f},
+                          {7239.55859f, -2705.87183f, -40.7700882f},
+                          {-7080.04492f, 4732.62305f, 1575.86157f},
+                          {-7626.74707f, -1823.74878f, 185.22818f},
+                          {8721.21191f, 4422.5625f, 51.0191841f}};
+  auto written = [](const Points& points) {
     UntaggedBuilder b;
     std::vector<std::uint32_t> vertices;
     for (const auto& p : points) vertices.push_back(b.Vertex(p[0], p[1], p[2]));
     b.FlatPolygon(5, vertices);
     Written w = Convert(b.Build(), "tracks/kestrel/khoriz.3do");
-    std::vector<std::array<float, 3>> words;
-    for (std::size_t at = 12; at + 12 <= w.bytes.size();) {
-      Result<Chunk> chunk = ReadChunk(w.bytes, at);
-      if (!chunk.ok()) break;
-      if (chunk->Is(kTagVertices)) {
-        ByteReader r(std::span<const std::uint8_t>(w.bytes).subspan(chunk->payload, chunk->size));
-        while (r.Has(16)) {
-          r.U32();
-          const float x = r.F32(), y = r.F32(), z = r.F32();
-          words.push_back({x, y, z});
-        }
-      }
-      at = chunk->End();
+    Words words;
+    ByteReader r(Payload(w.bytes, kTagVertices));
+    while (r.Has(16)) {
+      r.U32();
+      const float x = r.F32(), y = r.F32(), z = r.F32();
+      words.push_back({x, y, z});
     }
     return words;
   };
-  std::vector<std::array<std::int32_t, 3>> points;
-  for (const auto& p : source) points.push_back({p[0], p[1], p[2]});
-  const std::vector<std::array<float, 3>> words = written(points);
-  ASSERT_EQ(words.size(), 8u);
-  for (int i = 0; i < 8; ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(words[i][0], expected[i][0]);
-    EXPECT_EQ(words[i][1], expected[i][1]);
-    EXPECT_EQ(words[i][2], expected[i][2]);
-  }
+  EXPECT_EQ(written(source), expected);
   // The largest x exactly 10 km: s = 1.0, and the horizon is still lowered by 200 m.
-  const std::vector<std::array<float, 3>> unscaled =
-      written({{196850000, 0, 19685}, {19685, 39370, -19685}});
-  ASSERT_EQ(unscaled.size(), 2u);
-  EXPECT_EQ(unscaled[0], (std::array<float, 3>{10000.0f, 0.0f, -199.0f}));
-  EXPECT_EQ(unscaled[1], (std::array<float, 3>{1.0f, 2.0f, -201.0f}));
+  EXPECT_EQ(written({{196850000, 0, 19685}, {19685, 39370, -19685}}),
+            (Words{{10000.0f, 0.0f, -199.0f}, {1.0f, 2.0f, -201.0f}}));
 }
 
-// Files an object names are looked up only beside it, in the folder it was unpacked into.
-class ObjectFilesTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(root_);
-    std::filesystem::create_directories(folder_);
-  }
-  void Put(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-    ASSERT_TRUE(WriteFileBytes(path, bytes));
-  }
-  // The size written for a sprite named `name` (untagged, size word 19685).
-  float SpriteSize(const std::string& name) {
+// Files an object names are looked up only beside it, in the folder it was unpacked into. A
+// sprite's size is w2 x height x 1.3 / (width x 19685), the width and height from its own file,
+// 128 by 128 when there is none; a texture named outside the folder is never read.
+TEST(Object3doTest, NamedFilesAreReadOnlyFromBesideTheObject) {
+  std::optional<TempFolder> root = TempFolder::Create("objects");
+  ASSERT_TRUE(root);
+  const std::filesystem::path folder = root->path() / "unpacked";
+  std::filesystem::create_directories(folder);
+  auto convert = [&](UntaggedBuilder& b) {
+    return Convert(b.Build(), (folder / "o.3do").string());
+  };
+  auto sprite_size = [&](const std::string& name) {
     UntaggedBuilder b;
     b.SpriteRecord(b.Vertex(0, 0, 0), 19685, static_cast<std::uint32_t>(b.Sprite(name)));
-    Written w = Convert(b.Build(), (folder_ / "scenery.3do").string());
-    return w.F(0, 4);
-  }
-  std::optional<TempFolder> root_ = TempFolder::Create("objects");
-  std::filesystem::path folder_ = root_->path() / "unpacked";
-};
-
-// Size = w2 x height x 1.3 / (width x 19685): the width and height come from the sprite's own
-// file, 128 by 128 when there is none.
-TEST_F(ObjectFilesTest, UntaggedSpriteSizesComeFromTheSpriteFileBesideTheObject) {
-  Put(folder_ / "pole.p16", samples::BuildP16(32, 128, 0, 0, [](int, int) { return 0xFFFF; }));
-  EXPECT_FLOAT_EQ(SpriteSize("pole"), 5.2f);
-  EXPECT_FLOAT_EQ(SpriteSize("nothing"), 1.3f);
-}
-
-TEST_F(ObjectFilesTest, NamesThatLeaveTheFolderAreMissingFiles) {
+    return convert(b).F(0, 4);
+  };
   const auto p16 = samples::BuildP16(32, 128, 0, 0, [](int, int) { return 0xFFFF; });
+  ASSERT_TRUE(WriteFileBytes(folder / "pole.p16", p16));
+  EXPECT_FLOAT_EQ(sprite_size("pole"), 5.2f);
+  EXPECT_FLOAT_EQ(sprite_size("nothing"), 1.3f);
   // Untagged names hold at most 8 characters.
-  Put(root_->path() / "out.p16", p16);
-  Put(root_->path() / "out.mip", samples::BuildRaw8(8, 8, [](int, int) { return 40; }));
+  ASSERT_TRUE(WriteFileBytes(root->path() / "out.p16", p16));
+  ASSERT_TRUE(WriteFileBytes(root->path() / "out.mip",
+                             samples::BuildRaw8(8, 8, [](int, int) { return 40; })));
   for (const char* name : {"../out", "..\\out", "c:out", "/out"}) {
     SCOPED_TRACE(name);
-    EXPECT_FLOAT_EQ(SpriteSize(name), 1.3f);
+    EXPECT_FLOAT_EQ(sprite_size(name), 1.3f);
     UntaggedBuilder b;
     const std::uint32_t a = b.Vertex(0, 0, 0), c = b.Vertex(19685, 0, 0), d = b.Vertex(0, 1, 0);
     b.Attribute(static_cast<std::uint32_t>(b.Texture(name)), b.Polygon(1, 5, {a, c, d}));
-    Written w = Convert(b.Build(), (folder_ / "scenery.3do").string());
+    Written w = convert(b);
     ASSERT_EQ(w.object->textures().size(), 1u);
-    EXPECT_EQ(w.object->textures()[0].width, 0);  // never read
+    EXPECT_EQ(w.object->textures()[0].width, 0);
   }
 }
 
@@ -624,9 +585,189 @@ TEST(Object3doTest, PlacementCodesSwapTheirGplOpwords) {
   std::vector<std::pair<float, std::uint32_t>> placements;  // (x + y in metres, opword)
   for (std::size_t i = 0; i < w.walk.node_offsets.size(); ++i) {
     const std::vector<std::uint32_t> words = w.Node(i);
-    if (words.size() == 9 && w.F(i, 7) == 1.0f) placements.emplace_back(w.F(i, 1) + w.F(i, 2), words[0]);
+    if (words.size() == 9 && w.F(i, 7) == 1.0f)
+      placements.emplace_back(w.F(i, 1) + w.F(i, 2), words[0]);
   }
   EXPECT_EQ(placements, (std::vector<std::pair<float, std::uint32_t>>{{1.0f, 19u}, {2.0f, 13u}}));
+}
+
+// Untagged objects laid out as the games' own files are: detail switches, heads, the header's
+// root word and 64-bit plane distances.
+
+// The polygons the written object's root reaches, as GPL's own linking of the file finds them.
+std::size_t PolygonsUnderRoot(const std::vector<std::uint8_t>& bytes) {
+  Result<std::unique_ptr<GplObject>> gpl = GplObject::Read(bytes);
+  if (!gpl.ok()) return 0;
+  (*gpl)->BuildTree();
+  std::vector<const ObjectNode*> stack;
+  for (const auto& node : (*gpl)->nodes()) {
+    if (node->source_offset == (*gpl)->root()) stack.push_back(node.get());
+  }
+  std::unordered_set<const ObjectNode*> seen;
+  std::size_t polygons = 0;
+  while (!stack.empty()) {
+    const ObjectNode* node = stack.back();
+    stack.pop_back();
+    if (!seen.insert(node).second) continue;
+    if (node->code == kOpFlatPolygon || node->code == kOpTexturedPolygon) ++polygons;
+    for (const ObjectNode* child : node->children) stack.push_back(child);
+  }
+  return polygons;
+}
+
+// A model of `count` flat triangles, as a group.
+std::uint32_t Model(UntaggedBuilder& b, int count) {
+  const std::uint32_t a = b.Vertex(0, 0, 0), c = b.Vertex(19685, 0, 0), d = b.Vertex(0, 19685, 0);
+  std::vector<std::uint32_t> faces;
+  for (int i = 0; i < count; ++i) faces.push_back(b.FlatPolygon(7, {a, c, d}));
+  return b.Group(faces);
+}
+
+// The levels of a car model: the coarsest first, the most detailed last.
+constexpr int kLevelPolygons[4] = {21, 42, 67, 100};
+constexpr std::int32_t kLevelDistances[4] = {955092, 334618, 225321, 0};
+
+TEST(ObjectUntaggedTest, DetailSwitchLinksEveryLevelAndWritesTheNearest) {
+  struct Case {
+    const char* name;
+    std::vector<std::int32_t> distances;  // one per level, models of kLevelPolygons
+    std::size_t levels_linked;            // 0: a bad record, which ends the records
+    std::size_t polygons;                 // under the written root
+  };
+  const Case cases[] = {
+      {"four levels", {955092, 334618, 225321, 0}, 4, 100},
+      {"two levels, the children at words 3 and 5", {955092, 0}, 2, 42},
+      {"one level", {0}, 1, 21},
+      {"the levels after distance 0 are not the switch's", {955092, 0, 7, 0}, 2, 42},
+      {"never reaching distance 0 in the data", {955092, 334618}, 0, 42},
+  };
+  for (const Case& t : cases) {
+    SCOPED_TRACE(t.name);
+    UntaggedBuilder b;
+    std::vector<std::pair<std::int32_t, std::uint32_t>> pairs;
+    for (std::size_t i = 0; i < t.distances.size(); ++i) {
+      pairs.emplace_back(t.distances[i], Model(b, kLevelPolygons[i]));
+    }
+    const std::uint32_t at = b.DetailSwitch(b.Vertex(1, 2, 3), pairs);
+    Written c = Convert(b.Build());
+    ASSERT_TRUE(c.object);
+    const ObjectNode* node = c.object->NodeAt(at);
+    if (t.levels_linked == 0) {
+      EXPECT_EQ(node, nullptr);
+    } else {
+      ASSERT_NE(node, nullptr);
+      EXPECT_EQ(node->children.size(), t.levels_linked);
+    }
+    EXPECT_EQ(PolygonsUnderRoot(c.bytes), t.polygons);
+  }
+}
+
+// A car as the game holds it: the four-level switch under a head that also lists a placement
+// the nearest model holds.
+enum class HeadKind { kNone, kLast, kBeforeAListedPlacement };
+
+std::vector<std::uint8_t> Car(HeadKind head, std::uint32_t* head_at = nullptr) {
+  UntaggedBuilder b;
+  b.Object("wheel");
+  std::vector<std::pair<std::int32_t, std::uint32_t>> levels;
+  std::uint32_t placement = 0;
+  for (int i = 0; i < 4; ++i) {
+    std::uint32_t model = Model(b, kLevelPolygons[i]);
+    if (i == 3) {
+      placement = b.Placement(19685, 0, 0, 0, 0, 0, 1);
+      model = b.Group({model, placement});
+    }
+    levels.emplace_back(kLevelDistances[i], model);
+  }
+  const std::uint32_t main = b.DetailSwitch(b.Vertex(0, 0, 0), levels);
+  if (head == HeadKind::kNone) return b.Build();
+  std::vector<std::uint32_t> listed = {placement};
+  // A placement after the head (and named as the root): its offset follows the head's words.
+  if (head == HeadKind::kBeforeAListedPlacement) listed.push_back(b.Words({}, false) + 20);
+  const std::uint32_t at = b.Head(main, listed);
+  if (head_at != nullptr) *head_at = at;
+  if (head == HeadKind::kBeforeAListedPlacement) b.Placement(0, 19685, 0, 0, 0, 0, 1);
+  return b.Build();
+}
+
+TEST(ObjectUntaggedTest, HeadLeadsToItsMainRecordAndWritesNothing) {
+  std::uint32_t head = 0;
+  Written car = Convert(Car(HeadKind::kLast, &head));
+  ASSERT_TRUE(car.object);
+  EXPECT_EQ(PolygonsUnderRoot(car.bytes), 100u);
+  ASSERT_NE(car.object->NodeAt(head), nullptr);
+  EXPECT_EQ(car.object->NodeAt(head)->children.size(), 1u);  // the main record only
+  // Nothing is written for the head: the car without it is written to the same bytes.
+  EXPECT_EQ(Convert(Car(HeadKind::kNone)).bytes, car.bytes);
+  // A record the head lists never becomes the root, named or last.
+  EXPECT_EQ(PolygonsUnderRoot(Convert(Car(HeadKind::kBeforeAListedPlacement)).bytes), 100u);
+}
+
+TEST(ObjectUntaggedTest, HeaderNamesTheRoot) {
+  struct Case {
+    const char* name;
+    int root;  // 0: 0; 1: the first model; 2: a vertex; 3: past the data
+    std::size_t polygons;
+  };
+  const Case cases[] = {{"not named: the last record", 0, 2},
+                        {"an earlier record", 1, 3},
+                        {"no record there", 2, 2},
+                        {"past the data", 3, 2}};
+  for (const Case& t : cases) {
+    SCOPED_TRACE(t.name);
+    UntaggedBuilder b;
+    const std::uint32_t first = Model(b, 3);
+    const std::uint32_t vertex = b.Vertex(5, 5, 5);
+    Model(b, 2);
+    const std::uint32_t roots[] = {0, first, vertex, 1u << 20};
+    b.SetRoot(roots[t.root]);
+    Written c = Convert(b.Build());
+    EXPECT_EQ(PolygonsUnderRoot(c.bytes), t.polygons);
+  }
+}
+
+TEST(ObjectUntaggedTest, PlaneDistanceIsTheSignedSixtyFourBitValue) {
+  struct Case {
+    std::uint32_t lo;
+    std::int32_t hi;
+    double distance;
+  };
+  const Case cases[] = {{19685u * 3u, 0, 19685.0 * 3},
+                        {0, 1, 4294967296.0},
+                        {0xFFFFFFFFu, -1, -1.0},
+                        {1, -2, -8589934591.0},
+                        {0, -1, -4294967296.0}};
+  for (const Case& t : cases) {
+    SCOPED_TRACE(t.distance);
+    UntaggedBuilder b;
+    const std::uint32_t model = Model(b, 1);
+    b.Split(5, 0, 0, 2, t.lo, t.hi, {model});
+    Written c = Convert(b.Build());
+    ASSERT_TRUE(c.object);
+    // The plane follows the two fixed planes and the triangle's own.
+    EXPECT_DOUBLE_EQ(c.object->planes().at(3).d, t.distance / (2 * 19685.0));
+  }
+}
+
+// Files laid out as the program has always read them (no root named, a two-word head, a
+// two-level switch) are written to the same bytes as the game's own layout of that object.
+TEST(ObjectUntaggedTest, OlderLayoutReadsAsTheGamesLayout) {
+  auto build = [](bool games) {
+    UntaggedBuilder b;
+    const std::uint32_t far = Model(b, 2), near = Model(b, 3);
+    const std::uint32_t guard = b.Split(5, 0, 0, 1, 19685, 0, {near});
+    const std::uint32_t main = b.DetailSwitch(b.Vertex(0, 0, 0), {{5000, far}, {0, guard}});
+    if (games) {
+      b.Head(main, {far});
+    } else {
+      b.Words({Marker(16), main});
+      b.SetRoot(0);
+    }
+    return b.Build();
+  };
+  Written older = Convert(build(false));
+  EXPECT_EQ(PolygonsUnderRoot(older.bytes), 3u);
+  EXPECT_EQ(older.bytes, Convert(build(true)).bytes);
 }
 
 }  // namespace
