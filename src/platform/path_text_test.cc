@@ -6,8 +6,6 @@
 
 #include "platform/file_system.h"
 #include "platform/temp_folder.h"
-#include "samples/archive_builder.h"
-#include "track/track_archive.h"
 
 namespace velmora {
 namespace {
@@ -65,22 +63,6 @@ TEST(PathTextTest, Utf8ArgumentsAndStoredFolders) {
   }
   // Malformed UTF-8 never throws; on Windows it becomes U+FFFD.
   EXPECT_NO_THROW(PathToUtf8(PathFromUtf8("\xC3(\xFF")));
-}
-
-TEST(PathTextTest, ArchiveMembersUnpackUnderTheirUnicodeNames) {
-  std::optional<TempFolder> folder = TempFolder::Create("test");
-  ASSERT_TRUE(folder);
-  const fs::path archive_path = folder->path() / "track.dat";
-  const std::string member = "\xD6sterr.txt";  // the field holds 8.3 names
-  WriteFileBytes(archive_path, samples::BuildTrackArchive({{member, samples::Bytes("data")},
-                                                           {"plain.trk", samples::Bytes("t")}}));
-  TrackArchive archive;
-  ASSERT_TRUE(archive.Open(archive_path).ok());
-  ASSERT_TRUE(archive.Extract().ok());
-  std::vector<std::string> names = Utf8Names(archive.folder_path());
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"plain.trk", "\u00D6sterr.txt"}));
-  EXPECT_EQ(ReadFileBytes(archive.ExtractedPath(member)), samples::Bytes("data"));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/file_system.h"
+#include "platform/path_text.h"
 #include "platform/temp_folder.h"
 #include "samples/archive_builder.h"
 #include "testing/corruption.h"
@@ -31,25 +32,31 @@ class TrackArchiveTest : public ::testing::Test {
   std::optional<TempFolder> folder_ = TempFolder::Create("test");
 };
 
-// Names are lowercased, one filling its field cut at thirteen bytes; the filter is a
-// substring of the lowercased name ("trkside.mip" holds "trk" but not ".trk").
+// Names are lowercased in ASCII only, one filling its field cut at thirteen bytes, and written
+// under their Unicode names; the filter is a substring of the lowercased name ("trkside.mip"
+// holds "trk" but not ".trk").
 TEST_F(TrackArchiveTest, ExtractsMembersWithLowercaseNamesThroughTheFilter) {
   const fs::path path = Write(BuildTrackArchive(
-      {{"DETHQ.TRK", Bytes("track")}, {"Race.Lp", Bytes("line")}, {"trkside.mip", Bytes("m")}}));
+      {{"DETHQ.TRK", Bytes("track")},
+       {"Race.Lp", Bytes("line")},
+       {"trkside.mip", Bytes("m")},
+       {"\xD6sterr.txt", Bytes("data")}}));  // Windows-1252, as the field holds it
   fs::path extracted;
   {
     TrackArchive archive;
     ASSERT_TRUE(archive.Open(path).ok());
-    ASSERT_EQ(archive.entries().size(), 3u);
+    ASSERT_EQ(archive.entries().size(), 4u);
     EXPECT_EQ(archive.entries()[0].name, "dethq.trk");
     EXPECT_EQ(archive.entries()[0].length, 5u);
-    EXPECT_EQ(archive.entries()[0].offset, 2u + 3 * 27);
+    EXPECT_EQ(archive.entries()[0].offset, 2u + 4 * 27);
     ASSERT_TRUE(archive.Extract().ok());
     extracted = archive.folder_path();
     EXPECT_EQ(extracted.filename().string().rfind("dir", 0), 0u);
     EXPECT_EQ(archive.ExtractedPath("race.lp"), extracted / "race.lp");
     EXPECT_EQ(FileText(extracted / "dethq.trk"), "track");
     EXPECT_EQ(FileText(extracted / "race.lp"), "line");
+    EXPECT_EQ(FileText(extracted / PathFromUtf8("\u00D6sterr.txt")), "data");
+    EXPECT_EQ(archive.ExtractedPath("\xD6sterr.txt"), extracted / PathFromUtf8("\u00D6sterr.txt"));
   }
   EXPECT_FALSE(fs::exists(extracted));  // destruction removes the folder and its files
   TrackArchive filtered;

@@ -58,31 +58,17 @@ TEST(TrackGeometryTest, LoadsEveryLayout) {
   EXPECT_NE(source.section(1).cx(), 0);
 }
 
-TEST(TrackGeometryTest, LapEndIsSectionZeroStart) {
-  TrackGeometry track = Loaded(BuildTrackFile(samples::SampleCircuitSpec(), 6));
-  const auto length = static_cast<std::int32_t>(track.track_length());
-  const Point3 start = track.PositionAt(0, 0);
-  const Point3 end = track.PositionAt(length, 0);
-  EXPECT_DOUBLE_EQ(end.x, start.x);
-  EXPECT_DOUBLE_EQ(end.y, start.y);
-  EXPECT_DOUBLE_EQ(end.z, start.z);
-  EXPECT_DOUBLE_EQ(track.HeadingAt(length), track.HeadingAt(0));
-}
-
-// A section holds its start and ends one unit before the next section's start.
-TEST(TrackGeometryTest, SectionContainingAtSectionStarts) {
-  TrackGeometry track = Loaded(BuildTrackFile(TwoStraights(), 6));
+// A section holds its start and ends one unit before the next section's start. A dlat of 0
+// uses the interval whose upper line is positive.
+TEST(TrackGeometryTest, SectionContainingAndTheZeroDlatInterval) {
+  TrackSpec layout = TwoStraights();
+  TrackGeometry track = Loaded(BuildTrackFile(layout, 6));
   EXPECT_EQ(track.SectionContaining(0), 0);
   EXPECT_EQ(track.SectionContaining(99999), 0);
   EXPECT_EQ(track.SectionContaining(100000), 1);
   EXPECT_EQ(track.SectionContaining(199999), 1);
   EXPECT_EQ(track.SectionContaining(200000), -1);  // past the lap
-}
-
-TEST(TrackGeometryTest, ZeroDlatUsesIntervalWhoseUpperLineIsPositive) {
   // With a line at exactly 0 the interval is (0, 100000): line 1 and line 2.
-  TrackSpec layout = TwoStraights();
-  TrackGeometry track = Loaded(BuildTrackFile(layout, 6));
   EXPECT_NEAR(track.PositionAt(0, 50000).y, 50000, 1);
   EXPECT_NEAR(track.PositionAt(0, 0).y, 0, 1);
   // A track whose lines are all below zero falls back to interval 0.
@@ -110,8 +96,16 @@ TEST(TrackGeometryTest, WallSentinelsAndWallsAt) {
   EXPECT_EQ(track.WallsAt(200000, 0, out), 0);  // past the lap: no wrap here
 }
 
-TEST(TrackGeometryTest, DirectionAndPlaneOffset) {
+// The lap's end is section 0's start.
+TEST(TrackGeometryTest, DirectionPlaneOffsetAndTheLapEnd) {
   TrackGeometry track = Loaded(BuildTrackFile(samples::SampleCircuitSpec(), 6));
+  const auto length = static_cast<std::int32_t>(track.track_length());
+  const Point3 start = track.PositionAt(0, 0);
+  const Point3 end = track.PositionAt(length, 0);
+  EXPECT_DOUBLE_EQ(end.x, start.x);
+  EXPECT_DOUBLE_EQ(end.y, start.y);
+  EXPECT_DOUBLE_EQ(end.z, start.z);
+  EXPECT_DOUBLE_EQ(track.HeadingAt(length), track.HeadingAt(0));
   // Section 0 runs along +x from the origin; line 0 lies 250000 units to its right.
   TrackDirection d = track.DirectionAt(10000);
   EXPECT_NEAR(d.cos, 1, 1e-5);

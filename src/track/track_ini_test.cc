@@ -36,18 +36,10 @@ std::string ValueOf(const std::string& text, std::string_view section, std::stri
 // A description whose pit row runs from `stalls_start` to `stalls_end` metres.
 TrackDescription Pits(double stalls_start, double stalls_end, double stall_dlat = -21.0) {
   TrackDescription d;
-  auto units = [](double metres) { return static_cast<float>(metres * kUnitsPerMetre); };
-  d.pit = {0,
-           units(100),
-           units(400),
-           units(stalls_start),
-           units(stalls_end),
-           units(stall_dlat),
-           units(450),
-           0,
-           0,
-           0,
-           units(380)};
+  const double metres[] = {0, 100, 400, stalls_start, stalls_end, stall_dlat, 450, 0, 0, 0, 380};
+  for (std::size_t i = 0; i < d.pit.size(); ++i) {
+    d.pit[i] = static_cast<float>(metres[i] * kUnitsPerMetre);
+  }
   return d;
 }
 
