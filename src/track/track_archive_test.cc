@@ -84,18 +84,12 @@ TEST_F(TrackArchiveTest, EmptyArchiveMakesItsFolderAndAMissingOneOpensSilentlyAs
 }
 
 TEST_F(TrackArchiveTest, HostileMembersAreReportedAndNeverWritten) {
-  std::vector<std::uint8_t> data = Bytes("0123456789");
   const std::uint32_t start = 2 + 27 * 8;
-  const fs::path path = Write(BuildRawArchive(8,
-                                              {{"../escape.trk", 4, start},
-                                               {"..", 4, start},
-                                               {".", 4, start},
-                                               {"sub/file.mip", 4, start},
-                                               {"back\\slash", 4, start},
-                                               {"", 4, start},
-                                               {"past.end", 8, start + 5},
-                                               {"good.lp", 10, start}},
-                                              data));
+  const std::vector<testkit::RawRecord> records = {
+      {"../escape.trk", 4, start}, {"..", 4, start},          {".", 4, start},
+      {"sub/file.mip", 4, start},  {"back\\slash", 4, start}, {"", 4, start},
+      {"past.end", 8, start + 5},  {"good.lp", 10, start}};
+  const fs::path path = Write(BuildRawArchive(8, records, Bytes("0123456789")));
   TrackArchive archive;
   ASSERT_TRUE(archive.Open(path).ok());
   EXPECT_TRUE(archive.Extract().IsCorruption());
@@ -141,16 +135,13 @@ TEST(TrackArchiveBytesTest, MembersAreReadInPlace) {
 // given; nothing is made or written for them.
 TEST(TrackArchiveBytesTest, HeldMembersAreCheckedAndNeedNoFolder) {
   const std::uint32_t start = 2 + 27 * 5;
+  const std::vector<testkit::RawRecord> records = {{"KESTREL.TRK", 9, start},
+                                                   {"kestrel.trk", 4, start},
+                                                   {"race.lp", 2, start},
+                                                   {"../up.trk", 4, start},
+                                                   {"past.trk", 8, start + 5}};
   TrackArchive archive;
-  ASSERT_TRUE(archive
-                  .OpenBytes(BuildRawArchive(5,
-                                             {{"KESTREL.TRK", 9, start},
-                                              {"kestrel.trk", 4, start},
-                                              {"race.lp", 2, start},
-                                              {"../up.trk", 4, start},
-                                              {"past.trk", 8, start + 5}},
-                                             Bytes("0123456789")))
-                  .ok());
+  ASSERT_TRUE(archive.OpenBytes(BuildRawArchive(5, records, Bytes("0123456789"))).ok());
   EXPECT_TRUE(archive.Hold("never/made", ".TRK").IsCorruption());
   EXPECT_EQ(archive.folder_path(), fs::path("never/made"));
   EXPECT_FALSE(fs::exists("never"));
