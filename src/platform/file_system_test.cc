@@ -38,7 +38,7 @@ TEST_F(FileSystemTest, EverySpellingReachesTheSameFile) {
   EXPECT_TRUE(FolderExists(root_ / "TRACKS/dethq"));
 }
 
-TEST_F(FileSystemTest, WritesGoToTheExistingSpellingOrTheGivenOne) {
+TEST_F(FileSystemTest, WritesCopiesAndRemovalsGoToTheExistingSpellingOrTheGivenOne) {
   ASSERT_TRUE(WriteFileText(root_ / "tracks/dethq/dethq.dat", "replaced"));
   EXPECT_EQ(ReadFileBytes(root_ / "Tracks/DETHQ/DetHQ.DAT")->size(), 8u);
   ASSERT_TRUE(WriteFileText(root_ / "tracks/dethq/New.Trk", "x"));
@@ -49,6 +49,14 @@ TEST_F(FileSystemTest, WritesGoToTheExistingSpellingOrTheGivenOne) {
   EXPECT_TRUE(fs::is_directory(root_ / "Tracks" / "detroit"));
   EXPECT_FALSE(CreateFolder(root_ / "TRACKS" / "Detroit"));          // exists already
   EXPECT_FALSE(CreateFolder(root_ / "gpl" / "tracks" / "detroit"));  // no parent
+
+  // Copies and removals resolve both ends; a folder is never removed as a file.
+  EXPECT_TRUE(CopyFileReplacing(root_ / "TRACKS/dethq/DETHQ.DAT", root_ / "tracks/copy.dat"));
+  EXPECT_TRUE(fs::exists(root_ / "Tracks" / "copy.dat"));
+  EXPECT_FALSE(CopyFileReplacing(root_ / "missing", root_ / "tracks/other.dat"));
+  EXPECT_TRUE(RemoveFile(root_ / "TRACKS/COPY.DAT"));
+  EXPECT_FALSE(RemoveFile(root_ / "tracks/copy.dat"));
+  EXPECT_FALSE(RemoveFile(root_ / "tracks"));
 }
 
 TEST_F(FileSystemTest, ListsFilesByExtensionInNameOrder) {
@@ -71,15 +79,6 @@ TEST_F(FileSystemTest, ReadsAreBoundedAndExact) {
   EXPECT_TRUE(ReadFileInto(root_ / "tracks/dethq/dethq.dat", exact));
   EXPECT_EQ(ReadFilePrefix(root_ / "tracks/dethq/dethq.dat", 3)->size(), 3u);
   EXPECT_EQ(ReadFilePrefix(root_ / "tracks/dethq/dethq.dat", 300)->size(), 7u);
-}
-
-TEST_F(FileSystemTest, CopyAndRemoveResolveBothEnds) {
-  EXPECT_TRUE(CopyFileReplacing(root_ / "TRACKS/dethq/DETHQ.DAT", root_ / "tracks/copy.dat"));
-  EXPECT_TRUE(fs::exists(root_ / "Tracks" / "copy.dat"));
-  EXPECT_FALSE(CopyFileReplacing(root_ / "missing", root_ / "tracks/other.dat"));
-  EXPECT_TRUE(RemoveFile(root_ / "TRACKS/COPY.DAT"));
-  EXPECT_FALSE(RemoveFile(root_ / "tracks/copy.dat"));
-  EXPECT_FALSE(RemoveFile(root_ / "tracks"));  // never a folder
 }
 
 TEST_F(FileSystemTest, AtomicReplacementLeavesOnlyTheNewFile) {

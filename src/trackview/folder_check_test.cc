@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <list>
 #include <set>
 
 #include "format/chunk_file.h"
@@ -241,14 +242,12 @@ TEST_F(FolderCheckTest, AFolderHeldInMemoryIsCheckedAsOnDisk) {
   sky.resize(sky.size() - 100);
   Write("ksky.mip", sky);
   Write("Kestrel.dat", Demo("kestrel.dat"));
-  std::vector<std::vector<std::uint8_t>> contents;
-  std::vector<std::string> names;
-  for (const fs::directory_entry& entry : fs::directory_iterator(track_)) {
-    names.push_back(entry.path().filename().string());
-    contents.push_back(*ReadFileBytes(entry.path()));
-  }
+  std::list<std::vector<std::uint8_t>> contents;  // stays where it is while the list grows
   std::vector<HeldFile> files;
-  for (std::size_t i = 0; i < names.size(); ++i) files.push_back({names[i], contents[i]});
+  for (const fs::directory_entry& entry : fs::directory_iterator(track_)) {
+    files.push_back(
+        {entry.path().filename().string(), contents.emplace_back(*ReadFileBytes(entry.path()))});
+  }
   Result<TrackFolder> held = TrackFolder::FromFiles(work_->path() / "nowhere" / "kestrel", files);
   ASSERT_TRUE(held.ok()) << held.status().ToString();
   Result<CheckReport> on_disk = CheckTrackFolder(track_);
