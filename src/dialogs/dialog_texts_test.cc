@@ -47,29 +47,25 @@ TEST(DialogTextsTest, MnemonicsAreUniqueWithinEachDialog) {
 
 TEST(DialogTextsTest, ChoosersOfTheFolderButtons) {
   const struct {
-    SourceGame game;
+    ChooserTexts texts;
     std::string_view title, probe, found;
   } kRows[] = {
-      {SourceGame::kCart, "Set CART/ICR2 Application Directory", "tracks/detroit/detroit.txt",
-       "CART Directory found"},
-      {SourceGame::kN2, "Set N2 Application Directory", "tracks/bristol/bristol.txt",
-       "N2 Directory found"},
-      {SourceGame::kN3, "Set N3 Application Directory", "tracks/bristol/bristol.txt",
-       "N3 Directory found"},
-      {SourceGame::kNl, "Set NL Application Directory", "tracks/bristol/bristol.txt",
-       "NL Directory found"},
+      {SourceChooserTexts(SourceGame::kCart), "Set CART/ICR2 Application Directory",
+       "tracks/detroit/detroit.txt", "CART Directory found"},
+      {SourceChooserTexts(SourceGame::kN2), "Set N2 Application Directory",
+       "tracks/bristol/bristol.txt", "N2 Directory found"},
+      {SourceChooserTexts(SourceGame::kN3), "Set N3 Application Directory",
+       "tracks/bristol/bristol.txt", "N3 Directory found"},
+      {SourceChooserTexts(SourceGame::kNl), "Set NL Application Directory",
+       "tracks/bristol/bristol.txt", "NL Directory found"},
+      {GplChooserTexts(), "Set GPL Application Directory", "gpl.exe", "GPL Directory found"},
   };
   for (const auto& row : kRows) {
     SCOPED_TRACE(row.title);
-    const ChooserTexts texts = SourceChooserTexts(row.game);
-    EXPECT_EQ(texts.title, row.title);
-    EXPECT_EQ(texts.probe_file, row.probe);
-    EXPECT_EQ(texts.found_message, row.found);
+    EXPECT_EQ(row.texts.title, row.title);
+    EXPECT_EQ(row.texts.probe_file, row.probe);
+    EXPECT_EQ(row.texts.found_message, row.found);
   }
-  const ChooserTexts gpl = GplChooserTexts();
-  EXPECT_EQ(gpl.title, "Set GPL Application Directory");
-  EXPECT_EQ(gpl.probe_file, "gpl.exe");
-  EXPECT_EQ(gpl.found_message, "GPL Directory found");
   EXPECT_EQ(kMessageBoxTitle, "Velmora");
 }
 

@@ -26,8 +26,8 @@ TEST_F(FileSystemTest, EverySpellingReachesTheSameFile) {
   // One lookup for both kinds of disk: it finds the existing spelling where case matters and
   // leaves the path as given where the disk itself ignores case.
   const bool ignores_case = testkit::DiskIgnoresCase(root_);
-  for (const char* spelling : {"tracks/dethq/dethq.dat", "TRACKS/DetHq/DETHQ.dat",
-                               "Tracks/DETHQ/DetHQ.DAT"}) {
+  for (const char* spelling :
+       {"tracks/dethq/dethq.dat", "TRACKS/DetHq/DETHQ.dat", "Tracks/DETHQ/DetHQ.DAT"}) {
     SCOPED_TRACE(spelling);
     EXPECT_EQ(ResolveExisting(root_ / spelling), ignores_case ? root_ / spelling : real);
     EXPECT_TRUE(FileExists(root_ / spelling));
@@ -38,7 +38,7 @@ TEST_F(FileSystemTest, EverySpellingReachesTheSameFile) {
   EXPECT_TRUE(FolderExists(root_ / "TRACKS/dethq"));
 }
 
-TEST_F(FileSystemTest, WritesGoToTheExistingSpellingOrTheGivenOne) {
+TEST_F(FileSystemTest, WritesCopiesAndRemovalsGoToTheExistingSpellingOrTheGivenOne) {
   ASSERT_TRUE(WriteFileText(root_ / "tracks/dethq/dethq.dat", "replaced"));
   EXPECT_EQ(ReadFileBytes(root_ / "Tracks/DETHQ/DetHQ.DAT")->size(), 8u);
   ASSERT_TRUE(WriteFileText(root_ / "tracks/dethq/New.Trk", "x"));
@@ -47,8 +47,16 @@ TEST_F(FileSystemTest, WritesGoToTheExistingSpellingOrTheGivenOne) {
   // Folders are made one level at a time, in the existing parent's spelling.
   EXPECT_TRUE(CreateFolder(root_ / "tracks" / "detroit"));
   EXPECT_TRUE(fs::is_directory(root_ / "Tracks" / "detroit"));
-  EXPECT_FALSE(CreateFolder(root_ / "TRACKS" / "Detroit"));  // exists already
+  EXPECT_FALSE(CreateFolder(root_ / "TRACKS" / "Detroit"));          // exists already
   EXPECT_FALSE(CreateFolder(root_ / "gpl" / "tracks" / "detroit"));  // no parent
+
+  // Copies and removals resolve both ends; a folder is never removed as a file.
+  EXPECT_TRUE(CopyFileReplacing(root_ / "TRACKS/dethq/DETHQ.DAT", root_ / "tracks/copy.dat"));
+  EXPECT_TRUE(fs::exists(root_ / "Tracks" / "copy.dat"));
+  EXPECT_FALSE(CopyFileReplacing(root_ / "missing", root_ / "tracks/other.dat"));
+  EXPECT_TRUE(RemoveFile(root_ / "TRACKS/COPY.DAT"));
+  EXPECT_FALSE(RemoveFile(root_ / "tracks/copy.dat"));
+  EXPECT_FALSE(RemoveFile(root_ / "tracks"));
 }
 
 TEST_F(FileSystemTest, ListsFilesByExtensionInNameOrder) {
@@ -73,15 +81,6 @@ TEST_F(FileSystemTest, ReadsAreBoundedAndExact) {
   EXPECT_EQ(ReadFilePrefix(root_ / "tracks/dethq/dethq.dat", 300)->size(), 7u);
 }
 
-TEST_F(FileSystemTest, CopyAndRemoveResolveBothEnds) {
-  EXPECT_TRUE(CopyFileReplacing(root_ / "TRACKS/dethq/DETHQ.DAT", root_ / "tracks/copy.dat"));
-  EXPECT_TRUE(fs::exists(root_ / "Tracks" / "copy.dat"));
-  EXPECT_FALSE(CopyFileReplacing(root_ / "missing", root_ / "tracks/other.dat"));
-  EXPECT_TRUE(RemoveFile(root_ / "TRACKS/COPY.DAT"));
-  EXPECT_FALSE(RemoveFile(root_ / "tracks/copy.dat"));
-  EXPECT_FALSE(RemoveFile(root_ / "tracks"));  // never a folder
-}
-
 TEST_F(FileSystemTest, AtomicReplacementLeavesOnlyTheNewFile) {
   const fs::path spelled = root_ / "tracks" / "dethq" / "dethq.dat";
   ASSERT_TRUE(ReplaceFileAtomically(spelled, std::string_view("new bytes")).ok());
@@ -102,34 +101,26 @@ TEST_F(FileSystemTest, AtomicReplacementLeavesOnlyTheNewFile) {
   EXPECT_FALSE(FolderExists(root_ / "none"));
 }
 
-TEST(TempFolderTest, OwnsItsFolderUntilDestroyed) {
-  fs::path path;
-  {
-    std::optional<TempFolder> folder = TempFolder::Create("dir");
-    ASSERT_TRUE(folder);
-    path = folder->path();
-    EXPECT_EQ(path.filename().string().rfind("dir", 0), 0u);
-    WriteFileText(path / "member.trk", "x");
-    TempFolder moved = std::move(*folder);
-    EXPECT_TRUE(fs::exists(path / "member.trk"));
-  }
-  EXPECT_FALSE(fs::exists(path));
-}
-
-TEST(TempFolderTest, EveryFolderIsNewAndPrefixed) {
-  std::vector<TempFolder> folders;
+// Each folder is new, prefixed and directly in the system's temporary folder, and is owned,
+// moves included, until destroyed.
+TEST(TempFolderTest, EveryFolderIsNewAndOwnedUntilDestroyed) {
   std::set<fs::path> paths;
-  for (int i = 0; i < 40; ++i) {
-    std::optional<TempFolder> folder = TempFolder::Create("dir");
-    ASSERT_TRUE(folder);
-    EXPECT_TRUE(fs::is_directory(folder->path()));
-    // Directly in the system's temporary folder.
-    EXPECT_EQ(folder->path().parent_path(), (fs::temp_directory_path() / "x").parent_path());
-    EXPECT_EQ(CountEntries(folder->path()), 0u);
-    paths.insert(folder->path());
-    folders.push_back(std::move(*folder));
+  {
+    std::vector<TempFolder> folders;
+    for (int i = 0; i < 40; ++i) {
+      std::optional<TempFolder> folder = TempFolder::Create("dir");
+      ASSERT_TRUE(folder);
+      EXPECT_EQ(folder->path().filename().string().rfind("dir", 0), 0u);
+      EXPECT_EQ(folder->path().parent_path(), (fs::temp_directory_path() / "x").parent_path());
+      EXPECT_EQ(CountEntries(folder->path()), 0u);
+      WriteFileText(folder->path() / "member.trk", "x");
+      paths.insert(folder->path());
+      folders.push_back(std::move(*folder));
+    }
+    EXPECT_TRUE(fs::exists(*paths.begin() / "member.trk"));
   }
   EXPECT_EQ(paths.size(), 40u);
+  for (const fs::path& path : paths) EXPECT_FALSE(fs::exists(path));
 }
 
 }  // namespace

@@ -26,25 +26,20 @@ class ProfileFileTest : public ::testing::Test {
   fs::path path_ = folder_->path() / "Velmora.INI";
 };
 
-TEST_F(ProfileFileTest, NamesIgnoreCaseAndValuesAreTrimmed) {
-  WriteFileText(path_,
-                "; kept comment\r\n[directories]\r\n  gpl path =  /games/gpl  \r\n"
-                "[OPTIONS]\r\nn2n4trkconvert=2\r\nHQsky=\"1\"\r\n");
+TEST_F(ProfileFileTest, NamesIgnoreCaseValuesAreTrimmedAndNumbersReadTheirDigits) {
+  WriteFileText(
+      path_,
+      "; kept comment\r\n[directories]\r\n  gpl path =  /games/gpl  \r\n"
+      "[OPTIONS]\r\nn2n4trkconvert=2\r\nHQsky=\"1\"\r\na=12abc\r\nb=abc\r\nc=-3\r\nd=\r\n");
   ProfileFile profile(path_);
   EXPECT_EQ(profile.ReadText("Directories", "GPL Path", ""), "/games/gpl");
   EXPECT_EQ(profile.ReadInt("Options", "N2N4TrkConvert", 0), 2);
   EXPECT_EQ(profile.ReadInt("Options", "HQsky", 0), 1);
+  // Whole numbers read their leading digits.
+  const std::pair<const char*, int> numbers[] = {{"a", 12}, {"b", 0}, {"c", -3}, {"d", 0}};
+  for (const auto& [key, value] : numbers) EXPECT_EQ(profile.ReadInt("options", key, 9), value);
   // A key of another section is not found.
   EXPECT_EQ(profile.ReadText("Options", "GPL Path", "none"), "none");
-}
-
-TEST_F(ProfileFileTest, WholeNumbersReadTheirLeadingDigits) {
-  WriteFileText(path_, "[Options]\na=12abc\nb=abc\nc=-3\nd=\n");
-  ProfileFile profile(path_);
-  EXPECT_EQ(profile.ReadInt("Options", "a", 9), 12);
-  EXPECT_EQ(profile.ReadInt("Options", "b", 9), 0);
-  EXPECT_EQ(profile.ReadInt("Options", "c", 9), -3);
-  EXPECT_EQ(profile.ReadInt("Options", "d", 9), 0);
 }
 
 TEST_F(ProfileFileTest, WritingKeepsEveryOtherLine) {
@@ -122,7 +117,8 @@ TEST_F(ProfileFileTest, SettingsDefaultsOverridesAndFolders) {
   EXPECT_EQ(reread.TrackFileConversion(), 0);
   reread.SetTrackFileConversion(std::nullopt);
   EXPECT_EQ(reread.TrackFileConversion(), std::nullopt);
-  EXPECT_EQ(ReadText(settings.file()), "[Directories]\r\nGPL Path=/games/gpl\r\n\r\n[Options]\r\nHQsky=1\r\n");
+  EXPECT_EQ(ReadText(settings.file()),
+            "[Directories]\r\nGPL Path=/games/gpl\r\n\r\n[Options]\r\nHQsky=1\r\n");
 }
 
 }  // namespace

@@ -16,16 +16,13 @@ const std::uint8_t kGroove[] = {'g', 'r', 'o', 'o', 'v', 'e'};
 const std::uint8_t kTemplate[] = {'n', '4', 't'};
 const EmbeddedFile kEmbedded[] = {{"N2GROOVE_MIP", kGroove}, {"DETROIT_N4T", kTemplate}};
 
-TEST(ResourceStoreTest, FindsEmbeddedFilesWithoutRegardToCase) {
-  ResourceStore store(kEmbedded);
-  EXPECT_EQ(Text(store.Find("n2groove_mip")), "groove");
-  EXPECT_EQ(Text(store.Find("detroit_N4T")), "n4t");
-  EXPECT_EQ(Text(store.Find("GLEN_N4T")), "<none>");
+// Names are found without regard to case; a user folder's files override and add to the
+// embedded ones, and a missing folder leaves the embedded ones alone.
+TEST(ResourceStoreTest, FindsEmbeddedAndUserFilesWithoutRegardToCase) {
+  EXPECT_EQ(Text(ResourceStore(kEmbedded).Find("n2groove_mip")), "groove");
   ResourceStore no_folder(kEmbedded, "/nonexistent/velmora/resources");
-  EXPECT_EQ(Text(no_folder.Find("N2GROOVE_MIP")), "groove");
-}
-
-TEST(ResourceStoreTest, UserFolderOverridesAndAdds) {
+  EXPECT_EQ(Text(no_folder.Find("detroit_N4T")), "n4t");
+  EXPECT_EQ(Text(no_folder.Find("GLEN_N4T")), "<none>");
   std::optional<TempFolder> folder = TempFolder::Create("test");
   WriteFileText(folder->path() / "glen_n4t.trk", "user glen");
   WriteFileText(folder->path() / "Detroit_N4T", "user detroit");

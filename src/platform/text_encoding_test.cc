@@ -19,12 +19,12 @@ TEST(TextEncodingTest, ConvertsTheCodePageBothWays) {
   std::string all;
   for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
   EXPECT_EQ(Utf8ToWindows1252(Windows1252ToUtf8(all)), all);
-}
-
-TEST(TextEncodingTest, UnmappableAndMalformedTextBecomesQuestionMarks) {
+  // Unmappable and malformed text becomes question marks.
   EXPECT_EQ(Utf8ToWindows1252("\xE6\x97\xA5x"), "?x");  // a CJK character
-  EXPECT_EQ(Utf8ToWindows1252("a\xC3"), "a?");        // cut sequence
-  EXPECT_EQ(Utf8ToWindows1252("\xFF" "b"), "?b");
+  EXPECT_EQ(Utf8ToWindows1252("a\xC3"), "a?");          // cut sequence
+  EXPECT_EQ(Utf8ToWindows1252("\xFF"
+                              "b"),
+            "?b");
 }
 
 TEST(TextEncodingTest, FoldsWindows1252Letters) {

@@ -112,17 +112,17 @@ TEST_F(RacingLinesTest, PointCountIsTheLapInPointsPlusTwo) {
 TEST_F(RacingLinesTest, FoldersAboveTheTrackFolderDoNotPickACount) {
   const TrackGeometry track = StraightTrack(59099 * 900);
   WriteSource("Race.lp", {{60000, 0, 0}, {60000, 0, 0}});
-  for (const char* above : {"plain", "home/cindy/Laguna Games", "SUZ/glen"}) {
-    SCOPED_TRACE(above);
-    const fs::path dest = Dest(std::string(above) + "/gpl/tracks/kestrel");
+  const std::pair<const char*, std::size_t> rows[] = {
+      {"plain/gpl/tracks/kestrel", 902},
+      {"home/cindy/Laguna Games/gpl/tracks/kestrel", 902},
+      {"SUZ/glen/gpl/tracks/kestrel", 902},
+      {"any/gpl/tracks/Indy", 1342}};
+  for (const auto& [folder, count] : rows) {
+    SCOPED_TRACE(folder);
     RacingLines lines;
-    ASSERT_TRUE(lines.ConvertAll(folder_->path(), dest, track).ok());
-    EXPECT_EQ(ReadBack(dest / "Race.lp").points.size(), 902u);
+    ASSERT_TRUE(lines.ConvertAll(folder_->path(), Dest(folder), track).ok());
+    EXPECT_EQ(ReadBack(folder_->path() / folder / "Race.lp").points.size(), count);
   }
-  const fs::path indy = Dest("any/gpl/tracks/Indy");
-  RacingLines lines;
-  ASSERT_TRUE(lines.ConvertAll(folder_->path(), indy, track).ok());
-  EXPECT_EQ(ReadBack(indy / "Race.lp").points.size(), 1342u);
 }
 
 TEST_F(RacingLinesTest, StretchedAndThinnedLines) {
@@ -274,8 +274,8 @@ TEST_F(RacingLinesTest, BrakingAndGroove) {
   ASSERT_EQ(lines.race().size(), 20u);
   EXPECT_EQ(lines.point_count(), 20u);
   auto at = [](int k) { return static_cast<std::int32_t>(k * 59055.0 + 1); };
-  EXPECT_EQ(lines.BrakingAt(at(9)), 1.0);   // window 9..11 holds the hard drop
-  EXPECT_EQ(lines.BrakingAt(at(4)), 0.0);   // accelerating
+  EXPECT_EQ(lines.BrakingAt(at(9)), 1.0);  // window 9..11 holds the hard drop
+  EXPECT_EQ(lines.BrakingAt(at(4)), 0.0);  // accelerating
   // The hardest drop is 5.10 -> 3.11.
   EXPECT_NEAR(lines.BrakingAt(at(14)), 0.2 / (0.25 * 1.99), 1e-4);
   EXPECT_EQ(lines.BrakingAt(at(0)), lines.BrakingAt(at(3)));  // k at least 3
@@ -289,8 +289,8 @@ TEST_F(RacingLinesTest, BrakingAndGroove) {
   WriteGplLine(dest / "minrace.lp", speeds, std::vector<float>(20, 4));
   RacingLines both;
   ASSERT_TRUE(both.LoadLines(dest).ok());
-  EXPECT_NEAR(both.GrooveDlatAt(at(5)), ((4 + 5 + 6) * 0.5 + (2 + 4 + 2 + 4 + 0 + 4) * 0.5) *
-                                            0.33333334, 1e-4);
+  EXPECT_NEAR(both.GrooveDlatAt(at(5)),
+              ((4 + 5 + 6) * 0.5 + (2 + 4 + 2 + 4 + 0 + 4) * 0.5) * 0.33333334, 1e-4);
   RacingLines none;
   EXPECT_EQ(none.BrakingAt(0), 0.0);
   EXPECT_EQ(none.GrooveDlatAt(0), 0.0);

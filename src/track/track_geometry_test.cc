@@ -36,58 +36,39 @@ TrackGeometry Loaded(const std::vector<std::uint8_t>& bytes, std::string_view pa
   return track;
 }
 
+// Every layout loads alike; the newest one's section records drop word four, so cx arrives in
+// word 4 although the file holds a 0 there.
 TEST(TrackGeometryTest, LoadsEveryLayout) {
+  const TrackSpec layout = samples::SampleCircuitSpec();
+  const TrackGeometry source = Loaded(BuildTrackFile(layout, 6));
   for (std::uint32_t version : {1u, 6u, 3000u}) {
     SCOPED_TRACE(version);
-    const TrackSpec layout = samples::SampleCircuitSpec();
     TrackGeometry track = Loaded(BuildTrackFile(layout, version));
     EXPECT_EQ(track.layout(), version == 3000 ? kNewestLayout : static_cast<int>(version));
     EXPECT_EQ(track.line_count(), 6);
-    EXPECT_EQ(track.section_count(), 14);
+    ASSERT_EQ(track.section_count(), 14);
     EXPECT_EQ(track.lines(), layout.lines);
+    for (int s = 0; version == 3000 && s < track.section_count(); ++s) {
+      EXPECT_EQ(track.section(s).cx(), source.section(s).cx()) << s;
+      EXPECT_EQ(track.section(s).cy(), source.section(s).cy()) << s;
+      EXPECT_EQ(track.section(s).turn(), source.section(s).turn()) << s;
+      EXPECT_EQ(track.section(s).words[12], track.section(s).words[11]) << s;
+    }
   }
+  EXPECT_NE(source.section(1).cx(), 0);
 }
 
-TEST(TrackGeometryTest, Version3000DropsWordFour) {
-  const TrackSpec layout = samples::SampleCircuitSpec();
-  TrackGeometry newest = Loaded(BuildTrackFile(layout, 3000));
-  TrackGeometry source = Loaded(BuildTrackFile(layout, 6));
-  for (int s = 0; s < newest.section_count(); ++s) {
-    SCOPED_TRACE(s);
-    // cx arrives in word 4 although the file holds a 0 there.
-    EXPECT_EQ(newest.section(s).cx(), source.section(s).cx());
-    EXPECT_EQ(newest.section(s).cy(), source.section(s).cy());
-    EXPECT_EQ(newest.section(s).turn(), source.section(s).turn());
-    EXPECT_EQ(newest.section(s).words[12], newest.section(s).words[11]);
-  }
-  EXPECT_NE(newest.section(1).cx(), 0);
-}
-
-TEST(TrackGeometryTest, LapEndIsSectionZeroStart) {
-  TrackGeometry track = Loaded(BuildTrackFile(samples::SampleCircuitSpec(), 6));
-  const auto length = static_cast<std::int32_t>(track.track_length());
-  const Point3 start = track.PositionAt(0, 0);
-  const Point3 end = track.PositionAt(length, 0);
-  EXPECT_DOUBLE_EQ(end.x, start.x);
-  EXPECT_DOUBLE_EQ(end.y, start.y);
-  EXPECT_DOUBLE_EQ(end.z, start.z);
-  EXPECT_DOUBLE_EQ(track.HeadingAt(length), track.HeadingAt(0));
-}
-
-// A section holds its start and ends one unit before the next section's start.
-TEST(TrackGeometryTest, SectionContainingAtSectionStarts) {
-  TrackGeometry track = Loaded(BuildTrackFile(TwoStraights(), 6));
+// A section holds its start and ends one unit before the next section's start. A dlat of 0
+// uses the interval whose upper line is positive.
+TEST(TrackGeometryTest, SectionContainingAndTheZeroDlatInterval) {
+  TrackSpec layout = TwoStraights();
+  TrackGeometry track = Loaded(BuildTrackFile(layout, 6));
   EXPECT_EQ(track.SectionContaining(0), 0);
   EXPECT_EQ(track.SectionContaining(99999), 0);
   EXPECT_EQ(track.SectionContaining(100000), 1);
   EXPECT_EQ(track.SectionContaining(199999), 1);
   EXPECT_EQ(track.SectionContaining(200000), -1);  // past the lap
-}
-
-TEST(TrackGeometryTest, ZeroDlatUsesIntervalWhoseUpperLineIsPositive) {
   // With a line at exactly 0 the interval is (0, 100000): line 1 and line 2.
-  TrackSpec layout = TwoStraights();
-  TrackGeometry track = Loaded(BuildTrackFile(layout, 6));
   EXPECT_NEAR(track.PositionAt(0, 50000).y, 50000, 1);
   EXPECT_NEAR(track.PositionAt(0, 0).y, 0, 1);
   // A track whose lines are all below zero falls back to interval 0.
@@ -96,19 +77,16 @@ TEST(TrackGeometryTest, ZeroDlatUsesIntervalWhoseUpperLineIsPositive) {
   EXPECT_NEAR(below.PositionAt(0, 0).y, 0, 1);
 }
 
-TEST(TrackGeometryTest, WallSentinelsLandOnFirstAndLastWall) {
+// Halfway along section 0 the first wall is at -130000, the last at 150000; section 1 has no
+// walls, so the outermost reference lines stand in for the sentinels.
+TEST(TrackGeometryTest, WallSentinelsAndWallsAt) {
   TrackGeometry track = Loaded(BuildTrackFile(TwoStraights(), 6));
-  // Halfway along section 0 the first wall is at -130000, the last at 150000.
   EXPECT_NEAR(track.PositionAt(50000, INT_MIN).x, 50000, 1e-6);
   EXPECT_NEAR(track.PositionAt(50000, INT_MIN).y, -130000, 1);
   EXPECT_NEAR(track.PositionAt(50000, INT_MAX).y, 150000, 1);
-  // Section 1 has no walls: the outermost reference lines stand in.
   EXPECT_NEAR(track.PositionAt(150000, INT_MIN).y, -100000, 1);
   EXPECT_NEAR(track.PositionAt(150000, INT_MAX).y, 100000, 1);
-}
-
-TEST(TrackGeometryTest, WallsAtCapsAtFourAndPicksOuterEnds) {
-  TrackGeometry track = Loaded(BuildTrackFile(TwoStraights(), 6));
+  // At most four walls, the outer ends picked.
   std::array<std::int32_t, 4> out{};
   ASSERT_EQ(track.WallsAt(50000, 0, out), 4);
   EXPECT_EQ(out, (std::array<std::int32_t, 4>{-130000, -50000, 50000, 120000}));
@@ -118,8 +96,16 @@ TEST(TrackGeometryTest, WallsAtCapsAtFourAndPicksOuterEnds) {
   EXPECT_EQ(track.WallsAt(200000, 0, out), 0);  // past the lap: no wrap here
 }
 
-TEST(TrackGeometryTest, DirectionAndPlaneOffset) {
+// The lap's end is section 0's start.
+TEST(TrackGeometryTest, DirectionPlaneOffsetAndTheLapEnd) {
   TrackGeometry track = Loaded(BuildTrackFile(samples::SampleCircuitSpec(), 6));
+  const auto length = static_cast<std::int32_t>(track.track_length());
+  const Point3 start = track.PositionAt(0, 0);
+  const Point3 end = track.PositionAt(length, 0);
+  EXPECT_DOUBLE_EQ(end.x, start.x);
+  EXPECT_DOUBLE_EQ(end.y, start.y);
+  EXPECT_DOUBLE_EQ(end.z, start.z);
+  EXPECT_DOUBLE_EQ(track.HeadingAt(length), track.HeadingAt(0));
   // Section 0 runs along +x from the origin; line 0 lies 250000 units to its right.
   TrackDirection d = track.DirectionAt(10000);
   EXPECT_NEAR(d.cos, 1, 1e-5);
@@ -140,8 +126,8 @@ TEST(TrackGeometryTest, DirectionAndPlaneOffset) {
 TEST(TrackGeometryTest, SettingsOfLaterRowsOverrideOnlyTheFieldsTheyName) {
   auto fields = [](const SectionSettings& s) {
     return std::vector<int>({s.first_strip_wall, s.all_walls_from, s.all_walls_to, s.two_walls_from,
-                             s.two_walls_to, s.special_section_a, s.special_value_a, s.special_section_b,
-                             s.special_value_b});
+                             s.two_walls_to, s.special_section_a, s.special_value_a,
+                             s.special_section_b, s.special_value_b});
   };
   EXPECT_EQ(fields(SectionSettingsForPath("x/other.trk")), fields({}));
   EXPECT_EQ(fields(SectionSettingsForPath("silver./mexico.trk")),
@@ -183,11 +169,11 @@ TEST(TrackGeometryTest, SectionSurfacesMergesWallsAndBorders) {
   TrackSpec layout;
   layout.lines = {-100000, 100000};
   layout.sections.push_back({kStraight,
-                           100000,
-                           0,
-                           {{-90000, -90000, 10}, {-60000, -60000, 50}, {60000, 60000, 20}},
-                           {{6, -80000, -80000, 0, 0}, {0, 70000, 70000, 0, 0}},
-                           {}});
+                             100000,
+                             0,
+                             {{-90000, -90000, 10}, {-60000, -60000, 50}, {60000, 60000, 20}},
+                             {{6, -80000, -80000, 0, 0}, {0, 70000, 70000, 0, 0}},
+                             {}});
   TrackGeometry track = Loaded(BuildTrackFile(layout, 1));
   SectionRecord record;
   std::vector<SurfaceEntry> out;
@@ -205,7 +191,7 @@ TEST(TrackGeometryTest, SectionSurfacesMergesWallsAndBorders) {
   EXPECT_FALSE(track.SectionSurfaces(1, record, out, false));
 }
 
-// Corruption: a valid file cut at every length, and header fields pointed past the end.
+// Corruption: a valid file cut at every length, header fields pointed past the end, no file.
 TEST(TrackGeometryTest, RefusesDamagedFiles) {
   const std::vector<std::uint8_t> good = BuildTrackFile(TwoStraights(), 6);
   testkit::ExpectEveryCutRefused(
@@ -251,11 +237,8 @@ TEST(TrackGeometryTest, RefusesDamagedFiles) {
     EXPECT_TRUE(loaded.IsCorruption());
     EXPECT_EQ(loaded.message(), patch.error);
   }
-}
-
-TEST(TrackGeometryTest, LoadReportsAMissingFile) {
-  TrackGeometry track;
-  const Status loaded = track.Load("/nonexistent/velmora/none.trk", "none.trk");
+  TrackGeometry missing;
+  const Status loaded = missing.Load("/nonexistent/velmora/none.trk", "none.trk");
   EXPECT_TRUE(loaded.IsNotFound());
   EXPECT_EQ(loaded.message(), "it cannot be read");
 }

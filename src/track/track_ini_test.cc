@@ -21,28 +21,25 @@ std::string Template() {
   return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
 }
 
-// The value of `key` in the first header whose name contains `section`, as written.
+// The value of `key` under the header "[ section ]", as written.
 std::string ValueOf(const std::string& text, std::string_view section, std::string_view key) {
-  bool in = false;
-  std::size_t at = 0;
-  while (at < text.size()) {
-    std::size_t end = text.find("\r\n", at);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(at, end - at);
-    at = end + 2;
-    if (line.starts_with("[")) in = line == "[ " + std::string(section) + " ]";
-    const std::string prefix = std::string(key) + " = ";
-    if (in && line.starts_with(prefix)) return line.substr(prefix.size());
+  const std::size_t header = text.find("[ " + std::string(section) + " ]");
+  const std::string prefix = "\r\n" + std::string(key) + " = ";
+  const std::size_t at = text.find(prefix, header);
+  if (header == std::string::npos || at == std::string::npos || at > text.find("\r\n[", header)) {
+    return "(missing)";
   }
-  return "(missing)";
+  const std::size_t value = at + prefix.size();
+  return text.substr(value, text.find("\r\n", value) - value);
 }
 
 // A description whose pit row runs from `stalls_start` to `stalls_end` metres.
 TrackDescription Pits(double stalls_start, double stalls_end, double stall_dlat = -21.0) {
   TrackDescription d;
-  auto units = [](double metres) { return static_cast<float>(metres * kUnitsPerMetre); };
-  d.pit = {0, units(100), units(400), units(stalls_start), units(stalls_end), units(stall_dlat),
-           units(450), 0, 0, 0, units(380)};
+  const double metres[] = {0, 100, 400, stalls_start, stalls_end, stall_dlat, 450, 0, 0, 0, 380};
+  for (std::size_t i = 0; i < d.pit.size(); ++i) {
+    d.pit[i] = static_cast<float>(metres[i] * kUnitsPerMetre);
+  }
   return d;
 }
 
@@ -119,8 +116,8 @@ TEST(TrackIniTest, StallsOnShortAndLongRowsAndAcrossTheLine) {
 
 TEST(TrackIniTest, PitBoardAndGridFollowTheWallsAtTheLine) {
   const std::string base = Template();
-  for (std::vector<std::int32_t> walls : {std::vector<std::int32_t>{},
-                                          std::vector<std::int32_t>{-300000, 300000}}) {
+  for (std::vector<std::int32_t> walls :
+       {std::vector<std::int32_t>{}, std::vector<std::int32_t>{-300000, 300000}}) {
     SCOPED_TRACE(walls.size());
     const std::string ini = FillTrackIni(base, Pits(1000, 1100), {3000.0, walls});
     EXPECT_EQ(ValueOf(ini, "pit_lane_0", "pit_board"), "10.000 2990.000 -100.0 100.0");

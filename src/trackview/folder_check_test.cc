@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <list>
 #include <set>
 
 #include "format/chunk_file.h"
@@ -16,6 +17,7 @@
 #include "platform/temp_folder.h"
 #include "testing/demo_track.h"
 #include "testing/disk_probe.h"
+#include "track/track_archive.h"
 #include "trackview/member_checks.h"
 #include "trackview/track_folder.h"
 
@@ -91,18 +93,12 @@ class FolderCheckTest : public ::testing::Test {
   std::vector<std::string> before_;
 };
 
-
 std::vector<std::uint8_t> FolderCheckTest::Packed(const std::string& name) {
-  std::vector<std::uint8_t> pack = Demo("kestrel.dat");
-  const std::size_t count = pack[0] | pack[1] << 8;
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::size_t at = 2 + 27 * i;
-    if (std::string(reinterpret_cast<const char*>(&pack[at + 10])) != name) continue;
-    auto word = [&](std::size_t k) {
-      return static_cast<std::size_t>(pack[k] | pack[k + 1] << 8 | pack[k + 2] << 16 |
-                                      pack[k + 3] << 24);
-    };
-    return {pack.begin() + word(at + 23), pack.begin() + word(at + 23) + word(at + 2)};
+  TrackArchive pack;
+  EXPECT_TRUE(pack.OpenBytes(Demo("kestrel.dat")).ok());
+  for (const ArchiveEntry& entry : pack.entries()) {
+    Result<std::span<const std::uint8_t>> bytes = pack.MemberBytes(entry);
+    if (entry.name == name && bytes.ok()) return {bytes->begin(), bytes->end()};
   }
   ADD_FAILURE() << name << " is not in the demo's pack";
   return {};
@@ -140,6 +136,11 @@ TEST_F(FolderCheckTest, EachPlantedFaultIsReportedByName) {
   race.resize(race.size() - 20);
   Write("Race.lp", race);
   fs::remove(track_ / "pit.lp");
+  // A line file whole in itself, but one point short of the count the track's length gives.
+  std::vector<std::uint8_t> pass1 = Demo("pass1.lp");
+  pass1[4] -= 1;  // 889 points: the count's low byte is not 0
+  pass1.resize(pass1.size() - 20);
+  Write("pass1.lp", pass1);
 
   const std::vector<std::string> added = Added();
   const std::vector<std::string> expected = {
@@ -153,6 +154,7 @@ TEST_F(FolderCheckTest, EachPlantedFaultIsReportedByName) {
       "page1.pbf (loose): page of 276 x 431 pixels, not 277 x 431",
       "Race.lp: 17768 bytes, but 889 points need 17788",
       "pit.lp: missing",
+      "pass1.lp: 888 points, but the track's length gives 889",
   };
   for (const std::string& line : expected) {
     EXPECT_NE(std::find(added.begin(), added.end(), line), added.end()) << line;
@@ -195,8 +197,8 @@ TEST_F(FolderCheckTest, SectionsThatDoNotJoinAreNamedWithTheDistance) {
   };
   if (moved.kind() == kStraight) {
     for (int line = 0; line < track.line_count(); ++line) {
-      const std::size_t record = track.line_block_at() +
-                                 (3 * static_cast<std::size_t>(track.line_count()) + line) * 32;
+      const std::size_t record =
+          track.line_block_at() + (3 * static_cast<std::size_t>(track.line_count()) + line) * 32;
       add(record + 4 * kPxWord, dx);
       add(record + 4 * (kPxWord + 1), dy);
     }
@@ -240,14 +242,12 @@ TEST_F(FolderCheckTest, AFolderHeldInMemoryIsCheckedAsOnDisk) {
   sky.resize(sky.size() - 100);
   Write("ksky.mip", sky);
   Write("Kestrel.dat", Demo("kestrel.dat"));
-  std::vector<std::vector<std::uint8_t>> contents;
-  std::vector<std::string> names;
-  for (const fs::directory_entry& entry : fs::directory_iterator(track_)) {
-    names.push_back(entry.path().filename().string());
-    contents.push_back(*ReadFileBytes(entry.path()));
-  }
+  std::list<std::vector<std::uint8_t>> contents;  // stays where it is while the list grows
   std::vector<HeldFile> files;
-  for (std::size_t i = 0; i < names.size(); ++i) files.push_back({names[i], contents[i]});
+  for (const fs::directory_entry& entry : fs::directory_iterator(track_)) {
+    files.push_back(
+        {entry.path().filename().string(), contents.emplace_back(*ReadFileBytes(entry.path()))});
+  }
   Result<TrackFolder> held = TrackFolder::FromFiles(work_->path() / "nowhere" / "kestrel", files);
   ASSERT_TRUE(held.ok()) << held.status().ToString();
   Result<CheckReport> on_disk = CheckTrackFolder(track_);
@@ -255,18 +255,6 @@ TEST_F(FolderCheckTest, AFolderHeldInMemoryIsCheckedAsOnDisk) {
   EXPECT_EQ(CheckTrackFolder(*held).Text(), on_disk->Text());
   EXPECT_NE(on_disk->Text().find("ksky.mip (loose)"), std::string::npos);
   EXPECT_TRUE(TrackFolder::FromFiles(track_, {}).status().IsNotFound());
-}
-
-TEST_F(FolderCheckTest, RacingLinesAreHeldToTheCountTheTrackLengthGives) {
-  std::vector<std::uint8_t> pass1 = Demo("pass1.lp");
-  const std::uint32_t count = pass1[4] | pass1[5] << 8;
-  pass1[4] = static_cast<std::uint8_t>(count - 1);
-  pass1[5] = static_cast<std::uint8_t>((count - 1) >> 8);
-  pass1.resize(pass1.size() - 20);
-  Write("pass1.lp", pass1);
-  EXPECT_EQ(Added(), std::vector<std::string>{"pass1.lp: " + std::to_string(count - 1) +
-                                              " points, but the track's length gives " +
-                                              std::to_string(count)});
 }
 
 TEST_F(FolderCheckTest, PointCountsFollowTheTracksOwnNameNotTheFoldersAboveIt) {
@@ -297,7 +285,6 @@ TEST_F(FolderCheckTest, PackFaultsAreReportedAndTheReportSummarised) {
   Result<CheckReport> report = CheckTrackFolder(track_);
   ASSERT_TRUE(report.ok());
   const std::string text = report->Text();
-  EXPECT_NE(text.find("kestrel.trk: directory tag is 4, not 5\n"), std::string::npos);
   const std::string summary = "kestrel: " + std::to_string(report->files_checked) +
                               " files checked, " + std::to_string(report->problems()) +
                               (report->problems() == 1 ? " problem\n" : " problems\n");
@@ -346,16 +333,13 @@ TEST_F(FolderCheckTest, TrackIniNeedsEveryKeyTheConverterFillsIn) {
   const Row rows[] = {
       {"track_length = 2.460m",
        "track_length = 2.460",
-       {"[ track ] track_length = 2.460: not a "
-        "length in miles ending in \"m\""}},
+       {"[ track ] track_length = 2.460: not a length in miles ending in \"m\""}},
       {"reference_value = 83.25",
        "reference_value = fast",
-       {"[ statistics ] reference_value = "
-        "fast: not one number"}},
+       {"[ statistics ] reference_value = fast: not one number"}},
       {"stall_7  = 2756.58 -20.00",
        "stall_7  = 2756.58",
-       {"[ pit_lane_0 ] stall_7 = 2756.58: "
-        "not two numbers"}},
+       {"[ pit_lane_0 ] stall_7 = 2756.58: not two numbers"}},
       {"pit_board = ", "pit_bored = ", {"[ pit_lane_0 ] has no pit_board"}},
       {"[ statistics ]", "[ stats ]", {"no [ statistics ] section"}},
   };

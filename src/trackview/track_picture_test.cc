@@ -9,80 +9,23 @@
 #include <cstdlib>
 #include <optional>
 
-#include "trackview/png_file.h"
-#include "trackview/track_folder.h"
-#include "platform/byte_reader.h"
 #include "platform/file_system.h"
 #include "platform/path_text.h"
 #include "platform/temp_folder.h"
 #include "platform/units.h"
 #include "testing/demo_track.h"
+#include "testing/stored_png_reader.h"
 #include "testing/track_object_bytes.h"
 #include "track/track_geometry.h"
+#include "trackview/png_file.h"
+#include "trackview/track_folder.h"
 
 namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A decoded PNG: width, height and RGB pixels.
-struct Decoded {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint8_t> rgb;
-};
-
-std::uint32_t BigEndian(std::span<const std::uint8_t> bytes) {
-  return static_cast<std::uint32_t>(bytes[0]) << 24 | bytes[1] << 16 | bytes[2] << 8 | bytes[3];
-}
-
-// Reads the files EncodeStoredPng writes, and nothing else: 8-bit RGB, one zlib stream of stored
-// deflate blocks, filter 0 on every row. The checksums are not checked here; libpng checks them
-// in the Linux suite.
-std::optional<Decoded> DecodeStoredPng(const std::vector<std::uint8_t>& bytes) {
-  if (bytes.size() < 8 || bytes[0] != 0x89 || bytes[1] != 'P') return std::nullopt;
-  Decoded out;
-  std::vector<std::uint8_t> zlib;
-  ByteReader file(std::span<const std::uint8_t>(bytes).subspan(8));
-  while (file.remaining() >= 12) {
-    const std::uint32_t length = BigEndian(file.Bytes(4));
-    const std::span<const std::uint8_t> type = file.Bytes(4);
-    if (!file.ok() || file.remaining() < length + std::size_t{4}) return std::nullopt;
-    const std::span<const std::uint8_t> data = file.Bytes(length);
-    file.Skip(4);  // CRC
-    const std::string name(type.begin(), type.end());
-    if (name == "IHDR" && length == 13) {
-      out.width = static_cast<int>(BigEndian(data));
-      out.height = static_cast<int>(BigEndian(data.subspan(4)));
-      if (data[8] != 8 || data[9] != 2 || data[12] != 0) return std::nullopt;
-    } else if (name == "IDAT") {
-      zlib.insert(zlib.end(), data.begin(), data.end());
-    }
-  }
-  std::vector<std::uint8_t> raw;
-  ByteReader stream(zlib);
-  stream.Bytes(2);  // zlib header
-  bool last = false;
-  while (!last && stream.ok()) {
-    const std::uint8_t header = stream.U8();
-    if ((header & 0x06) != 0) return std::nullopt;  // only stored blocks
-    last = (header & 1) != 0;
-    const std::uint16_t size = stream.U16();
-    if (static_cast<std::uint16_t>(~stream.U16()) != size) return std::nullopt;
-    const std::span<const std::uint8_t> block = stream.Bytes(size);
-    raw.insert(raw.end(), block.begin(), block.end());
-  }
-  const std::size_t row = static_cast<std::size_t>(out.width) * 3;
-  if (!stream.ok() || !last || raw.size() != (row + 1) * static_cast<std::size_t>(out.height)) {
-    return std::nullopt;
-  }
-  for (std::size_t at = 0; at < raw.size(); at += row + 1) {
-    if (raw[at] != 0) return std::nullopt;  // filter None
-    out.rgb.insert(out.rgb.end(), raw.begin() + static_cast<std::ptrdiff_t>(at + 1),
-                   raw.begin() + static_cast<std::ptrdiff_t>(at + 1 + row));
-  }
-  return out;
-}
+using Decoded = testkit::DecodedPng;
 
 #ifdef VELMORA_HAVE_LIBPNG
 // Decodes a PNG with libpng's own reader.
@@ -98,46 +41,33 @@ std::optional<Decoded> DecodePng(const std::vector<std::uint8_t>& bytes) {
   if (!png_image_finish_read(&image, nullptr, out.rgb.data(), 0, nullptr)) return std::nullopt;
   return out;
 }
-
-// libpng, which checks every CRC and the Adler-32, reads the library-free encoder's files as
-// written, including an image data stream of several stored blocks.
-TEST(CanvasTest, StoredPngFilesReadTheSameWithLibpng) {
-  for (const auto& [width, height] : {std::pair{1, 1}, std::pair{7, 5}, std::pair{200, 130}}) {
-    SCOPED_TRACE(width);
-    Canvas canvas(width, height, {10, 20, 30});
-    canvas.Line(0, 0, width - 1, height - 1, {250, 128, 7});
-    canvas.Set(width - 1, 0, {0, 255, 1});
-    Result<std::vector<std::uint8_t>> png = EncodeStoredPng(canvas);
-    ASSERT_TRUE(png.ok());
-    std::optional<Decoded> by_libpng = DecodePng(*png);
-    std::optional<Decoded> by_test = DecodeStoredPng(*png);
-    ASSERT_TRUE(by_libpng && by_test);
-    EXPECT_EQ(by_libpng->width, width);
-    EXPECT_EQ(by_libpng->height, height);
-    EXPECT_EQ(by_libpng->rgb, canvas.pixels());
-    EXPECT_EQ(by_test->rgb, canvas.pixels());
-  }
-  EXPECT_FALSE(EncodeStoredPng(Canvas(3, 0, {})).ok());
-}
 #else
 // Without libpng the pictures are EncodeStoredPng's files.
 std::optional<Decoded> DecodePng(const std::vector<std::uint8_t>& bytes) {
-  return DecodeStoredPng(bytes);
+  return testkit::DecodeStoredPng(bytes);
 }
 #endif
 
+// Both encoders' files read back as the canvas, the library-free one's image data in several
+// stored blocks at the largest size; either reader checks every CRC and the Adler-32.
 TEST(CanvasTest, PixelsSurviveThePngRoundTrip) {
-  Canvas canvas(7, 5, {1, 2, 3});
-  canvas.Set(6, 4, {250, 128, 7});
-  canvas.Line(0, 0, 6, 0, {9, 9, 9});
-  Result<std::vector<std::uint8_t>> png = EncodePng(canvas);
-  ASSERT_TRUE(png.ok());
-  std::optional<Decoded> decoded = DecodePng(*png);
-  ASSERT_TRUE(decoded);
-  EXPECT_EQ(decoded->width, 7);
-  EXPECT_EQ(decoded->height, 5);
-  EXPECT_EQ(decoded->rgb, canvas.pixels());
+  for (const auto& [width, height] : {std::pair{1, 1}, std::pair{7, 5}, std::pair{200, 130}}) {
+    Canvas canvas(width, height, {10, 20, 30});
+    canvas.Line(0, 0, width - 1, height - 1, {250, 128, 7});
+    canvas.Set(width - 1, 0, {0, 255, 1});
+    for (auto* encode : {&EncodePng, &EncodeStoredPng}) {
+      SCOPED_TRACE(testing::Message() << width << (encode == &EncodePng ? " EncodePng" : ""));
+      Result<std::vector<std::uint8_t>> png = encode(canvas);
+      ASSERT_TRUE(png.ok());
+      std::optional<Decoded> decoded = DecodePng(*png);
+      ASSERT_TRUE(decoded);
+      EXPECT_EQ(decoded->width, width);
+      EXPECT_EQ(decoded->height, height);
+      EXPECT_EQ(decoded->rgb, canvas.pixels());
+    }
+  }
   EXPECT_FALSE(EncodePng(Canvas(0, 3, {})).ok());
+  EXPECT_FALSE(EncodeStoredPng(Canvas(3, 0, {})).ok());
 }
 
 TEST(CanvasTest, DrawingClipsToThePictureAndTextUsesTheBuiltInFont) {
@@ -160,8 +90,7 @@ class TrackPictureTest : public ::testing::Test {
   static fs::path DemoTrack() { return testkit::DemoTrackFolder(VELMORA_CLI_PATH); }
 };
 
-
-TEST_F(TrackPictureTest, TheSceneHoldsTheTrackFileAndItsRacingLines) {
+TEST_F(TrackPictureTest, TheSceneHoldsTheTrackFileAndItsRacingLinesWithinItsBudget) {
   Result<TrackFolder> folder = TrackFolder::Open(DemoTrack());
   ASSERT_TRUE(folder.ok());
   Result<TrackScene> scene = BuildTrackScene(*folder);
@@ -180,21 +109,15 @@ TEST_F(TrackPictureTest, TheSceneHoldsTheTrackFileAndItsRacingLines) {
     const GroundPoint& b = path.points.back();
     EXPECT_LT(std::hypot(a.x - b.x, a.y - b.y), 6.0);
   }
-}
-
-// A track that would pass the budget section by section is sampled evenly along the lap, and
-// walls stop at their budget.
-TEST_F(TrackPictureTest, ASmallBudgetSamplesTheLapEvenly) {
-  Result<TrackFolder> folder = TrackFolder::Open(DemoTrack());
-  ASSERT_TRUE(folder.ok());
-  Result<TrackScene> scene = BuildTrackScene(*folder, {10, 40});
-  ASSERT_TRUE(scene.ok()) << scene.status().ToString();
-  EXPECT_EQ(scene->count(Layer::kReferenceLine), 6);
-  for (const ScenePath& path : scene->paths) {
-    if (path.layer != Layer::kReferenceLine) continue;
-    EXPECT_EQ(path.points.size(), 11u);
+  // A track that would pass the budget section by section is sampled evenly along the lap, and
+  // walls stop at their budget.
+  Result<TrackScene> small = BuildTrackScene(*folder, {10, 40});
+  ASSERT_TRUE(small.ok()) << small.status().ToString();
+  EXPECT_EQ(small->count(Layer::kReferenceLine), 6);
+  for (const ScenePath& path : small->paths) {
+    if (path.layer == Layer::kReferenceLine) EXPECT_EQ(path.points.size(), 11u);
   }
-  EXPECT_LT(scene->count(Layer::kWall), 28);
+  EXPECT_LT(small->count(Layer::kWall), 28);
 }
 
 TEST_F(TrackPictureTest, TheTrackObjectsCutsStripsAndObjectsLandWhereTheTrackPutsThem) {
