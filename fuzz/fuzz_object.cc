@@ -1,10 +1,10 @@
 // Reads any bytes as a source or GPL object (the first byte picks the layout the rest is given
-// as), links it and writes it to memory with the palette a run lends it.
+// as), links it and writes it to memory with the palette and racing lines a run lends it.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-#include "fuzz_palette.h"
+#include "fuzz_run.h"
 #include "object/gpl_object_check.h"
 #include "object/object_file.h"
 #include "object/source_object_writer.h"
@@ -23,6 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     file->gpl->BuildTree();
   } else if (file->source->BuildTree().ok()) {
     file->source->SetPalette(&velmora::fuzz::RunPalette());
+    file->source->SetGplLines(&velmora::fuzz::RunLines());
     // The written file must pass the validating reader.
     std::vector<std::uint8_t> written = velmora::BuildGplObject(*file->source, {});
     if (!velmora::CheckGplObject(written).ok()) __builtin_trap();

@@ -1,12 +1,12 @@
 // The untagged object reader: load and link any bytes given as that layout, and write what
-// links with the palette a run lends it, which must pass the validating reader (the root the
-// header names included).
+// links with the palette and racing lines a run lends it, which must pass the validating reader
+// (the root the header names included).
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-#include "fuzz_palette.h"
+#include "fuzz_run.h"
 #include "object/gpl_object_check.h"
 #include "object/object_file.h"
 #include "object/source_object_writer.h"
@@ -21,6 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   velmora::Result<velmora::ObjectFile> file = velmora::ReadObjectBytes(std::move(bytes), "x.3do");
   if (!file.ok() || !file->source || !file->source->BuildTree().ok()) return 0;
   file->source->SetPalette(&velmora::fuzz::RunPalette());
+  file->source->SetGplLines(&velmora::fuzz::RunLines());
   const std::vector<std::uint8_t> written = velmora::BuildGplObject(*file->source, {});
   if (!velmora::CheckGplObject(written).ok()) __builtin_trap();
   return 0;

@@ -174,7 +174,7 @@ std::uint32_t Object3do::AddSyntheticRecord(std::span<const std::uint8_t> bytes)
   return offset;
 }
 
-std::uint32_t Object3do::Field(std::uint32_t record, std::size_t at) const {
+std::uint32_t Object3do::FieldOutsideData(std::uint32_t record, std::size_t at) const {
   std::span<const std::uint8_t> data = node_data_;
   if (record >= node_data_.size() + kSyntheticGap && !synthetic_.empty()) {
     data = synthetic_;

@@ -16,6 +16,7 @@
 
 #include "image/texture_palette.h"
 #include "object/gpl_object_format.h"
+#include "platform/byte_reader.h"
 #include "platform/file_source.h"
 #include "platform/resource_store.h"
 #include "platform/status.h"
@@ -156,7 +157,14 @@ class Object3do {
   std::uint32_t PaletteColour(std::uint8_t index) const;
   // A u32 of the record at `record` in the node data: byte offset `at` from its code byte
   // (3DO3 field +n, untagged word n at 4n); 0 outside the data.
-  std::uint32_t Field(std::uint32_t record, std::size_t at) const;
+  std::uint32_t Field(std::uint32_t record, std::size_t at) const {
+    // Linking reads every word through here: a word inside the node data is read inline.
+    const std::size_t size = node_data_.size();
+    if (record <= size && at <= size - record && size - record - at >= 4) {
+      return ByteReader(node_data_.subspan(record + at)).U32();
+    }
+    return FieldOutsideData(record, at);
+  }
 
   SourceFormat source_format() const { return format_; }
   int format() const { return static_cast<int>(format_); }
@@ -199,6 +207,8 @@ class Object3do {
   friend class Reader3do3;
   friend class ReaderUntagged;
 
+  // Field of a synthetic record, or 0 for a word that is not there.
+  std::uint32_t FieldOutsideData(std::uint32_t record, std::size_t at) const;
   // Building steps for the readers.
   ObjectNode& NewNode(int code, std::uint32_t source_offset, bool in_list = true);
   // Links `child` below `parent` when a node exists for it.

@@ -23,9 +23,9 @@ class ByteReader {
   // Whether `count` more bytes are there to read.
   bool Has(std::size_t count) const { return ok_ && count <= remaining(); }
 
-  std::uint8_t U8() { return static_cast<std::uint8_t>(Little(1)); }
-  std::uint16_t U16() { return static_cast<std::uint16_t>(Little(2)); }
-  std::uint32_t U32() { return static_cast<std::uint32_t>(Little(4)); }
+  std::uint8_t U8() { return Little<std::uint8_t>(); }
+  std::uint16_t U16() { return Little<std::uint16_t>(); }
+  std::uint32_t U32() { return Little<std::uint32_t>(); }
   std::int32_t I32() { return static_cast<std::int32_t>(U32()); }
   float F32() { return std::bit_cast<float>(U32()); }
 
@@ -58,10 +58,22 @@ class ByteReader {
     position_ = bytes_.size();
     return {};
   }
-  std::uint64_t Little(std::size_t width) {
-    std::span<const std::uint8_t> raw = Bytes(width);
-    std::uint64_t value = 0;
-    for (std::size_t i = raw.size(); i > 0; --i) value = (value << 8) | raw[i - 1];
+  // One bounds check and a direct load: readers call this for every word of a file, so it
+  // stays small enough to inline.
+  template <typename T>
+  T Little() {
+    if (!Has(sizeof(T))) {
+      Fail();
+      return 0;
+    }
+    const std::uint8_t* raw = bytes_.data() + position_;
+    position_ += sizeof(T);
+    T value = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(&value, raw, sizeof(T));
+    } else {
+      for (std::size_t i = sizeof(T); i > 0; --i) value = static_cast<T>((value << 8) | raw[i - 1]);
+    }
     return value;
   }
 

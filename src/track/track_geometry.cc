@@ -13,6 +13,29 @@ namespace velmora {
 
 namespace {
 
+// Whether no section starts before the one above it and none runs past the next one's start
+// (a section of no or negative length holds nothing). Then the last section starting at or
+// before a distance is the one a scan from either end finds, and a bisection finds it too.
+// Tracks as written are laid out so; a damaged table is scanned as it stands.
+bool SectionsFollowInOrder(const std::vector<SectionRecord>& sections) {
+  for (std::size_t i = 0; i + 1 < sections.size(); ++i) {
+    const std::int64_t end =
+        std::int64_t{sections[i].start()} + std::max<std::int32_t>(sections[i].length(), 0);
+    if (sections[i + 1].start() < sections[i].start() || end > sections[i + 1].start()) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The first section starting after `dlong`, of sections in order.
+std::vector<SectionRecord>::const_iterator FirstStartingAfter(
+    const std::vector<SectionRecord>& sections, std::uint32_t dlong) {
+  return std::upper_bound(
+      sections.begin(), sections.end(), dlong,
+      [](std::uint32_t d, const SectionRecord& section) { return d < section.start(); });
+}
+
 // Far more sections than any lap has; a count beyond it is a damaged file.
 constexpr std::int64_t kMaxSections = 1 << 20;
 
@@ -98,6 +121,7 @@ Status TrackGeometry::LoadBytes(std::vector<std::uint8_t> bytes, std::string_vie
   image_ = std::move(bytes);
   Status parsed = Parse();
   if (!parsed.ok()) return parsed;
+  sections_in_order_ = SectionsFollowInOrder(sections_);
   loaded_ = true;
   return Status::Ok();
 }
@@ -237,6 +261,16 @@ std::span<const WallEntry> TrackGeometry::walls(int section) const {
 }
 
 int TrackGeometry::SectionContaining(std::uint32_t dlong) const {
+  if (sections_in_order_) {
+    // The only section that can hold `dlong` is the last one starting at or before it.
+    const auto after = FirstStartingAfter(sections_, dlong);
+    if (after == sections_.begin()) return -1;
+    const SectionRecord& last = *(after - 1);
+    if (dlong < std::int64_t{last.start()} + last.length()) {
+      return static_cast<int>(after - 1 - sections_.begin());
+    }
+    return -1;
+  }
   for (std::size_t i = 0; i < sections_.size(); ++i) {
     const std::int64_t start = sections_[i].start();
     if (start <= dlong && dlong < start + sections_[i].length()) return static_cast<int>(i);
@@ -245,6 +279,10 @@ int TrackGeometry::SectionContaining(std::uint32_t dlong) const {
 }
 
 int TrackGeometry::SectionAtOrBefore(std::uint32_t dlong) const {
+  if (sections_in_order_) {
+    const auto after = FirstStartingAfter(sections_, dlong);
+    return after == sections_.begin() ? 0 : static_cast<int>(after - 1 - sections_.begin());
+  }
   for (std::size_t i = sections_.size(); i > 0; --i) {
     if (sections_[i - 1].start() <= dlong) return static_cast<int>(i - 1);
   }

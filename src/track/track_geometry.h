@@ -248,6 +248,9 @@ class TrackGeometry {
   std::vector<std::int32_t> line_slots_;
   std::vector<std::uint32_t> section_offsets_;
   std::vector<SectionRecord> sections_;
+  // Whether the sections follow one another (see SectionsFollowInOrder): the lookups by
+  // distance then bisect instead of scanning.
+  bool sections_in_order_ = false;
   std::vector<LineRecord> line_records_;
   std::vector<SurfaceEntry> surfaces_;  // versions below 2000
   std::vector<Strip> strips_;           // newest layout

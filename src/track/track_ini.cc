@@ -1,11 +1,12 @@
 #include "track/track_ini.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <optional>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/ascii.h"
@@ -84,13 +85,16 @@ class LineEditor {
   explicit LineEditor(std::string_view text) : split_(SplitLines(text)) {
     std::size_t header = std::string_view::npos;
     header_of_.reserve(split_.lines.size());
+    by_word_.reserve(split_.lines.size());
     for (std::size_t i = 0; i < split_.lines.size(); ++i) {
       const std::string_view line = split_.lines[i];
       if (line.starts_with("[")) header = i;
       header_of_.push_back(header);
-      if (std::optional<std::string_view> word = LeadingWord(line)) by_word_[*word].push_back(i);
+      if (std::optional<std::string_view> word = LeadingWord(line)) by_word_.push_back({*word, i});
       if (EndsInCr(line)) ++cr_ended_;
     }
+    // Sorted by word, then line: one table instead of a list per word.
+    std::sort(by_word_.begin(), by_word_.end());
   }
 
   void Apply(std::span<const IniEdit> edits) {
@@ -110,10 +114,12 @@ class LineEditor {
  private:
   void ApplyOne(const IniEdit& edit) {
     const std::string prefix = edit.key + " ";
-    auto found = by_word_.find(*LeadingWord(prefix));
-    if (found == by_word_.end()) return;
+    const std::string_view word = *LeadingWord(prefix);
+    const auto first = std::lower_bound(by_word_.begin(), by_word_.end(),
+                                        std::pair<std::string_view, std::size_t>{word, 0});
     std::optional<std::string_view> replacement;
-    for (std::size_t i : found->second) {
+    for (auto at = first; at != by_word_.end() && at->first == word; ++at) {
+      const std::size_t i = at->second;
       std::string_view& line = split_.lines[i];
       const std::size_t header = header_of_[i];
       if (header == std::string_view::npos || !line.starts_with(prefix) ||
@@ -140,7 +146,8 @@ class LineEditor {
 
   TextLines split_;
   std::vector<std::size_t> header_of_;  // the header line each line lies under, or npos
-  std::unordered_map<std::string_view, std::vector<std::size_t>> by_word_;
+  // (leading word, line) of every line that has a blank, sorted.
+  std::vector<std::pair<std::string_view, std::size_t>> by_word_;
   std::size_t cr_ended_ = 0;         // lines ending in CR
   std::deque<std::string> written_;  // the replaced lines' text; a deque keeps them in place
 };
