@@ -17,6 +17,4 @@ else()
 endif()
 target_compile_definitions(velmora_gui_win32_tests PRIVATE
                            VELMORA_CLI_PATH="${velmora_gui_cli_path}")
-# Under Wine the first program that opens a window starts the prefix's desktop, which takes
-# longer than listing tests should.
-gtest_discover_tests(velmora_gui_win32_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120)
+velmora_add_suite(velmora_gui_win32_tests 1)

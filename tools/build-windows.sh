@@ -29,9 +29,9 @@ source "$top/tools/wine-prefix.sh"
 # Make the prefix once before the build, which draws the program icon with a Windows program,
 # and keep one Wine server for the whole run instead of one per program. The dialog tests open
 # real windows; Wine's null display driver gives them one without an X server.
+wine_prefix_without_display
 wineserver -p
 wineboot --init >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
 
 # The toolchain bakes this prefix into the emulator command that the build and ctest run.
 VELMORA_WINEPREFIX=$prefix cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
