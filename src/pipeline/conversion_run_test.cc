@@ -171,7 +171,7 @@ TEST_F(ConversionRunTest, MissingTemplateMessagesDependOnTheOption) {
 }
 
 // A geometry file that cannot be had stops both pipelines, naming the file, and leaves no pack.
-TEST_F(ConversionRunTest, GeometryStopsNameTheFile) {
+TEST_F(ConversionRunTest, StoppedRunsNameTheCauseAndLeaveNoPack) {
   const fs::path deep = testkit::MakeTooDeepFolder(folder_->path());
   const std::string made = deep.string() + "/dir";
   for (const SourceGame game : {SourceGame::kCart, SourceGame::kN2}) {
@@ -209,6 +209,27 @@ TEST_F(ConversionRunTest, GeometryStopsNameTheFile) {
     EXPECT_TRUE(Shown("Cannot write the track file " + made, "/kestrel.trk"));
 #endif
   }
+  // A missing carried file (the template and two are there, the third is not) stops the run,
+  // which leaves none of the files listed for the pack; so does a GPL folder without "tracks".
+  fs::remove_all(resources_);
+  fs::create_directories(resources_);
+  WriteFileBytes(resources_ / "DETROIT_N4T", samples::BuildTemplateTrackFile());
+  WriteFileText(resources_ / "N2GROOVE_MIP", "groove");
+  WriteFileText(resources_ / "N4BLANK_3DO", "blank");
+  AddSourceTrack("detroit");
+  ASSERT_FALSE(Run(SourceGame::kCart, "detroit", {}, {}));
+  EXPECT_EQ(messages_.messages(), Names{"Failed to find resource _TIRE_3DO"});
+  EXPECT_EQ(pack_list_, (Names{"detroit.trk", "groove.mip", "_blank_.3do"}));
+  EXPECT_EQ(CountEntries(gpl_ / "tracks" / "detroit"), 0u);
+
+  fs::remove_all(gpl_ / "tracks");
+  fs::remove_all(resources_);
+  samples::WriteCarriedResourcesFolder(resources_, "detroit");
+  EXPECT_FALSE(Run(SourceGame::kCart, "detroit"));
+  EXPECT_EQ(messages_.messages(),
+            (Names{"Failed To Open " + (gpl_ / "Tracks" / "detroit" / "detroit.trk").string() +
+                       " For Writing",
+                   "GPL directory not correctly set?"}));
 }
 
 // The CART run: geometry, carried files, textures, objects, sprites, pages, GPL's standard
@@ -319,30 +340,6 @@ TEST_F(ConversionRunTest, FullNSeriesRunPacksItsOwnOrderAndTheArchivePatchOnce) 
   ASSERT_TRUE(sky.size() > 24 && wall.size() > 24);
   EXPECT_EQ(sky[24], kMipType16Bit);
   EXPECT_EQ(wall[24], kMipType4Bit);
-}
-
-// A run that stops leaves no pack and none of the files listed for it; a GPL folder without its
-// tracks folder stops the run.
-TEST_F(ConversionRunTest, StoppedRunsLeaveNoPack) {
-  // The template and two carried files are there; the third carried file is missing.
-  fs::create_directories(resources_);
-  WriteFileBytes(resources_ / "DETROIT_N4T", samples::BuildTemplateTrackFile());
-  WriteFileText(resources_ / "N2GROOVE_MIP", "groove");
-  WriteFileText(resources_ / "N4BLANK_3DO", "blank");
-  AddSourceTrack("detroit");
-  EXPECT_FALSE(Run(SourceGame::kCart, "detroit", {}, {}));
-  EXPECT_EQ(messages_.messages(), Names{"Failed to find resource _TIRE_3DO"});
-  EXPECT_EQ(pack_list_, (Names{"detroit.trk", "groove.mip", "_blank_.3do"}));
-  EXPECT_EQ(CountEntries(gpl_ / "tracks" / "detroit"), 0u);
-
-  fs::remove_all(gpl_ / "tracks");
-  fs::remove_all(resources_);
-  samples::WriteCarriedResourcesFolder(resources_, "detroit");
-  EXPECT_FALSE(Run(SourceGame::kCart, "detroit"));
-  EXPECT_EQ(messages_.messages(),
-            (Names{"Failed To Open " + (gpl_ / "Tracks" / "detroit" / "detroit.trk").string() +
-                       " For Writing",
-                   "GPL directory not correctly set?"}));
 }
 
 TEST(NSeriesGplTrackTest, RenamesByFolderAndRaceLineSize) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -23,11 +24,9 @@ TEST(SourceGameTest, EveryListedFolderHasATrackName) {
   for (const SourceGameInfo& info : AllGames()) {
     for (std::string_view folder : info.track_folders) {
       SCOPED_TRACE(std::string(info.cli_name) + " " + std::string(folder));
-      bool known = false;
-      for (const TrackNameRow& row : TrackNameRows()) {
-        known = known || EqualsIgnoreCase(row.folder, folder);
-      }
-      EXPECT_TRUE(known);
+      EXPECT_TRUE(std::any_of(
+          TrackNameRows().begin(), TrackNameRows().end(),
+          [&](const TrackNameRow& row) { return EqualsIgnoreCase(row.folder, folder); }));
     }
   }
   EXPECT_EQ(GameByCliName("NL"), SourceGame::kNl);
