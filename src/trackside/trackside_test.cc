@@ -18,6 +18,7 @@ namespace {
 
 constexpr std::uint32_t kMetre = 19685;
 constexpr double kQuarter = 1.570795, kHalf = 3.14159;
+constexpr int kCurving = -1;  // the scene's track, in place of a second section's start
 // On the road: the straight track's crossfall is left to the curving track's tests.
 constexpr double kRoad = std::numeric_limits<double>::quiet_NaN();
 
@@ -25,16 +26,10 @@ std::span<const std::uint8_t> Text(std::string_view text) {
   return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
-// Four sections of 80 m (the last 160 m) whose seven lanes all take part, so lanes 0 to 3 span
-// a quarter of their section each, 4 and 5 a half.
-samples::TrackObjectSpec CurvingPlan() {
-  samples::TrackObjectSpec plan;
-  plan.starts = {0, 80 * kMetre, 160 * kMetre, 240 * kMetre};
-  plan.dividers = {3, 3, 3, 3, 3, 3, 3};
-  return plan;
-}
-
-// A linked, sectioned track object with the given tables, and a stream to place into.
+// A linked, sectioned track object with the given tables, and a stream to place into. On the
+// straight track lanes 0 and 6 take part, over one section or two from `second` metres; on the
+// curving one four sections of 80 m (the last 160 m) whose seven lanes all take part, so lanes
+// 0 to 3 span a quarter of their section each, 4 and 5 a half.
 struct Scene {
   TrackGeometry track;
   ResourceStore store;
@@ -44,9 +39,16 @@ struct Scene {
   std::unique_ptr<GplNodeStream> stream;
   std::size_t planes_before = 0;
 
-  Scene(TrackGeometry geometry, const samples::TrackObjectSpec& plan,
-        std::span<const EmbeddedFile> tables = {}, int format = 2)
-      : track(std::move(geometry)), store(tables) {
+  explicit Scene(int second, std::span<const EmbeddedFile> tables = {}, int format = 2)
+      : track(second == kCurving ? samples::CurvingTrack() : samples::StraightTrack(400)),
+        store(tables) {
+    samples::TrackObjectSpec plan;
+    if (second == kCurving) {
+      plan.starts = {0, 80 * kMetre, 160 * kMetre, 240 * kMetre};
+      plan.dividers = {3, 3, 3, 3, 3, 3, 3};
+    } else if (second > 0) {
+      plan.starts.push_back(static_cast<std::uint32_t>(second) * kMetre);
+    }
     Result<ObjectFile> file =
         ReadObjectBytes(samples::BuildTrackObject(plan, track, format), "t.3do");
     object = std::move(file->source);
@@ -132,15 +134,14 @@ TEST(TracksideTest, TableLinesSkipEmptyLinesAndKeepCarriageReturns) {
             (std::vector<std::string>{"a", "b"}));
 }
 
-// The straight track's object has lanes 0 and 6 taking part, each over its whole section; on the
-// curving one a starter stands on the end of lane 0 of section 0 (20 m), flaggers of section 1
-// (80 to 160 m) on both sides, flaggers by dlat on the end of lane 0 and the start of lane 1;
-// rows of tyres, cones and hay, each row's end and a lane's start and end holding none.
+// On the curving track a starter stands on the end of lane 0 of section 0 (20 m), flaggers of
+// section 1 (80 to 160 m) on both sides, flaggers by dlat on the end of lane 0 and the start of
+// lane 1; rows of tyres, cones and hay, each row's end and a lane's start and end holding none.
 TEST(TracksideTest, EachTablePlacesItsObjects) {
-  const TrackGeometry curving = samples::CurvingTrack();
+  const TrackGeometry track = samples::CurvingTrack();
   auto at = [&](double dlong, double dlat, double lift, double a1, const char* where) -> Pose {
-    const Point3 p = curving.PositionAt(static_cast<std::int32_t>(dlong * kMetre),
-                                        static_cast<std::int32_t>(dlat * kMetre));
+    const Point3 p = track.PositionAt(static_cast<std::int32_t>(dlong * kMetre),
+                                      static_cast<std::int32_t>(dlat * kMetre));
     return {p.x / kMetre, p.y / kMetre, p.z / kMetre + lift, a1, 0, where};
   };
   auto hay = [&](double dlong, const char* where) {  // tilted by the road's drop over 1 m
@@ -154,37 +155,27 @@ TEST(TracksideTest, EachTablePlacesItsObjects) {
   const double a = 120.0 / 250, b = a + kHalf;
   struct Case {
     const char* name;
-    bool curving;
-    samples::TrackObjectSpec plan;
+    int second;
     std::vector<EmbeddedFile> tables;
     std::vector<Pose> placed;
   };
   const Case cases[] = {
-      {"no starter line parses",
-       false,
-       {},
-       {{"TEST_STARTER_LAT", Text("a,b,c\nnot,a,line\n")}},
-       {}},
+      {"no starter line parses", 0, {{"TEST_STARTER_LAT", Text("a,b\nnot,a,line\n")}}, {}},
       {"the starter's defaults, before the first section's end",
-       false,
-       {.starts = {0, 15 * kMetre}},
+       15,
        {{"TEST_STARTER_LAT", Text("dlong,dlat,height\n1,2,3\n")}},
        {{(15.0 * kMetre - 20000) / kMetre, 10, kRoad, 0, 0, "c0 c6"}}},
       {"a starter outside every lane of the first section",
-       false,
-       {.starts = {0, 100 * kMetre}},
+       100,
        {{"TEST_STARTER_LAT", Text("300,-2.5,4.7\r\n")}},
        {{300, -2.5, kRoad, 0, 0, ""}}},
       {"flaggers right in track units, on their own list; no section 7",
-       false,
-       {},
-       {{"TEST_FLAGS",
-         Text("Flagger no.,Track section,Side,X,Y,Z\r\n2,0,0,1968500,393700,0,Wall\r\n"
-              "3,0,2,100,20,0\r\n4,7,1,100,20,0\r\n")}},
+       0,
+       {{"TEST_FLAGS", Text("Flagger no.,Track section,Side,X,Y,Z\r\n2,0,0,1968500,393700,0,W\r\n"
+                            "3,0,2,100,20,0\r\n4,7,1,100,20,0\r\n")}},
        {{100, 18.5, 0.2, kHalf, 0, "r0 r6"}, {100, 18.5, 0.2, kHalf, 0, "c0 c6"}}},
       {"every kind on the curving track",
-       true,
-       CurvingPlan(),
+       kCurving,
        {{"TEST_STARTER_LAT", Text("20,-2.5,4.7\n")},
         {"TEST_FLAGS", Text("1,1,1,100,50,2\n2,1,0,100,50,2\n")},
         {"TEST_FLAG_LAT", Text("Dlong,Dlat,Flag\n20,7.5,0\nnot,a,line\n20,7.5,1\n")},
@@ -205,14 +196,14 @@ TEST(TracksideTest, EachTablePlacesItsObjects) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Scene scene(c.curving ? curving : samples::StraightTrack(400), c.plan, c.tables);
+    Scene scene(c.second, c.tables);
     PlaceTrackside(*scene.object, scene.layout(), "TEST", *scene.stream);
     ExpectPlaced(scene, c.placed);
   }
 }
 
 TEST(TrackStripsTest, GroovePiecesFollowTheLineAndTheBraking) {
-  Scene scene(samples::CurvingTrack(), CurvingPlan());
+  Scene scene(kCurving);
   // Lane 0 of the last section spans 60 m, 2.4 pieces of 25 m; its other lanes, 40 m or more,
   // take one piece each.
   TrackSection& last = scene.layout().sections[3];
@@ -246,8 +237,7 @@ TEST(TrackStripsTest, StartLineOverTheSurfacesFromCodeThirtySix) {
   // flat colour 47 (3DO3) or 36 (untagged).
   for (const auto& [curving, format] : {std::pair{false, 1}, {false, 2}, {true, 2}}) {
     SCOPED_TRACE(testing::Message() << "curving " << curving << " format " << format);
-    Scene scene(curving ? samples::CurvingTrack() : samples::StraightTrack(400),
-                curving ? CurvingPlan() : samples::TrackObjectSpec{}, {}, format);
+    Scene scene(curving ? kCurving : 0, {}, format);
     LayStartLine(*scene.object, scene.layout());
     const std::size_t bands = curving ? 2 : 1;
     EXPECT_EQ(scene.object->planes().size(), scene.planes_before + 3 * bands);
