@@ -95,7 +95,9 @@ TEST(GplObjectWriterTest, EmptyObjectIsHeaderAndNodeChunkAndPadsFollowTheStream)
     EXPECT_EQ(bytes.size(), 12 + 12 + 4 + nodes + pad);
     EXPECT_EQ(ByteReader(std::span(bytes).subspan(8)).U32(), bytes.size() - 12);
     for (std::size_t i = bytes.size() - pad; i < bytes.size(); ++i) EXPECT_EQ(bytes[i], ' ');
-    if (nodes == 0) EXPECT_TRUE(CheckGplObject(bytes).ok());
+    if (nodes == 0) {
+      EXPECT_TRUE(CheckGplObject(bytes).ok());
+    }
   }
 }
 

@@ -260,7 +260,9 @@ TEST_F(ConversionRunTest, FullCartRunPacksInTheRunsOrder) {
   };
   {
     testkit::ScopedEnv in_temp(testkit::kTempVariable, temp.string().c_str());
-    ASSERT_TRUE(Run(SourceGame::kCart, "dethq", {.progress = &progress}));
+    RunRequest request;
+    request.progress = &progress;
+    ASSERT_TRUE(Run(SourceGame::kCart, "dethq", request));
   }
   EXPECT_EQ(messages_.messages(), (Names{kNoPatches + "detroit", kCheckInstallation}));
   const fs::path pack = gpl_ / "tracks" / "detroit" / "detroit.dat";
@@ -319,7 +321,10 @@ TEST_F(ConversionRunTest, FullNSeriesRunPacksItsOwnOrderAndTheArchivePatchOnce) 
   watch.on_step = [&] {
     if (ReadFileBytes(pack) != states.back()) states.push_back(ReadFileBytes(pack));
   };
-  ASSERT_TRUE(Run(SourceGame::kN3, "watglen", {.sixteen_bit_sky = true, .progress = &watch}));
+  RunRequest request;
+  request.sixteen_bit_sky = true;
+  request.progress = &watch;
+  ASSERT_TRUE(Run(SourceGame::kN3, "watglen", request));
   // An archive patch is no single-file patch: it does not silence the message.
   EXPECT_EQ(messages_.messages(), (Names{kNoPatches + "Glen", kCheckInstallation}));
   EXPECT_EQ(PackNames(pack),
@@ -327,7 +332,9 @@ TEST_F(ConversionRunTest, FullNSeriesRunPacksItsOwnOrderAndTheArchivePatchOnce) 
             "_conebs1.mip skyindex.mip wall.mip marshal.srb " +
                 kPagesAndStandardFiles + " extra.txt");
   EXPECT_EQ(CountEntries(pack.parent_path()), 1u);
-  if (!testkit::DiskIgnoresCase(gpl_)) EXPECT_FALSE(fs::exists(gpl_ / "Tracks"));
+  if (!testkit::DiskIgnoresCase(gpl_)) {
+    EXPECT_FALSE(fs::exists(gpl_ / "Tracks"));
+  }
   // The range counts after the carried groove texture joined the five members. Steps: first
   // patch pass 1, textures 3 (two and the groove; .mi4 is no N-series kind), object 1, sprite 1,
   // second patch pass 1, pack 1.
