@@ -111,15 +111,18 @@ struct Pose {
 void ExpectPlaced(Scene& scene, const std::vector<Pose>& expected) {
   std::size_t i = 0;
   for (const auto& node : scene.layout().owned) {
-    const std::uint32_t at = node->output_offset;
-    if (at == kNoNode || scene.stream->WordAt(at, 0) != kOpPlacement) continue;
+    if (node->output_offset == kNoNode) continue;
+    const auto at = static_cast<std::uint32_t>(node->output_offset);
+    if (scene.stream->WordAt(at, 0) != kOpPlacement) continue;
     ASSERT_LT(i, expected.size());
     SCOPED_TRACE(i);
     const Pose& e = expected[i++];
     const double want[] = {e.x, e.y, e.z, e.a1, e.a2};
     for (std::size_t w = 0; w < 5; ++w) {
       const float got = std::bit_cast<float>(scene.stream->WordAt(at, w + 1));
-      if (!std::isnan(want[w])) EXPECT_NEAR(got, want[w], 1e-4) << "word " << w + 1;
+      if (!std::isnan(want[w])) {
+        EXPECT_NEAR(got, want[w], 1e-4) << "word " << w + 1;
+      }
     }
     EXPECT_EQ(scene.Where(node.get()), e.where);
   }
