@@ -28,6 +28,9 @@ namespace velmora::testkit {
 
 namespace {
 
+constexpr SourceGame kGames[] = {SourceGame::kCart, SourceGame::kN2, SourceGame::kN3,
+                                 SourceGame::kNl};
+
 // Opens each dialog once and reads its controls' texts as the user reads them.
 class QtTextReader : public DialogTextReader {
  public:
@@ -44,21 +47,13 @@ class QtTextReader : public DialogTextReader {
 
  private:
   std::unique_ptr<QDialog> Make(DialogId dialog) {
-    switch (dialog) {
-      case DialogId::kMain:
-        return std::make_unique<MainDialog>(services_);
-      case DialogId::kAbout:
-        return std::make_unique<AboutDialog>();
-      case DialogId::kChooser:
-        return std::make_unique<PathChooser>(ChooserTexts{}, "", nullptr, std::vector<DriveRoot>{});
-      case DialogId::kCart:
-        return std::make_unique<ConversionDialog>(SourceGame::kCart, services_);
-      case DialogId::kN2:
-        return std::make_unique<ConversionDialog>(SourceGame::kN2, services_);
-      case DialogId::kN3:
-        return std::make_unique<ConversionDialog>(SourceGame::kN3, services_);
-      case DialogId::kNl:
-        return std::make_unique<ConversionDialog>(SourceGame::kNl, services_);
+    if (dialog == DialogId::kMain) return std::make_unique<MainDialog>(services_);
+    if (dialog == DialogId::kAbout) return std::make_unique<AboutDialog>();
+    if (dialog == DialogId::kChooser) {
+      return std::make_unique<PathChooser>(ChooserTexts{}, "", nullptr, std::vector<DriveRoot>{});
+    }
+    for (SourceGame game : kGames) {
+      if (DialogOf(game) == dialog) return std::make_unique<ConversionDialog>(game, services_);
     }
     return nullptr;
   }
@@ -96,35 +91,27 @@ class MainDialogTest : public QObject {
     resources_ = std::make_unique<ResourceStore>(EmbeddedFiles());
   }
 
-  // First, with nothing to stop a dialog that Return would wrongly open.
-  void enterAndTheExitButtonClose() {
-    auto dialog = Open();
-    QTest::keyClick(dialog.get(), Qt::Key_Return);
-    QVERIFY(!dialog->isVisible());
-    QCOMPARE(dialog->result(), int(QDialog::Accepted));
-
+  // Return and the Exit button close the dialog. Each game button runs its own conversion dialog
+  // and comes back to the main dialog; one that ran its dialog does not take Return over from
+  // Exit. The title bar fits. First, with nothing to stop a dialog that Return would wrongly open.
+  void returnExitAndTheGameButtons() {
+    auto returned = Open();
+    QTest::keyClick(returned.get(), Qt::Key_Return);
+    QVERIFY(!returned->isVisible());
+    QCOMPARE(returned->result(), int(QDialog::Accepted));
     auto clicked = Open();
     QTest::mouseClick(&Button(*clicked, 1), Qt::LeftButton);
     QVERIFY(!clicked->isVisible());
-  }
 
-  // Each game button runs its own conversion dialog and comes back to the main dialog; one that
-  // ran its dialog does not take Return over from Exit. The title bar fits.
-  void gameButtonsRunTheirDialogsAndReturnStaysExit() {
     auto dialog = Open();
-    const std::pair<SourceGame, const char*> games[] = {
-        {SourceGame::kCart, "CART To GPL Conversion"},
-        {SourceGame::kN2, "N2 To GPL Converter"},
-        {SourceGame::kN3, "N3 To GPL Converter"},
-        {SourceGame::kNl, "Nascar Legends To GPL Converter"}};
-    for (const auto& [game, title] : games) {
+    for (SourceGame game : kGames) {
       QString seen_title;
       OnNextModal<ConversionDialog>([&](ConversionDialog& conversion) {
         seen_title = conversion.windowTitle();
         QTest::mouseClick(conversion.findChild<QPushButton*>("backButton2"), Qt::LeftButton);
       });
       QTest::mouseClick(&Button(*dialog, ConvertButtonId(game)), Qt::LeftButton);
-      QCOMPARE(seen_title, QString(title));
+      QCOMPARE(seen_title, FromWindows1252(TextOf(DialogOf(game), kTitleId)));
       QVERIFY(dialog->isVisible());
     }
     Button(*dialog, 1008).setFocus();  // where a keyboard user who pressed it stands
@@ -141,28 +128,24 @@ class MainDialogTest : public QObject {
             QFontMetrics(dialog->font()).horizontalAdvance(dialog->windowTitle()));
   }
 
-  // From the button and from the right-click menu, which shows the dialog's actions.
+  // From the button and from the right-click menu, which shows the dialog's actions; it leaves
+  // the dialog open.
   void aboutOpensFromTheButtonAndTheContextMenu() {
     auto dialog = Open();
-    QString title, text;
-    OnNextModal<AboutDialog>([&](AboutDialog& about) {
-      title = about.windowTitle();
-      text = about.findChild<QLabel*>("aboutText")->text();
-      QTest::keyClick(&about, Qt::Key_Return);  // OK
-    });
-    QTest::mouseClick(&Button(*dialog, 1009), Qt::LeftButton);
-    QCOMPARE(title, QString("About Velmora"));
-    QCOMPARE(text, QString("CART/ICR2/N2/N3/NL To GPL Converter\nVersion ") + kVersion);
-    QVERIFY(QString(kVersion).contains(QRegularExpression("^\\d+\\.\\d+\\.\\d+$")));
-    QVERIFY(dialog->isVisible());
-
     auto* action = dialog->findChild<QAction*>("aboutAction");
     QVERIFY(action != nullptr && dialog->actions().contains(action));
     QCOMPARE(dialog->contextMenuPolicy(), Qt::ActionsContextMenu);
-    auto seen = std::make_shared<bool>(false);
-    OnNextModal<AboutDialog>([](AboutDialog& about) { about.accept(); }, seen);
-    action->trigger();
-    QVERIFY(*seen);
+    for (bool from_menu : {false, true}) {
+      QString text;  // its title is the text table's
+      OnNextModal<AboutDialog>([&](AboutDialog& about) {
+        text = about.findChild<QLabel*>("aboutText")->text();
+        QTest::keyClick(&about, Qt::Key_Return);  // OK
+      });
+      from_menu ? action->trigger() : QTest::mouseClick(&Button(*dialog, 1009), Qt::LeftButton);
+      QCOMPARE(text, QString("CART/ICR2/N2/N3/NL To GPL Converter\nVersion ") + kVersion);
+      QVERIFY(dialog->isVisible());
+    }
+    QVERIFY(QString(kVersion).contains(QRegularExpression("^\\d+\\.\\d+\\.\\d+$")));
   }
 
   // Every text of every dialog, read against the same table as the dialog model's.

@@ -3,46 +3,29 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <optional>
+#include <memory>
 #include <string>
 #include <vector>
-
-#include "platform/file_system.h"
-#include "platform/temp_folder.h"
 
 namespace velmora {
 namespace {
 
 const std::vector<BatchTrack> kTracks = {{"dethq", "detroit"}, {"Elkhart", "Elkhart"}};
 
-// Everything the terminal wrote, through a file of its own in a temporary folder (binary, so
-// that Windows writes each line end as it is given).
+// Everything the terminal wrote, through a temporary file (binary, so that Windows writes each
+// line end as it is given).
 class Captured {
  public:
-  Captured() : folder_(TempFolder::Create("terminal")) {
-    if (folder_) file_ = OpenFile(folder_->path() / "out.txt");
-  }
-  ~Captured() {
-    if (file_ != nullptr) std::fclose(file_);
-  }
-  std::FILE* file() { return file_; }
+  std::FILE* file() { return file_.get(); }
   std::string Text() {
-    std::fflush(file_);
-    const std::optional<std::vector<std::uint8_t>> bytes =
-        ReadFileBytes(folder_->path() / "out.txt");
-    return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
+    std::rewind(file_.get());
+    std::string text;
+    for (int c; (c = std::fgetc(file_.get())) != EOF;) text.push_back(static_cast<char>(c));
+    return text;  // at the end of the file, where the next write goes
   }
 
  private:
-  static std::FILE* OpenFile(const std::filesystem::path& path) {
-#ifdef _WIN32
-    return _wfopen(path.c_str(), L"wb");
-#else
-    return std::fopen(path.c_str(), "wb");
-#endif
-  }
-  std::optional<TempFolder> folder_;
-  std::FILE* file_ = nullptr;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file_{std::tmpfile(), &std::fclose};
 };
 
 TEST(BatchTerminalTest, TableNamesEachTracksResultInListOrder) {

@@ -54,10 +54,6 @@ TEST(DialogTextsTest, ChoosersOfTheFolderButtons) {
        "tracks/detroit/detroit.txt", "CART Directory found"},
       {SourceChooserTexts(SourceGame::kN2), "Set N2 Application Directory",
        "tracks/bristol/bristol.txt", "N2 Directory found"},
-      {SourceChooserTexts(SourceGame::kN3), "Set N3 Application Directory",
-       "tracks/bristol/bristol.txt", "N3 Directory found"},
-      {SourceChooserTexts(SourceGame::kNl), "Set NL Application Directory",
-       "tracks/bristol/bristol.txt", "NL Directory found"},
       {GplChooserTexts(), "Set GPL Application Directory", "gpl.exe", "GPL Directory found"},
   };
   for (const auto& row : kRows) {

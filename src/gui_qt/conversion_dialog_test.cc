@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -40,40 +39,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Records each message with the state of the dialog's progress bar at that moment.
-class BarWatchingSink : public MessageSink {
+// Records each message and runs the test's action, if any, as it is shown.
+class WatchingSink : public MessageSink {
  public:
   void Show(std::string_view text) override {
     messages_.emplace_back(text);
     if (on_show_) on_show_();
-    if (bar_ == nullptr) return;
-    enabled_.push_back(bar_->isEnabled());
-    values_.push_back(bar_->value());
   }
-  void Watch(QProgressBar* bar) { bar_ = bar; }
   void OnShow(std::function<void()> action) { on_show_ = std::move(action); }
   const std::vector<std::string>& messages() const { return messages_; }
-  const std::vector<bool>& bar_enabled() const { return enabled_; }
-  const std::vector<int>& bar_values() const { return values_; }
 
  private:
-  QProgressBar* bar_ = nullptr;
   std::vector<std::string> messages_;
-  std::vector<bool> enabled_;
-  std::vector<int> values_;
   std::function<void()> on_show_;
 };
-
-void WriteTrack(const fs::path& root, const std::string& folder,
-                const std::string& tracks_spelling = "tracks") {
-  samples::SourceTrack track;
-  track.folder = folder;
-  track.tracks_spelling = tracks_spelling;
-  const std::string description = samples::SourceTrackDescription(folder, folder);
-  track.members = {{folder + ".txt", samples::Bytes(description)}};
-  track.loose = {{folder + ".txt", samples::Bytes(description)}};
-  samples::WriteSourceTrack(root, track);
-}
 
 // Records the text of the next `count` message boxes and closes each with OK.
 void CollectMessageBoxes(std::shared_ptr<QStringList> texts, int count) {
@@ -102,12 +81,11 @@ class ConversionDialogTest : public QObject {
   fs::path settings_file_;
   std::unique_ptr<Settings> settings_;
   std::unique_ptr<ResourceStore> resources_;
-  BarWatchingSink messages_;
+  WatchingSink messages_;
 
   std::unique_ptr<ConversionDialog> Open(SourceGame game) {
     auto dialog =
         std::make_unique<ConversionDialog>(game, Services{messages_, *settings_, *resources_});
-    messages_.Watch(dialog->findChild<QProgressBar*>("progressBar"));
     ShowAndWait(*dialog);
     return dialog;
   }
@@ -132,7 +110,7 @@ class ConversionDialogTest : public QObject {
     fs::create_directories(root_ / "home");
     settings_ = std::make_unique<Settings>(settings_file_, (root_ / "home").string());
     resources_ = std::make_unique<ResourceStore>(EmbeddedFiles(), root_ / "resources");
-    messages_ = BarWatchingSink();
+    messages_ = WatchingSink();
   }
 
   // Return opens the GPL chooser, whichever button has the focus, and Cancel there changes
@@ -180,57 +158,9 @@ class ConversionDialogTest : public QObject {
     }
   }
 
-  // The only track of the list picked and converted: while the run goes on the dialog looks
-  // busy, takes no input and refuses a close request; afterwards the bar is back at rest, the
-  // focus on the track list, the sixteen-bit box and the GPL folder stored, and Return opens the
-  // GPL chooser instead of starting another run.
-  void convertsATrackThroughTheDialog() {
-    const fs::path n2 = root_ / "N2";
-    WriteTrack(n2, "mesa");
-    samples::WriteGplInstallation(root_ / "GPL");
-    settings_->SetFolder(kN2PathKey, n2.string());
-    settings_->SetFolder(kGplPathKey, (root_ / "GPL").string());
-    auto dialog = Open(SourceGame::kN2);
-    auto* bar = dialog->findChild<QProgressBar*>("progressBar");
-    QTest::mouseClick(dialog->findChild<QCheckBox*>("sixteenBit1012"), Qt::LeftButton);
-    QVERIFY(ClickEntry(Tracks(*dialog), "Mesa Marin"));
-    std::vector<bool> convert_enabled, list_enabled, busy;
-    messages_.OnShow([&] {
-      dialog->close();
-      convert_enabled.push_back(Button(*dialog, "convertButton1002").isEnabled());
-      list_enabled.push_back(Tracks(*dialog).isEnabled());
-      busy.push_back(QApplication::overrideCursor() != nullptr &&
-                     QApplication::overrideCursor()->shape() == Qt::WaitCursor);
-    });
-    QTest::mouseClick(&Button(*dialog, "convertButton1002"), Qt::LeftButton);
-    messages_.OnShow(nullptr);
-    QVERIFY(!messages_.messages().empty());
-    QCOMPARE(messages_.messages().back(), std::string("Conversion Finished"));
-    const std::size_t shown = messages_.messages().size();
-    QVERIFY(dialog->isVisible());
-    QCOMPARE(messages_.bar_enabled(), std::vector<bool>(shown, true));
-    QVERIFY(*std::max_element(messages_.bar_values().begin(), messages_.bar_values().end()) >
-            0);  // the run moved the bar
-    QCOMPARE(convert_enabled, std::vector<bool>(shown, false));
-    QCOMPARE(list_enabled, std::vector<bool>(shown, false));
-    QCOMPARE(busy, std::vector<bool>(shown, true));
-    QCOMPARE(QApplication::overrideCursor(), nullptr);
-    QVERIFY(!bar->isEnabled());
-    QCOMPARE(bar->value(), 0);
-    QVERIFY(Tracks(*dialog).isEnabled());
-    QVERIFY(Tracks(*dialog).hasFocus());
-    QVERIFY(SettingsText().contains("HQsky=1"));
-    QVERIFY(SettingsText().contains("GPL Path=" + Path(root_ / "GPL")));
-
-    auto seen = std::make_shared<bool>(false);
-    OnNextModal<PathChooser>([](PathChooser& chooser) { chooser.reject(); }, seen);
-    QTest::keyClick(&Button(*dialog, "convertButton1002"), Qt::Key_Return);
-    QVERIFY(*seen);
-    QCOMPARE(messages_.messages().size(), shown);
-  }
-
   // Folders are shown as plain text and cut in the middle when too long; messages are plain
-  // text in boxes titled "Velmora"; Tab follows the layout; names are Windows-1252.
+  // text in boxes titled "Velmora", a hint in the box of its message; Tab follows the layout;
+  // names are Windows-1252; a key press on the geometry choice reaches the setting.
   void foldersAndMessagesShowTheirTextAsItStands() {
     const fs::path tagged = root_ / "<b>x</b>" / std::string(120, 'd') / "GPL";
     fs::create_directories(tagged);
@@ -246,6 +176,11 @@ class ConversionDialogTest : public QObject {
     std::unique_ptr<QMessageBox> box = MakeMessageBox(nullptr, "<b>x</b>");
     QCOMPARE(box->windowTitle(), QString("Velmora"));
     QCOMPARE(box->textFormat(), Qt::PlainText);
+    auto texts = std::make_shared<QStringList>();
+    CollectMessageBoxes(texts, 1);
+    MessageBoxSink().ShowWithHint("Failed to find resource x", "Put x into the resources folder.");
+    QCOMPARE(*texts,
+             QStringList({"Failed to find resource x\n\nPut x into the resources folder."}));
 
     QStringList order;
     QWidget* at = &Tracks(*dialog);
@@ -259,66 +194,24 @@ class ConversionDialogTest : public QObject {
     const QString shown = FromWindows1252(TrackTitles("osring", false).display_name);
     QCOMPARE(shown, QString::fromUtf8("\xC3\x96sterreichring"));
     QCOMPARE(FolderOfDisplayName(ToWindows1252(shown)), std::string("osring"));
-  }
 
-  // A run that stops for want of a geometry template shows what to do in the box of the
-  // message it follows, not in a box of its own.
-  void aStoppedRunShowsItsHintInTheSameMessageBox() {
-    const fs::path cart = root_ / "ICR2";
-    const fs::path gpl = root_ / "GPL";
-    WriteTrack(cart, "dethq");
-    samples::WriteGplInstallation(gpl);
-    samples::WriteCarriedResourcesFolder(root_ / "resources", "");
-    resources_ = std::make_unique<ResourceStore>(EmbeddedFiles(), root_ / "resources");
-    settings_->SetFolder(kIcr2PathKey, cart.string());
-    settings_->SetFolder(kGplPathKey, gpl.string());
-    settings_->SetTrackFileConversion(0);  // typed into the file: a template or stop
-    MessageBoxSink boxes;
-    ConversionDialog dialog(SourceGame::kCart, Services{boxes, *settings_, *resources_});
-    ShowAndWait(dialog);
-    QVERIFY(ClickEntry(Tracks(dialog), "Detroit HQ"));
-    auto texts = std::make_shared<QStringList>();
-    CollectMessageBoxes(texts, 3);
-    QTest::mouseClick(&Button(dialog, "convertButton1002"), Qt::LeftButton);
-    const QStringList expected = {
-        "Failed to find resource detroit_N4T",
-        "GPL directory not correctly set?\n\nThe geometry template detroit_N4T is missing: put a "
-        "file of that name into the resources folder (setting Resources, option --resources), or "
-        "convert the source game's own track file (choose \"Always the track's own file\" under "
-        "Track geometry).",
-        "Conversion Finished"};
-    QCOMPARE(*texts, expected);
-  }
-
-  // The choice shows its entries, a value typed into the settings file as a third; a key press
-  // of the user reaches the setting.
-  void theGeometryChoiceShowsTheSettingAndTakesTheKeys() {
-    auto dialog = Open(SourceGame::kN2);
     auto* choice = dialog->findChild<QComboBox*>("geometryChoice");
-    QCOMPARE(choice->count(), 2);
     QCOMPARE(choice->currentText(),
              QString("Automatic: a template if one is found, else the track's own file"));
     choice->setFocus();
     QTest::keyClick(choice, Qt::Key_Down);
     QCOMPARE(choice->currentText(), QString("Always the track's own file"));
     QCOMPARE(settings_->TrackFileConversion(), std::optional<int>(1));
-
-    settings_->SetTrackFileConversion(7);
-    auto typed = Open(SourceGame::kCart);
-    auto* shown = typed->findChild<QComboBox*>("geometryChoice");
-    QCOMPARE(shown->count(), 3);
-    QCOMPARE(shown->currentIndex(), 2);
-    QVERIFY(shown->currentText().contains(QString("N2N4TrkConvert=7")));
   }
 
   // A new user's first conversion: fresh settings, the demo's folders chosen in the chooser by
   // typing and OK, its track picked among the add-ons, Convert, and a complete pack without
-  // templates.
+  // templates. While the run goes on the dialog looks busy, takes no input and refuses a close
+  // request; afterwards the bar is back at rest, the focus on the track list, the GPL folder
+  // stored, and Return opens the GPL chooser instead of starting another run.
   void convertsTheDemosAddOnTrackFromFreshSettings() {
     const samples::DemoInstallations demo = samples::WriteDemoInstallations(root_ / "demo");
-    MessageBoxSink boxes;
-    ConversionDialog dialog(SourceGame::kCart, Services{boxes, *settings_, *resources_});
-    ShowAndWait(dialog);
+    auto dialog = Open(SourceGame::kCart);
     for (const auto& [button, folder] :
          {std::pair{"sourceButton1006", demo.source}, std::pair{"gplButton1", demo.gpl}}) {
       OnNextModal<PathChooser>([folder = folder](PathChooser& chooser) {
@@ -327,22 +220,49 @@ class ConversionDialogTest : public QObject {
         QTest::keyClicks(edit, FromUtf8(folder.string()));
         QTest::mouseClick(chooser.findChild<QPushButton*>("okButton"), Qt::LeftButton);
       });
-      QTest::mouseClick(&Button(dialog, button), Qt::LeftButton);
+      QTest::mouseClick(&Button(*dialog, button), Qt::LeftButton);
     }
-    QCOMPARE(Label(dialog, "sourceDirText"), Path(demo.source));
-    QCOMPARE(Entries(Tracks(dialog)), QStringList({"kestrel (add-on)"}));
-    QVERIFY(ClickEntry(Tracks(dialog), "kestrel (add-on)"));
-    auto texts = std::make_shared<QStringList>();
-    CollectMessageBoxes(texts, 3);
-    QTest::mouseClick(&Button(dialog, "convertButton1002"), Qt::LeftButton);
-    QCOMPARE(*texts,
-             QStringList({"No Patch Files Found for kestrel",
-                          "Check your installation of the converter", "Conversion Finished"}));
+    QCOMPARE(Label(*dialog, "sourceDirText"), Path(demo.source));
+    QCOMPARE(Entries(Tracks(*dialog)), QStringList({"kestrel (add-on)"}));
+    QVERIFY(ClickEntry(Tracks(*dialog), "kestrel (add-on)"));
+    // Per message: the bar enabled, Convert and the list disabled, the wait cursor shown.
+    auto* bar = dialog->findChild<QProgressBar*>("progressBar");
+    std::vector<std::vector<bool>> states;
+    int top = 0;
+    messages_.OnShow([&] {
+      dialog->close();
+      top = std::max(top, bar->value());
+      states.push_back({bar->isEnabled(), Button(*dialog, "convertButton1002").isEnabled(),
+                        Tracks(*dialog).isEnabled(),
+                        QApplication::overrideCursor() != nullptr &&
+                            QApplication::overrideCursor()->shape() == Qt::WaitCursor});
+    });
+    QTest::mouseClick(&Button(*dialog, "convertButton1002"), Qt::LeftButton);
+    messages_.OnShow(nullptr);
+    QCOMPARE(messages_.messages(),
+             std::vector<std::string>({"No Patch Files Found for kestrel",
+                                       "Check your installation of the converter",
+                                       "Conversion Finished"}));
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(states, std::vector<std::vector<bool>>(3, {true, false, false, true}));
+    QVERIFY(top > 0);  // the run moved the bar
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QVERIFY(!bar->isEnabled());
+    QCOMPARE(bar->value(), 0);
+    QVERIFY(Tracks(*dialog).isEnabled());
+    QCOMPARE(dialog->focusWidget(), static_cast<QWidget*>(&Tracks(*dialog)));
+    QVERIFY(SettingsText().contains("GPL Path=" + Path(demo.gpl)));
     const fs::path pack = demo.gpl / "tracks" / "kestrel" / "kestrel.dat";
     TrackArchive archive;
     QVERIFY(archive.Open(*ResolveExisting(pack)).ok());
     QVERIFY(archive.entries().size() > 30);
     QCOMPARE(archive.entries().front().name, std::string("kestrel.trk"));  // its own, converted
+
+    auto seen = std::make_shared<bool>(false);
+    OnNextModal<PathChooser>([](PathChooser& chooser) { chooser.reject(); }, seen);
+    QTest::keyClick(&Button(*dialog, "convertButton1002"), Qt::Key_Return);
+    QVERIFY(*seen);
+    QCOMPARE(messages_.messages().size(), 3u);
   }
 };
 

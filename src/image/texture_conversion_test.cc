@@ -97,7 +97,7 @@ TEST(TextureConversionTest, TallTextureRowsSqueezed) {
   EXPECT_EQ(OutputHeight(255), 128u);
   TexturePalette palette = GreyPalette();
   // Row 1 lands on row 0 after row 0; row 298 lands on 254, not on 255.
-  for (const auto& [marked, row] : {std::pair{1, 0}, {150, 127}, {298, 254}, {299, 255}}) {
+  for (const auto& [marked, row] : {std::pair{1, 0}, {298, 254}, {299, 255}}) {
     SCOPED_TRACE(marked);
     const Written out = Convert(
         Eight(256, 300,
@@ -132,7 +132,6 @@ TEST(TextureConversionTest, NameRules) {
   };
   const Row rows[] = {
       {"/gpl/tracks/x/page03.mip", true, 256, kMipType16Bit, 3},
-      {"/gpl/tracks/x/page03.mip", false, 256, kMipType4Bit, 3},
       {"/gpl/tracks/x/asphalt.mip", true, 256, kMipType16Bit, 0},
       {"/gpl/tracks/x/skyindex.mip", true, 256, kMipType16Bit, 3},
       {"/gpl/tracks/x/sky1.mip", false, 256, kMipType4Bit, 3},

@@ -1,9 +1,14 @@
-// The validating reader of 3DO4 files names the first problem of a broken file.
+// The validating reader of 3DO4 files names the first problem of a broken file; the carried
+// objects pass it.
 #include "object/gpl_object_check.h"
 
 #include <gtest/gtest.h>
 
 #include "object/gpl_object_format.h"
+#include "object/gpl_object_reader.h"
+#include "platform/resource_store.h"
+#include "resources/embedded_files.h"
+#include "testing/corruption.h"
 
 namespace velmora {
 namespace {
@@ -19,16 +24,6 @@ std::vector<std::uint8_t> File(std::initializer_list<std::uint32_t> nodes, std::
   writer.BeginNodes();
   for (std::uint32_t word : nodes) writer.out().U32(word);
   return writer.EndNodes(root);
-}
-
-TEST(GplObjectCheckTest, SoundFileGivesItsOutline) {
-  Result<GplObjectOutline> outline = CheckGplObject(File({kOpObjectRef, 0, 0, kOpGroup, 1, 4}, 16));
-  ASSERT_TRUE(outline.ok()) << outline.status().ToString();
-  EXPECT_EQ(outline->vertices, 1u);
-  EXPECT_EQ(outline->planes, 2u);
-  EXPECT_EQ(outline->opcodes, (std::vector<std::uint32_t>{kOpObjectRef, kOpGroup}));
-  EXPECT_EQ(outline->node_offsets, (std::vector<std::uint32_t>{4, 16}));
-  EXPECT_EQ(outline->root, 16u);
 }
 
 TEST(GplObjectCheckTest, FirstProblemIsNamed) {
@@ -69,15 +64,48 @@ TEST(GplObjectCheckTest, FirstProblemIsNamed) {
 
 TEST(GplObjectCheckTest, EveryCutAndFlipIsReadInsideTheBytes) {
   const std::vector<std::uint8_t> file = File({kOpObjectRef, 0, 0, kOpGroup, 1, 4}, 16);
-  for (std::size_t cut = 0; cut < file.size(); ++cut) {
-    std::vector<std::uint8_t> part(file.begin(), file.begin() + cut);
-    EXPECT_FALSE(CheckGplObject(part).ok()) << cut;
-    for (std::size_t i = 0; i < part.size(); ++i) {
-      part[i] ^= 0xFF;
-      CheckGplObject(part).status().IgnoreError();  // only: no read outside the bytes
-      part[i] ^= 0xFF;
-    }
+  const testkit::Reader check = [](std::vector<std::uint8_t> bytes) {
+    return CheckGplObject(bytes).ok();
+  };
+  testkit::ExpectEveryCutRefused(check, file);
+  testkit::ReadEveryBitFlip(check, file, 0, file.size());  // only: no read outside the bytes
+}
+
+// The carried objects read back through the GPL object reader and walk cleanly.
+TEST(CarriedObjectsTest, ReadBackAndWalkCleanly) {
+  ResourceStore store(EmbeddedFiles());
+  struct Row {
+    const char* name;
+    std::uint8_t version;
+    std::size_t polygons;
+    const char* texture;
+  };
+  for (const Row& row : {Row{"N4BLANK_3DO", 0, 0, ""}, Row{"_TIRE_3DO", 1, 120, "tireside"},
+                         Row{"_HAY_3DO", 1, 5, "hayba_s"}, Row{"_CONE_3DO", 1, 17, "_conebs1"}}) {
+    SCOPED_TRACE(row.name);
+    std::optional<std::span<const std::uint8_t>> bytes = store.Find(row.name);
+    ASSERT_TRUE(bytes);
+    const std::vector<std::uint8_t> file(bytes->begin(), bytes->end());
+    EXPECT_EQ(file[4], row.version);
+    Result<GplObjectOutline> walk = CheckGplObject(file);
+    ASSERT_TRUE(walk.ok()) << walk.status().ToString();
+    Result<std::unique_ptr<GplObject>> object = GplObject::Read(file);
+    ASSERT_TRUE(object.ok());
+    (*object)->BuildTree();
+    EXPECT_EQ((*object)->nodes().size(), walk->opcodes.size());
+    EXPECT_EQ((*object)->code_count(kOpTexturedPolygonPlain), row.polygons);
+    const std::string text(file.begin(), file.end());
+    EXPECT_NE(text.find(row.texture), std::string::npos);
   }
+  // The cone's "collision" handle names its root.
+  std::optional<std::span<const std::uint8_t>> cone = store.Find("_CONE_3DO");
+  Result<std::unique_ptr<GplObject>> read = GplObject::Read({cone->begin(), cone->end()});
+  ASSERT_TRUE(read.ok());
+  const GplObject* object = read->get();
+  ASSERT_EQ(object->handles().size(), 1u);
+  EXPECT_EQ(object->handles()[0].second, object->root());
+  const auto name = object->strings().subspan(object->handles()[0].first, 10);
+  EXPECT_EQ(std::string(name.begin(), name.end()), std::string("collision\0", 10));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 
 #include "object/gpl_object_check.h"
@@ -15,6 +16,7 @@
 #include "resources/embedded_files.h"
 #include "samples/object_builders.h"
 #include "samples/track_object_builder.h"
+#include "testing/corruption.h"
 
 namespace velmora {
 namespace {
@@ -169,71 +171,43 @@ TEST(TrackObjectWriterTest, ContentsGoIntoTheStripsBetweenTheirDividers) {
   plan.contents = 2;
   for (int format : {1, 2}) {
     SCOPED_TRACE(format);
-    Written w = Write(Linked(plan, track, format));
     // Lane 0 of three dividers: two strip groups of two contents each and the cross-section
     // node they close on; lane 6 has no dividers and no strips.
+    const Written w = Write(Linked(plan, track, format));
     const std::vector<std::uint32_t> dividers = w.OffsetsOf(kOpLaneDivider);
     ASSERT_EQ(dividers.size(), 3u);
-    std::vector<std::uint32_t> strips;
+    int strips = 0;
     for (std::uint32_t divider : dividers) {
-      const std::uint32_t right = w.Word(divider, 5);
-      if (w.Word(right, 0) == kOpGroup) strips.push_back(right);
-    }
-    ASSERT_EQ(strips.size(), 2u);
-    for (std::uint32_t strip : strips) {
+      const std::uint32_t strip = w.Word(divider, 5);
+      if (w.Word(strip, 0) != kOpGroup) continue;
+      ++strips;
       EXPECT_EQ(w.Word(strip, 1), 3u);
       EXPECT_EQ(w.Word(w.Word(strip, 4), 0), kOpTrackSection);
     }
-    // The dividers chain left to right, each pointing back at the one before; after the
-    // reordering of three their planes fall to the right.
-    EXPECT_EQ(w.Word(dividers[1], 2), dividers[0]);
-    EXPECT_EQ(w.Word(dividers[2], 2), dividers[1]);
-    const auto& planes = w.object->planes();
-    EXPECT_GT(planes[w.Word(dividers[0], 1)].d, planes[w.Word(dividers[2], 1)].d);
+    EXPECT_EQ(strips, 2);
   }
 }
 
-TEST(TrackObjectWriterTest, SectionBuildingPositionsCollapseAndCutPlanes) {
+// A section whose p1 equals p0 takes the next start for p1 to p3; the last section's next start
+// is the track's length. Its cut planes stand upright (the curving track's test holds where).
+TEST(TrackObjectWriterTest, SectionBuildingPositionsCollapse) {
   const TrackGeometry track = samples::StraightTrack(100);
   samples::Object3Builder b;
   const std::uint32_t v = b.Vertex(0, 0, 0);
   std::vector<std::uint32_t> sections;
   for (std::uint32_t start : {0u, 500000u}) {
     const std::uint32_t split = b.Split(10, 0, -1000, 0, 0, 5000, {b.Polygon(0, 1, {v, v, v})});
-    // p1 equals p0: p1 to p3 become the next start.
     sections.push_back(b.Group({b.Group({split}), b.NumberList({start, start, start + 9, 7})}));
   }
   b.Group(sections);
-  std::unique_ptr<Object3do> object = Linked(b.Build(), &track);
-  ASSERT_TRUE(object && object->is_track_object());
-  const std::size_t planes_before = 2 + 2;  // the fixed two and one per split
-  TrackObjectWriter writer(*object, {});
-  object->planes().clear();
-  object->planes().resize(planes_before);
-  writer.BuildSections();
-  const TrackLayout& layout = writer.layout();
-  ASSERT_EQ(layout.sections.size(), 2u);
-  const TrackSection& first = layout.sections[0];
-  EXPECT_EQ(first.p, (std::array<std::uint32_t, 4>{0, 500000, 500000, 500000}));
-  EXPECT_EQ(first.next_start, 500000u);
-  EXPECT_EQ(layout.sections[1].next_start, track.track_length());
-  EXPECT_EQ(first.cut_planes[0], static_cast<std::int32_t>(planes_before));
-  EXPECT_EQ(layout.sections[1].cut_planes[4], static_cast<std::int32_t>(planes_before + 9));
-  const ObjectPoint& cut = object->planes()[first.cut_planes[0]];
+  const Laid laid = Lay(Linked(b.Build(), &track));
+  ASSERT_EQ(laid.writer->layout().sections.size(), 2u);
+  EXPECT_EQ(laid.Section(0).p, (std::array<std::uint32_t, 4>{0, 500000, 500000, 500000}));
+  EXPECT_EQ(laid.Section(0).next_start, 500000u);
+  EXPECT_EQ(laid.Section(1).next_start, track.track_length());
+  const ObjectPoint& cut = laid.object->planes()[laid.Section(0).cut_planes[0]];
   EXPECT_DOUBLE_EQ(cut.z, 0.0);
   EXPECT_NEAR(cut.x * cut.x + cut.y * cut.y, 1.0, 1e-9);
-  // One divider at position 0: part count 1, lane 0 takes part with two cross-section nodes
-  // bounded by the fixed planes and the divider's plane.
-  EXPECT_EQ(first.part_count, 1);
-  EXPECT_EQ(first.left_lane_count, 1);
-  EXPECT_EQ(first.right_lane_limit, 3);
-  ASSERT_EQ(first.lanes[0].cross_sections.size(), 2u);
-  const std::vector<std::int32_t>& left = first.lanes[0].cross_sections[0]->points;
-  EXPECT_EQ(left[1], 0);
-  EXPECT_EQ(first.lanes[0].cross_sections[1]->points[3], 1);
-  EXPECT_EQ(left[0], first.cut_planes[1]);
-  EXPECT_EQ(left[2], first.cut_planes[0]);
-  EXPECT_EQ(first.lanes[6].cross_sections[0]->points[0], first.cut_planes[4]);
 }
 
 TEST(TrackObjectWriterTest, SkidMarksAreLeftOutUnlessKept) {
@@ -308,13 +282,10 @@ TEST(TrackObjectWriterTest, InnerWallsAreDroppedWhereTheTrackSaysSo) {
   ASSERT_EQ(lane.lane_nodes.size(), 2u);
   EXPECT_EQ(lane.lane_nodes[0], lane.lane_nodes[1]);
   const std::int32_t plane = lane.lane_nodes[0]->plane_index;
-  const std::vector<std::pair<std::int32_t, std::int32_t>> left_right = {
-      {0, plane}, {plane, plane}, {plane, 1}};
-  ASSERT_EQ(lane.cross_sections.size(), left_right.size());
-  for (std::size_t i = 0; i < left_right.size(); ++i) {
-    EXPECT_EQ(lane.cross_sections[i]->points[1], left_right[i].first) << i;
-    EXPECT_EQ(lane.cross_sections[i]->points[3], left_right[i].second) << i;
-  }
+  std::vector<std::pair<std::int32_t, std::int32_t>> left_right;
+  for (const ObjectNode* n : lane.cross_sections)
+    left_right.emplace_back(n->points[1], n->points[3]);
+  EXPECT_EQ(left_right, (decltype(left_right){{0, plane}, {plane, plane}, {plane, 1}}));
 }
 
 // Planes facing right (normal -y): A at y = 10 m, B at y = 4 m or, narrow, nearer. A point
@@ -382,62 +353,44 @@ TEST(StripTestTest, PlacementsByTheirWrittenPosition) {
 
 TEST(TrackObjectWriterTest, HostileTrackObjectsWriteSoundObjects) {
   const TrackGeometry track = samples::StraightTrack(100);
-  {
-    SCOPED_TRACE("sections without positions, lanes without nodes, a list that never closes");
-    samples::Object3Builder b;
-    std::vector<std::uint32_t> sections;
-    for (std::uint32_t start : {0u, 7u, 9u}) {
-      sections.push_back(b.Group({b.Group({}), b.NumberList({start, 1, 2, 3})}));
-    }
-    b.Group(sections);
-    Written w = Write(Linked(b.Build(), &track));
-    EXPECT_EQ(w.object->section_count(), 3);
+  // Sections without positions, lanes without nodes, a list that never closes.
+  samples::Object3Builder empty;
+  std::vector<std::uint32_t> sections;
+  for (std::uint32_t start : {0u, 7u, 9u}) {
+    sections.push_back(empty.Group({empty.Group({}), empty.NumberList({start, 1, 2, 3})}));
   }
-  {
-    SCOPED_TRACE("planes of zero length");
-    samples::Object3Builder b;
-    const std::uint32_t v = b.Vertex(0, 0, 0);
-    const std::uint32_t split = b.Split(10, 0, 0, 0, 0, 0, {b.Polygon(0, 1, {v, v, v})});
-    b.Group({b.Group({split, split}), b.NumberList({0, 0, 0, 0})});
-    Written w = Write(Linked(b.Build(), &track));
-    EXPECT_EQ(w.object->section_count(), 1);
-  }
-  {
-    SCOPED_TRACE("no track attached");
-    Written w = Write(Linked(samples::BuildTrackObject({}, track, 1), nullptr));
-    EXPECT_FALSE(w.outline.opcodes.empty());
-  }
-  {
-    SCOPED_TRACE("no sections at all: the index list and G1 only");
-    samples::UntaggedBuilder u;
-    u.Group({});
-    u.SectionList(5, 1, 2, 3);  // never turns the sections on
-    Written w = Write(Linked(u.Build(), &track));
-    const std::uint32_t g2 = w.Word(w.outline.root, 2);
-    EXPECT_EQ(w.Word(g2, 1), 2u);
-    EXPECT_EQ(w.Word(w.Word(g2, 3), 1), 1u);
-    EXPECT_FALSE(NamesTexture(*w.object, "groove"));
-  }
-}
-
-TEST(TrackObjectWriterTest, CutAndFlippedTrackObjectsNeverCrash) {
-  const TrackGeometry track = samples::StraightTrack(100);
+  empty.Group(sections);
+  EXPECT_EQ(Write(Linked(empty.Build(), &track)).object->section_count(), 3);
+  // Planes of zero length.
+  samples::Object3Builder flat;
+  const std::uint32_t v = flat.Vertex(0, 0, 0);
+  const std::uint32_t split = flat.Split(10, 0, 0, 0, 0, 0, {flat.Polygon(0, 1, {v, v, v})});
+  flat.Group({flat.Group({split, split}), flat.NumberList({0, 0, 0, 0})});
+  EXPECT_EQ(Write(Linked(flat.Build(), &track)).object->section_count(), 1);
+  // No track attached.
+  Write(Linked(samples::BuildTrackObject({}, track, 1), nullptr));
+  // No sections at all: the index list and G1 only.
+  samples::UntaggedBuilder u;
+  u.Group({});
+  u.SectionList(5, 1, 2, 3);  // never turns the sections on
+  const Written none = Write(Linked(u.Build(), &track));
+  const std::uint32_t g2 = none.Word(none.outline.root, 2);
+  EXPECT_EQ(none.Word(g2, 1), 2u);
+  EXPECT_EQ(none.Word(none.Word(g2, 3), 1), 1u);
+  EXPECT_FALSE(NamesTexture(*none.object, "groove"));
+  // Cut and flipped: whatever still reads as a track object is written soundly.
   TrackObjectSpec plan;
   plan.starts = {0, 50 * kMetre};
   plan.dividers = {2, 0, 0, 0, 1, 1, 1};
   plan.edges = true;
   for (int format : {1, 2}) {
     const std::vector<std::uint8_t> file = samples::BuildTrackObject(plan, track, format);
-    const std::size_t step = file.size() / 23 + 1;
-    for (std::size_t cut = file.size() / 2; cut <= file.size(); cut += step) {
-      std::vector<std::uint8_t> part(file.begin(), file.begin() + cut);
-      for (std::size_t i = 0; i < part.size(); i += part.size() / 11 + 1) {
-        part[i] ^= 0x5A;
-        std::unique_ptr<Object3do> object = Linked(part, &track);
-        if (object == nullptr || !object->is_track_object()) continue;
-        const std::vector<std::uint8_t> bytes = BuildGplObject(*object, {});
-        EXPECT_TRUE(CheckTrackObject(bytes).ok()) << format << " cut " << cut << " flip " << i;
-        part[i] ^= 0x5A;
+    for (std::size_t cut = file.size() / 2; cut <= file.size(); cut += file.size() / 23 + 1) {
+      for (std::size_t i = 0; i < cut; i += cut / 11 + 1) {
+        SCOPED_TRACE(testing::Message() << format << " cut " << cut << " flip " << i);
+        std::unique_ptr<Object3do> object =
+            Linked(testkit::WithBitFlipped(testkit::CutTo(file, cut), 8 * i + i % 8), &track);
+        if (object && object->is_track_object()) Write(std::move(object));
       }
     }
   }
@@ -595,7 +548,10 @@ class CurvingTrackObjectTest : public testing::TestWithParam<int> {
   std::vector<std::array<Lane, 7>> sections_;
 };
 
-TEST_P(CurvingTrackObjectTest, NeighbourLinks) {
+// The first section and the last, longer one (both link round the lap), lane by lane: the
+// neighbour links, the planes, the dividers' slots and the edges; then the closing groups and
+// the placements.
+TEST_P(CurvingTrackObjectTest, LinksPlanesSlotsEdgesAndPlacements) {
   ASSERT_EQ(sections_.size(), 4u);
   // Per lane: the lane of the piece ahead (link 1), behind (link 3) and the first finer piece
   // (link 5); -1 for none. Lane 6 links round the lap to lane 6 of the next and previous section.
@@ -607,23 +563,60 @@ TEST_P(CurvingTrackObjectTest, NeighbourLinks) {
                                 {5, -1, 0},
                                 {-1, 4, 2},
                                 {kNextSection, kPreviousSection, 4}};
-  for (std::size_t s = 0; s < 4; ++s) {
+  for (std::size_t s : {0u, 3u}) {
     for (std::size_t k = 0; k < 7; ++k) {
-      const std::vector<std::uint32_t>& cross = sections_[s][k].cross;
-      ASSERT_EQ(cross.size(), 4u) << s << " " << k;
+      SCOPED_TRACE(testing::Message() << "section " << s << " lane " << k);
+      const Lane& lane = sections_[s][k];
+      ASSERT_EQ(lane.dividers.size(), 3u);
+      ASSERT_EQ(lane.cross.size(), 4u);
+      const double a = kPositions[s][kCuts[k][0]], b = kPositions[s][kCuts[k][1]];
+      const double from = b + (a - b) / 4;  // where the lane's pieces stand from
+      for (std::size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(testing::Message() << "divider " << i);
+        const std::uint32_t divider = lane.dividers[i];
+        // Its plane runs along the road through its dlat, halfway along the lane; its second
+        // child (the road beyond it) is in the in-order slot.
+        EXPECT_NEAR(Off(w_.Word(divider, 1), At((a + b) / 2, kDividerDlat[i])), 0, 1e-3);
+        EXPECT_TRUE(StartsAt(w_.Word(divider, 3), from, kDividerDlat[i] - 0.5));
+      }
       for (std::size_t i = 0; i < 4; ++i) {
-        SCOPED_TRACE(testing::Message() << "section " << s << " lane " << k << " node " << i);
-        auto node_of = [&](int lane) -> std::uint32_t {
-          if (lane == kNextSection) return sections_[(s + 1) % 4][6].cross[0];
-          if (lane == kPreviousSection) return sections_[(s + 3) % 4][6].cross[0];
-          return lane < 0 ? 0xFFFFFFFF : sections_[s][lane].cross[i];
+        SCOPED_TRACE(testing::Message() << "node " << i);
+        const std::uint32_t node = lane.cross[i];
+        auto node_of = [&](int link) -> std::uint32_t {
+          if (link == kNextSection) return sections_[(s + 1) % 4][6].cross[0];
+          if (link == kPreviousSection) return sections_[(s + 3) % 4][6].cross[0];
+          return link < 0 ? 0xFFFFFFFF : sections_[s][link].cross[i];
         };
-        EXPECT_EQ(w_.Word(cross[i], 0), kOpTrackSection);
-        EXPECT_EQ(w_.Word(cross[i], 2), node_of(kLinks[k][0]));
-        EXPECT_EQ(w_.Word(cross[i], 4), i > 0 ? cross[i - 1] : 0xFFFFFFFF);
-        EXPECT_EQ(w_.Word(cross[i], 6), node_of(kLinks[k][1]));
-        EXPECT_EQ(w_.Word(cross[i], 8), i < 3 ? cross[i + 1] : 0xFFFFFFFF);
-        EXPECT_EQ(w_.Word(cross[i], 9), node_of(kLinks[k][2]));
+        EXPECT_EQ(w_.Word(node, 0), kOpTrackSection);
+        EXPECT_EQ(w_.Word(node, 2), node_of(kLinks[k][0]));
+        EXPECT_EQ(w_.Word(node, 4), i > 0 ? lane.cross[i - 1] : 0xFFFFFFFF);
+        EXPECT_EQ(w_.Word(node, 6), node_of(kLinks[k][1]));
+        EXPECT_EQ(w_.Word(node, 8), i < 3 ? lane.cross[i + 1] : 0xFFFFFFFF);
+        EXPECT_EQ(w_.Word(node, 9), node_of(kLinks[k][2]));
+        // Cut plane a ahead and b behind, across the road; left and right the fixed planes
+        // outside, the dividers' planes between.
+        for (double dlat : {0.0, 60.0}) {
+          EXPECT_NEAR(Off(w_.Word(node, 1), At(a, dlat)), 0, 1e-2);
+          EXPECT_NEAR(Off(w_.Word(node, 5), At(b, dlat)), 0, 1e-2);
+        }
+        EXPECT_EQ(w_.Word(node, 3), i == 0 ? 0 : w_.Word(lane.dividers[i - 1], 1));
+        EXPECT_EQ(w_.Word(node, 7), i == 3 ? 1 : w_.Word(lane.dividers[i], 1));
+      }
+      // Of each edge pair the first is grouped before the outermost divider's road, the second
+      // listed by the outermost node on its side.
+      const std::uint32_t left = w_.Word(lane.dividers.front(), 2);
+      const std::uint32_t right = w_.Word(lane.dividers.back(), 5);
+      for (const auto& [group, dlat] : {std::pair{left, 43.0}, std::pair{right, 18.0}}) {
+        ASSERT_EQ(w_.Word(group, 0), kOpGroup);
+        ASSERT_EQ(w_.Word(group, 1), 2u);
+        EXPECT_TRUE(StartsAt(w_.Word(group, 2), from, dlat)) << dlat;
+      }
+      for (const auto& [node, dlat] :
+           {std::pair{lane.cross.front(), 45.0}, std::pair{lane.cross.back(), 16.0}}) {
+        const auto entries = Entries(node);
+        EXPECT_TRUE(std::ranges::any_of(entries, [&](const auto& e) {
+          return StartsAt(e[3], from, dlat);
+        })) << dlat;
       }
     }
   }
@@ -633,85 +626,24 @@ TEST_P(CurvingTrackObjectTest, NeighbourLinks) {
     EXPECT_EQ(w_.Word(w_.Word(g2, 7), 2 + s), sections_[s][6].cross[0]);
   }
   const std::uint32_t fixed = w_.Word(w_.outline.root, 3);
-  for (std::size_t e = 0; e < 60; ++e) {
-    for (std::size_t j = 0; j < 4; ++j) {
-      EXPECT_EQ(w_.Word(fixed, 2 + 4 * e + j), kFixedTableEntry[j]) << e << " " << j;
-    }
+  for (std::size_t word = 0; word < 240; ++word) {
+    EXPECT_EQ(w_.Word(fixed, 2 + word), kFixedTableEntry[word % 4]) << word;
   }
-}
-
-TEST_P(CurvingTrackObjectTest, PlanesSlotsAndEdgesOfEveryLane) {
-  ASSERT_EQ(sections_.size(), 4u);
-  for (std::size_t s = 0; s < 4; ++s) {
-    for (std::size_t k = 0; k < 7; ++k) {
-      SCOPED_TRACE(testing::Message() << "section " << s << " lane " << k);
-      const Lane& lane = sections_[s][k];
-      ASSERT_EQ(lane.dividers.size(), 3u);
-      const double a = kPositions[s][kCuts[k][0]], b = kPositions[s][kCuts[k][1]];
-      const double from = b + (a - b) / 4;  // where the lane's pieces stand from
-      for (std::size_t i = 0; i < 3; ++i) {
-        SCOPED_TRACE(testing::Message() << "divider " << i);
-        const std::uint32_t divider = lane.dividers[i];
-        // Its plane runs along the road through its dlat, halfway along the lane.
-        EXPECT_NEAR(Off(w_.Word(divider, 1), At((a + b) / 2, kDividerDlat[i])), 0, 1e-3);
-        // Its second child (the road beyond it) in order, then mirrored.
-        const std::uint32_t in_order = w_.Word(divider, 3);
-        EXPECT_TRUE(StartsAt(in_order, from, kDividerDlat[i] - 0.5));
-        const std::vector<std::uint32_t> forward = PolygonIndices(w_, in_order);
-        EXPECT_EQ(PolygonIndices(w_, w_.Word(divider, 4)),
-                  std::vector<std::uint32_t>(forward.rbegin(), forward.rend()));
-      }
-      for (std::size_t i = 0; i < 4; ++i) {
-        SCOPED_TRACE(testing::Message() << "node " << i);
-        const std::uint32_t node = lane.cross[i];
-        // Cut plane a ahead and b behind, across the road.
-        for (double dlat : {0.0, 60.0}) {
-          EXPECT_NEAR(Off(w_.Word(node, 1), At(a, dlat)), 0, 1e-2);
-          EXPECT_NEAR(Off(w_.Word(node, 5), At(b, dlat)), 0, 1e-2);
-        }
-        // Left and right: the fixed planes outside, the dividers' planes between.
-        EXPECT_EQ(w_.Word(node, 3), i == 0 ? 0 : w_.Word(lane.dividers[i - 1], 1));
-        EXPECT_EQ(w_.Word(node, 7), i == 3 ? 1 : w_.Word(lane.dividers[i], 1));
-      }
-      // The edge groups: the first of each edge pair, closed by the outermost node.
-      const std::uint32_t left = w_.Word(lane.dividers.front(), 2);
-      const std::uint32_t right = w_.Word(lane.dividers.back(), 5);
-      for (const auto& [group, dlat] : {std::pair{left, 43.0}, std::pair{right, 18.0}}) {
-        ASSERT_EQ(w_.Word(group, 0), kOpGroup);
-        ASSERT_EQ(w_.Word(group, 1), 2u);
-        EXPECT_TRUE(StartsAt(w_.Word(group, 2), from, dlat)) << dlat;
-      }
-      // The second of each pair is listed by the outermost node on its side.
-      for (const auto& [node, dlat] :
-           {std::pair{lane.cross.front(), 45.0}, std::pair{lane.cross.back(), 16.0}}) {
-        const auto entries = Entries(node);
-        EXPECT_TRUE(std::any_of(entries.begin(), entries.end(), [&](const auto& e) {
-          return StartsAt(e[3], from, dlat);
-        })) << dlat;
-      }
-    }
-  }
-}
-
-TEST_P(CurvingTrackObjectTest, PlacementsBetweenDividersGoBelowTheRightmostStrip) {
-  ASSERT_EQ(sections_.size(), 4u);
   // Both flaggers stand on the second divider of lane 0 (80 to 100 m) of section 1, so both of
-  // its strips hold them; the strip to the right takes them, under its cross-section node 2.
+  // its strips hold them; the strip to the right takes them, under its cross-section node 2,
+  // listed from the last child to the first, each with the placement's position.
   const std::vector<std::uint32_t> placements = w_.OffsetsOf(kOpPlacement);
   ASSERT_EQ(placements.size(), 2u);
   const std::vector<std::uint32_t>& cross = sections_[1][0].cross;
   EXPECT_TRUE(Entries(cross[1]).empty());
   const auto entries = Entries(cross[2]);
   ASSERT_EQ(entries.size(), 2u);
-  // Listed from the last child to the first, each with the placement's position.
-  const double dlongs[2] = {92, 88};
   for (std::size_t e = 0; e < 2; ++e) {
     SCOPED_TRACE(e);
-    const Point3 p = At(dlongs[e], 30);
-    EXPECT_NEAR(std::bit_cast<float>(entries[e][0]), p.x, 1e-3);
-    EXPECT_NEAR(std::bit_cast<float>(entries[e][1]), p.y, 1e-3);
-    EXPECT_NEAR(std::bit_cast<float>(entries[e][2]), p.z, 1e-3);
+    const Point3 p = At(e == 0 ? 92 : 88, 30);
     EXPECT_GT(std::abs(p.z), 0.1);  // the track has climbed there
+    const std::array<double, 3> xyz = {p.x, p.y, p.z};
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR(std::bit_cast<float>(entries[e][c]), xyz[c], 1e-3);
     EXPECT_EQ(entries[e][3], placements[1 - e]);
   }
 }

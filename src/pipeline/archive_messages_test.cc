@@ -62,7 +62,9 @@ TEST(ArchiveMessagesTest, HostileCutAndMissingArchives) {
     TrackArchive archive;
     UnpackArchiveReported(archive, path, messages);
     EXPECT_EQ(messages.messages(), row.messages);
-    if (row.held) EXPECT_TRUE(archive.HeldMember(row.held));
+    if (row.held) {
+      EXPECT_TRUE(archive.HeldMember(row.held));
+    }
     EXPECT_TRUE(FolderExists(archive.folder_path()));
   }
 }

@@ -15,6 +15,7 @@
 #include "platform/settings.h"
 #include "platform/temp_folder.h"
 #include "resources/embedded_files.h"
+#include "samples/archive_builder.h"
 #include "samples/image_builders.h"
 #include "samples/installation_builder.h"
 #include "samples/object_builders.h"
@@ -33,31 +34,29 @@ using samples::Bytes;
 using samples::MemberBytes;
 using Names = std::vector<std::string>;
 
-constexpr std::string_view kPatchMessage1 = "No Patch Files Found for ";
-constexpr std::string_view kPatchMessage2 = "Check your installation of the converter";
+const std::string kNoPatches = "No Patch Files Found for ";
+const std::string kCheckInstallation = "Check your installation of the converter";
+// Every pack ends in the pages, then GPL's standard files.
+const std::string kPagesAndStandardFiles =
+    "page2.pbf page0.pbf page1.pbf event.pbf bwpic.pbf page3.pbf page4.pbf page5.pbf starter.3do "
+    "flagger.3do flagger.srb tire.3do tireside.mip tirefrnt.mip shadtire.mip crowd.wav "
+    "announce.wav";
 
 // A PCX header of `planes` planes of 8 bits each.
 std::vector<std::uint8_t> PcxHeader(std::uint8_t planes) {
-  std::vector<std::uint8_t> header(128, 0);
-  header[0] = 10;
-  header[1] = 5;
-  header[2] = 1;
-  header[3] = 8;
+  std::vector<std::uint8_t> header = {10, 5, 1, 8};
+  header.resize(128);
   header[65] = planes;
   return header;
 }
 
 // Counts the steps and calls `on_step` at each.
-class WatchingProgress : public testkit::RecordingProgress {
- public:
-  explicit WatchingProgress(std::function<void()> on_step) : on_step_(std::move(on_step)) {}
+struct WatchingProgress : testkit::RecordingProgress {
   void Step() override {
     RecordingProgress::Step();
-    on_step_();
+    on_step();
   }
-
- private:
-  std::function<void()> on_step_;
+  std::function<void()> on_step;
 };
 
 class ConversionRunTest : public ::testing::Test {
@@ -75,6 +74,7 @@ class ConversionRunTest : public ::testing::Test {
     request.gpl_dir = gpl_;
     request.source_track = track;
     request.track_file_control = "the track file control";
+    messages_.Clear();
     ResourceStore resources(embedded, resources_);
     TrackConverter converter(Services{messages_, settings_, resources});
     const bool finished = converter.Convert(game, request);
@@ -90,28 +90,19 @@ class ConversionRunTest : public ::testing::Test {
         messages_.messages().begin(), messages_.messages().end(),
         [&](const std::string& m) { return m.starts_with(prefix) && m.ends_with(suffix); });
   }
-
-  Names FolderFiles(const fs::path& folder) {
-    Names names;
-    std::optional<fs::path> found = ResolveExisting(folder);
-    if (!found) return names;
-    for (const auto& entry : fs::directory_iterator(*found)) {
-      names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
   // A member of a pack, or nothing.
   static std::vector<std::uint8_t> Member(const fs::path& pack_path, std::string_view name) {
     TrackArchive pack;
     if (!pack.Open(pack_path).ok() || !pack.Unpack().ok() || !pack.HeldMember(name)) return {};
     return {pack.HeldMember(name)->begin(), pack.HeldMember(name)->end()};
   }
-  Names PackDirectory(const fs::path& pack) {
+  // The member names of a pack, in its order, joined by spaces.
+  static std::string PackNames(const fs::path& pack) {
     TrackArchive archive;
-    Names names;
+    std::string names;
     if (archive.Open(pack).IsNotFound()) return names;
-    for (const ArchiveEntry& entry : archive.entries()) names.push_back(entry.name);
+    for (const ArchiveEntry& entry : archive.entries()) names += entry.name + " ";
+    if (!names.empty()) names.pop_back();
     return names;
   }
 
@@ -125,6 +116,9 @@ class ConversionRunTest : public ::testing::Test {
   std::size_t scans_ = 0;
 };
 
+// At 1 the source track's own file takes the missing template's place, at 0 the run stops,
+// any other value goes on without a track file, which the geometry stage cannot load. Only the
+// N-series run reports a missing patch once although it looks for patches twice.
 TEST_F(ConversionRunTest, MissingTemplateMessagesDependOnTheOption) {
   struct Row {
     SourceGame game;
@@ -134,25 +128,28 @@ TEST_F(ConversionRunTest, MissingTemplateMessagesDependOnTheOption) {
   };
   const std::string lookup = "Failed to find resource detroit_N4T";
   const std::string unset = "GPL directory not correctly set?";
-  const std::string patches1 = std::string(kPatchMessage1) + "detroit";
-  const std::string patches2(kPatchMessage2);
-  // At 1 the source track's own file takes the template's place; any other value goes on
-  // without a track file, which the geometry stage cannot load.
+  const std::string patches = kNoPatches + "detroit";
   // The run names the file as it builds it, in the spelling the disk's lookup gives.
   const std::string no_track_file =
       "Cannot load the track file " +
       (ResolveForWrite(gpl_ / "Tracks") / "detroit" / "detroit.trk").string() +
       ": it cannot be read";
-  const std::vector<Row> rows = {
+  const Row rows[] = {
       {SourceGame::kCart, 0, false, {lookup, unset}},
-      {SourceGame::kCart, 1, true, {lookup, unset, patches1, patches2}},
+      {SourceGame::kCart, 1, true, {lookup, unset, patches, kCheckInstallation}},
       {SourceGame::kCart, 2, false, {lookup, unset, no_track_file}},
-      {SourceGame::kCart, std::nullopt, true, {patches1, patches2}},
-      {SourceGame::kN3, 0, false, {lookup, unset}},
-      {SourceGame::kN3, 1, true, {lookup, patches1, patches2}},
+      {SourceGame::kCart, std::nullopt, true, {patches, kCheckInstallation}},
+      {SourceGame::kN3, 1, true, {lookup, patches, kCheckInstallation}},
       {SourceGame::kN3, 2, false, {lookup, no_track_file}},
-      {SourceGame::kN3, std::nullopt, true, {patches1, patches2}},
+      {SourceGame::kN3, std::nullopt, true, {patches, kCheckInstallation}},
   };
+  const Names hint = {
+      "The geometry template detroit_N4T is missing: put a file of that name into the resources "
+      "folder (setting Resources, option --resources), or convert the source game's own track "
+      "file (the track file control)."};
+  const Names note = {
+      "no geometry template detroit_N4T was found, so the track's own geometry file detroit.trk "
+      "was converted"};
   samples::WriteCarriedResourcesFolder(resources_, "");
   std::vector<MemberBytes> members, loose;
   samples::AddSampleTrackFiles("detroit", members, loose);
@@ -161,93 +158,81 @@ TEST_F(ConversionRunTest, MissingTemplateMessagesDependOnTheOption) {
     SCOPED_TRACE(::testing::Message() << (row.game == SourceGame::kCart ? "cart" : "n-series")
                                       << " option " << row.option.value_or(-99));
     settings_.SetTrackFileConversion(row.option);
-    messages_.Clear();
     EXPECT_EQ(Run(row.game, "detroit"), row.finished);
     EXPECT_EQ(messages_.messages(), row.messages);
-    // A run that stops there says what to do, naming the front end's control.
-    EXPECT_EQ(messages_.hints(),
-              row.option == 0
-                  ? Names{"The geometry template detroit_N4T is missing: put a file of that "
-                          "name into the resources folder (setting Resources, option "
-                          "--resources), or convert the source game's own track file (the "
-                          "track file control)."}
-                  : Names{});
-    // Only the automatic choice tells, outside the system's messages, what it did instead.
-    EXPECT_EQ(messages_.notes(),
-              row.option ? Names{}
-                         : Names{"no geometry template detroit_N4T was found, so the track's "
-                                 "own geometry file detroit.trk was converted"});
-    if (row.finished) {
-      EXPECT_NE(std::find(pack_list_.begin(), pack_list_.end(), "detroit.trk"), pack_list_.end());
-      EXPECT_TRUE(FileExists(gpl_ / "tracks" / "detroit" / "detroit.dat"));
-      EXPECT_TRUE(FileExists(gpl_ / "tracks" / "detroit" / "Race.lp"));
-    }
+    // A run that stops there says what to do, naming the front end's control; only the
+    // automatic choice tells, outside the system's messages, what it did instead.
+    EXPECT_EQ(messages_.hints(), row.option == 0 ? hint : Names{});
+    EXPECT_EQ(messages_.notes(), row.option ? Names{} : note);
+    if (!row.finished) continue;
+    EXPECT_NE(std::find(pack_list_.begin(), pack_list_.end(), "detroit.trk"), pack_list_.end());
+    EXPECT_TRUE(FileExists(gpl_ / "tracks" / "detroit" / "Race.lp"));
   }
 }
 
-// A geometry file that cannot be had stops both pipelines, naming the file.
-TEST_F(ConversionRunTest, GeometryStopsNameTheFile) {
-  struct Row {
-    const char* what;
-    int option;
-    bool track_file, temp_too_deep;
-    std::string_view template_bytes;                         // empty: no template
-    std::vector<std::pair<std::string, std::string>> shown;  // prefix, suffix
-  };
+// A geometry file that cannot be had stops both pipelines, naming the file, and leaves no pack.
+TEST_F(ConversionRunTest, StoppedRunsNameTheCauseAndLeaveNoPack) {
   const fs::path deep = testkit::MakeTooDeepFolder(folder_->path());
   const std::string made = deep.string() + "/dir";
-  const std::vector<Row> rows = {
-      {"no source track file",
-       1,
-       false,
-       false,
-       "",
-       {{"Cannot convert the track file ", "kestrel.trk: it cannot be read"}}},
-      {"damaged template",
-       0,
-       true,
-       false,
-       "KART",
-       {{"Cannot load the track file ", "kestrel.trk: it is shorter than its 28-byte header"}}},
-#ifndef _WIN32
-      // The archive's members and the placed track are named as the paths they would have had.
-      {"unmade temporary folder",
-       0,
-       true,
-       true,
-       "template",
-       {{"CreateDirectory Failed:- " + made, ""},
-        {"CreateFile from .DAT :- " + made, ""},
-        {"Cannot write the track file " + made, "/kestrel.trk"}}},
-#endif
-  };
   for (const SourceGame game : {SourceGame::kCart, SourceGame::kN2}) {
-    for (const Row& row : rows) {
-      SCOPED_TRACE(::testing::Message() << row.what << (game == SourceGame::kCart ? " cart" : ""));
+    SCOPED_TRACE(game == SourceGame::kCart ? "cart" : "n-series");
+    // `template_bytes`: nothing for no template, empty for the carried one.
+    auto stops = [&](int option, bool track_file, const char* template_bytes, bool temp_deep) {
       fs::remove_all(gpl_ / "tracks" / "kestrel");
       fs::remove_all(resources_);
-      samples::WriteCarriedResourcesFolder(resources_, row.template_bytes.empty() ? "" : "kestrel");
-      if (row.template_bytes == "KART")
-        WriteFileBytes(resources_ / "KESTREL_N4T.trk", Bytes("KART"));
+      samples::WriteCarriedResourcesFolder(resources_, template_bytes ? "kestrel" : "");
+      if (template_bytes && *template_bytes) {
+        WriteFileBytes(resources_ / "KESTREL_N4T.trk", Bytes(template_bytes));
+      }
       std::vector<MemberBytes> members, loose;
       samples::AddSampleTrackFiles("kestrel", members, loose);
-      if (!row.track_file) members.clear();
+      if (!track_file) members.clear();
       AddSourceTrack("kestrel", members, loose);
-      settings_.SetTrackFileConversion(row.option);
-      messages_.Clear();
+      settings_.SetTrackFileConversion(option);
       std::optional<testkit::ScopedEnv> in_deep;
-      if (row.temp_too_deep) in_deep.emplace(testkit::kTempVariable, deep.string().c_str());
+      if (temp_deep) in_deep.emplace(testkit::kTempVariable, deep.string().c_str());
       EXPECT_FALSE(Run(game, "kestrel"));
-      for (const auto& [prefix, suffix] : row.shown) {
-        EXPECT_TRUE(Shown(prefix, suffix)) << prefix << " ... " << suffix;
-      }
       EXPECT_FALSE(FileExists(gpl_ / "tracks" / "kestrel" / "Race.lp"));
       EXPECT_FALSE(FileExists(gpl_ / "tracks" / "kestrel" / "kestrel.dat"));
-    }
+    };
+    stops(1, false, nullptr, false);  // no source track file
+    EXPECT_TRUE(Shown("Cannot convert the track file ", "kestrel.trk: it cannot be read"));
+    stops(0, true, "KART", false);  // a damaged template
+    EXPECT_TRUE(
+        Shown("Cannot load the track file ", "kestrel.trk: it is shorter than its 28-byte header"));
+#ifndef _WIN32
+    // No temporary folder: the archive's members and the placed track are named as the paths
+    // they would have had.
+    stops(0, true, "", true);
+    EXPECT_TRUE(Shown("CreateDirectory Failed:- " + made, ""));
+    EXPECT_TRUE(Shown("CreateFile from .DAT :- " + made, ""));
+    EXPECT_TRUE(Shown("Cannot write the track file " + made, "/kestrel.trk"));
+#endif
   }
+  // A missing carried file (the template and two are there, the third is not) stops the run,
+  // which leaves none of the files listed for the pack; so does a GPL folder without "tracks".
+  fs::remove_all(resources_);
+  fs::create_directories(resources_);
+  WriteFileBytes(resources_ / "DETROIT_N4T", samples::BuildTemplateTrackFile());
+  WriteFileText(resources_ / "N2GROOVE_MIP", "groove");
+  WriteFileText(resources_ / "N4BLANK_3DO", "blank");
+  AddSourceTrack("detroit");
+  ASSERT_FALSE(Run(SourceGame::kCart, "detroit", {}, {}));
+  EXPECT_EQ(messages_.messages(), Names{"Failed to find resource _TIRE_3DO"});
+  EXPECT_EQ(pack_list_, (Names{"detroit.trk", "groove.mip", "_blank_.3do"}));
+  EXPECT_EQ(CountEntries(gpl_ / "tracks" / "detroit"), 0u);
+
+  fs::remove_all(gpl_ / "tracks");
+  fs::remove_all(resources_);
+  samples::WriteCarriedResourcesFolder(resources_, "detroit");
+  EXPECT_FALSE(Run(SourceGame::kCart, "detroit"));
+  EXPECT_EQ(messages_.messages(),
+            (Names{"Failed To Open " + (gpl_ / "Tracks" / "detroit" / "detroit.trk").string() +
+                       " For Writing",
+                   "GPL directory not correctly set?"}));
 }
 
-// The CART run: geometry, carried files, pages, textures, objects, sprites, GPL's standard
+// The CART run: geometry, carried files, textures, objects, sprites, pages, GPL's standard
 // files, in that order in the pack. The archive's members are read from memory, never unpacked
 // into the temporary folder, and each folder is listed at most once: the GPL track folder, and
 // the source track folder where it looks for racing lines this track lacks.
@@ -265,164 +250,103 @@ TEST_F(ConversionRunTest, FullCartRunPacksInTheRunsOrder) {
   const fs::path temp = folder_->path() / "temp";
   fs::create_directories(temp);
   std::size_t most_temp_files = 0;
-  WatchingProgress progress([&] {
+  WatchingProgress progress;
+  progress.on_step = [&] {
     std::size_t files = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(temp))
+    for (const auto& entry : fs::recursive_directory_iterator(temp)) {
       files += entry.is_regular_file();
+    }
     most_temp_files = std::max(most_temp_files, files);
-  });
+  };
   {
     testkit::ScopedEnv in_temp(testkit::kTempVariable, temp.string().c_str());
-    ASSERT_TRUE(Run(SourceGame::kCart, "dethq", {.progress = &progress}));
+    RunRequest request;
+    request.progress = &progress;
+    ASSERT_TRUE(Run(SourceGame::kCart, "dethq", request));
   }
-  EXPECT_EQ(messages_.messages(),
-            (Names{std::string(kPatchMessage1) + "detroit", std::string(kPatchMessage2)}));
-  const fs::path track_folder = gpl_ / "tracks" / "detroit";
-  EXPECT_EQ(
-      PackDirectory(track_folder / "detroit.dat"),
-      (Names{"detroit.trk", "groove.mip", "_blank_.3do", "_tire.3do", "_hay.3do", "hayba_s.mip",
-             "_cone.3do", "_cone1.srb", "_conebs1.mip",
-             // textures (not junk.mip, not the 8-bit sunny.pcx), objects, sprites
-             "kbarrier.mip", "kwall.mip", "ksky.mip", "kbanner.mip", "detroit.3do", "kboards.3do",
-             "khoriz.3do", "kstand.3do", "ktrack.3do", "ktree.srb", "kmarker.srb", "kflag.srb",
-             // pages, then GPL's standard files
-             "page2.pbf", "page0.pbf", "page1.pbf", "event.pbf", "bwpic.pbf", "page3.pbf",
-             "page4.pbf", "page5.pbf", "starter.3do", "flagger.3do", "flagger.srb", "tire.3do",
-             "tireside.mip", "tirefrnt.mip", "shadtire.mip", "crowd.wav", "announce.wav"}));
+  EXPECT_EQ(messages_.messages(), (Names{kNoPatches + "detroit", kCheckInstallation}));
+  const fs::path pack = gpl_ / "tracks" / "detroit" / "detroit.dat";
+  // Textures are neither junk.mip nor the 8-bit sunny.pcx.
+  EXPECT_EQ(PackNames(pack),
+            "detroit.trk groove.mip _blank_.3do _tire.3do _hay.3do hayba_s.mip _cone.3do "
+            "_cone1.srb _conebs1.mip kbarrier.mip kwall.mip ksky.mip kbanner.mip detroit.3do "
+            "kboards.3do khoriz.3do kstand.3do ktrack.3do ktree.srb kmarker.srb kflag.srb " +
+                kPagesAndStandardFiles);
   // The destruction of the converter removed every packed file: the pack is what is left.
-  EXPECT_EQ(FolderFiles(track_folder), Names{"detroit.dat"});
-  EXPECT_GT(progress.steps(), 6);
+  EXPECT_EQ(CountEntries(pack.parent_path()), 1u);
+  // The range counts the archive's entries with "." and "..", from 2. Steps: geometry 1, patch
+  // set 1, textures 6 (junk.mip, the four demo ones with the 24-bit PCX, the copied groove; not
+  // the 8-bit PCX), objects 6, sprites 3, standard files 1, pack list 1, pack 1.
+  EXPECT_EQ(progress.high(), static_cast<int>(members.size()) + 2);
+  EXPECT_EQ(progress.steps(), 20);
+  EXPECT_EQ(progress.position(), 2 + 20);
   EXPECT_EQ(most_temp_files, 0u);
   EXPECT_TRUE(fs::is_empty(temp));
   EXPECT_LE(scans_, 2u);
-
   // GPL's own groove texture replaced the carried one before packing.
-  EXPECT_EQ(Member(track_folder / "detroit.dat", "groove.mip"), Bytes("mexico:groove.mip"));
-  EXPECT_EQ(Member(track_folder / "detroit.dat", "detroit.trk"), samples::BuildTemplateTrackFile());
+  EXPECT_EQ(Member(pack, "groove.mip"), Bytes("mexico:groove.mip"));
+  EXPECT_EQ(Member(pack, "detroit.trk"), samples::BuildTemplateTrackFile());
 }
 
 // The N-series run: its own order of the carried files, and of the image kinds only .mip and
-// .srb, with the 16-bit request sending "skyindex" to 16 bits.
-TEST_F(ConversionRunTest, FullNSeriesRunWritesTheCarriedFilesInItsOwnOrder) {
+// .srb, with the 16-bit request sending "skyindex" to 16 bits; folders of any letter case are
+// found. "watglen" converts into "Glen":
+// its archive patch glen.zad goes into the one pack Glen.dat, written once, with the patch's
+// members in place or after the run's.
+TEST_F(ConversionRunTest, FullNSeriesRunPacksItsOwnOrderAndTheArchivePatchOnce) {
   samples::WriteCarriedResourcesFolder(resources_, "Glen");
   auto checker = [](int x, int y) {
     return static_cast<std::uint8_t>((x / 4 + y / 4) % 2 ? 40 : 50);
   };
-  AddSourceTrack("watglen", {{"watglen.3do", Bytes("object")},
-                             {"skyindex.mip", samples::BuildMip8(64, 64, checker)},
-                             {"wall.mip", samples::BuildMip8(64, 64, checker)},
-                             {"old.mi4", samples::BuildRaw4(16, 16, checker, {}, false)},
-                             {"marshal.srb",
-                              samples::BuildNSeriesSrb(20, 30, 19685, 19685, 10, 30, 0, checker)}});
-  ASSERT_TRUE(Run(SourceGame::kN3, "watglen", {.sixteen_bit_sky = true}));
-  EXPECT_EQ(messages_.messages(),
-            (Names{std::string(kPatchMessage1) + "Glen", std::string(kPatchMessage2)}));
-  EXPECT_EQ(PackDirectory(gpl_ / "tracks" / "Glen" / "Glen.dat"),
-            (Names{"glen.trk",     "groove.mip",   "_blank_.3do", "_tire.3do",    "_cone.3do",
-                   "_hay.3do",     "hayba_s.mip",  "_cone1.srb",  "_conebs1.mip", "skyindex.mip",
-                   "wall.mip",     "marshal.srb",  "page2.pbf",   "page0.pbf",    "page1.pbf",
-                   "event.pbf",    "bwpic.pbf",    "page3.pbf",   "page4.pbf",    "page5.pbf",
-                   "starter.3do",  "flagger.3do",  "flagger.srb", "tire.3do",     "tireside.mip",
-                   "tirefrnt.mip", "shadtire.mip", "crowd.wav",   "announce.wav"}));
-  EXPECT_EQ(FolderFiles(gpl_ / "tracks" / "Glen"), Names{"Glen.dat"});
-  const std::vector<std::uint8_t> sky =
-      Member(gpl_ / "tracks" / "Glen" / "Glen.dat", "skyindex.mip");
-  const std::vector<std::uint8_t> wall = Member(gpl_ / "tracks" / "Glen" / "Glen.dat", "wall.mip");
-  ASSERT_TRUE(sky.size() > 24 && wall.size() > 24);
-  EXPECT_EQ(sky[24], kMipType16Bit);
-  EXPECT_EQ(wall[24], kMipType4Bit);
-}
-
-// "watglen" converts into "Glen": its archive patch glen.zad goes into the one pack Glen.dat,
-// written once, with the patch's members in place or after the run's.
-TEST_F(ConversionRunTest, AnArchivePatchGoesIntoThePackOfTheCapitalisedTrackOnce) {
-  samples::WriteCarriedResourcesFolder(resources_, "Glen");
-  AddSourceTrack("watglen", {{"watglen.3do", Bytes("object")}});
-  ASSERT_TRUE(Run(SourceGame::kN2, "watglen"));
-  const fs::path pack_path = gpl_ / "tracks" / "Glen" / "Glen.dat";
-  Names expected = PackDirectory(pack_path);
-  expected.push_back("extra.txt");
-
+  // Both installations' track folders are spelled in capitals.
+  fs::rename(gpl_ / "tracks", gpl_ / "TRACKS");
+  samples::WriteSourceTrack(
+      src_, {"WATGLEN",
+             {{"watglen.3do", Bytes("object")},
+              {"skyindex.mip", samples::BuildMip8(64, 64, checker)},
+              {"wall.mip", samples::BuildMip8(64, 64, checker)},
+              {"old.mi4", samples::BuildRaw4(16, 16, checker, {}, false)},
+              {"marshal.srb", samples::BuildNSeriesSrb(20, 30, 19685, 19685, 10, 30, 0, checker)}},
+             {},
+             "TRACKS"});
   const fs::path patches = folder_->path() / "patches";
   fs::create_directories(patches);
   settings_.Override(kDirectoriesSection, kPatchesKey, patches.string() + "/");
   WriteFileBytes(patches / "glen.zad",
                  samples::BuildTrackArchive(
                      {{"EXTRA.TXT", Bytes("from the patch")}, {"_hay.3do", Bytes("patched hay")}}));
-  std::vector<std::optional<std::vector<std::uint8_t>>> states = {ReadFileBytes(pack_path)};
-  WatchingProgress watch([&] {
-    if (ReadFileBytes(pack_path) != states.back()) states.push_back(ReadFileBytes(pack_path));
-  });
-  ASSERT_TRUE(Run(SourceGame::kN2, "watglen", {.progress = &watch}));
-  EXPECT_EQ(FolderFiles(pack_path.parent_path()), Names{"Glen.dat"});
-  EXPECT_EQ(PackDirectory(pack_path), expected);
-  EXPECT_EQ(Member(pack_path, "_hay.3do"), Bytes("patched hay"));
-  EXPECT_EQ(states.size(), 2u) << "the earlier pack, then the new one: written once";
-}
-
-TEST_F(ConversionRunTest, StoppedRunLeavesNoListedFileAndNoPack) {
-  // The template and two carried files are there; the third carried file is missing.
-  fs::create_directories(resources_);
-  WriteFileBytes(resources_ / "DETROIT_N4T", samples::BuildTemplateTrackFile());
-  WriteFileText(resources_ / "N2GROOVE_MIP", "groove");
-  WriteFileText(resources_ / "N4BLANK_3DO", "blank");
-  AddSourceTrack("detroit");
-  EXPECT_FALSE(Run(SourceGame::kCart, "detroit", {}, {}));
-  EXPECT_EQ(messages_.messages(), Names{"Failed to find resource _TIRE_3DO"});
-  EXPECT_EQ(pack_list_, (Names{"detroit.trk", "groove.mip", "_blank_.3do"}));
-  EXPECT_TRUE(FolderFiles(gpl_ / "tracks" / "detroit").empty());
-}
-
-TEST_F(ConversionRunTest, GplFolderWithoutTracksFolderStops) {
-  fs::remove_all(gpl_ / "tracks");
-  samples::WriteCarriedResourcesFolder(resources_, "detroit");
-  AddSourceTrack("dethq");
-  EXPECT_FALSE(Run(SourceGame::kCart, "dethq"));
-  EXPECT_EQ(messages_.messages(),
-            (Names{"Failed To Open " + (gpl_ / "Tracks" / "detroit" / "detroit.trk").string() +
-                       " For Writing",
-                   "GPL directory not correctly set?"}));
-}
-
-TEST_F(ConversionRunTest, ProgressCountsTheArchiveAndStepsPerFile) {
-  samples::WriteCarriedResourcesFolder(resources_, "detroit");
-  // Ten members: the range is 0 .. 12 ("." and ".." count), starting at 2.
-  AddSourceTrack("detroit", {{"sunny.pcx", PcxHeader(1)},
-                             {"a.mip", Bytes("t")},
-                             {"b.mi4", Bytes("t")},
-                             {"c.m16", Bytes("t")},
-                             {"d.pcx", PcxHeader(3)},
-                             {"e.pcx", PcxHeader(1)},
-                             {"f.3do", Bytes("o")},
-                             {"g.pmp", Bytes("s")},
-                             {"h.pm4", Bytes("s")},
-                             {"i.srb", Bytes("s")}});
-  testkit::RecordingProgress cart;
-  ASSERT_TRUE(Run(SourceGame::kCart, "detroit", {.progress = &cart}));
-  EXPECT_EQ(cart.low(), 0);
-  EXPECT_EQ(cart.high(), 12);
-  // Geometry 1, patch set 1, textures 5 (a, the copied groove, b, c, the 24-bit d; the 8-bit
-  // PCX files do not count), object 1, sprites 2, standard files 1, pack list 1, pack 1.
-  EXPECT_EQ(cart.steps(), 13);
-  EXPECT_EQ(cart.position(), 15);
-
-  testkit::RecordingProgress nseries;
-  ASSERT_TRUE(Run(SourceGame::kN3, "detroit", {.progress = &nseries}));
-  // The N series counts after the carried groove texture joined the unpacked files.
-  EXPECT_EQ(nseries.high(), 13);
-  // First patch pass 1, textures 2 (a and the copied groove), object 1, sprite 1, second patch
-  // pass 1, pack 1.
-  EXPECT_EQ(nseries.steps(), 7);
-}
-
-TEST_F(ConversionRunTest, FoldersOfAnyCaseAreFound) {
-  fs::rename(gpl_ / "tracks", gpl_ / "TRACKS");
-  samples::WriteCarriedResourcesFolder(resources_, "detroit");
-  samples::WriteSourceTrack(src_, {"DETHQ", {{"DETHQ.3DO", Bytes("o")}}, {}, "TRACKS"});
-  ASSERT_TRUE(Run(SourceGame::kCart, "dethq"));
-  if (!testkit::DiskIgnoresCase(gpl_)) EXPECT_FALSE(fs::exists(gpl_ / "Tracks"));
-  // The mexico files were found in the upper-case folder too.
-  EXPECT_EQ(PackDirectory(gpl_ / "TRACKS" / "detroit" / "detroit.dat").size(), 26u);
+  const fs::path pack = gpl_ / "TRACKS" / "Glen" / "Glen.dat";
+  std::vector<std::optional<std::vector<std::uint8_t>>> states = {ReadFileBytes(pack)};
+  WatchingProgress watch;
+  watch.on_step = [&] {
+    if (ReadFileBytes(pack) != states.back()) states.push_back(ReadFileBytes(pack));
+  };
+  RunRequest request;
+  request.sixteen_bit_sky = true;
+  request.progress = &watch;
+  ASSERT_TRUE(Run(SourceGame::kN3, "watglen", request));
+  // An archive patch is no single-file patch: it does not silence the message.
+  EXPECT_EQ(messages_.messages(), (Names{kNoPatches + "Glen", kCheckInstallation}));
+  EXPECT_EQ(PackNames(pack),
+            "glen.trk groove.mip _blank_.3do _tire.3do _cone.3do _hay.3do hayba_s.mip _cone1.srb "
+            "_conebs1.mip skyindex.mip wall.mip marshal.srb " +
+                kPagesAndStandardFiles + " extra.txt");
+  EXPECT_EQ(CountEntries(pack.parent_path()), 1u);
+  if (!testkit::DiskIgnoresCase(gpl_)) {
+    EXPECT_FALSE(fs::exists(gpl_ / "Tracks"));
+  }
+  // The range counts after the carried groove texture joined the five members. Steps: first
+  // patch pass 1, textures 3 (two and the groove; .mi4 is no N-series kind), object 1, sprite 1,
+  // second patch pass 1, pack 1.
+  EXPECT_EQ(watch.high(), 5 + 2 + 1);
+  EXPECT_EQ(watch.steps(), 8);
+  EXPECT_EQ(states.size(), 2u) << "no pack, then the new one: written once";
+  EXPECT_EQ(Member(pack, "_hay.3do"), Bytes("patched hay"));
+  const std::vector<std::uint8_t> sky = Member(pack, "skyindex.mip");
+  const std::vector<std::uint8_t> wall = Member(pack, "wall.mip");
+  ASSERT_TRUE(sky.size() > 24 && wall.size() > 24);
+  EXPECT_EQ(sky[24], kMipType16Bit);
+  EXPECT_EQ(wall[24], kMipType4Bit);
 }
 
 TEST(NSeriesGplTrackTest, RenamesByFolderAndRaceLineSize) {

@@ -28,66 +28,45 @@ namespace fs = std::filesystem;
 using testkit::kTempVariable;
 using testkit::ScopedEnv;
 
-// Makes `folder` the working folder for one scope.
-class ScopedWorkingFolder {
- public:
-  explicit ScopedWorkingFolder(const fs::path& folder) : old_(fs::current_path()) {
-    fs::current_path(folder);
-  }
-  ~ScopedWorkingFolder() { fs::current_path(old_); }
-
- private:
-  fs::path old_;
-};
-
-class FileStagesTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(root_);
-    samples::WriteGplInstallation(root_->path() / "gpl");
-    samples::WriteCarriedResourcesFolder(root_->path() / "resources", "");
-    run_.emplace(Services{messages_, settings_, resources_}, workspace_,
-                 RunRequest{.src_dir = root_->path() / "source",
-                            .gpl_dir = root_->path() / "gpl",
-                            .source_track = "kestrel"});
-    StartOutput(*run_, "kestrel");
-  }
-
-  std::optional<TempFolder> root_ = TempFolder::Create("stages");
-  RecordingMessageSink messages_;
-  Settings settings_{root_->path() / "Velmora.INI", root_->path().string()};
-  ResourceStore resources_{EmbeddedFiles(), root_->path() / "resources"};
-  ConversionWorkspace workspace_{messages_, resources_};
-  std::optional<RunContext> run_;
-};
-
 // When the source track could not be unpacked (here: no temporary folder at all), the stages
 // that work on unpacked files must not fall back on the working folder: the groove texture
 // is not copied there, a "sunny.pcx" there is not the run's palette, and files there are not
 // taken for GPL's standard files.
-TEST_F(FileStagesTest, WithoutAnUnpackedSourceTheWorkingFolderIsLeftAlone) {
-  const fs::path work = root_->path() / "work";
+TEST(FileStagesTest, WithoutAnUnpackedSourceTheWorkingFolderIsLeftAlone) {
+  std::optional<TempFolder> root = TempFolder::Create("stages");
+  samples::WriteGplInstallation(root->path() / "gpl");
+  samples::WriteCarriedResourcesFolder(root->path() / "resources", "");
+  RecordingMessageSink messages;
+  Settings settings(root->path() / "Velmora.INI", root->path().string());
+  ResourceStore resources(EmbeddedFiles(), root->path() / "resources");
+  ConversionWorkspace workspace(messages, resources);
+  RunContext run(Services{messages, settings, resources}, workspace,
+                 RunRequest{.src_dir = root->path() / "source",
+                            .gpl_dir = root->path() / "gpl",
+                            .source_track = "kestrel"});
+  StartOutput(run, "kestrel");
+  const fs::path work = root->path() / "work";
   fs::create_directories(work);
   WriteFileBytes(work / "sunny.pcx",
                  samples::BuildPalettePcx(std::vector<samples::Rgb24>(256, {255, 255, 255})));
   WriteFileText(work / "bwpic.pbf", "not GPL's");
-  ScopedWorkingFolder in_work(work);
+  const fs::path here = fs::current_path();
+  fs::current_path(work);
   {
-    ScopedEnv no_temp(kTempVariable, (root_->path() / "missing").string().c_str());
-    UnpackSource(*run_);
-    CopyStandardFiles(*run_, CartMexicoOrder());
+    ScopedEnv no_temp(kTempVariable, (root->path() / "missing").string().c_str());
+    UnpackSource(run);
+    CopyStandardFiles(run, CartMexicoOrder());
   }
-  ASSERT_TRUE(run_->tmp_folder.empty());
-  EXPECT_EQ(messages_.messages(),
+  EXPECT_TRUE(run.tmp_folder.empty());
+  EXPECT_EQ(messages.messages(),
             (std::vector<std::string>{"GetTempPath Failed ", "GetTempPath Failed "}));
-  EXPECT_FALSE(FileExists(run_->GplTrackFile("bwpic.pbf")));
-
-  EXPECT_TRUE(ExtractCarriedFiles(*run_, CartCarriedOrder()));
-  EXPECT_TRUE(run_->workspace.HeldOutput(run_->GplTrackFile("groove.mip")));
+  EXPECT_FALSE(FileExists(run.GplTrackFile("bwpic.pbf")));
+  EXPECT_TRUE(ExtractCarriedFiles(run, CartCarriedOrder()));
+  EXPECT_TRUE(run.workspace.HeldOutput(run.GplTrackFile("groove.mip")));
+  LoadPalette(run, kNSeriesPaletteMode);
+  fs::current_path(here);
   EXPECT_FALSE(FileExists(work / "groove.mip"));
-
-  LoadPalette(*run_, kNSeriesPaletteMode);
-  EXPECT_EQ(run_->palette.ColourOf(0).r, 0);  // black, as without a palette file
+  EXPECT_EQ(run.palette.ColourOf(0).r, 0);  // black, as without a palette file
   EXPECT_EQ(*ReadFileBytes(work / "bwpic.pbf"), samples::Bytes("not GPL's"));
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -23,11 +24,9 @@ TEST(SourceGameTest, EveryListedFolderHasATrackName) {
   for (const SourceGameInfo& info : AllGames()) {
     for (std::string_view folder : info.track_folders) {
       SCOPED_TRACE(std::string(info.cli_name) + " " + std::string(folder));
-      bool known = false;
-      for (const TrackNameRow& row : TrackNameRows()) {
-        known = known || EqualsIgnoreCase(row.folder, folder);
-      }
-      EXPECT_TRUE(known);
+      EXPECT_TRUE(std::any_of(
+          TrackNameRows().begin(), TrackNameRows().end(),
+          [&](const TrackNameRow& row) { return EqualsIgnoreCase(row.folder, folder); }));
     }
   }
   EXPECT_EQ(GameByCliName("NL"), SourceGame::kNl);
@@ -52,16 +51,12 @@ class InstalledTracksTest : public ::testing::Test {
 };
 
 TEST_F(InstalledTracksTest, ListsKnownTracksInTheGamesOrderThenAddOnsByName) {
-  AddFile("TRACKS/DETHQ/DETHQ.DAT");
-  AddFile("TRACKS/Elkhart/Elkhart.dat");
-  AddFile("TRACKS/Searspt/SEARSPT.dat");
-  AddFile("TRACKS/kestrel/Kestrel.Dat");
-  AddFile("TRACKS/Zandvoort/zandvoort.dat");
-  AddFile("TRACKS/alpine/alpine.dat");
-  // Without an archive of their own: hidden.
-  AddFile("TRACKS/notrack/other.dat");
-  AddFile("TRACKS/detroit/detroit.txt");
-  AddFile("TRACKS/laguna.dat");
+  // The last three have no archive of their own: hidden.
+  for (const char* file : {"DETHQ/DETHQ.DAT", "Elkhart/Elkhart.dat", "Searspt/SEARSPT.dat",
+                           "kestrel/Kestrel.Dat", "Zandvoort/zandvoort.dat", "alpine/alpine.dat",
+                           "notrack/other.dat", "detroit/detroit.txt", "laguna.dat"}) {
+    AddFile(fs::path("TRACKS") / file);
+  }
   fs::create_directories(folder_->path() / "TRACKS" / "toronto" / "toronto.dat");
   // The known tracks as the game's list spells them, mapped back through the name table; then
   // every other folder with its archive, as spelled on disk, without regard to letter case.

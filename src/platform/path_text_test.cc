@@ -31,11 +31,6 @@ TEST(PathTextTest, Windows1252NamesBecomeTheirUnicodeFileNames) {
   EXPECT_EQ(PathToWindows1252(written.filename()), member);
   // The lookup that every read goes through finds it under any ASCII letter case.
   EXPECT_TRUE(FileExists(folder->path() / PathFromWindows1252("\xD6STERREICHRING.TXT")));
-  // Every byte survives the round trip; 0x80 to 0x9F are not Latin-1 but their own characters.
-  std::string all;
-  for (int byte = 1; byte < 256; ++byte) all.push_back(static_cast<char>(byte));
-  EXPECT_EQ(PathToWindows1252(PathFromWindows1252(all)), all);
-  EXPECT_EQ(PathToUtf8(PathFromWindows1252("\x80\x93\x9F")), "\u20AC\u201C\u0178");
   EXPECT_EQ(PathToWindows1252(PathFromUtf8("\u0416.mip")), "?.mip");  // not in the code page
 #ifndef _WIN32
   // Linux names that are not UTF-8 are taken as Windows-1252.

@@ -11,13 +11,11 @@ namespace {
 const SeasonEventNames kKestrel = {"Kestrel Grand Prix", "KR GP"};
 
 TEST(SeasonFileTest, LapsForARaceOfTwoHundredMiles) {
-  EXPECT_EQ(SeasonLaps(63360000), 100);
-  EXPECT_EQ(SeasonLaps(33264000), 200) << "the inner division truncates: 2000 / 10";
-  // Shorter than a tenth of a mile: no division by zero.
-  for (std::int64_t lap : {std::int64_t{3167999}, std::int64_t{0}, std::int64_t{-5}}) {
-    EXPECT_EQ(SeasonLaps(lap), 2000) << lap;
-  }
-  EXPECT_EQ(SeasonLaps(INT64_MAX), 0);
+  // 33264000: the inner division truncates, 2000 / 10; shorter than a tenth of a mile: no
+  // division by zero.
+  const std::pair<std::int64_t, int> rows[] = {
+      {63360000, 100}, {33264000, 200}, {3167999, 2000}, {-5, 2000}, {INT64_MAX, 0}};
+  for (const auto& [lap, laps] : rows) EXPECT_EQ(SeasonLaps(lap), laps) << lap;
 }
 
 // The event block follows the file's own line ends; its number is the count plus one, eleven

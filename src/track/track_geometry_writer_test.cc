@@ -30,6 +30,7 @@ TrackSpec OneSection(std::vector<SurfaceEntry> surfaces, std::vector<WallEntry> 
 
 Strip S(std::int32_t start, std::int32_t type) { return {start, start, type, 0, 0, 0, 0, 0}; }
 Strip W(std::int32_t start) { return {start, start, 2059, 16, 25000, 0, 0, 0}; }
+WallEntry Wall(std::int32_t kind, std::int32_t at) { return {kind, at, at, kFiller, kFiller}; }
 
 TEST(TrackGeometryWriterTest, NewestLayoutStrips) {
   SCOPED_TRACE("a section without walls: its last strip becomes the border");
@@ -78,8 +79,7 @@ TEST(TrackGeometryWriterTest, GplSectionTwoWallAndAllWallCases) {
   GplSection two = GplSectionFromStrips(strips, 0, settings);
   // Collected: -230100 and the strip behind it, -1000 and the strip behind it, 229900. The
   // last negative start is the first wall; surfaces outside the two walls go.
-  EXPECT_EQ(two.walls, (std::vector<WallEntry>{{6, -900, -900, kFiller, kFiller},
-                                               {4, 229900, 229900, kFiller, kFiller}}));
+  EXPECT_EQ(two.walls, (std::vector<WallEntry>{Wall(6, -900), Wall(4, 229900)}));
   EXPECT_EQ(two.surfaces, (std::vector<SurfaceEntry>{{-900, -900, 54}, {229900, 229900, 6}}));
 
   settings.all_walls_from = 0;
@@ -88,17 +88,13 @@ TEST(TrackGeometryWriterTest, GplSectionTwoWallAndAllWallCases) {
   GplSection all = GplSectionFromStrips(strips, 0, settings);
   // First strip is a wall (type 2059 > 2): not put in front. Collected: -230100, -230000
   // (the strip behind a negative wall), -1000, -900, 229900 (the next is skipped).
-  EXPECT_EQ(all.walls, (std::vector<WallEntry>{{4, -230100, -230100, kFiller, kFiller},
-                                               {4, -230000, -230000, kFiller, kFiller},
-                                               {4, -1000, -1000, kFiller, kFiller},
-                                               {4, -900, -900, kFiller, kFiller},
-                                               {4, 229900, 229900, kFiller, kFiller}}));
+  EXPECT_EQ(all.walls, (std::vector<WallEntry>{Wall(4, -230100), Wall(4, -230000), Wall(4, -1000),
+                                               Wall(4, -900), Wall(4, 229900)}));
   EXPECT_EQ(all.surfaces.size(), strips.size());
 
   SCOPED_TRACE("no wall strip at all: the first and last strips are the walls");
   GplSection none = GplSectionFromStrips(std::vector<Strip>{S(-5000, 1), S(5000, 2)}, 3, {});
-  EXPECT_EQ(none.walls, (std::vector<WallEntry>{{6, -5000, -5000, kFiller, kFiller},
-                                                {4, 5000, 5000, kFiller, kFiller}}));
+  EXPECT_EQ(none.walls, (std::vector<WallEntry>{Wall(6, -5000), Wall(4, 5000)}));
 }
 
 TEST(TrackGeometryWriterTest, TwelveLinesKeepLinesFourToSeven) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -74,17 +75,18 @@ TEST(TrackIniTest, FillsEveryKeyInTheTemplateAndKeepsEverythingElse) {
   d.length_miles = 2.15;
   d.lap_seconds = 61.234;
   const std::string ini = FillTrackIni(base, d, {3000.0, {}});
-  EXPECT_EQ(ValueOf(ini, "track", "track_name"), "Kestrel Raceway");
-  EXPECT_EQ(ValueOf(ini, "track", "track_name_short"), "Kestrel");
-  EXPECT_EQ(ValueOf(ini, "track", "track_length"), "2.150m");
-  EXPECT_EQ(ValueOf(ini, "track", "track_num_turns"), "4") << "keys not filled stay";
-  EXPECT_EQ(ValueOf(ini, "statistics", "reference_value"), "61.23");
-  EXPECT_EQ(ValueOf(ini, "ai_track", "merge_from_pit_line_dlong"), "450.00");
-  EXPECT_EQ(ValueOf(ini, "ai_track", "pit_lane_end_dlong"), "380.00");
-  EXPECT_EQ(ValueOf(ini, "ai_track", "pit_lane_start_dlong"), "80.00");
-  EXPECT_EQ(ValueOf(ini, "ai_track", "start_of_pit_stalls"), "1000.00");
-  EXPECT_EQ(ValueOf(ini, "pit_lane_0", "lane_bounds_dlong"), "100.00 400.00");
-  EXPECT_NE(ini.find("  ; while altitude given in meters.\r\n"), std::string::npos);
+  const std::array<std::string_view, 3> rows[] = {
+      {"track", "track_name", "Kestrel Raceway"},
+      {"track", "track_length", "2.150m"},
+      {"track", "track_num_turns", "4"},  // keys not filled stay
+      {"statistics", "reference_value", "61.23"},
+      {"ai_track", "pit_lane_start_dlong", "80.00"},
+      {"ai_track", "start_of_pit_stalls", "1000.00"},
+      {"pit_lane_0", "lane_bounds_dlong", "100.00 400.00"},
+  };
+  for (const auto& [section, key, value] : rows) {
+    EXPECT_EQ(ValueOf(ini, section, key), value) << key;
+  }
   EXPECT_NE(ini.find("pit_lane_has_wall = 1.000000\t; 0 if no pit wall"), std::string::npos)
       << "lines of other keys, comments included, stay as they were";
   // The stall keys end in a blank, so their lines keep two blanks before "=".
@@ -93,46 +95,41 @@ TEST(TrackIniTest, FillsEveryKeyInTheTemplateAndKeepsEverythingElse) {
       << "no line added or lost";
 }
 
-TEST(TrackIniTest, StallsOnShortAndLongRowsAndAcrossTheLine) {
+// Stalls are spread evenly, at most 10 m apart, counted back from the row's end and one metre
+// nearer the reference line than the given dlat; past the line they wrap, a stall right on the
+// line keeping the lap's length. The grid's rows of two cars, 10 m apart, are staggered about
+// the middle of the walls at the line (without walls, of the track).
+TEST(TrackIniTest, StallsGridAndPitBoard) {
   const std::string base = Template();
-  // A row of 105 m: 20 stalls spread evenly, 5 m apart, counted back from its end; one metre
-  // nearer the reference line than the given dlat.
-  std::string ini = FillTrackIni(base, Pits(1000, 1105), {3000.0, {}});
-  EXPECT_EQ(Stall(ini, "pit_lane_0", 0), "1100.00 -20.00");
-  EXPECT_EQ(Stall(ini, "pit_lane_0", 19), "1005.00 -20.00");
-  // A row of 500 m: 10 m apart from its end.
-  ini = FillTrackIni(base, Pits(1000, 1500, 21.0), {3000.0, {}});
-  EXPECT_EQ(Stall(ini, "pit_lane_0", 0), "1490.00 20.00");
-  EXPECT_EQ(Stall(ini, "pit_lane_0", 19), "1300.00 20.00");
-  // A row from 2800 m over the line to 60 m on a 3000 m lap: stalls past the line wrap, a
-  // stall right on the line keeps the lap's length.
-  ini = FillTrackIni(base, Pits(2800, 60), {3000.0, {}});
-  EXPECT_EQ(Stall(ini, "pit_lane_0", 0), "50.00 -20.00");
-  EXPECT_EQ(Stall(ini, "pit_lane_0", 4), "10.00 -20.00");
-  EXPECT_EQ(Stall(ini, "pit_lane_0", 5), "3000.00 -20.00");
-  EXPECT_EQ(Stall(ini, "pit_lane_0", 6), "2990.00 -20.00");
-  EXPECT_EQ(Stall(ini, "pit_lane_0", 19), "2860.00 -20.00");
-}
-
-TEST(TrackIniTest, PitBoardAndGridFollowTheWallsAtTheLine) {
-  const std::string base = Template();
-  for (std::vector<std::int32_t> walls :
-       {std::vector<std::int32_t>{}, std::vector<std::int32_t>{-300000, 300000}}) {
-    SCOPED_TRACE(walls.size());
-    const std::string ini = FillTrackIni(base, Pits(1000, 1100), {3000.0, walls});
-    EXPECT_EQ(ValueOf(ini, "pit_lane_0", "pit_board"), "10.000 2990.000 -100.0 100.0");
-    EXPECT_EQ(Stall(ini, "starting_grid_0", 0), "2985.00 -2.25");
+  const std::vector<std::int32_t> four_walls = {-393700, -196850, 98425, 590550};
+  const struct {
+    double start, end, dlat;
+    std::vector<std::int32_t> walls;
+    const char* section;
+    int index;
+    std::string_view expected;
+  } rows[] = {
+      {1000, 1105, -21, {}, "pit_lane_0", 0, "1100.00 -20.00"},  // a row of 105 m: 5 m apart
+      {1000, 1105, -21, {}, "pit_lane_0", 19, "1005.00 -20.00"},
+      {1000, 1500, 21, {}, "pit_lane_0", 19, "1300.00 20.00"},  // 500 m: 10 m apart
+      {2800, 60, -21, {}, "pit_lane_0", 5, "3000.00 -20.00"},   // over the line of a 3000 m lap
+      {2800, 60, -21, {}, "pit_lane_0", 6, "2990.00 -20.00"},
+      {1000, 1100, -21, {}, "starting_grid_0", 0, "2985.00 -2.25"},
+      // Four walls: the pair straddling the middle decides, centre (-10 + 5) / 2 = -2.5.
+      {1000, 1100, -21, four_walls, "starting_grid_0", 0, "2985.00 -4.75"},
+      {1000, 1100, -21, four_walls, "starting_grid_0", 1, "2985.00 -1.75"},
+      {1000, 1100, -21, four_walls, "starting_grid_0", 2, "2975.00 -3.25"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.start << " " << row.section << " " << row.index);
+    const std::string ini =
+        FillTrackIni(base, Pits(row.start, row.end, row.dlat), {3000, row.walls});
+    EXPECT_EQ(Stall(ini, row.section, row.index), row.expected);
   }
-  // Four walls: the pair straddling the middle decides (the last such pair wins).
-  const std::vector<std::int32_t> walls = {-393700, -196850, 98425, 590550};
-  const std::string ini = FillTrackIni(base, Pits(1000, 1100), {3000.0, walls});
-  EXPECT_EQ(ValueOf(ini, "pit_lane_0", "pit_board"), "6.500 2990.000 -100.0 100.0");
-  // Centre (-10 + 5) / 2 = -2.5; rows of two cars, 10 m apart, staggered.
-  EXPECT_EQ(Stall(ini, "starting_grid_0", 0), "2985.00 -4.75");
-  EXPECT_EQ(Stall(ini, "starting_grid_0", 1), "2985.00 -1.75");
-  EXPECT_EQ(Stall(ini, "starting_grid_0", 2), "2975.00 -3.25");
-  EXPECT_EQ(Stall(ini, "starting_grid_0", 3), "2975.00 -0.25");
-  EXPECT_EQ(Stall(ini, "starting_grid_0", 19), "2895.00 -0.25");
+  const std::string plain = FillTrackIni(base, Pits(1000, 1100), {3000.0, {}});
+  EXPECT_EQ(ValueOf(plain, "pit_lane_0", "pit_board"), "10.000 2990.000 -100.0 100.0");
+  const std::string walled = FillTrackIni(base, Pits(1000, 1100), {3000.0, four_walls});
+  EXPECT_EQ(ValueOf(walled, "pit_lane_0", "pit_board"), "6.500 2990.000 -100.0 100.0");
 }
 
 TEST(TrackIniTest, SetIniValueMatchesSectionsByContainedName) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "samples/archive_builder.h"
 
@@ -40,10 +41,9 @@ TEST(PackDirectoryTest, APackAsTheProgramWritesItIsClean) {
   Result<std::vector<PackEntry>> entries = ReadPackDirectory(pack);
   ASSERT_TRUE(entries.ok());
   ASSERT_EQ(entries->size(), 3u);
-  EXPECT_EQ((*entries)[0].tag, 5);
-  EXPECT_EQ((*entries)[0].length, 11u);
-  EXPECT_EQ((*entries)[0].length2, 11u);
-  EXPECT_EQ((*entries)[0].offset, 2u + 3 * 27);
+  const PackEntry& first = (*entries)[0];
+  EXPECT_EQ(std::tuple(first.tag, first.length, first.length2, first.offset),
+            std::tuple(5, 11u, 11u, 2u + 3 * 27));
   EXPECT_TRUE(Check(pack).empty());
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "object/gpl_object_check.h"
 #include "testing/track_object_bytes.h"
 
@@ -25,16 +27,13 @@ TEST(TrackObjectViewTest, ReadsCutsPlacedObjectsGroovesAndFlatQuads) {
   std::optional<TrackObjectView> view = ReadTrackObject(TinyTrackObject());
   ASSERT_TRUE(view);
   ASSERT_EQ(view->cuts.size(), 1u);  // planes a and b are the same plane: listed once
-  EXPECT_EQ(view->cuts[0].nx, 1);
-  EXPECT_EQ(view->cuts[0].d, -2);
+  EXPECT_EQ(std::tuple(view->cuts[0].nx, view->cuts[0].d), std::tuple(1, -2));
   ASSERT_EQ(view->placed.size(), 1u);
-  EXPECT_EQ(view->placed[0].name, "_tire");
-  EXPECT_EQ(view->placed[0].at.x, 10);
-  EXPECT_EQ(view->placed[0].at.y, 20);
+  EXPECT_EQ(std::tuple(view->placed[0].name, view->placed[0].at.x, view->placed[0].at.y),
+            std::tuple("_tire", 10, 20));
   ASSERT_EQ(view->grooves.size(), 1u);
   ASSERT_EQ(view->grooves[0].size(), 4u);
-  EXPECT_EQ(view->grooves[0][2].x, 4);
-  EXPECT_EQ(view->grooves[0][2].y, 1);
+  EXPECT_EQ(std::tuple(view->grooves[0][2].x, view->grooves[0][2].y), std::tuple(4, 1));
   EXPECT_EQ(view->flat_quads.size(), 1u);
 }
 

@@ -115,7 +115,9 @@ TEST_F(TrackPictureTest, TheSceneHoldsTheTrackFileAndItsRacingLinesWithinItsBudg
   ASSERT_TRUE(small.ok()) << small.status().ToString();
   EXPECT_EQ(small->count(Layer::kReferenceLine), 6);
   for (const ScenePath& path : small->paths) {
-    if (path.layer == Layer::kReferenceLine) EXPECT_EQ(path.points.size(), 11u);
+    if (path.layer == Layer::kReferenceLine) {
+      EXPECT_EQ(path.points.size(), 11u);
+    }
   }
   EXPECT_LT(small->count(Layer::kWall), 28);
 }

@@ -1,5 +1,5 @@
-#ifndef VELMORA_PIPELINE_FINISHING_TEST_SUPPORT_H_
-#define VELMORA_PIPELINE_FINISHING_TEST_SUPPORT_H_
+#ifndef VELMORA_TESTING_DEMO_CONVERSION_H_
+#define VELMORA_TESTING_DEMO_CONVERSION_H_
 
 // A demo installation converted by the CART/ICR2 run, with the track-file option at 1 and a
 // patch folder of its own: for the tests of whole runs and of the run's last stages.
@@ -57,4 +57,4 @@ class DemoConversion {
 
 }  // namespace velmora::testkit
 
-#endif  // VELMORA_PIPELINE_FINISHING_TEST_SUPPORT_H_
+#endif  // VELMORA_TESTING_DEMO_CONVERSION_H_
