@@ -191,8 +191,8 @@ int RunConvert(const CommandLine& line) {
   if (!resources_folder) return kExitUsage;
   if (line.all) {
     BatchRequest batch{&game,
-                       line.source,
-                       line.gpl,
+                       PathFromUtf8(line.source),
+                       PathFromUtf8(line.gpl),
                        line.jobs > 0 ? line.jobs : DefaultJobs(),
                        line.keep_skid_marks,
                        line.sixteen_bit_sky,

@@ -172,7 +172,11 @@ TEST_F(ConversionRunTest, MissingTemplateMessagesDependOnTheOption) {
 
 // A geometry file that cannot be had stops both pipelines, naming the file, and leaves no pack.
 TEST_F(ConversionRunTest, StoppedRunsNameTheCauseAndLeaveNoPack) {
+#ifndef _WIN32
   const fs::path deep = testkit::MakeTooDeepFolder(folder_->path());
+#else
+  const fs::path deep;  // the system's path limit is not met the same way there
+#endif
   const std::string made = deep.string() + "/dir";
   for (const SourceGame game : {SourceGame::kCart, SourceGame::kN2}) {
     SCOPED_TRACE(game == SourceGame::kCart ? "cart" : "n-series");
