@@ -11,6 +11,7 @@
 #include "cli/batch_command.h"
 #include "cli/terminal_sinks.h"
 #include "trackview/folder_check.h"
+#include "trackview/track_folder.h"
 #include "trackview/track_picture.h"
 #include "pipeline/source_games.h"
 #include "pipeline/track_converter.h"
@@ -241,16 +242,19 @@ void DescribeResult(const fs::path& track_folder) {
 }
 
 // The demo's last steps: what `velmora check` says of the converted folder, and where the
-// picture `velmora show` draws of it is.
+// picture `velmora show` draws of it is. The folder is opened and its track file loaded once for
+// both.
 void CheckAndPicture(const fs::path& track_folder, const fs::path& picture) {
   std::printf("\nvelmora check %s:\n", track_folder.string().c_str());
-  Result<CheckReport> report = CheckTrackFolder(track_folder);
-  if (report.ok()) {
-    std::fputs(report->Text().c_str(), stdout);
+  Result<TrackFolder> folder = TrackFolder::Open(track_folder);
+  Status shown = folder.status();
+  if (folder.ok()) {
+    const FolderTrack track = folder->LoadTrack();
+    std::fputs(CheckTrackFolder(*folder, track).Text().c_str(), stdout);
+    shown = ShowTrack(*folder, track, picture);
   } else {
-    std::printf("  %s\n", report.status().message().c_str());
+    std::printf("  %s\n", folder.status().message().c_str());
   }
-  const Status shown = ShowTrack(track_folder, picture);
   if (shown.ok()) {
     std::printf("\nA picture of the track from above (velmora show): %s\n",
                 PathToUtf8(picture).c_str());

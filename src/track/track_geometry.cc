@@ -55,6 +55,15 @@ std::int64_t TruncToInt64(double value) {
   return static_cast<std::int64_t>(value);
 }
 
+// The first reference line of a pair that brackets dlat 0 (the first at or left of it, the next
+// right of it), or line 0 when none does: lateral positions are interpolated between the pair.
+int CentreLine(const std::vector<std::int32_t>& lines) {
+  for (std::size_t k = 0; k + 1 < lines.size(); ++k) {
+    if (lines[k] < 1 && lines[k + 1] > 0) return static_cast<int>(k);
+  }
+  return 0;
+}
+
 double HeightOf(const LineRecord& line, double t) {
   return line[0] * t * t * t + line[1] * t * t + line[2] * t + line[3];
 }
@@ -122,6 +131,7 @@ Status TrackGeometry::LoadBytes(std::vector<std::uint8_t> bytes, std::string_vie
   Status parsed = Parse();
   if (!parsed.ok()) return parsed;
   sections_in_order_ = SectionsFollowInOrder(sections_);
+  centre_line_ = CentreLine(lines_);
   loaded_ = true;
   return Status::Ok();
 }
@@ -294,40 +304,56 @@ double TrackGeometry::SectionT(const SectionRecord& record, double along) const 
   return record.length() == 0 ? 0.0 : along / record.length();
 }
 
-Point3 TrackGeometry::PositionAt(std::int32_t dlong, std::int32_t dlat) const {
+TrackGeometry::Place TrackGeometry::PlaceAt(std::int32_t dlong) const {
   if (!loaded_) return {};
   std::uint32_t d = static_cast<std::uint32_t>(dlong);
   if (d >= track_length_) d -= track_length_;
   const int s = SectionAtOrBefore(d);
-  return PointInSection(s, static_cast<double>(static_cast<std::int64_t>(d) - sections_[s].start()),
-                        dlat);
+  return {s, static_cast<double>(static_cast<std::int64_t>(d) - sections_[s].start())};
+}
+
+Point3 TrackGeometry::PositionAt(std::int32_t dlong, std::int32_t dlat) const {
+  if (!loaded_) return {};
+  const Place place = PlaceAt(dlong);
+  return PointInSection(place.section, place.along, dlat);
+}
+
+Point3 TrackGeometry::PlanPositionAt(std::int32_t dlong, std::int32_t dlat) const {
+  if (!loaded_) return {};
+  const Place place = PlaceAt(dlong);
+  return PlanPointInSection(place.section, place.along, dlat);
 }
 
 Point3 TrackGeometry::PointInSection(int s, double along, std::int32_t dlat) const {
   if (!loaded_ || s < 0 || s >= section_count()) return {};
+  const double t = SectionT(sections_[s], along);
+  dlat = WallOrLine(s, t, dlat);
+  Point3 p = PlanPoint(s, along, t, dlat);
+  p.z = HeightAt(s, t, dlat);
+  return p;
+}
+
+Point3 TrackGeometry::PlanPointInSection(int s, double along, std::int32_t dlat) const {
+  if (!loaded_ || s < 0 || s >= section_count()) return {};
+  const double t = SectionT(sections_[s], along);
+  return PlanPoint(s, along, t, WallOrLine(s, t, dlat));
+}
+
+std::int32_t TrackGeometry::WallOrLine(int s, double t, std::int32_t dlat) const {
+  if (dlat != INT_MAX && dlat != INT_MIN) return dlat;
+  std::span<const WallEntry> section_walls = walls(s);
+  if (section_walls.empty()) {
+    // No wall to stand for: the outermost reference line on that side.
+    return dlat == INT_MAX ? lines_.back() : lines_.front();
+  }
+  const WallEntry& wall = dlat == INT_MAX ? section_walls.back() : section_walls.front();
+  return TruncToInt32((1 - t) * wall[1] + t * wall[2]);
+}
+
+Point3 TrackGeometry::PlanPoint(int s, double along, double t, std::int32_t dlat) const {
   const SectionRecord& record = sections_[s];
-  const double t = SectionT(record, along);
-
-  if (dlat == INT_MAX || dlat == INT_MIN) {
-    std::span<const WallEntry> section_walls = walls(s);
-    if (section_walls.empty()) {
-      // No wall to stand for: the outermost reference line on that side.
-      dlat = dlat == INT_MAX ? lines_.back() : lines_.front();
-    } else {
-      const WallEntry& wall = dlat == INT_MAX ? section_walls.back() : section_walls.front();
-      dlat = TruncToInt32((1 - t) * wall[1] + t * wall[2]);
-    }
-  }
-
-  const int line_count = static_cast<int>(lines_.size());
-  int i = 0;
-  for (int k = 0; k + 1 < line_count; ++k) {
-    if (lines_[k] < 1 && lines_[k + 1] > 0) {
-      i = k;
-      break;
-    }
-  }
-  const int next = std::min(i + 1, line_count - 1);
+  const int i = centre_line_;
+  const int next = std::min(i + 1, line_count() - 1);
   const double span = static_cast<double>(lines_[next]) - lines_[i];
   const double u = span == 0 ? 0.0 : (static_cast<double>(dlat) - lines_[i]) / span;
   const LineRecord& l0 = line_record(s, i);
@@ -345,22 +371,20 @@ Point3 TrackGeometry::PointInSection(int s, double along, std::int32_t dlat) con
     p.x = std::cos(angle) * r + record.cx();
     p.y = std::sin(angle) * r + record.cy();
   }
+  return p;
+}
 
-  if (dlat <= lines_.front()) {
-    p.z = HeightOf(line_record(s, 0), t);
-  } else if (dlat >= lines_.back()) {
-    p.z = HeightOf(line_record(s, line_count - 1), t);
-  } else {
-    p.z = HeightOf(line_record(s, 0), t);  // reference lines out of order: the first line
-    for (int j = 0; j + 1 < line_count; ++j) {
-      if (lines_[j] <= dlat && dlat < lines_[j + 1]) {
-        const double w = (static_cast<double>(dlat) - lines_[j]) / (static_cast<double>(lines_[j + 1]) - lines_[j]);
-        p.z = w * HeightOf(line_record(s, j + 1), t) + (1 - w) * HeightOf(line_record(s, j), t);
-        break;
-      }
+double TrackGeometry::HeightAt(int s, double t, std::int32_t dlat) const {
+  const int line_count = static_cast<int>(lines_.size());
+  if (dlat <= lines_.front()) return HeightOf(line_record(s, 0), t);
+  if (dlat >= lines_.back()) return HeightOf(line_record(s, line_count - 1), t);
+  for (int j = 0; j + 1 < line_count; ++j) {
+    if (lines_[j] <= dlat && dlat < lines_[j + 1]) {
+      const double w = (static_cast<double>(dlat) - lines_[j]) / (static_cast<double>(lines_[j + 1]) - lines_[j]);
+      return w * HeightOf(line_record(s, j + 1), t) + (1 - w) * HeightOf(line_record(s, j), t);
     }
   }
-  return p;
+  return HeightOf(line_record(s, 0), t);  // reference lines out of order: the first line
 }
 
 TrackDirection TrackGeometry::DirectionAt(std::int32_t dlong) const {

@@ -210,6 +210,17 @@ class TrackGeometry {
   // The same within one section, `along` track units from its start: its length gives the
   // section's end point, which the next section's start should meet.
   Point3 PointInSection(int section, double along, std::int32_t dlat) const;
+  // Where PositionAt places `dlong` (wrapped into the lap): a section and the distance into it.
+  // Points across the track at one distance share it, so it can be found once for them all.
+  struct Place {
+    int section = 0;
+    double along = 0;
+  };
+  Place PlaceAt(std::int32_t dlong) const;
+  // PositionAt and PointInSection with x and y alone, z left 0: for views from above, which
+  // spare the heights' cost.
+  Point3 PlanPositionAt(std::int32_t dlong, std::int32_t dlat) const;
+  Point3 PlanPointInSection(int section, double along, std::int32_t dlat) const;
   // Unit direction of the track at `dlong` and the offset of the plane through the track
   // perpendicular to it.
   TrackDirection DirectionAt(std::int32_t dlong) const;
@@ -233,6 +244,11 @@ class TrackGeometry {
   // The section whose start is at or before `dlong`, searching from the last; 0 if none.
   int SectionAtOrBefore(std::uint32_t dlong) const;
   double SectionT(const SectionRecord& record, double along) const;
+  // The parts of PointInSection, `t` being how far along section `s` the point lies (0 to 1):
+  // the dlat INT_MIN and INT_MAX stand for, x and y, and the height.
+  std::int32_t WallOrLine(int s, double t, std::int32_t dlat) const;
+  Point3 PlanPoint(int s, double along, double t, std::int32_t dlat) const;
+  double HeightAt(int s, double t, std::int32_t dlat) const;
 
   bool loaded_ = false;
   std::string path_;
@@ -251,6 +267,8 @@ class TrackGeometry {
   // Whether the sections follow one another (see SectionsFollowInOrder): the lookups by
   // distance then bisect instead of scanning.
   bool sections_in_order_ = false;
+  // The reference line x and y are interpolated from, with the next one (see CentreLine).
+  int centre_line_ = 0;
   std::vector<LineRecord> line_records_;
   std::vector<SurfaceEntry> surfaces_;  // versions below 2000
   std::vector<Strip> strips_;           // newest layout

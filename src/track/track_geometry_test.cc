@@ -96,6 +96,31 @@ TEST(TrackGeometryTest, WallSentinelsAndWallsAt) {
   EXPECT_EQ(track.WallsAt(200000, 0, out), 0);  // past the lap: no wrap here
 }
 
+// The plan queries and a place found once give PositionAt's x and y to the bit, walls, the
+// lap's wrap and lines out of order included.
+TEST(TrackGeometryTest, PlanPositionsAreThePositionsWithoutHeight) {
+  TrackSpec unordered = TwoStraights();
+  unordered.lines = {100000, -100000, 0, 50000};
+  for (const TrackSpec& layout : {TwoStraights(), samples::SampleCircuitSpec(), unordered}) {
+    for (std::uint32_t version : {1u, 6u, kNewestLayoutVersion}) {
+      TrackGeometry track = Loaded(BuildTrackFile(layout, version));
+      const auto lap = static_cast<std::int32_t>(track.track_length());
+      for (std::int32_t dlong : {0, 1, 50000, 99999, 100000, lap / 3, lap - 1, lap, lap + 7, -5}) {
+        const TrackGeometry::Place place = track.PlaceAt(dlong);
+        for (std::int32_t dlat : {INT_MIN, -250000, -1, 0, 1, 120000, INT_MAX}) {
+          SCOPED_TRACE(testing::Message() << version << " " << dlong << " " << dlat);
+          const Point3 full = track.PositionAt(dlong, dlat);
+          const Point3 plan = track.PlanPositionAt(dlong, dlat);
+          const Point3 placed = track.PlanPointInSection(place.section, place.along, dlat);
+          EXPECT_EQ(std::tuple(plan.x, plan.y, plan.z), std::tuple(full.x, full.y, 0.0));
+          EXPECT_EQ(std::tuple(placed.x, placed.y), std::tuple(full.x, full.y));
+        }
+      }
+    }
+  }
+  EXPECT_EQ(TrackGeometry().PlanPositionAt(0, 0).x, 0);
+}
+
 // The lap's end is section 0's start.
 TEST(TrackGeometryTest, DirectionPlaneOffsetAndTheLapEnd) {
   TrackGeometry track = Loaded(BuildTrackFile(samples::SampleCircuitSpec(), 6));

@@ -33,12 +33,12 @@ bool IsRacingLine(std::string_view name) {
 // against the point count its length gives.
 class FolderChecker {
  public:
-  FolderChecker(const TrackFolder& folder, CheckReport& report)
-      : folder_(folder), report_(report) {}
+  FolderChecker(const TrackFolder& folder, const FolderTrack& track, CheckReport& report)
+      : folder_(folder), track_(track), report_(report) {}
 
   void Run() {
     CheckPack();
-    LoadTrack();
+    CheckTrack();
     for (const PackEntry& entry : folder_.pack_entries()) CheckPacked(entry);
     for (const LooseFile& file : folder_.loose_files()) CheckLoose(file);
     for (const char* line : kRacingLineFiles) {
@@ -72,26 +72,26 @@ class FolderChecker {
 
   // The track file GPL reads is checked first, so that the racing lines can be held against
   // the point count its length gives.
-  void LoadTrack() {
-    const std::string name = folder_.name() + ".trk";
+  void CheckTrack() {
+    const std::string& name = track_.name;
     const LooseFile* loose = folder_.FindLoose(name);
     const PackEntry* packed = folder_.FindPacked(name);
-    std::optional<std::vector<std::uint8_t>> bytes = folder_.Read(name);
-    if (!bytes) {
+    if (track_.status.IsNotFound()) {
       if (!loose && !packed) Report(name, "missing: the track has no geometry file");
       return;  // a member whose data lies outside the pack is reported with the directory
     }
     const std::string label =
         loose ? (packed ? loose->name + " (loose)" : loose->name) : packed->name;
     checked_track_ = loose ? static_cast<const void*>(loose) : packed;
-    TrackGeometry geometry;
     Problems problems =
-        CheckTrackFile(std::move(*bytes), GplTrackFileRulePath(folder_.folder() / name), geometry);
+        track_.status.ok()
+            ? CheckLoadedTrack(track_.geometry)
+            : Problems{"the track file cannot be read: " + track_.status.message()};
     ++report_.files_checked;
     for (std::string& what : problems) Report(label, std::move(what));
-    if (geometry.loaded()) {
+    if (track_.geometry.loaded()) {
       expected_points_ =
-          RacingLines::PointCount(geometry, GplTrackFolderRulePath(folder_.folder()));
+          RacingLines::PointCount(track_.geometry, GplTrackFolderRulePath(folder_.folder()));
     }
   }
 
@@ -131,7 +131,7 @@ class FolderChecker {
     } else if (kind == ".3do") {
       problems = CheckObjectFile(bytes);
     } else if (kind == ".trk") {
-      if (file == checked_track_) return;  // checked first, by LoadTrack
+      if (file == checked_track_) return;  // checked first, by CheckTrack
       TrackGeometry geometry;
       problems = CheckTrackFile({bytes.begin(), bytes.end()},
                                 GplTrackFileRulePath(folder_.folder() / name), geometry);
@@ -147,9 +147,10 @@ class FolderChecker {
   }
 
   const TrackFolder& folder_;
+  const FolderTrack& track_;
   CheckReport& report_;
   std::optional<std::int64_t> expected_points_;
-  const void* checked_track_ = nullptr;  // the entry or loose file LoadTrack checked
+  const void* checked_track_ = nullptr;  // the entry or loose file CheckTrack checked
 };
 
 }  // namespace
@@ -182,9 +183,13 @@ Result<CheckReport> CheckTrackFolder(const fs::path& folder) {
 }
 
 CheckReport CheckTrackFolder(const TrackFolder& folder) {
+  return CheckTrackFolder(folder, folder.LoadTrack());
+}
+
+CheckReport CheckTrackFolder(const TrackFolder& folder, const FolderTrack& track) {
   CheckReport report;
   report.track = folder.name();
-  FolderChecker(folder, report).Run();
+  FolderChecker(folder, track, report).Run();
   return report;
 }
 

@@ -11,6 +11,7 @@
 namespace velmora {
 
 class TrackFolder;
+struct FolderTrack;
 
 // The six racing lines every GPL track has, as the converter names them.
 inline constexpr const char* kRacingLineFiles[] = {"race.lp",  "pit.lp",     "pass1.lp",
@@ -35,6 +36,8 @@ struct CheckReport {
 Result<CheckReport> CheckTrackFolder(const std::filesystem::path& folder);
 // The same over a folder already opened (or held in memory).
 CheckReport CheckTrackFolder(const TrackFolder& folder);
+// The same with the folder's track file already loaded (TrackFolder::LoadTrack).
+CheckReport CheckTrackFolder(const TrackFolder& folder, const FolderTrack& track);
 
 }  // namespace velmora
 

@@ -226,9 +226,13 @@ void CheckSectionBlock(const TrackGeometry& track, std::size_t file_size, Proble
 
 Problems CheckTrackFile(std::vector<std::uint8_t> bytes, std::string_view rule_path,
                         TrackGeometry& geometry) {
-  const std::size_t size = bytes.size();
   const Status loaded = geometry.LoadBytes(std::move(bytes), rule_path);
   if (!loaded.ok()) return {"the track file cannot be read: " + loaded.message()};
+  return CheckLoadedTrack(geometry);
+}
+
+Problems CheckLoadedTrack(const TrackGeometry& geometry) {
+  const std::size_t size = geometry.image().size();
   Problems out;
   if (geometry.version() != kGplLayoutVersion && geometry.version() != kNewestLayoutVersion) {
     out.push_back("version " + Number(geometry.version()) +

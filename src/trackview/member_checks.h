@@ -50,6 +50,8 @@ Problems CheckObjectFile(std::span<const std::uint8_t> bytes);
 // what the per-track rules look at ("tracks/<track>/<track>.trk").
 Problems CheckTrackFile(std::vector<std::uint8_t> bytes, std::string_view rule_path,
                         TrackGeometry& geometry);
+// The same checks of a track file already loaded into `geometry`.
+Problems CheckLoadedTrack(const TrackGeometry& geometry);
 
 // A racing line in GPL's layout; with `expected_points`, its count must be that.
 Problems CheckLineFile(std::span<const std::uint8_t> bytes,

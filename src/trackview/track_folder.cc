@@ -5,6 +5,7 @@
 
 #include "platform/ascii.h"
 #include "platform/file_system.h"
+#include "platform/rule_path.h"
 
 namespace velmora {
 
@@ -128,6 +129,19 @@ std::optional<std::vector<std::uint8_t>> TrackFolder::Read(std::string_view name
 std::optional<std::vector<std::uint8_t>> TrackFolder::ReadLoose(const LooseFile& file) const {
   if (file.held) return std::vector<std::uint8_t>(file.held->begin(), file.held->end());
   return ReadFileBytes(file.path);
+}
+
+FolderTrack TrackFolder::LoadTrack() const {
+  FolderTrack track;
+  track.name = name_ + ".trk";
+  std::optional<std::vector<std::uint8_t>> bytes = Read(track.name);
+  if (!bytes) {
+    track.status = Status::NotFound(folder_.string() + " holds no readable " + track.name);
+    return track;
+  }
+  track.status =
+      track.geometry.LoadBytes(std::move(*bytes), GplTrackFileRulePath(folder_ / track.name));
+  return track;
 }
 
 }  // namespace velmora

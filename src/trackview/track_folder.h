@@ -12,8 +12,17 @@
 
 #include "trackview/pack_directory.h"
 #include "platform/status.h"
+#include "track/track_geometry.h"
 
 namespace velmora {
+
+// The track file of a folder, "<name>.trk" as GPL reads it, loaded once for every reader of the
+// folder: the check and the picture take the same one.
+struct FolderTrack {
+  std::string name;        // "<name>.trk"
+  Status status;           // NotFound: none is readable; else how loading it went
+  TrackGeometry geometry;  // loaded() when `status` is ok
+};
 
 // A loose file of a track folder.
 struct LooseFile {
@@ -70,6 +79,8 @@ class TrackFolder {
   std::optional<std::vector<std::uint8_t>> Read(std::string_view name) const;
   // A loose file's bytes; nothing when it cannot be read.
   std::optional<std::vector<std::uint8_t>> ReadLoose(const LooseFile& file) const;
+  // The folder's track file, read and loaded under its logical path.
+  FolderTrack LoadTrack() const;
 
  private:
   TrackFolder() = default;

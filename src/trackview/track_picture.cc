@@ -197,7 +197,12 @@ Canvas DrawTrackScene(const TrackScene& scene) {
 Status ShowTrack(const std::filesystem::path& folder, const std::filesystem::path& out) {
   Result<TrackFolder> track = TrackFolder::Open(folder);
   if (!track.ok()) return track.status();
-  Result<TrackScene> scene = BuildTrackScene(*track);
+  return ShowTrack(*track, track->LoadTrack(), out);
+}
+
+Status ShowTrack(const TrackFolder& folder, const FolderTrack& track,
+                 const std::filesystem::path& out) {
+  Result<TrackScene> scene = BuildTrackScene(folder, track);
   if (!scene.ok()) return scene.status();
   return WritePng(DrawTrackScene(*scene), out);
 }

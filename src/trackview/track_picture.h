@@ -22,6 +22,9 @@ Canvas DrawTrackScene(const TrackScene& scene);
 // `velmora show`: the picture of the GPL track folder `folder` as a PNG file at `out`. Fails
 // with a message for the user when the folder is not a GPL track or the file cannot be written.
 Status ShowTrack(const std::filesystem::path& folder, const std::filesystem::path& out);
+// The same of a folder already opened, its track file already loaded (TrackFolder::LoadTrack).
+Status ShowTrack(const TrackFolder& folder, const FolderTrack& track,
+                 const std::filesystem::path& out);
 
 }  // namespace velmora
 

@@ -9,7 +9,6 @@
 #include "trackview/track_folder.h"
 #include "platform/ascii.h"
 #include "platform/byte_reader.h"
-#include "platform/rule_path.h"
 #include "track/racing_lines.h"
 #include "track/track_geometry.h"
 
@@ -72,6 +71,7 @@ class SceneBuilder {
       total += SectionSteps(track_.section(s));
     }
     const double lap = track_.track_length();
+    samples_.reserve(std::min(total, most + 1));
     if (total > most) {
       for (std::size_t i = 0; i <= most; ++i) {
         samples_.push_back(static_cast<std::int64_t>(lap * i / most));
@@ -88,16 +88,22 @@ class SceneBuilder {
     samples_.push_back(static_cast<std::int64_t>(lap));
   }
 
+  // Every line is drawn through the same distances along the lap, so each distance is placed
+  // on the track once for all of them.
   void AddReferenceLines() {
-    for (int line = 0; line < track_.line_count(); ++line) {
-      ScenePath path{Layer::kReferenceLine, {}};
-      for (std::int64_t sample : samples_) {
-        const std::int32_t dlong = ToUnits(static_cast<double>(sample));
-        path.points.push_back(Metres(track_.PositionAt(dlong, track_.lines()[line])));
-        if (line == 0) line0_.push_back({dlong, path.points.back()});
+    std::vector<ScenePath> paths(track_.line_count(), ScenePath{Layer::kReferenceLine, {}});
+    for (ScenePath& path : paths) path.points.reserve(samples_.size());
+    line0_.reserve(samples_.size());
+    for (std::int64_t sample : samples_) {
+      const std::int32_t dlong = ToUnits(static_cast<double>(sample));
+      const TrackGeometry::Place place = track_.PlaceAt(dlong);
+      for (int line = 0; line < track_.line_count(); ++line) {
+        paths[line].points.push_back(Metres(
+            track_.PlanPointInSection(place.section, place.along, track_.lines()[line])));
       }
-      scene_.Add(std::move(path));
+      if (!paths.empty()) line0_.push_back({dlong, paths.front().points.back()});
     }
+    for (ScenePath& path : paths) scene_.Add(std::move(path));
   }
 
   // One wall from `from` to `to` dlat over one section, drawn in the section's pieces.
@@ -107,11 +113,12 @@ class SceneBuilder {
     if (wall_points_ + steps + 1 > budget_.wall_points) return;
     wall_points_ += steps + 1;
     ScenePath path{Layer::kWall, {}};
+    path.points.reserve(steps + 1);
     for (int i = 0; i <= steps; ++i) {
       const double t = static_cast<double>(i) / steps;
       const double dlong = static_cast<double>(record.start()) + t * length;
       path.points.push_back(
-          Metres(track_.PositionAt(ToUnits(dlong), ToUnits((1 - t) * from + t * to))));
+          Metres(track_.PlanPositionAt(ToUnits(dlong), ToUnits((1 - t) * from + t * to))));
     }
     scene_.Add(std::move(path));
   }
@@ -137,6 +144,7 @@ class SceneBuilder {
     const std::uint32_t count = reader.U32();
     const std::size_t present = std::min<std::uint64_t>(count, reader.remaining() / kGplPointSize);
     ScenePath path{layer, {}};
+    path.points.reserve(present);
     for (std::size_t k = 0; k < present; ++k) {
       reader.Skip(8);
       const float dlat = reader.F32();
@@ -145,7 +153,7 @@ class SceneBuilder {
       if (dlong >= track_.track_length()) dlong -= track_.track_length();
       if (!std::isfinite(dlat) || dlong >= track_.track_length()) continue;
       path.points.push_back(
-          Metres(track_.PositionAt(ToUnits(dlong), ToUnits(dlat * kUnitsPerMetre))));
+          Metres(track_.PlanPositionAt(ToUnits(dlong), ToUnits(dlat * kUnitsPerMetre))));
     }
     if (!path.points.empty()) scene_.Add(std::move(path));
   }
@@ -225,7 +233,7 @@ void SceneBuilder::AddCuts(const std::vector<CutPlane>& cuts) {
     if (!best_dlong) continue;
     ScenePath path{Layer::kSectionCut, {}};
     for (std::int32_t dlat : {track_.lines().front(), track_.lines().back()}) {
-      const GroundPoint q = Metres(track_.PositionAt(ToUnits(*best_dlong), dlat));
+      const GroundPoint q = Metres(track_.PlanPositionAt(ToUnits(*best_dlong), dlat));
       const double off = side(q);  // onto the plane itself
       path.points.push_back({q.x - off * n.nx, q.y - off * n.ny});
     }
@@ -269,20 +277,21 @@ Layer LayerOfObject(std::string_view name) {
 }
 
 Result<TrackScene> BuildTrackScene(const TrackFolder& folder, const SceneBudget& budget) {
-  const std::string name = folder.name() + ".trk";
-  std::optional<std::vector<std::uint8_t>> bytes = folder.Read(name);
-  if (!bytes) return Status::NotFound(folder.folder().string() + " holds no readable " + name);
-  TrackGeometry track;
-  const Status loaded =
-      track.LoadBytes(std::move(*bytes), GplTrackFileRulePath(folder.folder() / name));
-  if (!loaded.ok()) {
-    return Status::Corruption("the track file " + name + " cannot be read: " + loaded.message());
+  return BuildTrackScene(folder, folder.LoadTrack(), budget);
+}
+
+Result<TrackScene> BuildTrackScene(const TrackFolder& folder, const FolderTrack& track,
+                                   const SceneBudget& budget) {
+  if (track.status.IsNotFound()) return track.status;
+  if (!track.status.ok()) {
+    return Status::Corruption("the track file " + track.name +
+                              " cannot be read: " + track.status.message());
   }
   TrackScene scene;
   scene.track = folder.name();
-  scene.lap_metres = track.track_length() / kUnitsPerMetre;
-  scene.sections = track.section_count();
-  SceneBuilder(folder, track, budget, scene).Build();
+  scene.lap_metres = track.geometry.track_length() / kUnitsPerMetre;
+  scene.sections = track.geometry.section_count();
+  SceneBuilder(folder, track.geometry, budget, scene).Build();
   return scene;
 }
 

@@ -12,6 +12,7 @@
 namespace velmora {
 
 class TrackFolder;
+struct FolderTrack;
 
 // What a picture of a track shows, kept apart from the pixels: everything in metres on the
 // ground, x east and y north.
@@ -70,6 +71,9 @@ struct SceneBudget {
 // pit lines, and, from the track object, its section cuts, placed objects, groove pieces and
 // start line band. Fails when the folder has no readable track file.
 Result<TrackScene> BuildTrackScene(const TrackFolder& folder, const SceneBudget& budget = {});
+// The same with the folder's track file already loaded (TrackFolder::LoadTrack).
+Result<TrackScene> BuildTrackScene(const TrackFolder& folder, const FolderTrack& track,
+                                   const SceneBudget& budget = {});
 
 // The kind of dot an object placed by the track object is drawn as, by its file name.
 Layer LayerOfObject(std::string_view name);
