@@ -2,12 +2,12 @@
 
 #include <optional>
 
-#include "trackview/member_checks.h"
-#include "trackview/track_folder.h"
 #include "platform/ascii.h"
 #include "platform/file_system.h"
 #include "platform/rule_path.h"
 #include "track/racing_lines.h"
+#include "trackview/member_checks.h"
+#include "trackview/track_folder.h"
 
 namespace velmora {
 
@@ -83,10 +83,7 @@ class FolderChecker {
     const std::string label =
         loose ? (packed ? loose->name + " (loose)" : loose->name) : packed->name;
     checked_track_ = loose ? static_cast<const void*>(loose) : packed;
-    Problems problems =
-        track_.status.ok()
-            ? CheckLoadedTrack(track_.geometry)
-            : Problems{"the track file cannot be read: " + track_.status.message()};
+    Problems problems = CheckTrackLoad(track_.status, track_.geometry);
     ++report_.files_checked;
     for (std::string& what : problems) Report(label, std::move(what));
     if (track_.geometry.loaded()) {

@@ -8,12 +8,12 @@
 #include "format/chunk_file.h"
 #include "image/mip_file.h"
 #include "image/srb_file.h"
-#include "trackview/track_object_view.h"
 #include "object/gpl_object_check.h"
 #include "platform/ascii.h"
 #include "platform/byte_reader.h"
 #include "platform/units.h"
 #include "track/racing_lines.h"
+#include "trackview/track_object_view.h"
 
 namespace velmora {
 
@@ -227,6 +227,10 @@ void CheckSectionBlock(const TrackGeometry& track, std::size_t file_size, Proble
 Problems CheckTrackFile(std::vector<std::uint8_t> bytes, std::string_view rule_path,
                         TrackGeometry& geometry) {
   const Status loaded = geometry.LoadBytes(std::move(bytes), rule_path);
+  return CheckTrackLoad(loaded, geometry);
+}
+
+Problems CheckTrackLoad(const Status& loaded, const TrackGeometry& geometry) {
   if (!loaded.ok()) return {"the track file cannot be read: " + loaded.message()};
   return CheckLoadedTrack(geometry);
 }

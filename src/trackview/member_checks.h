@@ -52,6 +52,9 @@ Problems CheckTrackFile(std::vector<std::uint8_t> bytes, std::string_view rule_p
                         TrackGeometry& geometry);
 // The same checks of a track file already loaded into `geometry`.
 Problems CheckLoadedTrack(const TrackGeometry& geometry);
+// The problems of a track file given how loading it went: the load's own failure, or those of
+// the loaded geometry.
+Problems CheckTrackLoad(const Status& loaded, const TrackGeometry& geometry);
 
 // A racing line in GPL's layout; with `expected_points`, its count must be that.
 Problems CheckLineFile(std::span<const std::uint8_t> bytes,
