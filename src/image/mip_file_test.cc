@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "image/srb_file.h"
 #include "image/texture_conversion.h"
 #include "platform/resource_store.h"
@@ -15,6 +17,8 @@ namespace {
 std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at) {
   return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
 }
+
+using Words = std::vector<std::uint32_t>;
 
 const std::vector<std::uint32_t> kGreys = {
     0xFF000000, 0xFF111111, 0xFF222222, 0xFF333333, 0xFF444444, 0xFF555555, 0xFF666666, 0xFF777777,
@@ -33,28 +37,24 @@ void ExpectLevels(const char* name, const std::vector<std::uint8_t>& source, con
   TexturePalette palette;
   const std::vector<std::uint8_t> out = BuildConvertedTexture(*image, palette, "t.mip", false);
   ASSERT_EQ(out.size(), size);
-  EXPECT_EQ(U32(out, 8), out.size() - 12);  // MIP size
-  EXPECT_EQ(out[42], 0x20);
-  EXPECT_EQ(out[43], 0x20);
+  // MIP size, then the MPHD's two blanks.
+  EXPECT_EQ((Words{U32(out, 8), out[42], out[43]}),
+            (Words{static_cast<std::uint32_t>(size - 12), 0x20, 0x20}));
   std::size_t at = levels_at;
   for (std::size_t k = 0; k < data.size(); ++k) {
     SCOPED_TRACE(k);
-    EXPECT_EQ(U32(out, at + 8), data[k] + 40);  // BMAP size
-    if (k < strides.size()) {
-      EXPECT_EQ(U32(out, at + 24 + 9), strides[k]);
-    }
-    EXPECT_EQ(out[at + 24 + 14], 0x20);  // BMHD pad
-    EXPECT_EQ(out[at + 24 + 15], 0x20);
-    EXPECT_EQ(U32(out, at + 40 + 8), data[k]);  // DATA size
+    // BMAP size, BMHD stride (where given) and its two blanks, DATA size.
+    const std::uint32_t stride = k < strides.size() ? strides[k] : U32(out, at + 24 + 9);
+    EXPECT_EQ((Words{U32(out, at + 8), U32(out, at + 24 + 9), out[at + 24 + 14], out[at + 24 + 15],
+                     U32(out, at + 40 + 8)}),
+              (Words{data[k] + 40, stride, 0x20, 0x20, data[k]}));
     at += 52 + data[k];
   }
   EXPECT_EQ(at, out.size());
   Result<TextureImage> back = ReadMip(out);
   ASSERT_TRUE(back);
-  EXPECT_EQ(back->width, image->width);
-  EXPECT_EQ(back->height, image->height);
-  EXPECT_EQ(back->bits_per_pixel, image->bits_per_pixel);
-  EXPECT_EQ(back->level_count, image->level_count);
+  EXPECT_EQ(std::tuple(back->width, back->height, back->bits_per_pixel, back->level_count),
+            std::tuple(image->width, image->height, image->bits_per_pixel, image->level_count));
   for (int k = 0; k < image->level_count; ++k) {
     EXPECT_TRUE(std::ranges::equal(back->Level(k), image->Level(k))) << k;
   }
@@ -78,22 +78,18 @@ TEST(MipFileTest, LevelsAreLaidOutAtTheirSizesAndReadBack) {
                44 + 76, {8, 2, 0}, {2});
 }
 
+// Type 2 reads one level whatever the count says; type 5 keeps its levels. Both are transparent.
 TEST(MipFileTest, TypesTwoAndFiveAreTransparentAndTwoReadsOneLevel) {
   std::vector<std::uint8_t> bytes = samples::BuildMip4(
       16, 16, [](int, int) { return std::uint8_t{1}; }, kGreys, false, 3);
-  bytes[24] = 2;
-  bytes[38] = 200;  // a count no texture has
-  Result<TextureImage> image = ReadMip(bytes);
-  ASSERT_TRUE(image);
-  EXPECT_EQ(image->level_count, 1);
-  EXPECT_TRUE(image->transparent);
-  // Type 5 is transparent too, and keeps its levels.
-  bytes[24] = 5;
-  bytes[38] = 3;
-  image = ReadMip(bytes);
-  ASSERT_TRUE(image);
-  EXPECT_EQ(image->level_count, 3);
-  EXPECT_TRUE(image->transparent);
+  for (const auto& [type, count, levels] : {std::tuple{2, 200, 1}, std::tuple{5, 3, 3}}) {
+    SCOPED_TRACE(type);
+    bytes[24] = static_cast<std::uint8_t>(type);
+    bytes[38] = static_cast<std::uint8_t>(count);
+    Result<TextureImage> image = ReadMip(bytes);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(std::pair(image->level_count, image->transparent), std::pair(levels, true));
+  }
 }
 
 TEST(MipFileTest, EightBitReaderTakesSmallerOfWidthAndStride) {
@@ -151,11 +147,9 @@ TEST(CarriedImagesTest, TexturesAreWhatTheConversionExpects) {
     SCOPED_TRACE(row.name);
     Result<TextureImage> image = ParseTexture(Carried(row.name), "carried.mip");
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->width, row.width);
-    EXPECT_EQ(image->height, row.height);
-    EXPECT_EQ(image->bits_per_pixel, row.bits);
-    EXPECT_EQ(image->level_count, row.levels);
-    EXPECT_EQ(image->transparent, row.transparent);
+    EXPECT_EQ(std::tuple(image->width, image->height, image->bits_per_pixel, image->level_count,
+                         image->transparent),
+              std::tuple(row.width, row.height, row.bits, row.levels, row.transparent));
   }
   // The groove is converted with the track's textures: to 4 bits, its rubber kept, in both
   // palettes' fragments.
@@ -167,9 +161,8 @@ TEST(CarriedImagesTest, TexturesAreWhatTheConversionExpects) {
     Result<TextureImage> out =
         ReadMip(BuildConvertedTexture(*groove, palette, "groove.mip", false));
     ASSERT_TRUE(out);
-    EXPECT_EQ(out->bits_per_pixel, 4);
-    EXPECT_EQ(out->mip_type, kMipType4BitTransparent);
-    EXPECT_EQ(out->level_count, 4);
+    EXPECT_EQ(std::tuple(out->bits_per_pixel, out->mip_type, out->level_count),
+              std::tuple(4, kMipType4BitTransparent, 4));
     int rubber = 0;
     for (std::uint8_t byte : out->Level(0)) rubber += (byte >> 4 != 0) + ((byte & 15) != 0);
     EXPECT_GT(rubber, 1000) << mode;
@@ -186,9 +179,8 @@ TEST(CarriedImagesTest, ConeSprite) {
   EXPECT_EQ(*header, (SpriteHeader{1.0f, 1.0f, 64.0f, 64.0f, 32.0f, 32.0f}));
   Result<TextureImage> texture = ReadMip(bytes, kSrbTextureAt);
   ASSERT_TRUE(texture);
-  EXPECT_EQ(texture->bits_per_pixel, 4);
-  EXPECT_EQ(texture->palette_bits, 32);
-  EXPECT_EQ(texture->level_count, 4);
+  EXPECT_EQ(std::tuple(texture->bits_per_pixel, texture->palette_bits, texture->level_count),
+            std::tuple(4, 32, 4));
 }
 
 }  // namespace

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <iterator>
+#include <tuple>
 #include <utility>
 
 #include "platform/resource_store.h"
@@ -36,30 +38,27 @@ class HalfWidthDrawer : public TextDrawer {
 };
 
 TEST(PageImageTest, CarriedPagesHaveTheirSizes) {
+  using Sizes = std::tuple<int, int, std::size_t, std::size_t>;  // width, height, stride, size
   struct Row {
     std::string_view page, bitmap;
-    int width, height;
-    std::size_t stride, file_size;
-    int bitmap_width, bitmap_height;
+    Sizes sizes;
+    std::pair<int, int> bitmap_size;
   };
-  for (const Row& row : {Row{"PAGE0_PBF", "PAGE0_US_BMP", 281, 431, 564, 243136, 279, 429},
-                         Row{"EVENT_PBF", "EVENT_US_BMP", 258, 340, 516, 52 + 340 * 516, 258, 340},
-                         Row{"PAGE2_PBF", "", 277, 431, 556, 52 + 431 * 556, 0, 0}}) {
+  for (const Row& row :
+       {Row{"PAGE0_PBF", "PAGE0_US_BMP", {281, 431, 564, 243136}, {279, 429}},
+        Row{"EVENT_PBF", "EVENT_US_BMP", {258, 340, 516, 52 + 340 * 516}, {258, 340}},
+        Row{"PAGE2_PBF", "", {277, 431, 556, 52 + 431 * 556}, {}}}) {
     SCOPED_TRACE(row.page);
     std::vector<std::uint8_t> bytes = Resource(row.page);
-    EXPECT_EQ(bytes.size(), row.file_size);
+    EXPECT_EQ(bytes.size(), std::get<3>(row.sizes));
     Result<PageImage> page = ReadPageImage(std::move(bytes));
     ASSERT_TRUE(page.ok()) << page.status().ToString();
-    EXPECT_EQ(page->width, row.width);
-    EXPECT_EQ(page->height, row.height);
-    EXPECT_EQ(page->stride, row.stride);
-    EXPECT_EQ(page->file_size, row.file_size);
+    EXPECT_EQ(Sizes(page->width, page->height, page->stride, page->file_size), row.sizes);
     EXPECT_EQ(page->bytes[12 + 12], kPageType);
     if (row.bitmap.empty()) continue;
     Result<BitmapImage> bitmap = ReadBitmap(Resource(row.bitmap));
     ASSERT_TRUE(bitmap.ok()) << bitmap.status().ToString();
-    EXPECT_EQ(bitmap->width, row.bitmap_width);
-    EXPECT_EQ(bitmap->height, row.bitmap_height);
+    EXPECT_EQ(std::pair(bitmap->width, bitmap->height), row.bitmap_size);
     EXPECT_EQ(bitmap->pixels_at, kBitmapHeaderSize);
   }
 }
@@ -76,11 +75,10 @@ TEST(PageImageTest, CopyConvertsTo565AndClipsToThePage) {
   ASSERT_TRUE(page.ok());
   const std::size_t size = page->file_size;
   CopyBitmapIntoPage(*bitmap, *page);
-  EXPECT_EQ(PagePixel(*page, 0, 0), 0xFFFF);
-  EXPECT_EQ(PagePixel(*page, 1, 0), (8 << 8) | (4 << 3) | 31);
-  EXPECT_EQ(PagePixel(*page, 0, 1), 0);
-  EXPECT_EQ(PagePixel(*page, 1, 1), 0xF800);
-  EXPECT_EQ(PagePixel(*page, 0, 2), 0x1234);
+  std::vector<std::uint16_t> shown;
+  for (int at = 0; at < 6; ++at) shown.push_back(PagePixel(*page, at % 2, at / 2));
+  EXPECT_EQ(shown, (std::vector<std::uint16_t>{0xFFFF, (8 << 8) | (4 << 3) | 31, 0, 0xF800, 0x1234,
+                                               0x1234}));
   EXPECT_EQ(page->FileBytes().size(), size);
 }
 
@@ -111,22 +109,14 @@ TEST(PageImageTest, HeightSearchTakesTheTallestThatFitsAndOneAtLeast) {
 // The height search over the system's text drawer: FreeType with the metric-compatible stand-in
 // on Linux, GDI's own face on Windows. Both must pick the same title heights, to a pixel, or
 // the pages of one track would differ between the two programs.
-
-struct TitleRow {
-  std::u32string_view text;
-  // Heights chosen for the widest extents of the page titles: 360 (display name on page0),
-  // 300 (event title on page0) and 130 (event title on page1 and the event page), as the
-  // FreeType backend picks them.
-  int at360;
-  int at300;
-  int at130;
-};
-
-constexpr TitleRow kTitles[] = {
-    {U"Detroit HQ", 85, 70, 30},
-    {U"Kestrel", 99, 99, 47},  // the tallest at the two widest extents
-    {U"Mid-Ohio Sports Car Course", 31, 27, 11},
-    {U"\u00D6sterreichring", 63, 53, 22},
+// The heights the FreeType backend picks for the widest extents of the page titles: 360 (display
+// name on page0), 300 (event title on page0) and 130 (event title on page1 and the event page).
+constexpr int kWidest[] = {360, 300, 130};
+constexpr std::pair<std::u32string_view, std::array<int, 3>> kTitles[] = {
+    {U"Detroit HQ", {85, 70, 30}},
+    {U"Kestrel", {99, 99, 47}},  // the tallest at the two widest extents
+    {U"Mid-Ohio Sports Car Course", {31, 27, 11}},
+    {U"\u00D6sterreichring", {63, 53, 22}},
 };
 
 TEST(TitleHeightTest, EveryBackendPicksTheHeightsOfTheFreeTypeBackendToAPixel) {
@@ -134,16 +124,15 @@ TEST(TitleHeightTest, EveryBackendPicksTheHeightsOfTheFreeTypeBackendToAPixel) {
   ASSERT_TRUE(opened.ok()) << opened.status().ToString();
   TextDrawer& drawer = *opened.value();
   for (std::size_t i = 0; i < std::size(kTitles); ++i) {
-    const TitleRow& row = kTitles[i];
-    SCOPED_TRACE(::testing::Message() << "title " << i);
-    for (const auto& [widest, expected] :
-         {std::pair{360, row.at360}, std::pair{300, row.at300}, std::pair{130, row.at130}}) {
-      const int height = FitTitleHeight(drawer, row.text, widest);
-      EXPECT_LE(std::abs(height - expected), 1) << "widest " << widest << ": " << height;
+    const auto& [text, heights] = kTitles[i];
+    for (std::size_t k = 0; k < std::size(kWidest); ++k) {
+      SCOPED_TRACE(::testing::Message() << "title " << i << ", widest " << kWidest[k]);
+      const int height = FitTitleHeight(drawer, text, kWidest[k]);
+      EXPECT_LE(std::abs(height - heights[k]), 1) << height;
       // The chosen height fits; one pixel taller would not (unless it is the tallest).
-      EXPECT_LE(drawer.Measure(row.text, height), widest);
+      EXPECT_LE(drawer.Measure(text, height), kWidest[k]);
       if (height < kTallestTitle) {
-        EXPECT_GT(drawer.Measure(row.text, height + 1), widest);
+        EXPECT_GT(drawer.Measure(text, height + 1), kWidest[k]);
       }
     }
   }

@@ -96,23 +96,19 @@ TEST(SpriteImageTest, CartKindsBoundsAndOrigin) {
 // A header-layout sprite: the sprite header, not the texture behind it, gives the picture's
 // size; the texture lends its pixels where it has them, the rest is transparent.
 TEST(SpriteImageTest, NSeriesKindsAndTheHeaderLayout) {
-  MipOut four;
-  four.type = kMipType4BitTransparent;
-  four.width_log2 = four.height_log2 = 3;
-  four.colour_map = std::array<std::uint8_t, 64>{
-      0, 0, 0, 0, 0xFF, 0x60, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};  // CMAP entry 1: B ff, G 60, R 0
   const std::vector<std::uint8_t> nibbles(32, 0x12);
-  four.levels.push_back({8, 8, 4, nibbles});
-  std::vector<std::uint8_t> pixels(64 * 64 * 2);
-  for (std::size_t i = 0; i < 64 * 64; ++i) {
-    const auto v = static_cast<std::uint16_t>(0x8000 | (i / 64 % 32) << 5 | (i % 32));
-    pixels[2 * i] = static_cast<std::uint8_t>(v);
-    pixels[2 * i + 1] = static_cast<std::uint8_t>(v >> 8);
+  const MipOut four{.type = kMipType4BitTransparent,
+                    .width_log2 = 3,
+                    .height_log2 = 3,  // CMAP entry 1: B ff, G 60, R 0
+                    .colour_map = std::array<std::uint8_t, 64>{0, 0, 0, 0, 0xFF, 0x60, 0, 0xFF,
+                                                               0xFF, 0xFF, 0xFF, 0xFF},
+                    .levels = {{8, 8, 4, nibbles}}};
+  std::vector<std::uint8_t> pixels;
+  for (std::uint32_t i = 0; i < 64 * 64; ++i) {
+    const std::uint32_t v = 0x8000 | (i / 64 % 32) << 5 | (i % 32);
+    pixels.insert(pixels.end(), {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)});
   }
-  MipOut square;
-  square.type = kMipType16BitTransparent;
-  square.width_log2 = square.height_log2 = 6;
-  square.levels.push_back({64, 64, 128, pixels});
+  const MipOut square = SpriteTexture(64, 64, 6, pixels);
   // Even rows white, odd rows index 44: with f = 2 every second (odd) row survives.
   const auto tall = samples::BuildNSeriesSrb(40, 512, 39370, 19685, 20, 500, 0, [](int x, int y) {
     return static_cast<std::uint8_t>(x == 0 ? 34 : y % 2 ? 44 : 35);
@@ -135,8 +131,9 @@ TEST(SpriteImageTest, NSeriesKindsAndTheHeaderLayout) {
                 80, std::nullopt, {{39, 63, 0x8000 | 31 << 5 | 7}, {0, 64, 0}, {39, 79, 0}});
   const WrittenSprite folded = Convert(tall);
   EXPECT_EQ(folded.extent, (std::pair<int, int>{39370, 19685}));
-  EXPECT_EQ(folded.bytes[96 + 25], 6);  // MPHD width_log2, behind the sprite headers
-  EXPECT_EQ(folded.bytes[96 + 29], 8);  // MPHD height_log2
+  // MPHD width and height log2, behind the sprite headers.
+  EXPECT_EQ((std::array<int, 2>{folded.bytes.at(96 + 25), folded.bytes.at(96 + 29)}),
+            (std::array<int, 2>{6, 8}));
   for (float bad : {0.0f, -4.0f, 1e12f, std::numeric_limits<float>::quiet_NaN()}) {
     TexturePalette palette;
     SpriteImage sprite(palette);

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <set>
+#include <utility>
 
 #include "image/mip_file.h"
 #include "image/pcx_file.h"
@@ -16,24 +18,12 @@ namespace {
 
 using samples::Rgb24;
 
-struct Written {
-  std::uint32_t type = 0, width_log2 = 0, height_log2 = 0, flags = 0;
-  TextureImage image;
-};
-
-// Converts and reads the written texture back, with its MPHD type, sizes and flags.
-Written Convert(const TextureImage& image, TexturePalette& palette, const char* path,
-                bool sixteen_request = false) {
-  std::vector<std::uint8_t> bytes = BuildConvertedTexture(image, palette, path, sixteen_request);
-  Written w;
-  w.type = bytes.at(24);
-  w.width_log2 = bytes[25] | bytes[26] << 8u;
-  w.height_log2 = bytes[29] | bytes[30] << 8u;
-  w.flags = bytes[37];
-  Result<TextureImage> back = ReadMip(std::move(bytes));
+// Converts and reads the written texture back; its `buffer` holds the written file.
+TextureImage Convert(const TextureImage& image, TexturePalette& palette, const char* path,
+                     bool sixteen_request = false) {
+  Result<TextureImage> back = ReadMip(BuildConvertedTexture(image, palette, path, sixteen_request));
   EXPECT_TRUE(back);
-  if (back) w.image = std::move(*back);
-  return w;
+  return back ? std::move(*back) : TextureImage{};
 }
 
 std::uint16_t Pixel16(const TextureImage& image, int x, int y) {
@@ -75,18 +65,16 @@ TEST(TextureConversionTest, WideEightBitGoesSixteenBitFoldingColumns) {
   TexturePalette palette = GreyPalette();
   for (int width : {320, 257, 513}) {
     SCOPED_TRACE(width);
-    const Written out =
+    const TextureImage out =
         Convert(Eight(width, 200, [](int x, int) { return static_cast<std::uint8_t>(x); }), palette,
                 "wall.mip");
-    EXPECT_EQ(out.type, kMipType16Bit);
-    EXPECT_EQ(out.image.width, 256);
-    EXPECT_EQ(out.image.height, 128);
-    EXPECT_EQ(out.width_log2, 8u);
-    EXPECT_EQ(out.height_log2, 7u);
-    EXPECT_EQ(out.flags, 3u);
+    // MPHD type, flags, width and height log2; the size read back.
+    EXPECT_EQ((std::array<int, 6>{out.mip_type, out.mip_flags, out.buffer.at(25), out.buffer.at(29),
+                                  out.width, out.height}),
+              (std::array<int, 6>{kMipType16Bit, 3, 8, 7, 256, 128}));
     if (width != 320) continue;
-    EXPECT_EQ(Pixel16(out.image, 5, 0), Rgb565(11, 11, 11));  // source column 11
-    EXPECT_EQ(Pixel16(out.image, 200, 0), 0);                 // beyond width / f: cleared
+    EXPECT_EQ(Pixel16(out, 5, 0), Rgb565(11, 11, 11));  // source column 11
+    EXPECT_EQ(Pixel16(out, 200, 0), 0);                 // beyond width / f: cleared
   }
 }
 
@@ -99,27 +87,27 @@ TEST(TextureConversionTest, TallTextureRowsSqueezed) {
   // Row 1 lands on row 0 after row 0; row 298 lands on 254, not on 255.
   for (const auto& [marked, row] : {std::pair{1, 0}, {298, 254}, {299, 255}}) {
     SCOPED_TRACE(marked);
-    const Written out = Convert(
+    const TextureImage out = Convert(
         Eight(256, 300,
               [marked](int, int y) { return static_cast<std::uint8_t>(y == marked ? 200 : 0); }),
         palette, "wall.mip");
-    ASSERT_EQ(out.image.height, 256);
+    ASSERT_EQ(out.height, 256);
     std::set<int> rows;
     for (int y = 0; y < 256; ++y) {
-      if (Nibble(out.image, 0, y) != 0) rows.insert(y);
+      if (Nibble(out, 0, y) != 0) rows.insert(y);
     }
     EXPECT_EQ(rows, std::set<int>{row});
   }
   // The asphalt's rows are cropped, not squeezed: rows alternating two greys stay apart.
-  const Written asphalt = Convert(
+  const TextureImage asphalt = Convert(
       Eight(
           64, 300,
           [](int, int y) { return static_cast<std::uint8_t>(y < 256 ? (y % 2 ? 250 : 10) : 128); }),
       palette, "asphalt2.mip");
-  ASSERT_EQ(asphalt.image.height, 256);
-  EXPECT_EQ(asphalt.flags, 0u);
+  ASSERT_EQ(asphalt.height, 256);
+  EXPECT_EQ(asphalt.mip_flags, 0u);
   for (int y = 0; y < 256; ++y) {
-    ASSERT_NE(Nibble(asphalt.image, 0, y), Nibble(asphalt.image, 0, y ^ 1)) << y;
+    ASSERT_NE(Nibble(asphalt, 0, y), Nibble(asphalt, 0, y ^ 1)) << y;
   }
 }
 
@@ -128,7 +116,7 @@ TEST(TextureConversionTest, NameRules) {
     const char* path;
     bool sixteen_request;
     int width;
-    std::uint32_t type, flags;
+    std::uint8_t type, flags;
   };
   const Row rows[] = {
       {"/gpl/tracks/x/page03.mip", true, 256, kMipType16Bit, 3},
@@ -145,9 +133,8 @@ TEST(TextureConversionTest, NameRules) {
     SCOPED_TRACE(std::string(row.path) + (row.sixteen_request ? " request" : ""));
     const TextureImage image =
         Eight(row.width, 8, [](int x, int y) { return static_cast<std::uint8_t>(x ^ y); });
-    const Written out = Convert(image, palette, row.path, row.sixteen_request);
-    EXPECT_EQ(out.type, row.type);
-    EXPECT_EQ(out.flags, row.flags);
+    const TextureImage out = Convert(image, palette, row.path, row.sixteen_request);
+    EXPECT_EQ(std::pair(out.mip_type, out.mip_flags), std::pair(row.type, row.flags));
   }
 }
 
@@ -157,12 +144,12 @@ TEST(TextureConversionTest, IndexZeroStaysZeroInOpaqueTextures) {
   const TextureImage image =
       Eight(16, 16, [](int x, int) { return static_cast<std::uint8_t>(x < 8 ? 0 : 255); });
   ASSERT_FALSE(image.transparent);
-  const Written out = Convert(image, palette, "wall.mip");
-  EXPECT_EQ(out.type, kMipType4Bit);
-  EXPECT_EQ(Nibble(out.image, 0, 0), 0);
-  EXPECT_NE(Nibble(out.image, 8, 0), 0);
-  EXPECT_EQ(out.image.ColourMap()[0], 0);  // CMAP entry 0 is black and opaque
-  EXPECT_EQ(out.image.ColourMap()[3], 255);
+  const TextureImage out = Convert(image, palette, "wall.mip");
+  EXPECT_EQ(out.mip_type, kMipType4Bit);
+  EXPECT_EQ(Nibble(out, 0, 0), 0);
+  EXPECT_NE(Nibble(out, 8, 0), 0);
+  // CMAP entry 0 is black and opaque.
+  EXPECT_TRUE(std::ranges::equal(out.ColourMap().first(4), std::array<int, 4>{0, 0, 0, 255}));
 }
 
 TEST(TextureConversionTest, PopularityKeepsEarlierCellOnTiesAndSixteenPlaces) {
@@ -224,8 +211,12 @@ TEST(TextureConversionTest, WordRulesIgnoreTheFoldersAboveTheTrack) {
 TEST(TextureConversionTest, PaletteLoadModes) {
   const std::vector<std::uint8_t> file =
       samples::BuildPalettePcx(std::vector<Rgb24>(256, Rgb24{1, 2, 3}));
-  TexturePalette cart;
-  cart.LoadBytes(&file, 0);
+  const auto load = [&](bool with_file, int mode) {
+    TexturePalette palette;
+    palette.LoadBytes(with_file ? &file : nullptr, mode);
+    return palette;
+  };
+  const TexturePalette cart = load(true, 0);
   EXPECT_EQ(cart.ColourOf(23), (Rgb{1, 2, 3}));
   // FNV-1a (64 bits) over the red, green and blue bytes of the built-in colours, worked out by
   // a short script from the published RRGGBB lists: entries 24 to 175 for the CART/ICR2 mode,
@@ -243,16 +234,13 @@ TEST(TextureConversionTest, PaletteLoadModes) {
   };
   EXPECT_EQ(checksum(cart, 24, 175), 0x9ad353cd8d06f7a6u);
   EXPECT_EQ(cart.ColourOf(176), (Rgb{1, 2, 3}));
-  TexturePalette nseries;
-  nseries.LoadBytes(&file, 1);
-  EXPECT_EQ(nseries.ColourOf(24), (Rgb{1, 2, 3}));
+  EXPECT_EQ(load(true, 1).ColourOf(24), (Rgb{1, 2, 3}));
   TexturePalette missing_b;
   missing_b.Load("/no/such/sunny.pcx", 1);
   EXPECT_TRUE(missing_b.loaded());
   EXPECT_EQ(checksum(missing_b, 24, 195), 0x373e8e5dd7dfcec8u);
   EXPECT_EQ(missing_b.ColourOf(196), (Rgb{}));
-  TexturePalette missing_a;
-  missing_a.LoadBytes(nullptr, 0);
+  const TexturePalette missing_a = load(false, 0);
   EXPECT_EQ(missing_a.ColourOf(176), (Rgb{}));
   TexturePalette never;
   EXPECT_EQ(never.ColourOf(5), (Rgb{192, 192, 192}));
@@ -276,24 +264,24 @@ TEST(TextureConversionTest, RawFourBitKinds) {
   for (bool transparent : {true, false}) {
     SCOPED_TRACE(transparent);
     const TextureImage image = parse(16, transparent, "/tmp/x/WALL.MI4");  // any letter case
-    EXPECT_EQ(image.transparent, transparent);
-    EXPECT_EQ(image.palette_bits, transparent ? 15 : 16);
+    EXPECT_EQ(std::pair(image.transparent, image.palette_bits),
+              std::pair(transparent, transparent ? 15 : 16));
     TexturePalette palette;
-    const Written out = Convert(image, palette, "wall.mip");
-    EXPECT_EQ(out.type, transparent ? kMipType4BitTransparent : kMipType4Bit);
-    std::span<const std::uint8_t> cmap = out.image.ColourMap();
+    const TextureImage out = Convert(image, palette, "wall.mip");
+    EXPECT_EQ(out.mip_type, transparent ? kMipType4BitTransparent : kMipType4Bit);
+    std::span<const std::uint8_t> cmap = out.ColourMap();
     EXPECT_EQ(cmap[3], transparent ? 0 : 255);
     EXPECT_EQ(cmap[transparent ? 4 + 2 : 16 + 2], 248);  // 0x7C00 / 0xF800: red
     EXPECT_EQ(cmap[8 + 1], transparent ? 248 : 124);     // 0x03E0: green; (31 & 63) x 4
-    EXPECT_TRUE(std::ranges::equal(out.image.Level(0), image.Level(0)));
+    EXPECT_TRUE(std::ranges::equal(out.Level(0), image.Level(0)));
 
     // Through the 16-bit writer (too wide for 4 bits): the entries as they are, except that a
     // transparent texture's visible entries gain the bit that marks them visible. Output
     // column 0 shows source column 1 (f = 2, the later column stays), column 1 column 3.
-    const Written wide = Convert(parse(512, transparent, "wide.mi4"), palette, "w.mip");
-    EXPECT_EQ(wide.type, transparent ? kMipType16BitTransparent : kMipType16Bit);
-    EXPECT_EQ(Pixel16(wide.image, 0, 0), transparent ? 0xFC00 : 0x7C00);
-    EXPECT_EQ(Pixel16(wide.image, 1, 0), transparent ? 0x801F : 0x001F);
+    const TextureImage wide = Convert(parse(512, transparent, "wide.mi4"), palette, "w.mip");
+    EXPECT_EQ(wide.mip_type, transparent ? kMipType16BitTransparent : kMipType16Bit);
+    EXPECT_EQ(Pixel16(wide, 0, 0), transparent ? 0xFC00 : 0x7C00);
+    EXPECT_EQ(Pixel16(wide, 1, 0), transparent ? 0x801F : 0x001F);
   }
 }
 
@@ -307,11 +295,10 @@ TEST(TextureConversionTest, TrueColourPcx) {
     Result<TextureImage> image = ParseTexture(samples::BuildPcx24(20, 10, colour, pad), "b.pcx");
     ASSERT_TRUE(image);
     EXPECT_EQ(image->bits_per_pixel, 24);
-    const Written out = Convert(*image, palette, "b.mip");
-    EXPECT_EQ(out.type, kMipType16Bit);
-    EXPECT_EQ(out.image.width, 32);
-    EXPECT_EQ(out.image.height, 8);
-    EXPECT_EQ(Pixel16(out.image, 19, 7), Rgb565(152, 72, 0xC8));  // source row 9 lands on 7
+    const TextureImage out = Convert(*image, palette, "b.mip");
+    EXPECT_EQ((std::array<int, 3>{out.mip_type, out.width, out.height}),
+              (std::array<int, 3>{kMipType16Bit, 32, 8}));
+    EXPECT_EQ(Pixel16(out, 19, 7), Rgb565(152, 72, 0xC8));  // source row 9 lands on 7
   }
   std::vector<std::uint8_t> good = samples::BuildPcx24(20, 10, colour);
   ASSERT_TRUE(IsTrueColourPcxHeader(good));
@@ -325,7 +312,7 @@ TEST(TextureConversionTest, TrueColourPcx) {
   }
   Result<TextureImage> image = ReadPcxTexture(runs);
   ASSERT_TRUE(image);
-  EXPECT_EQ(Pixel16(Convert(*image, palette, "b.mip").image, 0, 0), Rgb565(0x40, 0x40, 0x40));
+  EXPECT_EQ(Pixel16(Convert(*image, palette, "b.mip"), 0, 0), Rgb565(0x40, 0x40, 0x40));
   // Planes shorter than the width cannot hold the picture.
   EXPECT_FALSE(ReadPcxTexture(testkit::WithByte(good, 66, 19)));
 }

@@ -11,6 +11,7 @@
 #include "pipeline/track_converter.h"
 #include "platform/file_system.h"
 #include "platform/message_sink.h"
+#include "platform/progress_sink.h"
 #include "platform/resource_store.h"
 #include "platform/settings.h"
 #include "platform/temp_folder.h"
@@ -20,9 +21,7 @@
 #include "samples/installation_builder.h"
 #include "samples/object_builders.h"
 #include "samples/track_builders.h"
-#include "testing/deep_folder.h"
 #include "testing/disk_probe.h"
-#include "testing/recording_progress.h"
 #include "testing/scoped_env.h"
 #include "track/track_archive.h"
 
@@ -50,13 +49,23 @@ std::vector<std::uint8_t> PcxHeader(std::uint8_t planes) {
   return header;
 }
 
-// Counts the steps and calls `on_step` at each.
-struct WatchingProgress : testkit::RecordingProgress {
+// A progress bar that remembers its top, its position and the steps, and calls `on_step` at each.
+class WatchingProgress : public ProgressSink {
+ public:
+  void SetRange(int, int high) override { high_ = high; }
+  void SetPosition(int position) override { position_ = position; }
   void Step() override {
-    RecordingProgress::Step();
+    ++position_;
+    ++steps_;
     on_step();
   }
+  int high() const { return high_; }
+  int position() const { return position_; }
+  int steps() const { return steps_; }
   std::function<void()> on_step;
+
+ private:
+  int high_ = 0, position_ = 0, steps_ = 0;
 };
 
 class ConversionRunTest : public ::testing::Test {
@@ -173,7 +182,12 @@ TEST_F(ConversionRunTest, MissingTemplateMessagesDependOnTheOption) {
 // A geometry file that cannot be had stops both pipelines, naming the file, and leaves no pack.
 TEST_F(ConversionRunTest, StoppedRunsNameTheCauseAndLeaveNoPack) {
 #ifndef _WIN32
-  const fs::path deep = testkit::MakeTooDeepFolder(folder_->path());
+  // A folder no new folder fits in: 4,096 bytes is a path's limit, "/dirXXXXXX" needs 10.
+  fs::path deep = folder_->path();
+  while (deep.string().size() < 4090) {
+    deep /= std::string(std::min<std::size_t>(200, 4090 - deep.string().size()), 'd');
+  }
+  fs::create_directories(deep);
 #else
   const fs::path deep;  // the system's path limit is not met the same way there
 #endif

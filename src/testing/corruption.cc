@@ -7,22 +7,15 @@
 
 namespace velmora::testkit {
 
-namespace {
-
-std::vector<std::uint8_t> Copy(std::span<const std::uint8_t> bytes) {
-  return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
-}
-
-}  // namespace
-
 std::vector<std::uint8_t> CutTo(std::span<const std::uint8_t> bytes, std::size_t length) {
   EXPECT_LE(length, bytes.size());
-  return Copy(bytes.first(std::min(length, bytes.size())));
+  return {bytes.begin(),
+          bytes.begin() + static_cast<std::ptrdiff_t>(std::min(length, bytes.size()))};
 }
 
 std::vector<std::uint8_t> WithByte(std::span<const std::uint8_t> bytes, std::size_t at,
                                    std::uint8_t value) {
-  std::vector<std::uint8_t> out = Copy(bytes);
+  std::vector<std::uint8_t> out(bytes.begin(), bytes.end());
   EXPECT_LT(at, out.size());
   if (at < out.size()) out[at] = value;
   return out;
@@ -30,7 +23,7 @@ std::vector<std::uint8_t> WithByte(std::span<const std::uint8_t> bytes, std::siz
 
 std::vector<std::uint8_t> WithU32(std::span<const std::uint8_t> bytes, std::size_t at,
                                   std::uint32_t value) {
-  std::vector<std::uint8_t> out = Copy(bytes);
+  std::vector<std::uint8_t> out(bytes.begin(), bytes.end());
   EXPECT_LE(at + 4, out.size());
   for (std::size_t i = 0; i < 4 && at + i < out.size(); ++i) {
     out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
@@ -39,7 +32,7 @@ std::vector<std::uint8_t> WithU32(std::span<const std::uint8_t> bytes, std::size
 }
 
 std::vector<std::uint8_t> WithBitFlipped(std::span<const std::uint8_t> bytes, std::size_t bit) {
-  std::vector<std::uint8_t> out = Copy(bytes);
+  std::vector<std::uint8_t> out(bytes.begin(), bytes.end());
   EXPECT_LT(bit / 8, out.size());
   if (bit / 8 < out.size()) out[bit / 8] ^= static_cast<std::uint8_t>(1u << (bit % 8));
   return out;

@@ -6,9 +6,8 @@
 namespace velmora::testkit {
 
 // Whether the disk holding `folder` ignores letter case in names (Windows, and Wine's drives),
-// found by making a file there and looking for it under another spelling. Tests of the
-// case-insensitive lookup expect the existing spelling on case-sensitive disks and the given
-// one elsewhere, where the lookup has nothing to do.
+// found by making a file there and looking for it under another spelling: there the
+// case-insensitive lookup has nothing to do.
 bool DiskIgnoresCase(const std::filesystem::path& folder);
 
 }  // namespace velmora::testkit

@@ -15,11 +15,7 @@ void ScopedEnv::Set(const char* value) {
 #ifdef _WIN32
   _putenv_s(name_, value != nullptr ? value : "");  // empty removes it
 #else
-  if (value != nullptr) {
-    setenv(name_, value, 1);
-  } else {
-    unsetenv(name_);
-  }
+  value != nullptr ? setenv(name_, value, 1) : unsetenv(name_);
 #endif
 }
 

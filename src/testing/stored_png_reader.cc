@@ -7,21 +7,18 @@ namespace velmora::testkit {
 namespace {
 
 std::uint32_t U32Be(std::span<const std::uint8_t> bytes, std::size_t at) {
-  return static_cast<std::uint32_t>(bytes[at]) << 24 |
-         static_cast<std::uint32_t>(bytes[at + 1]) << 16 |
-         static_cast<std::uint32_t>(bytes[at + 2]) << 8 | bytes[at + 3];
+  std::uint32_t value = 0;
+  for (std::size_t i = 0; i < 4; ++i) value = value << 8 | bytes[at + i];
+  return value;
 }
 
-// CRC-32 as the PNG specification's sample code computes it, table-driven.
+// CRC-32 as the PNG specification defines it, a bit at a time.
 std::uint32_t Crc32(std::span<const std::uint8_t> bytes) {
-  std::uint32_t table[256];
-  for (std::uint32_t n = 0; n < 256; ++n) {
-    std::uint32_t c = n;
-    for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    table[n] = c;
-  }
   std::uint32_t c = 0xFFFFFFFFu;
-  for (std::uint8_t byte : bytes) c = table[(c ^ byte) & 0xFF] ^ (c >> 8);
+  for (std::uint8_t byte : bytes) {
+    c ^= byte;
+    for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+  }
   return c ^ 0xFFFFFFFFu;
 }
 
@@ -37,8 +34,8 @@ std::optional<std::vector<std::uint8_t>> InflateStored(std::span<const std::uint
     const std::size_t size = z[at + 1] | z[at + 2] << 8;
     const std::size_t check = z[at + 3] | z[at + 4] << 8;
     if ((size ^ 0xFFFF) != check || at + 5 + size > z.size()) return std::nullopt;
-    raw.insert(raw.end(), z.begin() + static_cast<std::ptrdiff_t>(at + 5),
-               z.begin() + static_cast<std::ptrdiff_t>(at + 5 + size));
+    const std::span<const std::uint8_t> block = z.subspan(at + 5, size);
+    raw.insert(raw.end(), block.begin(), block.end());
     at += 5 + size;
   }
   if (at + 4 != z.size()) return std::nullopt;
@@ -54,10 +51,8 @@ std::optional<std::vector<std::uint8_t>> InflateStored(std::span<const std::uint
 }  // namespace
 
 std::optional<DecodedPng> DecodeStoredPng(std::span<const std::uint8_t> bytes) {
-  static constexpr std::uint8_t kSignature[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-  if (bytes.size() < 8 || !std::equal(kSignature, kSignature + 8, bytes.begin())) {
-    return std::nullopt;
-  }
+  constexpr std::uint8_t kSignature[] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  if (bytes.size() < 8 || !std::ranges::equal(bytes.first(8), kSignature)) return std::nullopt;
   DecodedPng out;
   std::vector<std::uint8_t> zlib;
   bool header = false, end = false;

@@ -64,8 +64,7 @@ void WriteNodes(ByteWriter& out, const TrackObjectParts& parts,
     for (int k = 0; k < 5; ++k) out.U32(0);  // words 11 to 15: no entries
   }
   const std::uint32_t table = here();
-  out.U32(16);
-  out.U32(parts.fixed_table_words);
+  for (std::uint32_t w : {16u, parts.fixed_table_words}) out.U32(w);
   for (std::uint32_t k = 0; k < parts.fixed_table_words; ++k) {
     out.U32(k % 4 == 0 ? 15000000 : k % 4 == 2 ? 8000000 : 0);
   }
@@ -84,9 +83,7 @@ std::vector<std::uint8_t> BuildTrackObjectBytes(const TrackObjectParts& parts) {
       ChunkScope vertices(out, "SZYX");
       for (const TrackObjectParts::Point& p : parts.vertices) {
         out.U32(0);
-        out.F32(p.x);
-        out.F32(p.y);
-        out.F32(0);
+        for (float v : {p.x, p.y, 0.0f}) out.F32(v);
       }
     }
     {
