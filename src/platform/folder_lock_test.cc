@@ -44,9 +44,8 @@ TEST(FolderLockTest, KeepsOutASecondLockOfAnyLetterCaseUntilReleased) {
   // Another folder is not kept out.
   std::optional<TempFolder> elsewhere = TempFolder::Create("lock");
   FolderLock::Held held = mine.Hold(folder->path());
-  std::future<bool> unrelated = std::async(std::launch::async, [&] {
-    return theirs.Hold(elsewhere->path()).across_processes();
-  });
+  std::future<bool> unrelated = std::async(
+      std::launch::async, [&] { return theirs.Hold(elsewhere->path()).across_processes(); });
   EXPECT_EQ(unrelated.wait_for(std::chrono::seconds(5)), std::future_status::ready);
 }
 
@@ -71,10 +70,8 @@ TEST(FolderLockTest, KeepsOutOtherProcessesAndThreadsUntilReleased) {
     FolderLock::Held held = lock.Hold(folder->path());
     EXPECT_TRUE(held.across_processes());
     EXPECT_FALSE(OthersCanLock(folder->path()));
-    second = std::async(std::launch::async, [&] {
-      FolderLock::Held next = lock.Hold(folder->path());
-      return next.across_processes();
-    });
+    second = std::async(std::launch::async,
+                        [&] { return lock.Hold(folder->path()).across_processes(); });
     EXPECT_EQ(second.wait_for(std::chrono::milliseconds(100)), std::future_status::timeout);
   }
   EXPECT_TRUE(second.get());

@@ -24,9 +24,8 @@ class PathResolverTest : public ::testing::Test {
 };
 
 // An exact spelling is answered without listing. A name not there in the spelling asked for
-// lists the folder once; every later miss in it,
-// found or not, is answered from that listing. Where the disk ignores letter case only the names
-// missing in every spelling get that far.
+// lists the folder once; every later miss in it, found or not, is answered from that listing.
+// Where the disk ignores letter case only the names missing in every spelling get that far.
 TEST_F(PathResolverTest, EachFolderIsListedOnceForAllItsNames) {
   const bool ignores_case = testkit::DiskIgnoresCase(root_);
   EXPECT_EQ(resolver_.ResolveExisting(track_ / "Race.LP"), track_ / "Race.LP");

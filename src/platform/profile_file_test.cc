@@ -77,38 +77,27 @@ TEST_F(ProfileFileTest, WritingKeepsEveryOtherLine) {
             "; 1 converts the source track file\r\n\r\n[Extra]\r\nCount=3\r\n"
             "[options]\r\nN2N4TrkConvert=7\r\n");
   EXPECT_TRUE(profile.RemoveKey("Options", "N2N4TrkConvert"));  // already gone: unchanged
-}
-
-TEST_F(ProfileFileTest, AMissingFileReadsDefaultsAndWritingCreatesIt) {
-  ProfileFile profile(path_);
-  EXPECT_EQ(profile.ReadText("Directories", "GPL Path", "c:\\"), "c:\\");
-  EXPECT_EQ(profile.ReadInt("Options", "HQsky", 7), 7);
-  ASSERT_TRUE(profile.WriteInt("Options", "HQsky", 1));
-  EXPECT_EQ(ReadText(path_), "[Options]\r\nHQsky=1\r\n");
-  ProfileFile unwritable(folder_->path() / "missing" / "Velmora.INI");
-  EXPECT_FALSE(unwritable.WriteInt("Options", "HQsky", 1));
+  EXPECT_FALSE(ProfileFile(folder_->path() / "missing" / "Velmora.INI").WriteInt("A", "B", 1));
 }
 
 TEST_F(ProfileFileTest, SettingsDefaultsOverridesAndFolders) {
   Settings settings(folder_->path() / "config" / "Velmora.INI", "/home/racer");
-  EXPECT_EQ(settings.Folder(kGplPathKey), "/home/racer");
   EXPECT_EQ(settings.Folder(kIcr2PathKey), "/home/racer");
   EXPECT_EQ(settings.PatchesFolder(), "");
   EXPECT_EQ(settings.HqSky(), 0);
   EXPECT_EQ(settings.TrackFileConversion(), std::nullopt);  // automatic
 
-  // Writing makes the settings folder on demand.
+  // Writing makes the settings folder and its file on demand.
   settings.SetFolder(kGplPathKey, "/games/gpl");
   settings.SetHqSky(1);
-  EXPECT_EQ(settings.Folder(kGplPathKey), "/games/gpl");
-  EXPECT_EQ(settings.HqSky(), 1);
 
   // An override counts for this process and is never stored.
   settings.Override(kOptionsSection, kTrackFileConversionKey, "1");
   EXPECT_EQ(settings.TrackFileConversion(), 1);
   Settings reread(settings.file(), "/home/racer");
   EXPECT_EQ(reread.TrackFileConversion(), std::nullopt);
-  EXPECT_EQ(reread.HqSky(), 1);
+  EXPECT_EQ(std::pair(reread.HqSky(), reread.Folder(kGplPathKey)),
+            std::pair(1, std::string("/games/gpl")));
   EXPECT_EQ(ReadText(settings.file()).find("N2N4TrkConvert"), std::string::npos);
 
   // A stored value is read as it stands; going back to automatic takes the key out and keeps

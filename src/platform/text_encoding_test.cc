@@ -22,9 +22,7 @@ TEST(TextEncodingTest, ConvertsTheCodePageBothWays) {
   // Unmappable and malformed text becomes question marks.
   EXPECT_EQ(Utf8ToWindows1252("\xE6\x97\xA5x"), "?x");  // a CJK character
   EXPECT_EQ(Utf8ToWindows1252("a\xC3"), "a?");          // cut sequence
-  EXPECT_EQ(Utf8ToWindows1252("\xFF"
-                              "b"),
-            "?b");
+  EXPECT_EQ(Utf8ToWindows1252(std::string("\xFF") + "b"), "?b");
 }
 
 TEST(TextEncodingTest, FoldsWindows1252Letters) {
@@ -41,11 +39,7 @@ TEST(TextEncodingTest, FoldsWindows1252Letters) {
     EXPECT_EQ(static_cast<unsigned char>(Windows1252Lower(static_cast<char>(b))), lower) << b;
   }
   EXPECT_TRUE(EqualsIgnoreCase1252("\xF6sterreichring", "\xD6STERREICHRING"));
-  EXPECT_TRUE(
-      EqualsIgnoreCase1252("\x9A"
-                           "a\xFF",
-                           "\x8A"
-                           "A\x9F"));
+  EXPECT_TRUE(EqualsIgnoreCase1252(std::string("\x9A") + "a\xFF", std::string("\x8A") + "A\x9F"));
   EXPECT_FALSE(EqualsIgnoreCase1252("\xD7", "\xF7"));
   EXPECT_FALSE(EqualsIgnoreCase1252("ab", "abc"));
 }

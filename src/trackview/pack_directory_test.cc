@@ -61,9 +61,7 @@ TEST(PackDirectoryTest, EachFaultOfARecordIsNamedByItsMember) {
        [](std::vector<std::uint8_t>& b) { Patch32(b, Record(1) + 6, 5); },
        {"race.lp: the directory's two lengths differ (4 and 5)"}},
       {"past the end",
-       [](std::vector<std::uint8_t>& b) {
-         Patch32(b, Record(2) + 23, static_cast<std::uint32_t>(b.size()));
-       },
+       [](std::vector<std::uint8_t>& b) { Patch32(b, Record(2) + 23, 99); },  // the pack's size
        {"a.mip: data at offset 99, 1 bytes, runs past the end of the pack (99 bytes)"}},
       {"inside the directory",
        [](std::vector<std::uint8_t>& b) { Patch32(b, Record(2) + 23, 10); },

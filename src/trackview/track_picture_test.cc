@@ -5,6 +5,7 @@
 #include <png.h>
 #endif
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
@@ -96,11 +97,11 @@ TEST_F(TrackPictureTest, TheSceneHoldsTheTrackFileAndItsRacingLinesWithinItsBudg
   Result<TrackScene> scene = BuildTrackScene(*folder);
   ASSERT_TRUE(scene.ok()) << scene.status().ToString();
   EXPECT_EQ(scene->track, "kestrel");
-  EXPECT_EQ(scene->sections, 14);
-  EXPECT_EQ(scene->count(Layer::kReferenceLine), 6);
-  EXPECT_EQ(scene->count(Layer::kWall), 28);  // two wall strips a section
-  EXPECT_EQ(scene->count(Layer::kRaceLine), 1);
-  EXPECT_EQ(scene->count(Layer::kPitLine), 1);
+  // Sections, then reference lines, walls (two strips a section), race and pit lines.
+  EXPECT_EQ((std::array<int, 5>{scene->sections, scene->count(Layer::kReferenceLine),
+                                scene->count(Layer::kWall), scene->count(Layer::kRaceLine),
+                                scene->count(Layer::kPitLine)}),
+            (std::array<int, 5>{14, 6, 28, 1, 1}));
   // The race line is a closed lap: its last point lies near its first (a point every 3 m).
   for (const ScenePath& path : scene->paths) {
     if (path.layer != Layer::kRaceLine) continue;
@@ -115,9 +116,7 @@ TEST_F(TrackPictureTest, TheSceneHoldsTheTrackFileAndItsRacingLinesWithinItsBudg
   ASSERT_TRUE(small.ok()) << small.status().ToString();
   EXPECT_EQ(small->count(Layer::kReferenceLine), 6);
   for (const ScenePath& path : small->paths) {
-    if (path.layer == Layer::kReferenceLine) {
-      EXPECT_EQ(path.points.size(), 11u);
-    }
+    EXPECT_TRUE(path.layer != Layer::kReferenceLine || path.points.size() == 11u);
   }
   EXPECT_LT(small->count(Layer::kWall), 28);
 }
@@ -161,12 +160,12 @@ TEST_F(TrackPictureTest, TheTrackObjectsCutsStripsAndObjectsLandWhereTheTrackPut
   ASSERT_TRUE(folder.ok());
   Result<TrackScene> scene = BuildTrackScene(*folder);
   ASSERT_TRUE(scene.ok());
-  EXPECT_EQ(scene->count(Layer::kSectionCut), 3);
-  EXPECT_EQ(scene->count(Layer::kStartLine), 1);
-  EXPECT_EQ(scene->count(Layer::kGroove), 1);
-  EXPECT_EQ(scene->count(Layer::kFlagger), 1);
-  EXPECT_EQ(scene->count(Layer::kHay), 1);
-  EXPECT_EQ(scene->count(Layer::kOtherObject), 1);
+  std::vector<int> counts;
+  for (Layer layer : {Layer::kSectionCut, Layer::kStartLine, Layer::kGroove, Layer::kFlagger,
+                      Layer::kHay, Layer::kOtherObject}) {
+    counts.push_back(scene->count(layer));
+  }
+  EXPECT_EQ(counts, (std::vector<int>{3, 1, 1, 1, 1, 1}));
   EXPECT_TRUE(scene->notes.empty());
   // Each cut runs across the road from the first reference line to the last where it was made.
   int cut = 0;
@@ -189,8 +188,7 @@ TEST_F(TrackPictureTest, ShowWritesAPictureOfTheFixedSizeWithTheRaceLineOnIt) {
   std::optional<Decoded> decoded =
       DecodePng(ReadFileBytes(png).value_or(std::vector<std::uint8_t>{}));
   ASSERT_TRUE(decoded);
-  EXPECT_EQ(decoded->width, 1600);
-  EXPECT_EQ(decoded->height, 1200);
+  EXPECT_EQ(std::pair(decoded->width, decoded->height), std::pair(1600, 1200));
   std::size_t red = 0;
   for (std::size_t i = 0; i + 2 < decoded->rgb.size(); i += 3) {
     red += decoded->rgb[i] == 215 && decoded->rgb[i + 1] == 25 && decoded->rgb[i + 2] == 30;
