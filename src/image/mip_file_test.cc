@@ -4,10 +4,7 @@
 
 #include <tuple>
 
-#include "image/srb_file.h"
 #include "image/texture_conversion.h"
-#include "platform/resource_store.h"
-#include "resources/embedded_files.h"
 #include "samples/image_builders.h"
 #include "testing/corruption.h"
 
@@ -123,64 +120,6 @@ TEST(MipFileTest, TruncatedAndLyingFilesAreRefused) {
   testkit::ExpectRefused(parse, testkit::WithU32(good, kBmhd + 1, 0x7FFFFFFF), "width");
   testkit::ExpectRefused(parse, testkit::WithU32(good, kBmhd + 5, 4096), "height");
   testkit::ExpectRefused(parse, testkit::WithU32(good, kBmhd + 1, 0), "zero width");
-}
-
-// The textures and the sprite every converted track carries, as the program embeds them.
-
-std::vector<std::uint8_t> Carried(std::string_view name) {
-  ResourceStore store(EmbeddedFiles());
-  std::optional<std::span<const std::uint8_t>> bytes = store.Find(name);
-  EXPECT_TRUE(bytes) << name;
-  return bytes ? std::vector<std::uint8_t>(bytes->begin(), bytes->end())
-               : std::vector<std::uint8_t>{};
-}
-
-TEST(CarriedImagesTest, TexturesAreWhatTheConversionExpects) {
-  struct Row {
-    const char* name;
-    int width, height, bits, levels;
-    bool transparent;
-  };
-  for (const Row& row :
-       {Row{"N2GROOVE_MIP", 128, 64, 8, 4, true}, Row{"_HAY_MIP", 64, 64, 4, 4, false},
-        Row{"_CONEBS1_MIP", 64, 64, 4, 4, false}}) {
-    SCOPED_TRACE(row.name);
-    Result<TextureImage> image = ParseTexture(Carried(row.name), "carried.mip");
-    ASSERT_TRUE(image);
-    EXPECT_EQ(std::tuple(image->width, image->height, image->bits_per_pixel, image->level_count,
-                         image->transparent),
-              std::tuple(row.width, row.height, row.bits, row.levels, row.transparent));
-  }
-  // The groove is converted with the track's textures: to 4 bits, its rubber kept, in both
-  // palettes' fragments.
-  for (int mode : {0, 1}) {
-    TexturePalette palette;
-    palette.LoadBytes(nullptr, mode);
-    Result<TextureImage> groove = ParseTexture(Carried("N2GROOVE_MIP"), "groove.mip");
-    ASSERT_TRUE(groove);
-    Result<TextureImage> out =
-        ReadMip(BuildConvertedTexture(*groove, palette, "groove.mip", false));
-    ASSERT_TRUE(out);
-    EXPECT_EQ(std::tuple(out->bits_per_pixel, out->mip_type, out->level_count),
-              std::tuple(4, kMipType4BitTransparent, 4));
-    int rubber = 0;
-    for (std::uint8_t byte : out->Level(0)) rubber += (byte >> 4 != 0) + ((byte & 15) != 0);
-    EXPECT_GT(rubber, 1000) << mode;
-    EXPECT_LT(rubber, 128 * 64 / 2) << mode;  // the track shows through most of it
-  }
-}
-
-// The cone's sprite as it is carried; an N-series run converts it like any sprite of its tracks.
-TEST(CarriedImagesTest, ConeSprite) {
-  const std::vector<std::uint8_t> bytes = Carried("_CONE1_SRB");
-  EXPECT_EQ(bytes.size(), 96u + 3048u);
-  Result<SpriteHeader> header = ReadSrbHeader(bytes);
-  ASSERT_TRUE(header);
-  EXPECT_EQ(*header, (SpriteHeader{1.0f, 1.0f, 64.0f, 64.0f, 32.0f, 32.0f}));
-  Result<TextureImage> texture = ReadMip(bytes, kSrbTextureAt);
-  ASSERT_TRUE(texture);
-  EXPECT_EQ(std::tuple(texture->bits_per_pixel, texture->palette_bits, texture->level_count),
-            std::tuple(4, 32, 4));
 }
 
 }  // namespace

@@ -8,6 +8,9 @@
 #include <tuple>
 #include <utility>
 
+#include "image/mip_file.h"
+#include "image/srb_file.h"
+#include "image/texture_conversion.h"
 #include "platform/resource_store.h"
 #include "platform/text_drawer.h"
 #include "resources/embedded_files.h"
@@ -61,6 +64,53 @@ TEST(PageImageTest, CarriedPagesHaveTheirSizes) {
     EXPECT_EQ(std::pair(bitmap->width, bitmap->height), row.bitmap_size);
     EXPECT_EQ(bitmap->pixels_at, kBitmapHeaderSize);
   }
+}
+
+// The textures and the sprite every converted track carries, as the program embeds them.
+
+TEST(CarriedImagesTest, TexturesAreWhatTheConversionExpects) {
+  struct Row {
+    const char* name;
+    int width, height, bits, levels;
+    bool transparent;
+  };
+  for (const Row& row :
+       {Row{"N2GROOVE_MIP", 128, 64, 8, 4, true}, Row{"_HAY_MIP", 64, 64, 4, 4, false},
+        Row{"_CONEBS1_MIP", 64, 64, 4, 4, false}}) {
+    SCOPED_TRACE(row.name);
+    Result<TextureImage> image = ParseTexture(Resource(row.name), "carried.mip");
+    ASSERT_TRUE(image);
+    EXPECT_EQ(std::tuple(image->width, image->height, image->bits_per_pixel, image->level_count,
+                         image->transparent),
+              std::tuple(row.width, row.height, row.bits, row.levels, row.transparent));
+  }
+  // The groove is converted with the track's textures: to 4 bits, its rubber kept, in both
+  // palettes' fragments.
+  Result<TextureImage> groove = ParseTexture(Resource("N2GROOVE_MIP"), "groove.mip");
+  ASSERT_TRUE(groove);
+  for (int mode : {0, 1}) {
+    TexturePalette palette;
+    palette.LoadBytes(nullptr, mode);
+    Result<TextureImage> out =
+        ReadMip(BuildConvertedTexture(*groove, palette, "groove.mip", false));
+    ASSERT_TRUE(out);
+    EXPECT_EQ(std::tuple(out->bits_per_pixel, out->mip_type, out->level_count),
+              std::tuple(4, kMipType4BitTransparent, 4));
+    int rubber = 0;
+    for (std::uint8_t byte : out->Level(0)) rubber += (byte >> 4 != 0) + ((byte & 15) != 0);
+    // The track shows through most of it.
+    EXPECT_TRUE(rubber > 1000 && rubber < 128 * 64 / 2) << mode << ": " << rubber;
+  }
+  // The cone's sprite: an N-series run converts it like any sprite of its tracks.
+  const std::vector<std::uint8_t> bytes = Resource("_CONE1_SRB");
+  EXPECT_EQ(bytes.size(), 96u + 3048u);
+  Result<SpriteHeader> header = ReadSrbHeader(bytes);
+  ASSERT_TRUE(header);
+  EXPECT_EQ(*header, (SpriteHeader{1.0f, 1.0f, 64.0f, 64.0f, 32.0f, 32.0f}));
+  Result<TextureImage> texture = ReadMip(bytes, kSrbTextureAt);
+  ASSERT_TRUE(texture);
+  EXPECT_EQ(std::tuple(texture->bits_per_pixel, texture->palette_bits, texture->level_count),
+            std::tuple(4, 32, 4));
 }
 
 TEST(PageImageTest, CopyConvertsTo565AndClipsToThePage) {

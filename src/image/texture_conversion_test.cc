@@ -4,6 +4,7 @@
 
 #include <array>
 #include <set>
+#include <tuple>
 #include <utility>
 
 #include "image/mip_file.h"
@@ -79,10 +80,9 @@ TEST(TextureConversionTest, WideEightBitGoesSixteenBitFoldingColumns) {
 }
 
 TEST(TextureConversionTest, TallTextureRowsSqueezed) {
-  EXPECT_EQ(OutputHeight(300), 256u);
-  EXPECT_EQ(OutputHeight(0), 1u);
-  EXPECT_EQ(OutputHeight(1), 1u);
-  EXPECT_EQ(OutputHeight(255), 128u);
+  for (const auto& [rows, height] : {std::pair{300u, 256u}, {0u, 1u}, {1u, 1u}, {255u, 128u}}) {
+    EXPECT_EQ(OutputHeight(rows), height) << rows;
+  }
   TexturePalette palette = GreyPalette();
   // Row 1 lands on row 0 after row 0; row 298 lands on 254, not on 255.
   for (const auto& [marked, row] : {std::pair{1, 0}, {298, 254}, {299, 255}}) {
@@ -163,10 +163,9 @@ TEST(TextureConversionTest, PopularityKeepsEarlierCellOnTiesAndSixteenPlaces) {
   // 40 -> cell 5 -> 40 | 7; the entries not filled are black.
   EXPECT_EQ(std::vector<Rgb>(palette.reduced().begin() + 1, palette.reduced().begin() + 5),
             (std::vector<Rgb>{{47, 47, 47}, {87, 87, 87}, {207, 207, 207}, {}}));
-  // Black-ish sources pick the unfilled black entry 4, the lowest of the equal ones.
-  EXPECT_EQ(palette.MapIndex(1), 4);
-  EXPECT_EQ(palette.MapIndex(45), 1);
-  EXPECT_EQ(palette.MapIndex(255), 3);
+  // Black-ish sources (1) pick the unfilled black entry 4, the lowest of the equal ones.
+  EXPECT_EQ((std::array<int, 3>{palette.MapIndex(1), palette.MapIndex(45), palette.MapIndex(255)}),
+            (std::array<int, 3>{4, 1, 3}));
 
   // Cells in increasing order with counts that rise: each new cell goes to the front, and the
   // list keeps sixteen places: the most popular (grey 160) first, down to grey 48.
@@ -175,8 +174,7 @@ TEST(TextureConversionTest, PopularityKeepsEarlierCellOnTiesAndSixteenPlaces) {
     for (int n = 0; n <= g; ++n) palette.CountColour(static_cast<std::uint8_t>(8 * g + 8));
   }
   palette.ReduceTo16Colours();
-  EXPECT_EQ(palette.reduced()[1].r, 167);
-  EXPECT_EQ(palette.reduced()[15].r, 55);
+  EXPECT_EQ(std::tuple(palette.reduced()[1].r, palette.reduced()[15].r), std::tuple(167, 55));
 }
 
 // The word rules see "tracks/<gpltrack>/<file>" lowercased: neither the folders above the GPL
