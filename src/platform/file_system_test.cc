@@ -20,7 +20,7 @@ class FileSystemTest : public ::testing::Test {
   fs::path root_ = folder_->path();
 };
 
-TEST_F(FileSystemTest, EverySpellingReachesTheSameFile) {
+TEST_F(FileSystemTest, EverySpellingReachesTheSameFileAndReadsAreBounded) {
   // Which spelling the lookup finds is the resolver's; reads of every spelling reach the file.
   for (const char* spelling :
        {"tracks/dethq/dethq.dat", "TRACKS/DetHq/DETHQ.dat", "Tracks/DETHQ/DetHQ.DAT"}) {
@@ -31,6 +31,14 @@ TEST_F(FileSystemTest, EverySpellingReachesTheSameFile) {
   EXPECT_FALSE(ResolveExisting(root_ / "tracks/detroit/dethq.dat"));
   EXPECT_FALSE(FileExists(root_ / "tracks/dethq"));
   EXPECT_TRUE(FolderExists(root_ / "TRACKS/dethq"));
+  // Reads are bounded and exact.
+  EXPECT_FALSE(ReadFileBytes(root_ / "missing.dat"));
+  EXPECT_FALSE(ReadFileBytes(root_ / "tracks/dethq/dethq.dat", 6));
+  std::vector<std::uint8_t> too_small(6), exact(7);
+  EXPECT_FALSE(ReadFileInto(root_ / "tracks/dethq/dethq.dat", too_small));
+  EXPECT_TRUE(ReadFileInto(root_ / "tracks/dethq/dethq.dat", exact));
+  EXPECT_EQ(ReadFilePrefix(root_ / "tracks/dethq/dethq.dat", 3)->size(), 3u);
+  EXPECT_EQ(ReadFilePrefix(root_ / "tracks/dethq/dethq.dat", 300)->size(), 7u);
 }
 
 TEST_F(FileSystemTest, WritesCopiesAndRemovalsGoToTheExistingSpellingOrTheGivenOne) {
@@ -64,16 +72,6 @@ TEST_F(FileSystemTest, ListsFilesByExtensionInNameOrder) {
   EXPECT_EQ(names, (std::vector<std::string>{"a.mip", "b.MIP", "C.mip"}));
   EXPECT_EQ(CountEntries(root_), 7u);
   EXPECT_EQ(CountEntries(root_ / "missing"), 0u);
-}
-
-TEST_F(FileSystemTest, ReadsAreBoundedAndExact) {
-  EXPECT_FALSE(ReadFileBytes(root_ / "missing.dat"));
-  EXPECT_FALSE(ReadFileBytes(root_ / "tracks/dethq/dethq.dat", 6));
-  std::vector<std::uint8_t> too_small(6), exact(7);
-  EXPECT_FALSE(ReadFileInto(root_ / "tracks/dethq/dethq.dat", too_small));
-  EXPECT_TRUE(ReadFileInto(root_ / "tracks/dethq/dethq.dat", exact));
-  EXPECT_EQ(ReadFilePrefix(root_ / "tracks/dethq/dethq.dat", 3)->size(), 3u);
-  EXPECT_EQ(ReadFilePrefix(root_ / "tracks/dethq/dethq.dat", 300)->size(), 7u);
 }
 
 TEST_F(FileSystemTest, AtomicReplacementLeavesOnlyTheNewFile) {

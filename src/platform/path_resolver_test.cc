@@ -79,11 +79,10 @@ TEST_F(PathResolverTest, FilesItWritesAndRemovesNeedNoSecondListing) {
 }
 
 TEST_F(PathResolverTest, CanWriteLooksWithoutWriting) {
-  bool exists = true;
-  EXPECT_TRUE(resolver_.CanWrite(track_ / "new.mip", &exists));
-  EXPECT_FALSE(exists);
-  EXPECT_TRUE(resolver_.CanWrite(track_ / "race.lp", &exists));
-  EXPECT_TRUE(exists);
+  bool fresh = true, found = false;
+  EXPECT_TRUE(resolver_.CanWrite(track_ / "new.mip", &fresh));
+  EXPECT_TRUE(resolver_.CanWrite(track_ / "race.lp", &found));  // in another spelling
+  EXPECT_EQ(std::pair(fresh, found), std::pair(false, true));
   EXPECT_FALSE(resolver_.CanWrite(root_ / "missing" / "new.mip"));
   EXPECT_FALSE(resolver_.CanWrite(track_));  // a folder is no file
   EXPECT_FALSE(fs::exists(track_ / "new.mip"));

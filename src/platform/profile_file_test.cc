@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,6 +26,8 @@ class ProfileFileTest : public ::testing::Test {
   std::optional<TempFolder> folder_ = TempFolder::Create("test");
   fs::path path_ = folder_->path() / "Velmora.INI";
 };
+// The settings file the program keeps, over the profile file.
+using SettingsFileTest = ProfileFileTest;
 
 TEST_F(ProfileFileTest, NamesIgnoreCaseValuesAreTrimmedAndNumbersReadTheirDigits) {
   WriteFileText(
@@ -33,10 +36,9 @@ TEST_F(ProfileFileTest, NamesIgnoreCaseValuesAreTrimmedAndNumbersReadTheirDigits
       "[OPTIONS]\r\nn2n4trkconvert=2\r\nHQsky=\"1\"\r\na=12abc\r\nb=abc\r\nc=-3\r\nd=\r\n");
   ProfileFile profile(path_);
   EXPECT_EQ(profile.ReadText("Directories", "GPL Path", ""), "/games/gpl");
-  EXPECT_EQ(profile.ReadInt("Options", "N2N4TrkConvert", 0), 2);
-  EXPECT_EQ(profile.ReadInt("Options", "HQsky", 0), 1);
-  // Whole numbers read their leading digits.
-  const std::pair<const char*, int> numbers[] = {{"a", 12}, {"b", 0}, {"c", -3}, {"d", 0}};
+  // Whole numbers read their leading digits, quoted or not.
+  const std::pair<const char*, int> numbers[] = {
+      {"N2N4TrkConvert", 2}, {"HQsky", 1}, {"a", 12}, {"b", 0}, {"c", -3}, {"d", 0}};
   for (const auto& [key, value] : numbers) EXPECT_EQ(profile.ReadInt("options", key, 9), value);
   // A key of another section is not found.
   EXPECT_EQ(profile.ReadText("Options", "GPL Path", "none"), "none");
@@ -109,6 +111,44 @@ TEST_F(ProfileFileTest, SettingsDefaultsOverridesAndFolders) {
   EXPECT_EQ(ReadText(settings.file()),
             "[Directories]\r\nGPL Path=/games/gpl\r\n\r\n[Options]\r\nHQsky=1\r\n");
 }
+
+TEST_F(SettingsFileTest, EarlierFileIsTakenOverOnceAndNeverOverUserValues) {
+  const fs::path user = folder_->path() / "AppData" / "Velmora" / "Velmora.INI";
+  const fs::path earlier = folder_->path() / "Windows" / "Velmora.INI";
+  EXPECT_FALSE(AdoptEarlierSettings(user, earlier));  // neither file: nothing to do
+  EXPECT_FALSE(fs::exists(user));
+
+  fs::create_directories(earlier.parent_path());
+  WriteFileText(earlier, "[Directories]\r\nGPL Path=C:\\Sierra\\GPL\r\n");
+  ASSERT_TRUE(AdoptEarlierSettings(user, earlier));
+  Settings settings(user, "c:\\");
+  EXPECT_EQ(settings.Folder(kGplPathKey), "C:\\Sierra\\GPL");
+  EXPECT_EQ(settings.Folder(kN2PathKey), "c:\\");
+
+  // From then on the user's file is the one: changes stay, the old file is not read again.
+  settings.SetFolder(kGplPathKey, "D:\\GPL");
+  WriteFileText(earlier, "[Directories]\r\nGPL Path=E:\\Other\r\n");
+  EXPECT_TRUE(AdoptEarlierSettings(user, earlier));
+  EXPECT_EQ(Settings(user, "c:\\").Folder(kGplPathKey), "D:\\GPL");
+}
+
+#ifdef _WIN32
+TEST_F(SettingsFileTest, WindowsKeepsThemPerUserUnderAppData) {
+  const fs::path app_data = folder_->path() / "Roaming";
+  const wchar_t* old = _wgetenv(L"APPDATA");
+  const std::wstring restore = L"APPDATA=" + std::wstring(old != nullptr ? old : L"");
+  ASSERT_EQ(_wputenv((L"APPDATA=" + app_data.native()).c_str()), 0);
+  EXPECT_EQ(Settings::DefaultFile(), app_data / "Velmora" / "Velmora.INI");
+  EXPECT_EQ(Settings::HomeFolder(), "c:\\");
+  // Drive letters and backslashes, as settings written on Windows hold them, reach the files.
+  Settings settings(Settings::DefaultFile(), Settings::HomeFolder());
+  settings.SetFolder(kGplPathKey, folder_->path().string());
+  fs::create_directories(folder_->path() / "Tracks");
+  EXPECT_TRUE(FolderExists(fs::path(settings.Folder(kGplPathKey)) / "tracks"));
+  EXPECT_TRUE(fs::exists(app_data / "Velmora" / "Velmora.INI"));
+  _wputenv(restore.c_str());
+}
+#endif
 
 }  // namespace
 }  // namespace velmora

@@ -45,8 +45,7 @@ TEST(TextEncodingTest, FoldsWindows1252Letters) {
 }
 
 TEST(AsciiTest, FoldsOnlyTheLettersAToZ) {
-  EXPECT_EQ(AsciiLower("DETHQ.Dat"), "dethq.dat");
-  EXPECT_EQ(AsciiLower("\xD6"), "\xD6");
+  EXPECT_EQ(AsciiLower("DETHQ.Dat\xD6"), "dethq.dat\xD6");
   EXPECT_TRUE(EqualsIgnoreCase("Elkhart", "ELKHART"));
   EXPECT_FALSE(EqualsIgnoreCase("\xD6", "\xF6"));
   EXPECT_TRUE(ContainsIgnoreCase("WATGLEN.TRK", ".trk"));

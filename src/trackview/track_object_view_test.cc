@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "object/gpl_object_check.h"
+#include "testing/corruption.h"
 #include "testing/track_object_bytes.h"
 
 namespace velmora {
@@ -40,11 +41,9 @@ TEST(TrackObjectViewTest, ReadsCutsPlacedObjectsGroovesAndFlatQuads) {
 TEST(TrackObjectViewTest, OnlyASoundTrackObjectIsRead) {
   // Without the 240-word fixed table the root is no track object's root.
   EXPECT_FALSE(ReadTrackObject(TinyTrackObject(236)));
-  std::vector<std::uint8_t> bytes = TinyTrackObject();
-  for (std::size_t cut = 0; cut < bytes.size(); cut += 7) {
-    SCOPED_TRACE(cut);
-    EXPECT_FALSE(ReadTrackObject(std::span(bytes).first(cut)));
-  }
+  testkit::ExpectEveryCutRefused(
+      [](std::vector<std::uint8_t> bytes) { return ReadTrackObject(bytes).has_value(); },
+      TinyTrackObject());
 }
 
 }  // namespace

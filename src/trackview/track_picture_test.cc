@@ -62,8 +62,7 @@ TEST(CanvasTest, PixelsSurviveThePngRoundTrip) {
       ASSERT_TRUE(png.ok());
       std::optional<Decoded> decoded = DecodePng(*png);
       ASSERT_TRUE(decoded);
-      EXPECT_EQ(decoded->width, width);
-      EXPECT_EQ(decoded->height, height);
+      EXPECT_EQ(std::pair(decoded->width, decoded->height), std::pair(width, height));
       EXPECT_EQ(decoded->rgb, canvas.pixels());
     }
   }
