@@ -250,12 +250,10 @@ TEST(TextureConversionTest, PaletteLoadModes) {
 TEST(TextureConversionTest, RawFourBitKinds) {
   // Transparent: 1-5-5-5 entries; opaque: 5-6-5.
   const std::vector<std::uint16_t> entries = {0x7FFF, 0x7C00, 0x03E0, 0x001F, 0xF800};
+  const samples::IndexAt index = [](int x, int) { return static_cast<std::uint8_t>(x % 5); };
   auto parse = [&](int width, bool transparent, const char* path) {
     Result<TextureImage> image =
-        ParseTexture(samples::BuildRaw4(
-                         width, 4, [](int x, int) { return static_cast<std::uint8_t>(x % 5); },
-                         entries, transparent),
-                     path);
+        ParseTexture(samples::BuildRaw4(width, 4, index, entries, transparent), path);
     EXPECT_TRUE(image);
     return image ? std::move(image).value() : TextureImage{};
   };
@@ -304,10 +302,8 @@ TEST(TextureConversionTest, TrueColourPcx) {
       [](std::vector<std::uint8_t> bytes) { return ReadPcxTexture(std::move(bytes)).ok(); }, good);
   // A run longer than the row is cut at the row's end, never written past it.
   std::vector<std::uint8_t> runs(good.begin(), good.begin() + 128);
-  for (int row = 0; row < 10; ++row) {
-    runs.push_back(0xFF);  // 63 copies, more than the 60 bytes of a row
-    runs.push_back(0x40);
-  }
+  // Each row: 63 copies, more than the 60 bytes of a row.
+  for (int row = 0; row < 10; ++row) runs.insert(runs.end(), {0xFF, 0x40});
   Result<TextureImage> image = ReadPcxTexture(runs);
   ASSERT_TRUE(image);
   EXPECT_EQ(Pixel16(Convert(*image, palette, "b.mip"), 0, 0), Rgb565(0x40, 0x40, 0x40));

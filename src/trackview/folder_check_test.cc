@@ -131,10 +131,8 @@ TEST_F(FolderCheckTest, EachPlantedFaultIsReportedByName) {
   Write("Race.lp", testkit::CutTo(race, race.size() - 20));
   fs::remove(track_ / "pit.lp");
   // A line file whole in itself, but one point short of the count the track's length gives.
-  std::vector<std::uint8_t> pass1 = Demo("pass1.lp");
-  pass1[4] -= 1;  // 889 points: the count's low byte is not 0
-  pass1.resize(pass1.size() - 20);
-  Write("pass1.lp", pass1);
+  const std::vector<std::uint8_t> pass1 = Demo("pass1.lp");  // 889 points: count's low byte not 0
+  Write("pass1.lp", testkit::CutTo(testkit::WithByte(pass1, 4, pass1[4] - 1), pass1.size() - 20));
 
   const std::vector<std::string> added = Added();
   const std::vector<std::string> expected = {
@@ -159,10 +157,9 @@ TEST_F(FolderCheckTest, ATrackFileThatDisagreesWithItselfIsNamedAndItsLinesHeldT
   const std::uint32_t longer = length + 19685 * 100;
   Write("kestrel.trk", testkit::WithU32(track, 8, longer));
   const std::vector<std::string> added = Added();
-  EXPECT_NE(std::find(added.begin(), added.end(),
-                      "kestrel.trk (loose): the sections end at " + std::to_string(length) +
-                          ", not at the lap length " + std::to_string(longer)),
-            added.end());
+  const std::string named = "kestrel.trk (loose): the sections end at " + std::to_string(length) +
+                            ", not at the lap length " + std::to_string(longer);
+  EXPECT_NE(std::ranges::find(added, named), added.end());
 }
 
 // Section 3 moved 5 cm ahead along its own heading: a gap opens behind it and an overlap in
@@ -283,8 +280,7 @@ TEST_F(FolderCheckTest, TrackIniNeedsEveryKeyTheConverterFillsIn) {
   const std::string ini(bytes.begin(), bytes.end());
   ASSERT_TRUE(CheckTrackIni(ini).empty()) << CheckTrackIni(ini).front();
   struct Row {
-    std::string from;
-    std::string to;
+    std::string from, to;
     Problems expected;
   };
   const Row rows[] = {

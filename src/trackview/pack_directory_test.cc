@@ -6,21 +6,13 @@
 #include <tuple>
 
 #include "samples/archive_builder.h"
+#include "testing/corruption.h"
 
 namespace velmora {
 namespace {
 
 using samples::Bytes;
-
-std::vector<std::string> Lines(const std::vector<Finding>& findings) {
-  std::vector<std::string> lines;
-  for (const Finding& f : findings) lines.push_back(f.member + ": " + f.what);
-  return lines;
-}
-
-void Patch32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
+using testkit::WithU32;
 
 std::size_t Record(int i) { return 2 + 27 * static_cast<std::size_t>(i); }
 
@@ -33,7 +25,11 @@ std::vector<std::string> Check(const std::vector<std::uint8_t>& pack) {
   Result<std::vector<PackEntry>> entries = ReadPackDirectory(pack);
   EXPECT_TRUE(entries.ok()) << entries.status().ToString();
   if (!entries.ok()) return {};
-  return Lines(CheckPackDirectory(*entries, pack.size(), "kestrel.dat"));
+  std::vector<std::string> lines;
+  for (const Finding& f : CheckPackDirectory(*entries, pack.size(), "kestrel.dat")) {
+    lines.push_back(f.member + ": " + f.what);
+  }
+  return lines;
 }
 
 TEST(PackDirectoryTest, EachFaultOfARecordIsNamedByItsMember) {
@@ -47,24 +43,24 @@ TEST(PackDirectoryTest, EachFaultOfARecordIsNamedByItsMember) {
        [](std::vector<std::uint8_t>& b) { b[Record(1)] = 7; },
        {"race.lp: directory tag is 7, not 5"}},
       {"second length",
-       [](std::vector<std::uint8_t>& b) { Patch32(b, Record(1) + 6, 5); },
+       [](std::vector<std::uint8_t>& b) { b = WithU32(b, Record(1) + 6, 5); },
        {"race.lp: the directory's two lengths differ (4 and 5)"}},
       {"past the end",
-       [](std::vector<std::uint8_t>& b) { Patch32(b, Record(2) + 23, 99); },  // the pack's size
+       [](std::vector<std::uint8_t>& b) { b = WithU32(b, Record(2) + 23, 99); },  // the pack's size
        {"a.mip: data at offset 99, 1 bytes, runs past the end of the pack (99 bytes)"}},
       {"inside the directory",
-       [](std::vector<std::uint8_t>& b) { Patch32(b, Record(2) + 23, 10); },
+       [](std::vector<std::uint8_t>& b) { b = WithU32(b, Record(2) + 23, 10); },
        {"a.mip: data at offset 10 lies inside the directory"}},
       {"overlap",
-       [](std::vector<std::uint8_t>& b) { Patch32(b, Record(1) + 23, 2 + 3 * 27 + 4); },
+       [](std::vector<std::uint8_t>& b) { b = WithU32(b, Record(1) + 23, 2 + 3 * 27 + 4); },
        {"race.lp: data overlaps that of kestrel.trk"}},
       {"overlap, the records not in data order",
        [](std::vector<std::uint8_t>& b) {
          // kestrel.trk, one byte behind race.lp, holds the start of a.mip's data.
-         Patch32(b, Record(0) + 23, 2 + 3 * 27 + 15);
-         Patch32(b, Record(0) + 2, 1);
-         Patch32(b, Record(0) + 6, 1);
-         Patch32(b, Record(2) + 23, 2 + 3 * 27 + 15);
+         b = WithU32(b, Record(0) + 23, 2 + 3 * 27 + 15);
+         b = WithU32(b, Record(0) + 2, 1);
+         b = WithU32(b, Record(0) + 6, 1);
+         b = WithU32(b, Record(2) + 23, 2 + 3 * 27 + 15);
        },
        {"a.mip: data overlaps that of kestrel.trk"}},
       {"same name in other case",

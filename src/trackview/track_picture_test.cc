@@ -105,8 +105,7 @@ TEST_F(TrackPictureTest, TheSceneHoldsTheTrackFileAndItsRacingLinesWithinItsBudg
   for (const ScenePath& path : scene->paths) {
     if (path.layer != Layer::kRaceLine) continue;
     EXPECT_EQ(path.points.size(), 889u);
-    const GroundPoint& a = path.points.front();
-    const GroundPoint& b = path.points.back();
+    const GroundPoint &a = path.points.front(), &b = path.points.back();
     EXPECT_LT(std::hypot(a.x - b.x, a.y - b.y), 6.0);
   }
   // A track that would pass the budget section by section is sampled evenly along the lap, and
