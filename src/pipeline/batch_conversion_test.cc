@@ -121,28 +121,25 @@ TEST_F(BatchConversionTest, SameFolderNeverOverlapsAndResultsStayInListOrder) {
   }
 }
 
-// With two jobs, runs into different folders overlap: each waits until the other has started
-// (a serial batch would make the first give up after ten seconds).
-TEST_F(BatchConversionTest, DifferentFoldersRunSideBySide) {
+// Runs into different folders overlap: the first waits until all others have started (a serial
+// batch would give up after ten seconds). Later tracks that get to their season edits first
+// wait for the earlier ones, so the season files list the events in list order; a track that
+// stops before its edits holds nobody up.
+TEST_F(BatchConversionTest, DifferentFoldersRunSideBySideAndSeasonEditsTakeTurns) {
+  std::optional<TempFolder> folder = TempFolder::Create("batch");
   std::condition_variable changed;
   int started = 0;
-  auto convert = [&](std::size_t, MessageSink&, ProgressSink&, const SeasonTurn&) {
-    std::unique_lock<std::mutex> guard(mutex_);
-    ++started;
-    changed.notify_all();
-    return changed.wait_for(guard, std::chrono::seconds(10), [&] { return started == 2; });
-  };
-  const std::vector<BatchTrackResult> results = Run({{"a", "one"}, {"b", "two"}}, 2, convert);
-  EXPECT_TRUE(results[0].finished && results[1].finished);
-}
-
-// Later tracks that get to their season edits first wait for the earlier ones, so the season
-// files list the events in list order; a track that stops before its edits holds nobody up.
-TEST_F(BatchConversionTest, SeasonEditsTakeTurnsInListOrder) {
-  std::optional<TempFolder> folder = TempFolder::Create("batch");
   Indices order;
   auto convert = [&](std::size_t i, MessageSink&, ProgressSink&, const SeasonTurn& turn) {
-    if (i == 2) return false;  // stops early
+    {
+      std::unique_lock<std::mutex> guard(mutex_);
+      ++started;
+      changed.notify_all();
+      if (i == 2) return false;  // stops early
+      if (i == 0 &&
+          !changed.wait_for(guard, std::chrono::seconds(10), [&] { return started == 5; }))
+        return false;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(i == 0 ? 200 : 10 * (5 - i)));
     const std::shared_ptr<void> held = turn(folder->path());
     std::lock_guard<std::mutex> guard(mutex_);
@@ -152,6 +149,7 @@ TEST_F(BatchConversionTest, SeasonEditsTakeTurnsInListOrder) {
   const std::vector<BatchTrackResult> results =
       Run({{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}, {"e", "5"}}, 5, convert);
   EXPECT_EQ(order, (Indices{0, 1, 3, 4}));
+  EXPECT_TRUE(results[0].finished);
   EXPECT_FALSE(results[2].finished);
 }
 

