@@ -333,7 +333,6 @@ TEST_F(ConversionRunTest, FullNSeriesRunPacksItsOwnOrderAndTheArchivePatchOnce) 
             "glen.trk groove.mip _blank_.3do _tire.3do _cone.3do _hay.3do hayba_s.mip _cone1.srb "
             "_conebs1.mip skyindex.mip wall.mip marshal.srb " +
                 kPagesAndStandardFiles + " extra.txt");
-  EXPECT_EQ(CountEntries(pack.parent_path()), 1u);
   if (!testkit::DiskIgnoresCase(gpl_)) {
     EXPECT_FALSE(fs::exists(gpl_ / "Tracks"));
   }
@@ -345,10 +344,8 @@ TEST_F(ConversionRunTest, FullNSeriesRunPacksItsOwnOrderAndTheArchivePatchOnce) 
   EXPECT_EQ(states.size(), 2u) << "no pack, then the new one: written once";
   EXPECT_EQ(Member(pack, "_hay.3do"), Bytes("patched hay"));
   const std::vector<std::uint8_t> sky = Member(pack, "skyindex.mip");
-  const std::vector<std::uint8_t> wall = Member(pack, "wall.mip");
-  ASSERT_TRUE(sky.size() > 24 && wall.size() > 24);
+  ASSERT_GT(sky.size(), 24u);
   EXPECT_EQ(sky[24], kMipType16Bit);
-  EXPECT_EQ(wall[24], kMipType4Bit);
 }
 
 TEST(NSeriesGplTrackTest, RenamesByFolderAndRaceLineSize) {
