@@ -42,14 +42,6 @@ const std::string kPagesAndStandardFiles =
     "flagger.3do flagger.srb tire.3do tireside.mip tirefrnt.mip shadtire.mip crowd.wav "
     "announce.wav";
 
-// A PCX header of `planes` planes of 8 bits each.
-std::vector<std::uint8_t> PcxHeader(std::uint8_t planes) {
-  std::vector<std::uint8_t> header = {10, 5, 1, 8};
-  header.resize(128);
-  header[65] = planes;
-  return header;
-}
-
 // Counts the steps and calls `on_step` at each.
 struct WatchingProgress : testkit::RecordingProgress {
   void Step() override {
@@ -240,9 +232,10 @@ TEST_F(ConversionRunTest, StoppedRunsNameTheCauseAndLeaveNoPack) {
 // the source track folder where it looks for racing lines this track lacks.
 TEST_F(ConversionRunTest, FullCartRunPacksInTheRunsOrder) {
   samples::WriteCarriedResourcesFolder(resources_, "detroit");
-  std::vector<MemberBytes> members = {{"sunny.pcx", PcxHeader(1)},  // 8-bit: not a texture
-                                      {"junk.mip", Bytes("not a texture")},
-                                      {"junk.3do", Bytes("not an object")}};
+  std::vector<MemberBytes> members = {
+      {"sunny.pcx", samples::BuildPalettePcx({})},  // 8-bit: not a texture
+      {"junk.mip", Bytes("not a texture")},
+      {"junk.3do", Bytes("not an object")}};
   samples::AddDemoImages(members);
   samples::AddDemoObjects(members);
   samples::Object3Builder own;  // the track's own object takes the GPL track's name
