@@ -52,8 +52,6 @@ TEST(DialogTextsTest, ChoosersOfTheFolderButtons) {
   } kRows[] = {
       {SourceChooserTexts(SourceGame::kCart), "Set CART/ICR2 Application Directory",
        "tracks/detroit/detroit.txt", "CART Directory found"},
-      {SourceChooserTexts(SourceGame::kN2), "Set N2 Application Directory",
-       "tracks/bristol/bristol.txt", "N2 Directory found"},
       {GplChooserTexts(), "Set GPL Application Directory", "gpl.exe", "GPL Directory found"},
   };
   for (const auto& row : kRows) {

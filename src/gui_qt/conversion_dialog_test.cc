@@ -82,12 +82,6 @@ class ConversionDialogTest : public QObject {
     QCOMPARE(order, QStringList({"trackList", "sourceButton1006", "gplButton1", "convertButton1002",
                                  "backButton2", "keepSkidMarks1012"}));
 
-    auto* choice = dialog.findChild<QComboBox*>("geometryChoice");
-    choice->setFocus();
-    QTest::keyClick(choice, Qt::Key_Down);
-    QCOMPARE(choice->currentText(), QString("Always the track's own file"));
-    QCOMPARE(settings.TrackFileConversion(), std::optional<int>(1));
-
     QVERIFY(ClickEntry(tracks, "kestrel (add-on)"));
     // The bar on and moved, Convert and the list on, the wait cursor shown.
     auto* bar = dialog.findChild<QProgressBar*>("progressBar");
@@ -111,6 +105,11 @@ class ConversionDialogTest : public QObject {
     QCOMPARE(states, std::vector<std::vector<bool>>(3, {true, true, false, false, true}));
     QCOMPARE(state(), std::vector<bool>({false, false, true, true, false}));
     QCOMPARE(dialog.focusWidget(), static_cast<QWidget*>(&tracks));
+    auto* choice = dialog.findChild<QComboBox*>("geometryChoice");
+    choice->setFocus();
+    QTest::keyClick(choice, Qt::Key_Down);
+    QCOMPARE(choice->currentText(), QString("Always the track's own file"));
+    QCOMPARE(settings.TrackFileConversion(), std::optional<int>(1));
 
     QString start;  // stays empty unless the chooser opens
     OnNextModal<PathChooser>([&](PathChooser& chooser) {
