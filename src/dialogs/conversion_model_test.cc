@@ -46,7 +46,7 @@ class ConversionModelTest : public ::testing::Test {
   }
   Services services() { return Services{messages_, *settings_, *resources_}; }
   std::string Stored() const {
-    const std::vector<std::uint8_t> bytes = ReadFileBytes(root_ / "Velmora.INI").value_or({});
+    const auto bytes = ReadFileBytes(root_ / "Velmora.INI").value_or(std::vector<std::uint8_t>());
     return std::string(bytes.begin(), bytes.end());
   }
 
