@@ -60,7 +60,7 @@ class ConversionModelTest : public ::testing::Test {
 TEST_F(ConversionModelTest, ListsKnownTracksSortedThenAddOnsAndConvertFollowsTheSelection) {
   const fs::path cart = root_ / "ICR2";
   for (const char* folder : {"dethq", "Elkhart", "kestrel"})
-    samples::WriteSourceTrack(cart, {folder});
+    samples::WriteSourceTrack(cart, {folder, {}, {}, "tracks"});
   settings_->SetFolder(kIcr2PathKey, cart.string());
   settings_->Override(kDirectoriesSection, kGplPathKey, (root_ / "GPL").string());
   ConversionModel model(SourceGame::kCart, services());
