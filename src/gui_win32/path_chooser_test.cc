@@ -54,7 +54,9 @@ TEST_F(Win32PathChooserTest, KeysClicksAndTypingReachTheChooser) {
   Notify(window, kDirectoryListId, LBN_DBLCLK);
   EXPECT_EQ(ItemText(window, kPathEditId), games);
 
-  const int other = DriveOf(drives, root) == 0 ? 1 : 0;
+  const int own = DriveOf(drives, root);
+  EXPECT_EQ(SendMessageW(GetDlgItem(window, kDriveBoxId), CB_GETCURSEL, 0, 0), own);
+  const int other = own == 0 ? 1 : 0;
   SendMessageW(GetDlgItem(window, kDriveBoxId), CB_SETCURSEL, static_cast<WPARAM>(other), 0);
   Notify(window, kDriveBoxId, CBN_SELCHANGE);
   const std::string folder = DriveStartFolder(drives[static_cast<std::size_t>(other)]);
