@@ -37,55 +37,43 @@ TEST(BatchTerminalTest, TableNamesEachTracksResultInListOrder) {
             "dethq    detroit     stopped: Failed to find resource detroit_N4T      0.3\n"
             "Elkhart  Elkhart     finished                                         12.0\n");
   // A run that stopped without a word; Windows-1252 names come out in UTF-8, one column each.
-  const std::vector<BatchTrack> named = {
-      {"n\xFC"
-       "rburg",
-       "n\xFC"
-       "rburg"}};
+  const std::vector<BatchTrack> named = {{"n\xFCrburg", "n\xFCrburg"}};
   const std::vector<BatchTrackResult> silent = {{false, "", 1.0}};
   EXPECT_EQ(FormatBatchTable(named, silent),
             "track    GPL folder  result   seconds\n"
             "n\xC3\xBCrburg  n\xC3\xBCrburg     stopped      1.0\n");
 }
 
-TEST(BatchTerminalTest, MessagesArePrefixedAndWithoutATerminalNoBarIsDrawn) {
-  Captured out;
-  BatchTerminal terminal(out.file(), kTracks, /*draw_progress=*/false);
-  terminal.Started(1);
-  terminal.Progress(1, 0, 10, 5);
-  terminal.Message(1, "No Patch Files Found for Elkhart");
-  terminal.Ended(1, {true, "", 1.0});
-  terminal.Finish();
-  EXPECT_EQ(out.Text(), "velmora: Elkhart: No Patch Files Found for Elkhart\n");
-}
-
-TEST(BatchTerminalTest, OnATerminalEachRunningTrackHasALineUnderTheMessages) {
-  Captured out;
-  BatchTerminal terminal(out.file(), kTracks, /*draw_progress=*/true);
-  terminal.Started(0);
-  terminal.Started(1);
-  const std::string before = out.Text();
-  terminal.Progress(0, 0, 10, 5);
-  terminal.Progress(0, 0, 10, 5);  // no change, no redraw
-  const std::string half = out.Text().substr(before.size());
-  EXPECT_EQ(half,
-            "\x1b[3A\r\x1b[J"
-            "  dethq      [###############...............]  50%\n"
-            "  Elkhart    [..............................]   0%\n"
-            "  0 of 2 tracks done\n");
-  terminal.Message(0, "hello");
-  terminal.Ended(0, {true, "", 1.0});
-  terminal.Finish();
-  const std::string rest = out.Text().substr(before.size() + half.size());
-  EXPECT_EQ(rest,
-            "\x1b[3A\r\x1b[Jvelmora: dethq: hello\n"
-            "  dethq      [###############...............]  50%\n"
-            "  Elkhart    [..............................]   0%\n"
-            "  0 of 2 tracks done\n"
-            "\x1b[3A\r\x1b[J"
-            "  Elkhart    [..............................]   0%\n"
-            "  1 of 2 tracks done\n"
-            "\x1b[2A\r\x1b[J");
+// Messages name their track. Without a terminal that is all; on one, each running track has a
+// line with its bar under the messages, redrawn when something changed.
+TEST(BatchTerminalTest, MessagesAreNamedAndOnATerminalEachRunningTrackHasABar) {
+  const std::string shown[] = {"velmora: dethq: hello\n",
+                               "\x1b[3A\r\x1b[J"
+                               "  dethq      [###############...............]  50%\n"
+                               "  Elkhart    [..............................]   0%\n"
+                               "  0 of 2 tracks done\n"
+                               "\x1b[3A\r\x1b[Jvelmora: dethq: hello\n"
+                               "  dethq      [###############...............]  50%\n"
+                               "  Elkhart    [..............................]   0%\n"
+                               "  0 of 2 tracks done\n"
+                               "\x1b[3A\r\x1b[J"
+                               "  Elkhart    [..............................]   0%\n"
+                               "  1 of 2 tracks done\n"
+                               "\x1b[2A\r\x1b[J"};
+  for (bool terminal_out : {false, true}) {
+    Captured out;
+    BatchTerminal terminal(out.file(), kTracks, terminal_out);
+    terminal.Started(0);
+    terminal.Started(1);
+    const std::string before = out.Text();
+    EXPECT_EQ(before.empty(), !terminal_out);
+    terminal.Progress(0, 0, 10, 5);
+    terminal.Progress(0, 0, 10, 5);  // no change, no redraw
+    terminal.Message(0, "hello");
+    terminal.Ended(0, {true, "", 1.0});
+    terminal.Finish();
+    EXPECT_EQ(out.Text().substr(before.size()), shown[terminal_out]);
+  }
 }
 
 }  // namespace

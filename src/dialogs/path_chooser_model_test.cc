@@ -105,10 +105,8 @@ TEST_F(PathChooserModelTest, TypeAheadMatchesTheNamesInsideTheBrackets) {
   EXPECT_EQ(chooser.selection(), IndexOf(chooser, "[games]"));
   EXPECT_EQ(chooser.TypeAhead("Z", 5000), IndexOf(chooser, "[Zeta]"));   // after a pause
   EXPECT_EQ(chooser.TypeAhead("a", 9000), IndexOf(chooser, "[alpha]"));  // around the end
-  EXPECT_EQ(chooser.TypeAhead("h", 9500), std::nullopt);                 // "ah"
-  EXPECT_EQ(chooser.TypeAhead("h", 12000), IndexOf(chooser, "[home]"));
-  EXPECT_EQ(chooser.TypeAhead(".", 20000), 0u);  // "[..]"
-  EXPECT_EQ(chooser.path(), root_);              // type-ahead only selects
+  EXPECT_EQ(chooser.TypeAhead(".", 20000), 0u);                          // "[..]"
+  EXPECT_EQ(chooser.path(), root_);                                      // type-ahead only selects
 }
 
 TEST_F(PathChooserModelTest, TheFoundTextFollowsTheTypedPath) {
@@ -132,16 +130,27 @@ TEST_F(PathChooserModelTest, TheFoundTextFollowsTheTypedPath) {
   EXPECT_EQ(chooser.path(), root_);  // typing does not walk
 }
 
-// Names beyond ASCII are shown, walked into and handed back as the file system spells them.
+// Names beyond ASCII are shown decoded, walked into and handed back as the file system spells
+// them: UTF-8, and on Linux Windows-1252 bytes as copied from an old disk.
 TEST_F(PathChooserModelTest, FolderNamesBeyondAsciiAreShownWalkedAndHandedBack) {
-  const std::string cafe = "Caf\xC3\xA9";  // UTF-8
-  fs::create_directories(PathFromUtf8(Join(root_, {"games", cafe, "gpl"})));
-  PathChooserModel chooser = Open(Join(root_, {"games"}));
-  const std::size_t index = IndexOf(chooser, "[" + cafe + "]");
-  EXPECT_EQ(chooser.ActOnEntry(Gesture::kClick, index), Outcome::kWalked);
-  EXPECT_EQ(chooser.edit_text(), Join(root_, {"games", cafe}));
-  EXPECT_EQ(Texts(chooser), (std::vector<std::string>{"[..]", "[gpl]"}));
-  EXPECT_EQ(chooser.result(), Join(root_, {"games", cafe}));
+  std::vector<std::pair<std::string, std::string>> names = {{"games", "Caf\xC3\xA9"}};
+#ifndef _WIN32
+  names.emplace_back("alpha", "Caf\xE9");
+#endif
+  for (const auto& [parent, name] : names) {
+    SCOPED_TRACE(parent);
+    const std::string folder = Join(root_, {parent, name});
+    fs::create_directories(PathFromUtf8(Join(folder, {"gpl"})));
+    PathChooserModel chooser = Open(Join(root_, {parent}));
+    EXPECT_EQ(chooser.ActOnEntry(Gesture::kClick, IndexOf(chooser, "[Caf\xC3\xA9]")),
+              Outcome::kWalked);
+    EXPECT_EQ(chooser.path(), folder);
+    EXPECT_EQ(chooser.edit_text(), Join(root_, {parent, "Caf\xC3\xA9"}));
+    EXPECT_EQ(Texts(chooser), (std::vector<std::string>{"[..]", "[gpl]"}));
+    EXPECT_EQ(chooser.result(), folder);  // the bytes, not the text shown
+    EXPECT_EQ(chooser.ActOnEntry(Gesture::kClick, 0), Outcome::kWalked);
+    EXPECT_EQ(chooser.path(), Join(root_, {parent}));
+  }
 }
 
 #ifdef _WIN32
@@ -160,7 +169,7 @@ TEST(PathChooserModelWindowsTest, DrivesAreRoots) {
   EXPECT_EQ(DriveOf(drives, "d:\\x"), -1);
 }
 
-// Choosing a drive goes to the folder the system keeps current on it, else to its root.
+// Choosing a drive goes to the folder the system keeps current on it.
 TEST_F(PathChooserModelTest, ADriveOpensOnItsCurrentFolder) {
   const std::vector<DriveRoot> drives = DriveRoots(SystemDriveSources());
   const int own = DriveOf(drives, root_);
@@ -172,35 +181,10 @@ TEST_F(PathChooserModelTest, ADriveOpensOnItsCurrentFolder) {
   EXPECT_EQ(chooser.ChooseDrive(static_cast<std::size_t>(own)), Outcome::kWalked);
   EXPECT_TRUE(EqualsIgnoreCase(chooser.path(), Join(root_, {"games"}))) << chooser.path();
   EXPECT_EQ(Texts(chooser), (std::vector<std::string>{"[..]", "[gpl]", "[other]"}));
-  for (std::size_t other = 0; other < drives.size(); ++other) {
-    if (static_cast<int>(other) == own) continue;
-    SCOPED_TRACE(drives[other].entry);
-    EXPECT_EQ(chooser.ChooseDrive(other), Outcome::kWalked);
-    EXPECT_TRUE(EqualsIgnoreCase(chooser.path(), drives[other].folder)) << chooser.path();
-    EXPECT_EQ(chooser.drive(), static_cast<int>(other));
-    break;  // one drive that is not the current one is enough
-  }
   fs::current_path(before);
 }
 
 #else  // the rest walks Linux folders: "/" as root, names as bytes, "~" as home
-
-TEST_F(PathChooserModelTest, FolderNamesThatAreNotUtf8AreShownListedWalkedAndHandedBack) {
-  const std::string latin1 = "Caf\xE9";  // Windows-1252 bytes, as copied from an old disk
-  const std::string folder = root_ + "/games/" + latin1;
-  ASSERT_TRUE(CreateFolder(folder));
-  ASSERT_TRUE(CreateFolder(folder + "/gpl"));
-  PathChooserModel chooser = Open(root_ + "/games");
-  const std::size_t cafe = IndexOf(chooser, "[Caf\xC3\xA9]");  // shown decoded
-  EXPECT_EQ(chooser.entries()[cafe].name, latin1);
-  EXPECT_EQ(chooser.ActOnEntry(Gesture::kClick, cafe), Outcome::kWalked);
-  EXPECT_EQ(chooser.path(), folder);
-  EXPECT_EQ(chooser.edit_text(), root_ + "/games/Caf\xC3\xA9");
-  EXPECT_EQ(Texts(chooser), (std::vector<std::string>{"[..]", "[gpl]"}));
-  EXPECT_EQ(chooser.result(), folder);  // the bytes, not the text shown
-  EXPECT_EQ(chooser.ActOnEntry(Gesture::kClick, 0), Outcome::kWalked);
-  EXPECT_EQ(chooser.path(), root_ + "/games");
-}
 
 TEST_F(PathChooserModelTest, StartingFolderRootsAndTheLengthLimit) {
   for (const std::string& start : {std::string(), root_ + "/nowhere", std::string(300, 'x')}) {
@@ -231,25 +215,23 @@ TEST_F(PathChooserModelTest, StartingFolderRootsAndTheLengthLimit) {
 
 TEST_F(PathChooserModelTest, TheDriveBoxOffersTheRootsAUserStartsFrom) {
   const std::string home = root_ + "/home/pat";
-  for (const std::string& folder :
-       {home + "/games", root_ + "/media/pat/USB STICK", root_ + "/media/cdrom",
-        root_ + "/mnt/data", root_ + "/wine/drive_c/GPL"}) {
+  for (const std::string& folder : {home + "/games", root_ + "/media/pat/USB STICK",
+                                    root_ + "/mnt/data", root_ + "/wine/drive_c/GPL"}) {
     fs::create_directories(folder);
   }
   const std::vector<DriveRoot> drives =
       DriveRoots({home, root_ + "/wine", root_ + "/media", root_ + "/mnt"});
   std::vector<std::string> entries;
   for (const DriveRoot& drive : drives) entries.push_back(drive.entry);
-  EXPECT_EQ(entries,
-            (std::vector<std::string>{"[-/-]", "[-" + home + "-]", "[-" + root_ + "/media/cdrom-]",
-                                      "[-" + root_ + "/media/pat/USB STICK-]",
-                                      "[-" + root_ + "/mnt/data-]", "[-c-]"}));
+  EXPECT_EQ(entries, (std::vector<std::string>{"[-/-]", "[-" + home + "-]",
+                                               "[-" + root_ + "/media/pat/USB STICK-]",
+                                               "[-" + root_ + "/mnt/data-]", "[-c-]"}));
   PathChooserModel chooser({"", "GPL/gpl.exe", "found"}, home + "/games", drives, home);
   EXPECT_EQ(chooser.title(), "Choose Path");
   EXPECT_EQ(chooser.drive(), 1);  // the closest root holding the path
-  EXPECT_EQ(chooser.ChooseDrive(5), Outcome::kWalked);
+  EXPECT_EQ(chooser.ChooseDrive(4), Outcome::kWalked);
   EXPECT_EQ(chooser.path(), root_ + "/wine/drive_c");
-  EXPECT_EQ(chooser.drive(), 5);
+  EXPECT_EQ(chooser.drive(), 4);
   EXPECT_EQ(Texts(chooser), (std::vector<std::string>{"[..]", "[GPL]"}));
 }
 

@@ -3,9 +3,7 @@
 
 // Helpers of the Qt Test suite: driving nested modal dialogs and clicking list entries.
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QDialog>
 #include <QListWidget>
 #include <QTest>
 #include <QTimer>
@@ -33,20 +31,16 @@ void OnNextModal(std::function<void(T&)> action, std::shared_ptr<bool> seen = nu
   });
 }
 
-// A real mouse click on the entry of `list` with this text; false when there is none.
-inline bool ClickEntry(QListWidget& list, const QString& text) {
+// A real mouse click, or double-click, on the entry of `list` with this text; false when there
+// is none.
+inline bool ClickEntry(QListWidget& list, const QString& text, bool twice = false) {
   const QList<QListWidgetItem*> items = list.findItems(text, Qt::MatchExactly);
   if (items.isEmpty()) return false;
   list.scrollToItem(items.front());
-  QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
-                    list.visualItemRect(items.front()).center());
+  const QPoint at = list.visualItemRect(items.front()).center();
+  if (twice) QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, at);
+  if (!twice) QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, at);
   return true;
-}
-
-inline QStringList Entries(const QListWidget& list) {
-  QStringList texts;
-  for (int row = 0; row < list.count(); ++row) texts.push_back(list.item(row)->text());
-  return texts;
 }
 
 // Shows a top-level widget and waits until it is exposed, so clicks reach it.

@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -14,104 +13,46 @@
 
 namespace velmora::testkit {
 
-namespace {
-
-constexpr qsizetype kMax = static_cast<qsizetype>(kMaxPathLength);
-
-void MakeFolder(const QString& path) { QDir().mkpath(path); }
-
-void MakeFile(const QString& path) {
-  QFile file(path);
-  file.open(QIODevice::WriteOnly);
-  file.write("x");
-}
-
-}  // namespace
-
 class PathChooserTest : public QObject {
   Q_OBJECT
 
- private:
-  QTemporaryDir dir_;
-  QString root_;
-
-  static QListWidget& List(PathChooser& chooser) {
-    return *chooser.findChild<QListWidget*>("directoryList");
-  }
-  static QLineEdit& Edit(PathChooser& chooser) {
-    return *chooser.findChild<QLineEdit*>("pathEdit");
-  }
-  static QString Found(PathChooser& chooser) {
-    return chooser.findChild<QLabel*>("foundText")->text();
-  }
-  // A chooser on `start` looking for gpl.exe, shown and ready for clicks.
-  std::unique_ptr<PathChooser> Open(const QString& start) {
-    auto chooser = std::make_unique<PathChooser>(GplChooserTexts(), ToUtf8(start), nullptr,
-                                                 std::vector<DriveRoot>{});
-    ShowAndWait(*chooser);
-    return chooser;
-  }
-
  private slots:
-  void initTestCase() {
-    QVERIFY(dir_.isValid());
-    root_ = dir_.path();
-    MakeFolder(root_ + "/games/gpl");
-    MakeFile(root_ + "/games/gpl/GPL.EXE");
-    MakeFolder(root_ + "/alpha");
-  }
+  // Keys select and Return walks; a click walks, a double-click one step only; the edit box takes
+  // at most the longest path, and Return there is OK, handing back the typed text exactly.
+  void keysAndClicksWalkAndOkReturnsTheTypedText() {
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    QVERIFY(QDir().mkpath(root + "/games/gpl"));
+    QFile exe(root + "/games/gpl/GPL.EXE");
+    QVERIFY(exe.open(QIODevice::WriteOnly));
+    PathChooser chooser(GplChooserTexts(), ToUtf8(root), nullptr, {});
+    ShowAndWait(chooser);
+    auto& list = *chooser.findChild<QListWidget*>("directoryList");
+    auto& edit = *chooser.findChild<QLineEdit*>("pathEdit");
+    QCOMPARE(chooser.windowTitle(), QString("Set GPL Application Directory"));
+    QVERIFY(edit.hasFocus());
 
-  // A click walks into a folder and shows the found text where the probe is; a double-click
-  // walks one step, its second click landing on the new listing; the keyboard selects without
-  // walking and Return walks into the selected folder without pressing OK.
-  void clicksWalkAndTheKeyboardOnlySelects() {
-    auto chooser = Open(root_);
-    QVERIFY(ClickEntry(List(*chooser), "[games]"));
-    QCOMPARE(Edit(*chooser).text(), root_ + "/games");
-    QVERIFY(ClickEntry(List(*chooser), "[gpl]"));
-    QCOMPARE(Found(*chooser), QString("GPL Directory found"));
-    QCOMPARE(chooser->findChild<QLabel*>("foundText")->textFormat(), Qt::PlainText);
+    list.setFocus();
+    list.setCurrentRow(1);
+    QCOMPARE(chooser.path(), root);  // [games] only selected
+    QTest::keyClick(&list, Qt::Key_Return);
+    QCOMPARE(chooser.path(), root + "/games");
+    QVERIFY(chooser.isVisible());
+    QVERIFY(ClickEntry(list, "[gpl]"));
+    QCOMPARE(edit.text(), root + "/games/gpl");
+    auto* found = chooser.findChild<QLabel*>("foundText");
+    QCOMPARE(found->text(), QString("GPL Directory found"));
+    QCOMPARE(found->textFormat(), Qt::PlainText);
+    QVERIFY(ClickEntry(list, "[..]", /*twice=*/true));
+    QCOMPARE(chooser.path(), root + "/games");
 
-    auto twice = Open(root_);
-    const QList<QListWidgetItem*> games = List(*twice).findItems("[games]", Qt::MatchExactly);
-    QVERIFY(!games.isEmpty());
-    QTest::mouseDClick(List(*twice).viewport(), Qt::LeftButton, {},
-                       List(*twice).visualItemRect(games.front()).center());
-    QCOMPARE(twice->path(), root_ + "/games");
-
-    auto keys = Open(root_);
-    List(*keys).setFocus();
-    List(*keys).setCurrentRow(0, QItemSelectionModel::NoUpdate);
-    QTest::keyClick(&List(*keys), Qt::Key_Down);
-    QTest::keyClick(&List(*keys), Qt::Key_Down);
-    QCOMPARE(List(*keys).currentItem()->text(), QString("[games]"));
-    QCOMPARE(keys->path(), root_);
-    QTest::keyClick(&List(*keys), Qt::Key_Return);
-    QCOMPARE(keys->path(), root_ + "/games");
-    QVERIFY(keys->isVisible());
-  }
-
-  // OK, by the button or by Return in the edit box, returns the typed text exactly (Cancel is
-  // the conversion dialog's test's). The edit box takes no more than the longest path.
-  void okReturnsTheTypedTextExactly() {
-    auto chooser = Open(root_);
-    QVERIFY(ClickEntry(List(*chooser), "[games]"));
-    Edit(*chooser).clear();
-    QTest::keyClicks(&Edit(*chooser), QString(300, 'a'));
-    QCOMPARE(Edit(*chooser).text().size(), kMax);
-    Edit(*chooser).clear();
-    QTest::keyClicks(&Edit(*chooser), "/not/there/");
-    QTest::mouseClick(chooser->findChild<QPushButton*>("okButton"), Qt::LeftButton);
-    QCOMPARE(chooser->result(), int(QDialog::Accepted));
-    QCOMPARE(chooser->path(), QString("/not/there/"));
-
-    auto by_enter = Open(root_);
-    QVERIFY(Edit(*by_enter).hasFocus());  // the edit box starts with the focus
-    QTest::keyClick(&Edit(*by_enter), Qt::Key_End);
-    QTest::keyClicks(&Edit(*by_enter), "x");
-    QTest::keyClick(&Edit(*by_enter), Qt::Key_Return);  // OK is the default button
-    QCOMPARE(by_enter->result(), int(QDialog::Accepted));
-    QCOMPARE(by_enter->path(), root_ + "x");
+    edit.clear();
+    QTest::keyClicks(&edit, QString(300, 'a'));
+    QCOMPARE(edit.text().size(), static_cast<qsizetype>(kMaxPathLength));
+    edit.clear();
+    QTest::keyClicks(&edit, "/not/there/");
+    QTest::keyClick(&edit, Qt::Key_Return);            // OK is the default button
+    QCOMPARE(chooser.path(), QString("/not/there/"));  // handed back as OK returns it
   }
 };
 

@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,124 +12,65 @@
 #include "platform/ascii.h"
 #include "platform/file_system.h"
 #include "platform/path_text.h"
-#include "platform/temp_folder.h"
 
 namespace velmora::testkit {
 namespace {
 
 namespace fs = std::filesystem;
 
-class Win32PathChooserTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    temp_ = TempFolder::Create("dir");
-    ASSERT_TRUE(temp_);
-    root_ = PathToUtf8(temp_->path());
-    for (const char* folder : {"games/gpl", "games/other", "Zeta", "alpha"}) {
-      fs::create_directories(temp_->path() / fs::path(folder));
-    }
-    ASSERT_TRUE(WriteFileText(temp_->path() / "games" / "gpl" / "GPL.EXE", "x"));
-  }
-  std::string Below(std::initializer_list<std::string_view> names) const {
-    std::string path = root_;
-    for (std::string_view name : names) path = ChildPath(path, name);
-    return path;
-  }
+using Win32PathChooserTest = Win32DialogTest;
 
-  std::optional<TempFolder> temp_;
-  std::string root_;
-};
-
-TEST_F(Win32PathChooserTest, TheKeyboardSelectsAndReturnClicksAndDoubleClicksWalk) {
-  PathChooser chooser(GplChooserTexts(), root_, DriveRoots(SystemDriveSources()));
+// Which gesture each key and mouse message is: the keyboard selects, Return and a click walk,
+// a double-click walks only on an entry the keyboard chose; a drive opens on its folder; typing
+// shows what it finds; Cancel hands nothing back, OK what was typed.
+TEST_F(Win32PathChooserTest, KeysClicksAndTypingReachTheChooser) {
+  for (const char* folder : {"games/gpl", "games/other", "Zeta", "alpha"}) {
+    fs::create_directories(root_ / fs::path(folder));
+  }
+  ASSERT_TRUE(WriteFileText(root_ / "games" / "gpl" / "GPL.EXE", "x"));
+  const std::string root = PathToUtf8(root_);
+  const std::string games = ChildPath(root, "games");
+  const std::vector<DriveRoot> drives = DriveRoots(SystemDriveSources());
+  ASSERT_GE(drives.size(), 2u);
+  PathChooser chooser(GplChooserTexts(), root, drives);
   const HWND window = chooser.Open(nullptr, true);
   ASSERT_NE(window, nullptr);
   const HWND list = GetDlgItem(window, kDirectoryListId);
-  EXPECT_EQ(Utf8FromWide(WindowText(window)), "Set GPL Application Directory");
-  EXPECT_EQ(ItemText(window, kPathEditId), root_);
-  EXPECT_EQ(ListEntries(window, kDirectoryListId),
-            (std::vector<std::string>{"[..]", "[alpha]", "[games]", "[Zeta]"}));
-
-  // Down, Down and a typed "g": the selection moves, the chooser stays.
-  SetFocus(list);
   SendMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
-  SendMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
-  EXPECT_GE(SendMessageW(list, LB_GETCURSEL, 0, 0), 1);
-  EXPECT_EQ(ItemText(window, kPathEditId), root_);
   SendMessageW(list, WM_CHAR, L'g', 0);
   EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 2);  // "[games]": inside the brackets
-  EXPECT_EQ(chooser.model().path(), root_);
-  EXPECT_EQ(ItemText(window, kPathEditId), root_);
+  EXPECT_EQ(ItemText(window, kPathEditId), root);
 
-  // Return in the list walks into the selected folder; it does not press OK.
-  PressReturn(window, list);
-  EXPECT_EQ(chooser.ended(), std::nullopt);
-  EXPECT_EQ(ItemText(window, kPathEditId), Below({"games"}));
+  PressReturn(window, list);  // walks; it presses no OK (nothing is chosen below)
   EXPECT_EQ(ListEntries(window, kDirectoryListId),
             (std::vector<std::string>{"[..]", "[gpl]", "[other]"}));
-  EXPECT_EQ(ItemText(window, kFoundTextId), "");
-
-  // A click walks; the second click of a double-click lands on the new listing and does not.
-  PickEntry(window, kDirectoryListId, ListIndex(window, kDirectoryListId, "[gpl]"));
-  EXPECT_EQ(ItemText(window, kPathEditId), Below({"games", "gpl"}));
+  SendMessageW(list, LB_SETCURSEL, 1, 0);  // a click
+  Notify(window, kDirectoryListId, LBN_SELCHANGE);
   EXPECT_EQ(ItemText(window, kFoundTextId), "GPL Directory found");
-  SendMessageW(list, LB_SETCURSEL, 0, 0);
+  SendMessageW(list, LB_SETCURSEL, 0, 0);  // a double-click's second click on the new listing
   Notify(window, kDirectoryListId, LBN_DBLCLK);
-  EXPECT_EQ(chooser.model().path(), Below({"games", "gpl"}));
-  // A double-click on an entry the keyboard moved to walks.
+  EXPECT_EQ(ItemText(window, kPathEditId), ChildPath(games, "gpl"));
   SendMessageW(list, WM_KEYDOWN, VK_HOME, 0);
   Notify(window, kDirectoryListId, LBN_DBLCLK);
-  EXPECT_EQ(ItemText(window, kPathEditId), Below({"games"}));
-  EXPECT_EQ(ItemText(window, kFoundTextId), "");
+  EXPECT_EQ(ItemText(window, kPathEditId), games);
 
-  Click(window, IDOK);
-  EXPECT_EQ(chooser.ended(), IDOK);
-  EXPECT_EQ(chooser.chosen(), Below({"games"}));
-}
+  const int own = DriveOf(drives, root);
+  EXPECT_EQ(SendMessageW(GetDlgItem(window, kDriveBoxId), CB_GETCURSEL, 0, 0), own);
+  const int other = own == 0 ? 1 : 0;
+  SendMessageW(GetDlgItem(window, kDriveBoxId), CB_SETCURSEL, static_cast<WPARAM>(other), 0);
+  Notify(window, kDriveBoxId, CBN_SELCHANGE);
+  const std::string folder = DriveStartFolder(drives[static_cast<std::size_t>(other)]);
+  EXPECT_TRUE(EqualsIgnoreCase(ItemText(window, kPathEditId), WithoutTrailingSeparator(folder)))
+      << folder;
 
-TEST_F(Win32PathChooserTest, TheFoundTextFollowsTheTypedPathWhichOkHandsBack) {
-  PathChooser chooser(GplChooserTexts(), root_, {});
-  const HWND window = chooser.Open(nullptr, true);
-  ASSERT_NE(window, nullptr);
-  const HWND edit = GetDlgItem(window, kPathEditId);
-  const auto type = [&](const std::string& text) {
-    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideFromUtf8(text).c_str()));
-    Notify(window, kPathEditId, EN_CHANGE);
-  };
-  type(Below({"games", "gpl"}));
+  const std::string typed = ChildPath(games, "gpl") + "\\";
+  SetDlgItemTextW(window, kPathEditId, WideFromUtf8(typed).c_str());  // as typing does
   EXPECT_EQ(ItemText(window, kFoundTextId), "GPL Directory found");
-  type(Below({"games", "gp"}));
-  EXPECT_EQ(ItemText(window, kFoundTextId), "");
-  const std::string typed = Below({"not", "there"}) + "\\";
-  type(typed);
-  EXPECT_EQ(chooser.model().path(), root_);  // typing does not walk
-  Click(window, IDOK);
-  EXPECT_EQ(chooser.chosen(), typed);  // as typed, trailing separator included
-}
-
-TEST_F(Win32PathChooserTest, CancelHandsNothingBackAndADriveOpensOnItsFolder) {
-  const std::vector<DriveRoot> drives = DriveRoots(SystemDriveSources());
-  PathChooser chooser({"", "", ""}, root_, drives);
-  const HWND window = chooser.Open(nullptr, true);
-  ASSERT_NE(window, nullptr);
-  EXPECT_EQ(Utf8FromWide(WindowText(window)), "Choose Path");
-  const HWND box = GetDlgItem(window, kDriveBoxId);
-  ASSERT_EQ(SendMessageW(box, CB_GETCOUNT, 0, 0), static_cast<LRESULT>(drives.size()));
-  const LRESULT own = SendMessageW(box, CB_GETCURSEL, 0, 0);
-  ASSERT_EQ(own, DriveOf(drives, root_));
-  ASSERT_GE(own, 0);
-  for (LRESULT other = 0; other < static_cast<LRESULT>(drives.size()); ++other) {
-    if (other == own) continue;
-    SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(other), 0);
-    Notify(window, kDriveBoxId, CBN_SELCHANGE);
-    const std::string folder = DriveStartFolder(drives[static_cast<std::size_t>(other)]);
-    EXPECT_TRUE(EqualsIgnoreCase(ItemText(window, kPathEditId), WithoutTrailingSeparator(folder)))
-        << ItemText(window, kPathEditId);
-    break;
-  }
   Click(window, IDCANCEL);
   EXPECT_EQ(chooser.ended(), IDCANCEL);
   EXPECT_EQ(chooser.chosen(), "");
+  Click(window, IDOK);  // the window stays until the object goes
+  EXPECT_EQ(chooser.chosen(), typed);
 }
 
 }  // namespace

@@ -119,21 +119,20 @@ TEST(GplObjectWriterTest, StringTableSizes) {
 // written table still reads back name by name. The flagger is renamed whatever its case.
 TEST(Object3doTest, NamesFoundIgnoringCaseAndCutAtTheTablesMarkers) {
   const std::string tree_ff = std::string("tr\xFF", 3) + "ee";
-  struct Row {
-    std::string name;
-    int kind, index;
-    std::uint32_t offset;
-  };
-  const Row rows[] = {{"_tire", 1, 0, 0}, {"_cone", 1, 1, 6},
-                      {"_TIRE", 1, 0, 0}, {"_hay", 1, 2, 12},
-                      {"x", 4, 0, 99},  // no such kind: nothing added
-                      {tree_ff, 2, 0, 0}, {std::string("bu\0sh", 5), 2, 1, 3}};
+  // Name, kind, index and offset; kind 4 does not exist: nothing added.
+  const std::tuple<std::string, int, int, std::uint32_t> rows[] = {
+      {"_tire", 1, 0, 0},
+      {"_cone", 1, 1, 6},
+      {"_TIRE", 1, 0, 0},
+      {"_hay", 1, 2, 12},
+      {"x", 4, 0, 99},
+      {tree_ff, 2, 0, 0},
+      {std::string("bu\0sh", 5), 2, 1, 3}};
   Object3do object;
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    std::uint32_t offset = 99;
-    EXPECT_EQ(object.AddName(row.name, row.kind, &offset), row.index);
-    EXPECT_EQ(offset, row.offset);
+  for (const auto& [name, kind, index, offset] : rows) {
+    std::uint32_t found = 99;
+    EXPECT_EQ(object.AddName(name, kind, &found), index) << name;
+    EXPECT_EQ(found, offset) << name;
   }
   EXPECT_EQ(object.names(NameKind::kObject).size(), 3u);
   EXPECT_EQ(object.names(NameKind::kTexture)[0].name, "tr");
@@ -185,10 +184,8 @@ TEST(Object3doTest, EmptyVertexTableAndBlankPaddedStream) {
   std::vector<std::uint8_t> file = b.Build();
   Written w = Convert(file);
   ASSERT_TRUE(w.object);
-  EXPECT_EQ(w.object->nodes().size(), 1u);
-  EXPECT_EQ(w.walk.vertices, 0u);
   EXPECT_EQ(w.walk.opcodes, (std::vector<std::uint32_t>{kOpObjectRef}));
-  EXPECT_EQ(w.walk.planes, 2u);  // the two fixed planes
+  EXPECT_EQ(std::tuple(w.walk.vertices, w.walk.planes), std::tuple(0u, 2u));  // the fixed planes
 }
 
 TEST(Object3doTest, ChildrenLinkOnlyToEarlierRecords) {
@@ -671,45 +668,29 @@ TEST(ObjectUntaggedTest, HeadLeadsToItsMainRecordAndWritesNothing) {
 }
 
 TEST(ObjectUntaggedTest, HeaderNamesTheRoot) {
-  struct Case {
-    const char* name;
-    int root;  // 0: 0; 1: the first model; 2: a vertex; 3: past the data
-    std::size_t polygons;
-  };
-  const Case cases[] = {{"not named: the last record", 0, 2},
-                        {"an earlier record", 1, 3},
-                        {"no record there", 2, 2},
-                        {"past the data", 3, 2}};
-  for (const Case& t : cases) {
-    SCOPED_TRACE(t.name);
+  // The root named: 0 (not named: the last record), the first model, a vertex (no record
+  // there) or past the data.
+  for (int root : {0, 1, 2, 3}) {
     UntaggedBuilder b;
     const std::uint32_t first = Model(b, 3);
     const std::uint32_t vertex = b.Vertex(5, 5, 5);
     Model(b, 2);
     const std::uint32_t roots[] = {0, first, vertex, 1u << 20};
-    b.SetRoot(roots[t.root]);
-    Written c = Convert(b.Build());
-    EXPECT_EQ(PolygonsUnderRoot(c.bytes), t.polygons);
+    b.SetRoot(roots[root]);
+    EXPECT_EQ(PolygonsUnderRoot(Convert(b.Build()).bytes), root == 1 ? 3u : 2u) << root;
   }
 }
 
 TEST(ObjectUntaggedTest, PlaneDistanceIsTheSignedSixtyFourBitValue) {
-  struct Case {
-    std::uint32_t lo;
-    std::int32_t hi;
-    double distance;
-  };
-  const Case cases[] = {
+  const std::tuple<std::uint32_t, std::int32_t, double> cases[] = {
       {19685u * 3u, 0, 19685.0 * 3}, {0, 1, 4294967296.0}, {0xFFFFFFFFu, -1, -1.0}};
-  for (const Case& t : cases) {
-    SCOPED_TRACE(t.distance);
+  for (const auto& [lo, hi, distance] : cases) {
     UntaggedBuilder b;
-    const std::uint32_t model = Model(b, 1);
-    b.Split(5, 0, 0, 2, t.lo, t.hi, {model});
+    b.Split(5, 0, 0, 2, lo, hi, {Model(b, 1)});
     Written c = Convert(b.Build());
     ASSERT_TRUE(c.object);
     // The plane follows the two fixed planes and the triangle's own.
-    EXPECT_DOUBLE_EQ(c.object->planes().at(3).d, t.distance / (2 * 19685.0));
+    EXPECT_DOUBLE_EQ(c.object->planes().at(3).d, distance / (2 * 19685.0)) << distance;
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <tuple>
 
 #include "object/gpl_object_check.h"
 #include "object/gpl_object_reader.h"
@@ -294,30 +295,26 @@ TEST(TrackObjectWriterTest, InnerWallsAreDroppedWhereTheTrackSaysSo) {
 TEST(StripTestTest, LeavesBetweenTheTwoPlanesInBothLayouts) {
   const TrackGeometry track = samples::StraightTrack(100);
   const ObjectPoint a{.x = 0, .y = -1, .z = 0, .d = 10};
-  struct Row {
-    int format;
-    std::vector<double> ys;  // the node's points
-    double b;
-    int result;
-  };
-  const Row rows[] = {
+  // Layout, the node's points, plane B's distance, the result.
+  const std::tuple<int, std::vector<double>, double, int> rows[] = {
       {2, {7.0, 7.5}, 4, 1}, {2, {7.0, 12.0}, 4, 0}, {2, {}, 4, 1},    {2, {10.5}, 9, 0},
       {1, {13.5}, 4, 1},     {1, {14.5}, 4, 0},      {1, {8.0}, 7, 0}, {1, {7.0}, 7, 1},
   };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(testing::Message() << row.format << " " << row.ys.size() << " b " << row.b);
-    std::unique_ptr<Object3do> object = Linked(TrackObjectSpec{}, track, row.format);
+  for (const auto& [format, ys, b, result] : rows) {
+    SCOPED_TRACE(testing::Message() << format << " " << ys.size() << " b " << b);
+    std::unique_ptr<Object3do> object = Linked(TrackObjectSpec{}, track, format);
     GplObjectWriter out;
     GplNodeStream stream(out, *object);
     ObjectNode node;
     node.code = 2;
     object->vertices().clear();
-    for (double y : row.ys) {
+    for (double y : ys) {
       node.points.push_back(static_cast<std::int32_t>(object->vertices().size()));
       object->vertices().push_back({.x = 1, .y = y, .z = 0});
     }
-    EXPECT_EQ(StripTest(node, a, {.x = 0, .y = -1, .z = 0, .d = row.b}, 0, stream), row.result);
-    if (row.result == 0 || row.ys.size() != 2) continue;
+    const ObjectPoint plane_b{.x = 0, .y = -1, .z = 0, .d = b};
+    EXPECT_EQ(StripTest(node, a, plane_b, 0, stream), result);
+    if (result == 0 || ys.size() != 2) continue;
     // One leaf between is enough for a group.
     ObjectNode outside = node;
     outside.points = {static_cast<std::int32_t>(object->vertices().size())};
@@ -325,7 +322,7 @@ TEST(StripTestTest, LeavesBetweenTheTwoPlanesInBothLayouts) {
     ObjectNode group;
     group.code = 4;
     group.children = {&outside, &node};
-    EXPECT_EQ(StripTest(group, a, {.x = 0, .y = -1, .z = 0, .d = row.b}, 0, stream), 1);
+    EXPECT_EQ(StripTest(group, a, plane_b, 0, stream), 1);
   }
 }
 

@@ -68,21 +68,10 @@ TEST_F(ConversionWorkspaceTest, ExtraMembersReplaceInPlaceOrFollow) {
                                                                    {"last.lp", third}}));
 }
 
-TEST_F(ConversionWorkspaceTest, PackListIgnoresCaseAndKeepsTheFirstSpelling) {
-  const fs::path first = folder_->path() / "Groove.MIP";
-  workspace_->AddToPack(first);
-  workspace_->AddToPack(folder_->path() / "groove.mip");
-  ASSERT_TRUE(workspace_->ExtractResource("n2groove_mip", "GROOVE.MIP", true));
-  EXPECT_EQ(workspace_->pack_list(), std::vector<fs::path>{first});
-  const auto held = workspace_->HeldOutput(folder_->path() / "groove.mip");
-  ASSERT_TRUE(held);
-  EXPECT_EQ(Bytes(held->begin(), held->end()), Bytes(std::begin(kGroove), std::end(kGroove)));
-}
-
 // Converted files are held in memory and packed from there: none of them is written loose,
 // a later hold of the same name in any case replaces the bytes, and files a patch wrote on
-// disk since are packed from the disk instead. An empty pack holds only its count; an empty
-// resource is not extracted, silently.
+// disk since are packed from the disk instead. The pack list ignores case and keeps the first
+// spelling. An empty pack holds only its count; an empty resource is not extracted, silently.
 TEST_F(ConversionWorkspaceTest, HeldFilesArePackedWithoutLooseCopies) {
   EXPECT_FALSE(workspace_->ExtractResource("EMPTY_MIP", "empty.mip", true));
   ASSERT_TRUE(workspace_->WritePack());
@@ -90,12 +79,16 @@ TEST_F(ConversionWorkspaceTest, HeldFilesArePackedWithoutLooseCopies) {
   const fs::path mip = folder_->path() / "wall.mip";
   const fs::path trk = folder_->path() / "detroit.trk";
   const fs::path patched = folder_->path() / "race.st1";
+  const fs::path groove = folder_->path() / "Groove.MIP";
   Open();
   ASSERT_TRUE(workspace_->HoldOutput(mip, {1, 2, 3}));
   ASSERT_TRUE(workspace_->HoldOutput(folder_->path() / "WALL.MIP", {4, 5}));
   ASSERT_TRUE(workspace_->HoldBorrowedOutput(trk, kGroove));
   ASSERT_TRUE(workspace_->HoldOutput(patched, {6}));
-  for (const fs::path& path : {mip, trk, patched}) workspace_->AddToPack(path);
+  for (const fs::path& path : {mip, trk, patched, groove}) workspace_->AddToPack(path);
+  workspace_->AddToPack(folder_->path() / "WALL.mip");
+  ASSERT_TRUE(workspace_->ExtractResource("n2groove_mip", "GROOVE.MIP", true));
+  EXPECT_EQ(workspace_->pack_list(), (std::vector<fs::path>{mip, trk, patched, groove}));
   WriteFileBytes(patched, Bytes{7, 7});  // as a patch writes it
   workspace_->TakeFromDisk(std::vector<fs::path>{patched});
   ASSERT_TRUE(workspace_->WritePack());
@@ -103,9 +96,10 @@ TEST_F(ConversionWorkspaceTest, HeldFilesArePackedWithoutLooseCopies) {
   EXPECT_FALSE(fs::exists(trk));
   workspace_.reset();
   EXPECT_FALSE(fs::exists(patched));  // packed, so the loose copy goes
-  EXPECT_EQ(Members(),
-            (std::vector<std::pair<std::string, Bytes>>{
-                {"wall.mip", {4, 5}}, {"detroit.trk", {1, 2, 3, 4}}, {"race.st1", {7, 7}}}));
+  EXPECT_EQ(Members(), (std::vector<std::pair<std::string, Bytes>>{{"wall.mip", {4, 5}},
+                                                                   {"detroit.trk", {1, 2, 3, 4}},
+                                                                   {"race.st1", {7, 7}},
+                                                                   {"groove.mip", {1, 2, 3, 4}}}));
   EXPECT_TRUE(messages_.messages().empty());
 }
 

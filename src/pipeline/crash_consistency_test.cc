@@ -57,8 +57,7 @@ TEST(CrashConsistencyTest, EveryUserFileIsOldOrNewWheneverTheRunIsKilled) {
   const auto run_time = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start);
   const UserFiles after = Snapshot(run.root() / "reference");
   for (std::size_t i = 0; i < kWatched.size(); ++i) {
-    ASSERT_TRUE(before[i] && after[i]) << kWatched[i];
-    ASSERT_NE(before[i], after[i]) << kWatched[i] << " does not change";
+    ASSERT_TRUE(before[i] && after[i] && before[i] != after[i]) << kWatched[i] << " changes";
   }
 
   // Runs the conversion over a fresh copy of the "before" installation in a child process,
@@ -101,11 +100,9 @@ TEST(CrashConsistencyTest, EveryUserFileIsOldOrNewWheneverTheRunIsKilled) {
     }
     fs::remove_all(folder);
   }
-  // The kills landed in the run. How they spread over it depends on the machine's load (the
-  // run's length is measured once, up front), so that is recorded rather than required.
+  // The kills landed in the run; how they spread over it depends on the machine's load.
   EXPECT_GT(killed, 0);
   RecordProperty("killed", killed);
-  RecordProperty("run_time_us", static_cast<int>(run_time.count()));
 }
 
 }  // namespace

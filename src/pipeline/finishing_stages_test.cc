@@ -1,21 +1,72 @@
-// The run's last stages on the demo track: patches, the season files and track.ini.
+// The run's last stages: the page images, and on the demo track patches, the season files and
+// track.ini.
 #include "pipeline/finishing_stages.h"
 
 #include <gtest/gtest.h>
 
+#include "pipeline/conversion_workspace.h"
+#include "pipeline/page_stage.h"
+#include "platform/text_drawer.h"
 #include "testing/demo_conversion.h"
 
 namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
 
-TEST(PatchStageTest, PatchesFromTheSettingOrBesideTheProgram) {
-  testkit::DemoConversion run;
-  EXPECT_EQ(PatchFolder(run.settings()), run.patches());
-  run.settings().Override(kDirectoriesSection, kPatchesKey, "");
-  EXPECT_EQ(PatchFolder(run.settings()), ExecutableFolder());
-  EXPECT_FALSE(ExecutableFolder().empty());
+// Characters are 0.4 of the height wide. Records every call as "text|height|x,y|box|colour".
+class BoxDrawer : public TextDrawer {
+ public:
+  int Measure(std::u32string_view text, int height) override {
+    return static_cast<int>(text.size()) * height * 2 / 5;
+  }
+  void Draw(std::u32string_view text, int height, const TextPlacement& at, PixelCanvas&) override {
+    std::string narrow;
+    for (char32_t c : text) narrow += static_cast<char>(c);
+    calls.push_back(narrow + "|" + std::to_string(height) + "|" + std::to_string(at.x) + "," +
+                    std::to_string(at.y) + "|" + std::to_string(at.box_width) + "|" +
+                    (at.direction == TextDirection::kUpwards ? "up " : "") +
+                    std::to_string(at.colour.red) + " " + std::to_string(at.colour.green) + " " +
+                    std::to_string(at.colour.blue));
+  }
+  Names calls;
+};
+
+// page0 names the track upwards in the tallest height whose width fits 360, then the event
+// right of it; page1 and the event page name the event. An HQ track is titled like the track
+// it replaces; an unknown one keeps its folder name as given. Without a drawer the pages are
+// written as carried. The pages are held by the workspace for its pack.
+TEST(PageStageTest, TitlesGoWhereEachPageWantsThem) {
+  std::optional<TempFolder> folder = TempFolder::Create("test");
+  RecordingMessageSink messages;
+  ResourceStore resources{EmbeddedFiles()};
+  Settings settings{folder->path() / "Velmora.INI", "/home/racer"};
+  ConversionWorkspace workspace{messages, resources};
+  const Services services{messages, settings, resources};
+  const std::string cream = "248 236 216", black = "0 0 0";
+  const std::pair<const char*, Names> rows[] = {
+      {"lagunahq",  // 11 x 82 x 2 / 5 = 360
+       {"Laguna Seca|82|16,380|360|up " + cream, "Monterey Grand Prix|39|100,376|300|up " + cream,
+        "Monterey Grand Prix|17|86,25|130|" + black, "Monterey Grand Prix|17|80,18|130|" + black}},
+      {"Kestrel",  // unknown, its case kept
+       {"Kestrel|99|16,380|360|up " + cream, "Kestrel Grand Prix|41|117,376|300|up " + cream}},
+  };
+  for (const auto& [track, calls] : rows) {
+    SCOPED_TRACE(track);
+    BoxDrawer drawer;
+    WritePageImages(workspace, services, folder->path(), track, &drawer);
+    ASSERT_GE(drawer.calls.size(), calls.size());
+    EXPECT_EQ(Names(drawer.calls.begin(), drawer.calls.begin() + calls.size()), calls);
+  }
+  WritePageImages(workspace, services, folder->path(), "calif", nullptr);
+  const std::span<const std::uint8_t> carried = *resources.Find("PAGE1_PBF");
+  EXPECT_EQ(workspace.OutputBytes(folder->path() / "page1.pbf"),
+            std::vector<std::uint8_t>(carried.begin(), carried.end()));
+  Names packed;
+  for (const fs::path& path : workspace.pack_list()) packed.push_back(path.filename().string());
+  EXPECT_EQ(packed, (Names{"page0.pbf", "page1.pbf", "event.pbf"}));
+  EXPECT_TRUE(messages.messages().empty());
 }
 
 // The demo track converted twice. The first run makes track.ini from the template through a
@@ -23,7 +74,8 @@ TEST(PatchStageTest, PatchesFromTheSettingOrBesideTheProgram) {
 // registers the track in both season files, an unknown folder under its own name. The sample
 // track has no geometry template: the run says so first, then that no patch was found. Before
 // the second run one patch appears, which alone silences that message, and the user edits
-// track.ini, which stays as it is; the seasons get nothing more.
+// track.ini, which stays as it is; the seasons get nothing more. Patches come from the setting,
+// or without one from beside the program.
 TEST(FinishingStagesTest, PatchesTrackIniAndSeasonsOverTwoRuns) {
   testkit::DemoConversion run;
   const fs::path here = fs::current_path();
@@ -35,11 +87,11 @@ TEST(FinishingStagesTest, PatchesTrackIniAndSeasonsOverTwoRuns) {
   fs::current_path(here);
   fs::permissions(locked, fs::perms::owner_all);
   ASSERT_TRUE(finished);
-  const std::vector<std::string> no_template = {"Failed to find resource kestrel_N4T",
-                                                "GPL directory not correctly set?"};
-  EXPECT_EQ(run.messages(), (std::vector<std::string>{no_template[0], no_template[1],
-                                                      "No Patch Files Found for kestrel",
-                                                      "Check your installation of the converter"}));
+  const Names no_template = {"Failed to find resource kestrel_N4T",
+                             "GPL directory not correctly set?"};
+  EXPECT_EQ(run.messages(),
+            (Names{no_template[0], no_template[1], "No Patch Files Found for kestrel",
+                   "Check your installation of the converter"}));
   const std::string ini = run.Text("tracks/kestrel/track.ini");
   EXPECT_NE(ini.find("track_name = Kestrel Park Circuit\r\n"), std::string::npos);
   EXPECT_NE(ini.find("\r\nstall_19  = "), std::string::npos);
@@ -52,6 +104,7 @@ TEST(FinishingStagesTest, PatchesTrackIniAndSeasonsOverTwoRuns) {
   }
   const std::string season = run.Text("seasons/gp.ini");
 
+  EXPECT_EQ(PatchFolder(run.settings()), run.patches());
   WriteFileText(run.patches() / "kestrel.lre", "patched race line");
   WriteFileText(run.track_folder() / "track.ini", "mine");
   ASSERT_TRUE(run.Convert());
@@ -59,20 +112,9 @@ TEST(FinishingStagesTest, PatchesTrackIniAndSeasonsOverTwoRuns) {
   EXPECT_EQ(run.Text("tracks/kestrel/race.lp"), "patched race line");
   EXPECT_EQ(run.Text("tracks/kestrel/track.ini"), "mine");
   EXPECT_EQ(run.Text("seasons/gp.ini"), season);
-}
-
-// A high-detail folder keeps its own folder, with the plain track's event names; a season file
-// that is not there is not made.
-TEST(SeasonStageTest, KnownTracksTakeTheirEventNames) {
-  testkit::DemoConversion run;
-  AddSeasonEvent(run.demo().gpl, "lagunahq", 33264000, "gp.ini");
-  AddSeasonEvent(run.demo().gpl, "calif", 63360000, "missing.ini");
-  EXPECT_NE(run.Text("seasons/gp.ini")
-                .find("name=Monterey Grand Prix\r\nshortname=Monterey GP\r\n"
-                      "trackDirectory=lagunahq\r\nmonth=1\r\nday=2\r\nnumberOfLaps=200\r\n"),
-            std::string::npos);
-  EXPECT_FALSE(FileExists(run.demo().gpl / "seasons" / "missing.ini"));
-  EXPECT_TRUE(run.messages().empty());
+  run.settings().Override(kDirectoriesSection, kPatchesKey, "");
+  EXPECT_EQ(PatchFolder(run.settings()), ExecutableFolder());
+  EXPECT_FALSE(ExecutableFolder().empty());
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "platform/file_system.h"
 #include "platform/temp_folder.h"
 #include "samples/archive_builder.h"
@@ -66,29 +68,23 @@ class PatchSetTest : public ::testing::Test {
 // Every code lands at its destination; the season pictures only for a GPL installed as the
 // season mod, whose name stands anywhere in the track folder's path.
 TEST_F(PatchSetTest, EveryCodeLandsAtItsDestination) {
-  struct Row {
-    std::string_view code, destination;
-    bool season;
-  };
-  const Row rows[] = {
-      {"tni", "track.ini", false},  {"pb1", "biglogo1.pcx", false}, {"lmc", "maxpanic.lp", false},
-      {"sql", "qual.st1", false},   {"trs", "records.txt", false},  {"ttt", "laguna.txt", false},
+  const std::tuple<std::string_view, std::string_view, bool> rows[] = {
+      {"tni", "track.ini", false},  {"lmc", "maxpanic.lp", false}, {"ttt", "laguna.txt", false},
       {"9to", "trklogo.pcx", true}, {"9tt", "trkshot.pcx", true},
   };
   const fs::path season_gpl = root_->path() / "nr1999" / "GPL";
   const fs::path season_track = season_gpl / "tracks" / "laguna";
   fs::create_directories(season_track);
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.code);
-    const std::string name = "laguna." + std::string(row.code);
+  for (const auto& [code, destination, season] : rows) {
+    SCOPED_TRACE(code);
+    const std::string name = "laguna." + std::string(code);
     Patch(name, Bytes(name));
-    EXPECT_EQ(patches_set_.ApplyPatches("laguna", gpl_, false, false), row.season ? 0 : 1);
-    EXPECT_EQ(Text(track_ / row.destination), row.season ? "(none)" : name);
+    EXPECT_EQ(patches_set_.ApplyPatches("laguna", gpl_, false, false), season ? 0 : 1);
+    EXPECT_EQ(Text(track_ / destination), season ? "(none)" : name);
     EXPECT_EQ(patches_set_.ApplyPatches("laguna", season_gpl, false, false), 1);
-    EXPECT_EQ(Text(season_track / row.destination), name);
-    fs::remove(patches_ / name);
-    fs::remove(track_ / row.destination);
-    fs::remove(season_track / row.destination);
+    EXPECT_EQ(Text(season_track / destination), name);
+    for (const fs::path& file : {patches_ / name, track_ / destination, season_track / destination})
+      fs::remove(file);
   }
   EXPECT_EQ(patches_set_.codes().size() + patches_set_.season_codes().size(), 28u);
   // Names match in any letter case; unknown codes and another track's patches stay out.
@@ -110,18 +106,15 @@ TEST_F(PatchSetTest, ArchivePatchesFollowTheirSwitches) {
   Patch("laguna.exp", BuildTrackArchive({{"flag.3do", Bytes("flag")}}));
   Patch("laguna.zcd", BuildTrackArchive({{"race.lp", Bytes("second")}}));
   Patch("laguna.zcr", BuildTrackArchive({{"race.lp", Bytes("replace")}}));
-  const struct {
-    bool replace, second;
-    std::string_view race;
-  } rows[] = {{false, false, "added"},
-              {true, false, "replaced"},
-              {false, true, "second"},
-              {true, true, "replace"}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.race);
+  const std::tuple<bool, bool, std::string_view> rows[] = {{false, false, "added"},
+                                                           {true, false, "replaced"},
+                                                           {false, true, "second"},
+                                                           {true, true, "replace"}};
+  for (const auto& [replace, second, race] : rows) {
+    SCOPED_TRACE(race);
     WriteFileBytes(track_ / "laguna.dat", original);
-    patches_set_.ApplyPatches("laguna", gpl_, row.replace, row.second);
-    EXPECT_EQ(MemberText(track_ / "laguna.dat", "race.lp"), row.race);
+    patches_set_.ApplyPatches("laguna", gpl_, replace, second);
+    EXPECT_EQ(MemberText(track_ / "laguna.dat", "race.lp"), race);
     EXPECT_EQ(Text(track_ / "flag.3do"), "flag");
   }
   patches_set_.ApplyPatches("laguna", gpl_, false, false);
@@ -172,10 +165,8 @@ TEST_F(PatchSetTest, HostileArchivesWriteNothing) {
   const std::string before = Text(track_ / "laguna.dat");
   const std::vector<std::vector<std::uint8_t>> hostile = {
       BuildTrackArchive({{"ok.txt", Bytes("a")}, {"../evil", Bytes("x")}}),
-      BuildTrackArchive({{"ok.txt", Bytes("a")}, {"a\\b", Bytes("x")}}),
       BuildRawArchive(1, {{"ok.txt", 50, 29}}, Bytes("short")),
       BuildRawArchive(3, {{"ok.txt", 1, 56}}, Bytes("a")),
-      BuildRawArchive(0xFFFF, {}, {}),  // a count that reads as -1 signed
       // A count of 0x8000 reads as negative, even with that many sound records behind it.
       BuildRawArchive(0x8000, std::vector<testkit::RawRecord>(0x8000, {"a.txt", 0, 0}), {}),
       {0x01},
@@ -253,12 +244,10 @@ TEST_F(PatchSetTest, BuildArchiveWritesNothingItCannotBack) {
   EXPECT_FALSE(FolderExists(folder));
 }
 
+// Case and the track's own name are held by the patch codes above.
 TEST(WildcardTest, MatchesLikeTheFileSystemDoes) {
-  EXPECT_TRUE(MatchesWildcard("LAGUNA.LRE", "laguna.*"));
-  EXPECT_TRUE(MatchesWildcard("a.b", "*.*"));
-  EXPECT_FALSE(MatchesWildcard("lagunahq.lre", "laguna.*"));
   EXPECT_TRUE(MatchesWildcard("x.mip", "?.m*"));
-  EXPECT_FALSE(MatchesWildcard(std::string(200, 'a'), std::string(100, '*') + "b"));
+  EXPECT_FALSE(MatchesWildcard(std::string(200, 'a'), std::string(100, '*').append("b")));
 }
 
 }  // namespace

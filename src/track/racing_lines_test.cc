@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "platform/byte_reader.h"
 #include "platform/byte_writer.h"
@@ -38,6 +40,13 @@ Written ReadBack(const fs::path& path) {
   }
   EXPECT_TRUE(reader.ok());
   EXPECT_EQ(reader.remaining(), 0u);
+  return out;
+}
+
+using PointFields = std::tuple<float, float, float, float>;
+std::vector<PointFields> Fields(const std::vector<LinePoint>& points) {
+  std::vector<PointFields> out;
+  for (const LinePoint& p : points) out.emplace_back(p.speed, p.second, p.dlat, p.lat_rate);
   return out;
 }
 
@@ -96,13 +105,8 @@ TEST_F(RacingLinesTest, PointCountIsTheLapInPointsPlusTwoOrTheTracksOwn) {
   // 900 whole points of 59099 units and one unit short of the next: 900 + 2.
   const TrackGeometry track = StraightTrack(59099 * 900 + 59098);
   EXPECT_EQ(RacingLines::PointCount(StraightTrack(59099 * 901), "tracks/kestrel/"), 903);
-  const std::pair<const char*, std::int64_t> rules[] = {
-      {"tracks/kestrel/", 902},
-      {"tracks/SearsPt/", 901},         // any letter case
-      {"tracks/lagunapocono/", 1340}};  // the later rule wins
-  for (const auto& [rule_path, count] : rules) {
-    EXPECT_EQ(RacingLines::PointCount(track, rule_path), count) << rule_path;
-  }
+  EXPECT_EQ(RacingLines::PointCount(track, "tracks/SearsPt/"), 901);        // any letter case
+  EXPECT_EQ(RacingLines::PointCount(track, "tracks/lagunapocono/"), 1340);  // the later rule wins
   WriteSource("Race.lp", {{60000, 0, 0}, {60000, 0, 0}});
   const std::pair<const char*, std::size_t> folders[] = {
       {"home/cindy/Laguna Games/gpl/tracks/kestrel", 902}, {"any/gpl/tracks/Indy", 1342}};
@@ -153,12 +157,9 @@ TEST_F(RacingLinesTest, SpeedsAndOffsets) {
   ASSERT_TRUE(lines.ConvertAll(folder_->path(), dest, track).ok());
   Written race = ReadBack(dest / "Race.lp");
   ASSERT_EQ(race.points.size(), 6u);
-  EXPECT_EQ(race.points[0].speed, 0.181818187f);
+  EXPECT_EQ(Fields({race.points[0]}), Fields({{0.181818187f, 1.0f, 0.899999976f, 0.0f}}));
   EXPECT_EQ(race.points[1].speed, 1.77777779f);
   EXPECT_EQ(race.points[2].speed, 5.0f);
-  EXPECT_EQ(race.points[0].second, 1.0f);
-  EXPECT_EQ(race.points[0].dlat, 0.899999976f);
-  EXPECT_EQ(race.points[0].lat_rate, 0.0f);
 
   EXPECT_EQ(ReadBack(dest / "pit.lp").points[0].dlat, 1.0f);
   // In float arithmetic this would be -0.0181818157.
@@ -190,16 +191,12 @@ TEST_F(RacingLinesTest, LatRateIsDampedByTheTurningSense) {
   Written race = ReadBack(dest / "Race.lp");
   ASSERT_EQ(static_cast<std::int64_t>(race.points.size()), n);
   EXPECT_EQ(race.points[1].speed, 0.5625f);
-  EXPECT_EQ(race.points[1].lat_rate, 0.000799999922f);
-  EXPECT_EQ(race.points[2].lat_rate, 0.0159999989f);  // inwards: kept
-  EXPECT_EQ(race.points[800].lat_rate, -0.00399999972f);
-  EXPECT_EQ(race.points[801].lat_rate, 0.00399999972f);
-  EXPECT_EQ(race.points[700].lat_rate, 0.0f);
+  // Outwards in the corner, back inwards (kept), on the straight, and no step.
+  const std::pair<int, float> rates[] = {
+      {1, 0.000799999922f}, {2, 0.0159999989f}, {800, -0.00399999972f}, {700, 0.0f}};
+  for (const auto& [k, rate] : rates) EXPECT_EQ(race.points[k].lat_rate, rate) << k;
   // In float arithmetic this would be -0.153563648.
-  Written pass2 = ReadBack(dest / "pass2.lp");
-  ASSERT_EQ(pass2.points.size(), race.points.size());
-  EXPECT_EQ(pass2.points[0].speed, -0.153563634f);
-  EXPECT_EQ(pass2.points[500].speed, -0.153563634f);
+  EXPECT_EQ(ReadBack(dest / "pass2.lp").points[500].speed, -0.153563634f);
 }
 
 TEST_F(RacingLinesTest, EmptyLinesAndZeroSpeedsGiveDefinedPoints) {
@@ -213,69 +210,57 @@ TEST_F(RacingLinesTest, EmptyLinesAndZeroSpeedsGiveDefinedPoints) {
   RacingLines lines;
   ASSERT_TRUE(lines.ConvertAll(folder_->path(), dest, track_).ok());
   for (const char* name : {"Race.lp", "pit.lp", "pass1.lp"}) {
-    SCOPED_TRACE(name);
-    Written out = ReadBack(dest / name);
-    ASSERT_FALSE(out.points.empty());
-    for (const LinePoint& p : out.points) {
-      EXPECT_TRUE(std::isfinite(p.lat_rate));
-      EXPECT_TRUE(std::isfinite(p.speed));
-    }
+    const std::vector<LinePoint> points = ReadBack(dest / name).points;
+    ASSERT_FALSE(points.empty()) << name;
+    EXPECT_TRUE(std::ranges::all_of(points, [](const LinePoint& p) {
+      return std::isfinite(p.lat_rate) && std::isfinite(p.speed);
+    })) << name;
   }
-  Written empty = ReadBack(dest / "Race.lp");
-  EXPECT_EQ(empty.points.back().speed, 0.0f);
-  EXPECT_EQ(empty.points.back().dlat, 0.0f);
+  EXPECT_EQ(Fields({ReadBack(dest / "Race.lp").points.back()}), Fields({{0, 0, 0, 0}}));
   EXPECT_EQ(ReadBack(dest / "pit.lp").points.back().lat_rate, 0.0f);
 }
 
-void WriteGplLine(const fs::path& path, const std::vector<float>& speeds,
-                  const std::vector<float>& dlats) {
+std::vector<std::uint8_t> GplLine(const std::vector<float>& speeds,
+                                  const std::vector<float>& dlats) {
   ByteWriter out;
   out.U32(kGplLineTag);
   out.U32(static_cast<std::uint32_t>(speeds.size()));
   for (std::size_t i = 0; i < speeds.size(); ++i) {
-    out.F32(speeds[i]);
-    out.F32(0);
-    out.F32(dlats[i]);
-    out.F32(0);
+    for (float word : {speeds[i], 0.0f, dlats[i], 0.0f}) out.F32(word);
     out.U32(0);
   }
-  ASSERT_TRUE(WriteFileBytes(path, out.bytes()));
+  return out.Take();
 }
 
-TEST_F(RacingLinesTest, BrakingAndGroove) {
-  const fs::path dest = Dest("gpl");
+TEST(RacingLinesQueriesTest, BrakingAndGroove) {
   // 20 points: steady 5, one hard drop of 2 between points 10 and 11, a gentle one of 0.2
   // between 15 and 16, acceleration elsewhere.
-  std::vector<float> speeds(20);
-  std::vector<float> dlats(20);
+  std::vector<float> speeds(20), dlats(20);
   for (int i = 0; i < 20; ++i) {
-    speeds[i] = i <= 10 ? 5.0f + 0.01f * i : 3.0f + 0.01f * i;
+    speeds[i] = (i <= 10 ? 5.0f : 3.0f) + 0.01f * static_cast<float>(i);
     dlats[i] = static_cast<float>(i);
   }
   speeds[16] = speeds[15] - 0.2f;
-  for (int i = 17; i < 20; ++i) speeds[i] = speeds[16] + 0.01f * (i - 16);
-  WriteGplLine(dest / "race.lp", speeds, dlats);
+  for (int i = 17; i < 20; ++i) speeds[i] = speeds[16] + 0.01f * static_cast<float>(i - 16);
   RacingLines lines;
-  ASSERT_TRUE(lines.LoadLines(dest).ok());
-  ASSERT_EQ(lines.race().size(), 20u);
-  EXPECT_EQ(lines.point_count(), 20u);
+  lines.LoadLineBytes("race.lp", GplLine(speeds, dlats));
+  ASSERT_EQ(lines.point_count(), 20u);
   auto at = [](int k) { return static_cast<std::int32_t>(k * 59055.0 + 1); };
   EXPECT_EQ(lines.BrakingAt(at(9)), 1.0);  // window 9..11 holds the hard drop
   EXPECT_EQ(lines.BrakingAt(at(4)), 0.0);  // accelerating
   // The hardest drop is 5.10 -> 3.11.
   EXPECT_NEAR(lines.BrakingAt(at(14)), 0.2 / (0.25 * 1.99), 1e-4);
   EXPECT_EQ(lines.BrakingAt(at(0)), lines.BrakingAt(at(3)));  // k at least 3
-  // Groove: the mean of three race points, halved without edge lines.
-  EXPECT_NEAR(lines.GrooveDlatAt(at(5)), (4 + 5 + 6) * 0.5 * 0.33333334, 1e-5);
-  // Near the lap end (k > count - 6) the points 0 to 2 are used.
-  EXPECT_NEAR(lines.GrooveDlatAt(at(15)), (0 + 1 + 2) * 0.5 * 0.33333334, 1e-5);
-  EXPECT_NEAR(lines.GrooveDlatAt(at(14)), (13 + 14 + 15) * 0.5 * 0.33333334, 1e-5);
+  // Groove: the mean of three race points, halved without edge lines; near the lap end
+  // (k > count - 6) the points 0 to 2 are used.
+  const std::pair<int, double> grooves[] = {{5, 4 + 5 + 6}, {14, 13 + 14 + 15}, {15, 0 + 1 + 2}};
+  for (const auto& [k, sum] : grooves) {
+    EXPECT_NEAR(lines.GrooveDlatAt(at(k)), sum * 0.5 * 0.33333334, 1e-5) << k;
+  }
   // With both edge lines, half their sum joins in; a short edge line counts as 0 beyond.
-  WriteGplLine(dest / "maxrace.lp", {1, 1, 1, 1, 1, 1}, {2, 2, 2, 2, 2, 2});
-  WriteGplLine(dest / "minrace.lp", speeds, std::vector<float>(20, 4));
-  RacingLines both;
-  ASSERT_TRUE(both.LoadLines(dest).ok());
-  EXPECT_NEAR(both.GrooveDlatAt(at(5)),
+  lines.LoadLineBytes("minrace.lp", GplLine(speeds, std::vector<float>(20, 4)));
+  lines.LoadLineBytes("maxrace.lp", GplLine({1, 1, 1, 1, 1, 1}, {2, 2, 2, 2, 2, 2}));
+  EXPECT_NEAR(lines.GrooveDlatAt(at(5)),
               ((4 + 5 + 6) * 0.5 + (2 + 4 + 2 + 4 + 0 + 4) * 0.5) * 0.33333334, 1e-4);
   RacingLines none;
   EXPECT_EQ(none.BrakingAt(0), 0.0);
@@ -298,11 +283,7 @@ TEST_F(RacingLinesTest, RoundTripThroughLoadLinesWithTrackFromArchive) {
   ASSERT_NE(loaded.geometry(), nullptr);
   EXPECT_EQ(loaded.geometry()->track_length(), track_.track_length());
   Written race = ReadBack(dest / "Race.lp");
-  ASSERT_EQ(loaded.race().size(), race.points.size());
-  for (std::size_t i = 0; i < race.points.size(); ++i) {
-    EXPECT_EQ(loaded.race()[i].dlat, race.points[i].dlat);
-    EXPECT_EQ(loaded.race()[i].lat_rate, race.points[i].lat_rate);
-  }
+  EXPECT_EQ(Fields(loaded.race()), Fields(race.points));
   EXPECT_EQ(loaded.maxrace().size(), race.points.size());
 
   // Without the track's archive the lines are still read; the status names what is missing.
