@@ -94,7 +94,9 @@ TEST(GplObjectWriterTest, EmptyObjectIsHeaderAndNodeChunkAndPadsFollowTheStream)
     EXPECT_EQ(std::string(bytes.begin() + 12, bytes.begin() + 16), "MIRP");
     EXPECT_EQ(bytes.size(), 12 + 12 + 4 + nodes + pad);
     for (std::size_t i = bytes.size() - pad; i < bytes.size(); ++i) EXPECT_EQ(bytes[i], ' ');
-    if (nodes == 0) EXPECT_TRUE(CheckGplObject(bytes).ok());
+    if (nodes == 0) {
+      EXPECT_TRUE(CheckGplObject(bytes).ok());
+    }
   }
 }
 
