@@ -63,8 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The check and the scene take the one track file loaded, as the program's callers do.
   const velmora::FolderTrack track = opened->LoadTrack();
   (void)velmora::CheckTrackFolder(*opened, track).Text();
-  // Sixty points a line still take both ways of sampling a track (the template's arcs alone
-  // pass them), and the template's walls fit whole in the wall budget.
-  if (SceneReads(name)) (void)velmora::BuildTrackScene(*opened, track, {60, 600});
+  // Thirty points a line still take both ways of sampling a track (the template's arcs alone
+  // pass them). The wall budget draws the template's walls over its first sections and meets
+  // its own end on the rest: both ways a wall piece goes, for a third of the points.
+  if (SceneReads(name)) (void)velmora::BuildTrackScene(*opened, track, {30, 200});
   return 0;
 }

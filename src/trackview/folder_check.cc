@@ -105,12 +105,12 @@ class FolderChecker {
     const std::string label = shadows ? file.name + " (loose)" : file.name;
     if (shadows) Report(file.name, "loose file shadows the packed member of that name", true);
     if (Extension(file.name) == ".dat") return;  // another track's pack: not read by GPL here
-    std::optional<std::vector<std::uint8_t>> bytes = folder_.ReadLoose(file);
+    std::optional<FolderBytes> bytes = folder_.ReadLoose(file);
     if (!bytes) {
       Report(label, "cannot be read");
       return;
     }
-    CheckBytes(file.name, label, *bytes, &file);
+    CheckBytes(file.name, label, bytes->span(), &file);
   }
 
   // Checks one file by the kind its name gives; files of other kinds are not counted.

@@ -237,6 +237,14 @@ TEST_F(FolderCheckTest, AFolderHeldInMemoryIsCheckedAsOnDisk) {
               std::string::npos);
   }
   EXPECT_TRUE(TrackFolder::FromFiles(track_, {}).status().IsNotFound());
+  // Held and packed bytes are read where they lie; bytes read from disk stay the file's when
+  // moved, and are handed over whole.
+  EXPECT_EQ(held->Read("ksky.mip")->span().data(), held->FindLoose("ksky.mip")->held->data());
+  const PackEntry* race = held->FindPacked("race.lp");
+  ASSERT_NE(race, nullptr);
+  EXPECT_EQ(held->Read("race.lp")->span().data(), held->pack_bytes().data() + race->offset);
+  FolderBytes read = std::move(*TrackFolder::Open(track_)->Read("ksky.mip"));
+  EXPECT_EQ(std::move(read).Take(), testkit::CutTo(sky, sky.size() - 100));
 }
 
 TEST_F(FolderCheckTest, PackFaultsAreReportedTheReportSummarisedAndNoTrackRefused) {

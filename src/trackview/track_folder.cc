@@ -11,6 +11,11 @@ namespace velmora {
 
 namespace fs = std::filesystem;
 
+std::vector<std::uint8_t> FolderBytes::Take() && {
+  if (view_.data() == owned_.data()) return std::move(owned_);
+  return {view_.begin(), view_.end()};
+}
+
 TrackFolder::TrackFolder(const fs::path& folder) : folder_(folder) {
   fs::path name = folder.filename();
   if (name.empty()) name = folder.parent_path().filename();  // "tracks/kestrel/"
@@ -80,13 +85,13 @@ void TrackFolder::ListLooseFiles() {
 }
 
 void TrackFolder::ReadPack() {
-  std::optional<std::vector<std::uint8_t>> bytes = ReadLoose(*FindLoose(name_ + ".dat"));
+  std::optional<FolderBytes> bytes = ReadLoose(*FindLoose(name_ + ".dat"));
   if (!bytes) {
     pack_status_ = Status::IOError("the pack cannot be read");
     return;
   }
   pack_ = std::move(*bytes);
-  Result<std::vector<PackEntry>> entries = ReadPackDirectory(pack_);
+  Result<std::vector<PackEntry>> entries = ReadPackDirectory(pack_.span());
   if (!entries.ok()) {
     pack_status_ = entries.status();
     return;
@@ -103,8 +108,9 @@ std::string TrackFolder::pack_name() const {
 
 std::optional<std::span<const std::uint8_t>> TrackFolder::MemberBytes(
     const PackEntry& entry) const {
-  if (static_cast<std::uint64_t>(entry.offset) + entry.length > pack_.size()) return std::nullopt;
-  return std::span<const std::uint8_t>(pack_).subspan(entry.offset, entry.length);
+  const std::span<const std::uint8_t> pack = pack_.span();
+  if (static_cast<std::uint64_t>(entry.offset) + entry.length > pack.size()) return std::nullopt;
+  return pack.subspan(entry.offset, entry.length);
 }
 
 const LooseFile* TrackFolder::FindLoose(std::string_view name) const {
@@ -117,30 +123,32 @@ const PackEntry* TrackFolder::FindPacked(std::string_view name) const {
   return it == packed_by_name_.end() ? nullptr : &entries_[it->second];
 }
 
-std::optional<std::vector<std::uint8_t>> TrackFolder::Read(std::string_view name) const {
+std::optional<FolderBytes> TrackFolder::Read(std::string_view name) const {
   if (const LooseFile* loose = FindLoose(name)) return ReadLoose(*loose);
   if (const PackEntry* packed = FindPacked(name)) {
     std::optional<std::span<const std::uint8_t>> bytes = MemberBytes(*packed);
-    if (bytes) return std::vector<std::uint8_t>(bytes->begin(), bytes->end());
+    if (bytes) return FolderBytes(*bytes);
   }
   return std::nullopt;
 }
 
-std::optional<std::vector<std::uint8_t>> TrackFolder::ReadLoose(const LooseFile& file) const {
-  if (file.held) return std::vector<std::uint8_t>(file.held->begin(), file.held->end());
-  return ReadFileBytes(file.path);
+std::optional<FolderBytes> TrackFolder::ReadLoose(const LooseFile& file) const {
+  if (file.held) return FolderBytes(*file.held);
+  std::optional<std::vector<std::uint8_t>> read = ReadFileBytes(file.path);
+  if (!read) return std::nullopt;
+  return FolderBytes(std::move(*read));
 }
 
 FolderTrack TrackFolder::LoadTrack() const {
   FolderTrack track;
   track.name = name_ + ".trk";
-  std::optional<std::vector<std::uint8_t>> bytes = Read(track.name);
+  std::optional<FolderBytes> bytes = Read(track.name);
   if (!bytes) {
     track.status = Status::NotFound(folder_.string() + " holds no readable " + track.name);
     return track;
   }
-  track.status =
-      track.geometry.LoadBytes(std::move(*bytes), GplTrackFileRulePath(folder_ / track.name));
+  track.status = track.geometry.LoadBytes(std::move(*bytes).Take(),
+                                          GplTrackFileRulePath(folder_ / track.name));
   return track;
 }
 

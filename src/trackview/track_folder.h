@@ -10,9 +10,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "trackview/pack_directory.h"
 #include "platform/status.h"
 #include "track/track_geometry.h"
+#include "trackview/pack_directory.h"
 
 namespace velmora {
 
@@ -38,6 +38,28 @@ struct HeldFile {
   std::span<const std::uint8_t> bytes;
 };
 
+// A file's bytes as a track folder gives them: borrowed from the pack or from the files held in
+// memory, or read from disk and owned. Readers look at them where they lie; only a reader that
+// keeps the bytes (the track file's loader) takes a copy of borrowed ones.
+class FolderBytes {
+ public:
+  explicit FolderBytes(std::span<const std::uint8_t> borrowed) : view_(borrowed) {}
+  explicit FolderBytes(std::vector<std::uint8_t> owned) : owned_(std::move(owned)), view_(owned_) {}
+  // Moving a vector keeps its elements where they are, so the view stays on them.
+  FolderBytes(FolderBytes&&) = default;
+  FolderBytes& operator=(FolderBytes&&) = default;
+  FolderBytes(const FolderBytes&) = delete;
+  FolderBytes& operator=(const FolderBytes&) = delete;
+
+  std::span<const std::uint8_t> span() const { return view_; }
+  // The bytes to keep: the owned ones, else a copy of the borrowed ones.
+  std::vector<std::uint8_t> Take() &&;
+
+ private:
+  std::vector<std::uint8_t> owned_;
+  std::span<const std::uint8_t> view_;
+};
+
 // A GPL track folder opened for reading only: its pack "<folder>.dat" read whole once, with its
 // directory as stored, and the loose files beside it. GPL takes a loose file before a packed
 // member of the same name, so Read does too. The folder is never written to.
@@ -58,7 +80,7 @@ class TrackFolder {
   bool has_pack() const { return pack_path_.has_value(); }
   // "<name>.dat" as spelled on disk, or empty without a pack.
   std::string pack_name() const;
-  std::span<const std::uint8_t> pack_bytes() const { return pack_; }
+  std::span<const std::uint8_t> pack_bytes() const { return pack_.span(); }
   // Other files named as the pack in another letter case ("glen.dat" beside "Glen.dat"), as
   // spelled on disk: a second archive of the track, of which the game reads one.
   const std::vector<std::string>& other_pack_spellings() const { return other_pack_spellings_; }
@@ -76,9 +98,9 @@ class TrackFolder {
 
   // The file GPL reads under `name`: the loose one, else the packed one. Nothing when neither
   // is there or readable.
-  std::optional<std::vector<std::uint8_t>> Read(std::string_view name) const;
+  std::optional<FolderBytes> Read(std::string_view name) const;
   // A loose file's bytes; nothing when it cannot be read.
-  std::optional<std::vector<std::uint8_t>> ReadLoose(const LooseFile& file) const;
+  std::optional<FolderBytes> ReadLoose(const LooseFile& file) const;
   // The folder's track file, read and loaded under its logical path.
   FolderTrack LoadTrack() const;
 
@@ -94,7 +116,7 @@ class TrackFolder {
   std::filesystem::path folder_;
   std::string name_;
   std::optional<std::filesystem::path> pack_path_;
-  std::vector<std::uint8_t> pack_;
+  FolderBytes pack_{std::span<const std::uint8_t>()};
   Status pack_status_;
   std::vector<PackEntry> entries_;
   std::vector<std::string> other_pack_spellings_;

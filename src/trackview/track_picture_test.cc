@@ -127,7 +127,8 @@ TEST_F(TrackPictureTest, TheTrackObjectsCutsStripsAndObjectsLandWhereTheTrackPut
   ASSERT_TRUE(plain.ok());
   TrackGeometry track;
   ASSERT_TRUE(
-      track.LoadBytes(plain->Read("kestrel.trk").value(), "tracks/kestrel/kestrel.trk").ok());
+      track.LoadBytes(plain->Read("kestrel.trk").value().Take(), "tracks/kestrel/kestrel.trk")
+          .ok());
   const std::int32_t left = track.lines().front();
   const std::int32_t right = track.lines().back();
   auto ground = [&](double metres, std::int32_t dlat) {

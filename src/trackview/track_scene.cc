@@ -6,11 +6,11 @@
 #include <numbers>
 #include <optional>
 
-#include "trackview/track_folder.h"
 #include "platform/ascii.h"
 #include "platform/byte_reader.h"
 #include "track/racing_lines.h"
 #include "track/track_geometry.h"
+#include "trackview/track_folder.h"
 
 namespace velmora {
 
@@ -98,8 +98,8 @@ class SceneBuilder {
       const std::int32_t dlong = ToUnits(static_cast<double>(sample));
       const TrackGeometry::Place place = track_.PlaceAt(dlong);
       for (int line = 0; line < track_.line_count(); ++line) {
-        paths[line].points.push_back(Metres(
-            track_.PlanPointInSection(place.section, place.along, track_.lines()[line])));
+        paths[line].points.push_back(
+            Metres(track_.PlanPointInSection(place.section, place.along, track_.lines()[line])));
       }
       if (!paths.empty()) line0_.push_back({dlong, paths.front().points.back()});
     }
@@ -134,12 +134,12 @@ class SceneBuilder {
   }
 
   void AddRacingLine(const char* name, Layer layer) {
-    std::optional<std::vector<std::uint8_t>> bytes = folder_.Read(name);
+    std::optional<FolderBytes> bytes = folder_.Read(name);
     if (!bytes) {
       scene_.notes.push_back(std::string("no ") + name);
       return;
     }
-    ByteReader reader(*bytes);
+    ByteReader reader(bytes->span());
     reader.Skip(4);
     const std::uint32_t count = reader.U32();
     const std::size_t present = std::min<std::uint64_t>(count, reader.remaining() / kGplPointSize);
@@ -176,8 +176,8 @@ void SceneBuilder::AddTrackObject() {
   auto try_file = [&](const std::string& name) {
     const bool object = name.size() > 4 && EqualsIgnoreCase(name.substr(name.size() - 4), ".3do");
     if (view || !object) return;
-    std::optional<std::vector<std::uint8_t>> bytes = folder_.Read(name);
-    if (bytes) view = ReadTrackObject(*bytes);
+    std::optional<FolderBytes> bytes = folder_.Read(name);
+    if (bytes) view = ReadTrackObject(bytes->span());
   };
   for (const LooseFile& file : folder_.loose_files()) try_file(file.name);
   for (const PackEntry& entry : folder_.pack_entries()) try_file(entry.name);
