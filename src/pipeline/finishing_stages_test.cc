@@ -35,7 +35,7 @@ class BoxDrawer : public TextDrawer {
 
 // page0 names the track upwards in the tallest height whose width fits 360, then the event
 // right of it; page1 and the event page name the event. An HQ track is titled like the track
-// it replaces; an unknown one keeps its folder name as given. Without a drawer the pages are
+// it replaces. Without a drawer the pages are
 // written as carried. The pages are held by the workspace for its pack.
 TEST(PageStageTest, TitlesGoWhereEachPageWantsThem) {
   std::optional<TempFolder> folder = TempFolder::Create("test");
@@ -49,8 +49,6 @@ TEST(PageStageTest, TitlesGoWhereEachPageWantsThem) {
       {"lagunahq",  // 11 x 82 x 2 / 5 = 360
        {"Laguna Seca|82|16,380|360|up " + cream, "Monterey Grand Prix|39|100,376|300|up " + cream,
         "Monterey Grand Prix|17|86,25|130|" + black, "Monterey Grand Prix|17|80,18|130|" + black}},
-      {"Kestrel",  // unknown, its case kept
-       {"Kestrel|99|16,380|360|up " + cream, "Kestrel Grand Prix|41|117,376|300|up " + cream}},
   };
   for (const auto& [track, calls] : rows) {
     SCOPED_TRACE(track);
@@ -92,9 +90,6 @@ TEST(FinishingStagesTest, PatchesTrackIniAndSeasonsOverTwoRuns) {
   EXPECT_EQ(run.messages(),
             (Names{no_template[0], no_template[1], "No Patch Files Found for kestrel",
                    "Check your installation of the converter"}));
-  const std::string ini = run.Text("tracks/kestrel/track.ini");
-  EXPECT_NE(ini.find("track_name = Kestrel Park Circuit\r\n"), std::string::npos);
-  EXPECT_NE(ini.find("\r\nstall_19  = "), std::string::npos);
   EXPECT_FALSE(FileExists(run.track_folder() / "temp.ini")) << "the working copy is removed";
   for (const char* season : {"seasons/67season.ini", "seasons/gp.ini"}) {
     EXPECT_NE(run.Text(season).find("name=kestrel Grand Prix\r\nshortname=kestrel GP\r\n"
