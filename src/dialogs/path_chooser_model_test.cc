@@ -181,6 +181,14 @@ TEST_F(PathChooserModelTest, ADriveOpensOnItsCurrentFolder) {
   EXPECT_EQ(chooser.ChooseDrive(static_cast<std::size_t>(own)), Outcome::kWalked);
   EXPECT_TRUE(EqualsIgnoreCase(chooser.path(), Join(root_, {"games"}))) << chooser.path();
   EXPECT_EQ(Texts(chooser), (std::vector<std::string>{"[..]", "[gpl]", "[other]"}));
+  for (std::size_t other = 0; other < drives.size(); ++other) {
+    if (static_cast<int>(other) == own) continue;
+    SCOPED_TRACE(drives[other].entry);
+    EXPECT_EQ(chooser.ChooseDrive(other), Outcome::kWalked);
+    EXPECT_TRUE(EqualsIgnoreCase(chooser.path(), drives[other].folder)) << chooser.path();
+    EXPECT_EQ(chooser.drive(), static_cast<int>(other));
+    break;  // one drive that is not the current one is enough
+  }
   fs::current_path(before);
 }
 
