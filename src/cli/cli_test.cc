@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -134,9 +136,20 @@ TEST_F(CliTest, ManualPageMatchesTheHelp) {
   }
 }
 
-// Three tracks, dethq and detroit both into Tracks/detroit, run three at a time, all finish:
-// 0 (what they write, and in which order, is the batch runner's). Asked then for templates,
-// there for one track only, the batch exits with 1 and its table says which stopped.
+// Every file under `root`: relative path -> bytes.
+std::map<std::string, std::string> FilesUnder(const fs::path& root) {
+  std::map<std::string, std::string> files;
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
+    if (entry.is_regular_file()) {
+      files[fs::relative(entry.path(), root).string()] = Slurp(entry.path());
+    }
+  }
+  return files;
+}
+
+// Three tracks, dethq and detroit both into Tracks/detroit, run three at a time, all finish
+// with 0 and leave what runs one at a time leave. Asked then for templates, there for one track
+// only, the batch exits with 1 and its table says which stopped.
 TEST_F(CliTest, BatchConvertsEveryTrackAndExitsWithOneWhenARunStops) {
   for (const char* folder : {"Elkhart", "detroit", "dethq"}) {
     samples::WriteSmallSampleTrack(src_, folder);
@@ -145,6 +158,21 @@ TEST_F(CliTest, BatchConvertsEveryTrackAndExitsWithOneWhenARunStops) {
   const Args all = Join({"convert", "--all", "--settings", Arg(settings_)}, cart_);
   CommandResult batch = Velmora(Join(all, {"--jobs", "3", "--convert-track-file"}));
   EXPECT_EQ(batch.exit_code, 0) << batch.err;
+  // The same tracks converted one by one, in list order, into another installation.
+  const fs::path one_by_one = folder_->path() / "one-by-one";
+  samples::WriteGplInstallation(one_by_one);
+  std::istringstream listed(Velmora({"list", "--game", "cart", "--source", Arg(src_)}).out);
+  for (std::string entry; std::getline(listed, entry);) {
+    const Args track = {"convert", "--track",       entry.substr(entry.find('\t') + 1),
+                        "--gpl",   Arg(one_by_one), "--convert-track-file"};
+    EXPECT_EQ(Velmora(Join(track,
+                           {"--game", "cart", "--source", Arg(src_), "--settings", Arg(settings_)}))
+                  .exit_code,
+              0)
+        << entry;
+  }
+  EXPECT_EQ(FilesUnder(gpl_).size(), 4 + 2 * 8u);  // the installation; archive, lines, track.ini
+  EXPECT_TRUE(FilesUnder(gpl_) == FilesUnder(one_by_one));
 
   const fs::path resources = folder_->path() / "resources";
   samples::WriteCarriedResourcesFolder(resources, "elkhart");
