@@ -21,8 +21,7 @@ namespace fs = std::filesystem;
 using samples::Bytes;
 
 // Each bad member is named on its own, a directory cut short is told with its count, a missing
-// archive is not told about; the readable members are unpacked all the same, and the folder
-// the stages work in is made.
+// archive is not; the readable members are unpacked all the same, and the work folder made.
 TEST(ArchiveMessagesTest, HostileCutAndMissingArchives) {
   std::optional<TempFolder> folder = TempFolder::Create("test");
   const fs::path path = folder->path() / "track.dat";

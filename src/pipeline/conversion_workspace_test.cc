@@ -49,34 +49,28 @@ class ConversionWorkspaceTest : public ::testing::Test {
 
 // Extra members (an archive patch's) take the place of the listed file of their name, or come
 // after the listed files; of two with one name the later counts. A replaced file is not read.
+// Converted files are held in memory and packed from there, never written loose; a later hold
+// of a name in any case replaces the bytes under the first spelling.
 TEST_F(ConversionWorkspaceTest, ExtraMembersReplaceInPlaceOrFollow) {
-  workspace_->AddToPack(WriteFile("a.mip", 1));
+  const fs::path held = folder_->path() / "wall.mip";
+  ASSERT_TRUE(workspace_->HoldOutput(held, {1, 2}));
+  ASSERT_TRUE(workspace_->HoldOutput(folder_->path() / "WALL.MIP", {4, 5}));
+  workspace_->AddToPack(held);
   workspace_->AddToPack(folder_->path() / "Gone.3do");  // never written: it must not be read
+  workspace_->AddToPack(folder_->path() / "WALL.mip");
   workspace_->AddToPack(WriteFile("c.txt", 3));
   const Bytes first = {7}, second = {8, 8}, third = {9, 9, 9};
   const ConversionWorkspace::ExtraMember extra[] = {
       {"new.txt", first}, {"gone.3do", first}, {"NEW.TXT", second}, {"last.lp", third}};
   ASSERT_TRUE(workspace_->WritePack(extra));
+  workspace_.reset();
+  EXPECT_FALSE(fs::exists(held));
   EXPECT_TRUE(messages_.messages().empty());
-  EXPECT_EQ(Members(), (std::vector<std::pair<std::string, Bytes>>{{"a.mip", {1}},
+  EXPECT_EQ(Members(), (std::vector<std::pair<std::string, Bytes>>{{"wall.mip", {4, 5}},
                                                                    {"gone.3do", first},
                                                                    {"c.txt", {3, 3, 3}},
                                                                    {"new.txt", second},
                                                                    {"last.lp", third}}));
-}
-
-// Converted files are held in memory and packed from there, never written loose; a later hold
-// of the same name in any case replaces the bytes under the first spelling.
-TEST_F(ConversionWorkspaceTest, HeldFilesArePackedWithoutLooseCopies) {
-  const fs::path mip = folder_->path() / "wall.mip";
-  ASSERT_TRUE(workspace_->HoldOutput(mip, {1, 2, 3}));
-  ASSERT_TRUE(workspace_->HoldOutput(folder_->path() / "WALL.MIP", {4, 5}));
-  workspace_->AddToPack(mip);
-  workspace_->AddToPack(folder_->path() / "WALL.mip");
-  ASSERT_TRUE(workspace_->WritePack());
-  workspace_.reset();
-  EXPECT_FALSE(fs::exists(mip));
-  EXPECT_EQ(Members(), (std::vector<std::pair<std::string, Bytes>>{{"wall.mip", {4, 5}}}));
 }
 
 // A pack that cannot be written is told about and written not at all; the files listed for it
