@@ -223,7 +223,6 @@ TEST_F(ConversionRunTest, FullCartRunPacksInTheRunsOrder) {
   }
   EXPECT_EQ(messages_.messages(), (Names{kNoPatches + "detroit", kCheckInstallation}));
   const fs::path pack = gpl_ / "tracks" / "detroit" / "detroit.dat";
-  // Textures are neither junk.mip nor the 8-bit sunny.pcx.
   EXPECT_EQ(PackNames(pack),
             "detroit.trk groove.mip _blank_.3do _tire.3do _hay.3do hayba_s.mip _cone.3do "
             "_cone1.srb _conebs1.mip kbarrier.mip kwall.mip ksky.mip kbanner.mip detroit.3do "
@@ -284,9 +283,8 @@ TEST_F(ConversionRunTest, FullNSeriesRunPacksItsOwnOrderAndTheArchivePatchOnce) 
             "_conebs1.mip skyindex.mip wall.mip marshal.srb " +
                 kPagesAndStandardFiles + " extra.txt");
   EXPECT_TRUE(testkit::DiskIgnoresCase(gpl_) || !fs::exists(gpl_ / "Tracks"));
-  // The range counts after the carried groove texture joined the five members. Steps: first
-  // patch pass 1, textures 3 (two and the groove; .mi4 is no N-series kind), object 1, sprite 1,
-  // second patch pass 1, pack 1.
+  // The range counts the five members and the carried groove. Steps: patch passes 2, textures 3
+  // (two and the groove; .mi4 is no N-series kind), object 1, sprite 1, pack 1.
   EXPECT_EQ(watch.high(), 5 + 2 + 1);
   EXPECT_EQ(watch.steps(), 8);
   EXPECT_EQ(states.size(), 2u) << "no pack, then the new one: written once";

@@ -47,10 +47,10 @@ class ConversionWorkspaceTest : public ::testing::Test {
   std::optional<ConversionWorkspace> workspace_;
 };
 
-// Extra members (an archive patch's) take the place of the listed file of their name, or come
-// after the listed files; of two with one name the later counts. A replaced file is not read.
-// Converted files are held in memory and packed from there, never written loose; a later hold
-// of a name in any case replaces the bytes under the first spelling.
+// Extra members (an archive patch's) take the place of the listed file of their name, or follow;
+// of two with one name the later counts, and a replaced file is not read. Held files are packed
+// from memory, never written loose; a later hold in any case replaces the bytes under the first
+// spelling, and a file a patch wrote on disk since is packed from the disk.
 TEST_F(ConversionWorkspaceTest, ExtraMembersReplaceInPlaceOrFollow) {
   const fs::path held = folder_->path() / "wall.mip";
   ASSERT_TRUE(workspace_->HoldOutput(held, {1, 2}));
@@ -59,6 +59,9 @@ TEST_F(ConversionWorkspaceTest, ExtraMembersReplaceInPlaceOrFollow) {
   workspace_->AddToPack(folder_->path() / "Gone.3do");  // never written: it must not be read
   workspace_->AddToPack(folder_->path() / "WALL.mip");
   workspace_->AddToPack(WriteFile("c.txt", 3));
+  ASSERT_TRUE(workspace_->HoldOutput(folder_->path() / "race.st1", {6}));
+  workspace_->AddToPack(WriteFile("race.st1", 2));  // as a patch writes it
+  workspace_->TakeFromDisk(std::vector<fs::path>{folder_->path() / "race.st1"});
   const Bytes first = {7}, second = {8, 8}, third = {9, 9, 9};
   const ConversionWorkspace::ExtraMember extra[] = {
       {"new.txt", first}, {"gone.3do", first}, {"NEW.TXT", second}, {"last.lp", third}};
@@ -69,6 +72,7 @@ TEST_F(ConversionWorkspaceTest, ExtraMembersReplaceInPlaceOrFollow) {
   EXPECT_EQ(Members(), (std::vector<std::pair<std::string, Bytes>>{{"wall.mip", {4, 5}},
                                                                    {"gone.3do", first},
                                                                    {"c.txt", {3, 3, 3}},
+                                                                   {"race.st1", {2, 2}},
                                                                    {"new.txt", second},
                                                                    {"last.lp", third}}));
 }
