@@ -1,7 +1,5 @@
-// A conversion killed at any instant leaves each file of the user's GPL installation that it
-// replaces (the season files, track.ini, the track archive) either as it was or as a finished
-// conversion writes it, never cut short. Each trial runs a conversion over an earlier
-// conversion of the same track in a child process and kills it with SIGKILL after a delay.
+// A conversion killed at any instant (SIGKILL in a child process) leaves each user file it
+// replaces either as it was or as a finished conversion writes it, never cut short.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -60,8 +58,7 @@ TEST(CrashConsistencyTest, EveryUserFileIsOldOrNewWheneverTheRunIsKilled) {
     ASSERT_TRUE(before[i] && after[i] && before[i] != after[i]) << kWatched[i] << " changes";
   }
 
-  // Runs the conversion over a fresh copy of the "before" installation in a child process,
-  // killed after `delay` (or left to finish when negative); true when it finished.
+  // Converts a fresh copy of "before" in a child killed after `delay` (never when negative).
   auto trial = [&](const fs::path& folder, std::chrono::microseconds delay) {
     fs::create_directories(folder / "tmp");
     fs::copy(gpl, folder / "gpl", fs::copy_options::recursive);
@@ -100,9 +97,7 @@ TEST(CrashConsistencyTest, EveryUserFileIsOldOrNewWheneverTheRunIsKilled) {
     }
     fs::remove_all(folder);
   }
-  // The kills landed in the run; how they spread over it depends on the machine's load.
-  EXPECT_GT(killed, 0);
-  RecordProperty("killed", killed);
+  EXPECT_GT(killed, 0);  // how the kills spread depends on the machine's load
 }
 
 }  // namespace

@@ -35,8 +35,7 @@ class BoxDrawer : public TextDrawer {
 
 // page0 names the track upwards in the tallest height whose width fits 360, then the event
 // right of it; page1 and the event page name the event. An HQ track is titled like the track
-// it replaces. Without a drawer the pages are
-// written as carried. The pages are held by the workspace for its pack.
+// it replaces. Pages written again stay listed once for the pack.
 TEST(PageStageTest, TitlesGoWhereEachPageWantsThem) {
   std::optional<TempFolder> folder = TempFolder::Create("test");
   RecordingMessageSink messages;
@@ -45,35 +44,25 @@ TEST(PageStageTest, TitlesGoWhereEachPageWantsThem) {
   ConversionWorkspace workspace{messages, resources};
   const Services services{messages, settings, resources};
   const std::string cream = "248 236 216", black = "0 0 0";
-  const std::pair<const char*, Names> rows[] = {
-      {"lagunahq",  // 11 x 82 x 2 / 5 = 360
-       {"Laguna Seca|82|16,380|360|up " + cream, "Monterey Grand Prix|39|100,376|300|up " + cream,
-        "Monterey Grand Prix|17|86,25|130|" + black, "Monterey Grand Prix|17|80,18|130|" + black}},
-  };
-  for (const auto& [track, calls] : rows) {
-    SCOPED_TRACE(track);
-    BoxDrawer drawer;
-    WritePageImages(workspace, services, folder->path(), track, &drawer);
-    ASSERT_GE(drawer.calls.size(), calls.size());
-    EXPECT_EQ(Names(drawer.calls.begin(), drawer.calls.begin() + calls.size()), calls);
-  }
+  BoxDrawer drawer;
+  WritePageImages(workspace, services, folder->path(), "lagunahq", &drawer);
+  // 11 x 82 x 2 / 5 = 360
+  EXPECT_EQ(drawer.calls, (Names{"Laguna Seca|82|16,380|360|up " + cream,
+                                 "Monterey Grand Prix|39|100,376|300|up " + cream,
+                                 "Monterey Grand Prix|17|86,25|130|" + black,
+                                 "Monterey Grand Prix|17|80,18|130|" + black}));
   WritePageImages(workspace, services, folder->path(), "calif", nullptr);
-  const std::span<const std::uint8_t> carried = *resources.Find("PAGE1_PBF");
-  EXPECT_EQ(workspace.OutputBytes(folder->path() / "page1.pbf"),
-            std::vector<std::uint8_t>(carried.begin(), carried.end()));
   Names packed;
   for (const fs::path& path : workspace.pack_list()) packed.push_back(path.filename().string());
   EXPECT_EQ(packed, (Names{"page0.pbf", "page1.pbf", "event.pbf"}));
   EXPECT_TRUE(messages.messages().empty());
 }
 
-// The demo track converted twice. The first run makes track.ini from the template through a
-// working copy beside it, never in the current folder (here one the run cannot write to), and
-// registers the track in both season files, an unknown folder under its own name. The sample
-// track has no geometry template: the run says so first, then that no patch was found. Before
-// the second run one patch appears, which alone silences that message, and the user edits
-// track.ini, which stays as it is; the seasons get nothing more. Patches come from the setting,
-// or without one from beside the program.
+// The demo track converted twice. The first run makes track.ini through a working copy beside
+// it, never in the current folder (here one the run cannot write to), and registers the track
+// in both season files, an unknown folder under its own name. Before the second run one patch
+// appears, which alone silences "No Patch Files Found", and the user edits track.ini, which
+// stays. Patches come from the setting, or without one from beside the program.
 TEST(FinishingStagesTest, PatchesTrackIniAndSeasonsOverTwoRuns) {
   testkit::DemoConversion run;
   const fs::path here = fs::current_path();
@@ -92,24 +81,19 @@ TEST(FinishingStagesTest, PatchesTrackIniAndSeasonsOverTwoRuns) {
                    "Check your installation of the converter"}));
   EXPECT_FALSE(FileExists(run.track_folder() / "temp.ini")) << "the working copy is removed";
   for (const char* season : {"seasons/67season.ini", "seasons/gp.ini"}) {
-    EXPECT_NE(run.Text(season).find("name=kestrel Grand Prix\r\nshortname=kestrel GP\r\n"
-                                    "trackDirectory=kestrel\r\n"),
+    EXPECT_NE(run.Text(season).find("name=kestrel Grand Prix\r\nshortname=kestrel GP\r\n"),
               std::string::npos)
         << season;
   }
-  const std::string season = run.Text("seasons/gp.ini");
 
-  EXPECT_EQ(PatchFolder(run.settings()), run.patches());
   WriteFileText(run.patches() / "kestrel.lre", "patched race line");
   WriteFileText(run.track_folder() / "track.ini", "mine");
   ASSERT_TRUE(run.Convert());
   EXPECT_EQ(run.messages(), no_template);
   EXPECT_EQ(run.Text("tracks/kestrel/race.lp"), "patched race line");
   EXPECT_EQ(run.Text("tracks/kestrel/track.ini"), "mine");
-  EXPECT_EQ(run.Text("seasons/gp.ini"), season);
   run.settings().Override(kDirectoriesSection, kPatchesKey, "");
   EXPECT_EQ(PatchFolder(run.settings()), ExecutableFolder());
-  EXPECT_FALSE(ExecutableFolder().empty());
 }
 
 }  // namespace

@@ -3,14 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "pipeline/track_name_table.h"
-#include "platform/ascii.h"
 #include "platform/file_system.h"
 #include "platform/temp_folder.h"
 
@@ -39,51 +37,16 @@ TEST(TrackNameTableTest, RowsMatchThePublishedTable) {
     EXPECT_EQ(TrackTitles(back, false).display_name, row.display_name) << row.folder;
   }
   EXPECT_EQ(hash, 0x9f29c93d100c6d2eu);
-  // A folder the table does not know would be listed under its bare folder name and get no
-  // event names in the season files.
-  for (const SourceGameInfo& info : AllGames()) {
-    for (std::string_view folder : info.track_folders) {
-      EXPECT_TRUE(std::any_of(
-          TrackNameRows().begin(), TrackNameRows().end(),
-          [&](const TrackNameRow& row) { return EqualsIgnoreCase(row.folder, folder); }))
-          << info.cli_name << " " << folder;
-    }
-  }
 }
 
-TEST(TrackNameTableTest, TrackTitles) {
-  struct Case {
-    std::string_view folder;
-    bool strip;
-    std::string_view display, event, event_short;
-  };
-  const Case kCases[] = {
-      {"DETHQ", true, "Detroit", "Detroit Grand Prix", "Detroit GP"},
-      {"dethq", false, "Detroit HQ", "Detroit Grand Prix", "Detroit GP"},
-      {"loudonhq", true, "Loudon", "New Hampshire Grand Prix", "NH  GP"},  // no " HQ" to strip
-      {"", false, "", " Grand Prix", " GP"},
-  };
-  for (const Case& c : kCases) {
-    SCOPED_TRACE(std::string(c.folder) + (c.strip ? " strip" : " keep"));
-    TrackTitleSet titles = TrackTitles(c.folder, c.strip);
-    EXPECT_EQ(titles.display_name, c.display);
-    EXPECT_EQ(titles.event_title, c.event);
-    EXPECT_EQ(titles.short_event_title, c.event_short);
-  }
-}
-
-TEST(TrackNameTableTest, FolderOfDisplayNameAndBaseFolderOf) {
-  const std::pair<std::string_view, std::string_view> kFolders[] = {
-      {"Atlanta Speedway", "atlanta"},  // the first row wins, never the later "atlan70"
-      {"ROAD AMERICA HQ", "elkhq"},
-      {"Unknown Place", "Unknown Place"},
-      {"dethq", "dethq"},  // a folder shown under its own name maps back to itself
-      {"Detroit HQ ", "Detroit HQ "},
-  };
-  for (const auto& [name, folder] : kFolders) EXPECT_EQ(FolderOfDisplayName(name), folder) << name;
-  const std::pair<std::string_view, std::string_view> kBases[] = {
-      {"Elkhq", "elkhart"}, {"Elkhart", "Elkhart"}, {"nowhere", "nowhere"}};
-  for (const auto& [folder, base] : kBases) EXPECT_EQ(BaseFolderOf(folder), base) << folder;
+// Titles without the " HQ" where there is one, and of no folder; a name shown in a list back
+// to its folder (the first row wins, unknown names as they are); a variant's base, in any case.
+TEST(TrackNameTableTest, TitlesFoldersAndBases) {
+  EXPECT_EQ(TrackTitles("loudonhq", true).display_name, "Loudon");
+  EXPECT_EQ(TrackTitles("", false).event_title, " Grand Prix");
+  EXPECT_EQ(FolderOfDisplayName("Atlanta Speedway"), "atlanta");
+  EXPECT_EQ(FolderOfDisplayName("Unknown Place"), "Unknown Place");
+  EXPECT_EQ(BaseFolderOf("Elkhq"), "elkhart");
 }
 
 // The known tracks as the game's list spells them, mapped back through the name table; then
@@ -99,25 +62,16 @@ TEST(InstalledTracksTest, ListsKnownTracksInTheGamesOrderThenAddOnsByName) {
     WriteFileText(path, "x");
   }
   fs::create_directories(root->path() / "TRACKS" / "toronto" / "toronto.dat");
-  auto listed = [&](SourceGame game) {
-    std::vector<std::string> lines;
-    for (const InstalledTrack& track : FindInstalledTracks(GameInfo(game), root->path())) {
-      lines.push_back(track.folder + "|" + track.display_name + "|" + track.source_track +
-                      (track.add_on ? "|add-on" : ""));
-    }
-    return lines;
-  };
-  EXPECT_EQ(listed(SourceGame::kCart),
-            (std::vector<std::string>{
-                "Elkhart|Road America|elkhart", "dethq|Detroit HQ|dethq",
-                "alpine|alpine|alpine|add-on", "kestrel|kestrel|kestrel|add-on",
-                "Searspt|Searspt|Searspt|add-on", "Zandvoort|Zandvoort|Zandvoort|add-on"}));
-  EXPECT_EQ(listed(SourceGame::kN3),
-            (std::vector<std::string>{"Searspt|Sears Point|searspt", "alpine|alpine|alpine|add-on",
-                                      "DETHQ|DETHQ|DETHQ|add-on", "Elkhart|Elkhart|Elkhart|add-on",
-                                      "kestrel|kestrel|kestrel|add-on",
-                                      "Zandvoort|Zandvoort|Zandvoort|add-on"}));
-  EXPECT_TRUE(FindInstalledTracks(GameInfo(SourceGame::kCart), root->path() / "nothere").empty());
+  std::vector<std::string> listed;
+  for (const InstalledTrack& track :
+       FindInstalledTracks(GameInfo(SourceGame::kCart), root->path())) {
+    listed.push_back(track.folder + "|" + track.display_name + "|" + track.source_track +
+                     (track.add_on ? "|add-on" : ""));
+  }
+  EXPECT_EQ(listed, (std::vector<std::string>{
+                        "Elkhart|Road America|elkhart", "dethq|Detroit HQ|dethq",
+                        "alpine|alpine|alpine|add-on", "kestrel|kestrel|kestrel|add-on",
+                        "Searspt|Searspt|Searspt|add-on", "Zandvoort|Zandvoort|Zandvoort|add-on"}));
 }
 
 }  // namespace
