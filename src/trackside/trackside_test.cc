@@ -83,7 +83,7 @@ struct Scene {
       EXPECT_LT(
           std::max({std::abs(p.x - road.x), std::abs(p.y - road.y), std::abs(p.z - road.z - 500)}),
           1.0);
-      EXPECT_EQ(std::pair<int, int>(p.u, p.v), std::pair(c[2], c[3]));
+      EXPECT_EQ((std::pair<int, int>(p.u, p.v)), std::pair(c[2], c[3]));
     }
   }
 };
@@ -105,7 +105,7 @@ TEST(TracksideTest, EachTablePlacesItsObjects) {
       {"TEST_FLAG_LAT", Text("Dlong,Dlat,Flag\nnot,a,line\n20,7.5,1\n")},
       {"TEST_TIRES", Text("Start,End,Latitude\n100,116,-7.5\n")},
       {"TEST_CONES", Text("112,125,3\n\0001,9,3\n"sv)},  // a zero ends the table
-      {"TEST_HAY", Text("Start,End,Latitude\r\n30,50,-3\r\n\n60,60,1\n")}};
+      {"TEST_HAY", Text("Start,End,Latitude\r\n30,40,-3\r\n\n60,60,1\n")}};
   Scene scene(tables);
   PlaceTrackside(*scene.object, scene.layout(), "TEST", *scene.stream);
   auto at = [&](double dlong, double dlat, double lift, double a1, const char* where) -> Pose {
@@ -172,7 +172,7 @@ TEST(TrackStripsTest, StartLineOverTheSurfacesFromCodeThirtySixThenTheGroove) {
     std::array<TrackLane, kLaneCount>& last = scene.layout().sections[3].lanes;
     last[0].end = 300 * kMetre;  // 60 m: two pieces of 25 m at most; lanes from 4 on take one
     LayGrooveStrips(*scene.object, scene.layout(), line, format);
-    EXPECT_EQ(std::pair(last[0].contents.size(), last[4].contents.size()), std::pair(2u, 1u));
+    EXPECT_EQ(std::tuple(last[0].contents.size(), last[4].contents.size()), std::tuple(2u, 1u));
     EXPECT_EQ(first[0].contents.at(2)->value, 0x100 + 0xC0 + 0xC);
     EXPECT_EQ(scene.layout().sections[1].lanes[1].contents.at(0)->value, 0x100 + 0x20 + 2);
     const ObjectNode& piece = *scene.layout().sections[1].lanes[0].contents.at(0);
