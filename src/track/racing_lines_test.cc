@@ -99,8 +99,7 @@ TrackGeometry CornerThenStraightTrack() {
   return TrackOf({arc, straight});
 }
 
-// The per-track counts look only at the GPL track's own folder name: a user's folders that
-// happen to hold track names ("cindy" holds "indy") change nothing.
+// The per-track counts look only at the GPL track's own folder name ("cindy" holds "indy").
 TEST_F(RacingLinesTest, PointCountIsTheLapInPointsPlusTwoOrTheTracksOwn) {
   // 900 whole points of 59099 units and one unit short of the next: 900 + 2.
   const TrackGeometry track = StraightTrack(59099 * 900 + 59098);
@@ -152,11 +151,11 @@ TEST_F(RacingLinesTest, SpeedsAndOffsets) {
   for (const char* name : {"Race.lp", "pit.lp", "pass1.lp", "maxrace.lp", "minrace.lp"}) {
     WriteSource(name, points);
   }
-  const TrackGeometry track = StraightTrack(59099 * 4);  // 6 points: source points 0 to 3, 3, 3
+  const TrackGeometry track = StraightTrack(59099 * 4);
   RacingLines lines;
   ASSERT_TRUE(lines.ConvertAll(folder_->path(), dest, track).ok());
   Written race = ReadBack(dest / "Race.lp");
-  ASSERT_EQ(race.points.size(), 6u);
+  ASSERT_EQ(race.points.size(), 6u);  // source points 0 to 3, 3, 3
   EXPECT_EQ(Fields({race.points[0]}), Fields({{0.181818187f, 1.0f, 0.899999976f, 0.0f}}));
   EXPECT_EQ(race.points[1].speed, 1.77777779f);
   EXPECT_EQ(race.points[2].speed, 5.0f);
@@ -177,7 +176,6 @@ TEST_F(RacingLinesTest, SpeedsAndOffsets) {
 TEST_F(RacingLinesTest, LatRateIsDampedByTheTurningSense) {
   const TrackGeometry track = CornerThenStraightTrack();
   const std::int64_t n = RacingLines::PointCount(track, "tracks/kestrel/");
-  ASSERT_GT(n, 810);
   // n - 2 source points: output point k shows source point k.
   std::vector<SourceLinePoint> points(static_cast<std::size_t>(n - 2), {30000, 0, 0});
   points[1].dlat = -19685;    // 3 m, in the left-hand corner: a step outwards, then back in
@@ -190,7 +188,6 @@ TEST_F(RacingLinesTest, LatRateIsDampedByTheTurningSense) {
   ASSERT_TRUE(lines.ConvertAll(folder_->path(), dest, track).ok());
   Written race = ReadBack(dest / "Race.lp");
   ASSERT_EQ(static_cast<std::int64_t>(race.points.size()), n);
-  EXPECT_EQ(race.points[1].speed, 0.5625f);
   // Outwards in the corner, back inwards (kept), on the straight, and no step.
   const std::pair<int, float> rates[] = {
       {1, 0.000799999922f}, {2, 0.0159999989f}, {800, -0.00399999972f}, {700, 0.0f}};
@@ -211,13 +208,10 @@ TEST_F(RacingLinesTest, EmptyLinesAndZeroSpeedsGiveDefinedPoints) {
   ASSERT_TRUE(lines.ConvertAll(folder_->path(), dest, track_).ok());
   for (const char* name : {"Race.lp", "pit.lp", "pass1.lp"}) {
     const std::vector<LinePoint> points = ReadBack(dest / name).points;
-    ASSERT_FALSE(points.empty()) << name;
-    EXPECT_TRUE(std::ranges::all_of(points, [](const LinePoint& p) {
+    EXPECT_TRUE(!points.empty() && std::ranges::all_of(points, [](const LinePoint& p) {
       return std::isfinite(p.lat_rate) && std::isfinite(p.speed);
     })) << name;
   }
-  EXPECT_EQ(Fields({ReadBack(dest / "Race.lp").points.back()}), Fields({{0, 0, 0, 0}}));
-  EXPECT_EQ(ReadBack(dest / "pit.lp").points.back().lat_rate, 0.0f);
 }
 
 std::vector<std::uint8_t> GplLine(const std::vector<float>& speeds,
@@ -262,9 +256,6 @@ TEST(RacingLinesQueriesTest, BrakingAndGroove) {
   lines.LoadLineBytes("maxrace.lp", GplLine({1, 1, 1, 1, 1, 1}, {2, 2, 2, 2, 2, 2}));
   EXPECT_NEAR(lines.GrooveDlatAt(at(5)),
               ((4 + 5 + 6) * 0.5 + (2 + 4 + 2 + 4 + 0 + 4) * 0.5) * 0.33333334, 1e-4);
-  RacingLines none;
-  EXPECT_EQ(none.BrakingAt(0), 0.0);
-  EXPECT_EQ(none.GrooveDlatAt(0), 0.0);
 }
 
 TEST_F(RacingLinesTest, RoundTripThroughLoadLinesWithTrackFromArchive) {
@@ -284,13 +275,6 @@ TEST_F(RacingLinesTest, RoundTripThroughLoadLinesWithTrackFromArchive) {
   EXPECT_EQ(loaded.geometry()->track_length(), track_.track_length());
   Written race = ReadBack(dest / "Race.lp");
   EXPECT_EQ(Fields(loaded.race()), Fields(race.points));
-  EXPECT_EQ(loaded.maxrace().size(), race.points.size());
-
-  // Without the track's archive the lines are still read; the status names what is missing.
-  RacingLines no_track;
-  EXPECT_TRUE(no_track.LoadLines(dest, "missing").IsNotFound());
-  EXPECT_EQ(no_track.geometry(), nullptr);
-  EXPECT_EQ(no_track.race().size(), race.points.size());
 }
 
 }  // namespace
