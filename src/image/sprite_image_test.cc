@@ -64,7 +64,9 @@ void ExpectWritten(const char* name, const std::vector<std::uint8_t>& file, cons
   EXPECT_EQ(
       std::tuple(out.texture.width, out.texture.height, out.bytes.size(), out.texture.mip_type),
       std::tuple(width, height, 192u + 2u * width * height, kMipType16BitTransparent));
-  if (header) EXPECT_EQ(out.header, *header);
+  if (header) {
+    EXPECT_EQ(out.header, *header);
+  }
   for (const Probe& p : probes) {
     EXPECT_EQ(At(out.texture, p.x, p.y), p.pixel) << p.x << ", " << p.y;
   }
