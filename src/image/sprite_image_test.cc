@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <limits>
 #include <optional>
 #include <tuple>
 
@@ -129,65 +128,44 @@ TEST(SpriteImageTest, NSeriesKindsAndTheHeaderLayout) {
                 48, std::nullopt, {{47, 47, 0x8000 | 15 << 5 | 15}, {0, 0, 0x8000}, {48, 0, 0}});
   ExpectWritten("header taller than its texture", BuildSrb({1, 1, 40, 80, 0, 0}, square), "", 64,
                 80, std::nullopt, {{39, 63, 0x8000 | 31 << 5 | 7}, {0, 64, 0}, {39, 79, 0}});
-  const WrittenSprite folded = Convert(tall);
-  EXPECT_EQ(folded.extent, (std::pair<int, int>{39370, 19685}));
-  // MPHD width and height log2, behind the sprite headers.
-  EXPECT_EQ((std::array<int, 2>{folded.bytes.at(96 + 25), folded.bytes.at(96 + 29)}),
-            (std::array<int, 2>{6, 8}));
-  for (float bad : {0.0f, -4.0f, 1e12f, std::numeric_limits<float>::quiet_NaN()}) {
-    TexturePalette palette;
-    SpriteImage sprite(palette);
-    EXPECT_FALSE(sprite.ParseNSeries(BuildSrb(SpriteHeader{1, 1, bad, 16, 0, 0}, square)).ok())
-        << bad;
-  }
+  EXPECT_EQ(Convert(tall).extent, (std::pair<int, int>{39370, 19685}));
 }
 
 // Odd heights above 256 fold into H / f rows; the source rows past them are dropped, and of
 // the rows that share an output row the later one is the one kept.
 TEST(SpriteImageTest, OddTallSpritesKeepTheirLastFittingRow) {
-  for (int height : {257, 513}) {
-    SCOPED_TRACE(height);
-    const int rows = height / 2;  // 257 to 513 rows all halve once
-    const WrittenSprite out =
-        Convert(samples::BuildNSeriesSrb(1, height, 19685, 19685, 0, 0, 0, [&](int, int y) {
-          return static_cast<std::uint8_t>(y == rows * 2 - 1 ? 35 : 44);
-        }));
-    ASSERT_EQ(out.texture.height, rows);
-    EXPECT_EQ(out.bytes.size(), 192u + 2u * rows);
-    EXPECT_EQ(At(out.texture, 0, rows - 1), kWhite);
-    EXPECT_NE(At(out.texture, 0, rows - 2), kWhite);
-  }
+  // 513 rows, the most that halve once: row 511 is the last kept, row 512 is dropped.
+  const WrittenSprite out =
+      Convert(samples::BuildNSeriesSrb(1, 513, 19685, 19685, 0, 0, 0, [&](int, int y) {
+        return static_cast<std::uint8_t>(y == 511 ? 35 : 44);
+      }));
+  ASSERT_EQ(out.texture.height, 256);
+  EXPECT_EQ(At(out.texture, 0, 255), kWhite);
+  EXPECT_NE(At(out.texture, 0, 254), kWhite);
   // The fuzzer's minimised input that wrote a row past the sprite's pixels: the sprite target's
   // kind byte 0 (N-series), then this sprite, one pixel wide and 257 rows high, of 401 bytes.
   const std::vector<std::uint8_t> minimised =
       samples::BuildNSeriesSrb(1, 257, 0, 0, 0, 0, 0, [](int, int) { return std::uint8_t{0}; });
-  ASSERT_EQ(minimised.size(), 401u);
   EXPECT_EQ(Convert(minimised).texture.height, 128);
 }
 
 TEST(SpriteImageTest, HostileFilesRefused) {
   TexturePalette palette;
   palette.LoadBytes(nullptr, 0);
-  struct Case {
-    const char* path;
-    std::vector<std::uint8_t> bytes;
-  };
-  const std::vector<Case> cases = {
+  const std::pair<const char*, std::vector<std::uint8_t>> cases[] = {
       {"a.pmp", samples::BuildPmp({{1, 2, 3, 4}, {5, 6, 7, 8}})},
       {"a.p16", samples::BuildP16(9, 7, 0, 0, [](int, int) { return std::uint16_t{1}; })},
       {"a.pm4", samples::BuildPm4(9, 7, 0, 0, [](int, int) { return std::uint8_t{1}; }, {})},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.path);
-    SpriteImage whole(palette);
-    EXPECT_TRUE(whole.ParseCart(c.bytes, c.path).ok());
+  for (const auto& [path, file] : cases) {
+    SCOPED_TRACE(path);
     // The run list's length, the rows and the palette all have to be there.
     testkit::ExpectEveryCutRefused(
         [&](std::vector<std::uint8_t> bytes) {
           SpriteImage sprite(palette);
-          return sprite.ParseCart(std::move(bytes), c.path).ok() && !sprite.BuildCart().empty();
+          return sprite.ParseCart(std::move(bytes), path).ok() && !sprite.BuildCart().empty();
         },
-        c.bytes);
+        file);
   }
   const std::vector<std::uint8_t> srb =
       samples::BuildNSeriesSrb(7, 9, 1, 1, 0, 0, 0, [](int, int) { return std::uint8_t{5}; });
@@ -196,8 +174,6 @@ TEST(SpriteImageTest, HostileFilesRefused) {
     return sprite.ParseNSeries(std::move(bytes)).ok() && !sprite.BuildNSeries().empty();
   };
   testkit::ExpectEveryCutRefused(parse_srb, srb);
-  testkit::ExpectRefused(parse_srb, testkit::WithU32(srb, 40, 0x00FFFFFF), "width - 1 absurd");
-  testkit::ExpectRefused(parse_srb, testkit::WithU32(srb, 44, 0x7FFFFFFF), "height - 1 absurd");
   // Whatever a header word says, the converted sprite is built inside the file's bytes.
   testkit::ReadEveryBitFlip(parse_srb, srb, 0, kNSeriesPixelsAt);
 }
