@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "image/mip_file.h"
@@ -187,6 +188,30 @@ TEST_F(ConversionRunTest, GeometryTheRunCannotHaveStopsItNamingTheCause) {
   EXPECT_EQ(pack_list_, (Names{"detroit.trk", "groove.mip", "_blank_.3do"}));
   EXPECT_EQ(CountEntries(gpl_ / "tracks" / "detroit"), 0u);
 
+#ifndef _WIN32
+  // A temporary folder no folder fits in (a path holds 4,096 bytes, "/dirXXXXXX" needs 10): the
+  // archive's members and the placed track are named as the paths they would have had.
+  fs::path deep = folder_->path();
+  while (deep.string().size() < 4090) {
+    deep /= std::string(std::min<std::size_t>(200, 4090 - deep.string().size()), 'd');
+  }
+  fs::create_directories(deep);
+  AddKestrel("", true);
+  settings_.SetTrackFileConversion(0);
+  {
+    testkit::ScopedEnv in_deep(testkit::kTempVariable, deep.string().c_str());
+    EXPECT_FALSE(Run(SourceGame::kCart, "kestrel"));
+  }
+  const std::string made = deep.string() + "/dir";
+  for (const std::string& said :
+       {"CreateDirectory Failed:- " + made, "CreateFile from .DAT :- " + made,
+        "Cannot write the track file " + made}) {
+    EXPECT_TRUE(std::ranges::any_of(messages_.messages(), [&](const std::string& m) {
+      return m.starts_with(said);
+    })) << said;
+  }
+#endif
+
   fs::remove_all(gpl_ / "tracks");
   fs::remove_all(resources_);
   samples::WriteCarriedResourcesFolder(resources_, "detroit");
@@ -215,6 +240,13 @@ TEST_F(ConversionRunTest, FullCartRunPacksInTheRunsOrder) {
   const fs::path temp = folder_->path() / "temp";
   fs::create_directories(temp);
   WatchingProgress progress;
+  std::size_t most_temp_files = 0;  // the archive's members are read in memory, never unpacked
+  progress.on_step = [&] {
+    std::size_t files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(temp))
+      files += entry.is_regular_file();
+    most_temp_files = std::max(most_temp_files, files);
+  };
   {
     testkit::ScopedEnv in_temp(testkit::kTempVariable, temp.string().c_str());
     RunRequest request;
@@ -236,9 +268,11 @@ TEST_F(ConversionRunTest, FullCartRunPacksInTheRunsOrder) {
   EXPECT_EQ(progress.high(), static_cast<int>(members.size()) + 2);
   EXPECT_EQ(progress.steps(), 20);
   EXPECT_TRUE(fs::is_empty(temp));
+  EXPECT_EQ(most_temp_files, 0u);
   EXPECT_LE(scans_, 2u);
   // GPL's own groove texture replaced the carried one before packing.
   EXPECT_EQ(Member(pack, "groove.mip"), Bytes("mexico:groove.mip"));
+  EXPECT_EQ(Member(pack, "detroit.trk"), samples::BuildTemplateTrackFile());
 }
 
 // The N-series run: its own order of the carried files, of the image kinds only .mip and .srb,
