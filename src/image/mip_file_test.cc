@@ -110,6 +110,12 @@ TEST(MipFileTest, TruncatedAndLyingFilesAreRefused) {
   // Any bit of the headers and the colour map may be wrong: the reader must stay inside the
   // file whatever the numbers then say.
   testkit::ReadEveryBitFlip(parse, good, 0, kMipHeadersSize + 12 + kColourMapPayload);
+  constexpr std::size_t kBmhd = 44 + 76 + 24;
+  testkit::ExpectRefused(parse, testkit::WithU32(good, 38, 17), "levels");
+  testkit::ExpectRefused(parse, testkit::WithU32(good, 38, 9), "levels beyond size");
+  testkit::ExpectRefused(parse, testkit::WithU32(good, kBmhd + 1, 0x7FFFFFFF), "width");
+  testkit::ExpectRefused(parse, testkit::WithU32(good, kBmhd + 5, 4096), "height");
+  testkit::ExpectRefused(parse, testkit::WithU32(good, kBmhd + 1, 0), "zero width");
 }
 
 }  // namespace

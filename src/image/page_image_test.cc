@@ -101,6 +101,9 @@ TEST(PageImageTest, DamagedFilesAreRefused) {
       [](std::vector<std::uint8_t> bytes) { return ReadPageImage(std::move(bytes)).ok(); }, page);
   testkit::ExpectEveryCutRefused(
       [](std::vector<std::uint8_t> bytes) { return ReadBitmap(std::move(bytes)).ok(); }, bitmap);
+  const std::vector<std::uint8_t> huge =
+      testkit::WithByte(testkit::WithByte(page, 29, 0xFF), 32, 0x7F);
+  EXPECT_TRUE(ReadPageImage(huge).status().IsCorruption()) << "height in the billions";
 }
 
 // Every text drawer backend must pick the same title heights, to a pixel, or the pages of one

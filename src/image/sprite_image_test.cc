@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <optional>
 #include <tuple>
 
@@ -129,6 +130,12 @@ TEST(SpriteImageTest, NSeriesKindsAndTheHeaderLayout) {
   ExpectWritten("header taller than its texture", BuildSrb({1, 1, 40, 80, 0, 0}, square), "", 64,
                 80, std::nullopt, {{39, 63, 0x8000 | 31 << 5 | 7}, {0, 64, 0}, {39, 79, 0}});
   EXPECT_EQ(Convert(tall).extent, (std::pair<int, int>{39370, 19685}));
+  for (float bad : {0.0f, -4.0f, 1e12f, std::numeric_limits<float>::quiet_NaN()}) {
+    TexturePalette palette;
+    SpriteImage sprite(palette);
+    EXPECT_FALSE(sprite.ParseNSeries(BuildSrb(SpriteHeader{1, 1, bad, 16, 0, 0}, square)).ok())
+        << bad;
+  }
 }
 
 // Odd heights above 256 fold into H / f rows; the source rows past them are dropped, and of
@@ -174,6 +181,8 @@ TEST(SpriteImageTest, HostileFilesRefused) {
     return sprite.ParseNSeries(std::move(bytes)).ok() && !sprite.BuildNSeries().empty();
   };
   testkit::ExpectEveryCutRefused(parse_srb, srb);
+  testkit::ExpectRefused(parse_srb, testkit::WithU32(srb, 40, 0x00FFFFFF), "width - 1 absurd");
+  testkit::ExpectRefused(parse_srb, testkit::WithU32(srb, 44, 0x7FFFFFFF), "height - 1 absurd");
   // Whatever a header word says, the converted sprite is built inside the file's bytes.
   testkit::ReadEveryBitFlip(parse_srb, srb, 0, kNSeriesPixelsAt);
 }

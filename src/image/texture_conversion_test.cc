@@ -296,6 +296,9 @@ TEST(TextureConversionTest, HostileRawHeadersRefused) {
   };
   // The copy of the last row that ends the file is not needed.
   testkit::ExpectEveryCutRefused(parse, testkit::CutTo(good, good.size() - 16));
+  testkit::ExpectRefused(parse, testkit::WithU32(good, 8, 0x7F000010), "width");
+  testkit::ExpectRefused(parse, testkit::WithU32(good, 12, 0x7F000010), "height");
+  testkit::ExpectRefused(parse, testkit::WithU32(good, 16, 0x7F000001), "record count");
   const std::vector<std::uint8_t> four = samples::BuildRaw4(
       16, 16, [](int, int) { return std::uint8_t{1}; }, {}, true);
   EXPECT_FALSE(ParseTexture(testkit::WithByte(four, 0, 0xF0), "t.mi4")) << "marker past the end";
