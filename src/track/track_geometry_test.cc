@@ -104,8 +104,11 @@ TEST(TrackGeometryTest, DropsInnerWallsRows) {
   const std::tuple<const char*, std::int64_t, bool> rows[] = {
       {"gateway.trk", 4537155, true},
       {"gateway.trk", 4537156, false},
-      {"gateway_indy.trk", 10000000, true},     // gateway undecided: the next names go on
-      {"lagunahq.trk", 65000000, false},        // decided by "laguna", not the unconditional row
+      {"gateway_indy.trk", 10000000, true},  // gateway undecided: the next names go on
+      {"laguna.trk", 64344733, true},
+      {"laguna.trk", 64344734, false},
+      {"lagunahq.trk", 65000000, false},  // decided by "laguna", not the unconditional row
+      {"clvlndhq.trk", 71826187, false},
       {"vancouvr_vanhq.trk", 47710000, false},  // vancouvr undecided: vanhq decides
       {"other.trk", 0, false},
   };

@@ -137,6 +137,20 @@ TEST(TrackGeometryWriterTest, RoundTripKeepsTheTrack) {
   }
 }
 
+// Each wall's end meets the next section's start, the last section's meeting section 0's: the
+// value nearer to 0 wins (209900, the last wall 100 inside, against section 0's).
+TEST(TrackGeometryWriterTest, WallsMeetAcrossTheLapEnd) {
+  TrackSpec layout = samples::SampleCircuitSpec();
+  layout.sections.back().walls = {{6, -260000, -250000, 0, 0}, {4, 200000, 210000, 0, 0}};
+  TrackGeometry gpl = Loaded(GplLayoutBytes(Loaded(BuildTrackFile(layout, 6))));
+  const int last = gpl.section_count() - 1;
+  std::span<const WallEntry> end = gpl.walls(last);
+  ASSERT_EQ(end.size(), gpl.walls(0).size());
+  for (std::size_t k = 0; k < end.size(); ++k) EXPECT_EQ(end[k][2], gpl.walls(0)[k][1]) << k;
+  EXPECT_EQ(end.back()[2], 209900);
+  for (int s = 0; s < last; ++s) EXPECT_EQ(gpl.walls(s).back()[2], gpl.walls(s + 1).back()[1]) << s;
+}
+
 TEST(TrackGeometryWriterTest, GplLayoutRewriteSetsSlopesAndFillers) {
   TrackSpec layout = samples::SampleCircuitSpec();
   std::vector<std::uint8_t> bytes = BuildTrackFile(layout, 1);

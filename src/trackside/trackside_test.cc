@@ -146,6 +146,17 @@ TEST(TracksideTest, EachTablePlacesItsObjects) {
     EXPECT_EQ(scene.Where(node.get()), e.where) << "placement " << i - 1;
   }
   EXPECT_EQ(i, expected.size());
+
+  // A starter outside every lane of the first section is written, and listed in none.
+  const EmbeddedFile far_table[] = {{"TEST_STARTER_LAT", Text("300,-2.5,4.7\n")}};
+  Scene far(far_table);
+  PlaceTrackside(*far.object, far.layout(), "TEST", *far.stream);
+  const auto starter = std::ranges::find_if(far.layout().owned, [&](const auto& node) {
+    return node->output_offset != kNoNode &&
+           far.stream->WordAt(static_cast<std::uint32_t>(node->output_offset), 0) == kOpPlacement;
+  });
+  ASSERT_NE(starter, far.layout().owned.end());
+  EXPECT_EQ(far.Where(starter->get()), "");
 }
 
 // Across the road code 36 from 0, 50 from 30 m, 35 from 60 m: a start line band a surface from
