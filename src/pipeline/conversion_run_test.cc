@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "image/mip_file.h"
 #include "pipeline/track_converter.h"
@@ -21,7 +24,6 @@
 #include "samples/object_builders.h"
 #include "samples/track_builders.h"
 #include "testing/disk_probe.h"
-#include "testing/scoped_env.h"
 #include "track/track_archive.h"
 
 namespace velmora {
@@ -31,6 +33,34 @@ namespace fs = std::filesystem;
 using samples::Bytes;
 using samples::MemberBytes;
 using Names = std::vector<std::string>;
+
+// The variable that names the system's temporary folder, set for one scope.
+#ifdef _WIN32
+constexpr const char* kTempVariable = "TMP";  // GetTempPathW reads TMP first
+#else
+constexpr const char* kTempVariable = "TMPDIR";
+#endif
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    Set(value);
+  }
+  ~ScopedEnv() { Set(old_ ? old_->c_str() : nullptr); }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  void Set(const char* value) {
+#ifdef _WIN32
+    _putenv_s(name_, value != nullptr ? value : "");  // empty removes it
+#else
+    value != nullptr ? setenv(name_, value, 1) : unsetenv(name_);
+#endif
+  }
+  const char* name_;
+  std::optional<std::string> old_;
+};
 
 const std::string kNoPatches = "No Patch Files Found for ";
 const std::string kCheckInstallation = "Check your installation of the converter";
@@ -162,8 +192,8 @@ TEST_F(ConversionRunTest, GeometryTheRunCannotHaveStopsItNamingTheCause) {
     const Setup& setup = row.setup;
     AddKestrel(setup.template_bytes, setup.track_file);
     settings_.SetTrackFileConversion(setup.option);
-    std::optional<testkit::ScopedEnv> temp;
-    if (!setup.temp.empty()) temp.emplace(testkit::kTempVariable, setup.temp.c_str());
+    std::optional<ScopedEnv> temp;
+    if (!setup.temp.empty()) temp.emplace(kTempVariable, setup.temp.c_str());
     EXPECT_EQ(Run(setup.game, "kestrel"), setup.finished);
     Names seen = messages_.messages();
     const std::string& last = row.messages.back();
@@ -216,7 +246,7 @@ TEST_F(ConversionRunTest, FullCartRunPacksInTheRunsOrder) {
   fs::create_directories(temp);
   WatchingProgress progress;
   {
-    testkit::ScopedEnv in_temp(testkit::kTempVariable, temp.string().c_str());
+    ScopedEnv in_temp(kTempVariable, temp.string().c_str());
     RunRequest request;
     request.progress = &progress;
     ASSERT_TRUE(Run(SourceGame::kCart, "dethq", request));
