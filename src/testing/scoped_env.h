@@ -1,6 +1,7 @@
 #ifndef VELMORA_TESTING_SCOPED_ENV_H_
 #define VELMORA_TESTING_SCOPED_ENV_H_
 
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -16,14 +17,22 @@ inline constexpr const char* kTempVariable = "TMPDIR";
 // Sets an environment variable for one scope and puts the old value back.
 class ScopedEnv {
  public:
-  ScopedEnv(const char* name, const char* value);
-  ~ScopedEnv();
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    Set(value);
+  }
+  ~ScopedEnv() { Set(old_ ? old_->c_str() : nullptr); }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;
 
  private:
-  void Set(const char* value);
-
+  void Set(const char* value) {
+#ifdef _WIN32
+    _putenv_s(name_, value != nullptr ? value : "");  // empty removes it
+#else
+    value != nullptr ? setenv(name_, value, 1) : unsetenv(name_);
+#endif
+  }
   const char* name_;
   std::optional<std::string> old_;
 };
