@@ -85,6 +85,7 @@ TEST_F(PathResolverTest, CanWriteLooksWithoutWriting) {
   EXPECT_EQ(std::pair(fresh, found), std::pair(false, true));
   EXPECT_FALSE(resolver_.CanWrite(root_ / "missing" / "new.mip"));
   EXPECT_FALSE(resolver_.CanWrite(track_));  // a folder is no file
+  EXPECT_FALSE(fs::exists(track_ / "new.mip"));
 }
 
 }  // namespace
