@@ -1,7 +1,6 @@
 #include "object/gpl_object_check.h"
 
-#include <map>
-#include <set>
+#include <algorithm>
 #include <string>
 
 namespace velmora {
@@ -53,7 +52,7 @@ Status Problem(std::string text) { return Status::Corruption(std::move(text)); }
 
 // What the chunks give the node check.
 struct Tables {
-  std::set<std::uint32_t> name_starts;
+  std::vector<std::uint32_t> name_starts;  // ascending, as the table holds them
   std::vector<std::pair<std::uint32_t, std::uint32_t>> handles;
   std::span<const std::uint8_t> prim;
 };
@@ -62,7 +61,7 @@ Status CheckStrings(std::span<const std::uint8_t> data, Tables& tables) {
   const std::size_t size = data.size();
   std::size_t i = 0;
   while (i < size && data[i] != 0xFF) {
-    tables.name_starts.insert(static_cast<std::uint32_t>(i));
+    tables.name_starts.push_back(static_cast<std::uint32_t>(i));
     while (i < size && data[i] != 0) ++i;
     ++i;
   }
@@ -131,13 +130,20 @@ Status CheckChunks(std::span<const std::uint8_t> b, GplObjectOutline& walk, Tabl
 Status CheckNodes(const Tables& tables, GplObjectOutline& walk) {
   auto problem = Problem;
   const std::span<const std::uint8_t> prim = tables.prim;
-  const std::set<std::uint32_t>& name_starts = tables.name_starts;
-  std::set<std::uint32_t> starts;
+  auto is_name = [&](std::uint32_t s) {
+    return std::binary_search(tables.name_starts.begin(), tables.name_starts.end(), s);
+  };
+  // The nodes met so far, in the ascending order the stream holds them.
+  const std::vector<std::uint32_t>& starts = walk.node_offsets;
+  auto is_node = [&](std::uint32_t r) {
+    return std::binary_search(starts.begin(), starts.end(), r);
+  };
   std::uint32_t last = 0xFFFFFFFF;
   std::size_t n = 4;
   Status first = Status::Ok();  // the first problem met inside a node
-  auto note = [&](bool bad, const std::string& text) {
-    if (bad && first.ok()) first = Status::Corruption(text);
+  // The text is made only for a problem: every reference of every node passes through here.
+  auto note = [&](bool bad, auto&& text) {
+    if (bad && first.ok()) first = Status::Corruption(text());
   };
   while (n < prim.size()) {
     const std::uint64_t length = NodeLength(prim, n);
@@ -148,22 +154,22 @@ Status CheckNodes(const Tables& tables, GplObjectOutline& walk) {
     auto u = [&](std::size_t k) { return WordAt(prim, n + 4 * k); };
     auto ref = [&](std::size_t k) {
       const std::uint32_t r = u(k);
-      note(r != 0xFFFFFFFF && (r >= here || !starts.count(r)),
-           "node at " + std::to_string(n) + " refers to " + std::to_string(r));
+      note(r != 0xFFFFFFFF && (r >= here || !is_node(r)),
+           [&] { return "node at " + std::to_string(n) + " refers to " + std::to_string(r); });
     };
     auto link = [&](std::size_t k) {  // track-section links may point forward
       const std::uint32_t r = u(k);
       note(r != 0xFFFFFFFF && (r < 4 || r >= prim.size()),
-           "node at " + std::to_string(n) + " has a bad section link");
+           [&] { return "node at " + std::to_string(n) + " has a bad section link"; });
     };
     auto vertex = [&](std::uint32_t v) {
-      note(v >= walk.vertices, "vertex " + std::to_string(v) + " past the table");
+      note(v >= walk.vertices, [&] { return "vertex " + std::to_string(v) + " past the table"; });
     };
     auto plane = [&](std::uint32_t p) {
-      note(p >= walk.planes, "plane " + std::to_string(p) + " past the table");
+      note(p >= walk.planes, [&] { return "plane " + std::to_string(p) + " past the table"; });
     };
     auto name = [&](std::uint32_t s) {
-      note(!name_starts.count(s), "string offset " + std::to_string(s) + " is no name");
+      note(!is_name(s), [&] { return "string offset " + std::to_string(s) + " is no name"; });
     };
     const std::uint32_t opcode = u(0) & 0xFF;
     switch (opcode) {
@@ -192,7 +198,6 @@ Status CheckNodes(const Tables& tables, GplObjectOutline& walk) {
       default: break;
     }
     if (!first.ok()) return first;
-    starts.insert(here);
     walk.opcodes.push_back(opcode);
     walk.node_offsets.push_back(here);
     last = here;
@@ -201,8 +206,8 @@ Status CheckNodes(const Tables& tables, GplObjectOutline& walk) {
   walk.root = WordAt(prim, 0);
   if (walk.root != last) return problem("root is not the last node");
   for (const auto& [name_offset, node] : tables.handles) {
-    if (!name_starts.count(name_offset)) return problem("handle name is no name");
-    if (!starts.count(node)) return problem("handle node is no node");
+    if (!is_name(name_offset)) return problem("handle name is no name");
+    if (!is_node(node)) return problem("handle node is no node");
   }
   return Status::Ok();
 }
@@ -224,13 +229,10 @@ namespace {
 Status CheckTrackGroups(std::span<const std::uint8_t> prim, const GplObjectOutline& walk) {
   auto u = [&](std::uint32_t node, std::size_t k) { return WordAt(prim, node + 4 * k); };
   auto corrupt = [](const std::string& text) { return Status::Corruption("track object: " + text); };
-  std::map<std::uint32_t, std::uint32_t> opcode_at;
-  for (std::size_t i = 0; i < walk.opcodes.size(); ++i) {
-    opcode_at[walk.node_offsets[i]] = walk.opcodes[i];
-  }
-  auto opcode = [&](std::uint32_t at) {
-    auto it = opcode_at.find(at);
-    return it == opcode_at.end() ? 0xFFFFFFFFu : it->second;
+  auto opcode = [&](std::uint32_t at) {  // the outline's offsets ascend
+    const auto it = std::lower_bound(walk.node_offsets.begin(), walk.node_offsets.end(), at);
+    if (it == walk.node_offsets.end() || *it != at) return 0xFFFFFFFFu;
+    return walk.opcodes[static_cast<std::size_t>(it - walk.node_offsets.begin())];
   };
   const std::uint32_t root = walk.root;
   if (opcode(root) != 4 || u(root, 1) != 2) return corrupt("root is not a group of 2");
@@ -268,12 +270,14 @@ Status CheckTrackGroups(std::span<const std::uint8_t> prim, const GplObjectOutli
 
 }  // namespace
 
+Status CheckTrackShape(std::span<const std::uint8_t> bytes, const GplObjectOutline& outline) {
+  return CheckTrackGroups(bytes.subspan(outline.prim_at, bytes.size() - outline.prim_at), outline);
+}
+
 Result<GplObjectOutline> CheckTrackObject(std::span<const std::uint8_t> bytes) {
   Result<GplObjectOutline> outline = CheckGplObject(bytes);
   if (!outline.ok()) return outline;
-  const std::span<const std::uint8_t> prim =
-      bytes.subspan(outline->prim_at, bytes.size() - outline->prim_at);
-  Status status = CheckTrackGroups(prim, *outline);
+  Status status = CheckTrackShape(bytes, *outline);
   if (!status.ok()) return status;
   return outline;
 }

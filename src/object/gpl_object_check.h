@@ -34,6 +34,10 @@ Result<GplObjectOutline> CheckGplObject(std::span<const std::uint8_t> bytes);
 // point at track section nodes or are -1; and the first section's lane 6 links back to the last.
 Result<GplObjectOutline> CheckTrackObject(std::span<const std::uint8_t> bytes);
 
+// The track object's own shape alone, over the outline CheckGplObject made of the same bytes, for
+// a caller that has checked them as an object already.
+Status CheckTrackShape(std::span<const std::uint8_t> bytes, const GplObjectOutline& outline);
+
 }  // namespace velmora
 
 #endif  // VELMORA_OBJECT_GPL_OBJECT_CHECK_H_

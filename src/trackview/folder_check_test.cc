@@ -262,7 +262,9 @@ TEST_F(FolderCheckTest, ATrackObjectIsHeldToTheShapeOfItsSections) {
   Write("ktrack.3do", track);
   const std::vector<std::string> added = Added();
   ASSERT_EQ(added.size(), 2u);
-  EXPECT_TRUE(added[1].starts_with("ktrack.3do (loose): track object: ")) << added[1];
+  EXPECT_EQ(added[1],
+            "ktrack.3do (loose): track object: the section group does not hold sections + 1 "
+            "entries ending in -1");
 }
 
 TEST_F(FolderCheckTest, TrackIniNeedsEveryKeyTheConverterFillsIn) {

@@ -113,8 +113,8 @@ Problems CheckObjectFile(std::span<const std::uint8_t> bytes) {
   if (!outline.ok()) return {outline.status().message()};
   // A track object must also have the shape GPL walks its sections by.
   if (HasTrackObjectRoot(bytes, *outline)) {
-    Result<GplObjectOutline> track = CheckTrackObject(bytes);
-    if (!track.ok()) return {"track object: " + track.status().message()};
+    const Status track = CheckTrackShape(bytes, *outline);
+    if (!track.ok()) return {track.message()};  // it names the track object itself
   }
   return {};
 }
