@@ -161,9 +161,11 @@ int CheckReport::problems() const {
 int CheckReport::notes() const { return static_cast<int>(findings.size()) - problems(); }
 
 std::string CheckReport::Text() const {
+  // Appended piece by piece: a damaged pack can give a finding for every member.
   std::string text;
   for (const Finding& finding : findings) {
-    text += finding.member + ": " + (finding.information ? "note: " : "") + finding.what + "\n";
+    text.append(finding.member).append(finding.information ? ": note: " : ": ");
+    text.append(finding.what).append("\n");
   }
   const int count = problems();
   text += track + ": " + std::to_string(files_checked) + " files checked, " +
