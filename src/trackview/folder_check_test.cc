@@ -212,9 +212,9 @@ TEST_F(FolderCheckTest, AFolderHeldInMemoryIsCheckedAsOnDisk) {
   ASSERT_TRUE(on_disk.ok());
   EXPECT_EQ(CheckTrackFolder(*held).Text(), on_disk->Text());
   EXPECT_NE(on_disk->Text().find("ksky.mip (loose)"), std::string::npos);
-  EXPECT_NE(on_disk->Text().find("\nksky.mip: note: loose file shadows the packed member of that "
-                                 "name\n"),
-            std::string::npos);
+  EXPECT_NE(
+      on_disk->Text().find("ksky.mip: note: loose file shadows the packed member of that name\n"),
+      std::string::npos);
   // Of two packs named alike but for letter case, the first in name order is the pack.
   if (two_spellings) {
     EXPECT_NE(on_disk->Text().find("kestrel.dat: a second pack of the track beside Kestrel.dat, "
